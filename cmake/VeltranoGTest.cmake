@@ -1,0 +1,37 @@
+# GoogleTest: the system package natively, built from its sources for the
+# cross builds (or wherever no installed package is found).
+find_package(GTest QUIET)
+if(NOT GTest_FOUND OR CMAKE_CROSSCOMPILING)
+  set(VELTRANO_GTEST_SOURCE_DIR "/usr/src/googletest" CACHE PATH "GoogleTest sources")
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  add_subdirectory(${VELTRANO_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  if(NOT TARGET GTest::gtest_main)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+  endif()
+endif()
+include(GoogleTest)
+
+# veltrano_test(name [PURE] SOURCES ... [DEPS ...])
+# PURE tests run natively only; the others are Win32 tests that run under
+# wine64 through the cross-compiling emulator.
+function(veltrano_test name)
+  cmake_parse_arguments(A "PURE" "" "SOURCES;DEPS" ${ARGN})
+  if(A_PURE AND WIN32)
+    return()
+  endif()
+  if(NOT A_PURE AND NOT WIN32)
+    return()
+  endif()
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE veltrano_options ${A_DEPS} GTest::gtest_main)
+  if(WIN32)
+    # One CTest entry per program: discovery would start Wine at build time.
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()
