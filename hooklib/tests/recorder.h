@@ -1,0 +1,59 @@
+// A stand-in for the main program's window: records every hook message it
+// receives and answers it by a rule the test sets.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+#include "framework/util/scoped.h"
+#include "hooklib/shared_memory.h"
+
+struct HookMessage {
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+class Recorder {
+ public:
+  using Answer = std::function<LRESULT(const HookMessage&)>;
+
+  Recorder() {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &Recorder::Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "VeltranoTestRecorder";
+    RegisterClassA(&wc);  // a second registration fails harmlessly
+    window_.reset(CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  wc.hInstance, this));
+  }
+
+  [[nodiscard]] HWND window() const { return window_.get(); }
+  std::vector<HookMessage> messages;
+  Answer answer = [](const HookMessage&) -> LRESULT { return 0; };
+
+  [[nodiscard]] size_t Count(UINT message, WPARAM wParam) const {
+    size_t n = 0;
+    for (const auto& m : messages) n += (m.message == message && m.wParam == wParam) ? 1 : 0;
+    return n;
+  }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Recorder*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self && msg >= WM_HOOK_MOUSE && msg <= WM_HOOK_SELECTTARGET) {
+      HookMessage m{msg, wParam, lParam};
+      self->messages.push_back(m);
+      return self->answer(m);
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+  }
+
+  ScopedWindow window_;
+};
