@@ -1,0 +1,155 @@
+// The real global hooks: this process installs the three hooks from the hook
+// library and plays the main program; a second program owns a window; real
+// input goes to that window through the system's input queue.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "framework/util/scoped.h"
+#include "hooklib/hooklib.h"
+#include "hooklib/tests/hook_target.h"
+#include "hooklib/tests/recorder.h"
+
+namespace {
+
+// Pumps this thread's messages (the hook messages arrive as sent messages)
+// until the condition holds or the time is up.
+template <typename Condition>
+bool PumpUntil(Condition done, DWORD timeoutMs = 5000) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    if (done()) return true;
+    const ULONGLONG now = GetTickCount64();
+    if (now >= end) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+void SendMouse(DWORD flags, LONG x = 0, LONG y = 0, DWORD data = 0) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flags;
+  input.mi.mouseData = data;
+  if (flags & MOUSEEVENTF_ABSOLUTE) {
+    input.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  }
+  ASSERT_EQ(SendInput(1, &input, sizeof input), 1u);
+}
+
+class GlobalHooks : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    shm_ = GetSharedMemory(false);
+    ASSERT_NE(shm_, nullptr);
+    *shm_ = SharedMemory{};
+    shm_->mainWindow = StoreHandle32(reinterpret_cast<std::uintptr_t>(recorder_.window()));
+    shm_->mainProcessId = GetCurrentProcessId();
+
+    HMODULE library = GetModuleHandleA(kHookLibraryName);
+    ASSERT_NE(library, nullptr);
+    auto proc = [&](const char* name) { return reinterpret_cast<HOOKPROC>(GetProcAddress(library, name)); };
+    mouseHook_.reset(SetWindowsHookExA(WH_MOUSE, proc(kMouseHookExport), library, 0));
+    getMessageHook_.reset(SetWindowsHookExA(WH_GETMESSAGE, proc(kGetMessageHookExport), library, 0));
+    callWndProcHook_.reset(SetWindowsHookExA(WH_CALLWNDPROC, proc(kCallWndProcHookExport), library, 0));
+    ASSERT_TRUE(mouseHook_ && getMessageHook_ && callWndProcHook_);
+
+    char path[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameA(nullptr, path, MAX_PATH), 0u);
+    std::string exe(path);
+    exe = exe.substr(0, exe.find_last_of("\\/") + 1) + "hook_target.exe";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    process_.reset(pi.hProcess);
+    CloseHandle(pi.hThread);
+    ASSERT_TRUE(PumpUntil([&] { return (target_ = FindWindowA(kTargetClass, nullptr)) != nullptr; }, 15000));
+  }
+
+  void TearDown() override {
+    if (target_) PostMessageA(target_, WM_CLOSE, 0, 0);
+    if (process_) {
+      PumpUntil([&] { return WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0; }, 5000);
+      TerminateProcess(process_.get(), 0);
+    }
+    callWndProcHook_.reset();
+    getMessageHook_.reset();
+    mouseHook_.reset();
+    ReleaseSharedMemory();
+  }
+
+  LRESULT Query(TargetCounter counter) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(target_, kTargetQuery, counter, 0, SMTO_BLOCK, 2000, &result);
+    return static_cast<LRESULT>(static_cast<LONG>(result));
+  }
+
+  [[nodiscard]] bool Seen(UINT message, WPARAM wParam) const { return recorder_.Count(message, wParam) > 0; }
+
+  POINT Centre() const {
+    return {(kTargetRect.left + kTargetRect.right) / 2, (kTargetRect.top + kTargetRect.bottom) / 2};
+  }
+
+  Recorder recorder_;
+  SharedMemory* shm_ = nullptr;
+  ScopedHandle process_;
+  ScopedHook mouseHook_, getMessageHook_, callWndProcHook_;
+  HWND target_ = nullptr;
+};
+
+TEST_F(GlobalHooks, MovesOverAnotherProgramReachTheMainWindow) {
+  const POINT c = Centre();
+  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, c.x, c.y);
+  ASSERT_TRUE(PumpUntil([&] { return Seen(WM_HOOK_MOUSE, WM_MOUSEMOVE); }));
+  bool overTarget = false;
+  for (const auto& m : recorder_.messages) {
+    overTarget |= m.message == WM_HOOK_MOUSE && m.lParam == reinterpret_cast<LPARAM>(target_);
+  }
+  EXPECT_TRUE(overTarget);
+  EXPECT_TRUE(PumpUntil([&] { return Query(kTargetMoves) > 0; }));
+}
+
+TEST_F(GlobalHooks, RightPressIsSwallowedOnlyWhenTheMainWindowSaysSo) {
+  const POINT c = Centre();
+  recorder_.answer = [](const HookMessage& m) -> LRESULT {
+    return m.message == WM_HOOK_MOUSE && m.wParam == WM_RBUTTONDOWN ? 1 : 0;
+  };
+  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, c.x, c.y);
+  SendMouse(MOUSEEVENTF_RIGHTDOWN);
+  SendMouse(MOUSEEVENTF_RIGHTUP);
+  ASSERT_TRUE(PumpUntil([&] { return Seen(WM_HOOK_MOUSE, WM_RBUTTONUP); }));
+  ASSERT_TRUE(PumpUntil([&] { return Query(kTargetRightUps) == 1; }));
+  EXPECT_EQ(Query(kTargetRightDowns), 0);
+
+  recorder_.answer = [](const HookMessage&) -> LRESULT { return 0; };
+  SendMouse(MOUSEEVENTF_RIGHTDOWN);
+  SendMouse(MOUSEEVENTF_RIGHTUP);
+  ASSERT_TRUE(PumpUntil([&] { return Query(kTargetRightUps) == 2; }));
+  EXPECT_EQ(Query(kTargetRightDowns), 1);
+  EXPECT_EQ(recorder_.Count(WM_HOOK_MOUSE, WM_RBUTTONDOWN), 2u);
+}
+
+TEST_F(GlobalHooks, WheelDeltaSetByTheMainWindowIsWhatTheProgramSees) {
+  const POINT c = Centre();
+  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, c.x, c.y);
+  DWORD_PTR focused = 0;
+  SendMessageTimeoutA(target_, kTargetActivate, 0, 0, SMTO_BLOCK, 2000, &focused);
+  recorder_.answer = [this](const HookMessage& m) -> LRESULT {
+    if (m.message == WM_HOOK_WHEEL) shm_->wheelWParam = WithWheelDelta(shm_->wheelWParam, 360);
+    return 0;
+  };
+  SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(WHEEL_DELTA));
+  ASSERT_TRUE(PumpUntil([&] { return Seen(WM_HOOK_WHEEL, WM_MOUSEWHEEL); }));
+  EXPECT_EQ(recorder_.messages.back().lParam, reinterpret_cast<LPARAM>(target_));
+  EXPECT_EQ(WheelDelta(shm_->wheelWParam), 360);
+  ASSERT_TRUE(PumpUntil([&] { return Query(kTargetWheels) == 1; }));
+  EXPECT_EQ(Query(kTargetLastWheelDelta), 360);
+}
+
+}  // namespace
