@@ -15,10 +15,10 @@ wineserver=/usr/lib/wine/wineserver
 prepare_prefix() {
   [ -f "$WINEPREFIX/.veltrano-ready" ] && return 0
   mkdir -p "$WINEPREFIX"
-  "$wine" wineboot -i >/dev/null 2>&1 || true
-  "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  "$wineserver" -w >/dev/null 2>&1 || true
+  "$wine" wineboot -i >/dev/null 2>&1 </dev/null 9>&- || true
+  "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 9>&-
+  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 9>&-
+  "$wineserver" -w >/dev/null 2>&1 9>&- || true
   touch "$WINEPREFIX/.veltrano-ready"
 }
 
@@ -26,9 +26,13 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 (
   flock 9
   prepare_prefix
-  # A persistent server makes each test process start in ~0.1 s. Its output
-  # must not hold the caller's pipes open.
-  "$wineserver" -p >/dev/null 2>&1 </dev/null || true
+  # A persistent server makes each test process start in ~0.1 s. The server
+  # and the service processes that the first program starts must not inherit
+  # the caller's pipes, or CTest waits for them for ever: start both here with
+  # their output sent elsewhere.
+  if "$wineserver" -p >/dev/null 2>&1 </dev/null 9>&-; then
+    "$wine" cmd.exe /c exit >/dev/null 2>&1 </dev/null 9>&- || true
+  fi
 ) 9>"$WINEPREFIX.lock"
 
 exec "$wine" "$exe" "$@"

@@ -37,9 +37,9 @@ class MonitorsTest : public ::testing::Test {
     wc.lpszClassName = "orvoPHANTOM";  // the phantom class in another letter case
     RegisterClassA(&wc);
   }
-  // A visible top-level window at (100,100), 400 x 300, with a child at
+  // A visible topmost window at (100,100), 400 x 300, with a child at
   // (10,10) 200 x 200 and a grandchild at (20,20) 50 x 50 inside it.
-  Window top{kClass, "top", WS_POPUP | WS_VISIBLE, 0, 100, 100, 400, 300};
+  Window top{kClass, "top", WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST, 100, 100, 400, 300};
   Window child{kClass, "child", WS_CHILD | WS_VISIBLE, 0, 10, 10, 200, 200, top.get()};
   Window grandchild{kClass, "grandchild", WS_CHILD | WS_VISIBLE, 0, 20, 20, 50, 50, child.get()};
   // A hidden child at (250,50) 100 x 100.
