@@ -1,0 +1,38 @@
+// Texts of the product (ids below 0xF000), language 0.
+#include "framework/text/text_table.h"
+
+namespace {
+
+#define T(...) \
+  { __VA_ARGS__ }
+
+TextRecord gProductTexts[] = {
+    {0x0000,
+     T("Veltrano", "(All Others)",
+       // Open-file filter: pairs of NUL-terminated texts ended by an empty one.
+       "Executable Files (.EXE)\0*.EXE\0All Files (*.*)\0*.*\0")},
+    {0x000A, T("Please select a unique name for the profile!")},
+    {0x0064, T("Scroll Navigation", "Wheel Options", "Button Options")},
+    {0x006E, T("Standard scrollbars", "Mouse wheel", "Mouse wheel (fine)", "Custom keys")},
+    {0x0078, T("Standard scrollbars", "Horizontal mouse wheel", "Horizontal mouse wheel (fine)",
+               "Custom keys")},
+    {0x0082, T("Back button", "Forward button", "Custom keys", "Command line")},
+    {0x008C, T("Middle button", "Custom keys", "Command line")},
+    {0x138E, T("Could not create main window!")},
+    {0x138F, T("Could not start the 64 bit application!")},
+    {0x1390, T("Could not set system hooks!\nPlease restart the computer if the problem persists.")},
+    {0x1391,
+     T("Could not set message filter, which is required if started with administrative "
+       "privileges!")},
+    {0x1392,
+     T("Could not initialize the shared memory!\nPlease restart the computer if the problem "
+       "persists.")},
+    {0x1393, T("The Hot-Key could not be set!")},
+    {kTextTableEnd, T(nullptr)},
+};
+
+#undef T
+
+}  // namespace
+
+TextRecord* ProductTextTable() noexcept { return gProductTexts; }

@@ -1,0 +1,183 @@
+// Target selection against real windows of this test process.
+#include "scrolling/engine/win32_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "framework/util/monitors.h"
+#include "scrolling/engine/profile_match.h"
+#include "scrolling/options/options.h"
+
+namespace {
+
+class Window {
+ public:
+  // Top-level windows are topmost, above any other program's windows.
+  Window(const char* cls, const char* title, DWORD style, int x, int y, int w, int h, HWND parent = nullptr)
+      : hwnd_(CreateWindowExA(parent == nullptr ? WS_EX_TOPMOST : 0, cls, title, style, x, y, w, h, parent, nullptr, GetModuleHandleA(nullptr),
+                              nullptr)) {}
+  ~Window() {
+    if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+  }
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+  HWND get() const { return hwnd_; }
+
+ private:
+  HWND hwnd_;
+};
+
+constexpr char kClassA[] = "VeltranoTargetA";
+constexpr char kClassB[] = "VeltranoTargetB";
+
+void SetField(char* field, std::size_t size, const char* text) {
+  std::memset(field, 0, size);
+  std::strncpy(field, text, size - 1);
+}
+
+class EngineWin32Test : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kClassA;
+    RegisterClassA(&wc);
+    wc.lpszClassName = kClassB;
+    RegisterClassA(&wc);
+  }
+
+  void SetUp() override {
+    SetFactoryOptions();
+    // Two profiles ahead of the factory ones: one by class, one by caption.
+    std::memmove(&gOpt.Par[2], &gOpt.Par[0], sizeof(Profile) * kFactoryProfileCount);
+    gOpt.iNumPar = kFactoryProfileCount + 2;
+    SetProfileDefaults(gOpt.Par[0]);
+    SetField(gOpt.Par[0].szParName, sizeof gOpt.Par[0].szParName, "By class");
+    SetField(gOpt.Par[0].szWndClass, sizeof gOpt.Par[0].szWndClass, "veltranotargeta");
+    gOpt.Par[0].bEnableBackFwd = 1;
+    gOpt.Par[0].bWheelEnable = 0;
+    SetProfileDefaults(gOpt.Par[1]);
+    SetField(gOpt.Par[1].szParName, sizeof gOpt.Par[1].szParName, "By caption");
+    SetField(gOpt.Par[1].szWndCaption, sizeof gOpt.Par[1].szWndCaption, "second");
+    gOpt.Par[1].bWheelEnable = 0;
+    gOpt.Par[kFactoryProfileCount + 1].bWheelEnable = 0;  // the catch-all: leave the system wheel alone
+
+    std::memset(&shared, 0, sizeof shared);
+    shared.backFwdSubclass = 0xAA;
+    EnginePlatformInstance().SetSharedMemory(&shared);
+    ResetTargetCache();
+  }
+  void TearDown() override { EnginePlatformInstance().SetSharedMemory(nullptr); }
+
+  // Moves the cursor; false where the system does not let a program do so.
+  static bool CursorTo(int x, int y) {
+    POINT p{};
+    return SetCursorPos(x, y) && GetCursorPos(&p) && p.x == x && p.y == y;
+  }
+
+  SharedMemory shared{};
+  Window first{kClassA, "First window", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200};
+  Window second{kClassB, "The second window", WS_POPUP | WS_VISIBLE, 500, 100, 300, 200};
+  Window third{kClassB, "Third", WS_POPUP | WS_VISIBLE, 100, 400, 300, 200};
+  Window scrollBar{"ScrollBar", "", WS_CHILD | WS_VISIBLE | SBS_VERT, 280, 0, 20, 200, third.get()};
+};
+
+TEST_F(EngineWin32Test, ProcessPathOfThisProcess) {
+  char own[MAX_PATH] = {};
+  ASSERT_GT(GetModuleFileNameA(nullptr, own, sizeof own), 0u);
+  char path[MAX_PATH] = "junk";
+  ASSERT_TRUE(GetWindowProcessPath(first.get(), path, sizeof path));
+  EXPECT_TRUE(EqualsNoCase(path, own)) << path << " / " << own;
+
+  char small[8] = "junk";
+  EXPECT_FALSE(GetWindowProcessPath(first.get(), small, sizeof small));  // does not fit
+  EXPECT_STREQ(small, "");
+  char none[16] = "junk";
+  EXPECT_FALSE(GetWindowProcessPath(nullptr, none, sizeof none));
+  EXPECT_STREQ(none, "");
+}
+
+TEST_F(EngineWin32Test, PlatformReadsCaptionAndClass) {
+  Win32EnginePlatform platform;
+  char text[kWindowTextSize] = "junk";
+  platform.GetWindowCaption(ToWindowId(second.get()), text, sizeof text);
+  EXPECT_STREQ(text, "The second window");
+  platform.GetWindowClass(ToWindowId(second.get()), text, sizeof text);
+  EXPECT_STREQ(text, kClassB);
+  platform.GetWindowClass(ToWindowId(scrollBar.get()), text, sizeof text);
+  EXPECT_TRUE(EqualsNoCase(text, "ScrollBar")) << text;
+  char tiny[4];
+  platform.GetWindowCaption(ToWindowId(second.get()), tiny, sizeof tiny);
+  EXPECT_STREQ(tiny, "The");
+  platform.GetWindowCaption(0, text, sizeof text);
+  EXPECT_STREQ(text, "");
+  EXPECT_EQ(platform.WindowAtPoint(ScreenPoint{650, 150}), ToWindowId(second.get()));
+}
+
+TEST_F(EngineWin32Test, SelectsTheProfileOfTheWindowUnderTheCursor) {
+  if (!CursorTo(200, 200)) GTEST_SKIP() << "the cursor cannot be moved here";
+  POINT anchor{};
+  EXPECT_EQ(FindTargetWindow(&anchor), first.get());
+  EXPECT_EQ(anchor.x, 200);
+  EXPECT_EQ(anchor.y, 200);
+  EXPECT_EQ(gOpt.iCurPar, 0);
+  EXPECT_STREQ(EngineTargetSelector().CurrentProfile().szParName, "By class");
+  EXPECT_EQ(shared.backFwdSubclass, 1u);
+
+  ASSERT_TRUE(CursorTo(650, 150));
+  EXPECT_EQ(FindTargetWindow(nullptr), second.get());
+  EXPECT_EQ(gOpt.iCurPar, 1);
+  EXPECT_EQ(shared.backFwdSubclass, 0u);
+
+  ASSERT_TRUE(CursorTo(150, 450));
+  EXPECT_EQ(FindTargetWindow(nullptr), third.get());
+  EXPECT_STREQ(EngineTargetSelector().CurrentProfile().szParName, "(All Others)");
+}
+
+TEST_F(EngineWin32Test, ScrollBarControlIsNoTarget) {
+  if (!CursorTo(100 + 290, 450)) GTEST_SKIP() << "the cursor cannot be moved here";
+  ASSERT_EQ(FindWindowAtPoint(100 + 290, 450, false, false, nullptr, nullptr), scrollBar.get());
+  EXPECT_EQ(FindTargetWindow(nullptr), nullptr);
+  EXPECT_EQ(EngineTargetSelector().CachedWindow(), 0u);
+  EXPECT_EQ(shared.backFwdSubclass, 0xAAu);  // nothing selected, nothing published
+}
+
+TEST_F(EngineWin32Test, NoMatchingProfileClearsTheFlag) {
+  if (!CursorTo(200, 200)) GTEST_SKIP() << "the cursor cannot be moved here";
+  EXPECT_EQ(FindTargetWindow(nullptr), first.get());
+  EXPECT_EQ(shared.backFwdSubclass, 1u);
+  gOpt.iNumPar = 2;  // only the two test profiles: the third window matches none
+  ASSERT_TRUE(CursorTo(150, 450));
+  EXPECT_EQ(FindTargetWindow(nullptr), nullptr);
+  EXPECT_EQ(gOpt.iCurPar, -1);
+  EXPECT_EQ(shared.backFwdSubclass, 0u);
+}
+
+TEST_F(EngineWin32Test, WheelScrollLinesReachTheSystem) {
+  UINT saved = 0;
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &saved, 0));
+  Win32EnginePlatform platform;
+  platform.SetSystemWheelScrollLines(7);
+  UINT now = 0;
+  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &now, 0);
+  EXPECT_EQ(now, 7u);
+  SaveSystemWheelScrollLines();
+  EXPECT_EQ(StartupWheelLines(), 7);
+  platform.SetSystemWheelScrollLines(static_cast<std::int32_t>(saved));
+  SetStartupWheelLines(kDefaultWheelLines);
+}
+
+TEST_F(EngineWin32Test, BringToForegroundRaisesTheRootWindow) {
+  Window child{kClassA, "child", WS_CHILD | WS_VISIBLE, 10, 10, 50, 50, second.get()};
+  BringToForeground(child.get());
+  EXPECT_EQ(GetForegroundWindow(), second.get());
+  BringToForeground(first.get());
+  EXPECT_EQ(GetForegroundWindow(), first.get());
+  BringToForeground(nullptr);  // no window: nothing happens
+  EXPECT_EQ(GetForegroundWindow(), first.get());
+}
+
+}  // namespace
