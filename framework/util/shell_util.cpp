@@ -96,7 +96,9 @@ HRESULT GetDesktopShellDispatch(CComPtr<IShellDispatch2>& out) noexcept {
   return application->QueryInterface(IID_IShellDispatch2, out.PutVoid());
 }
 
-HRESULT ShellExecuteFromHere(const char* file, const char* parameters, const char* directory, const char* verb,
+}  // namespace
+
+HRESULT ShellExecuteHere(const char* file, const char* parameters, const char* directory, const char* verb,
                              int show) noexcept {
   SetLastError(ERROR_SUCCESS);
   const auto code = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, verb, file, parameters, directory, show));
@@ -104,8 +106,6 @@ HRESULT ShellExecuteFromHere(const char* file, const char* parameters, const cha
   const DWORD error = GetLastError();
   return error != ERROR_SUCCESS ? HRESULT_FROM_WIN32(error) : E_FAIL;
 }
-
-}  // namespace
 
 HRESULT ShellExecuteUnelevated(const char* file, const char* parameters, const char* directory, const char* verb,
                                int show) noexcept {
@@ -132,7 +132,7 @@ HRESULT ShellExecuteUnelevated(const char* file, const char* parameters, const c
   }
   if (SUCCEEDED(hr)) return hr;
   // The start through the shell failed before anything ran: run it here.
-  return ShellExecuteFromHere(file, parameters, directory, verb, show);
+  return ShellExecuteHere(file, parameters, directory, verb, show);
 }
 
 bool IsComCtlAbove470() noexcept {
