@@ -33,21 +33,3 @@ TEST(AppSettings, NormalizeResetsLanguageAndTakesVersion) {
   EXPECT_FALSE(NormalizeAppSettings(s, 1));
   EXPECT_EQ(+s.languageIndex, 1u);
 }
-
-TEST(InstallRecord, FieldsSitWhereTheInstallerPutsThem) {
-  unsigned char raw[1326] = {};
-  raw[16] = 1;
-  raw[18] = 1;
-  std::memcpy(raw + 20, "C:\\Program Files\\V", 19);
-  std::memcpy(raw + 280, "D:\\Data", 8);
-  std::memcpy(raw + 800, "http://u", 9);
-  std::memcpy(raw + 1060, "http://d", 9);
-  InstallRecord r;
-  std::memcpy(&r, raw, sizeof r);
-  EXPECT_EQ(+r.customDataPath, 1);
-  EXPECT_EQ(+r.perUserDataPath, 1);
-  EXPECT_STREQ(r.installFolder, "C:\\Program Files\\V");
-  EXPECT_STREQ(r.dataPath, "D:\\Data");
-  EXPECT_STREQ(r.updateCheckUrl, "http://u");
-  EXPECT_STREQ(r.downloadUrl, "http://d");
-}
