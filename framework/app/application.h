@@ -1,0 +1,63 @@
+// The application object: the framework's process-wide state, one global
+// that lives from before the program's entry to process exit. This header
+// holds the identity, folders, command-line flags and records; the window,
+// text and theme parts join it where they are built.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "framework/app/app_records.h"
+#include "framework/app/command_line.h"
+
+struct CApplication {
+  CApplication() noexcept;
+  CApplication(const CApplication&) = delete;
+  CApplication& operator=(const CApplication&) = delete;
+
+  HINSTANCE hInstance = nullptr;
+  DWORD processId = 0;
+  std::uint16_t appTextId = 0;
+  char appName[260] = {};
+  std::uint32_t versionMajor = 0;
+  std::uint32_t versionMinor = 0;
+  std::uint32_t versionBuild = 0;
+  char commandLine[1040] = {};
+  char programFolder[260] = {};
+  char modulePath[260] = {};
+  char dataFolder[260] = {};
+  char allUsersDataFolder[260] = {};
+  HWND tooltipWindow = nullptr;
+  HWND appWindow = nullptr;
+  std::uint16_t appIconId = 1;
+  std::uint32_t osVersion = 0;
+  std::uint8_t isWow64 = 0;
+  UINT taskbarCreatedMsg = 0;
+  UINT controlMsg = 0;
+  std::uint8_t noStateSave = 0;
+  std::uint8_t inMessageLoop = 0;
+  std::uint32_t appCrc = 0;
+  std::uint8_t autoStart = 0;
+  std::uint8_t startMinimized = 0;
+  std::uint8_t taskScheduler = 0;
+  std::uint32_t exitMode = 0;
+  char restartCommandLine[260] = {};
+  char backupKeepPatterns[260] = {};
+  char backupExtraPatterns[260] = {};
+  std::uint8_t broadcastRestart = 0;
+  UINT doubleClickTime = 0;
+  std::uint8_t settingsVersionChanged = 0;
+  AppSettingsRecord settings{};
+  InstallRecord install{};
+  // Parsed switches; each holds its own argument array, so the list is a
+  // vector that moves its elements properly.
+  std::vector<CommandLineSwitch> switches;
+};
+
+extern CApplication gApp;
+
+// Parses the command line into gApp's switch list and flags; see
+// ParseCommandLine in command_line.h for the result.
+int ParseCommandLine(const char* commandLine);

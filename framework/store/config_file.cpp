@@ -1,0 +1,115 @@
+#include "framework/store/config_file.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "framework/app/application.h"
+#include "framework/store/record_path.h"
+#include "framework/util/files.h"
+#include "framework/util/text_util.h"
+#include "framework/util/win_handles.h"
+
+namespace {
+
+const char* DataFolder(int allUsers) noexcept {
+  return allUsers == 1 ? gApp.allUsersDataFolder : gApp.dataFolder;
+}
+
+// Opens with CreateFileA; when that fails and the file's folder is missing,
+// creates the folder path and tries once more.
+CFileHandle CreateCreatingFolder(const char* path, DWORD access, DWORD share, DWORD disposition) noexcept {
+  CFileHandle file(CreateFileA(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file) return file;
+  char folder[kRecordPathSize];
+  if (!CopyText(folder, sizeof folder, path) || CutAtLastBackslash(folder) == nullptr) return file;
+  if (!PathExists(folder)) (void)CreateDirectoryPath(folder, 1);
+  file.Reset(CreateFileA(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file;
+}
+
+bool WriteAll(HANDLE file, const void* data, std::uint32_t size) noexcept {
+  DWORD written = 0;
+  if (size == 0) return true;
+  return WriteFile(file, data, size, &written, nullptr) && written == size;
+}
+
+}  // namespace
+
+bool BuildConfigFilePath(const char* name, int index, char* outPath, int allUsers) noexcept {
+  char recordName[kRecordPathSize];
+  if (!ComposeRecordName(name, index, recordName, sizeof recordName)) {
+    outPath[0] = '\0';
+    return false;
+  }
+  return ComposeDataFilePath(DataFolder(allUsers), recordName, "oqc", outPath, kRecordPathSize);
+}
+
+std::uint32_t ReadDataFile(const char* folder, const char* name, const char* extension, void* buffer,
+                           std::uint32_t size, int allUsers) noexcept {
+  char path[kRecordPathSize];
+  if (!ComposeDataFilePath(folder != nullptr ? folder : DataFolder(allUsers), name, extension, path, sizeof path)) {
+    return 0;
+  }
+  CFileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return 0;
+  if (buffer == nullptr) {
+    LARGE_INTEGER length;
+    if (!GetFileSizeEx(file.Get(), &length) || length.QuadPart < 0) return 0;
+    return length.QuadPart > 0xFFFFFFFFll ? 0xFFFFFFFFu : static_cast<std::uint32_t>(length.QuadPart);
+  }
+  DWORD read = 0;
+  if (!ReadFile(file.Get(), buffer, size, &read, nullptr)) return 0;
+  return read;
+}
+
+std::uint32_t ReadConfigFile(const char* name, int index, void* buffer, std::uint32_t size, int allUsers) noexcept {
+  char recordName[kRecordPathSize];
+  if (!ComposeRecordName(name, index, recordName, sizeof recordName)) return 0;
+  return ReadDataFile(nullptr, recordName, "oqc", buffer, size, allUsers);
+}
+
+std::uint32_t WriteFileAtomic(const char* folder, const char* name, const char* extension, const void* data,
+                              std::uint32_t size, int allUsers) noexcept {
+  if (data == nullptr && size != 0) return 0;
+  char target[kRecordPathSize];
+  char temp[kRecordPathSize];
+  if (!ComposeDataFilePath(folder != nullptr ? folder : DataFolder(allUsers), name, extension, target,
+                           sizeof target) ||
+      !ComposeTempPath(target, temp, sizeof temp)) {
+    return 0;
+  }
+  {
+    CFileHandle file = CreateCreatingFolder(temp, GENERIC_WRITE, 0, CREATE_ALWAYS);
+    if (!file) return 0;
+    // The temporary file stays behind on failure; the next write replaces it.
+    if (!WriteAll(file.Get(), data, size)) return 0;
+    // The data must be on disk before the move can make it the record.
+    if (!FlushFileBuffers(file.Get())) return 0;
+  }
+  if (!MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+  return size;
+}
+
+std::uint32_t WriteConfigFile(const char* name, int index, const void* data, std::uint32_t size,
+                              int allUsers) noexcept {
+  char recordName[kRecordPathSize];
+  if (!ComposeRecordName(name, index, recordName, sizeof recordName)) return 0;
+  return WriteFileAtomic(nullptr, recordName, "oqc", data, size, allUsers);
+}
+
+std::uint32_t WriteFileCreatingFolders(const char* path, const void* data, std::uint32_t size, int append) noexcept {
+  if (path == nullptr || (data == nullptr && size != 0)) return 0;
+  CFileHandle file = CreateCreatingFolder(path, GENERIC_READ | GENERIC_WRITE, 0,
+                                          append != 0 ? OPEN_ALWAYS : CREATE_ALWAYS);
+  if (!file) return 0;
+  if (append == 1 && SetFilePointer(file.Get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
+      GetLastError() != NO_ERROR) {
+    return 0;
+  }
+  DWORD written = 0;
+  if (size == 0) return 0;
+  if (!WriteFile(file.Get(), data, size, &written, nullptr)) return 0;
+  return written;
+}

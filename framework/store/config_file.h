@@ -1,0 +1,35 @@
+// The record files of the data folder: composing their names, reading them
+// and replacing them atomically.
+#pragma once
+
+#include <cstdint>
+
+// "<data folder>\<name><index>.oqc" (the all-users data folder when allUsers
+// is 1; no index when it is -1) into outPath (260 characters). False when the
+// name does not fit; outPath then holds the cut text.
+bool BuildConfigFilePath(const char* name, int index, char* outPath, int allUsers) noexcept;
+
+// Reads the file "<folder>\<name>.<extension>" (folder null = the data
+// folder; name and extension each left out when null). With buffer null the
+// result is the file size; otherwise at most size bytes are read and their
+// number returned. 0 when the file cannot be opened or its name does not fit.
+[[nodiscard]] std::uint32_t ReadDataFile(const char* folder, const char* name, const char* extension, void* buffer,
+                                         std::uint32_t size, int allUsers) noexcept;
+
+[[nodiscard]] std::uint32_t ReadConfigFile(const char* name, int index, void* buffer, std::uint32_t size,
+                                           int allUsers) noexcept;
+
+// Writes the data to "<target>_tmp", flushes it and moves it over the target,
+// creating the folder when it is missing. Returns size on success, else 0; on
+// failure the previous target file is untouched.
+[[nodiscard]] std::uint32_t WriteFileAtomic(const char* folder, const char* name, const char* extension,
+                                            const void* data, std::uint32_t size, int allUsers) noexcept;
+
+[[nodiscard]] std::uint32_t WriteConfigFile(const char* name, int index, const void* data, std::uint32_t size,
+                                            int allUsers) noexcept;
+
+// Writes in place: creating or truncating the file (append 0) or opening it,
+// created if missing (append nonzero), at its end when append is 1. Creates
+// the folder when it is missing. Returns the number of bytes written.
+[[nodiscard]] std::uint32_t WriteFileCreatingFolders(const char* path, const void* data, std::uint32_t size,
+                                                     int append) noexcept;

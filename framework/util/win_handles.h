@@ -1,0 +1,146 @@
+// Owners for Win32 handles and COM interfaces: each releases what it holds
+// exactly once, on every path.
+#pragma once
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <utility>
+
+template <typename Traits>
+class CUniqueHandle {
+ public:
+  using Handle = typename Traits::Handle;
+
+  CUniqueHandle() noexcept = default;
+  explicit CUniqueHandle(Handle h) noexcept : h_(h) {}
+  ~CUniqueHandle() { Reset(); }
+  CUniqueHandle(const CUniqueHandle&) = delete;
+  CUniqueHandle& operator=(const CUniqueHandle&) = delete;
+  CUniqueHandle(CUniqueHandle&& o) noexcept : h_(o.Release()) {}
+  CUniqueHandle& operator=(CUniqueHandle&& o) noexcept {
+    if (this != &o) Reset(o.Release());
+    return *this;
+  }
+
+  [[nodiscard]] Handle Get() const noexcept { return h_; }
+  [[nodiscard]] bool Valid() const noexcept { return h_ != Traits::Invalid(); }
+  explicit operator bool() const noexcept { return Valid(); }
+  [[nodiscard]] Handle Release() noexcept { return std::exchange(h_, Traits::Invalid()); }
+  void Reset(Handle h = Traits::Invalid()) noexcept {
+    if (h_ != Traits::Invalid()) Traits::Close(h_);
+    h_ = h;
+  }
+
+ private:
+  Handle h_ = Traits::Invalid();
+};
+
+struct FileHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) noexcept { CloseHandle(h); }
+};
+struct FindHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) noexcept { FindClose(h); }
+};
+struct IconHandleTraits {
+  using Handle = HICON;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { DestroyIcon(h); }
+};
+struct WindowHandleTraits {
+  using Handle = HWND;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { DestroyWindow(h); }
+};
+struct MenuHandleTraits {
+  using Handle = HMENU;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { DestroyMenu(h); }
+};
+struct GdiObjectTraits {
+  using Handle = HGDIOBJ;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { DeleteObject(h); }
+};
+struct ModuleHandleTraits {
+  using Handle = HMODULE;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { FreeLibrary(h); }
+};
+
+using CFileHandle = CUniqueHandle<FileHandleTraits>;
+using CFindHandle = CUniqueHandle<FindHandleTraits>;
+using CIconHandle = CUniqueHandle<IconHandleTraits>;
+using CWindowHandle = CUniqueHandle<WindowHandleTraits>;
+using CMenuHandle = CUniqueHandle<MenuHandleTraits>;
+using CGdiObject = CUniqueHandle<GdiObjectTraits>;
+using CModuleHandle = CUniqueHandle<ModuleHandleTraits>;
+
+// A screen device context from GetDC(NULL), released with ReleaseDC.
+class CScreenDC {
+ public:
+  CScreenDC() noexcept : dc_(GetDC(nullptr)) {}
+  ~CScreenDC() {
+    if (dc_ != nullptr) ReleaseDC(nullptr, dc_);
+  }
+  CScreenDC(const CScreenDC&) = delete;
+  CScreenDC& operator=(const CScreenDC&) = delete;
+  [[nodiscard]] HDC Get() const noexcept { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// One reference to a COM interface.
+template <typename I>
+class CComPtr {
+ public:
+  CComPtr() noexcept = default;
+  ~CComPtr() { Reset(); }
+  CComPtr(const CComPtr&) = delete;
+  CComPtr& operator=(const CComPtr&) = delete;
+  CComPtr(CComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+  CComPtr& operator=(CComPtr&& o) noexcept {
+    if (this != &o) {
+      Reset();
+      p_ = std::exchange(o.p_, nullptr);
+    }
+    return *this;
+  }
+
+  I* operator->() const noexcept { return p_; }
+  [[nodiscard]] I* Get() const noexcept { return p_; }
+  explicit operator bool() const noexcept { return p_ != nullptr; }
+  // The slot for an out-parameter; releases what was held.
+  I** Put() noexcept {
+    Reset();
+    return &p_;
+  }
+  void** PutVoid() noexcept { return reinterpret_cast<void**>(Put()); }
+  void Reset() noexcept {
+    if (p_ != nullptr) std::exchange(p_, nullptr)->Release();
+  }
+
+ private:
+  I* p_ = nullptr;
+};
+
+// CoInitialize for the lifetime of the object; uninitialises only when the
+// call succeeded.
+class CComScope {
+ public:
+  CComScope() noexcept : hr_(CoInitialize(nullptr)) {}
+  ~CComScope() {
+    if (SUCCEEDED(hr_)) CoUninitialize();
+  }
+  CComScope(const CComScope&) = delete;
+  CComScope& operator=(const CComScope&) = delete;
+  [[nodiscard]] HRESULT Result() const noexcept { return hr_; }
+
+ private:
+  HRESULT hr_;
+};
