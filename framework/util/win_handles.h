@@ -41,6 +41,18 @@ struct FileHandleTraits {
   static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
   static void Close(Handle h) noexcept { CloseHandle(h); }
 };
+// Kernel objects that report failure as null (processes, threads, events,
+// mappings).
+struct KernelHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { CloseHandle(h); }
+};
+struct HookHandleTraits {
+  using Handle = HHOOK;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { UnhookWindowsHookEx(h); }
+};
 struct FindHandleTraits {
   using Handle = HANDLE;
   static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
@@ -73,6 +85,8 @@ struct ModuleHandleTraits {
 };
 
 using CFileHandle = CUniqueHandle<FileHandleTraits>;
+using CKernelHandle = CUniqueHandle<KernelHandleTraits>;
+using CHookHandle = CUniqueHandle<HookHandleTraits>;
 using CFindHandle = CUniqueHandle<FindHandleTraits>;
 using CIconHandle = CUniqueHandle<IconHandleTraits>;
 using CWindowHandle = CUniqueHandle<WindowHandleTraits>;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "framework/util/scoped.h"
+#include "framework/util/win_handles.h"
 #include "hooklib/hooklib.h"
 #include "hooklib/tests/hook_target.h"
 #include "hooklib/tests/recorder.h"
@@ -54,9 +54,9 @@ class GlobalHooks : public ::testing::Test {
     HMODULE library = GetModuleHandleA(kHookLibraryName);
     ASSERT_NE(library, nullptr);
     auto proc = [&](const char* name) { return reinterpret_cast<HOOKPROC>(GetProcAddress(library, name)); };
-    mouseHook_.reset(SetWindowsHookExA(WH_MOUSE, proc(kMouseHookExport), library, 0));
-    getMessageHook_.reset(SetWindowsHookExA(WH_GETMESSAGE, proc(kGetMessageHookExport), library, 0));
-    callWndProcHook_.reset(SetWindowsHookExA(WH_CALLWNDPROC, proc(kCallWndProcHookExport), library, 0));
+    mouseHook_.Reset(SetWindowsHookExA(WH_MOUSE, proc(kMouseHookExport), library, 0));
+    getMessageHook_.Reset(SetWindowsHookExA(WH_GETMESSAGE, proc(kGetMessageHookExport), library, 0));
+    callWndProcHook_.Reset(SetWindowsHookExA(WH_CALLWNDPROC, proc(kCallWndProcHookExport), library, 0));
     ASSERT_TRUE(mouseHook_ && getMessageHook_ && callWndProcHook_);
 
     char path[MAX_PATH];
@@ -67,7 +67,7 @@ class GlobalHooks : public ::testing::Test {
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     ASSERT_TRUE(CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    process_.reset(pi.hProcess);
+    process_.Reset(pi.hProcess);
     CloseHandle(pi.hThread);
     ASSERT_TRUE(PumpUntil([&] { return (target_ = FindWindowA(kTargetClass, nullptr)) != nullptr; }, 15000));
   }
@@ -75,12 +75,12 @@ class GlobalHooks : public ::testing::Test {
   void TearDown() override {
     if (target_) PostMessageA(target_, WM_CLOSE, 0, 0);
     if (process_) {
-      PumpUntil([&] { return WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0; }, 5000);
-      TerminateProcess(process_.get(), 0);
+      PumpUntil([&] { return WaitForSingleObject(process_.Get(), 0) == WAIT_OBJECT_0; }, 5000);
+      TerminateProcess(process_.Get(), 0);
     }
-    callWndProcHook_.reset();
-    getMessageHook_.reset();
-    mouseHook_.reset();
+    callWndProcHook_.Reset();
+    getMessageHook_.Reset();
+    mouseHook_.Reset();
     ReleaseSharedMemory();
   }
 
@@ -98,8 +98,8 @@ class GlobalHooks : public ::testing::Test {
 
   Recorder recorder_;
   SharedMemory* shm_ = nullptr;
-  ScopedHandle process_;
-  ScopedHook mouseHook_, getMessageHook_, callWndProcHook_;
+  CKernelHandle process_;
+  CHookHandle mouseHook_, getMessageHook_, callWndProcHook_;
   HWND target_ = nullptr;
 };
 

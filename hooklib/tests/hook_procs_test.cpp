@@ -153,10 +153,10 @@ struct CommandTarget {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "VeltranoTestCommandTarget";
     RegisterClassA(&wc);
-    window.reset(CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr,
+    window.Reset(CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr,
                                  nullptr, wc.hInstance, nullptr));
   }
-  ScopedWindow window;
+  CWindowHandle window;
 };
 
 LPARAM CommandLParam(unsigned command) { return static_cast<LPARAM>(command << 16); }
@@ -186,7 +186,7 @@ class HookLibraryCommands : public HookLibrary {
 };
 
 TEST_F(HookLibraryCommands, OneShotSubclassReportsAndSwallowsTheCommand) {
-  HWND w = target_.window.get();
+  HWND w = target_.window.Get();
   const LONG_PTR original = GetWindowLongPtrA(w, GWLP_WNDPROC);
   HookCommand(w, w, kAppCommandBrowserForward);
   ASSERT_EQ(recorder_.messages.size(), 1u);
@@ -205,7 +205,7 @@ TEST_F(HookLibraryCommands, OneShotSubclassReportsAndSwallowsTheCommand) {
 
 TEST_F(HookLibraryCommands, UnansweredCommandReachesTheWindow) {
   swallow_ = 0;
-  HWND w = target_.window.get();
+  HWND w = target_.window.Get();
   HookCommand(w, w, kAppCommandBrowserBack);
   EXPECT_EQ(SendMessageA(w, WM_APPCOMMAND, reinterpret_cast<WPARAM>(w), CommandLParam(1)), TRUE);
   EXPECT_EQ(CommandTarget::commands, 1);
@@ -216,7 +216,7 @@ TEST_F(HookLibraryCommands, UnansweredCommandReachesTheWindow) {
 }
 
 TEST_F(HookLibraryCommands, OtherCommandsAndCommandsWhilePendingAreNotReported) {
-  HWND w = target_.window.get();
+  HWND w = target_.window.Get();
   HookCommand(w, w, 7);  // APPCOMMAND_BROWSER_HOME
   EXPECT_TRUE(recorder_.messages.empty());
   HookCommand(w, w, kAppCommandBrowserBack);
@@ -227,7 +227,7 @@ TEST_F(HookLibraryCommands, OtherCommandsAndCommandsWhilePendingAreNotReported) 
 
 TEST_F(HookLibraryCommands, FlagClearAsksForTheProfileButSubclassesNothing) {
   subclass_ = 0;
-  HWND w = target_.window.get();
+  HWND w = target_.window.Get();
   const LONG_PTR original = GetWindowLongPtrA(w, GWLP_WNDPROC);
   HookCommand(w, w, kAppCommandBrowserBack);
   EXPECT_EQ(recorder_.Count(WM_HOOK_SELECTTARGET, 0), 1u);
@@ -239,17 +239,17 @@ TEST_F(HookLibraryCommands, FlagClearAsksForTheProfileButSubclassesNothing) {
 
 TEST_F(HookLibraryCommands, SubclassThatCannotBeInstalledIsNotLeftPending) {
   HWND bogus = reinterpret_cast<HWND>(static_cast<LONG_PTR>(0x7FFFFFF0));
-  HookCommand(target_.window.get(), bogus, kAppCommandBrowserBack);
-  HookCommand(target_.window.get(), bogus, kAppCommandBrowserBack);
+  HookCommand(target_.window.Get(), bogus, kAppCommandBrowserBack);
+  HookCommand(target_.window.Get(), bogus, kAppCommandBrowserBack);
   EXPECT_EQ(recorder_.Count(WM_HOOK_SELECTTARGET, 0), 2u);
 }
 
 TEST_F(HookLibraryCommands, WindowDestroyedBeforeItsCommandEndsThePendingSubclass) {
   {
     CommandTarget doomed;
-    HookCommand(doomed.window.get(), doomed.window.get(), kAppCommandBrowserBack);
+    HookCommand(doomed.window.Get(), doomed.window.Get(), kAppCommandBrowserBack);
   }  // destroyed with the subclass in place
-  HWND w = target_.window.get();
+  HWND w = target_.window.Get();
   HookCommand(w, w, kAppCommandBrowserForward);
   EXPECT_EQ(recorder_.Count(WM_HOOK_SELECTTARGET, 0), 2u);
   SendMessageA(w, WM_APPCOMMAND, reinterpret_cast<WPARAM>(w), CommandLParam(2));

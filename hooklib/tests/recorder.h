@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "framework/util/scoped.h"
+#include "framework/util/win_handles.h"
 #include "hooklib/shared_memory.h"
 
 struct HookMessage {
@@ -26,11 +26,11 @@ class Recorder {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "VeltranoTestRecorder";
     RegisterClassA(&wc);  // a second registration fails harmlessly
-    window_.reset(CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+    window_.Reset(CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                   wc.hInstance, this));
   }
 
-  [[nodiscard]] HWND window() const { return window_.get(); }
+  [[nodiscard]] HWND window() const { return window_.Get(); }
   std::vector<HookMessage> messages;
   Answer answer = [](const HookMessage&) -> LRESULT { return 0; };
 
@@ -55,5 +55,5 @@ class Recorder {
     return DefWindowProcA(hwnd, msg, wParam, lParam);
   }
 
-  ScopedWindow window_;
+  CWindowHandle window_;
 };

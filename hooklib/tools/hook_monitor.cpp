@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "framework/util/scoped.h"
+#include "framework/util/win_handles.h"
 #include "hooklib/hooklib.h"
 
 namespace {
@@ -91,32 +91,32 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = "VeltranoHookMonitor";
   RegisterClassA(&wc);
-  ScopedWindow window(CreateWindowExA(0, wc.lpszClassName, "Veltrano hook monitor", WS_OVERLAPPEDWINDOW,
+  CWindowHandle window(CreateWindowExA(0, wc.lpszClassName, "Veltrano hook monitor", WS_OVERLAPPEDWINDOW,
                                       CW_USEDEFAULT, CW_USEDEFAULT, 640, 420, nullptr, nullptr, instance,
                                       nullptr));
   if (!window) return 2;
   gList = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
-                          0, 0, 0, 0, window.get(), nullptr, instance, nullptr);
-  gShm->mainWindow = StoreHandle32(reinterpret_cast<std::uintptr_t>(window.get()));
+                          0, 0, 0, 0, window.Get(), nullptr, instance, nullptr);
+  gShm->mainWindow = StoreHandle32(reinterpret_cast<std::uintptr_t>(window.Get()));
 
   HMODULE library = GetModuleHandleA(kHookLibraryName);
   auto proc = [&](const char* name) { return reinterpret_cast<HOOKPROC>(GetProcAddress(library, name)); };
-  ScopedHook mouse(SetWindowsHookExA(WH_MOUSE, proc(kMouseHookExport), library, 0));
-  ScopedHook getMessage(SetWindowsHookExA(WH_GETMESSAGE, proc(kGetMessageHookExport), library, 0));
-  ScopedHook callWndProc(SetWindowsHookExA(WH_CALLWNDPROC, proc(kCallWndProcHookExport), library, 0));
+  CHookHandle mouse(SetWindowsHookExA(WH_MOUSE, proc(kMouseHookExport), library, 0));
+  CHookHandle getMessage(SetWindowsHookExA(WH_GETMESSAGE, proc(kGetMessageHookExport), library, 0));
+  CHookHandle callWndProc(SetWindowsHookExA(WH_CALLWNDPROC, proc(kCallWndProcHookExport), library, 0));
   AddLine(mouse && getMessage && callWndProc ? "Hooks installed: move the mouse, press the right or middle button, turn the wheel."
                                              : "Could not set system hooks!");
-  ShowWindow(window.get(), show);
+  ShowWindow(window.Get(), show);
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  static_cast<void>(window.release());  // already destroyed by its own close
-  callWndProc.reset();
-  getMessage.reset();
-  mouse.reset();
+  static_cast<void>(window.Release());  // already destroyed by its own close
+  callWndProc.Reset();
+  getMessage.Reset();
+  mouse.Reset();
   ReleaseSharedMemory();
   return 0;
 }
