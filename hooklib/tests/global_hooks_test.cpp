@@ -45,11 +45,8 @@ void SendMouse(DWORD flags, LONG x = 0, LONG y = 0, DWORD data = 0) {
 class GlobalHooks : public ::testing::Test {
  protected:
   void SetUp() override {
-    shm_ = GetSharedMemory(false);
+    shm_ = ConnectRecorder(recorder_, &GetSharedMemory);
     ASSERT_NE(shm_, nullptr);
-    *shm_ = SharedMemory{};
-    shm_->mainWindow = StoreHandle32(reinterpret_cast<std::uintptr_t>(recorder_.window()));
-    shm_->mainProcessId = GetCurrentProcessId();
 
     HMODULE library = GetModuleHandleA(kHookLibraryName);
     ASSERT_NE(library, nullptr);

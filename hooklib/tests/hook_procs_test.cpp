@@ -29,11 +29,8 @@ TEST(HookLibraryWithoutMainProgram, OnlyChains) {
 class HookLibrary : public ::testing::Test {
  protected:
   void SetUp() override {
-    shm_ = GetSharedMemory(false);
+    shm_ = ConnectRecorder(recorder_, &GetSharedMemory);
     ASSERT_NE(shm_, nullptr);
-    *shm_ = SharedMemory{};
-    shm_->mainWindow = StoreHandle32(reinterpret_cast<std::uintptr_t>(recorder_.window()));
-    shm_->mainProcessId = GetCurrentProcessId();
   }
   void TearDown() override { ReleaseSharedMemory(); }
 
