@@ -6,6 +6,7 @@ veltrano_test(framework_config_text_test PURE
   DEPS framework_config_text)
 
 if(VELTRANO_FUZZ)
+  target_compile_options(framework_config_text PRIVATE -fsanitize=fuzzer-no-link)
   foreach(target config_text_lookup_fuzz tagged_field_fuzz)
     add_executable(${target} ${CMAKE_CURRENT_LIST_DIR}/fuzz/${target}.cpp)
     target_link_libraries(${target} PRIVATE framework_config_text)

@@ -34,7 +34,7 @@ void CConfigByteBuffer::Assign(const void* data, std::size_t count) {
 
 int CConfigByteBuffer::ReadTaggedField(int record_index, int field_tag, void* out, int out_size) {
   const std::uint64_t count = bytes_.size();
-  if (count == 0 || cursor_ >= count || out_size < 0) return -1;
+  if (count == 0 || cursor_ >= count || out_size < 0 || (!out && out_size > 0)) return -1;
   const std::uint64_t start = cursor_;
   bool wrapped = false;
   std::uint64_t pos = start;
@@ -72,7 +72,8 @@ int CConfigByteBuffer::ReadTaggedField(int record_index, int field_tag, void* ou
       if (n > count - value_pos) return -1;
       auto* o = static_cast<std::uint8_t*>(out);
       if (n) std::memcpy(o, &bytes_[value_pos], static_cast<std::size_t>(n));
-      std::memset(o + n, 0, static_cast<std::size_t>(static_cast<std::uint64_t>(out_size) - n));
+      const std::uint64_t rest = static_cast<std::uint64_t>(out_size) - n;
+      if (rest) std::memset(o + n, 0, static_cast<std::size_t>(rest));
       cursor_ = next;
       return static_cast<int>(n);
     }

@@ -174,6 +174,9 @@ TEST(TaggedField, FindsFieldsWithWrapAround) {
   EXPECT_EQ(std::string(out, 2), "lo");
   std::memset(out, 'u', 8);
   EXPECT_EQ(b.ReadTaggedField(9, 9, out, 8), -1);
+  b.set_cursor(0);
+  EXPECT_EQ(b.ReadTaggedField(1, 5, nullptr, 0), 0);  // found, nothing to copy
+  EXPECT_EQ(b.ReadTaggedField(1, 5, nullptr, 4), -1);
   EXPECT_EQ(out[0], 'u');
   b.set_cursor(0);
   EXPECT_EQ(b.ReadTaggedField(0x10001, 0x10005, out, 8), 2);  // 16-bit comparison
