@@ -1,0 +1,208 @@
+#include "framework/store/config_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string Rec(const std::string& key, const std::string& value) {
+  return key + "=" + value + std::string("\0\r\n", 3);
+}
+
+CConfigText Loaded(const std::string& text) {
+  CConfigText c(0, "gOpt.");
+  c.SetText(text.data(), text.size());
+  return c;
+}
+
+TEST(ConfigText, EveryValueTypeRoundTrips) {
+  std::uint8_t b1 = 1, b0 = 0;
+  std::int16_t s = -1234;
+  std::int32_t i = -2147483647 - 1;
+  std::uint16_t hot = 340;
+  double d[] = {2.0, 0.25, -1.5, 1234.5678, 1e-7, 3.14159265358979, 1e20, 0.0};
+  char str[64] = "Program Files\\app.exe";
+
+  CConfigText save(1, "gOpt.");
+  save.ConfigBool(&b1, 1, "gOpt.bOn");
+  save.ConfigBool(&b0, 1, "gOpt.bOff");
+  save.ConfigShort(&s, 2, "gOpt.sVal");
+  save.ConfigInt(&i, 4, "gOpt.iVal");
+  save.ConfigHexWord(&hot, 2, "gOpt.wHotKey");
+  for (int k = 0; k < 8; ++k) save.ConfigDouble(&d[k], 8, "gOpt.d[xi]", k);
+  save.ConfigString(str, 64, "gOpt.Par[xi].szName", 3);
+  const std::string text(save.text().begin(), save.text().end());
+  EXPECT_NE(text.find(Rec("wHotKey", "0x0154")), std::string::npos);
+  EXPECT_NE(text.find(Rec("d[0]", "2.0")), std::string::npos);
+  EXPECT_NE(text.find(Rec("d[1]", "0.25")), std::string::npos);
+  EXPECT_NE(text.find(Rec("Par[3].szName", str)), std::string::npos);
+  EXPECT_EQ(text.substr(0, 8), std::string("bOn=1\0\r\n", 8));
+
+  CConfigText load = Loaded(text);
+  std::uint8_t rb1 = 0, rb0 = 1;
+  std::int16_t rs = 0;
+  std::int32_t ri = 0;
+  std::uint16_t rhot = 0;
+  double rd[8] = {};
+  char rstr[64] = {};
+  // Read in a different order than written: the lookup wraps around.
+  EXPECT_EQ(load.ConfigString(rstr, 64, "gOpt.Par[xi].szName", 3), 0);
+  EXPECT_EQ(load.ConfigBool(&rb1, 1, "gOpt.bOn"), 0);
+  EXPECT_EQ(load.ConfigBool(&rb0, 1, "gOpt.bOff"), 0);
+  EXPECT_EQ(load.ConfigShort(&rs, 2, "gOpt.sVal"), 0);
+  EXPECT_EQ(load.ConfigInt(&ri, 4, "gOpt.iVal"), 0);
+  EXPECT_EQ(load.ConfigHexWord(&rhot, 2, "gOpt.wHotKey"), 0);
+  for (int k = 7; k >= 0; --k) EXPECT_EQ(load.ConfigDouble(&rd[k], 8, "gOpt.d[xi]", k), 0);
+  EXPECT_EQ(rb1, 1);
+  EXPECT_EQ(rb0, 0);
+  EXPECT_EQ(rs, -1234);
+  EXPECT_EQ(ri, -2147483647 - 1);
+  EXPECT_EQ(rhot, 340);
+  for (int k = 0; k < 8; ++k) EXPECT_DOUBLE_EQ(rd[k], d[k]) << k;
+  EXPECT_STREQ(rstr, str);
+}
+
+TEST(ConfigText, DoubleForms) {
+  char buf[64];
+  const std::pair<double, const char*> cases[] = {
+      {2.0, "2.0"},   {0.25, "0.25"}, {1.0, "1.0"},         {0.5, "0.5"},
+      {-3.0, "-3.0"}, {0.0, "0.0"},   {100.125, "100.125"}, {0.1, "0.1"}};
+  for (const auto& c : cases) {
+    FormatConfigDouble(c.first, buf, sizeof buf);
+    EXPECT_STREQ(buf, c.second);
+  }
+  FormatConfigDouble(1e300, buf, sizeof buf);
+  EXPECT_DOUBLE_EQ(ParseConfigDouble(buf, std::strlen(buf)), 1e300);
+  FormatConfigDouble(-2.5e-30, buf, sizeof buf);
+  EXPECT_DOUBLE_EQ(ParseConfigDouble(buf, std::strlen(buf)), -2.5e-30);
+}
+
+TEST(ConfigText, LookupMatchesWholeKeysAtLineStartsOnly) {
+  CConfigText c = Loaded(Rec("bTrayIcon", "1") + Rec("iNumPars", "4") + Rec("szText", "x\nbFake=1") +
+                         Rec("iLast", "9"));
+  std::uint8_t flag = 0;
+  EXPECT_EQ(c.ConfigBool(&flag, 1, "gOpt.bTrayIcon"), 0);
+  EXPECT_EQ(flag, 1);
+  std::int32_t n = 77;
+  EXPECT_EQ(c.ConfigInt(&n, 4, "gOpt.iNumPar"), -1);  // not a prefix of iNumPars
+  EXPECT_EQ(n, 77);
+  EXPECT_EQ(c.ConfigInt(&n, 4, "gOpt.iNumPars"), 0);
+  EXPECT_EQ(n, 4);
+  // "Text" occurs only inside a key; "x" only inside a value.
+  EXPECT_EQ(c.ConfigInt(&n, 4, "gOpt.Text"), -1);
+  EXPECT_EQ(c.ConfigInt(&n, 4, "gOpt.x"), -1);
+  // The cursor is past the record: the wrap-around finds an earlier key.
+  EXPECT_EQ(c.ConfigInt(&n, 4, "gOpt.iLast"), 0);
+  flag = 0;
+  EXPECT_EQ(c.ConfigBool(&flag, 1, "&gOpt.bTrayIcon"), 0);
+  EXPECT_EQ(flag, 1);
+  // A missing key leaves the variable alone.
+  flag = 7;
+  EXPECT_EQ(c.ConfigBool(&flag, 1, "gOpt.bMissing"), -1);
+  EXPECT_EQ(flag, 7);
+}
+
+TEST(ConfigText, UnterminatedRecordIsNotAValue) {
+  std::string text = Rec("a", "1") + "b=2";
+  CConfigText c = Loaded(text);
+  std::int32_t v = 5;
+  EXPECT_EQ(c.ConfigInt(&v, 4, "gOpt.b"), -1);
+  EXPECT_EQ(c.cursor, -1);
+  EXPECT_EQ(c.ConfigInt(&v, 4, "gOpt.a"), 0);  // a negative cursor starts at 0
+  EXPECT_EQ(v, 1);
+}
+
+TEST(ConfigText, HexAndDecimalReading) {
+  CConfigText c = Loaded(Rec("wA", "12") + Rec("wB", "0x1A2b") + Rec("iC", "  -42xyz") + Rec("iD", "abc") +
+                         Rec("sE", "70000"));
+  std::uint16_t w = 9;
+  EXPECT_EQ(c.ConfigHexWord(&w, 2, "gOpt.wA"), 1);
+  EXPECT_EQ(w, 9);
+  EXPECT_EQ(c.ConfigHexWord(&w, 2, "gOpt.wB"), 0);
+  EXPECT_EQ(w, 0x1A2B);
+  std::int32_t i = 1;
+  EXPECT_EQ(c.ConfigInt(&i, 4, "gOpt.iC"), 0);
+  EXPECT_EQ(i, -42);
+  EXPECT_EQ(c.ConfigInt(&i, 4, "gOpt.iD"), 0);
+  EXPECT_EQ(i, 0);
+  std::int16_t s = 0;
+  EXPECT_EQ(c.ConfigShort(&s, 2, "gOpt.sE"), 0);
+  EXPECT_EQ(s, static_cast<std::int16_t>(70000 & 0xFFFF));
+}
+
+TEST(ConfigText, StringsAreTruncatedToTheBuffer) {
+  CConfigText c = Loaded(Rec("szLong", std::string(100, 'q')));
+  char buf[64];
+  std::memset(buf, 'z', sizeof buf);
+  EXPECT_EQ(c.ConfigString(buf, 64, "gOpt.szLong"), 0);
+  EXPECT_EQ(std::strlen(buf), 63u);
+}
+
+TEST(ConfigText, KeysFromVariableNames) {
+  CConfigText c(1, "gOpt.");
+  c.ConfigTextBuildKey("gOpt.Par[xi].szParName", 3, 0, 0);
+  EXPECT_STREQ(c.key, "Par[3].szParName");
+  c.ConfigTextBuildKey("gOpt.bTrayIcon", 0, 0, 0);
+  EXPECT_STREQ(c.key, "bTrayIcon");
+  c.ConfigTextBuildKey("gOpt.a[i][j].b[k]", 1, 22, 333);
+  EXPECT_STREQ(c.key, "a[1][22].b[333]");
+  c.ConfigTextBuildKey("gOpt.a[2].b", 5, 0, 0);
+  EXPECT_STREQ(c.key, "a[2].b");
+  c.ConfigTextBuildKey("gOpt.pct%s%n", 0, 0, 0);  // no format interpretation
+  EXPECT_STREQ(c.key, "pct%s%n");
+  c.ConfigTextBuildKey(("gOpt." + std::string(400, 'k')).c_str(), 0, 0, 0);
+  EXPECT_EQ(std::strlen(c.key), 259u);
+}
+
+std::string Field(std::uint8_t header, const std::string& rest) { return std::string(1, static_cast<char>(header)) + rest; }
+
+TEST(TaggedField, FindsFieldsWithWrapAround) {
+  // 0x15: 1-byte index, 1-byte tag, 1-byte length.
+  std::string s = Field(0x15, std::string("\x01\x02\x03", 3) + "abc") +
+                  Field(0x15, std::string("\x01\x05\x02", 3) + "xy") +
+                  Field(0x25, std::string("\x02\x07\x04\x00", 4) + "long");
+  CConfigByteBuffer b;
+  b.Assign(s.data(), s.size());
+  char out[8];
+  EXPECT_EQ(b.ReadTaggedField(1, 5, out, 8), 2);
+  EXPECT_EQ(std::string(out, 8), std::string("xy\0\0\0\0\0\0", 8));
+  EXPECT_EQ(b.ReadTaggedField(1, 2, out, 8), 3);  // behind the cursor: wraps
+  EXPECT_EQ(std::string(out, 3), "abc");
+  EXPECT_EQ(b.ReadTaggedField(2, 7, out, 2), 2);  // cut to the out size
+  EXPECT_EQ(std::string(out, 2), "lo");
+  std::memset(out, 'u', 8);
+  EXPECT_EQ(b.ReadTaggedField(9, 9, out, 8), -1);
+  b.set_cursor(0);
+  EXPECT_EQ(b.ReadTaggedField(1, 5, nullptr, 0), 0);  // found, nothing to copy
+  EXPECT_EQ(b.ReadTaggedField(1, 5, nullptr, 4), -1);
+  EXPECT_EQ(out[0], 'u');
+  b.set_cursor(0);
+  EXPECT_EQ(b.ReadTaggedField(0x10001, 0x10005, out, 8), 2);  // 16-bit comparison
+}
+
+TEST(TaggedField, NeverReadsPastTheData) {
+  CConfigByteBuffer b;
+  char out[16];
+  EXPECT_EQ(b.ReadTaggedField(1, 1, out, 16), -1);  // empty
+  // Value longer than the data left.
+  std::string s = Field(0x15, std::string("\x01\x01\x09", 3) + "abc");
+  b.Assign(s.data(), s.size());
+  EXPECT_EQ(b.ReadTaggedField(1, 1, out, 16), -1);
+  // Header whose number bytes run past the end.
+  s = Field(0x15, std::string("\x01\x01\x02", 3) + "ok") + Field(0x7F, "\x01");
+  b.Assign(s.data(), s.size());
+  b.set_cursor(6);
+  EXPECT_EQ(b.ReadTaggedField(1, 1, out, 16), 2);  // wrapped past the broken field
+  b.set_cursor(6);
+  EXPECT_EQ(b.ReadTaggedField(5, 5, out, 16), -1);
+  // A 7-byte length near 2^56 does not wrap the position.
+  s = Field(0x75, std::string("\x01\x01\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 9)) + Field(0x15, std::string("\x02\x02\x01", 3) + "z");
+  b.Assign(s.data(), s.size());
+  EXPECT_EQ(b.ReadTaggedField(2, 2, out, 16), -1);
+  b.set_cursor(s.size());
+  EXPECT_EQ(b.ReadTaggedField(1, 1, out, 16), -1);
+}
+
+}  // namespace

@@ -1,0 +1,229 @@
+#include "zip/zip.h"
+
+#include <cstring>
+#include <new>
+
+#include "zip/zip_reader.h"
+#include "zip/zip_writer.h"
+
+using zip::CZipReader;
+using zip::CZipWriter;
+
+namespace {
+
+ZipResult CheckWriter(const ZipHandle* h, CZipWriter** w) {
+  if (!h || !h->object) return kZipBadArguments;
+  if (h->kind != kZipWriterKind) return kZipWrongHandle;
+  *w = static_cast<CZipWriter*>(h->object);
+  return kZipOk;
+}
+
+ZipResult CheckReader(const ZipHandle* h, CZipReader** r) {
+  if (!h || !h->object) return kZipBadArguments;
+  if (h->kind != kZipReaderKind) return kZipWrongHandle;
+  *r = static_cast<CZipReader*>(h->object);
+  return kZipOk;
+}
+
+void SetError(ZipResult* error, ZipResult value) {
+  if (error) *error = value;
+}
+
+}  // namespace
+
+ZipHandle* CreateZipWriterOn(zip::ZipPlatform& platform, std::unique_ptr<zip::ArchiveSink> sink,
+                             const char* password) {
+  if (!sink) return nullptr;
+  zip::SeedZipRandom(platform.RandomSeed());
+  auto* writer = new (std::nothrow) CZipWriter(std::move(sink), password, &platform);
+  if (!writer) return nullptr;
+  auto* handle = new (std::nothrow) ZipHandle{kZipWriterKind, writer};
+  if (!handle) delete writer;
+  return handle;
+}
+
+ZipHandle* CreateZipFileWith(zip::ZipPlatform& platform, const char* path, const char* password,
+                             ZipResult* error) {
+  SetError(error, kZipOk);
+  if (!path || !*path) {
+    SetError(error, kZipBadArguments);
+    return nullptr;
+  }
+  std::unique_ptr<zip::ArchiveSink> sink = platform.CreateOutputFile(path);
+  if (!sink) {
+    SetError(error, kZipNotFound);
+    return nullptr;
+  }
+  ZipHandle* h = CreateZipWriterOn(platform, std::move(sink), password);
+  if (!h) SetError(error, kZipNoMemory);
+  return h;
+}
+
+ZipHandle* CreateZipInMemoryWith(zip::ZipPlatform& platform, void* buffer, std::uint32_t size,
+                                 const char* password, ZipResult* error) {
+  SetError(error, kZipOk);
+  if (size == 0) {
+    SetError(error, kZipMemoryFull);
+    return nullptr;
+  }
+  std::unique_ptr<zip::ArchiveSink> sink;
+  if (buffer) {
+    sink.reset(new (std::nothrow) zip::MemoryBlockSink(static_cast<std::uint8_t*>(buffer), size));
+  } else {
+    ZipResult e = kZipNoMemory;
+    sink = platform.CreateMemoryBlock(size, &e);
+    if (!sink) {
+      SetError(error, e);
+      return nullptr;
+    }
+  }
+  ZipHandle* h = CreateZipWriterOn(platform, std::move(sink), password);
+  if (!h) SetError(error, kZipNoMemory);
+  return h;
+}
+
+ZipResult ZipAddFile(ZipHandle* handle, const char* entry_name, const char* path) {
+  CZipWriter* w = nullptr;
+  const ZipResult c = CheckWriter(handle, &w);
+  if (c != kZipOk) return c;
+  if (!entry_name || !*entry_name || !path || !*path) return kZipBadArguments;
+  if (w->sticky_error() != kZipOk) return kZipWriterFailed;
+  if (w->finished()) return kZipFinished;
+  zip::SourceInfo info;
+  ZipResult e = kZipNotFound;
+  std::unique_ptr<zip::EntrySource> source = w->platform()->OpenSourceFile(path, &info, &e);
+  if (!source) return e;
+  return w->AddZipEntry(entry_name, *source, info);
+}
+
+ZipResult ZipAddBuffer(ZipHandle* handle, const char* entry_name, const void* buffer,
+                       std::uint32_t length) {
+  CZipWriter* w = nullptr;
+  const ZipResult c = CheckWriter(handle, &w);
+  if (c != kZipOk) return c;
+  if (!buffer || length == 0 || !entry_name || !*entry_name) return kZipBadArguments;
+  if (w->sticky_error() != kZipOk) return kZipWriterFailed;
+  if (w->finished()) return kZipFinished;
+  zip::SourceInfo info;
+  w->platform()->CurrentTimes(&info);
+  info.external_attributes = 0x80000000u;
+  info.size = length;
+  info.size_known = true;
+  zip::BufferSource source(buffer, length);
+  return w->AddZipEntry(entry_name, source, info);
+}
+
+ZipResult GetZipMemory(ZipHandle* handle, void** base, std::uint32_t* length) {
+  if (base) *base = nullptr;
+  if (length) *length = 0;
+  CZipWriter* w = nullptr;
+  const ZipResult c = CheckWriter(handle, &w);
+  if (c != kZipOk) return c;
+  const ZipResult f = w->Finish();
+  if (base) *base = w->memory_base();
+  if (length) *length = w->position();
+  if (f != kZipOk) return kZipWriteFailed;
+  if (!w->memory_base()) return kZipNotMemory;
+  return kZipOk;
+}
+
+ZipResult CloseZipWriter(ZipHandle* handle) {
+  CZipWriter* w = nullptr;
+  const ZipResult c = CheckWriter(handle, &w);
+  if (c != kZipOk) return c;
+  const ZipResult r = w->Close();
+  delete w;
+  delete handle;
+  return r;
+}
+
+ZipHandle* OpenZipSource(zip::ZipPlatform* platform, std::unique_ptr<zip::ByteSource> source,
+                         const char* password, ZipResult* error) {
+  ZipResult e = kZipOk;
+  std::unique_ptr<CZipReader> reader = CZipReader::Open(std::move(source), password, platform, &e);
+  if (!reader) {
+    SetError(error, e);
+    return nullptr;
+  }
+  auto* handle = new (std::nothrow) ZipHandle{kZipReaderKind, reader.get()};
+  if (!handle) {
+    SetError(error, kZipNoMemory);
+    return nullptr;
+  }
+  reader.release();
+  SetError(error, kZipOk);
+  return handle;
+}
+
+ZipHandle* OpenZipFileWith(zip::ZipPlatform& platform, const char* path, const char* password,
+                           ZipResult* error) {
+  if (!path || !*path) {
+    SetError(error, kZipNotFound);
+    return nullptr;
+  }
+  return OpenZipSource(&platform, platform.OpenArchiveFile(path), password, error);
+}
+
+bool IsZipReader(const ZipHandle* handle) {
+  return handle && handle->object && handle->kind == kZipReaderKind;
+}
+
+ZipResult SetUnzipBaseDir(ZipHandle* handle, const char* folder) {
+  CZipReader* r = nullptr;
+  const ZipResult c = CheckReader(handle, &r);
+  if (c != kZipOk) return c;
+  r->SetBaseDir(folder);
+  return kZipOk;
+}
+
+ZipResult GetZipEntry(ZipHandle* handle, int index, ZipEntryInfo* info) {
+  CZipReader* r = nullptr;
+  const ZipResult c = CheckReader(handle, &r);
+  if (c != kZipOk) return c;
+  return r->GetEntry(index, info);
+}
+
+ZipResult FindZipEntry(ZipHandle* handle, const char* name, int ignore_case, int* index,
+                       ZipEntryInfo* info) {
+  CZipReader* r = nullptr;
+  const ZipResult c = CheckReader(handle, &r);
+  if (c != kZipOk) return c;
+  return r->FindEntry(name, ignore_case != 0, index, info);
+}
+
+ZipResult UnzipEntryToMemory(ZipHandle* handle, int index, void* buffer, std::uint32_t length,
+                             std::uint32_t* bytes_read) {
+  CZipReader* r = nullptr;
+  const ZipResult c = CheckReader(handle, &r);
+  if (c != kZipOk) return c;
+  return r->UnzipToMemory(index, buffer, length, bytes_read);
+}
+
+ZipResult UnzipEntryToFile(ZipHandle* handle, int index, const char* path) {
+  CZipReader* r = nullptr;
+  const ZipResult c = CheckReader(handle, &r);
+  if (c != kZipOk) return c;
+  return r->UnzipToFile(index, path);
+}
+
+ZipResult CloseZipReader(ZipHandle* handle) {
+  CZipReader* r = nullptr;
+  const ZipResult c = CheckReader(handle, &r);
+  if (c != kZipOk) return c;
+  delete r;
+  delete handle;
+  return kZipOk;
+}
+
+ZipResult CloseZip(ZipHandle* handle) {
+  if (!handle) return kZipBadArguments;
+  if (handle->kind == kZipReaderKind) return CloseZipReader(handle);
+  return CloseZipWriter(handle);
+}
+
+namespace zip {
+CZipWriter* WriterOf(ZipHandle* handle) {
+  CZipWriter* w = nullptr;
+  return CheckWriter(handle, &w) == kZipOk ? w : nullptr;
+}
+}  // namespace zip
