@@ -50,6 +50,15 @@ run_preset() {
 }
 
 run_preset native
+
+# The readers of untrusted input under libFuzzer: every committed seed is
+# replayed, then each target runs for a bounded time.
+echo "== fuzz =="
+if scripts/fuzz.sh; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
 run_preset win64
 run_preset win32
 
