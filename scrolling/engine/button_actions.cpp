@@ -22,7 +22,7 @@ constexpr Modifier kModifierOrder[] = {
 
 // The caller has checked that the text fits.
 void CopyPart(std::string_view text, char* to) noexcept {
-  std::memcpy(to, text.data(), text.size());
+  if (!text.empty()) std::memcpy(to, text.data(), text.size());
   to[text.size()] = '\0';
 }
 
