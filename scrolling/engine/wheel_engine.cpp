@@ -53,7 +53,6 @@ std::intptr_t WheelEngine::HandleMouseWheel(std::uint32_t message, WindowId wind
       const std::uint32_t interval = t - lastTime_;
       haveTime_ = true;
       lastTime_ = t;
-      lastInterval_ = interval;
       const double speed = interval == 0 ? 0.0 : 1000.0 / static_cast<double>(interval);
       platform_.ReportWheelSpeed(static_cast<std::int32_t>(speed));
       lastDelta_ = AcceleratedWheelDelta(profile, speed, WheelDelta(shared_->wheelWParam));

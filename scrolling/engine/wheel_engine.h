@@ -44,6 +44,5 @@ class WheelEngine {
   SharedMemory* shared_ = nullptr;
   bool haveTime_ = false;
   std::uint32_t lastTime_ = 0;
-  std::uint32_t lastInterval_ = 0;
   std::int16_t lastDelta_ = 0;
 };

@@ -293,12 +293,7 @@ WheelEngine& EngineWheel() noexcept {
   return engine;
 }
 
-namespace {
-SharedMemory* gEngineShared = nullptr;
-}  // namespace
-
 void SetEngineSharedMemory(SharedMemory* shared) noexcept {
-  gEngineShared = shared;
   EnginePlatformInstance().SetSharedMemory(shared);
   EngineWheel().SetSharedMemory(shared);
 }
@@ -315,7 +310,8 @@ LRESULT HandleMouseWheel(UINT message, HWND window) noexcept {
 
 LRESULT HandleAppCommand(UINT command, HWND window) noexcept {
   return static_cast<LRESULT>(
-      HandleAppCommand(EnginePlatformInstance(), EngineTargetSelector(), gOpt, gEngineShared, command, ToWindowId(window)));
+      HandleAppCommand(EnginePlatformInstance(), EngineTargetSelector(), gOpt, EnginePlatformInstance().Shared(),
+                       command, ToWindowId(window)));
 }
 
 void SendKeyCombination(WORD hotKey, HWND window) noexcept {

@@ -17,6 +17,7 @@ class Win32EnginePlatform : public EnginePlatform {
   // then not written.
   explicit Win32EnginePlatform(SharedMemory* sharedMemory = nullptr) noexcept : shared_(sharedMemory) {}
   void SetSharedMemory(SharedMemory* sharedMemory) noexcept { shared_ = sharedMemory; }
+  [[nodiscard]] SharedMemory* Shared() const noexcept { return shared_; }
 
   bool GetCursorPosition(ScreenPoint& out) override;
   WindowId WindowAtPoint(ScreenPoint point) override;
