@@ -42,6 +42,7 @@ struct ScrollBarCandidate {
   std::int32_t vertical;  // 1: height >= width
   std::uint8_t adjacent;  // 1: lies beside the target instead of on it
 };
+static_assert(sizeof(void*) != 4 || sizeof(ScrollBarCandidate) == 28, "28-byte records in the 32-bit program");
 
 // How near a bar must lie beside the target, and how long it must be.
 inline constexpr std::int32_t kAdjacentSlack = 5;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "scrolling/engine/tests/test_window.h"
 #include "scrolling/engine/win32_platform.h"
 #include "scrolling/options/options.h"
 
@@ -37,22 +38,6 @@ LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 }
 
 constexpr char kRecorderClass[] = "VeltranoEngineRecorder";
-
-class Window {
- public:
-  Window(const char* cls, const char* title, DWORD style, int x, int y, int w, int h, HWND parent = nullptr)
-      : hwnd_(CreateWindowExA(parent == nullptr ? WS_EX_TOPMOST : 0, cls, title, style, x, y, w, h, parent, nullptr,
-                              GetModuleHandleA(nullptr), nullptr)) {}
-  ~Window() {
-    if (hwnd_ != nullptr) DestroyWindow(hwnd_);
-  }
-  Window(const Window&) = delete;
-  Window& operator=(const Window&) = delete;
-  HWND get() const { return hwnd_; }
-
- private:
-  HWND hwnd_;
-};
 
 void PumpMessages() {
   MSG msg;
@@ -101,10 +86,6 @@ class EngineActionsWin32Test : public ::testing::Test {
     PumpMessages();
   }
 
-  static bool CursorTo(int x, int y) {
-    POINT p{};
-    return SetCursorPos(x, y) && GetCursorPos(&p) && p.x == x && p.y == y;
-  }
 
   SharedMemory shared{};
 };
