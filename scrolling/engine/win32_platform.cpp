@@ -1,6 +1,12 @@
 #include "scrolling/engine/win32_platform.h"
 
+#include <shellapi.h>
+
+#include <vector>
+
 #include "framework/util/monitors.h"
+#include "scrolling/engine/button_actions.h"
+#include "scrolling/engine/records.h"
 #include "scrolling/options/options.h"
 
 namespace {
@@ -18,6 +24,78 @@ class ProcessHandle {
  private:
   HANDLE handle_;
 };
+
+// An icon or cursor handle made by CopyIcon or CreateCursor.
+class CursorHandle {
+ public:
+  CursorHandle() noexcept = default;
+  explicit CursorHandle(HCURSOR handle) noexcept : handle_(handle) {}
+  ~CursorHandle() { reset(nullptr); }
+  CursorHandle(const CursorHandle&) = delete;
+  CursorHandle& operator=(const CursorHandle&) = delete;
+  HCURSOR get() const noexcept { return handle_; }
+  HCURSOR release() noexcept {
+    const HCURSOR h = handle_;
+    handle_ = nullptr;
+    return h;
+  }
+  void reset(HCURSOR handle) noexcept {
+    if (handle_ != nullptr) DestroyCursor(handle_);
+    handle_ = handle;
+  }
+
+ private:
+  HCURSOR handle_ = nullptr;
+};
+
+// The system cursors in the order they are replaced: application-starting,
+// arrow, cross, hand, I-beam, no, size-all, size NE-SW, size N-S, size
+// NW-SE, size W-E, up-arrow, wait.
+constexpr DWORD kSystemCursorIds[] = {32650, 32512, 32515, 32649, 32513, 32648, 32646,
+                                      32643, 32645, 32642, 32644, 32516, 32514};
+constexpr int kSystemCursorCount = static_cast<int>(sizeof kSystemCursorIds / sizeof kSystemCursorIds[0]);
+
+// Copies of the original system cursors, taken the first time they are
+// hidden, and the blank cursor that replaces them.
+struct SavedCursors {
+  bool taken = false;
+  CursorHandle original[kSystemCursorCount];
+  CursorHandle blank;
+
+  void Take() noexcept {
+    if (taken) return;
+    taken = true;
+    for (int i = 0; i < kSystemCursorCount; ++i) {
+      const HCURSOR shared = LoadCursorA(nullptr, MAKEINTRESOURCEA(kSystemCursorIds[i]));
+      if (shared != nullptr) original[i].reset(CopyIcon(shared));
+    }
+    BYTE andMask[128];
+    BYTE xorMask[128];
+    for (int i = 0; i < 128; ++i) {
+      andMask[i] = 0xFF;
+      xorMask[i] = 0x00;
+    }
+    blank.reset(CreateCursor(GetModuleHandleA(nullptr), 0, 0, 32, 32, andMask, xorMask));
+  }
+};
+
+SavedCursors& Cursors() noexcept {
+  static SavedCursors cursors;
+  return cursors;
+}
+
+// Sets a copy of cursor as system cursor id; the system takes the copy over,
+// so it is destroyed here only when the system refused it.
+void SetSystemCursorCopy(HCURSOR cursor, DWORD id) noexcept {
+  if (cursor == nullptr) return;
+  CursorHandle copy(CopyIcon(cursor));
+  if (copy.get() != nullptr && SetSystemCursor(copy.get(), id)) (void)copy.release();
+}
+
+BOOL CALLBACK VisitChildWindowProc(HWND window, LPARAM lParam) noexcept {
+  reinterpret_cast<WindowVisitor*>(lParam)->Visit(ToWindowId(window));
+  return TRUE;
+}
 
 int BufferLength(std::size_t size) noexcept {
   return size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(size);
@@ -92,6 +170,90 @@ void Win32EnginePlatform::WriteBackFwdFlag(std::uint32_t value) {
   if (shared_ != nullptr) shared_->backFwdSubclass = value;
 }
 
+bool Win32EnginePlatform::IsKeyDown(int virtualKey) {
+  return (static_cast<unsigned short>(GetAsyncKeyState(virtualKey)) & 0x8000u) != 0;
+}
+
+bool Win32EnginePlatform::WindowVisible(WindowId window) { return IsWindowVisible(ToHwnd(window)) != FALSE; }
+
+std::uint32_t Win32EnginePlatform::WindowStyle(WindowId window) {
+  return static_cast<std::uint32_t>(GetWindowLongA(ToHwnd(window), GWL_STYLE));
+}
+
+bool Win32EnginePlatform::WindowRect(WindowId window, ScreenRect& out) {
+  RECT r;
+  if (!GetWindowRect(ToHwnd(window), &r)) return false;
+  out = ScreenRect{r.left, r.top, r.right, r.bottom};
+  return true;
+}
+
+WindowId Win32EnginePlatform::ParentWindow(WindowId window) {
+  // GetParent answers the owner of a top-level window, which is no parent.
+  if ((WindowStyle(window) & WS_CHILD) == 0) return 0;
+  return ToWindowId(GetParent(ToHwnd(window)));
+}
+
+void Win32EnginePlatform::ForEachChildWindow(WindowId parent, WindowVisitor& visitor) {
+  EnumChildWindows(ToHwnd(parent), VisitChildWindowProc, reinterpret_cast<LPARAM>(&visitor));
+}
+
+void Win32EnginePlatform::CaptureMouse(WindowId window) { SetCapture(ToHwnd(window)); }
+
+void Win32EnginePlatform::ReleaseMouseCapture() { ReleaseCapture(); }
+
+void Win32EnginePlatform::MoveCursor(ScreenPoint point) { SetCursorPos(point.x, point.y); }
+
+void Win32EnginePlatform::SetBlankCursors(bool restore) { ::SetBlankCursors(restore); }
+
+void Win32EnginePlatform::InjectMouseEvent(std::uint32_t flags) { mouse_event(flags, 0, 0, 0, 0); }
+
+std::intptr_t Win32EnginePlatform::SendWindowMessage(WindowId window, std::uint32_t message, std::uintptr_t wParam,
+                                                     std::intptr_t lParam) {
+  return SendMessageA(ToHwnd(window), message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam));
+}
+
+void Win32EnginePlatform::BringToForeground(WindowId window) { ::BringToForeground(ToHwnd(window)); }
+
+void Win32EnginePlatform::ActivateForInput(WindowId window) {
+  HWND top = ToHwnd(window);
+  // Parent chains end; the bound only guards against a window destroyed
+  // and its handle reused while climbing.
+  for (int depth = 0; depth < 1000; ++depth) {
+    const HWND parent = GetParent(top);
+    if (parent == nullptr) break;
+    top = parent;
+  }
+  SetForegroundWindow(top);
+  SetActiveWindow(top);
+  for (int tries = 0; tries < 20; ++tries) {
+    if (GetActiveWindow() == top) break;
+    SetActiveWindow(top);
+  }
+  SetFocus(ToHwnd(window));
+}
+
+void Win32EnginePlatform::SendKeyInputs(const KeyInput* inputs, std::size_t count) {
+  std::vector<INPUT> list;
+  for (std::size_t i = 0; i < count; ++i) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = inputs[i].virtualKey;
+    input.ki.dwFlags = inputs[i].keyUp ? KEYEVENTF_KEYUP : 0;
+    (void)InsertRecords(list, &input, static_cast<int>(list.size()), 1);
+  }
+  if (!list.empty()) SendInput(static_cast<UINT>(list.size()), list.data(), sizeof(INPUT));
+}
+
+void Win32EnginePlatform::RunProgram(WindowId parent, const char* program, const char* arguments) {
+  ShellExecuteA(ToHwnd(parent), nullptr, program, arguments, nullptr, SW_SHOW);
+}
+
+void Win32EnginePlatform::ReportWheelSpeed(std::int32_t messagesPerSecond) {
+  if (settingsDialog_ != nullptr && IsWindow(settingsDialog_)) {
+    SendMessageA(settingsDialog_, kWmWheelSpeedReport, static_cast<WPARAM>(messagesPerSecond), 0);
+  }
+}
+
 Win32EnginePlatform& EnginePlatformInstance() noexcept {
   static Win32EnginePlatform platform;
   return platform;
@@ -118,5 +280,53 @@ void SaveSystemWheelScrollLines() noexcept {
     SetStartupWheelLines(static_cast<std::int32_t>(lines));
   } else {
     SetStartupWheelLines(kDefaultWheelLines);
+  }
+}
+
+ScrollEngine& EngineScrollDrag() noexcept {
+  static ScrollEngine engine(EnginePlatformInstance(), EngineTargetSelector(), gOpt);
+  return engine;
+}
+
+WheelEngine& EngineWheel() noexcept {
+  static WheelEngine engine(EnginePlatformInstance(), EngineTargetSelector(), gOpt);
+  return engine;
+}
+
+void SetEngineSharedMemory(SharedMemory* shared) noexcept {
+  EnginePlatformInstance().SetSharedMemory(shared);
+  EngineWheel().SetSharedMemory(shared);
+}
+
+void NoteButtonsSwapped() noexcept { EngineScrollDrag().SetButtonsSwapped(GetSystemMetrics(SM_SWAPBUTTON) != 0); }
+
+LRESULT HandleMouseEvent(UINT message) noexcept {
+  return static_cast<LRESULT>(EngineScrollDrag().HandleMouseEvent(message));
+}
+
+LRESULT HandleMouseWheel(UINT message, HWND window) noexcept {
+  return static_cast<LRESULT>(EngineWheel().HandleMouseWheel(message, ToWindowId(window)));
+}
+
+LRESULT HandleAppCommand(UINT command, HWND window) noexcept {
+  return static_cast<LRESULT>(
+      HandleAppCommand(EnginePlatformInstance(), EngineTargetSelector(), gOpt, EnginePlatformInstance().Shared(),
+                       command, ToWindowId(window)));
+}
+
+void SendKeyCombination(WORD hotKey, HWND window) noexcept {
+  SendKeyCombination(EnginePlatformInstance(), hotKey, ToWindowId(window));
+}
+
+void RunCommandLine(const char* text, HWND window) noexcept {
+  if (text == nullptr) return;
+  RunCommandLine(EnginePlatformInstance(), std::string_view(text), ToWindowId(window));
+}
+
+void SetBlankCursors(bool restore) noexcept {
+  SavedCursors& cursors = Cursors();
+  cursors.Take();
+  for (int i = 0; i < kSystemCursorCount; ++i) {
+    SetSystemCursorCopy(restore ? cursors.original[i].get() : cursors.blank.get(), kSystemCursorIds[i]);
   }
 }

@@ -7,7 +7,9 @@
 
 #include "hooklib/shared_memory.h"
 #include "scrolling/engine/platform.h"
+#include "scrolling/engine/scroll_drag.h"
 #include "scrolling/engine/target_selector.h"
+#include "scrolling/engine/wheel_engine.h"
 
 class Win32EnginePlatform : public EnginePlatform {
  public:
@@ -15,6 +17,7 @@ class Win32EnginePlatform : public EnginePlatform {
   // then not written.
   explicit Win32EnginePlatform(SharedMemory* sharedMemory = nullptr) noexcept : shared_(sharedMemory) {}
   void SetSharedMemory(SharedMemory* sharedMemory) noexcept { shared_ = sharedMemory; }
+  [[nodiscard]] SharedMemory* Shared() const noexcept { return shared_; }
 
   bool GetCursorPosition(ScreenPoint& out) override;
   WindowId WindowAtPoint(ScreenPoint point) override;
@@ -24,9 +27,36 @@ class Win32EnginePlatform : public EnginePlatform {
   void SetSystemWheelScrollLines(std::int32_t lines) override;
   void WriteBackFwdFlag(std::uint32_t value) override;
 
+  bool IsKeyDown(int virtualKey) override;
+  bool WindowVisible(WindowId window) override;
+  std::uint32_t WindowStyle(WindowId window) override;
+  bool WindowRect(WindowId window, ScreenRect& out) override;
+  WindowId ParentWindow(WindowId window) override;
+  void ForEachChildWindow(WindowId parent, WindowVisitor& visitor) override;
+  void CaptureMouse(WindowId window) override;
+  void ReleaseMouseCapture() override;
+  void MoveCursor(ScreenPoint point) override;
+  void SetBlankCursors(bool restore) override;
+  void InjectMouseEvent(std::uint32_t flags) override;
+  std::intptr_t SendWindowMessage(WindowId window, std::uint32_t message, std::uintptr_t wParam,
+                                  std::intptr_t lParam) override;
+  void BringToForeground(WindowId window) override;
+  void ActivateForInput(WindowId window) override;
+  void SendKeyInputs(const KeyInput* inputs, std::size_t count) override;
+  void RunProgram(WindowId parent, const char* program, const char* arguments) override;
+  void ReportWheelSpeed(std::int32_t messagesPerSecond) override;
+
+  // The settings dialog while it is open (null otherwise): it shows the
+  // wheel speed measured last.
+  void SetSettingsDialog(HWND dialog) noexcept { settingsDialog_ = dialog; }
+
  private:
   SharedMemory* shared_;
+  HWND settingsDialog_ = nullptr;
 };
+
+// Sent to the settings dialog with the wheel speed in messages per second.
+inline constexpr UINT kWmWheelSpeedReport = 0x8001;
 
 [[nodiscard]] inline HWND ToHwnd(WindowId id) noexcept { return reinterpret_cast<HWND>(id); }
 [[nodiscard]] inline WindowId ToWindowId(HWND hwnd) noexcept { return reinterpret_cast<WindowId>(hwnd); }
@@ -49,6 +79,28 @@ HWND FindTargetWindow(POINT* cursor) noexcept;
 
 // Forgets the cached target (the hooks were re-installed).
 void ResetTargetCache() noexcept;
+
+// The program's drag and wheel engines, living for the whole run.
+ScrollEngine& EngineScrollDrag() noexcept;
+WheelEngine& EngineWheel() noexcept;
+
+// Start-up hands over the shared memory (null at shut-down) and notes
+// whether the mouse buttons are swapped.
+void SetEngineSharedMemory(SharedMemory* shared) noexcept;
+void NoteButtonsSwapped() noexcept;
+
+// The answers to the hook messages: 1 (or nonzero for an application
+// command) swallows the input.
+LRESULT HandleMouseEvent(UINT message) noexcept;
+LRESULT HandleMouseWheel(UINT message, HWND window) noexcept;
+LRESULT HandleAppCommand(UINT command, HWND window) noexcept;
+
+// Activates window and types the hot-key value into it.
+void SendKeyCombination(WORD hotKey, HWND window) noexcept;
+// Starts "program arguments" (or "\"program path\" arguments").
+void RunCommandLine(const char* text, HWND window) noexcept;
+// Hides the system cursors, or puts them back when restore is set.
+void SetBlankCursors(bool restore) noexcept;
 
 // Reads the system's wheel-scroll-lines value for the options' defaults and
 // for restoring it at shut-down; 3 when the query fails.

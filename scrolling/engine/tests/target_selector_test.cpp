@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "scrolling/engine/tests/fake_platform.h"
+
 #include <cstring>
 #include <map>
 #include <string>
@@ -16,14 +18,7 @@ struct FakeWindow {
   bool pathReadable = true;
 };
 
-void CopyOut(const std::string& text, char* buffer, std::size_t size) {
-  if (size == 0) return;
-  const std::size_t n = text.size() < size - 1 ? text.size() : size - 1;
-  std::memcpy(buffer, text.data(), n);
-  buffer[n] = '\0';
-}
-
-class FakePlatform : public EnginePlatform {
+class FakePlatform : public RecordingPlatform {
  public:
   bool GetCursorPosition(ScreenPoint& out) override {
     if (!cursorReadable) return false;

@@ -1,5 +1,6 @@
 // Target selection against real windows of this test process.
 #include "scrolling/engine/win32_platform.h"
+#include "scrolling/engine/tests/test_window.h"
 
 #include <gtest/gtest.h>
 
@@ -11,23 +12,6 @@
 #include "scrolling/options/options.h"
 
 namespace {
-
-class Window {
- public:
-  // Top-level windows are topmost, above any other program's windows.
-  Window(const char* cls, const char* title, DWORD style, int x, int y, int w, int h, HWND parent = nullptr)
-      : hwnd_(CreateWindowExA(parent == nullptr ? WS_EX_TOPMOST : 0, cls, title, style, x, y, w, h, parent, nullptr, GetModuleHandleA(nullptr),
-                              nullptr)) {}
-  ~Window() {
-    if (hwnd_ != nullptr) DestroyWindow(hwnd_);
-  }
-  Window(const Window&) = delete;
-  Window& operator=(const Window&) = delete;
-  HWND get() const { return hwnd_; }
-
- private:
-  HWND hwnd_;
-};
 
 constexpr char kClassA[] = "VeltranoTargetA";
 constexpr char kClassB[] = "VeltranoTargetB";
@@ -72,11 +56,6 @@ class EngineWin32Test : public ::testing::Test {
   }
   void TearDown() override { EnginePlatformInstance().SetSharedMemory(nullptr); }
 
-  // Moves the cursor; false where the system does not let a program do so.
-  static bool CursorTo(int x, int y) {
-    POINT p{};
-    return SetCursorPos(x, y) && GetCursorPos(&p) && p.x == x && p.y == y;
-  }
 
   SharedMemory shared{};
   Window first{kClassA, "First window", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200};

@@ -1,0 +1,232 @@
+#include "scrolling/engine/button_actions.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "scrolling/engine/records.h"
+#include "scrolling/engine/tests/fake_platform.h"
+
+namespace {
+
+constexpr WindowId kReceiver = 0x700;   // got the command
+constexpr WindowId kUnderCursor = 0x800;
+
+std::string Describe(const std::vector<KeyInput>& inputs) {
+  std::string text;
+  for (const KeyInput& k : inputs) text += Hex(k.virtualKey) + (k.keyUp ? "^ " : "v ");
+  return text;
+}
+
+TEST(KeyCombinationTest, HeldKeysAreReleasedThenModifiersWrapTheKey) {
+  FakeDesktop platform;
+  platform.keysDown = {0x41, 0x02};
+  // Ctrl+Shift+F5.
+  EXPECT_EQ(Describe(BuildKeyCombination(platform, 0x0674)),
+            "0x2^ 0x41^ 0x10v 0x11v 0x74v 0x74^ 0x10^ 0x11^ ");
+  platform.keysDown.clear();
+  // All four modifiers: Shift, Alt, Ctrl, Windows, in and out in that order.
+  EXPECT_EQ(Describe(BuildKeyCombination(platform, 0x0F20)),
+            "0x10v 0x12v 0x11v 0x5bv 0x20v 0x20^ 0x10^ 0x12^ 0x11^ 0x5b^ ");
+  EXPECT_TRUE(BuildKeyCombination(platform, 0).empty());
+}
+
+TEST(KeyCombinationTest, SendActivatesTheWindowFirstAndSkipsNone) {
+  FakeDesktop platform;
+  SendKeyCombination(platform, 0, kReceiver);
+  EXPECT_TRUE(platform.log.empty());
+  EXPECT_TRUE(platform.keyBatches.empty());
+  SendKeyCombination(platform, 0x0041, kReceiver);
+  EXPECT_EQ(platform.log, (std::vector<std::string>{"activate 0x700"}));
+  ASSERT_EQ(platform.keyBatches.size(), 1u);
+  EXPECT_EQ(Describe(platform.keyBatches[0]), "0x41v 0x41^ ");
+}
+
+TEST(SplitCommandLineTest, ProgramAndArguments) {
+  CommandLineParts parts;
+  ASSERT_TRUE(SplitCommandLine("\"C:\\Program Files\\Tool\\tool.exe\"   -a \"b c\"", parts));
+  EXPECT_STREQ(parts.program, "C:\\Program Files\\Tool\\tool.exe");
+  EXPECT_STREQ(parts.arguments, "-a \"b c\"");
+
+  ASSERT_TRUE(SplitCommandLine("calc.exe", parts));
+  EXPECT_STREQ(parts.program, "calc.exe");
+  EXPECT_STREQ(parts.arguments, "");
+  ASSERT_TRUE(SplitCommandLine("cmd /c dir", parts));
+  EXPECT_STREQ(parts.program, "cmd");
+  EXPECT_STREQ(parts.arguments, "/c dir");
+  ASSERT_TRUE(SplitCommandLine("\"C:\\no end quote\\x.exe -v", parts));
+  EXPECT_STREQ(parts.program, "C:\\no end quote\\x.exe -v");
+  EXPECT_STREQ(parts.arguments, "");
+  // The blank is looked for from the second character on.
+  ASSERT_TRUE(SplitCommandLine(" x y", parts));
+  EXPECT_STREQ(parts.program, " x");
+  EXPECT_STREQ(parts.arguments, "y");
+
+  EXPECT_FALSE(SplitCommandLine("", parts));
+  EXPECT_FALSE(SplitCommandLine("\"\" args", parts));
+}
+
+TEST(SplitCommandLineTest, LongTextsAreNeverCut) {
+  CommandLineParts parts;
+  const std::string longest(259, 'p');
+  ASSERT_TRUE(SplitCommandLine(longest + " " + std::string(258, 'a'), parts));
+  EXPECT_EQ(std::strlen(parts.program), 259u);
+  EXPECT_EQ(std::strlen(parts.arguments), 258u) << "arguments of a full command field fit whole";
+  // A program path one character longer would run a different program.
+  EXPECT_FALSE(SplitCommandLine(longest + "p -x", parts));
+  EXPECT_FALSE(SplitCommandLine("\"" + longest + "p\" -x", parts));
+  EXPECT_FALSE(SplitCommandLine("p " + std::string(kCommandSize, 'a'), parts));
+}
+
+TEST(SplitCommandLineTest, FieldWithoutTerminatorStopsAtItsEnd) {
+  char field[8];
+  std::memcpy(field, "run.exe!", 8);  // no NUL anywhere
+  CommandLineParts parts;
+  ASSERT_TRUE(SplitCommandLine(std::string_view(field, sizeof field), parts));
+  EXPECT_STREQ(parts.program, "run.exe!");
+  ASSERT_TRUE(SplitCommandLine(std::string_view("a b\0c", 5), parts));
+  EXPECT_STREQ(parts.arguments, "b");
+}
+
+class AppCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetFactoryOptions();
+    gOpt.iNumPar = 1;
+    SetProfileDefaults(gOpt.Par[0]);
+    P().bBackCursor = 0;
+    P().bBackForeground = 0;
+    desktop.Add(kReceiver);
+    desktop.Add(kUnderCursor);
+    desktop.windowUnderCursor = kUnderCursor;
+  }
+  Profile& P() { return gOpt.Par[0]; }
+  std::intptr_t Command(std::uint32_t command, std::uint32_t lParam) {
+    shared.appCommandLParam = lParam;
+    return HandleAppCommand(desktop, selector, gOpt, &shared, command, kReceiver);
+  }
+
+  FakeDesktop desktop;
+  SharedMemory shared{};
+  TargetSelector selector{desktop, gOpt};
+};
+
+TEST_F(AppCommandTest, SameButtonPassesUnlessItGoesToTheWindowUnderTheCursor) {
+  EXPECT_EQ(Command(kAppCommandBrowserBack, 0x80010000u), 0);
+  EXPECT_EQ(Command(kAppCommandBrowserForward, 0x80020000u), 0);
+  EXPECT_TRUE(desktop.sent.empty());
+
+  P().bBackCursor = 1;
+  P().bBackForeground = 1;
+  selector.ResetTargetCache();
+  EXPECT_EQ(Command(kAppCommandBrowserBack, 0x80010000u), 1);
+  ASSERT_EQ(desktop.sent.size(), 1u);
+  EXPECT_EQ(desktop.sent[0].window, kUnderCursor);
+  EXPECT_EQ(desktop.sent[0].message, kWmAppCommand);
+  EXPECT_EQ(desktop.sent[0].wParam, kUnderCursor);
+  EXPECT_EQ(static_cast<std::uint32_t>(desktop.sent[0].lParam), 0x80010000u);
+  EXPECT_EQ(desktop.log.back(), "foreground 0x800");
+
+  // The window under the cursor got the command itself: it goes on as it is.
+  desktop.windowUnderCursor = kReceiver;
+  desktop.sent.clear();
+  EXPECT_EQ(Command(kAppCommandBrowserBack, 0x80010000u), 0);
+  EXPECT_TRUE(desktop.sent.empty());
+}
+
+TEST_F(AppCommandTest, SwappedButtonsKeepTheDeviceBitAndDropTheKeyState) {
+  P().iBackMode = ModeValue(BackFwdMode::Forward);
+  P().iForwardMode = ModeValue(BackFwdMode::Back);
+  EXPECT_EQ(Command(kAppCommandBrowserBack, 0x80010008u), 1);
+  EXPECT_EQ(Command(kAppCommandBrowserForward, 0x00020004u), 1);
+  ASSERT_EQ(desktop.sent.size(), 2u);
+  EXPECT_EQ(desktop.sent[0].window, kReceiver);
+  EXPECT_EQ(static_cast<std::uint32_t>(desktop.sent[0].lParam), 0x80020000u);
+  EXPECT_EQ(static_cast<std::uint32_t>(desktop.sent[1].lParam), 0x00010000u);
+}
+
+TEST_F(AppCommandTest, KeysAndCommandLines) {
+  P().iBackMode = ModeValue(BackFwdMode::Keys);
+  P().hkBack = 0x0225;  // Ctrl+Left
+  P().iForwardMode = ModeValue(BackFwdMode::CommandLine);
+  std::strcpy(P().szForwardCmd, "\"C:\\My Tools\\next.exe\" --page 2");
+  EXPECT_EQ(Command(kAppCommandBrowserBack, 0), 1);
+  ASSERT_EQ(desktop.keyBatches.size(), 1u);
+  EXPECT_EQ(Describe(desktop.keyBatches[0]), "0x11v 0x25v 0x25^ 0x11^ ");
+  EXPECT_EQ(desktop.log.back(), "activate 0x700");
+
+  // Twice over the same window: the arguments go with both runs.
+  EXPECT_EQ(Command(kAppCommandBrowserForward, 0), 1);
+  EXPECT_EQ(Command(kAppCommandBrowserForward, 0), 1);
+  EXPECT_EQ(desktop.log[desktop.log.size() - 2], "run 0x700 [C:\\My Tools\\next.exe] [--page 2]");
+  EXPECT_EQ(desktop.log.back(), desktop.log[desktop.log.size() - 2]);
+  EXPECT_STREQ(gOpt.Par[0].szForwardCmd, "\"C:\\My Tools\\next.exe\" --page 2");
+}
+
+TEST_F(AppCommandTest, UnknownModesAndCommandsAreSwallowedQuietly) {
+  P().iBackMode = 9;
+  EXPECT_EQ(Command(kAppCommandBrowserBack, 0x10000), 1);
+  EXPECT_EQ(Command(7, 0x70000), 1);
+  EXPECT_TRUE(desktop.sent.empty());
+  EXPECT_TRUE(desktop.keyBatches.empty());
+}
+
+TEST_F(AppCommandTest, PassesWhenSwitchedOffOrWithoutTarget) {
+  P().iBackMode = ModeValue(BackFwdMode::Forward);
+  gOpt.bDisabled = 1;
+  EXPECT_EQ(Command(kAppCommandBrowserBack, 0x10000), 0);
+  gOpt.bDisabled = 0;
+  desktop.windows[kUnderCursor].path.clear();
+  EXPECT_EQ(Command(kAppCommandBrowserBack, 0x10000), 0);
+  EXPECT_TRUE(desktop.sent.empty());
+}
+
+// --- Record insertion ---
+
+struct Rec {
+  int id;
+  char pad[24];
+};
+
+std::vector<int> Ids(const std::vector<Rec>& list) {
+  std::vector<int> ids;
+  for (const Rec& r : list) ids.push_back(r.id);
+  return ids;
+}
+
+TEST(InsertRecordsTest, ClampsTheIndexAndMovesLaterRecordsUp) {
+  std::vector<Rec> list;
+  const Rec a[2] = {{1, {}}, {2, {}}};
+  const Rec b{3, {}};
+  EXPECT_EQ(InsertRecords(list, a, 5, 2), 0);
+  EXPECT_EQ(list.capacity(), kFirstRecordCapacity);
+  EXPECT_EQ(InsertRecords(list, &b, 1, 1), 1);
+  EXPECT_EQ(InsertRecords(list, &b, -4, 1), 0);
+  EXPECT_EQ(InsertRecords(list, &b, 99, 1), 4);
+  EXPECT_EQ(Ids(list), (std::vector<int>{3, 1, 3, 2, 3}));
+  EXPECT_EQ(InsertRecords(list, &b, 0, 0), -1);
+  EXPECT_EQ(InsertRecords(list, &b, 0, -1), -1);
+  EXPECT_EQ(InsertRecords<Rec>(list, nullptr, 0, 1), -1);
+  EXPECT_EQ(list.size(), 5u);
+}
+
+TEST(InsertRecordsTest, GrowsByDoublingAndCopiesItsOwnRecordsSafely) {
+  std::vector<Rec> list;
+  for (int i = 0; i < 16; ++i) {
+    const Rec r{i, {}};
+    ASSERT_EQ(InsertRecords(list, &r, i, 1), i);
+  }
+  ASSERT_EQ(list.capacity(), 16u);
+  // Records of the list itself, inserted while the list must grow.
+  EXPECT_EQ(InsertRecords(list, list.data() + 14, 0, 2), 0);
+  EXPECT_EQ(list.capacity(), 32u);
+  EXPECT_EQ(list[0].id, 14);
+  EXPECT_EQ(list[1].id, 15);
+  EXPECT_EQ(list[17].id, 15);
+  // Running past the end of the list is refused.
+  EXPECT_EQ(InsertRecords(list, list.data() + 17, 0, 2), -1);
+  EXPECT_EQ(list.size(), 18u);
+}
+
+}  // namespace

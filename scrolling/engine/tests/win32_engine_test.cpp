@@ -1,0 +1,232 @@
+// The drag, wheel and button engines against real windows of this process.
+#include <gtest/gtest.h>
+#include <windowsx.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "scrolling/engine/tests/test_window.h"
+#include "scrolling/engine/win32_platform.h"
+#include "scrolling/options/options.h"
+
+namespace {
+
+struct Received {
+  HWND window;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+std::vector<Received> gReceived;
+
+LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_MOUSEWHEEL:
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      gReceived.push_back(Received{window, message, wParam, lParam});
+      return 0;
+    case WM_APPCOMMAND:
+      gReceived.push_back(Received{window, message, wParam, lParam});
+      return TRUE;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+constexpr char kRecorderClass[] = "VeltranoEngineRecorder";
+
+void PumpMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+int CountReceived(HWND window, UINT message, WPARAM wParam) {
+  int n = 0;
+  for (const Received& r : gReceived) n += r.window == window && r.message == message && r.wParam == wParam;
+  return n;
+}
+
+class EngineActionsWin32Test : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = RecorderProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kRecorderClass;
+    RegisterClassA(&wc);
+  }
+
+  void SetUp() override {
+    SetFactoryOptions();
+    gOpt.iNumPar = 1;
+    Profile& p = gOpt.Par[0];
+    SetProfileDefaults(p);
+    std::strcpy(p.szWndClass, kRecorderClass);
+    p.bUseCtrl = 0;
+    p.bSwapCtrl = 1;
+    p.bWheelEnable = 0;  // leave the system's wheel lines alone
+    p.iTriggerDistance = 5;
+    p.iUpMode = p.iDownMode = p.iLeftMode = p.iRightMode = 0;
+    std::memset(&shared, 0, sizeof shared);
+    SetEngineSharedMemory(&shared);
+    ResetTargetCache();
+    PumpMessages();
+    gReceived.clear();
+  }
+  void TearDown() override {
+    EngineScrollDrag().EndScrolling();
+    SetEngineSharedMemory(nullptr);
+    PumpMessages();
+  }
+
+
+  SharedMemory shared{};
+};
+
+TEST_F(EngineActionsWin32Test, DragScrollsAWindowWithItsOwnScrollBars) {
+  Window view{kRecorderClass, "View", WS_POPUP | WS_VISIBLE | WS_VSCROLL, 100, 100, 400, 300};
+  if (!CursorTo(300, 250)) GTEST_SKIP() << "the cursor cannot be moved here";
+
+  EXPECT_EQ(HandleMouseEvent(WM_RBUTTONDOWN), 1);
+  EXPECT_EQ(EngineScrollDrag().State(), DragState::Armed);
+  ASSERT_TRUE(CursorTo(300, 260));
+  EXPECT_EQ(HandleMouseEvent(WM_MOUSEMOVE), 1);
+  EXPECT_EQ(EngineScrollDrag().State(), DragState::SkipInjectedUp);
+  EXPECT_EQ(GetCapture(), view.get());
+  EXPECT_EQ(HandleMouseEvent(WM_RBUTTONUP), 1);  // the injected release
+
+  ASSERT_TRUE(CursorTo(300, 263));
+  EXPECT_EQ(HandleMouseEvent(WM_MOUSEMOVE), 1);
+  EXPECT_EQ(CountReceived(view.get(), WM_VSCROLL, SB_LINEDOWN), 3);
+  ASSERT_TRUE(CursorTo(300, 261));
+  EXPECT_EQ(HandleMouseEvent(WM_MOUSEMOVE), 1);
+  EXPECT_EQ(CountReceived(view.get(), WM_VSCROLL, SB_LINEUP), 2);
+  for (const Received& r : gReceived) EXPECT_EQ(r.lParam, 0) << "the window's own bars: no control named";
+
+  EXPECT_EQ(HandleMouseEvent(WM_RBUTTONUP), 1);
+  EXPECT_EQ(EngineScrollDrag().State(), DragState::Idle);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(EngineActionsWin32Test, SiblingScrollBarControlStandsInForTheTargetsBars) {
+  Window frame{kRecorderClass, "Frame", WS_POPUP | WS_VISIBLE, 100, 100, 500, 400};
+  Window view{kRecorderClass, "View", WS_CHILD | WS_VISIBLE, 0, 0, 400, 300, frame.get()};
+  Window grip{"ScrollBar", "", WS_CHILD | WS_VISIBLE | SBS_SIZEGRIP, 400, 0, 20, 300, frame.get()};
+  Window bar{"ScrollBar", "", WS_CHILD | WS_VISIBLE | SBS_VERT, 403, 0, 20, 300, frame.get()};
+  Window far{"ScrollBar", "", WS_CHILD | WS_VISIBLE | SBS_HORZ, 0, 320, 400, 20, frame.get()};
+  if (!CursorTo(250, 250)) GTEST_SKIP() << "the cursor cannot be moved here";
+
+  ASSERT_EQ(HandleMouseEvent(WM_RBUTTONDOWN), 1);
+  EXPECT_EQ(EngineScrollDrag().Target(), ToWindowId(view.get()));
+  EXPECT_EQ(EngineScrollDrag().VerticalScrollWindow(), ToWindowId(bar.get()));
+  EXPECT_EQ(EngineScrollDrag().HorizontalScrollWindow(), ToWindowId(view.get())) << "20 px below is too far";
+}
+
+TEST_F(EngineActionsWin32Test, ReleaseBeforeTheTriggerReplaysTheClick) {
+  Window view{kRecorderClass, "View", WS_POPUP | WS_VISIBLE | WS_VSCROLL, 100, 100, 400, 300};
+  if (!CursorTo(300, 250)) GTEST_SKIP() << "the cursor cannot be moved here";
+  ASSERT_EQ(HandleMouseEvent(WM_RBUTTONDOWN), 1);
+  EXPECT_EQ(HandleMouseEvent(WM_RBUTTONUP), 1);
+  EXPECT_EQ(EngineScrollDrag().State(), DragState::ReplayingClick);
+  // The injected press and release arrive at the window under the cursor.
+  bool down = false;
+  bool up = false;
+  MSG msg;
+  for (int i = 0; i < 50 && !(down && up); ++i) {
+    while (PeekMessageA(&msg, view.get(), WM_RBUTTONDOWN, WM_RBUTTONUP, PM_REMOVE)) {
+      down = down || msg.message == WM_RBUTTONDOWN;
+      up = up || msg.message == WM_RBUTTONUP;
+    }
+    Sleep(10);
+  }
+  EXPECT_TRUE(down);
+  EXPECT_TRUE(up);
+  EXPECT_EQ(HandleMouseEvent(WM_RBUTTONDOWN), 0);
+  EXPECT_EQ(HandleMouseEvent(WM_RBUTTONUP), 0);
+  EXPECT_EQ(EngineScrollDrag().State(), DragState::Idle);
+}
+
+TEST_F(EngineActionsWin32Test, WheelGoesToTheWindowUnderTheCursor) {
+  Window focused{kRecorderClass, "Focused", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200};
+  Window under{kRecorderClass, "Under", WS_POPUP | WS_VISIBLE, 500, 100, 300, 200};
+  gOpt.Par[0].bWheelCursor = 1;
+  gOpt.Par[0].bWheelInvert = 1;
+  if (!CursorTo(650, 200)) GTEST_SKIP() << "the cursor cannot be moved here";
+  shared.wheelWParam = (120u << 16) | MK_SHIFT;
+  shared.wheelTime = GetTickCount();
+  shared.wheelPoint = (200u << 16) | 650u;
+
+  EXPECT_EQ(HandleMouseWheel(WM_MOUSEWHEEL, focused.get()), 1);
+  ASSERT_EQ(gReceived.size(), 1u);
+  EXPECT_EQ(gReceived[0].window, under.get());
+  EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(gReceived[0].wParam), -120);
+  EXPECT_EQ(GET_KEYSTATE_WPARAM(gReceived[0].wParam), MK_SHIFT);
+  EXPECT_EQ(GET_X_LPARAM(gReceived[0].lParam), 650);
+  EXPECT_EQ(HandleMouseWheel(WM_MOUSEWHEEL, under.get()), 0);
+  EXPECT_EQ(gReceived.size(), 1u);
+}
+
+TEST_F(EngineActionsWin32Test, BackButtonBecomesForwardAtTheWindowUnderTheCursor) {
+  Window received{kRecorderClass, "Received", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200};
+  Window under{kRecorderClass, "Under", WS_POPUP | WS_VISIBLE, 500, 100, 300, 200};
+  gOpt.Par[0].iBackMode = 1;
+  gOpt.Par[0].bBackCursor = 1;
+  gOpt.Par[0].bBackForeground = 1;
+  if (!CursorTo(650, 200)) GTEST_SKIP() << "the cursor cannot be moved here";
+  shared.appCommandLParam = 0x80010000u | MK_LBUTTON;
+
+  EXPECT_NE(HandleAppCommand(APPCOMMAND_BROWSER_BACKWARD, received.get()), 0);
+  ASSERT_EQ(gReceived.size(), 1u);
+  EXPECT_EQ(gReceived[0].window, under.get());
+  EXPECT_EQ(reinterpret_cast<HWND>(gReceived[0].wParam), under.get());
+  EXPECT_EQ(GET_APPCOMMAND_LPARAM(gReceived[0].lParam), APPCOMMAND_BROWSER_FORWARD);
+  EXPECT_EQ(GET_KEYSTATE_LPARAM(gReceived[0].lParam), 0);
+  EXPECT_EQ(GetForegroundWindow(), under.get());
+}
+
+TEST_F(EngineActionsWin32Test, KeyCombinationReachesTheFocusedWindow) {
+  Window target{kRecorderClass, "Keys", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200};
+  SendKeyCombination(0x0241, target.get());  // Ctrl+A
+  for (int i = 0; i < 20; ++i) {
+    PumpMessages();
+    if (CountReceived(target.get(), WM_KEYUP, 'A') > 0) break;
+    Sleep(10);
+  }
+  if (gReceived.empty()) GTEST_SKIP() << "synthesized keys are not delivered here";
+  std::vector<std::pair<UINT, WPARAM>> keys;
+  for (const Received& r : gReceived) keys.emplace_back(r.message, r.wParam);
+  const std::vector<std::pair<UINT, WPARAM>> expected{
+      {WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, 'A'}, {WM_KEYUP, 'A'}, {WM_KEYUP, VK_CONTROL}};
+  EXPECT_EQ(keys, expected);
+  EXPECT_EQ(GetFocus(), target.get());
+}
+
+TEST_F(EngineActionsWin32Test, CommandLineRunsWithItsArgumentsEveryTime) {
+  char folder[MAX_PATH];
+  ASSERT_GT(GetTempPathA(sizeof folder, folder), 0u);
+  const std::string marker = std::string(folder) + "veltrano_run_marker.txt";
+  char system[MAX_PATH];
+  ASSERT_GT(GetSystemDirectoryA(system, sizeof system), 0u);
+  const std::string command = "\"" + std::string(system) + "\\cmd.exe\" /c echo ran> \"" + marker + "\"";
+
+  for (int run = 0; run < 2; ++run) {
+    DeleteFileA(marker.c_str());
+    RunCommandLine(command.c_str(), nullptr);
+    bool found = false;
+    for (int i = 0; i < 500 && !found; ++i) {
+      found = GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES;
+      if (!found) Sleep(20);
+    }
+    EXPECT_TRUE(found) << "run " << run;
+  }
+  DeleteFileA(marker.c_str());
+}
+
+}  // namespace
