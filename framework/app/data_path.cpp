@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/app/icon_fit.h"
+#include "framework/theme/theme_core.h"
 #include "framework/util/files.h"
 #include "framework/util/text_util.h"
 

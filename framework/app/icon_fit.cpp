@@ -43,35 +43,3 @@ IconChoice ChooseIconImage(const std::uint8_t* directory, std::size_t directoryS
   }
   return IconChoice::kSystemChoice;
 }
-
-bool TintIconPixels(std::uint8_t* colour, const std::uint8_t* mask, std::size_t pixels, std::uint32_t light,
-                    std::uint32_t shadow) noexcept {
-  long long blueSum = 0;
-  long long opaque = 0;
-  for (std::size_t i = 0; i < pixels; ++i) {
-    if (mask[i * 4] != 0xFF) {
-      blueSum += colour[i * 4];
-      ++opaque;
-    }
-  }
-  // Without an opaque pixel there is no average to centre on.
-  if (opaque == 0) return false;
-  const int offset = static_cast<int>(128 - blueSum / opaque);
-  // Byte order of a DIB pixel is blue, green, red; of a COLORREF red, green, blue.
-  const double lightBgr[3] = {static_cast<double>((light >> 16) & 0xFF), static_cast<double>((light >> 8) & 0xFF),
-                              static_cast<double>(light & 0xFF)};
-  const double shadowBgr[3] = {static_cast<double>((shadow >> 16) & 0xFF), static_cast<double>((shadow >> 8) & 0xFF),
-                               static_cast<double>(shadow & 0xFF)};
-  for (std::size_t i = 0; i < pixels; ++i) {
-    if (mask[i * 4] == 0xFF) continue;
-    std::uint8_t* px = colour + i * 4;
-    const double x = static_cast<double>(px[0] + px[1] + px[2] + offset) / 765.0;
-    for (int c = 0; c < 3; ++c) {
-      int v = static_cast<int>(lightBgr[c] * x + shadowBgr[c] * (1.0 - x));
-      if (v < 0) v = 0;
-      if (v > 255) v = 255;
-      px[c] = static_cast<std::uint8_t>(v);
-    }
-  }
-  return true;
-}

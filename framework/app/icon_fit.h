@@ -22,11 +22,3 @@ enum class IconChoice {
 [[nodiscard]] IconChoice ChooseIconImage(const std::uint8_t* directory, std::size_t directorySize, int depthIndex,
                                          int size, std::uint16_t& id) noexcept;
 
-// Tints 32-bit bottom-up icon pixels (blue, green, red, alpha) between the
-// shadow and light colours (COLORREF 0x00BBGGRR) by their brightness, shifted
-// so that the average blue of the opaque pixels lands mid-way. A pixel is
-// opaque when the first byte of its mask pixel is not 0xFF. Channel values are
-// clamped to 0..255 and alpha is kept. Returns false, changing nothing, when
-// no pixel is opaque.
-bool TintIconPixels(std::uint8_t* colour, const std::uint8_t* mask, std::size_t pixels, std::uint32_t light,
-                    std::uint32_t shadow) noexcept;

@@ -412,3 +412,42 @@ TEST(IconTable, InsertPositionAndLookupByLow16Bits) {
 }
 
 }  // namespace
+
+// Tint cases shared with the data-folder waiter's two-state icons.
+TEST(IconTint, NoOpaquePixelLeavesTheIcon) {
+  std::vector<std::uint8_t> colour = {10, 20, 30, 255, 40, 50, 60, 255};
+  const std::vector<std::uint8_t> mask(8, 0xFF);
+  const auto before = colour;
+  EXPECT_FALSE(TintIconPixels(colour.data(), mask.data(), 2, 0xFFFFFF, 0));
+  EXPECT_EQ(colour, before);
+}
+
+TEST(IconTint, MidGreyLandsBetweenTheColoursAndAlphaStays) {
+  // One opaque grey pixel (blue 128 = the centre, so offset 0) and one
+  // transparent pixel that must not change.
+  std::vector<std::uint8_t> colour = {128, 128, 128, 200, 1, 2, 3, 4};
+  const std::vector<std::uint8_t> mask = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};
+  // light = white, shadow = 0x00102030 (red 0x30, green 0x20, blue 0x10)
+  ASSERT_TRUE(TintIconPixels(colour.data(), mask.data(), 2, 0x00FFFFFF, 0x00102030));
+  const double x = 384.0 / 765.0;
+  EXPECT_EQ(colour[0], static_cast<int>(255 * x + 0x10 * (1 - x)));  // blue
+  EXPECT_EQ(colour[1], static_cast<int>(255 * x + 0x20 * (1 - x)));  // green
+  EXPECT_EQ(colour[2], static_cast<int>(255 * x + 0x30 * (1 - x)));  // red
+  EXPECT_EQ(colour[3], 200);
+  EXPECT_EQ((std::vector<std::uint8_t>(colour.begin() + 4, colour.end())), (std::vector<std::uint8_t>{1, 2, 3, 4}));
+}
+
+TEST(IconTint, ExtremesAreClampedNotWrapped) {
+  // Dark average, one bright pixel: x goes above 1 and the light channel
+  // would pass 255; with the shadow brighter than the light, below 0.
+  std::vector<std::uint8_t> colour = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 255, 255, 0};
+  const std::vector<std::uint8_t> mask(16, 0);
+  ASSERT_TRUE(TintIconPixels(colour.data(), mask.data(), 4, 0x00FFFFFF, 0x00000000));
+  EXPECT_EQ(colour[12], 255);
+  EXPECT_EQ(colour[13], 255);
+  EXPECT_EQ(colour[14], 255);
+
+  std::vector<std::uint8_t> again = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 255, 255, 0};
+  ASSERT_TRUE(TintIconPixels(again.data(), mask.data(), 4, 0x00000000, 0x00FFFFFF));
+  EXPECT_EQ(again[12], 0);
+}
