@@ -12,8 +12,8 @@ Rect ToRect(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
 RECT ToRECT(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
 void PolyLine(HDC dc, const Point* points, int count, COLORREF colour) {
-  PenOwner pen(CreatePen(PS_SOLID, 1, colour));
-  SelectGuard select(dc, pen.get());
+  CPenHandle pen(CreatePen(PS_SOLID, 1, colour));
+  CSelectObject select(dc, pen.Get());
   MoveToEx(dc, points[0].x, points[0].y, nullptr);
   for (int i = 1; i < count; ++i) LineTo(dc, points[i].x, points[i].y);
 }
@@ -26,10 +26,10 @@ void DrawLine(HDC dc, const Line& line, COLORREF colour) {
 void FilledPolygon(HDC dc, const Point* points, int count, COLORREF colour) {
   POINT pts[6];
   for (int i = 0; i < count && i < 6; ++i) pts[i] = POINT{points[i].x, points[i].y};
-  PenOwner pen(CreatePen(PS_SOLID, 1, colour));
-  BrushOwner brush(CreateSolidBrush(colour));
-  SelectGuard selectPen(dc, pen.get());
-  SelectGuard selectBrush(dc, brush.get());
+  CPenHandle pen(CreatePen(PS_SOLID, 1, colour));
+  CBrushHandle brush(CreateSolidBrush(colour));
+  CSelectObject selectPen(dc, pen.Get());
+  CSelectObject selectBrush(dc, brush.Get());
   Polygon(dc, pts, count);
 }
 
@@ -67,10 +67,10 @@ HWND ParentOfDcWindow(HDC dc) {
 // ---- double buffer -----------------------------------------------------------
 
 void CMemoryDC::Release() noexcept {
-  if (memoryDc && previous_) SelectObject(memoryDc.get(), previous_);
+  if (memoryDc && previous_) SelectObject(memoryDc.Get(), previous_);
   previous_ = nullptr;
-  memoryDc.reset();
-  bitmap.reset();
+  memoryDc.Reset();
+  bitmap.Reset();
   if (theme_) theme_->doubleBufferWindow = nullptr;
   theme_ = nullptr;
   targetDc = nullptr;
@@ -81,24 +81,24 @@ CMemoryDC::~CMemoryDC() { Release(); }
 bool BeginDoubleBuffer(CTheme& theme, CMemoryDC& buffer, HDC* dc, int cx, int cy) {
   if (!dc || !*dc || cx <= 0 || cy <= 0) return false;
   buffer.Release();
-  DcOwner memory(CreateCompatibleDC(*dc));
-  BitmapOwner bitmap(CreateCompatibleBitmap(*dc, cx, cy));
+  CMemoryDcHandle memory(CreateCompatibleDC(*dc));
+  CBitmapHandle bitmap(CreateCompatibleBitmap(*dc, cx, cy));
   if (!memory || !bitmap) return false;
   buffer.cx = cx;
   buffer.cy = cy;
   buffer.targetDc = *dc;
-  buffer.previous_ = SelectObject(memory.get(), bitmap.get());
+  buffer.previous_ = SelectObject(memory.Get(), bitmap.Get());
   buffer.memoryDc = std::move(memory);
   buffer.bitmap = std::move(bitmap);
   buffer.theme_ = &theme;
   theme.doubleBufferWindow = WindowFromDC(*dc);
-  *dc = buffer.memoryDc.get();
+  *dc = buffer.memoryDc.Get();
   return true;
 }
 
 void EndDoubleBuffer(CTheme& theme, CMemoryDC& buffer) {
   if (buffer.memoryDc && buffer.targetDc) {
-    BitBlt(buffer.targetDc, 0, 0, buffer.cx, buffer.cy, buffer.memoryDc.get(), 0, 0, SRCCOPY);
+    BitBlt(buffer.targetDc, 0, 0, buffer.cx, buffer.cy, buffer.memoryDc.Get(), 0, 0, SRCCOPY);
   }
   theme.doubleBufferWindow = nullptr;
   buffer.Release();
@@ -141,15 +141,15 @@ void GradientRect(HDC dc, COLORREF a, COLORREF b, const RECT* rect, int mode) {
 
 void FillSolidRect(HDC dc, const RECT* rect, COLORREF colour) {
   if (!dc || !rect) return;
-  BrushOwner brush(CreateSolidBrush(colour));
-  SelectGuard select(dc, brush.get());
+  CBrushHandle brush(CreateSolidBrush(colour));
+  CSelectObject select(dc, brush.Get());
   PatBlt(dc, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, PATCOPY);
 }
 
 void FrameSolidRect(HDC dc, const RECT* rect, COLORREF colour) {
   if (!dc || !rect) return;
-  BrushOwner brush(CreateSolidBrush(colour));
-  FrameRect(dc, rect, brush.get());
+  CBrushHandle brush(CreateSolidBrush(colour));
+  FrameRect(dc, rect, brush.Get());
 }
 
 void DeflateRectBy(const RECT* rect, RECT* out, int n) {
@@ -200,9 +200,9 @@ void DrawParentBackground(CTheme& theme, HWND parent, HDC dc, const RECT* rect) 
   if (!dc || !rect) return;
   const BackgroundSource src = FindBackground(theme, parent, dc);
   if (!src.parent) return;
-  RegionOwner clip(CreateRectRgn(rect->left, rect->top, rect->right, rect->bottom));
+  CRegionHandle clip(CreateRectRgn(rect->left, rect->top, rect->right, rect->bottom));
   if (!clip) return;
-  SelectClipRgn(dc, clip.get());
+  SelectClipRgn(dc, clip.Get());
   SendMessageA(src.parent, WM_FW_PAINTBACKGROUND, reinterpret_cast<WPARAM>(dc), PackPoint(src.origin.x, src.origin.y));
   SelectClipRgn(dc, nullptr);
 }
@@ -210,7 +210,7 @@ void DrawParentBackground(CTheme& theme, HWND parent, HDC dc, const RECT* rect) 
 void DrawRoundedCorners(CTheme& theme, HWND parent, HDC dc, const RECT* square, const CornerPattern& pattern) {
   if (!dc || !square || !theme.scratchDc || !theme.scratchPixels) return;
   const BackgroundSource src = FindBackground(theme, parent, dc);
-  HDC scratch = theme.scratchDc.get();
+  HDC scratch = theme.scratchDc.Get();
   if (src.parent) {
     SendMessageA(src.parent, WM_FW_PAINTBACKGROUND, reinterpret_cast<WPARAM>(scratch),
                  PackPoint(square->left + src.origin.x, square->top + src.origin.y - 3));
@@ -292,14 +292,14 @@ std::uint32_t MeasureText(CTheme& theme, const char* text, int* width, int* heig
   if (width) *width = 0;
   if (height) *height = 0;
   if (!text) return kThemeTextMissing;
-  DcOwner own;
-  HDC dc = theme.scratchDc.get();
+  CMemoryDcHandle own;
+  HDC dc = theme.scratchDc.Get();
   if (!dc) {
-    own.reset(CreateCompatibleDC(nullptr));
-    dc = own.get();
+    own.Reset(CreateCompatibleDC(nullptr));
+    dc = own.Get();
   }
   if (!dc) return kThemeOk;
-  SelectGuard select(dc, font);
+  CSelectObject select(dc, font);
   RECT r{};
   DrawTextA(dc, text, -1, &r, DT_NOPREFIX | DT_CALCRECT | DT_NOCLIP);
   if (width) *width = r.right;
@@ -329,10 +329,10 @@ std::uint32_t DrawTextFormat(CTheme& theme, HDC dc, int dpi, const char* format,
     int h = 0;
     (void)MeasureText(theme, text, &w, &h, ThemeGetFont(theme, 4, dpi));
     const Point origin = VerticalTextOrigin(ToRect(r), w, h, align);
-    SelectGuard select(dc, font);
+    CSelectObject select(dc, font);
     ExtTextOutA(dc, origin.x, origin.y, ETO_CLIPPED, &r, text, static_cast<UINT>(std::strlen(text)), nullptr);
   } else {
-    SelectGuard select(dc, ThemeGetFont(theme, bold ? 5 : 4, dpi));
+    CSelectObject select(dc, ThemeGetFont(theme, bold ? 5 : 4, dpi));
     DrawTextA(dc, text, -1, &r,
               static_cast<UINT>(align) | DT_END_ELLIPSIS | DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
   }
@@ -352,7 +352,7 @@ std::uint32_t DrawThemeIcon(CTheme& theme, HDC dc, std::uint32_t id, int state, 
         SendMessageA(owner, WM_FW_DRAWICON, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(&request)));
   }
   SetStretchBltMode(dc, HALFTONE);
-  DrawIconEx(dc, rect->left, rect->top, (state & 1) ? record.icon : record.tinted.get(), rect->right - rect->left,
+  DrawIconEx(dc, rect->left, rect->top, (state & 1) ? record.icon : record.tinted.Get(), rect->right - rect->left,
              rect->bottom - rect->top, 0, nullptr, DI_NORMAL);
   return kThemeOk;
 }

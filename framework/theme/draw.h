@@ -34,9 +34,9 @@ class CMemoryDC {
 
   int cx = 0;
   int cy = 0;
-  DcOwner memoryDc;
+  CMemoryDcHandle memoryDc;
   HDC targetDc = nullptr;
-  BitmapOwner bitmap;
+  CBitmapHandle bitmap;
 
  private:
   friend bool BeginDoubleBuffer(CTheme&, CMemoryDC&, HDC*, int, int);

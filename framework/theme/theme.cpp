@@ -43,8 +43,8 @@ HICON LoadSharedIcon(HINSTANCE instance, std::uintptr_t source, int size) {
 }
 
 int DeviceCapsDpi(HWND window) {
-  WindowDc dc(window);
-  const int dpi = dc.get() ? GetDeviceCaps(dc.get(), LOGPIXELSX) : 0;
+  CWindowDC dc(window);
+  const int dpi = dc.Get() ? GetDeviceCaps(dc.Get(), LOGPIXELSX) : 0;
   return dpi > 0 ? dpi : kDefaultDpi;
 }
 
@@ -59,16 +59,16 @@ const char* FaceFor(const CTheme& theme, FontFace face, const char* uiFace) {
 // The scratch DC when there is one; a screen-compatible DC otherwise.
 class MeasureDc {
  public:
-  explicit MeasureDc(const CTheme& theme) : dc_(theme.scratchDc.get()) {
+  explicit MeasureDc(const CTheme& theme) : dc_(theme.scratchDc.Get()) {
     if (!dc_) {
-      own_.reset(CreateCompatibleDC(nullptr));
-      dc_ = own_.get();
+      own_.Reset(CreateCompatibleDC(nullptr));
+      dc_ = own_.Get();
     }
   }
   [[nodiscard]] HDC get() const noexcept { return dc_; }
 
  private:
-  DcOwner own_;
+  CMemoryDcHandle own_;
   HDC dc_;
 };
 
@@ -96,12 +96,12 @@ bool ReadStyledColours(SchemeBase& base, SchemeInputs& inputs) {
   using OpenThemeDataFn = HANDLE(WINAPI*)(HWND, LPCWSTR);
   using GetThemeSysColorFn = COLORREF(WINAPI*)(HANDLE, int);
   using CloseThemeDataFn = HRESULT(WINAPI*)(HANDLE);
-  LibraryOwner lib(LoadLibraryA("UxTheme.dll"));
+  CModuleHandle lib(LoadLibraryA("UxTheme.dll"));
   if (!lib) return false;
-  const auto isActive = reinterpret_cast<IsThemeActiveFn>(GetProcAddress(lib.get(), "IsThemeActive"));
-  const auto open = reinterpret_cast<OpenThemeDataFn>(GetProcAddress(lib.get(), "OpenThemeData"));
-  const auto sysColor = reinterpret_cast<GetThemeSysColorFn>(GetProcAddress(lib.get(), "GetThemeSysColor"));
-  const auto close = reinterpret_cast<CloseThemeDataFn>(GetProcAddress(lib.get(), "CloseThemeData"));
+  const auto isActive = reinterpret_cast<IsThemeActiveFn>(GetProcAddress(lib.Get(), "IsThemeActive"));
+  const auto open = reinterpret_cast<OpenThemeDataFn>(GetProcAddress(lib.Get(), "OpenThemeData"));
+  const auto sysColor = reinterpret_cast<GetThemeSysColorFn>(GetProcAddress(lib.Get(), "GetThemeSysColor"));
+  const auto close = reinterpret_cast<CloseThemeDataFn>(GetProcAddress(lib.Get(), "CloseThemeData"));
   if (!isActive || !open || !sysColor || !isActive()) return false;
   HANDLE data = open(nullptr, L"WINDOW");
   if (!data) return false;
@@ -152,7 +152,7 @@ void ThemeInit(CTheme& theme) {
 
 int ThemeCreateDc(CTheme& theme) {
   if (!theme.scratchDc) {
-    theme.scratchDc.reset(CreateCompatibleDC(nullptr));
+    theme.scratchDc.Reset(CreateCompatibleDC(nullptr));
     if (!theme.scratchDc) return 1;
     BITMAPINFO& bi = theme.scratchInfo;
     bi = BITMAPINFO{};
@@ -163,14 +163,14 @@ int ThemeCreateDc(CTheme& theme) {
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    theme.scratchBitmap.reset(CreateDIBSection(theme.scratchDc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    theme.scratchBitmap.Reset(CreateDIBSection(theme.scratchDc.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!theme.scratchBitmap || !bits) {
-      theme.scratchBitmap.reset();
-      theme.scratchDc.reset();
+      theme.scratchBitmap.Reset();
+      theme.scratchDc.Reset();
       return 1;
     }
     theme.scratchPixels = static_cast<std::uint32_t*>(bits);
-    theme.scratchPrevious = SelectObject(theme.scratchDc.get(), theme.scratchBitmap.get());
+    theme.scratchPrevious = SelectObject(theme.scratchDc.Get(), theme.scratchBitmap.Get());
   }
   NONCLIENTMETRICSA metrics{};
   metrics.cbSize = sizeof(metrics);
@@ -217,13 +217,13 @@ int ThemeAddFont(CTheme& theme, int set, const char* face, int size, int weight,
   record.escapement = escapement;
   record.pitchAndFamily = pitchAndFamily;
   CopyFace(record.face, face);
-  record.font.reset(CreateFontA(-MulDiv(size, dpi, 96), 0, escapement, escapement, weight, FALSE, FALSE, FALSE,
+  record.font.Reset(CreateFontA(-MulDiv(size, dpi, 96), 0, escapement, escapement, weight, FALSE, FALSE, FALSE,
                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                 static_cast<DWORD>(pitchAndFamily), record.face));
   if (!record.font) return -1;
   MeasureDc dc(theme);
   if (dc.get()) {
-    SelectGuard select(dc.get(), record.font.get());
+    CSelectObject select(dc.get(), record.font.Get());
     RECT r{};
     DrawTextA(dc.get(), "Ag", -1, &r, DT_NOPREFIX | DT_CALCRECT | DT_NOCLIP);
     record.lineHeight = r.bottom;
@@ -257,7 +257,7 @@ HFONT ThemeGetFont(CTheme& theme, int set, int dpi) {
   if (set < 0 || set >= kFontSetCount) return nullptr;
   if (theme.fontSets[0].empty()) BuildDefaultFontSets(theme);
   const std::vector<FontRecord>& records = theme.fontSets[static_cast<std::size_t>(set)];
-  if (const FontRecord* r = FindFontRecord(records, dpi)) return r->font.get();
+  if (const FontRecord* r = FindFontRecord(records, dpi)) return r->font.Get();
   if (records.empty()) return nullptr;
   // Copy the parameters: adding may move the records.
   const FontRecord& first = records.front();
@@ -265,7 +265,7 @@ HFONT ThemeGetFont(CTheme& theme, int set, int dpi) {
   std::memcpy(face, first.face, sizeof(face));
   const int index =
       ThemeAddFont(theme, set, face, first.size, first.weight, first.escapement, dpi, first.pitchAndFamily);
-  return index < 0 ? nullptr : records[static_cast<std::size_t>(index)].font.get();
+  return index < 0 ? nullptr : records[static_cast<std::size_t>(index)].font.Get();
 }
 
 int ThemeLineHeight(const CTheme& theme, int dpi) {
@@ -284,20 +284,20 @@ std::uint32_t MeasureTextThemeFont(CTheme& theme, const char* text, int* width, 
   return MeasureText(theme, text, width, height, ThemeGetFont(theme, bold ? 5 : 4, dpi));
 }
 
-std::uint32_t CreateTintedIcon(HICON icon, ColorRef light, ColorRef dark, int* cx, int* cy, IconOwner* tinted) {
-  if (tinted) tinted->reset();
+std::uint32_t CreateTintedIcon(HICON icon, ColorRef light, ColorRef dark, int* cx, int* cy, CIconHandle* tinted) {
+  if (tinted) tinted->Reset();
   ICONINFO info{};
   if (!icon || !GetIconInfo(icon, &info)) return kThemeIconNotLoaded;
   // GetIconInfo hands over fresh bitmaps: owned from here on every path.
-  BitmapOwner colour(info.hbmColor);
-  BitmapOwner mask(info.hbmMask);
+  CBitmapHandle colour(info.hbmColor);
+  CBitmapHandle mask(info.hbmMask);
   int width = 0;
   int height = 0;
   BITMAP bm{};
-  if (colour && GetObjectA(colour.get(), sizeof(bm), &bm)) {
+  if (colour && GetObjectA(colour.Get(), sizeof(bm), &bm)) {
     width = bm.bmWidth;
     height = bm.bmHeight;
-  } else if (!colour && mask && GetObjectA(mask.get(), sizeof(bm), &bm)) {
+  } else if (!colour && mask && GetObjectA(mask.Get(), sizeof(bm), &bm)) {
     // A monochrome icon: mask and image stacked in one bitmap.
     width = bm.bmWidth;
     height = bm.bmHeight / 2;
@@ -310,27 +310,27 @@ std::uint32_t CreateTintedIcon(HICON icon, ColorRef light, ColorRef dark, int* c
     auto colourPx = AllocPixels(bytes);
     auto maskPx = AllocPixels(bytes);
     if (!colourPx || !maskPx) return kThemeOutOfMemory;
-    WindowDc screen(nullptr);
+    CWindowDC screen(nullptr);
     BITMAPINFO colourInfo = BottomUp32(width, height);
     BITMAPINFO maskInfo = BottomUp32(width, height);
     const bool read =
-        screen.get() &&
-        GetDIBits(screen.get(), colour.get(), 0, static_cast<UINT>(height), colourPx.get(), &colourInfo,
+        screen.Get() &&
+        GetDIBits(screen.Get(), colour.Get(), 0, static_cast<UINT>(height), colourPx.get(), &colourInfo,
                   DIB_RGB_COLORS) == height &&
-        GetDIBits(screen.get(), mask.get(), 0, static_cast<UINT>(height), maskPx.get(), &maskInfo, DIB_RGB_COLORS) ==
+        GetDIBits(screen.Get(), mask.Get(), 0, static_cast<UINT>(height), maskPx.get(), &maskInfo, DIB_RGB_COLORS) ==
             height;
     if (read && TintIconPixels(colourPx.get(), maskPx.get(), bytes / 4, light, dark)) {
       BITMAPINFO writeInfo = BottomUp32(width, height);
-      SetDIBits(screen.get(), colour.get(), 0, static_cast<UINT>(height), colourPx.get(), &writeInfo,
+      SetDIBits(screen.Get(), colour.Get(), 0, static_cast<UINT>(height), colourPx.get(), &writeInfo,
                 DIB_RGB_COLORS);
     }
   }
   // Unchanged bitmaps give an untinted copy of the icon.
-  info.hbmColor = colour.get();
-  info.hbmMask = mask.get();
+  info.hbmColor = colour.Get();
+  info.hbmMask = mask.Get();
   HICON made = CreateIconIndirect(&info);
   if (!made) return kThemeOutOfMemory;
-  if (tinted) tinted->reset(made);
+  if (tinted) tinted->Reset(made);
   else DestroyIcon(made);
   return kThemeOk;
 }
@@ -343,7 +343,7 @@ std::uint32_t ThemeLoadIcon(CTheme& theme, IconRecord& record) {
     }
     return kThemeOk;
   }
-  record.tinted.reset();
+  record.tinted.Reset();
   record.icon = nullptr;
   HICON icon = theme.loadIcon ? theme.loadIcon(theme.instance, record.source, record.cx)
                               : LoadSharedIcon(theme.instance, record.source, record.cx);
@@ -392,12 +392,12 @@ int ThemeReloadIcons(CTheme& theme) {
 void ThemeFree(CTheme& theme) {
   theme.icons.clear();
   if (theme.scratchDc) {
-    if (theme.scratchPrevious) SelectObject(theme.scratchDc.get(), theme.scratchPrevious);
-    SelectObject(theme.scratchDc.get(), GetStockObject(SYSTEM_FONT));
-    theme.scratchDc.reset();
+    if (theme.scratchPrevious) SelectObject(theme.scratchDc.Get(), theme.scratchPrevious);
+    SelectObject(theme.scratchDc.Get(), GetStockObject(SYSTEM_FONT));
+    theme.scratchDc.Reset();
   }
   theme.scratchPrevious = nullptr;
   theme.scratchPixels = nullptr;
-  theme.scratchBitmap.reset();
+  theme.scratchBitmap.Reset();
   for (auto& set : theme.fontSets) set.clear();
 }

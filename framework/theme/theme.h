@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "framework/theme/gdi_handles.h"
+#include "framework/util/win_handles.h"
 #include "framework/theme/theme_core.h"
 
 inline constexpr int kFaceNameSize = 260;
@@ -20,7 +20,7 @@ struct FontRecord {
   int escapement = 0;  // tenths of a degree; -900 runs downward
   int pitchAndFamily = 0;
   char face[kFaceNameSize] = {};
-  FontOwner font;
+  CFontHandle font;
   int lineHeight = 0;  // height of "Ag"
   int spaceWidth = 0;  // width of " "
 };
@@ -35,7 +35,7 @@ struct IconRecord {
   std::uint32_t flags = 0;
   // Loaded shared (LR_SHARED): the system owns it, so it is only forgotten.
   HICON icon = nullptr;
-  IconOwner tinted;
+  CIconHandle tinted;
   short cx = 0;
   short cy = 0;
 };
@@ -56,8 +56,8 @@ class CTheme {
   HWND doubleBufferWindow = nullptr;
 
   // 16 x 16 top-down 32-bit scratch surface.
-  DcOwner scratchDc;
-  BitmapOwner scratchBitmap;
+  CMemoryDcHandle scratchDc;
+  CBitmapHandle scratchBitmap;
   HGDIOBJ scratchPrevious = nullptr;
   std::uint32_t* scratchPixels = nullptr;
   BITMAPINFO scratchInfo{};
@@ -111,7 +111,7 @@ void ThemeFree(CTheme& theme);
 // cx/cy. An icon without opaque pixels or without a colour bitmap gets an
 // untinted copy. 0, or kThemeOutOfMemory with *tinted left empty.
 [[nodiscard]] std::uint32_t CreateTintedIcon(HICON icon, ColorRef light, ColorRef dark, int* cx, int* cy,
-                                             IconOwner* tinted);
+                                             CIconHandle* tinted);
 
 // Slot value for an index from a caller; out-of-range indices give the fallback slot.
 [[nodiscard]] inline ColorRef ThemeSlot(const CTheme& theme, int slot, int fallback) noexcept {

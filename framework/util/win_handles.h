@@ -73,10 +73,17 @@ struct MenuHandleTraits {
   static Handle Invalid() noexcept { return nullptr; }
   static void Close(Handle h) noexcept { DestroyMenu(h); }
 };
-struct GdiObjectTraits {
-  using Handle = HGDIOBJ;
+template <typename H>
+struct GdiTraits {
+  using Handle = H;
   static Handle Invalid() noexcept { return nullptr; }
   static void Close(Handle h) noexcept { DeleteObject(h); }
+};
+using GdiObjectTraits = GdiTraits<HGDIOBJ>;
+struct MemoryDcTraits {
+  using Handle = HDC;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { DeleteDC(h); }
 };
 struct ModuleHandleTraits {
   using Handle = HMODULE;
@@ -92,21 +99,45 @@ using CIconHandle = CUniqueHandle<IconHandleTraits>;
 using CWindowHandle = CUniqueHandle<WindowHandleTraits>;
 using CMenuHandle = CUniqueHandle<MenuHandleTraits>;
 using CGdiObject = CUniqueHandle<GdiObjectTraits>;
+using CFontHandle = CUniqueHandle<GdiTraits<HFONT>>;
+using CBitmapHandle = CUniqueHandle<GdiTraits<HBITMAP>>;
+using CBrushHandle = CUniqueHandle<GdiTraits<HBRUSH>>;
+using CPenHandle = CUniqueHandle<GdiTraits<HPEN>>;
+using CRegionHandle = CUniqueHandle<GdiTraits<HRGN>>;
+using CMemoryDcHandle = CUniqueHandle<MemoryDcTraits>;
 using CModuleHandle = CUniqueHandle<ModuleHandleTraits>;
 
-// A screen device context from GetDC(NULL), released with ReleaseDC.
-class CScreenDC {
+// A window's DC (or with no window, the screen's) for the length of a scope.
+class CWindowDC {
  public:
-  CScreenDC() noexcept : dc_(GetDC(nullptr)) {}
-  ~CScreenDC() {
-    if (dc_ != nullptr) ReleaseDC(nullptr, dc_);
+  explicit CWindowDC(HWND window = nullptr) noexcept : window_(window), dc_(GetDC(window)) {}
+  ~CWindowDC() {
+    if (dc_ != nullptr) ReleaseDC(window_, dc_);
   }
-  CScreenDC(const CScreenDC&) = delete;
-  CScreenDC& operator=(const CScreenDC&) = delete;
+  CWindowDC(const CWindowDC&) = delete;
+  CWindowDC& operator=(const CWindowDC&) = delete;
   [[nodiscard]] HDC Get() const noexcept { return dc_; }
 
  private:
+  HWND window_;
   HDC dc_;
+};
+
+// Selects an object into a DC and puts the previous one back at scope end,
+// so that the object can be deleted afterwards.
+class CSelectObject {
+ public:
+  CSelectObject(HDC dc, HGDIOBJ object) noexcept
+      : dc_(dc), previous_(dc != nullptr && object != nullptr ? SelectObject(dc, object) : nullptr) {}
+  ~CSelectObject() {
+    if (previous_ != nullptr && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
+  }
+  CSelectObject(const CSelectObject&) = delete;
+  CSelectObject& operator=(const CSelectObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
 };
 
 // One reference to a COM interface.

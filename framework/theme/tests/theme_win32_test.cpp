@@ -25,13 +25,13 @@ class DibSurface {
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    bmp_.reset(CreateDIBSection(dc_.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bmp_.Reset(CreateDIBSection(dc_.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     bits_ = static_cast<std::uint32_t*>(bits);
-    old_ = SelectObject(dc_.get(), bmp_.get());
+    old_ = SelectObject(dc_.Get(), bmp_.Get());
     Fill(kWhite);
   }
-  ~DibSurface() { SelectObject(dc_.get(), old_); }
-  HDC dc() const { return dc_.get(); }
+  ~DibSurface() { SelectObject(dc_.Get(), old_); }
+  HDC dc() const { return dc_.Get(); }
   COLORREF At(int x, int y) const {
     GdiFlush();
     return SwapRedBlue(bits_[y * w_ + x]);
@@ -64,8 +64,8 @@ class DibSurface {
  private:
   int w_;
   int h_;
-  DcOwner dc_;
-  BitmapOwner bmp_;
+  CMemoryDcHandle dc_;
+  CBitmapHandle bmp_;
   HGDIOBJ old_ = nullptr;
   std::uint32_t* bits_ = nullptr;
 };
@@ -87,20 +87,20 @@ HICON MakeIcon(const std::vector<COLORREF>& colours, const std::vector<bool>& tr
   for (int i = 0; i < 256; ++i) {
     if (transparent[static_cast<std::size_t>(i)]) mask[static_cast<std::size_t>(i / 8)] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
   }
-  BitmapOwner colour(CreateBitmap(16, 16, 1, 32, bgra.data()));
-  BitmapOwner maskBmp(CreateBitmap(16, 16, 1, 1, mask.data()));
+  CBitmapHandle colour(CreateBitmap(16, 16, 1, 32, bgra.data()));
+  CBitmapHandle maskBmp(CreateBitmap(16, 16, 1, 1, mask.data()));
   ICONINFO info{};
   info.fIcon = TRUE;
-  info.hbmColor = colour.get();
-  info.hbmMask = maskBmp.get();
+  info.hbmColor = colour.Get();
+  info.hbmMask = maskBmp.Get();
   return CreateIconIndirect(&info);
 }
 
 std::vector<COLORREF> IconColours(HICON icon) {
   ICONINFO info{};
   if (!GetIconInfo(icon, &info)) return {};
-  BitmapOwner colour(info.hbmColor);
-  BitmapOwner mask(info.hbmMask);
+  CBitmapHandle colour(info.hbmColor);
+  CBitmapHandle mask(info.hbmMask);
   std::vector<std::uint32_t> px(256);
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -109,8 +109,8 @@ std::vector<COLORREF> IconColours(HICON icon) {
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 32;
   bi.bmiHeader.biCompression = BI_RGB;
-  WindowDc screen(nullptr);
-  GetDIBits(screen.get(), colour.get(), 0, 16, px.data(), &bi, DIB_RGB_COLORS);
+  CWindowDC screen(nullptr);
+  GetDIBits(screen.Get(), colour.Get(), 0, 16, px.data(), &bi, DIB_RGB_COLORS);
   std::vector<COLORREF> out;
   for (std::uint32_t p : px) out.push_back(SwapRedBlue(p));
   return out;
@@ -187,7 +187,7 @@ TEST_F(IconTest, TableOrderDuplicatesAndFailures) {
 TEST_F(IconTest, TintFollowsLightAndDarkSlots) {
   ASSERT_EQ(ThemeAddIcon(theme, 0xF110, 1, 0, 0, nullptr), 0u);
   ASSERT_TRUE(theme.icons[0].tinted);
-  const auto px = IconColours(theme.icons[0].tinted.get());
+  const auto px = IconColours(theme.icons[0].tinted.Get());
   ASSERT_EQ(px.size(), 256u);
   for (int i = 0; i < 256; ++i) {
     ASSERT_EQ(px[static_cast<std::size_t>(i)], (i % 16) < 8 ? kDark : kLight) << "pixel " << i;
@@ -209,13 +209,13 @@ TEST_F(IconTest, TintFollowsLightAndDarkSlots) {
   // A new scheme reaches the tinted copies only through a reload.
   theme.slots[3] = 0x00000030;
   ASSERT_EQ(ThemeReloadIcons(theme), 0);
-  EXPECT_EQ(IconColours(theme.icons[0].tinted.get())[0], 0x00000030u);
+  EXPECT_EQ(IconColours(theme.icons[0].tinted.Get())[0], 0x00000030u);
 }
 
 TEST_F(IconTest, FullyTransparentIconKeepsItsColours) {
   ASSERT_EQ(ThemeAddIcon(theme, 0xF110, 2, 0, 0, nullptr), 0u);
   ASSERT_TRUE(theme.icons[0].tinted);
-  const auto px = IconColours(theme.icons[0].tinted.get());
+  const auto px = IconColours(theme.icons[0].tinted.Get());
   ASSERT_EQ(px.size(), 256u);
   for (COLORREF c : px) ASSERT_EQ(c, 0x00123456u);
 }
@@ -225,13 +225,13 @@ TEST_F(IconTest, NearWhitePixelIsLimitedNotWrapped) {
   colours[0] = 0x00FAFAFA;
   HICON icon = MakeIcon(colours, std::vector<bool>(256, false));
   ASSERT_NE(icon, nullptr);
-  IconOwner tinted;
+  CIconHandle tinted;
   int cx = 0;
   int cy = 0;
   ASSERT_EQ(CreateTintedIcon(icon, kWhite, 0x000000, &cx, &cy, &tinted), 0u);
   EXPECT_EQ(cx, 16);
   EXPECT_EQ(cy, 16);
-  const auto px = IconColours(tinted.get());
+  const auto px = IconColours(tinted.Get());
   // Top-down row 0 is the bottom-up DIB's last row; the near-white pixel
   // sits at (0, 0) either way round.
   ASSERT_EQ(px.size(), 256u);
