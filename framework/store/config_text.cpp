@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstring>
 #include <locale>
+#include <new>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -12,6 +14,17 @@ constexpr std::uint8_t kTerminator[3] = {0x00, 0x0D, 0x0A};
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 }  // namespace
+
+bool TryResizeBytes(std::vector<std::uint8_t>& bytes, std::size_t count) noexcept {
+  try {
+    bytes.resize(count);
+    return true;
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+  std::vector<std::uint8_t>().swap(bytes);
+  return false;
+}
 
 // ---- byte buffer and tagged fields ----
 
@@ -32,9 +45,23 @@ void CConfigByteBuffer::Assign(const void* data, std::size_t count) {
   cursor_ = 0;
 }
 
+std::uint8_t* CConfigByteBuffer::Resize(std::size_t count) noexcept {
+  cursor_ = 0;
+  if (!TryResizeBytes(bytes_, count)) return nullptr;
+  return bytes_.data();
+}
+
+void CConfigByteBuffer::Truncate(std::size_t count) noexcept {
+  if (count < bytes_.size()) bytes_.resize(count);
+  if (cursor_ > bytes_.size()) cursor_ = bytes_.size();
+}
+
 int CConfigByteBuffer::ReadTaggedField(int record_index, int field_tag, void* out, int out_size) {
   const std::uint64_t count = bytes_.size();
-  if (count == 0 || cursor_ >= count || out_size < 0 || (!out && out_size > 0)) return -1;
+  if (count == 0 || out_size < 0 || (!out && out_size > 0)) return -1;
+  // A cursor left at the end by the previous find would otherwise make every
+  // later lookup fail: the search then covers the whole stream from 0.
+  if (cursor_ >= count) cursor_ = 0;
   const std::uint64_t start = cursor_;
   bool wrapped = false;
   std::uint64_t pos = start;
@@ -166,6 +193,14 @@ double ParseConfigDouble(const char* text, std::size_t length) {
 }
 
 // ---- serializer ----
+
+std::uint8_t* CConfigText::PrepareText(std::size_t count) noexcept {
+  cursor = 0;
+  value = nullptr;
+  value_length_ = 0;
+  if (!TryResizeBytes(text_, count)) return nullptr;
+  return text_.data();
+}
 
 void CConfigText::ConfigTextInit(int version_in, const char* prefix) {
   version = version_in;

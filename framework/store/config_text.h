@@ -14,6 +14,11 @@ class CConfigByteBuffer {
   void ByteBufferInit(std::size_t capacity);
   void ByteBufferFree();
   void Assign(const void* data, std::size_t count);
+  // Makes the buffer count bytes long (new bytes zeroed) and puts the cursor
+  // at 0; null, with the buffer emptied, when the memory cannot be had.
+  [[nodiscard]] std::uint8_t* Resize(std::size_t count) noexcept;
+  // Drops the bytes from count on (a read that came up short).
+  void Truncate(std::size_t count) noexcept;
 
   [[nodiscard]] const std::uint8_t* data() const noexcept { return bytes_.data(); }
   [[nodiscard]] std::size_t count() const noexcept { return bytes_.size(); }
@@ -21,7 +26,9 @@ class CConfigByteBuffer {
   void set_cursor(std::uint64_t cursor) noexcept { cursor_ = cursor; }
 
   // Finds the next field with this record index and tag (compared as 16-bit
-  // numbers), starting at the cursor and wrapping to the start once. Copies
+  // numbers), starting at the cursor and wrapping to the start once, so every
+  // call searches the whole stream whatever order the fields stand in (a
+  // cursor left at the end starts at 0). Copies
   // at most out_size value bytes, zeroes the rest of out, and returns the
   // count; -1 when not found or when the value would lie past the data.
   int ReadTaggedField(int record_index, int field_tag, void* out, int out_size);
@@ -60,6 +67,9 @@ class CConfigText {
 
   // Replaces the text (a loaded archive entry); the cursor goes to 0.
   void SetText(const void* data, std::size_t count);
+  // Makes the text count bytes long for the caller to fill, cursor at 0;
+  // null, with the text emptied, when the memory cannot be had.
+  [[nodiscard]] std::uint8_t* PrepareText(std::size_t count) noexcept;
   [[nodiscard]] const std::vector<std::uint8_t>& text() const noexcept { return text_; }
 
   int version = 0;
@@ -76,6 +86,9 @@ class CConfigText {
   std::size_t value_length_ = 0;
   std::vector<std::uint8_t> text_;
 };
+
+// Resizes without letting a failed allocation end the process.
+[[nodiscard]] bool TryResizeBytes(std::vector<std::uint8_t>& bytes, std::size_t count) noexcept;
 
 // The value forms, shared by save and load and usable on their own.
 void FormatConfigDouble(double value, char* out, std::size_t out_size);

@@ -205,4 +205,41 @@ TEST(TaggedField, NeverReadsPastTheData) {
   EXPECT_EQ(b.ReadTaggedField(1, 1, out, 16), -1);
 }
 
+TEST(TaggedField, EveryLookupSearchesTheWholeStreamAfterTheLastField) {
+  // Fields stored as (1,0) (1,1) (1,2); read in the order 2, 0, 1, 2, 0.
+  std::string s;
+  for (int tag = 0; tag < 3; ++tag) s += Field(0x15, std::string{'\x01', static_cast<char>(tag), '\x01'} + static_cast<char>('a' + tag));
+  CConfigByteBuffer b;
+  b.Assign(s.data(), s.size());
+  char out[4];
+  for (int tag : {2, 0, 1, 2, 0}) {
+    ASSERT_EQ(b.ReadTaggedField(1, tag, out, 1), 1) << tag;
+    EXPECT_EQ(out[0], 'a' + tag);
+  }
+  EXPECT_EQ(b.cursor(), 5u);  // just after field 0
+  // The cursor at the very end still finds the first field.
+  b.set_cursor(s.size());
+  ASSERT_EQ(b.ReadTaggedField(1, 0, out, 1), 1);
+  EXPECT_EQ(out[0], 'a');
+  // A miss from the end leaves out untouched.
+  b.set_cursor(s.size());
+  out[0] = 'u';
+  EXPECT_EQ(b.ReadTaggedField(1, 9, out, 1), -1);
+  EXPECT_EQ(out[0], 'u');
+}
+
+TEST(ByteBuffer, ResizeZeroesAndTruncateCuts) {
+  CConfigByteBuffer b;
+  b.Assign("abc", 3);
+  b.set_cursor(2);
+  std::uint8_t* p = b.Resize(6);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.data()), 6), std::string("abc\0\0\0", 6));
+  EXPECT_EQ(b.cursor(), 0u);
+  b.set_cursor(6);
+  b.Truncate(2);
+  EXPECT_EQ(b.count(), 2u);
+  EXPECT_EQ(b.cursor(), 2u);
+}
+
 }  // namespace

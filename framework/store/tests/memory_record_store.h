@@ -1,0 +1,82 @@
+// A record store in memory for the platform-free tests of the options file:
+// records by name, with switches that make writes or renames fail.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/store/record_store.h"
+#include "zip/stdio_platform.h"
+#include "zip/zip_io.h"
+
+namespace test_support {
+
+class CMemoryRecordStore : public CRecordStore {
+ public:
+  using Bytes = std::vector<std::uint8_t>;
+
+  // "<name><index>.oqc", under "common\" for the all-users folder.
+  static std::string FileName(const char* name, int index, int allUsers = 0) {
+    std::string s = allUsers == 1 ? "common\\" : "";
+    s += name;
+    if (index != -1) s += std::to_string(index);
+    return s + ".oqc";
+  }
+
+  std::unique_ptr<zip::ByteSource> OpenRecord(const char* name, int index, int allUsers) override {
+    ++opens;
+    const auto it = files.find(FileName(name, index, allUsers));
+    if (it == files.end()) return nullptr;
+    return std::unique_ptr<zip::ByteSource>(new OwnedSource(it->second, claimed_size));
+  }
+  bool WriteRecord(const char* name, int index, int allUsers, const void* data, std::uint32_t size) override {
+    ++writes;
+    if (fail_writes) return false;
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    files[FileName(name, index, allUsers)] = Bytes(p, p + size);
+    return true;
+  }
+  bool RenameRecord(const char* name, const char* newName, int allUsers) override {
+    if (fail_renames) return false;
+    const auto it = files.find(FileName(name, -1, allUsers));
+    if (it == files.end()) return false;
+    Bytes moved = std::move(it->second);
+    files.erase(it);
+    files[FileName(newName, -1, allUsers)] = std::move(moved);
+    return true;
+  }
+  zip::ZipPlatform& ArchivePlatform() override { return platform_; }
+
+  [[nodiscard]] bool Has(const std::string& file) const { return files.count(file) != 0; }
+  [[nodiscard]] const Bytes& At(const std::string& file) const { return files.at(file); }
+
+  std::map<std::string, Bytes> files;
+  bool fail_writes = false;
+  bool fail_renames = false;
+  std::uint64_t claimed_size = 0;  // nonzero: every opened record claims this size
+  int writes = 0;
+  int opens = 0;
+
+ private:
+  // A copy of the record, so that later writes cannot pull it away.
+  class OwnedSource : public zip::ByteSource {
+   public:
+    OwnedSource(Bytes bytes, std::uint64_t claimed) : bytes_(std::move(bytes)), claimed_(claimed) {}
+    std::uint64_t Size() override { return claimed_ != 0 ? claimed_ : bytes_.size(); }
+    std::int64_t ReadAt(std::uint64_t offset, void* buffer, std::uint32_t count) override {
+      zip::MemoryByteSource m(bytes_.data(), bytes_.size());
+      return m.ReadAt(offset, buffer, count);
+    }
+
+   private:
+    Bytes bytes_;
+    std::uint64_t claimed_;
+  };
+  zip::StdioZipPlatform platform_;
+};
+
+}  // namespace test_support

@@ -1,0 +1,46 @@
+// Storing the options: the list of keys of the options file (one list of
+// calls for loading and saving) and the import of the two older layouts of
+// the same record. Platform-free; options_file.h binds it to the data folder.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "framework/store/config_archive.h"
+#include "scrolling/options/options.h"
+
+inline constexpr char kOptionsRecordName[] = "Options";
+// A file in the current format that cannot be read is moved to this record
+// (Options_damaged.oqc) before anything can save over it.
+inline constexpr char kDamagedOptionsRecordName[] = "Options_damaged";
+
+// The older raw image: 16 program-wide bytes and 1024 profile images.
+inline constexpr std::size_t kLayoutAProfileSize = 2952;
+inline constexpr std::size_t kLayoutAImageSize = 16 + kMaxProfiles * kLayoutAProfileSize;
+static_assert(kLayoutAImageSize == 3022864, "layout A image size");
+
+// Profile counts outside 0..1024 are cut to the nearest bound; the current
+// profile index to -1..count-1.
+[[nodiscard]] std::int32_t ClampProfileCount(std::int32_t count) noexcept;
+[[nodiscard]] std::int32_t ClampCurrentProfile(std::int32_t current, std::int32_t count) noexcept;
+
+// Every stored key in order, loading or saving as the serializer's mode says.
+// When loading, each profile gets its defaults before its keys are read.
+void ConfigOptionsKeys(CConfigText& text, Options& options);
+
+// save 0 loads `options`, 1 saves them. Returns 1 when the options file was
+// read or written through the key list; on a load that found no readable
+// options file, the factory options and then the result of the import.
+int LoadSaveOptionsWith(CRecordStore& store, Options& options, int save);
+
+// Converts an older layout of the options record into `options` (which hold
+// the factory options): 1 when a layout was taken, 0 otherwise. A layout B
+// stream is saved in the current form at once; a layout A image is not. A
+// record in the current format is never imported but moved aside.
+int ImportOldOptionsWith(CRecordStore& store, Options& options);
+
+// The importers over bytes. Each profile taken gets its defaults first, so a
+// field the layout does not hold has its default value.
+[[nodiscard]] bool ImportLayoutA(const std::uint8_t* image, std::size_t size, Options& options);
+// False, with `options` untouched, when the stream holds no profile count.
+[[nodiscard]] bool ImportLayoutB(CConfigByteBuffer& stream, Options& options);
