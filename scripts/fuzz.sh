@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (preset "fuzz": clang, ASan + UBSan), replays
-# each committed seed corpus, then fuzzes each target for a bounded time.
+# each committed corpus, then fuzzes each target for a bounded time.
 # FUZZ_SECONDS sets the time per target (default 20).
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -33,7 +33,7 @@ for t in "${targets[@]}"; do
   name=${t%%:*}
   corpus=$root/${t#*:}
   bin=$root/build/fuzz/bin/$name
-  # Replay: every seed must run clean.
+  # Replay: every committed input must run clean.
   if ! "$bin" -runs=0 "$corpus" >"$log_dir/$name-replay.log" 2>&1; then
     tail -n 30 "$log_dir/$name-replay.log"
     echo "$name: corpus replay FAILED"

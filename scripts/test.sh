@@ -51,7 +51,7 @@ run_preset() {
 
 run_preset native
 
-# The readers of untrusted input under libFuzzer: every committed seed is
+# The readers of untrusted input under libFuzzer: every committed corpus input is
 # replayed, then each target runs for a bounded time.
 echo "== fuzz =="
 if scripts/fuzz.sh; then

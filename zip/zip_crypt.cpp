@@ -70,11 +70,11 @@ std::uint32_t DefaultSeed() {
 }
 }  // namespace
 
-void SeedZipRandom(std::uint32_t seed) noexcept {
+void SeedZipRandom(std::uint32_t start) noexcept {
   RandomState& r = Random();
   std::lock_guard<std::mutex> guard(r.lock);
   if (r.seeded) return;
-  r.state = seed;
+  r.state = start;
   r.seeded = true;
 }
 

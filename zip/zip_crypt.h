@@ -27,7 +27,7 @@ inline constexpr std::size_t kZipCryptHeaderSize = 12;
 // Random source for the header bytes: one generator per process, seeded at
 // its first use (from SeedZipRandom's value when that came first), safe to
 // call from any thread. Values are 15 bits wide.
-void SeedZipRandom(std::uint32_t seed) noexcept;
+void SeedZipRandom(std::uint32_t start) noexcept;
 [[nodiscard]] int NextZipRandom() noexcept;
 
 // Fills header with 11 random bytes and the check byte, encrypted with keys

@@ -131,7 +131,7 @@ class ZipPlatform {
                                                          std::uint32_t attributes) = 0;
   // Windows file time of a DOS date and time read as local time.
   [[nodiscard]] virtual std::uint64_t LocalDosTimeToFileTime(std::uint32_t dos_date_time);
-  // Seed for the encryption header's random source.
+  // Starting value for the encryption header's random source.
   [[nodiscard]] virtual std::uint32_t RandomSeed() { return 0; }
 };
 

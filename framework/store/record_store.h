@@ -25,6 +25,6 @@ class CRecordStore {
   // Gives the record (index -1) the name newName, replacing a record of that
   // name.
   [[nodiscard]] virtual bool RenameRecord(const char* name, const char* newName, int allUsers) = 0;
-  // Times and random seed of archives written for the store.
+  // Times and the random source's starting value for archives written for the store.
   [[nodiscard]] virtual zip::ZipPlatform& ArchivePlatform() = 0;
 };

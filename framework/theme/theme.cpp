@@ -83,9 +83,9 @@ void BuildDefaultFontSets(CTheme& theme) {
   const int dpi = theme.windowDpi ? theme.windowDpi(GetDesktopWindow()) : DeviceCapsDpi(GetDesktopWindow());
   CopyFace(theme.uiFace, theme.defaultFace);
   for (int set = 0; set < kFontSetCount; ++set) {
-    const FontSetSpec& spec = kFontSets[static_cast<std::size_t>(set)];
-    ThemeAddFont(theme, set, FaceFor(theme, spec.face, theme.defaultFace), kDefaultFontSize, spec.weight,
-                 spec.escapement, dpi, spec.pitchAndFamily);
+    const FontSetSpec& fontSet = kFontSets[static_cast<std::size_t>(set)];
+    ThemeAddFont(theme, set, FaceFor(theme, fontSet.face, theme.defaultFace), kDefaultFontSize, fontSet.weight,
+                 fontSet.escapement, dpi, fontSet.pitchAndFamily);
   }
 }
 
@@ -246,10 +246,10 @@ void ThemeSetUiFont(CTheme& theme, const char* face, int size, int dpi) {
   }
   CopyFace(theme.uiFace, face);
   for (int set = 0; set < kFontSetCount; ++set) {
-    const FontSetSpec& spec = kFontSets[static_cast<std::size_t>(set)];
-    const int setSize = spec.face == FontFace::kUi ? size : kDefaultFontSize;
-    ThemeAddFont(theme, set, FaceFor(theme, spec.face, theme.uiFace), setSize, spec.weight, spec.escapement, dpi,
-                 spec.pitchAndFamily);
+    const FontSetSpec& fontSet = kFontSets[static_cast<std::size_t>(set)];
+    const int setSize = fontSet.face == FontFace::kUi ? size : kDefaultFontSize;
+    ThemeAddFont(theme, set, FaceFor(theme, fontSet.face, theme.uiFace), setSize, fontSet.weight, fontSet.escapement, dpi,
+                 fontSet.pitchAndFamily);
   }
 }
 

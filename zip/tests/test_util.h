@@ -8,19 +8,19 @@
 
 namespace ziptest {
 
-inline std::vector<std::uint8_t> RandomBytes(std::size_t n, std::uint32_t seed) {
-  std::mt19937 rng(seed);
+inline std::vector<std::uint8_t> RandomBytes(std::size_t n, std::uint32_t start) {
+  std::mt19937 rng(start);
   std::vector<std::uint8_t> v(n);
   for (auto& b : v) b = static_cast<std::uint8_t>(rng());
   return v;
 }
 
 // English-like text: words from a small vocabulary, so it compresses like text.
-inline std::vector<std::uint8_t> TextBytes(std::size_t n, std::uint32_t seed) {
+inline std::vector<std::uint8_t> TextBytes(std::size_t n, std::uint32_t start) {
   static const char* const kWords[] = {"the ",  "scroll ", "window ", "profile ", "wheel ", "button ",
                                        "drag ", "of ",     "and ",    "to ",      "mouse ", "speed\n",
                                        "a ",    "setting ", "hook ",  "message "};
-  std::mt19937 rng(seed);
+  std::mt19937 rng(start);
   std::vector<std::uint8_t> v;
   v.reserve(n + 16);
   while (v.size() < n) {
