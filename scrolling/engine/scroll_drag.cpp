@@ -48,14 +48,14 @@ std::intptr_t PointLParam(ScreenPoint p) noexcept {
 
 class ScrollBarCollector final : public WindowVisitor {
  public:
-  ScrollBarCollector(EnginePlatform& platform, const ScreenRect& target, std::vector<ScrollBarCandidate>& list)
+  ScrollBarCollector(EnginePlatform& platform, const ScreenRect& target, CGrowArray<ScrollBarCandidate>& list)
       : platform_(platform), target_(target), list_(list) {}
   void Visit(WindowId window) override { CollectScrollBarsProc(platform_, window, target_, list_); }
 
  private:
   EnginePlatform& platform_;
   const ScreenRect& target_;
-  std::vector<ScrollBarCandidate>& list_;
+  CGrowArray<ScrollBarCandidate>& list_;
 };
 
 }  // namespace
@@ -100,7 +100,7 @@ bool ClassifyScrollBar(WindowId window, const ScreenRect& bar, const ScreenRect&
 }
 
 void CollectScrollBarsProc(EnginePlatform& platform, WindowId window, const ScreenRect& target,
-                           std::vector<ScrollBarCandidate>& list) {
+                           CGrowArray<ScrollBarCandidate>& list) {
   char windowClass[kPathSize] = {};
   platform.GetWindowClass(window, windowClass, sizeof windowClass);
   if (!EqualsNoCase(FieldText(windowClass), "ScrollBar")) return;
@@ -109,7 +109,8 @@ void CollectScrollBarsProc(EnginePlatform& platform, WindowId window, const Scre
   if (!platform.WindowRect(window, bar)) return;
   ScrollBarCandidate candidate{};
   if (!ClassifyScrollBar(window, bar, target, candidate)) return;
-  (void)InsertRecords(list, &candidate, static_cast<int>(list.size()), 1);
+  // Out of memory only costs this bar its chance to stand in.
+  (void)InsertRecords(list, &candidate, list.Count(), 1);
 }
 
 bool CheckModifierKeys(EnginePlatform& platform, const Profile& profile) {
@@ -209,8 +210,7 @@ void ScrollEngine::FindScrollBars() {
   hScroll_ = target_;
   if ((platform_.WindowStyle(target_) & (kWsVScroll | kWsHScroll)) != 0) return;
 
-  candidates_.clear();
-  candidates_.shrink_to_fit();
+  candidates_.ArrayFree();
   ScreenRect targetRect{};
   if (!platform_.WindowRect(target_, targetRect)) return;
   // Only a child window has siblings that may be its scroll bars; the
