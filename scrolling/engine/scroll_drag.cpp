@@ -341,6 +341,15 @@ std::intptr_t ScrollEngine::Move() {
   return 1;
 }
 
+ScrollEngine::ScrollBarMessage ScrollEngine::ScrollBarNotification(WindowId bar) {
+  // The target's own bars: the target itself, no control named.
+  if (bar == target_) return ScrollBarMessage{target_, 0};
+  // A scroll-bar control does not scroll anything itself; it tells its
+  // parent, naming itself. Its parent is the window that acts on the line.
+  const WindowId parent = platform_.ParentWindow(bar);
+  return ScrollBarMessage{parent != 0 ? parent : bar, static_cast<std::intptr_t>(bar)};
+}
+
 void ScrollEngine::ScrollVertical(const Profile& profile, std::int64_t dy, double sy, double ny,
                                   std::intptr_t point) {
   if (dy == 0) return;
@@ -348,9 +357,9 @@ void ScrollEngine::ScrollVertical(const Profile& profile, std::int64_t dy, doubl
   const std::int32_t mode = up ? profile.iUpMode : profile.iDownMode;
   const int lines = static_cast<int>(std::fabs(ny));
   if (mode == ModeValue(VerticalMode::ScrollBars)) {
-    const std::intptr_t control = vScroll_ == target_ ? 0 : static_cast<std::intptr_t>(vScroll_);
+    const ScrollBarMessage to = ScrollBarNotification(vScroll_);
     for (int i = 0; i < lines; ++i) {
-      (void)platform_.SendWindowMessage(vScroll_, kWmVScroll, up ? kSbLineUp : kSbLineDown, control);
+      (void)platform_.SendWindowMessage(to.window, kWmVScroll, up ? kSbLineUp : kSbLineDown, to.control);
     }
   } else if (mode == ModeValue(VerticalMode::Wheel)) {
     if (ny != 0.0) (void)platform_.SendWindowMessage(target_, kWmMouseWheel, WheelWParam(ny * -kWheelDelta), point);
@@ -368,9 +377,9 @@ void ScrollEngine::ScrollHorizontal(const Profile& profile, std::int64_t dx, dou
   const std::int32_t mode = left ? profile.iLeftMode : profile.iRightMode;
   const int lines = static_cast<int>(std::fabs(nx));
   if (mode == ModeValue(HorizontalMode::ScrollBars)) {
-    const std::intptr_t control = hScroll_ == target_ ? 0 : static_cast<std::intptr_t>(hScroll_);
+    const ScrollBarMessage to = ScrollBarNotification(hScroll_);
     for (int i = 0; i < lines; ++i) {
-      (void)platform_.SendWindowMessage(hScroll_, kWmHScroll, left ? kSbLineUp : kSbLineDown, control);
+      (void)platform_.SendWindowMessage(to.window, kWmHScroll, left ? kSbLineUp : kSbLineDown, to.control);
     }
   } else if (mode == ModeValue(HorizontalMode::HWheel)) {
     if (nx != 0.0) (void)platform_.SendWindowMessage(target_, kWmMouseHWheel, WheelWParam(nx * kWheelDelta), point);

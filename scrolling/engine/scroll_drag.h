@@ -102,6 +102,12 @@ class ScrollEngine {
   void FindScrollBars();
   void ScrollVertical(const Profile& profile, std::int64_t dy, double sy, double ny, std::intptr_t point);
   void ScrollHorizontal(const Profile& profile, std::int64_t dx, double sx, double nx, std::intptr_t point);
+  // Where a line message for the scroll-bar window bar goes, and its lParam.
+  struct ScrollBarMessage {
+    WindowId window;
+    std::intptr_t control;
+  };
+  ScrollBarMessage ScrollBarNotification(WindowId bar);
   void SetState(DragState state) noexcept;
   [[nodiscard]] std::uint32_t ButtonFlags(bool middle, bool down) const noexcept;
 

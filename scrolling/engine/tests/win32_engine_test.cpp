@@ -24,6 +24,13 @@ LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   switch (message) {
     case WM_VSCROLL:
     case WM_HSCROLL:
+      gReceived.push_back(Received{window, message, wParam, lParam});
+      // A window that owns scroll-bar controls moves the one that reports.
+      if (lParam != 0 && (wParam == SB_LINEDOWN || wParam == SB_LINEUP)) {
+        const HWND bar = reinterpret_cast<HWND>(lParam);
+        SetScrollPos(bar, SB_CTL, GetScrollPos(bar, SB_CTL) + (wParam == SB_LINEDOWN ? 1 : -1), FALSE);
+      }
+      return 0;
     case WM_MOUSEWHEEL:
     case WM_KEYDOWN:
     case WM_KEYUP:
@@ -115,18 +122,91 @@ TEST_F(EngineActionsWin32Test, DragScrollsAWindowWithItsOwnScrollBars) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
-TEST_F(EngineActionsWin32Test, SiblingScrollBarControlStandsInForTheTargetsBars) {
-  Window frame{kRecorderClass, "Frame", WS_POPUP | WS_VISIBLE, 100, 100, 500, 400};
+// A scroll-bar control with a range, as a program that owns one sets it up.
+class ScrollBarControl : public Window {
+ public:
+  ScrollBarControl(DWORD style, int x, int y, int w, int h, HWND parent)
+      : Window("ScrollBar", "", WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent) {
+    SetScrollRange(get(), SB_CTL, 0, 100, FALSE);
+  }
+  int Position() const { return GetScrollPos(get(), SB_CTL); }
+};
+
+// The frame lies at 100,100; the view fills its top-left 400 x 300 pixels,
+// so the view's right edge is at x 400 and its bottom at y 300 (frame
+// coordinates).
+class SiblingBarsWin32Test : public EngineActionsWin32Test {
+ protected:
+  static constexpr int kFrameX = 100;
+  static constexpr int kFrameY = 100;
+  Window frame{kRecorderClass, "Frame", WS_POPUP | WS_VISIBLE, kFrameX, kFrameY, 500, 420};
   Window view{kRecorderClass, "View", WS_CHILD | WS_VISIBLE, 0, 0, 400, 300, frame.get()};
-  Window grip{"ScrollBar", "", WS_CHILD | WS_VISIBLE | SBS_SIZEGRIP, 400, 0, 20, 300, frame.get()};
-  Window bar{"ScrollBar", "", WS_CHILD | WS_VISIBLE | SBS_VERT, 403, 0, 20, 300, frame.get()};
-  Window far{"ScrollBar", "", WS_CHILD | WS_VISIBLE | SBS_HORZ, 0, 320, 400, 20, frame.get()};
-  if (!CursorTo(250, 250)) GTEST_SKIP() << "the cursor cannot be moved here";
+};
+
+TEST_F(SiblingBarsWin32Test, AdjacentWithinFivePixelsAndOverlappingBarsAreChosen) {
+  // Never chosen: a long size grip on the view, a vertical bar on the view
+  // 31 pixels long, a vertical bar 6 pixels right of the view.
+  ScrollBarControl grip{SBS_VERT | SBS_SIZEGRIP, 380, 0, 20, 300, frame.get()};
+  ScrollBarControl shortBar{SBS_VERT, 350, 10, 17, 31, frame.get()};
+  ScrollBarControl farBar{SBS_VERT, 406, 0, 17, 300, frame.get()};
+  // Chosen: the vertical bar 5 pixels right of the view (the only vertical
+  // one that fits) and the horizontal bar on the view, which wins over the
+  // horizontal bar 3 pixels below whatever the enumeration order.
+  ScrollBarControl nearBar{SBS_VERT, 405, 0, 17, 300, frame.get()};
+  ScrollBarControl below{SBS_HORZ, 0, 303, 400, 17, frame.get()};
+  ScrollBarControl over{SBS_HORZ, 0, 270, 370, 17, frame.get()};
+  if (!CursorTo(kFrameX + 200, kFrameY + 150)) GTEST_SKIP() << "the cursor cannot be moved here";
 
   ASSERT_EQ(HandleMouseEvent(WM_RBUTTONDOWN), 1);
-  EXPECT_EQ(EngineScrollDrag().Target(), ToWindowId(view.get()));
-  EXPECT_EQ(EngineScrollDrag().VerticalScrollWindow(), ToWindowId(bar.get()));
-  EXPECT_EQ(EngineScrollDrag().HorizontalScrollWindow(), ToWindowId(view.get())) << "20 px below is too far";
+  ASSERT_EQ(EngineScrollDrag().Target(), ToWindowId(view.get()));
+  EXPECT_EQ(EngineScrollDrag().VerticalScrollWindow(), ToWindowId(nearBar.get()));
+  EXPECT_EQ(EngineScrollDrag().HorizontalScrollWindow(), ToWindowId(over.get()));
+
+  ASSERT_TRUE(CursorTo(kFrameX + 200, kFrameY + 160));
+  ASSERT_EQ(HandleMouseEvent(WM_MOUSEMOVE), 1);
+  ASSERT_EQ(HandleMouseEvent(WM_RBUTTONUP), 1);  // the injected release
+  gReceived.clear();
+  ASSERT_TRUE(CursorTo(kFrameX + 202, kFrameY + 163));
+  EXPECT_EQ(HandleMouseEvent(WM_MOUSEMOVE), 1);
+
+  // The lines reach the bars' parent, which names the bar and moves it.
+  ASSERT_EQ(gReceived.size(), 5u);
+  for (const Received& r : gReceived) {
+    EXPECT_EQ(r.window, frame.get());
+    EXPECT_EQ(reinterpret_cast<HWND>(r.lParam), r.message == WM_VSCROLL ? nearBar.get() : over.get());
+  }
+  EXPECT_EQ(CountReceived(frame.get(), WM_VSCROLL, SB_LINEDOWN), 3);
+  EXPECT_EQ(CountReceived(frame.get(), WM_HSCROLL, SB_LINEDOWN), 2);
+  EXPECT_EQ(nearBar.Position(), 3);
+  EXPECT_EQ(over.Position(), 2);
+  EXPECT_EQ(farBar.Position(), 0);
+  EXPECT_EQ(below.Position(), 0);
+  EXPECT_EQ(HandleMouseEvent(WM_RBUTTONUP), 1);
+}
+
+TEST_F(SiblingBarsWin32Test, OverlappingBarWinsAndAnAxisWithoutABarKeepsTheView) {
+  ScrollBarControl nearBar{SBS_VERT, 405, 0, 17, 300, frame.get()};
+  ScrollBarControl over{SBS_VERT, 383, 0, 17, 280, frame.get()};
+  ScrollBarControl below6{SBS_HORZ, 0, 306, 400, 17, frame.get()};
+  if (!CursorTo(kFrameX + 200, kFrameY + 150)) GTEST_SKIP() << "the cursor cannot be moved here";
+
+  ASSERT_EQ(HandleMouseEvent(WM_RBUTTONDOWN), 1);
+  EXPECT_EQ(EngineScrollDrag().VerticalScrollWindow(), ToWindowId(over.get()));
+  EXPECT_EQ(EngineScrollDrag().HorizontalScrollWindow(), ToWindowId(view.get())) << "6 pixels below is too farBar";
+
+  ASSERT_TRUE(CursorTo(kFrameX + 200, kFrameY + 160));
+  ASSERT_EQ(HandleMouseEvent(WM_MOUSEMOVE), 1);
+  ASSERT_EQ(HandleMouseEvent(WM_RBUTTONUP), 1);
+  gReceived.clear();
+  ASSERT_TRUE(CursorTo(kFrameX + 198, kFrameY + 159));
+  EXPECT_EQ(HandleMouseEvent(WM_MOUSEMOVE), 1);
+  // Horizontal lines go to the view itself, with no control named.
+  EXPECT_EQ(CountReceived(view.get(), WM_HSCROLL, SB_LINEUP), 2);
+  EXPECT_EQ(CountReceived(frame.get(), WM_VSCROLL, SB_LINEUP), 1);
+  for (const Received& r : gReceived) {
+    EXPECT_EQ(r.lParam, r.window == view.get() ? 0 : reinterpret_cast<LPARAM>(over.get()));
+  }
+  EXPECT_EQ(HandleMouseEvent(WM_RBUTTONUP), 1);
 }
 
 TEST_F(EngineActionsWin32Test, ReleaseBeforeTheTriggerReplaysTheClick) {
