@@ -26,6 +26,21 @@ void CopyPart(std::string_view text, char* to) noexcept {
   to[text.size()] = '\0';
 }
 
+// Set while a command is being handled. A command re-sent or swapped here
+// is caught again by the hook in the receiving program and comes back as a
+// new hook message while the first one still waits for its SendMessage; that
+// one must pass unchanged, or a swap would be swapped back (and again, with
+// no end). The hook messages are handled on the main thread only.
+bool gHandlingAppCommand = false;
+
+class AppCommandScope {
+ public:
+  AppCommandScope() noexcept { gHandlingAppCommand = true; }
+  ~AppCommandScope() { gHandlingAppCommand = false; }
+  AppCommandScope(const AppCommandScope&) = delete;
+  AppCommandScope& operator=(const AppCommandScope&) = delete;
+};
+
 }  // namespace
 
 CGrowArray<KeyInput> BuildKeyCombination(EnginePlatform& platform, std::uint16_t hotKey) {
@@ -104,6 +119,8 @@ std::intptr_t HandleAppCommand(EnginePlatform& platform, TargetSelector& selecto
                                const SharedMemory* shared, std::uint32_t command, WindowId window) {
   // Switched off, the program leaves the buttons alone like everything else.
   if (options.bDisabled != 0) return 0;
+  if (gHandlingAppCommand) return 0;
+  const AppCommandScope scope;
   const WindowId target = selector.FindTargetWindow();
   if (target == 0) return 0;
   const Profile& profile = selector.CurrentProfile();

@@ -54,7 +54,9 @@ struct CommandLineParts {
 void RunCommandLine(EnginePlatform& platform, std::string_view text, WindowId window);
 
 // The browser back (1) or forward (2) command that window received, as the
-// current profile wants it handled. Nonzero: the command is swallowed.
+// current profile wants it handled. Nonzero: the command is swallowed. A
+// command that arrives while one is being handled (the one this handler
+// re-sent, caught again by the hook) passes unchanged with 0.
 [[nodiscard]] std::intptr_t HandleAppCommand(EnginePlatform& platform, TargetSelector& selector,
                                              const Options& options, const SharedMemory* shared,
                                              std::uint32_t command, WindowId window);

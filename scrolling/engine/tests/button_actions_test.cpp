@@ -147,6 +147,65 @@ TEST_F(AppCommandTest, SwappedButtonsKeepTheDeviceBitAndDropTheKeyState) {
   EXPECT_EQ(static_cast<std::uint32_t>(desktop.sent[1].lParam), 0x00010000u);
 }
 
+// A desktop where a WM_APPCOMMAND sent to a window is caught by the hook
+// there and reported back at once, as a new command, while the first one is
+// still being handled.
+class EchoingDesktop : public FakeDesktop {
+ public:
+  std::intptr_t SendWindowMessage(WindowId window, std::uint32_t message, std::uintptr_t wParam,
+                                  std::intptr_t lParam) override {
+    (void)FakeDesktop::SendWindowMessage(window, message, wParam, lParam);
+    // Bounded, so that a missing guard fails the test instead of the stack.
+    if (message != kWmAppCommand || depth >= 4) return 0;
+    ++depth;
+    shared->appCommandLParam = static_cast<std::uint32_t>(lParam);
+    const auto command = static_cast<std::uint32_t>((static_cast<std::uintptr_t>(lParam) >> 16) & 0xFFF);
+    nestedAnswers.push_back(HandleAppCommand(*this, *selector, gOpt, shared, command, window));
+    --depth;
+    return 0;
+  }
+  SharedMemory* shared = nullptr;
+  TargetSelector* selector = nullptr;
+  int depth = 0;
+  std::vector<std::intptr_t> nestedAnswers;
+};
+
+class ReentrantAppCommandTest : public AppCommandTest {
+ protected:
+  void SetUp() override {
+    AppCommandTest::SetUp();
+    echo.Add(kReceiver);
+    echo.Add(kUnderCursor);
+    echo.windowUnderCursor = kUnderCursor;
+    echo.shared = &shared;
+    echo.selector = &echoSelector;
+  }
+  std::intptr_t EchoCommand(std::uint32_t command, std::uint32_t lParam) {
+    shared.appCommandLParam = lParam;
+    return HandleAppCommand(echo, echoSelector, gOpt, &shared, command, kReceiver);
+  }
+  EchoingDesktop echo;
+  TargetSelector echoSelector{echo, gOpt};
+};
+
+TEST_F(ReentrantAppCommandTest, SwappedCommandComingBackPassesUnchanged) {
+  P().iBackMode = ModeValue(BackFwdMode::Forward);
+  P().iForwardMode = ModeValue(BackFwdMode::Back);
+  EXPECT_EQ(EchoCommand(kAppCommandBrowserBack, 0x80010000u), 1);
+  // One forward command sent; it came back once and was let through.
+  ASSERT_EQ(echo.sent.size(), 1u);
+  EXPECT_EQ(static_cast<std::uint32_t>(echo.sent[0].lParam), 0x80020000u);
+  EXPECT_EQ(echo.nestedAnswers, (std::vector<std::intptr_t>{0}));
+
+  // The guard ends with the command: the next one is handled again.
+  echo.sent.clear();
+  echo.nestedAnswers.clear();
+  EXPECT_EQ(EchoCommand(kAppCommandBrowserForward, 0x80020000u), 1);
+  ASSERT_EQ(echo.sent.size(), 1u);
+  EXPECT_EQ(static_cast<std::uint32_t>(echo.sent[0].lParam), 0x80010000u);
+  EXPECT_EQ(echo.nestedAnswers, (std::vector<std::intptr_t>{0}));
+}
+
 TEST_F(AppCommandTest, KeysAndCommandLines) {
   P().iBackMode = ModeValue(BackFwdMode::Keys);
   P().hkBack = 0x0225;  // Ctrl+Left
