@@ -367,25 +367,106 @@ TEST_F(EngineActionsWin32Test, KeyCombinationReachesTheFocusedWindow) {
   EXPECT_EQ(GetFocus(), target.get());
 }
 
-TEST_F(EngineActionsWin32Test, CommandLineRunsWithItsArgumentsEveryTime) {
-  char folder[MAX_PATH];
-  ASSERT_GT(GetTempPathA(sizeof folder, folder), 0u);
-  const std::string marker = std::string(folder) + "veltrano_run_marker.txt";
-  char system[MAX_PATH];
-  ASSERT_GT(GetSystemDirectoryA(system, sizeof system), 0u);
-  const std::string command = "\"" + std::string(system) + "\\cmd.exe\" /c echo ran> \"" + marker + "\"";
+TEST_F(EngineActionsWin32Test, KeyCombinationsTypeIntoAnEditControl) {
+  Window frame{kRecorderClass, "Form", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200};
+  Window other{kRecorderClass, "Other", WS_POPUP | WS_VISIBLE, 500, 100, 200, 200};
+  Window edit{"EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10, 200, 24, frame.get()};
+  SetForegroundWindow(other.get());
+  PumpMessages();
+
+  // Shift+V, then V alone, then Shift+1: the edit control's top-level
+  // window is activated and the edit control gets the focus first.
+  SendKeyCombination(0x0456, edit.get());
+  SendKeyCombination(0x0056, edit.get());
+  SendKeyCombination(0x0431, edit.get());
+  char text[32] = {};
+  for (int i = 0; i < 50; ++i) {
+    PumpMessages();
+    GetWindowTextA(edit.get(), text, sizeof text);
+    if (std::strlen(text) >= 3) break;
+    Sleep(10);
+  }
+  EXPECT_EQ(GetFocus(), edit.get());
+  EXPECT_EQ(GetActiveWindow(), frame.get());
+  EXPECT_STREQ(text, "Vv!");
+  // Every modifier went up again.
+  EXPECT_EQ(GetKeyState(VK_SHIFT) & 0x8000, 0);
+}
+
+// The probe program copied to a folder whose name has blanks in it.
+class ProbeCopy {
+ public:
+  ProbeCopy() {
+    char module[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, module, sizeof module);
+    std::string source(module, n);
+    source = source.substr(0, source.find_last_of("\\/") + 1) + "scrolling_engine_args_probe.exe";
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    folder_ = std::string(temp) + "Veltrano probe " + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    program_ = folder_ + "\\args probe.exe";
+    copied_ = CopyFileA(source.c_str(), program_.c_str(), FALSE) != FALSE;
+    output_ = folder_ + "\\out put.txt";
+  }
+  ~ProbeCopy() {
+    DeleteFileA(output_.c_str());
+    DeleteFileA(program_.c_str());
+    RemoveDirectoryA(folder_.c_str());
+  }
+  ProbeCopy(const ProbeCopy&) = delete;
+  ProbeCopy& operator=(const ProbeCopy&) = delete;
+
+  bool Copied() const { return copied_; }
+  const std::string& Program() const { return program_; }
+  const std::string& Output() const { return output_; }
+
+  // What the probe wrote, once it has written it; "(none)" after 10 s.
+  std::string WaitForOutput() const {
+    for (int i = 0; i < 500; ++i) {
+      const HANDLE file = CreateFileA(output_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      if (file != INVALID_HANDLE_VALUE) {
+        char buffer[1024];
+        DWORD read = 0;
+        const BOOL ok = ReadFile(file, buffer, sizeof buffer, &read, nullptr);
+        CloseHandle(file);
+        if (ok) return std::string(buffer, read);
+      }
+      Sleep(20);
+    }
+    return "(none)";
+  }
+
+ private:
+  std::string folder_;
+  std::string program_;
+  std::string output_;
+  bool copied_ = false;
+};
+
+TEST_F(EngineActionsWin32Test, CommandLineStartsAProgramWithItsArgumentsEveryTime) {
+  ProbeCopy probe;
+  ASSERT_TRUE(probe.Copied());
+  Window owner{kRecorderClass, "Owner", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200};
+  const std::string command = "\"" + probe.Program() + "\"  \"" + probe.Output() + "\" alpha \"b c\"";
 
   for (int run = 0; run < 2; ++run) {
-    DeleteFileA(marker.c_str());
-    RunCommandLine(command.c_str(), nullptr);
-    bool found = false;
-    for (int i = 0; i < 500 && !found; ++i) {
-      found = GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES;
-      if (!found) Sleep(20);
-    }
-    EXPECT_TRUE(found) << "run " << run;
+    DeleteFileA(probe.Output().c_str());
+    RunCommandLine(command.c_str(), owner.get());
+    EXPECT_EQ(probe.WaitForOutput(), "alpha|b c") << "run " << run;
   }
-  DeleteFileA(marker.c_str());
+
+  // Through the middle button of a profile: the profile's own text.
+  Profile& p = gOpt.Par[0];
+  p.iMiddleMode = 2;
+  std::string middle = "\"" + probe.Program() + "\" \"" + probe.Output() + "\" " + std::string(300, 'x');
+  ASSERT_LT(middle.size(), sizeof p.szMiddleCmd);
+  std::strcpy(p.szMiddleCmd, middle.c_str());
+  if (!CursorTo(250, 200)) GTEST_SKIP() << "the cursor cannot be moved here";
+  DeleteFileA(probe.Output().c_str());
+  EXPECT_EQ(HandleMouseEvent(WM_MBUTTONDOWN), 1);
+  EXPECT_EQ(probe.WaitForOutput(), std::string(300, 'x')) << "arguments longer than a path arrive whole";
+  EXPECT_EQ(EngineScrollDrag().State(), DragState::Idle);
 }
 
 }  // namespace
