@@ -209,6 +209,23 @@ TEST_F(SiblingBarsWin32Test, OverlappingBarWinsAndAnAxisWithoutABarKeepsTheView)
   EXPECT_EQ(HandleMouseEvent(WM_RBUTTONUP), 1);
 }
 
+TEST_F(EngineActionsWin32Test, SwitchingOffDuringADragGivesBackTheCapture) {
+  Window view{kRecorderClass, "View", WS_POPUP | WS_VISIBLE | WS_VSCROLL, 100, 100, 400, 300};
+  if (!CursorTo(300, 250)) GTEST_SKIP() << "the cursor cannot be moved here";
+  ASSERT_EQ(HandleMouseEvent(WM_RBUTTONDOWN), 1);
+  ASSERT_TRUE(CursorTo(300, 260));
+  ASSERT_EQ(HandleMouseEvent(WM_MOUSEMOVE), 1);
+  ASSERT_EQ(GetCapture(), view.get());
+
+  gOpt.bDisabled = 1;
+  ASSERT_TRUE(CursorTo(300, 270));
+  EXPECT_EQ(HandleMouseEvent(WM_MOUSEMOVE), 0);
+  EXPECT_EQ(EngineScrollDrag().State(), DragState::Idle);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_TRUE(gReceived.empty());
+  gOpt.bDisabled = 0;
+}
+
 TEST_F(EngineActionsWin32Test, ReleaseBeforeTheTriggerReplaysTheClick) {
   Window view{kRecorderClass, "View", WS_POPUP | WS_VISIBLE | WS_VSCROLL, 100, 100, 400, 300};
   if (!CursorTo(300, 250)) GTEST_SKIP() << "the cursor cannot be moved here";
@@ -348,6 +365,27 @@ TEST_F(EngineActionsWin32Test, SwappedCommandCaughtAgainByTheHookPassesUnchanged
   EXPECT_NE(gCaught[1].answer, 0);
   gHookShared = nullptr;
   gMainWindow = nullptr;
+}
+
+TEST_F(EngineActionsWin32Test, SameCommandIsResentToTheWindowUnderTheCursorOnly) {
+  Window received{kRecorderClass, "Received", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200};
+  Window under{kRecorderClass, "Under", WS_POPUP | WS_VISIBLE, 500, 100, 300, 200};
+  gOpt.Par[0].iForwardMode = 1;  // forward stays forward
+  gOpt.Par[0].bBackCursor = 1;
+  gOpt.Par[0].bBackForeground = 0;
+  if (!CursorTo(650, 200)) GTEST_SKIP() << "the cursor cannot be moved here";
+  shared.appCommandLParam = 0x80020000u | MK_SHIFT;
+
+  EXPECT_NE(HandleAppCommand(APPCOMMAND_BROWSER_FORWARD, received.get()), 0);
+  ASSERT_EQ(gReceived.size(), 1u);
+  EXPECT_EQ(gReceived[0].window, under.get());
+  EXPECT_EQ(static_cast<std::uint32_t>(gReceived[0].lParam), 0x80020000u | MK_SHIFT) << "sent on as it came";
+
+  // Over the window that got it, the command goes on by itself.
+  gReceived.clear();
+  ASSERT_TRUE(CursorTo(250, 200));
+  EXPECT_EQ(HandleAppCommand(APPCOMMAND_BROWSER_FORWARD, received.get()), 0);
+  EXPECT_TRUE(gReceived.empty());
 }
 
 TEST_F(EngineActionsWin32Test, KeyCombinationReachesTheFocusedWindow) {
