@@ -31,19 +31,27 @@ class CGrowArray {
   }
 
   // Places n items at index (clamped to 0..count) and returns that index, or
-  // -1 when n < 1, items is null or memory runs out; the array is then
-  // unchanged.
+  // -1 when n < 1, items is null, the size does not fit or memory runs out;
+  // the array is then unchanged. The items may be elements of this very
+  // array (a slice of it); they must then lie within the elements in use.
   [[nodiscard]] std::int32_t InsertItems(const T* items, std::int32_t index, std::int32_t n) noexcept {
     if (n < 1 || items == nullptr) return -1;
     if (n > INT32_MAX - count_) return -1;
-    const std::int32_t needed = count_ + n;
-    std::int64_t target = capacity_ != 0 ? capacity_ : growStep_;
-    if (target <= 0) target = kFirstCapacity;
-    while (target < needed) {
-      // A grow step of 0 (or below -1) would never reach the size: double.
-      target = growStep_ > 0 ? target + growStep_ : target * 2;
+    const std::int64_t target = TargetCapacity(count_ + n);
+    if (target < 0) return -1;
+
+    // A slice of this array would be freed by the reallocation or shifted
+    // by the move below before it is copied: take it aside first.
+    const Overlap overlap = OverlapWithBlock(items, n);
+    if (overlap == Overlap::Invalid) return -1;
+    ScratchBlock aside;
+    if (overlap == Overlap::InUse) {
+      aside.block = static_cast<T*>(std::malloc(static_cast<std::size_t>(n) * sizeof(T)));
+      if (aside.block == nullptr) return -1;
+      std::memcpy(aside.block, items, static_cast<std::size_t>(n) * sizeof(T));
+      items = aside.block;
     }
-    if (target > INT32_MAX || static_cast<std::uint64_t>(target) > SIZE_MAX / sizeof(T)) return -1;
+
     if (target != capacity_) {
       T* block = static_cast<T*>(std::malloc(static_cast<std::size_t>(target) * sizeof(T)));
       if (block == nullptr) return -1;
@@ -116,6 +124,55 @@ class CGrowArray {
   const T* end() const noexcept { return data_ + count_; }
 
  private:
+  enum class Overlap { None, InUse, Invalid };
+
+  // Frees a temporary copy on every way out of an insert.
+  struct ScratchBlock {
+    T* block = nullptr;
+    ScratchBlock() = default;
+    ScratchBlock(const ScratchBlock&) = delete;
+    ScratchBlock& operator=(const ScratchBlock&) = delete;
+    ~ScratchBlock() { std::free(block); }
+  };
+
+  // The capacity that holds `needed` elements by the growth rule, or -1
+  // when no block of that many elements can be addressed.
+  [[nodiscard]] std::int64_t TargetCapacity(std::int32_t needed) const noexcept {
+    std::int64_t target = capacity_ != 0 ? capacity_ : growStep_;
+    if (target <= 0) target = kFirstCapacity;
+    if (target < needed) {
+      if (growStep_ > 0) {
+        // Computed at once: a small step towards a large size must not loop
+        // a billion times.
+        const std::int64_t steps = (needed - target + growStep_ - 1) / growStep_;
+        target += steps * growStep_;
+      } else {
+        // A grow step of 0 (or below -1) would never reach the size: double.
+        while (target < needed) target *= 2;
+      }
+    }
+    // Doubling past the 32-bit count still leaves room for what is needed.
+    if (target > INT32_MAX) target = INT32_MAX;
+    if (static_cast<std::uint64_t>(target) > SIZE_MAX / sizeof(T)) return -1;
+    return target;
+  }
+
+  // Whether items..items+n lies in this array's block: wholly among the
+  // elements in use, or partly or beyond them (a caller's mistake that
+  // would read past the elements).
+  [[nodiscard]] Overlap OverlapWithBlock(const T* items, std::int32_t n) const noexcept {
+    if (data_ == nullptr) return Overlap::None;
+    const auto first = reinterpret_cast<std::uintptr_t>(items);
+    const auto begin = reinterpret_cast<std::uintptr_t>(data_);
+    const std::uint64_t blockBytes = static_cast<std::uint64_t>(capacity_) * sizeof(T);
+    const std::uint64_t itemBytes = static_cast<std::uint64_t>(n) * sizeof(T);
+    if (first < begin) return itemBytes > begin - first ? Overlap::Invalid : Overlap::None;
+    const std::uint64_t offset = first - begin;
+    if (offset >= blockBytes) return Overlap::None;
+    const std::uint64_t usedBytes = static_cast<std::uint64_t>(count_) * sizeof(T);
+    return offset + itemBytes <= usedBytes ? Overlap::InUse : Overlap::Invalid;
+  }
+
   void ReleaseBlock() noexcept {
     if (!notOwned_) std::free(data_);
   }

@@ -7,9 +7,9 @@
 
 namespace {
 
-void Append(std::vector<KeyInput>& list, std::uint8_t virtualKey, bool keyUp) {
+bool Append(CGrowArray<KeyInput>& list, std::uint8_t virtualKey, bool keyUp) noexcept {
   const KeyInput input{virtualKey, keyUp};
-  (void)InsertRecords(list, &input, static_cast<int>(list.size()), 1);
+  return InsertRecords(list, &input, list.Count(), 1) >= 0;
 }
 
 // The modifiers in the order they are pressed and released.
@@ -26,33 +26,51 @@ void CopyPart(std::string_view text, char* to) noexcept {
   to[text.size()] = '\0';
 }
 
+// Set while a command is being handled. A command re-sent or swapped here
+// is caught again by the hook in the receiving program and comes back as a
+// new hook message while the first one still waits for its SendMessage; that
+// one must pass unchanged, or a swap would be swapped back (and again, with
+// no end). The hook messages are handled on the main thread only.
+bool gHandlingAppCommand = false;
+
+class AppCommandScope {
+ public:
+  AppCommandScope() noexcept { gHandlingAppCommand = true; }
+  ~AppCommandScope() { gHandlingAppCommand = false; }
+  AppCommandScope(const AppCommandScope&) = delete;
+  AppCommandScope& operator=(const AppCommandScope&) = delete;
+};
+
 }  // namespace
 
-std::vector<KeyInput> BuildKeyCombination(EnginePlatform& platform, std::uint16_t hotKey) {
-  std::vector<KeyInput> list;
+CGrowArray<KeyInput> BuildKeyCombination(EnginePlatform& platform, std::uint16_t hotKey) {
+  CGrowArray<KeyInput> list;
   if (hotKey == 0) return list;
   const auto key = static_cast<std::uint8_t>(hotKey & 0xFF);
   const auto modifiers = static_cast<std::uint8_t>(hotKey >> 8);
 
+  bool complete = true;
   for (int vk = 0; vk <= 254; ++vk) {
-    if (platform.IsKeyDown(vk)) Append(list, static_cast<std::uint8_t>(vk), true);
+    if (platform.IsKeyDown(vk)) complete = Append(list, static_cast<std::uint8_t>(vk), true) && complete;
   }
   for (const Modifier& m : kModifierOrder) {
-    if ((modifiers & m.bit) != 0) Append(list, m.virtualKey, false);
+    if ((modifiers & m.bit) != 0) complete = Append(list, m.virtualKey, false) && complete;
   }
-  Append(list, key, false);
-  Append(list, key, true);
+  complete = Append(list, key, false) && complete;
+  complete = Append(list, key, true) && complete;
   for (const Modifier& m : kModifierOrder) {
-    if ((modifiers & m.bit) != 0) Append(list, m.virtualKey, true);
+    if ((modifiers & m.bit) != 0) complete = Append(list, m.virtualKey, true) && complete;
   }
+  // A list with a release missing would leave a modifier held down.
+  if (!complete) list.ArrayFree();
   return list;
 }
 
 void SendKeyCombination(EnginePlatform& platform, std::uint16_t hotKey, WindowId window) {
   if (hotKey == 0) return;
   platform.ActivateForInput(window);
-  const std::vector<KeyInput> inputs = BuildKeyCombination(platform, hotKey);
-  platform.SendKeyInputs(inputs.data(), inputs.size());
+  const CGrowArray<KeyInput> inputs = BuildKeyCombination(platform, hotKey);
+  if (inputs.Count() > 0) platform.SendKeyInputs(inputs.Data(), static_cast<std::size_t>(inputs.Count()));
 }
 
 bool SplitCommandLine(std::string_view text, CommandLineParts& out) noexcept {
@@ -101,6 +119,8 @@ std::intptr_t HandleAppCommand(EnginePlatform& platform, TargetSelector& selecto
                                const SharedMemory* shared, std::uint32_t command, WindowId window) {
   // Switched off, the program leaves the buttons alone like everything else.
   if (options.bDisabled != 0) return 0;
+  if (gHandlingAppCommand) return 0;
+  const AppCommandScope scope;
   const WindowId target = selector.FindTargetWindow();
   if (target == 0) return 0;
   const Profile& profile = selector.CurrentProfile();

@@ -6,7 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <vector>
+
+#include "framework/util/grow_array.h"
 
 #include "hooklib/shared_memory.h"
 #include "scrolling/engine/platform.h"
@@ -29,8 +30,9 @@ inline constexpr std::uint8_t kHotKeyWin = 8;
 
 // The keyboard events that type hotKey: first a release of every key the
 // user holds (so that those keys do not mix in), then the modifiers down,
-// the key down and up, and the modifiers up. Empty for the value 0.
-[[nodiscard]] std::vector<KeyInput> BuildKeyCombination(EnginePlatform& platform, std::uint16_t hotKey);
+// the key down and up, and the modifiers up. Empty for the value 0, and
+// when memory runs out (no half combination is ever typed).
+[[nodiscard]] CGrowArray<KeyInput> BuildKeyCombination(EnginePlatform& platform, std::uint16_t hotKey);
 
 // Activates the window and types the combination into it.
 void SendKeyCombination(EnginePlatform& platform, std::uint16_t hotKey, WindowId window);
@@ -52,7 +54,9 @@ struct CommandLineParts {
 void RunCommandLine(EnginePlatform& platform, std::string_view text, WindowId window);
 
 // The browser back (1) or forward (2) command that window received, as the
-// current profile wants it handled. Nonzero: the command is swallowed.
+// current profile wants it handled. Nonzero: the command is swallowed. A
+// command that arrives while one is being handled (the one this handler
+// re-sent, caught again by the hook) passes unchanged with 0.
 [[nodiscard]] std::intptr_t HandleAppCommand(EnginePlatform& platform, TargetSelector& selector,
                                              const Options& options, const SharedMemory* shared,
                                              std::uint32_t command, WindowId window);

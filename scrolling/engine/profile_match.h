@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 
 #include "scrolling/options/options.h"
@@ -18,9 +19,8 @@
 // from a damaged file may hold no NUL at all.
 template <std::size_t N>
 [[nodiscard]] std::string_view FieldText(const char (&field)[N]) noexcept {
-  std::size_t n = 0;
-  while (n < N && field[n] != '\0') ++n;
-  return std::string_view(field, n);
+  const void* end = std::memchr(field, '\0', N);
+  return std::string_view(field, end != nullptr ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : N);
 }
 
 // The three tests: each holds when the window's text is empty or the

@@ -48,14 +48,14 @@ std::intptr_t PointLParam(ScreenPoint p) noexcept {
 
 class ScrollBarCollector final : public WindowVisitor {
  public:
-  ScrollBarCollector(EnginePlatform& platform, const ScreenRect& target, std::vector<ScrollBarCandidate>& list)
+  ScrollBarCollector(EnginePlatform& platform, const ScreenRect& target, CGrowArray<ScrollBarCandidate>& list)
       : platform_(platform), target_(target), list_(list) {}
   void Visit(WindowId window) override { CollectScrollBarsProc(platform_, window, target_, list_); }
 
  private:
   EnginePlatform& platform_;
   const ScreenRect& target_;
-  std::vector<ScrollBarCandidate>& list_;
+  CGrowArray<ScrollBarCandidate>& list_;
 };
 
 }  // namespace
@@ -100,7 +100,7 @@ bool ClassifyScrollBar(WindowId window, const ScreenRect& bar, const ScreenRect&
 }
 
 void CollectScrollBarsProc(EnginePlatform& platform, WindowId window, const ScreenRect& target,
-                           std::vector<ScrollBarCandidate>& list) {
+                           CGrowArray<ScrollBarCandidate>& list) {
   char windowClass[kPathSize] = {};
   platform.GetWindowClass(window, windowClass, sizeof windowClass);
   if (!EqualsNoCase(FieldText(windowClass), "ScrollBar")) return;
@@ -109,7 +109,8 @@ void CollectScrollBarsProc(EnginePlatform& platform, WindowId window, const Scre
   if (!platform.WindowRect(window, bar)) return;
   ScrollBarCandidate candidate{};
   if (!ClassifyScrollBar(window, bar, target, candidate)) return;
-  (void)InsertRecords(list, &candidate, static_cast<int>(list.size()), 1);
+  // Out of memory only costs this bar its chance to stand in.
+  (void)InsertRecords(list, &candidate, list.Count(), 1);
 }
 
 bool CheckModifierKeys(EnginePlatform& platform, const Profile& profile) {
@@ -209,8 +210,7 @@ void ScrollEngine::FindScrollBars() {
   hScroll_ = target_;
   if ((platform_.WindowStyle(target_) & (kWsVScroll | kWsHScroll)) != 0) return;
 
-  candidates_.clear();
-  candidates_.shrink_to_fit();
+  candidates_.ArrayFree();
   ScreenRect targetRect{};
   if (!platform_.WindowRect(target_, targetRect)) return;
   // Only a child window has siblings that may be its scroll bars; the
@@ -341,6 +341,15 @@ std::intptr_t ScrollEngine::Move() {
   return 1;
 }
 
+ScrollEngine::ScrollBarMessage ScrollEngine::ScrollBarNotification(WindowId bar) {
+  // The target's own bars: the target itself, no control named.
+  if (bar == target_) return ScrollBarMessage{target_, 0};
+  // A scroll-bar control does not scroll anything itself; it tells its
+  // parent, naming itself. Its parent is the window that acts on the line.
+  const WindowId parent = platform_.ParentWindow(bar);
+  return ScrollBarMessage{parent != 0 ? parent : bar, static_cast<std::intptr_t>(bar)};
+}
+
 void ScrollEngine::ScrollVertical(const Profile& profile, std::int64_t dy, double sy, double ny,
                                   std::intptr_t point) {
   if (dy == 0) return;
@@ -348,9 +357,9 @@ void ScrollEngine::ScrollVertical(const Profile& profile, std::int64_t dy, doubl
   const std::int32_t mode = up ? profile.iUpMode : profile.iDownMode;
   const int lines = static_cast<int>(std::fabs(ny));
   if (mode == ModeValue(VerticalMode::ScrollBars)) {
-    const std::intptr_t control = vScroll_ == target_ ? 0 : static_cast<std::intptr_t>(vScroll_);
+    const ScrollBarMessage to = ScrollBarNotification(vScroll_);
     for (int i = 0; i < lines; ++i) {
-      (void)platform_.SendWindowMessage(vScroll_, kWmVScroll, up ? kSbLineUp : kSbLineDown, control);
+      (void)platform_.SendWindowMessage(to.window, kWmVScroll, up ? kSbLineUp : kSbLineDown, to.control);
     }
   } else if (mode == ModeValue(VerticalMode::Wheel)) {
     if (ny != 0.0) (void)platform_.SendWindowMessage(target_, kWmMouseWheel, WheelWParam(ny * -kWheelDelta), point);
@@ -368,9 +377,9 @@ void ScrollEngine::ScrollHorizontal(const Profile& profile, std::int64_t dx, dou
   const std::int32_t mode = left ? profile.iLeftMode : profile.iRightMode;
   const int lines = static_cast<int>(std::fabs(nx));
   if (mode == ModeValue(HorizontalMode::ScrollBars)) {
-    const std::intptr_t control = hScroll_ == target_ ? 0 : static_cast<std::intptr_t>(hScroll_);
+    const ScrollBarMessage to = ScrollBarNotification(hScroll_);
     for (int i = 0; i < lines; ++i) {
-      (void)platform_.SendWindowMessage(hScroll_, kWmHScroll, left ? kSbLineUp : kSbLineDown, control);
+      (void)platform_.SendWindowMessage(to.window, kWmHScroll, left ? kSbLineUp : kSbLineDown, to.control);
     }
   } else if (mode == ModeValue(HorizontalMode::HWheel)) {
     if (nx != 0.0) (void)platform_.SendWindowMessage(target_, kWmMouseHWheel, WheelWParam(nx * kWheelDelta), point);

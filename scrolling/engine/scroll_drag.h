@@ -3,8 +3,10 @@
 // engine answers every hooked mouse event: 1 swallows it, 0 lets it pass.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <vector>
+
+#include "framework/util/grow_array.h"
 
 #include "scrolling/engine/platform.h"
 #include "scrolling/engine/target_selector.h"
@@ -42,7 +44,13 @@ struct ScrollBarCandidate {
   std::int32_t vertical;  // 1: height >= width
   std::uint8_t adjacent;  // 1: lies beside the target instead of on it
 };
-static_assert(sizeof(void*) != 4 || sizeof(ScrollBarCandidate) == 28, "28-byte records in the 32-bit program");
+#if defined(_WIN32) && !defined(_WIN64)
+// The 32-bit program keeps these as 28-byte records, like its INPUT list.
+static_assert(sizeof(ScrollBarCandidate) == 28, "28-byte records in the 32-bit program");
+static_assert(offsetof(ScrollBarCandidate, rect) == 4);
+static_assert(offsetof(ScrollBarCandidate, vertical) == 20);
+static_assert(offsetof(ScrollBarCandidate, adjacent) == 24);
+#endif
 
 // How near a bar must lie beside the target, and how long it must be.
 inline constexpr std::int32_t kAdjacentSlack = 5;
@@ -55,7 +63,7 @@ inline constexpr std::int32_t kMinScrollBarLength = 32;
 // One window of the enumeration of the target's siblings: a visible
 // "ScrollBar" control (not a size grip) that fits is appended to list.
 void CollectScrollBarsProc(EnginePlatform& platform, WindowId window, const ScreenRect& target,
-                           std::vector<ScrollBarCandidate>& list);
+                           CGrowArray<ScrollBarCandidate>& list);
 
 // True when every modifier that the profile requires is down (and so
 // always true when it requires none).
@@ -94,6 +102,12 @@ class ScrollEngine {
   void FindScrollBars();
   void ScrollVertical(const Profile& profile, std::int64_t dy, double sy, double ny, std::intptr_t point);
   void ScrollHorizontal(const Profile& profile, std::int64_t dx, double sx, double nx, std::intptr_t point);
+  // Where a line message for the scroll-bar window bar goes, and its lParam.
+  struct ScrollBarMessage {
+    WindowId window;
+    std::intptr_t control;
+  };
+  ScrollBarMessage ScrollBarNotification(WindowId bar);
   void SetState(DragState state) noexcept;
   [[nodiscard]] std::uint32_t ButtonFlags(bool middle, bool down) const noexcept;
 
@@ -115,5 +129,5 @@ class ScrollEngine {
   double carryY_ = 0.0;
   std::int64_t lastDx_ = 0;
   std::int64_t lastDy_ = 0;
-  std::vector<ScrollBarCandidate> candidates_;
+  CGrowArray<ScrollBarCandidate> candidates_;
 };

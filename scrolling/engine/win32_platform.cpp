@@ -2,12 +2,16 @@
 
 #include <shellapi.h>
 
-#include <vector>
-
+#include "framework/util/grow_array.h"
 #include "framework/util/monitors.h"
 #include "scrolling/engine/button_actions.h"
 #include "scrolling/engine/records.h"
 #include "scrolling/options/options.h"
+
+#if defined(_WIN32) && !defined(_WIN64)
+// The 32-bit program hands SendInput 28-byte records.
+static_assert(sizeof(INPUT) == 28, "INPUT records of the 32-bit program");
+#endif
 
 namespace {
 
@@ -233,15 +237,16 @@ void Win32EnginePlatform::ActivateForInput(WindowId window) {
 }
 
 void Win32EnginePlatform::SendKeyInputs(const KeyInput* inputs, std::size_t count) {
-  std::vector<INPUT> list;
+  CGrowArray<INPUT> list;
   for (std::size_t i = 0; i < count; ++i) {
     INPUT input{};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = inputs[i].virtualKey;
     input.ki.dwFlags = inputs[i].keyUp ? KEYEVENTF_KEYUP : 0;
-    (void)InsertRecords(list, &input, static_cast<int>(list.size()), 1);
+    // Half a combination could leave a modifier held down: send all or none.
+    if (InsertRecords(list, &input, list.Count(), 1) < 0) return;
   }
-  if (!list.empty()) SendInput(static_cast<UINT>(list.size()), list.data(), sizeof(INPUT));
+  if (list.Count() > 0) SendInput(static_cast<UINT>(list.Count()), list.Data(), sizeof(INPUT));
 }
 
 void Win32EnginePlatform::RunProgram(WindowId parent, const char* program, const char* arguments) {

@@ -87,6 +87,42 @@ TEST_F(FindMatchingProfileTest, FirstMatchInListOrderWins) {
   EXPECT_EQ(FindMatchingProfile(*options, "C:\\w.exe", "t", "Static"), -1);
 }
 
+// The list search folds the window's texts once; it must agree with the
+// pattern test of a single profile in every corner of the search.
+TEST_F(FindMatchingProfileTest, ListSearchAgreesWithTheSingleProfileTest) {
+  struct Case {
+    const char* pattern;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"ab", "aab"},                  // a second start after a partial match
+      {"EXE", "c:\\apps\\tool.exe"},  // at the very end
+      {"c:\\", "C:\\apps"},           // at the very start
+      {"tool.exe", "tool.ex"},        // longer than the text
+      {"\xC4", "\xE4"},               // no folding beyond ASCII
+      {"{", "["},                     // '[' + 32 is '{'
+      {"aaab", "aaaaab"},
+      {"aaab", "aaaaaa"},
+      {"x", ""},
+  };
+  for (const Case& c : cases) {
+    options->Par[0] = Patterns("", "", c.pattern);
+    options->Par[1] = Patterns("", "", "");
+    options->iNumPar = 2;
+    const bool single = ProfileMatches(options->Par[0], "p", "c", c.text);
+    EXPECT_EQ(FindMatchingProfile(*options, "p", "c", c.text), single ? 0 : 1) << c.pattern << " in " << c.text;
+    // A text longer than any window text the program reads.
+    const std::string longText = std::string(600, '-') + c.text;
+    const bool singleLong = ProfileMatches(options->Par[0], "p", "c", longText);
+    EXPECT_EQ(FindMatchingProfile(*options, "p", "c", longText), singleLong ? 0 : 1) << c.pattern;
+  }
+  // The path and caption tests take the same route.
+  options->Par[0] = Patterns("\\VENDOR\\", "- Report", "");
+  EXPECT_EQ(FindMatchingProfile(*options, "C:\\Program Files\\Vendor\\app.exe", "Q1 - report", "k"), 0);
+  EXPECT_EQ(FindMatchingProfile(*options, "C:\\Program Files\\Vendors\\app.exe", "Q1 - report", "k"), 1);
+  EXPECT_EQ(FindMatchingProfile(*options, "C:\\Program Files\\Vendor\\app.exe", "Q1 report", "k"), 1);
+}
+
 TEST_F(FindMatchingProfileTest, CountIsClampedToTheList) {
   options->Par[kMaxProfiles - 1] = Patterns("", "", "");
   options->iNumPar = -4;

@@ -24,6 +24,13 @@ LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   switch (message) {
     case WM_VSCROLL:
     case WM_HSCROLL:
+      gReceived.push_back(Received{window, message, wParam, lParam});
+      // A window that owns scroll-bar controls moves the one that reports.
+      if (lParam != 0 && (wParam == SB_LINEDOWN || wParam == SB_LINEUP)) {
+        const HWND bar = reinterpret_cast<HWND>(lParam);
+        SetScrollPos(bar, SB_CTL, GetScrollPos(bar, SB_CTL) + (wParam == SB_LINEDOWN ? 1 : -1), FALSE);
+      }
+      return 0;
     case WM_MOUSEWHEEL:
     case WM_KEYDOWN:
     case WM_KEYUP:
@@ -115,18 +122,108 @@ TEST_F(EngineActionsWin32Test, DragScrollsAWindowWithItsOwnScrollBars) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
-TEST_F(EngineActionsWin32Test, SiblingScrollBarControlStandsInForTheTargetsBars) {
-  Window frame{kRecorderClass, "Frame", WS_POPUP | WS_VISIBLE, 100, 100, 500, 400};
+// A scroll-bar control with a range, as a program that owns one sets it up.
+class ScrollBarControl : public Window {
+ public:
+  ScrollBarControl(DWORD style, int x, int y, int w, int h, HWND parent)
+      : Window("ScrollBar", "", WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent) {
+    SetScrollRange(get(), SB_CTL, 0, 100, FALSE);
+  }
+  int Position() const { return GetScrollPos(get(), SB_CTL); }
+};
+
+// The frame lies at 100,100; the view fills its top-left 400 x 300 pixels,
+// so the view's right edge is at x 400 and its bottom at y 300 (frame
+// coordinates).
+class SiblingBarsWin32Test : public EngineActionsWin32Test {
+ protected:
+  static constexpr int kFrameX = 100;
+  static constexpr int kFrameY = 100;
+  Window frame{kRecorderClass, "Frame", WS_POPUP | WS_VISIBLE, kFrameX, kFrameY, 500, 420};
   Window view{kRecorderClass, "View", WS_CHILD | WS_VISIBLE, 0, 0, 400, 300, frame.get()};
-  Window grip{"ScrollBar", "", WS_CHILD | WS_VISIBLE | SBS_SIZEGRIP, 400, 0, 20, 300, frame.get()};
-  Window bar{"ScrollBar", "", WS_CHILD | WS_VISIBLE | SBS_VERT, 403, 0, 20, 300, frame.get()};
-  Window far{"ScrollBar", "", WS_CHILD | WS_VISIBLE | SBS_HORZ, 0, 320, 400, 20, frame.get()};
-  if (!CursorTo(250, 250)) GTEST_SKIP() << "the cursor cannot be moved here";
+};
+
+TEST_F(SiblingBarsWin32Test, AdjacentWithinFivePixelsAndOverlappingBarsAreChosen) {
+  // Never chosen: a long size grip on the view, a vertical bar on the view
+  // 31 pixels long, a vertical bar 6 pixels right of the view.
+  ScrollBarControl grip{SBS_VERT | SBS_SIZEGRIP, 380, 0, 20, 300, frame.get()};
+  ScrollBarControl shortBar{SBS_VERT, 350, 10, 17, 31, frame.get()};
+  ScrollBarControl farBar{SBS_VERT, 406, 0, 17, 300, frame.get()};
+  // Chosen: the vertical bar 5 pixels right of the view (the only vertical
+  // one that fits) and the horizontal bar on the view, which wins over the
+  // horizontal bar 3 pixels below whatever the enumeration order.
+  ScrollBarControl nearBar{SBS_VERT, 405, 0, 17, 300, frame.get()};
+  ScrollBarControl below{SBS_HORZ, 0, 303, 400, 17, frame.get()};
+  ScrollBarControl over{SBS_HORZ, 0, 270, 370, 17, frame.get()};
+  if (!CursorTo(kFrameX + 200, kFrameY + 150)) GTEST_SKIP() << "the cursor cannot be moved here";
 
   ASSERT_EQ(HandleMouseEvent(WM_RBUTTONDOWN), 1);
-  EXPECT_EQ(EngineScrollDrag().Target(), ToWindowId(view.get()));
-  EXPECT_EQ(EngineScrollDrag().VerticalScrollWindow(), ToWindowId(bar.get()));
-  EXPECT_EQ(EngineScrollDrag().HorizontalScrollWindow(), ToWindowId(view.get())) << "20 px below is too far";
+  ASSERT_EQ(EngineScrollDrag().Target(), ToWindowId(view.get()));
+  EXPECT_EQ(EngineScrollDrag().VerticalScrollWindow(), ToWindowId(nearBar.get()));
+  EXPECT_EQ(EngineScrollDrag().HorizontalScrollWindow(), ToWindowId(over.get()));
+
+  ASSERT_TRUE(CursorTo(kFrameX + 200, kFrameY + 160));
+  ASSERT_EQ(HandleMouseEvent(WM_MOUSEMOVE), 1);
+  ASSERT_EQ(HandleMouseEvent(WM_RBUTTONUP), 1);  // the injected release
+  gReceived.clear();
+  ASSERT_TRUE(CursorTo(kFrameX + 202, kFrameY + 163));
+  EXPECT_EQ(HandleMouseEvent(WM_MOUSEMOVE), 1);
+
+  // The lines reach the bars' parent, which names the bar and moves it.
+  ASSERT_EQ(gReceived.size(), 5u);
+  for (const Received& r : gReceived) {
+    EXPECT_EQ(r.window, frame.get());
+    EXPECT_EQ(reinterpret_cast<HWND>(r.lParam), r.message == WM_VSCROLL ? nearBar.get() : over.get());
+  }
+  EXPECT_EQ(CountReceived(frame.get(), WM_VSCROLL, SB_LINEDOWN), 3);
+  EXPECT_EQ(CountReceived(frame.get(), WM_HSCROLL, SB_LINEDOWN), 2);
+  EXPECT_EQ(nearBar.Position(), 3);
+  EXPECT_EQ(over.Position(), 2);
+  EXPECT_EQ(farBar.Position(), 0);
+  EXPECT_EQ(below.Position(), 0);
+  EXPECT_EQ(HandleMouseEvent(WM_RBUTTONUP), 1);
+}
+
+TEST_F(SiblingBarsWin32Test, OverlappingBarWinsAndAnAxisWithoutABarKeepsTheView) {
+  ScrollBarControl nearBar{SBS_VERT, 405, 0, 17, 300, frame.get()};
+  ScrollBarControl over{SBS_VERT, 383, 0, 17, 280, frame.get()};
+  ScrollBarControl below6{SBS_HORZ, 0, 306, 400, 17, frame.get()};
+  if (!CursorTo(kFrameX + 200, kFrameY + 150)) GTEST_SKIP() << "the cursor cannot be moved here";
+
+  ASSERT_EQ(HandleMouseEvent(WM_RBUTTONDOWN), 1);
+  EXPECT_EQ(EngineScrollDrag().VerticalScrollWindow(), ToWindowId(over.get()));
+  EXPECT_EQ(EngineScrollDrag().HorizontalScrollWindow(), ToWindowId(view.get())) << "6 pixels below is too farBar";
+
+  ASSERT_TRUE(CursorTo(kFrameX + 200, kFrameY + 160));
+  ASSERT_EQ(HandleMouseEvent(WM_MOUSEMOVE), 1);
+  ASSERT_EQ(HandleMouseEvent(WM_RBUTTONUP), 1);
+  gReceived.clear();
+  ASSERT_TRUE(CursorTo(kFrameX + 198, kFrameY + 159));
+  EXPECT_EQ(HandleMouseEvent(WM_MOUSEMOVE), 1);
+  // Horizontal lines go to the view itself, with no control named.
+  EXPECT_EQ(CountReceived(view.get(), WM_HSCROLL, SB_LINEUP), 2);
+  EXPECT_EQ(CountReceived(frame.get(), WM_VSCROLL, SB_LINEUP), 1);
+  for (const Received& r : gReceived) {
+    EXPECT_EQ(r.lParam, r.window == view.get() ? 0 : reinterpret_cast<LPARAM>(over.get()));
+  }
+  EXPECT_EQ(HandleMouseEvent(WM_RBUTTONUP), 1);
+}
+
+TEST_F(EngineActionsWin32Test, SwitchingOffDuringADragGivesBackTheCapture) {
+  Window view{kRecorderClass, "View", WS_POPUP | WS_VISIBLE | WS_VSCROLL, 100, 100, 400, 300};
+  if (!CursorTo(300, 250)) GTEST_SKIP() << "the cursor cannot be moved here";
+  ASSERT_EQ(HandleMouseEvent(WM_RBUTTONDOWN), 1);
+  ASSERT_TRUE(CursorTo(300, 260));
+  ASSERT_EQ(HandleMouseEvent(WM_MOUSEMOVE), 1);
+  ASSERT_EQ(GetCapture(), view.get());
+
+  gOpt.bDisabled = 1;
+  ASSERT_TRUE(CursorTo(300, 270));
+  EXPECT_EQ(HandleMouseEvent(WM_MOUSEMOVE), 0);
+  EXPECT_EQ(EngineScrollDrag().State(), DragState::Idle);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_TRUE(gReceived.empty());
+  gOpt.bDisabled = 0;
 }
 
 TEST_F(EngineActionsWin32Test, ReleaseBeforeTheTriggerReplaysTheClick) {
@@ -191,6 +288,106 @@ TEST_F(EngineActionsWin32Test, BackButtonBecomesForwardAtTheWindowUnderTheCursor
   EXPECT_EQ(GetForegroundWindow(), under.get());
 }
 
+// The main window answers the hook's application-command message as the
+// program's main window does.
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_HOOK_APPCOMMAND) return HandleAppCommand(static_cast<UINT>(wParam), reinterpret_cast<HWND>(lParam));
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A window of a hooked program: its WM_APPCOMMAND is caught as the hook
+// library's one-shot subclass catches it, reported to the main window, and
+// handled by the window itself only when the answer is 0.
+struct CaughtCommand {
+  unsigned command;
+  LRESULT answer;
+};
+std::vector<CaughtCommand> gCaught;
+HWND gMainWindow = nullptr;
+SharedMemory* gHookShared = nullptr;
+int gHookDepth = 0;
+
+LRESULT CALLBACK HookedProgramProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_APPCOMMAND) return DefWindowProcA(window, message, wParam, lParam);
+  // Bounded, so that a missing guard fails the test instead of the stack.
+  if (gHookDepth >= 4) return TRUE;
+  ++gHookDepth;
+  gHookShared->appCommandLParam = static_cast<std::uint32_t>(lParam);
+  const unsigned command = GET_APPCOMMAND_LPARAM(lParam);
+  const LRESULT answer = SendMessageA(gMainWindow, WM_HOOK_APPCOMMAND, command, reinterpret_cast<LPARAM>(window));
+  gCaught.push_back(CaughtCommand{command, answer});
+  --gHookDepth;
+  return TRUE;
+}
+
+constexpr char kMainClass[] = "VeltranoEngineMainTest";
+constexpr char kHookedClass[] = "VeltranoEngineRecorderHooked";  // matched by the recorder's profile
+
+TEST_F(EngineActionsWin32Test, SwappedCommandCaughtAgainByTheHookPassesUnchanged) {
+  WNDCLASSA wc{};
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpfnWndProc = MainWindowProc;
+  wc.lpszClassName = kMainClass;
+  RegisterClassA(&wc);
+  wc.lpfnWndProc = HookedProgramProc;
+  wc.lpszClassName = kHookedClass;
+  RegisterClassA(&wc);
+  Window mainWindow{kMainClass, "Main", WS_POPUP, 0, 0, 10, 10};
+  Window program{kHookedClass, "Program", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200};
+  gMainWindow = mainWindow.get();
+  gHookShared = &shared;
+  gCaught.clear();
+  gOpt.Par[0].iBackMode = 1;     // back becomes forward
+  gOpt.Par[0].iForwardMode = 0;  // forward becomes back
+  gOpt.Par[0].bBackCursor = 0;
+  if (!CursorTo(250, 200)) GTEST_SKIP() << "the cursor cannot be moved here";
+
+  // The back button pressed over the program.
+  SendMessageA(program.get(), WM_APPCOMMAND, reinterpret_cast<WPARAM>(program.get()),
+               MAKELPARAM(0, FAPPCOMMAND_MOUSE | APPCOMMAND_BROWSER_BACKWARD));
+
+  // The back command was swallowed and sent on as forward; the forward
+  // command came back through the hook and went on to the program as it
+  // was, instead of being turned into back again.
+  ASSERT_EQ(gCaught.size(), 2u);
+  EXPECT_EQ(gCaught[0].command, static_cast<unsigned>(APPCOMMAND_BROWSER_FORWARD));
+  EXPECT_EQ(gCaught[0].answer, 0);
+  EXPECT_EQ(gCaught[1].command, static_cast<unsigned>(APPCOMMAND_BROWSER_BACKWARD));
+  EXPECT_NE(gCaught[1].answer, 0);
+
+  // The next press is handled again.
+  gCaught.clear();
+  SendMessageA(program.get(), WM_APPCOMMAND, reinterpret_cast<WPARAM>(program.get()),
+               MAKELPARAM(0, FAPPCOMMAND_MOUSE | APPCOMMAND_BROWSER_FORWARD));
+  ASSERT_EQ(gCaught.size(), 2u);
+  EXPECT_EQ(gCaught[0].command, static_cast<unsigned>(APPCOMMAND_BROWSER_BACKWARD));
+  EXPECT_EQ(gCaught[0].answer, 0);
+  EXPECT_NE(gCaught[1].answer, 0);
+  gHookShared = nullptr;
+  gMainWindow = nullptr;
+}
+
+TEST_F(EngineActionsWin32Test, SameCommandIsResentToTheWindowUnderTheCursorOnly) {
+  Window received{kRecorderClass, "Received", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200};
+  Window under{kRecorderClass, "Under", WS_POPUP | WS_VISIBLE, 500, 100, 300, 200};
+  gOpt.Par[0].iForwardMode = 1;  // forward stays forward
+  gOpt.Par[0].bBackCursor = 1;
+  gOpt.Par[0].bBackForeground = 0;
+  if (!CursorTo(650, 200)) GTEST_SKIP() << "the cursor cannot be moved here";
+  shared.appCommandLParam = 0x80020000u | MK_SHIFT;
+
+  EXPECT_NE(HandleAppCommand(APPCOMMAND_BROWSER_FORWARD, received.get()), 0);
+  ASSERT_EQ(gReceived.size(), 1u);
+  EXPECT_EQ(gReceived[0].window, under.get());
+  EXPECT_EQ(static_cast<std::uint32_t>(gReceived[0].lParam), 0x80020000u | MK_SHIFT) << "sent on as it came";
+
+  // Over the window that got it, the command goes on by itself.
+  gReceived.clear();
+  ASSERT_TRUE(CursorTo(250, 200));
+  EXPECT_EQ(HandleAppCommand(APPCOMMAND_BROWSER_FORWARD, received.get()), 0);
+  EXPECT_TRUE(gReceived.empty());
+}
+
 TEST_F(EngineActionsWin32Test, KeyCombinationReachesTheFocusedWindow) {
   Window target{kRecorderClass, "Keys", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200};
   SendKeyCombination(0x0241, target.get());  // Ctrl+A
@@ -208,25 +405,106 @@ TEST_F(EngineActionsWin32Test, KeyCombinationReachesTheFocusedWindow) {
   EXPECT_EQ(GetFocus(), target.get());
 }
 
-TEST_F(EngineActionsWin32Test, CommandLineRunsWithItsArgumentsEveryTime) {
-  char folder[MAX_PATH];
-  ASSERT_GT(GetTempPathA(sizeof folder, folder), 0u);
-  const std::string marker = std::string(folder) + "veltrano_run_marker.txt";
-  char system[MAX_PATH];
-  ASSERT_GT(GetSystemDirectoryA(system, sizeof system), 0u);
-  const std::string command = "\"" + std::string(system) + "\\cmd.exe\" /c echo ran> \"" + marker + "\"";
+TEST_F(EngineActionsWin32Test, KeyCombinationsTypeIntoAnEditControl) {
+  Window frame{kRecorderClass, "Form", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200};
+  Window other{kRecorderClass, "Other", WS_POPUP | WS_VISIBLE, 500, 100, 200, 200};
+  Window edit{"EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10, 200, 24, frame.get()};
+  SetForegroundWindow(other.get());
+  PumpMessages();
+
+  // Shift+V, then V alone, then Shift+1: the edit control's top-level
+  // window is activated and the edit control gets the focus first.
+  SendKeyCombination(0x0456, edit.get());
+  SendKeyCombination(0x0056, edit.get());
+  SendKeyCombination(0x0431, edit.get());
+  char text[32] = {};
+  for (int i = 0; i < 50; ++i) {
+    PumpMessages();
+    GetWindowTextA(edit.get(), text, sizeof text);
+    if (std::strlen(text) >= 3) break;
+    Sleep(10);
+  }
+  EXPECT_EQ(GetFocus(), edit.get());
+  EXPECT_EQ(GetActiveWindow(), frame.get());
+  EXPECT_STREQ(text, "Vv!");
+  // Every modifier went up again.
+  EXPECT_EQ(GetKeyState(VK_SHIFT) & 0x8000, 0);
+}
+
+// The probe program copied to a folder whose name has blanks in it.
+class ProbeCopy {
+ public:
+  ProbeCopy() {
+    char module[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, module, sizeof module);
+    std::string source(module, n);
+    source = source.substr(0, source.find_last_of("\\/") + 1) + "scrolling_engine_args_probe.exe";
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    folder_ = std::string(temp) + "Veltrano probe " + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    program_ = folder_ + "\\args probe.exe";
+    copied_ = CopyFileA(source.c_str(), program_.c_str(), FALSE) != FALSE;
+    output_ = folder_ + "\\out put.txt";
+  }
+  ~ProbeCopy() {
+    DeleteFileA(output_.c_str());
+    DeleteFileA(program_.c_str());
+    RemoveDirectoryA(folder_.c_str());
+  }
+  ProbeCopy(const ProbeCopy&) = delete;
+  ProbeCopy& operator=(const ProbeCopy&) = delete;
+
+  bool Copied() const { return copied_; }
+  const std::string& Program() const { return program_; }
+  const std::string& Output() const { return output_; }
+
+  // What the probe wrote, once it has written it; "(none)" after 10 s.
+  std::string WaitForOutput() const {
+    for (int i = 0; i < 500; ++i) {
+      const HANDLE file = CreateFileA(output_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      if (file != INVALID_HANDLE_VALUE) {
+        char buffer[1024];
+        DWORD read = 0;
+        const BOOL ok = ReadFile(file, buffer, sizeof buffer, &read, nullptr);
+        CloseHandle(file);
+        if (ok) return std::string(buffer, read);
+      }
+      Sleep(20);
+    }
+    return "(none)";
+  }
+
+ private:
+  std::string folder_;
+  std::string program_;
+  std::string output_;
+  bool copied_ = false;
+};
+
+TEST_F(EngineActionsWin32Test, CommandLineStartsAProgramWithItsArgumentsEveryTime) {
+  ProbeCopy probe;
+  ASSERT_TRUE(probe.Copied());
+  Window owner{kRecorderClass, "Owner", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200};
+  const std::string command = "\"" + probe.Program() + "\"  \"" + probe.Output() + "\" alpha \"b c\"";
 
   for (int run = 0; run < 2; ++run) {
-    DeleteFileA(marker.c_str());
-    RunCommandLine(command.c_str(), nullptr);
-    bool found = false;
-    for (int i = 0; i < 500 && !found; ++i) {
-      found = GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES;
-      if (!found) Sleep(20);
-    }
-    EXPECT_TRUE(found) << "run " << run;
+    DeleteFileA(probe.Output().c_str());
+    RunCommandLine(command.c_str(), owner.get());
+    EXPECT_EQ(probe.WaitForOutput(), "alpha|b c") << "run " << run;
   }
-  DeleteFileA(marker.c_str());
+
+  // Through the middle button of a profile: the profile's own text.
+  Profile& p = gOpt.Par[0];
+  p.iMiddleMode = 2;
+  std::string middle = "\"" + probe.Program() + "\" \"" + probe.Output() + "\" " + std::string(300, 'x');
+  ASSERT_LT(middle.size(), sizeof p.szMiddleCmd);
+  std::strcpy(p.szMiddleCmd, middle.c_str());
+  if (!CursorTo(250, 200)) GTEST_SKIP() << "the cursor cannot be moved here";
+  DeleteFileA(probe.Output().c_str());
+  EXPECT_EQ(HandleMouseEvent(WM_MBUTTONDOWN), 1);
+  EXPECT_EQ(probe.WaitForOutput(), std::string(300, 'x')) << "arguments longer than a path arrive whole";
+  EXPECT_EQ(EngineScrollDrag().State(), DragState::Idle);
 }
 
 }  // namespace
