@@ -15,7 +15,7 @@ namespace {
 // Pumps this thread's messages (the hook messages arrive as sent messages)
 // until the condition holds or the time is up.
 template <typename Condition>
-bool PumpUntil(Condition done, DWORD timeoutMs = 5000) {
+bool PumpUntil(Condition done, DWORD timeoutMs = 10000) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   for (;;) {
     MSG msg;
@@ -93,6 +93,14 @@ class GlobalHooks : public ::testing::Test {
     return {(kTargetRect.left + kTargetRect.right) / 2, (kTargetRect.top + kTargetRect.bottom) / 2};
   }
 
+  // Puts the cursor over the target and waits until the target's own thread
+  // has taken a move: only then do button events surely go to it.
+  void MoveOverTarget() {
+    const POINT c = Centre();
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, c.x, c.y);
+    ASSERT_TRUE(PumpUntil([&] { return Query(kTargetMoves) > 0; }));
+  }
+
   Recorder recorder_;
   SharedMemory* shm_ = nullptr;
   CKernelHandle process_;
@@ -113,11 +121,10 @@ TEST_F(GlobalHooks, MovesOverAnotherProgramReachTheMainWindow) {
 }
 
 TEST_F(GlobalHooks, RightPressIsSwallowedOnlyWhenTheMainWindowSaysSo) {
-  const POINT c = Centre();
+  MoveOverTarget();
   recorder_.answer = [](const HookMessage& m) -> LRESULT {
     return m.message == WM_HOOK_MOUSE && m.wParam == WM_RBUTTONDOWN ? 1 : 0;
   };
-  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, c.x, c.y);
   SendMouse(MOUSEEVENTF_RIGHTDOWN);
   SendMouse(MOUSEEVENTF_RIGHTUP);
   ASSERT_TRUE(PumpUntil([&] { return Seen(WM_HOOK_MOUSE, WM_RBUTTONUP); }));
@@ -133,8 +140,7 @@ TEST_F(GlobalHooks, RightPressIsSwallowedOnlyWhenTheMainWindowSaysSo) {
 }
 
 TEST_F(GlobalHooks, WheelDeltaSetByTheMainWindowIsWhatTheProgramSees) {
-  const POINT c = Centre();
-  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, c.x, c.y);
+  MoveOverTarget();
   DWORD_PTR focused = 0;
   SendMessageTimeoutA(target_, kTargetActivate, 0, 0, SMTO_BLOCK, 2000, &focused);
   recorder_.answer = [this](const HookMessage& m) -> LRESULT {
