@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -13,17 +14,24 @@ namespace {
 
 constexpr COLORREF kWhite = 0x00FFFFFF;
 
-// A top-down 32-bit DIB section selected into a memory DC, read pixel by pixel.
+bool Inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+
+BITMAPINFO TopDown32(int w, int h) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  return bi;
+}
+
+// A white 32-bit DIB section selected into a memory DC, read pixel by pixel.
 class DibSurface {
  public:
-  DibSurface(int w, int h) : w_(w), h_(h), dc_(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+  DibSurface(int w, int h) : w_(w), h_(h) {
+    const BITMAPINFO bi = TopDown32(w, h);
     void* bits = nullptr;
     bmp_.Reset(CreateDIBSection(dc_.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     bits_ = static_cast<std::uint32_t*>(bits);
@@ -38,33 +46,32 @@ class DibSurface {
   }
   void Fill(COLORREF c) {
     GdiFlush();
-    for (int i = 0; i < w_ * h_; ++i) bits_[i] = SwapRedBlue(c);
+    std::fill(bits_, bits_ + w_ * h_, SwapRedBlue(c));
   }
   int Count(COLORREF c) const {
     int n = 0;
-    for (int y = 0; y < h_; ++y)
-      for (int x = 0; x < w_; ++x) n += At(x, y) == c;
+    for (int i = 0; i < w_ * h_; ++i) n += At(i % w_, i / w_) == c;
     return n;
   }
-  // Every pixel inside `r` has `inside`, every other one `outside`.
-  ::testing::AssertionResult Exactly(const RECT& r, COLORREF inside, COLORREF outside) const {
-    for (int y = 0; y < h_; ++y) {
-      for (int x = 0; x < w_; ++x) {
-        const bool in = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-        const COLORREF want = in ? inside : outside;
-        if (At(x, y) != want) {
-          return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << std::hex << At(x, y)
-                                               << ", expected " << want;
-        }
+  // Every pixel has the colour that want(x, y) gives.
+  template <typename Want>
+  testing::AssertionResult Matches(Want want) const {
+    for (int i = 0; i < w_ * h_; ++i) {
+      const int x = i % w_, y = i / w_;
+      if (At(x, y) != want(x, y)) {
+        return testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << std::hex << At(x, y)
+                                           << ", expected " << want(x, y);
       }
     }
-    return ::testing::AssertionSuccess();
+    return testing::AssertionSuccess();
+  }
+  testing::AssertionResult Exactly(const RECT& r, COLORREF inside, COLORREF outside) const {
+    return Matches([&](int x, int y) { return Inside(r, x, y) ? inside : outside; });
   }
 
  private:
-  int w_;
-  int h_;
-  CMemoryDcHandle dc_;
+  int w_, h_;
+  CMemoryDcHandle dc_{CreateCompatibleDC(nullptr)};
   CBitmapHandle bmp_;
   HGDIOBJ old_ = nullptr;
   std::uint32_t* bits_ = nullptr;
@@ -72,43 +79,30 @@ class DibSurface {
 
 void DistinctSlots(CTheme& theme) {
   for (int i = 0; i < kColourSlotCount; ++i) {
-    theme.slots[static_cast<std::size_t>(i)] = MakeColorRef(static_cast<std::uint8_t>(10 + i * 4), 0x40,
-                                                            static_cast<std::uint8_t>(200 - i * 3));
+    theme.slots[static_cast<std::size_t>(i)] =
+        MakeColorRef(static_cast<std::uint8_t>(10 + i * 4), 0x40, static_cast<std::uint8_t>(200 - i * 3));
   }
 }
 
-// ---- test icons --------------------------------------------------------------
+// ---- icons -------------------------------------------------------------------
 
-// 16 x 16 icon: colour pixels given as COLORREF, mask bit set = transparent.
-HICON MakeIcon(const std::vector<COLORREF>& colours, const std::vector<bool>& transparent) {
-  std::vector<std::uint32_t> bgra(256);
-  for (int i = 0; i < 256; ++i) bgra[static_cast<std::size_t>(i)] = SwapRedBlue(colours[static_cast<std::size_t>(i)]);
-  std::vector<std::uint8_t> mask(32, 0);  // 2 bytes per row, most significant bit first
-  for (int i = 0; i < 256; ++i) {
-    if (transparent[static_cast<std::size_t>(i)]) mask[static_cast<std::size_t>(i / 8)] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
-  }
+// 16 x 16 icon of the given COLORREF pixels, wholly opaque or wholly transparent.
+HICON MakeIcon(const std::vector<COLORREF>& colours, bool transparent = false) {
+  std::vector<std::uint32_t> bgra;
+  for (COLORREF c : colours) bgra.push_back(SwapRedBlue(c));
+  const std::vector<std::uint8_t> mask(32, transparent ? 0xFF : 0);  // 1 bit per pixel, set = transparent
   CBitmapHandle colour(CreateBitmap(16, 16, 1, 32, bgra.data()));
   CBitmapHandle maskBmp(CreateBitmap(16, 16, 1, 1, mask.data()));
-  ICONINFO info{};
-  info.fIcon = TRUE;
-  info.hbmColor = colour.Get();
-  info.hbmMask = maskBmp.Get();
+  ICONINFO info{TRUE, 0, 0, maskBmp.Get(), colour.Get()};
   return CreateIconIndirect(&info);
 }
 
 std::vector<COLORREF> IconColours(HICON icon) {
   ICONINFO info{};
   if (!GetIconInfo(icon, &info)) return {};
-  CBitmapHandle colour(info.hbmColor);
-  CBitmapHandle mask(info.hbmMask);
+  CBitmapHandle colour(info.hbmColor), mask(info.hbmMask);
   std::vector<std::uint32_t> px(256);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = 16;
-  bi.bmiHeader.biHeight = -16;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO bi = TopDown32(16, 16);
   CWindowDC screen(nullptr);
   GetDIBits(screen.Get(), colour.Get(), 0, 16, px.data(), &bi, DIB_RGB_COLORS);
   std::vector<COLORREF> out;
@@ -116,15 +110,11 @@ std::vector<COLORREF> IconColours(HICON icon) {
   return out;
 }
 
-HICON gIconHalfBlack = nullptr;
-HICON gIconTransparent = nullptr;
+HICON gIconHalfBlack = nullptr;    // resource 1: left half black, right half white
+HICON gIconTransparent = nullptr;  // resource 2
 
 HICON TestLoader(HINSTANCE, std::uintptr_t source, int) {
-  switch (source) {
-    case 1: return gIconHalfBlack;
-    case 2: return gIconTransparent;
-    default: return nullptr;
-  }
+  return source == 1 ? gIconHalfBlack : source == 2 ? gIconTransparent : nullptr;
 }
 
 class IconTest : public ::testing::Test {
@@ -135,8 +125,8 @@ class IconTest : public ::testing::Test {
   static void SetUpTestSuite() {
     std::vector<COLORREF> colours(256);
     for (int i = 0; i < 256; ++i) colours[static_cast<std::size_t>(i)] = (i % 16) < 8 ? 0x000000 : kWhite;
-    gIconHalfBlack = MakeIcon(colours, std::vector<bool>(256, false));
-    gIconTransparent = MakeIcon(std::vector<COLORREF>(256, 0x00123456), std::vector<bool>(256, true));
+    gIconHalfBlack = MakeIcon(colours);
+    gIconTransparent = MakeIcon(std::vector<COLORREF>(256, 0x00123456), true);
   }
   static void TearDownTestSuite() {
     DestroyIcon(gIconHalfBlack);
@@ -153,35 +143,35 @@ class IconTest : public ::testing::Test {
 };
 
 TEST_F(IconTest, TableOrderDuplicatesAndFailures) {
-  int pos = -1;
-  ASSERT_EQ(ThemeAddIcon(theme, 0xF120, 1, 0, 0, &pos), 0u);
-  EXPECT_EQ(pos, 0);
-  ASSERT_EQ(ThemeAddIcon(theme, 0xF110, 1, 0, 0, &pos), 0u);
-  EXPECT_EQ(pos, 0);
   int pair[2] = {20, 24};
-  ASSERT_EQ(ThemeAddIcon(theme, 0xF134, reinterpret_cast<std::uintptr_t>(pair), kIconOwnerDrawn, 0, &pos), 0u);
-  EXPECT_EQ(pos, 2);
-  ASSERT_EQ(ThemeAddIcon(theme, 0xF120, 2, 0, 0, &pos), 0u);
-  EXPECT_EQ(pos, 1);  // before the existing 0xF120
+  const struct {
+    std::uint32_t id;
+    std::uintptr_t source;
+    std::uint32_t flags;
+    int pos;
+  } adds[] = {{0xF120, 1, 0, 0},
+              {0xF110, 1, 0, 0},
+              {0xF134, reinterpret_cast<std::uintptr_t>(pair), kIconOwnerDrawn, 2},
+              {0xF120, 2, 0, 1}};  // before the existing 0xF120
+  for (const auto& a : adds) {
+    int pos = -1;
+    ASSERT_EQ(ThemeAddIcon(theme, a.id, a.source, a.flags, 0, &pos), 0u);
+    EXPECT_EQ(pos, a.pos) << std::hex << a.id;
+  }
   EXPECT_EQ(theme.icons[1].source, 2u);
   EXPECT_EQ(theme.icons[2].source, 1u);
-
-  // A failed load is reported with its code and adds nothing.
-  pos = 12345;
+  int pos = 12345;  // a failed load is reported with its code and adds nothing
   EXPECT_EQ(ThemeAddIcon(theme, 0xF100, 99, 0, 0, &pos), kThemeIconNotLoaded);
   EXPECT_EQ(pos, 12345);
-  EXPECT_EQ(theme.icons.size(), 4u);
+  ASSERT_EQ(theme.icons.size(), 4u);
 
   const IconRecord& owner = theme.icons[3];
-  EXPECT_EQ(owner.cx, 20);
-  EXPECT_EQ(owner.cy, 24);
-  EXPECT_EQ(owner.icon, nullptr);
-  EXPECT_FALSE(owner.tinted);
-  EXPECT_EQ(theme.icons[0].cx, 16);
-  EXPECT_EQ(theme.icons[0].cy, 16);
+  EXPECT_TRUE(owner.cx == 20 && owner.cy == 24 && owner.icon == nullptr && !owner.tinted);
+  EXPECT_TRUE(theme.icons[0].cx == 16 && theme.icons[0].cy == 16);
   EXPECT_EQ(ThemeFindIcon(theme, 0xF134), 3);
-  EXPECT_EQ(ThemeFindIcon(theme, 0xABCDF110), 0);
+  EXPECT_EQ(ThemeFindIcon(theme, 0xABCDF110), 0);  // only the low 16 bits count
   EXPECT_EQ(ThemeFindIcon(theme, 0xF111), -1);
+  EXPECT_EQ(ThemeFindIcon(theme, 0xFFFF), -1);
 }
 
 TEST_F(IconTest, TintFollowsLightAndDarkSlots) {
@@ -189,21 +179,16 @@ TEST_F(IconTest, TintFollowsLightAndDarkSlots) {
   ASSERT_TRUE(theme.icons[0].tinted);
   const auto px = IconColours(theme.icons[0].tinted.Get());
   ASSERT_EQ(px.size(), 256u);
-  for (int i = 0; i < 256; ++i) {
-    ASSERT_EQ(px[static_cast<std::size_t>(i)], (i % 16) < 8 ? kDark : kLight) << "pixel " << i;
-  }
-  // The icon as loaded is untouched.
-  EXPECT_EQ(IconColours(gIconHalfBlack)[0], 0u);
+  for (int i = 0; i < 256; ++i) ASSERT_EQ(px[static_cast<std::size_t>(i)], (i % 16) < 8 ? kDark : kLight) << i;
+  EXPECT_EQ(IconColours(gIconHalfBlack)[0], 0u);  // the icon as loaded is untouched
 
   // Drawn: state 0 the tinted copy, state 1 the icon as loaded.
   DibSurface s(16, 16);
   const RECT r{0, 0, 16, 16};
   ASSERT_EQ(DrawThemeIcon(theme, s.dc(), 0xF110, 0, &r), 0u);
-  EXPECT_EQ(s.At(0, 0), kDark);
-  EXPECT_EQ(s.At(15, 15), kLight);
+  EXPECT_TRUE(s.Matches([](int x, int) { return x < 8 ? kDark : kLight; }));
   ASSERT_EQ(DrawThemeIcon(theme, s.dc(), 0xF110, 1, &r), 0u);
-  EXPECT_EQ(s.At(0, 0), 0x000000u);
-  EXPECT_EQ(s.At(15, 15), kWhite);
+  EXPECT_TRUE(s.Matches([](int x, int) { return x < 8 ? 0 : kWhite; }));
   EXPECT_EQ(DrawThemeIcon(theme, s.dc(), 0xF999, 0, &r), kThemeIconUnknown);
 
   // A new scheme reaches the tinted copies only through a reload.
@@ -212,46 +197,31 @@ TEST_F(IconTest, TintFollowsLightAndDarkSlots) {
   EXPECT_EQ(IconColours(theme.icons[0].tinted.Get())[0], 0x00000030u);
 }
 
-TEST_F(IconTest, FullyTransparentIconKeepsItsColours) {
+TEST_F(IconTest, TransparentIconKeepsItsColoursNearWhiteIsLimited) {
   ASSERT_EQ(ThemeAddIcon(theme, 0xF110, 2, 0, 0, nullptr), 0u);
   ASSERT_TRUE(theme.icons[0].tinted);
-  const auto px = IconColours(theme.icons[0].tinted.Get());
-  ASSERT_EQ(px.size(), 256u);
-  for (COLORREF c : px) ASSERT_EQ(c, 0x00123456u);
-}
+  EXPECT_EQ(IconColours(theme.icons[0].tinted.Get()), std::vector<COLORREF>(256, 0x00123456u));
 
-TEST_F(IconTest, NearWhitePixelIsLimitedNotWrapped) {
   std::vector<COLORREF> colours(256, 0x000000);
-  colours[0] = 0x00FAFAFA;
-  HICON icon = MakeIcon(colours, std::vector<bool>(256, false));
-  ASSERT_NE(icon, nullptr);
+  colours[0] = 0x00FAFAFA;  // at (0, 0) whichever way round the rows run
+  CIconHandle icon(MakeIcon(colours));
+  ASSERT_TRUE(icon);
   CIconHandle tinted;
-  int cx = 0;
-  int cy = 0;
-  ASSERT_EQ(CreateTintedIcon(icon, kWhite, 0x000000, &cx, &cy, &tinted), 0u);
-  EXPECT_EQ(cx, 16);
-  EXPECT_EQ(cy, 16);
-  const auto px = IconColours(tinted.Get());
-  // Top-down row 0 is the bottom-up DIB's last row; the near-white pixel
-  // sits at (0, 0) either way round.
-  ASSERT_EQ(px.size(), 256u);
-  EXPECT_EQ(px[0], kWhite);
+  int cx = 0, cy = 0;
+  ASSERT_EQ(CreateTintedIcon(icon.Get(), kWhite, 0x000000, &cx, &cy, &tinted), 0u);
+  EXPECT_TRUE(cx == 16 && cy == 16);
+  EXPECT_EQ(IconColours(tinted.Get()).at(0), kWhite);
   EXPECT_EQ(CreateTintedIcon(nullptr, 0, 0, &cx, &cy, &tinted), kThemeIconNotLoaded);
   EXPECT_FALSE(tinted);
-  DestroyIcon(icon);
 }
-
-// ---- owner-drawn icons ----------------------------------------------------------
 
 HWND gOwnerWindow = nullptr;
 DrawIconRequest gLastRequest{};
 
 LRESULT CALLBACK OwnerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_FW_DRAWICON) {
-    gLastRequest = *reinterpret_cast<const DrawIconRequest*>(lp);
-    return 77;
-  }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  if (msg != WM_FW_DRAWICON) return DefWindowProcA(hwnd, msg, wp, lp);
+  gLastRequest = *reinterpret_cast<const DrawIconRequest*>(lp);
+  return 77;
 }
 
 TEST_F(IconTest, OwnerDrawnIconAsksTheFirstFrameWindow) {
@@ -260,8 +230,9 @@ TEST_F(IconTest, OwnerDrawnIconAsksTheFirstFrameWindow) {
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.lpszClassName = "ThemeTestOwner";
   RegisterClassA(&wc);
-  gOwnerWindow = CreateWindowExA(0, "ThemeTestOwner", "", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
-  ASSERT_NE(gOwnerWindow, nullptr);
+  CWindowHandle owner(CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr));
+  ASSERT_TRUE(owner);
+  gOwnerWindow = owner.Get();
   theme.firstFrameWindow = [] { return gOwnerWindow; };
   int pair[2] = {16, 16};
   ASSERT_EQ(ThemeAddIcon(theme, 0xF135, reinterpret_cast<std::uintptr_t>(pair), kIconOwnerDrawn, 0, nullptr), 0u);
@@ -269,9 +240,7 @@ TEST_F(IconTest, OwnerDrawnIconAsksTheFirstFrameWindow) {
   const RECT r{1, 2, 3, 4};
   EXPECT_EQ(DrawThemeIcon(theme, s.dc(), 0x7777F135, 0, &r), 77u);
   EXPECT_EQ(gLastRequest.id, 0xF135);
-  EXPECT_EQ(gLastRequest.rect.left, 1);
-  EXPECT_EQ(gLastRequest.rect.bottom, 4);
-  DestroyWindow(gOwnerWindow);
+  EXPECT_TRUE(gLastRequest.rect.left == 1 && gLastRequest.rect.bottom == 4);
 }
 
 // ---- colours and fonts ----------------------------------------------------------
@@ -281,13 +250,10 @@ TEST(ThemeColours, ClassicAndAutomaticModes) {
   SchemeSettings scheme;
   scheme.mode = 0;
   EXPECT_EQ(ThemeComputeColors(theme, scheme), 0);
-  EXPECT_EQ(theme.slots[0], GetSysColor(COLOR_BTNFACE));
-  EXPECT_EQ(theme.slots[3], GetSysColor(COLOR_BTNSHADOW));
-  EXPECT_EQ(theme.slots[6], GetSysColor(COLOR_WINDOW));
-  EXPECT_EQ(theme.slots[57], GetSysColor(COLOR_BTNFACE));
-  EXPECT_EQ(theme.slots[45], GetSysColor(COLOR_ACTIVECAPTION));
+  const std::pair<int, int> slots[] = {{0, COLOR_BTNFACE}, {3, COLOR_BTNSHADOW}, {6, COLOR_WINDOW},
+                                       {57, COLOR_BTNFACE}, {45, COLOR_ACTIVECAPTION}};
+  for (const auto& s : slots) EXPECT_EQ(theme.slots[static_cast<std::size_t>(s.first)], GetSysColor(s.second)) << s.first;
   EXPECT_NE(theme.base.activeCaption, 0u);
-
   scheme.mode = 255;
   EXPECT_EQ(ThemeComputeColors(theme, scheme), 0);
   EXPECT_TRUE(scheme.mode == 0 || scheme.mode == 1);
@@ -300,105 +266,79 @@ TEST(ThemeFonts, PerDpiRecordsAndMeasures) {
   EXPECT_STREQ(theme.uiFace, theme.defaultFace);
 
   ThemeSetUiFont(theme, "Tahoma", 14, 144);
-  for (int set = 0; set < kFontSetCount; ++set) {
-    ASSERT_EQ(theme.fontSets[static_cast<std::size_t>(set)].size(), 1u) << set;
-    const FontRecord& r = theme.fontSets[static_cast<std::size_t>(set)][0];
-    EXPECT_EQ(r.dpi, 144);
-    EXPECT_TRUE(r.font);
-    EXPECT_GT(r.lineHeight, 0);
+  for (const auto& set : theme.fontSets) {
+    ASSERT_EQ(set.size(), 1u);
+    EXPECT_TRUE(set[0].dpi == 144 && set[0].font && set[0].lineHeight > 0);
   }
+  const auto& ui = theme.fontSets[4];
   EXPECT_STREQ(theme.fontSets[3][0].face, "Courier New");
-  EXPECT_STREQ(theme.fontSets[4][0].face, "Tahoma");
-  EXPECT_EQ(theme.fontSets[4][0].size, 14);
-  EXPECT_EQ(theme.fontSets[0][0].size, 12);
+  EXPECT_STREQ(ui[0].face, "Tahoma");
   EXPECT_STREQ(theme.uiFace, "Tahoma");
+  EXPECT_EQ(ui[0].size, 14);
+  EXPECT_EQ(theme.fontSets[0][0].size, 12);
 
   // An existing DPI is never replaced, whatever else differs.
   EXPECT_EQ(ThemeAddFont(theme, 4, "Arial", 30, 400, 0, 144, 0), 0);
-  EXPECT_STREQ(theme.fontSets[4][0].face, "Tahoma");
+  EXPECT_STREQ(ui[0].face, "Tahoma");
   EXPECT_EQ(ThemeAddFont(theme, 7, "Arial", 30, 400, 0, 144, 0), -1);
-
   // Line height for an unknown DPI comes from the first record; nothing is made.
-  EXPECT_EQ(ThemeLineHeight(theme, 300), theme.fontSets[4][0].lineHeight);
-  EXPECT_EQ(ThemeSpaceWidth(theme, 300), theme.fontSets[4][0].spaceWidth);
-  EXPECT_EQ(theme.fontSets[4].size(), 1u);
-
+  EXPECT_EQ(ThemeLineHeight(theme, 300), ui[0].lineHeight);
+  EXPECT_EQ(ThemeSpaceWidth(theme, 300), ui[0].spaceWidth);
+  EXPECT_EQ(ui.size(), 1u);
   // A new DPI copies the set's first record, larger at the higher DPI.
   HFONT f = ThemeGetFont(theme, 4, 288);
   ASSERT_NE(f, nullptr);
-  ASSERT_EQ(theme.fontSets[4].size(), 2u);
-  EXPECT_STREQ(theme.fontSets[4][1].face, "Tahoma");
-  EXPECT_GT(theme.fontSets[4][1].lineHeight, theme.fontSets[4][0].lineHeight);
+  ASSERT_EQ(ui.size(), 2u);
+  EXPECT_STREQ(ui[1].face, "Tahoma");
+  EXPECT_GT(ui[1].lineHeight, ui[0].lineHeight);
   EXPECT_EQ(ThemeGetFont(theme, 4, 288), f);
 
-  int w = -1;
-  int h = -1;
+  int w = -1, h = -1, bold = 0;
   EXPECT_EQ(MeasureTextThemeFont(theme, "Hello", &w, &h, 0, 144), 0u);
   EXPECT_GT(w, 0);
-  EXPECT_EQ(h, theme.fontSets[4][0].lineHeight);
-  int wb = 0;
-  EXPECT_EQ(MeasureTextThemeFont(theme, "Hello", &wb, &h, 1, 144), 0u);
-  EXPECT_GE(wb, w);
+  EXPECT_EQ(h, ui[0].lineHeight);
+  EXPECT_EQ(MeasureTextThemeFont(theme, "Hello", &bold, &h, 1, 144), 0u);
+  EXPECT_GE(bold, w);
   EXPECT_EQ(MeasureText(theme, nullptr, &w, &h, f), kThemeTextMissing);
-  EXPECT_EQ(w, 0);
-  EXPECT_EQ(h, 0);
-}
+  EXPECT_TRUE(w == 0 && h == 0);
 
-TEST(ThemeFonts, EmptyThemeBuildsDefaultSetsAtDesktopDpi) {
-  CTheme theme;
-  theme.windowDpi = [](HWND) { return 120; };
-  ASSERT_EQ(ThemeCreateDc(theme), 0);
-  ASSERT_NE(ThemeGetFont(theme, 2, 120), nullptr);
-  for (int set = 0; set < kFontSetCount; ++set) {
-    ASSERT_EQ(theme.fontSets[static_cast<std::size_t>(set)].size(), 1u) << set;
-    EXPECT_EQ(theme.fontSets[static_cast<std::size_t>(set)][0].dpi, 120);
-    EXPECT_EQ(theme.fontSets[static_cast<std::size_t>(set)][0].size, 12);
+  CTheme empty;  // an empty theme builds the default sets at the desktop DPI
+  empty.windowDpi = [](HWND) { return 120; };
+  ASSERT_EQ(ThemeCreateDc(empty), 0);
+  ASSERT_NE(ThemeGetFont(empty, 2, 120), nullptr);
+  for (const auto& set : empty.fontSets) {
+    ASSERT_EQ(set.size(), 1u);
+    EXPECT_TRUE(set[0].dpi == 120 && set[0].size == 12);
   }
-  EXPECT_STREQ(theme.fontSets[6][0].face, theme.defaultFace);
+  EXPECT_STREQ(empty.fontSets[6][0].face, empty.defaultFace);
 }
 
-// ---- fills, frames and edges ------------------------------------------------------
+// ---- drawing primitives -----------------------------------------------------------
 
-TEST(Drawing, FillAndFrameExactPixels) {
+TEST(Drawing, FillFrameRectAndEdgeExactPixels) {
   DibSurface s(20, 12);
-  const RECT r{3, 2, 15, 9};
+  const RECT r{3, 2, 15, 9}, in{4, 3, 14, 8};
   FillSolidRect(s.dc(), &r, 0x00336699);
   EXPECT_TRUE(s.Exactly(r, 0x00336699, kWhite));
-
   s.Fill(kWhite);
   FrameSolidRect(s.dc(), &r, 0x00112233);
-  const RECT in{4, 3, 14, 8};
-  for (int y = 0; y < 12; ++y) {
-    for (int x = 0; x < 20; ++x) {
-      const bool onFrame = x >= r.left && x < r.right && y >= r.top && y < r.bottom &&
-                           !(x >= in.left && x < in.right && y >= in.top && y < in.bottom);
-      ASSERT_EQ(s.At(x, y), onFrame ? 0x00112233u : kWhite) << x << "," << y;
-    }
-  }
-
+  EXPECT_TRUE(s.Matches([&](int x, int y) { return Inside(r, x, y) && !Inside(in, x, y) ? 0x00112233 : kWhite; }));
   s.Fill(kWhite);
   DrawRectDcColors(s.dc(), &r, 0x000000FF, 0x0000FF00);
-  EXPECT_EQ(s.At(3, 2), 0x000000FFu);
-  EXPECT_EQ(s.At(14, 8), 0x000000FFu);
-  EXPECT_EQ(s.At(8, 5), 0x0000FF00u);
+  EXPECT_TRUE(s.Matches([&](int x, int y) { return Inside(in, x, y) ? 0x0000FF00 : Inside(r, x, y) ? 0x000000FF : kWhite; }));
   s.Fill(kWhite);
-  DrawRectDcColors(s.dc(), &r, 0x000000FF, CLR_INVALID);
-  EXPECT_EQ(s.At(8, 5), kWhite);
-  EXPECT_EQ(s.At(3, 5), 0x000000FFu);
-}
+  DrawRectDcColors(s.dc(), &r, 0x000000FF, CLR_INVALID);  // frame only
+  EXPECT_TRUE(s.Matches([&](int x, int y) { return Inside(r, x, y) && !Inside(in, x, y) ? 0x000000FF : kWhite; }));
 
-TEST(Drawing, EdgeLinesLeaveEndPointsOut) {
-  DibSurface s(10, 10);
-  const RECT r{1, 1, 8, 7};
-  Draw3dEdge(s.dc(), &r, 0, 0x000000AA, 0x0000BB00);  // first = 0: top-left in b
-  EXPECT_EQ(s.At(1, 6), 0x0000BB00u);
-  EXPECT_EQ(s.At(7, 1), 0x0000BB00u);
-  EXPECT_EQ(s.At(7, 2), 0x000000AAu);
-  EXPECT_EQ(s.At(7, 6), 0x000000AAu);
-  EXPECT_EQ(s.At(2, 6), 0x000000AAu);
-  EXPECT_EQ(s.At(8, 1), kWhite);
-  EXPECT_EQ(s.Count(0x0000BB00u), 6 + 7 - 1);  // (1, 1) is shared
-  EXPECT_EQ(s.Count(0x000000AAu), 5 + 5);
+  // An edge leaves its end points out: top-left in b (first = 0), (1, 1) shared.
+  DibSurface e(10, 10);
+  const RECT edge{1, 1, 8, 7};
+  Draw3dEdge(e.dc(), &edge, 0, 0x000000AA, 0x0000BB00);
+  EXPECT_TRUE(e.Matches([](int x, int y) -> COLORREF {
+    if ((x == 1 && y >= 1 && y <= 6) || (y == 1 && x >= 1 && x <= 7)) return 0x0000BB00;
+    if ((x == 7 && y >= 2 && y <= 6) || (y == 6 && x >= 2 && x <= 6)) return 0x000000AA;
+    return kWhite;
+  }));
 }
 
 TEST(Drawing, ItemFrameStyles) {
@@ -406,40 +346,32 @@ TEST(Drawing, ItemFrameStyles) {
   DistinctSlots(theme);
   DibSurface s(24, 16);
   const RECT r{2, 2, 22, 14};
-
   DrawItemFrame(theme, s.dc(), &r, 5, 0, 0, -1, -1, -1);
   EXPECT_TRUE(s.Exactly(r, theme.slots[51], kWhite));
   DrawItemFrame(theme, s.dc(), &r, 5, 0, 0, 7, -1, -1);
   EXPECT_TRUE(s.Exactly(r, theme.slots[7], kWhite));
-
   // Style 1: frame in slot 45 around a vertical gradient 41 -> 42.
   theme.slots[42] = theme.slots[41];
   DrawItemFrame(theme, s.dc(), &r, 1, 0, 0, -1, -1, -1);
   EXPECT_EQ(s.Count(theme.slots[45]), 2 * 20 + 2 * 10);
   EXPECT_EQ(s.Count(theme.slots[41]), 18 * 10);
 
-  // Style 8: explicit frame and gradient slots; the top inner row is the top colour.
-  DrawItemFrame(theme, s.dc(), &r, 8, 0, 0, 9, 20, 30);
-  EXPECT_EQ(s.At(2, 2), theme.slots[9]);
-  EXPECT_EQ(s.At(10, 3), theme.slots[20]);
-
-  // Style 4, default slot: light top-left, dark bottom-right, face inside;
-  // style 3 the other way round.
-  DrawItemFrame(theme, s.dc(), &r, 4, 0, 0, -1, -1, -1);
-  EXPECT_EQ(s.At(2, 5), theme.slots[52]);
-  EXPECT_EQ(s.At(10, 13), theme.slots[53]);
-  EXPECT_EQ(s.At(10, 8), theme.slots[51]);
-  DrawItemFrame(theme, s.dc(), &r, 3, 0, 0, -1, -1, -1);
-  EXPECT_EQ(s.At(2, 5), theme.slots[53]);
-  EXPECT_EQ(s.At(21, 5), theme.slots[52]);
-
-  // Style 7 without width: inner fill and an edge from slots 2 and 3.
-  s.Fill(kWhite);
-  DrawItemFrame(theme, s.dc(), &r, 7, 0, 0, -1, -1, -1);
-  EXPECT_EQ(s.At(2, 5), theme.slots[3]);
-  EXPECT_EQ(s.At(21, 5), theme.slots[2]);
-  EXPECT_EQ(s.At(10, 8), theme.slots[51]);
-
+  const struct {
+    int style, slot, top, bottom;
+    std::vector<std::array<int, 3>> probes;  // x, y, slot
+  } cases[] = {
+      {8, 9, 20, 30, {{2, 2, 9}, {10, 3, 20}}},  // explicit frame and gradient; the top inner row is the top colour
+      {4, -1, -1, -1, {{2, 5, 52}, {10, 13, 53}, {10, 8, 51}}},  // light top-left, dark bottom-right, face inside
+      {3, -1, -1, -1, {{2, 5, 53}, {21, 5, 52}}},                // the other way round
+      {7, -1, -1, -1, {{2, 5, 3}, {21, 5, 2}, {10, 8, 51}}},     // no width: inner fill and an edge
+  };
+  for (const auto& c : cases) {
+    s.Fill(kWhite);
+    DrawItemFrame(theme, s.dc(), &r, c.style, 0, 0, c.slot, c.top, c.bottom);
+    for (const auto& p : c.probes) {
+      EXPECT_EQ(s.At(p[0], p[1]), theme.slots[static_cast<std::size_t>(p[2])]) << "style " << c.style << " at " << p[0] << "," << p[1];
+    }
+  }
   s.Fill(kWhite);
   DrawItemFrame(theme, s.dc(), &r, 9, 15, 0, -1, -1, -1);  // unknown style: nothing
   EXPECT_EQ(s.Count(kWhite), 24 * 16);
@@ -451,16 +383,14 @@ TEST(Drawing, SeparatorSplitterGripAndGlyphs) {
   DibSurface s(20, 20);
   const RECT wide{2, 4, 12, 6};
   DrawSeparator(theme, s.dc(), &wide);
-  EXPECT_EQ(s.Count(theme.slots[31]), 9);  // (2..10, 4)
-  EXPECT_EQ(s.At(11, 4), kWhite);
-  EXPECT_EQ(s.Count(theme.slots[32]), 9);  // (3..11, 5)
-  EXPECT_EQ(s.At(2, 5), kWhite);
+  EXPECT_TRUE(s.Matches([&](int x, int y) {
+    return y == 4 && x >= 2 && x <= 10 ? theme.slots[31] : y == 5 && x >= 3 && x <= 11 ? theme.slots[32] : kWhite;
+  }));
 
   s.Fill(kWhite);
   RECT bar{2, 2, 18, 18};
   DrawSplitter(theme, s.dc(), &bar, nullptr, 0);
-  EXPECT_EQ(bar.top, 3);
-  EXPECT_EQ(bar.bottom, 5);
+  EXPECT_TRUE(bar.top == 3 && bar.bottom == 5);
   EXPECT_EQ(s.At(5, 2), theme.slots[2]);
   EXPECT_EQ(s.At(5, 5), theme.slots[3]);
   EXPECT_EQ(s.At(5, 3), theme.slots[30]);
@@ -481,8 +411,6 @@ TEST(Drawing, SeparatorSplitterGripAndGlyphs) {
   EXPECT_EQ(s.At(10, 10), theme.slots[4]);
 }
 
-// ---- text -----------------------------------------------------------------------
-
 TEST(Drawing, TextFormatIsBoundedAndClipped) {
   CTheme theme;
   ASSERT_EQ(ThemeCreateDc(theme), 0);
@@ -494,36 +422,27 @@ TEST(Drawing, TextFormatIsBoundedAndClipped) {
 
   const std::string longText(5000, 'W');
   EXPECT_EQ(DrawTextFormat(theme, s.dc(), 96, "%s %d", 0x00000003, &r, 0, 0, longText.c_str(), 42), 0u);
-  int inside = 0;
-  for (int y = 0; y < 40; ++y) {
-    for (int x = 0; x < 120; ++x) {
-      const bool in = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-      if (!in) ASSERT_EQ(s.At(x, y), kWhite) << x << "," << y;
-      else inside += s.At(x, y) != kWhite;
-    }
-  }
-  EXPECT_GT(inside, 0);
+  EXPECT_TRUE(s.Matches([&](int x, int y) { return Inside(r, x, y) ? s.At(x, y) : kWhite; }));
+  EXPECT_LT(s.Count(kWhite), 120 * 40);
 
   s.Fill(kWhite);
   EXPECT_EQ(DrawTextFormat(theme, s.dc(), 96, "Down", 0x00000003, &r, 0x101, 1), 0u);
-  for (int x = 0; x < 120; ++x) ASSERT_EQ(s.At(x, 5), kWhite);
+  EXPECT_TRUE(s.Matches([&](int x, int y) { return y == 5 ? kWhite : s.At(x, y); }));
 }
 
-// ---- double buffer and the parent's background ------------------------------------------
+// ---- the parent's background, rounded corners and the double buffer --------------
 
 constexpr COLORREF kParentBackground = 0x00646464;
 LPARAM gBackgroundPoint = -1;
 int gBackgroundCalls = 0;
 
 LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_FW_PAINTBACKGROUND) {
-    ++gBackgroundCalls;
-    gBackgroundPoint = lp;
-    const RECT all{0, 0, 64, 64};
-    FillSolidRect(reinterpret_cast<HDC>(wp), &all, kParentBackground);
-    return 0;
-  }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  if (msg != WM_FW_PAINTBACKGROUND) return DefWindowProcA(hwnd, msg, wp, lp);
+  ++gBackgroundCalls;
+  gBackgroundPoint = lp;
+  const RECT all{0, 0, 64, 64};
+  FillSolidRect(reinterpret_cast<HDC>(wp), &all, kParentBackground);
+  return 0;
 }
 
 class ParentTest : public ::testing::Test {
@@ -534,26 +453,23 @@ class ParentTest : public ::testing::Test {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "ThemeTestParent";
     RegisterClassA(&wc);
-    parent = CreateWindowExA(0, "ThemeTestParent", "", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr, wc.hInstance,
-                             nullptr);
-    ASSERT_NE(parent, nullptr);
-    child = CreateWindowExA(0, "STATIC", "", WS_CHILD, 10, 20, 50, 50, parent, nullptr, wc.hInstance, nullptr);
-    ASSERT_NE(child, nullptr);
+    parent.Reset(CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr, wc.hInstance,
+                                 nullptr));
+    ASSERT_TRUE(parent);
+    // A memory DC has no window of its own: the child at (10, 20) stands in.
+    theme.doubleBufferWindow =
+        CreateWindowExA(0, "STATIC", "", WS_CHILD, 10, 20, 50, 50, parent.Get(), nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(theme.doubleBufferWindow, nullptr);
     ASSERT_EQ(ThemeCreateDc(theme), 0);
     DistinctSlots(theme);
     gBackgroundCalls = 0;
   }
-  void TearDown() override {
-    DestroyWindow(parent);
-  }
-  HWND parent = nullptr;
-  HWND child = nullptr;
+  CWindowHandle parent;
   CTheme theme;
 };
 
 TEST_F(ParentTest, RoundedCornerBlendsWithTheParentsBackground) {
   DibSurface s(16, 16);
-  theme.doubleBufferWindow = child;  // a memory DC has no window of its own
   const COLORREF fill = 0x00C8C8C8;
   theme.slots[51] = fill;
   const RECT r{0, 0, 16, 16};
@@ -563,18 +479,15 @@ TEST_F(ParentTest, RoundedCornerBlendsWithTheParentsBackground) {
   // (13 + 10, 13 + 20 - 3).
   EXPECT_EQ(gBackgroundPoint, static_cast<LPARAM>(23 | (30 << 16)));
   // 100 + (200 - 100) * p / 100 along the top-left pattern's outer pixels.
-  EXPECT_EQ(s.At(0, 0), 0x00696969u);
-  EXPECT_EQ(s.At(1, 0), 0x00828282u);
-  EXPECT_EQ(s.At(2, 0), 0x009B9B9Bu);
-  EXPECT_EQ(s.At(2, 2), fill);
-  EXPECT_EQ(s.At(15, 15), 0x00696969u);
-  EXPECT_EQ(s.At(0, 15), fill);  // bottom-left not asked for
-  EXPECT_EQ(s.At(8, 8), fill);
+  const std::pair<POINT, COLORREF> probes[] = {{{0, 0}, 0x00696969u}, {{1, 0}, 0x00828282u}, {{2, 0}, 0x009B9B9Bu},
+                                               {{2, 2}, fill},        {{15, 15}, 0x00696969u},
+                                               {{0, 15}, fill},  // bottom-left not asked for
+                                               {{8, 8}, fill}};
+  for (const auto& p : probes) EXPECT_EQ(s.At(p.first.x, p.first.y), p.second) << p.first.x << "," << p.first.y;
 }
 
 TEST_F(ParentTest, ParentBackgroundIsClippedToTheRectangle) {
   DibSurface s(16, 16);
-  theme.doubleBufferWindow = child;
   const RECT r{4, 4, 8, 8};
   DrawParentBackground(theme, nullptr, s.dc(), &r);
   EXPECT_EQ(gBackgroundPoint, static_cast<LPARAM>(10 | (20 << 16)));

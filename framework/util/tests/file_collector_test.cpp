@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "framework/util/files.h"
-#include "framework/util/text_util.h"
 #include "framework/util/tests/win_test_support.h"
 
 using test_support::TempDir;
@@ -15,13 +14,13 @@ using test_support::WriteWholeFile;
 
 namespace {
 
-std::vector<std::string> Relative(const CGrowArray<CollectedPath>& list, const std::string& root) {
+std::vector<std::string> Relative(const CGrowArray<CollectedPath>& list, const std::string& root, bool sorted = true) {
   std::vector<std::string> out;
   for (const CollectedPath& p : list) {
-    std::string s = p.text;
+    const std::string s = p.text;
     out.push_back(s.size() > root.size() ? s.substr(root.size() + 1) : std::string("<root>"));
   }
-  std::sort(out.begin(), out.end());
+  if (sorted) std::sort(out.begin(), out.end());
   return out;
 }
 
@@ -30,23 +29,20 @@ bool MakeDirectoryLink(const std::string& link, const std::string& target) {
   using CreateSymbolicLinkFn = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
   auto create = reinterpret_cast<CreateSymbolicLinkFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
-  if (create != nullptr) {
-    // 0x1 directory, 0x2 without elevation.
-    if (create(link.c_str(), target.c_str(), 0x1 | 0x2) || create(link.c_str(), target.c_str(), 0x1)) {
-      return test_support::IsDirectory(link + "\\inner");
-    }
-  }
-  return false;
+  // 0x1 directory, 0x2 without elevation.
+  return create != nullptr &&
+         (create(link.c_str(), target.c_str(), 0x1 | 0x2) || create(link.c_str(), target.c_str(), 0x1)) &&
+         test_support::IsDirectory(link + "\\inner");
 }
 
 }  // namespace
 
-TEST(FileCollector, PatternsListMatchingFilesOnceAtAnyDepth) {
+TEST(FileCollector, PatternsListMatchingFilesOnceAtAnyDepthFoldersDepthFirst) {
   TempDir tmp;
-  ASSERT_TRUE(WriteWholeFile(tmp / "Options.oqc", "o"));
-  ASSERT_TRUE(WriteWholeFile(tmp / "(Orvo)App.oqc", "a"));
-  ASSERT_TRUE(WriteWholeFile(tmp / "notes.txt", "n"));
-  ASSERT_EQ(CreateDirectoryPath((tmp / "sub\\deeper.oqc").c_str(), 0), CreateDirResult::kExists);
+  for (const char* f : {"Options.oqc", "(Orvo)App.oqc", "notes.txt"}) ASSERT_TRUE(WriteWholeFile(tmp / f, "x"));
+  for (const char* d : {"sub\\deeper.oqc", "a\\a1", "b"}) {
+    ASSERT_EQ(CreateDirectoryPath((tmp / d).c_str(), 0), CreateDirResult::kExists);
+  }
   ASSERT_TRUE(WriteWholeFile(tmp / "sub\\deeper.oqc\\x.oqc", "x"));
 
   CFileCollector c;
@@ -54,24 +50,18 @@ TEST(FileCollector, PatternsListMatchingFilesOnceAtAnyDepth) {
   EXPECT_EQ(InitFileCollector(c, tmp.Path().c_str(), "*.oqc;Options.%s", "oqc"), 3);
   EXPECT_EQ(Relative(c.files, tmp.Path()),
             (std::vector<std::string>{"(Orvo)App.oqc", "Options.oqc", "sub\\deeper.oqc\\x.oqc"}));
-  EXPECT_EQ(Relative(c.folders, tmp.Path()), (std::vector<std::string>{"<root>", "sub", "sub\\deeper.oqc"}));
-  EXPECT_STREQ(c.folders[0].text, tmp.Path().c_str());  // the root comes first
-}
+  // The root first; each folder before its own sub-folders, which follow it at once.
+  const auto folders = Relative(c.folders, tmp.Path(), false);
+  ASSERT_EQ(folders.size(), 6u);
+  EXPECT_EQ(folders[0], "<root>");
+  const auto at = [&folders](const char* name) { return std::find(folders.begin(), folders.end(), name); };
+  EXPECT_EQ(at("a\\a1"), at("a") + 1);
+  EXPECT_EQ(at("sub\\deeper.oqc"), at("sub") + 1);
+  EXPECT_NE(at("b"), folders.end());
 
-TEST(FileCollector, FolderOrderIsDepthFirst) {
-  TempDir tmp;
-  ASSERT_EQ(CreateDirectoryPath((tmp / "a\\a1").c_str(), 0), CreateDirResult::kExists);
-  ASSERT_EQ(CreateDirectoryPath((tmp / "b").c_str(), 0), CreateDirResult::kExists);
-  CFileCollector c;
-  ASSERT_EQ(InitFileCollector(c, tmp.Path().c_str(), "*.*"), 0);
-  ASSERT_EQ(c.folders.Count(), 4);
-  // Each folder comes before its own sub-folders, and they follow it at once.
-  int a = -1, a1 = -1;
-  for (int i = 0; i < c.folders.Count(); ++i) {
-    if (std::string(c.folders[i].text) == tmp / "a") a = i;
-    if (std::string(c.folders[i].text) == tmp / "a\\a1") a1 = i;
-  }
-  EXPECT_EQ(a1, a + 1);
+  // Without a reset only new files are added.
+  ASSERT_TRUE(WriteWholeFile(tmp / "two.oqc", "2"));
+  EXPECT_EQ(Collect(c, false), 4);
 }
 
 TEST(FileCollector, MissingRootEmptyRootAndEmptyPatterns) {
@@ -83,8 +73,7 @@ TEST(FileCollector, MissingRootEmptyRootAndEmptyPatterns) {
   EXPECT_EQ(std::string(c.folders[0].text), tmp / "missing");
 
   EXPECT_EQ(CollectFiles(c, tmp.Path().c_str(), "*.oqc"), 1);
-  // Empty patterns: 0 and the earlier lists stay.
-  EXPECT_EQ(CollectFiles(c, tmp.Path().c_str(), ""), 0);
+  EXPECT_EQ(CollectFiles(c, tmp.Path().c_str(), ""), 0);  // the earlier lists stay
   EXPECT_EQ(c.files.Count(), 1);
   EXPECT_EQ(CollectFiles(c, "", "*.*"), -1);
 
@@ -95,21 +84,11 @@ TEST(FileCollector, MissingRootEmptyRootAndEmptyPatterns) {
   EXPECT_EQ(c.folders.Data(), nullptr);
 }
 
-TEST(FileCollector, CollectWithoutResetAddsOnlyNewFiles) {
-  TempDir tmp;
-  ASSERT_TRUE(WriteWholeFile(tmp / "one.oqc", "1"));
-  CFileCollector c;
-  ASSERT_EQ(InitFileCollector(c, tmp.Path().c_str(), "*.oqc"), 1);
-  ASSERT_TRUE(WriteWholeFile(tmp / "two.oqc", "2"));
-  EXPECT_EQ(Collect(c, false), 2);
-}
-
 TEST(FileCollector, EntriesWhosePathDoesNotFitAreSkipped) {
   TempDir tmp;
   // A folder whose own path is 225 characters long.
   std::string folder = tmp.Path();
   while (folder.size() < 225) folder += "\\" + std::string(std::min<std::size_t>(40, 225 - folder.size() - 1), 'd');
-  ASSERT_EQ(folder.size(), 225u);
   ASSERT_EQ(CreateDirectoryPath(folder.c_str(), 0), CreateDirResult::kExists);
   ASSERT_TRUE(WriteWholeFile(folder + "\\s.oqc", "s"));
   // 225 + 1 + 44 = 270 characters: only reachable with the long-path prefix.
@@ -132,13 +111,11 @@ TEST(FileCollector, EntriesWhosePathDoesNotFitAreSkipped) {
 // VELTRANO_LINK_LOOP_ROOT; on Windows the test makes its own.
 TEST(FileCollector, LinkLoopEnds) {
   TempDir tmp;
-  std::string root;
   char fromHarness[MAX_PATH] = {};
+  std::string root = tmp.Path();
   if (GetEnvironmentVariableA("VELTRANO_LINK_LOOP_ROOT", fromHarness, MAX_PATH) > 0) {
     root = fromHarness;
-    std::printf("using the harness's link loop under %s\n", root.c_str());
   } else {
-    root = tmp.Path();
     ASSERT_EQ(CreateDirectoryPath((root + "\\data\\inner").c_str(), 0), CreateDirResult::kExists);
     ASSERT_TRUE(WriteWholeFile(root + "\\data\\inner\\f.oqc", "f"));
     if (!MakeDirectoryLink(root + "\\data\\inner\\loop", root + "\\data")) {

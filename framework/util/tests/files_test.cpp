@@ -4,22 +4,18 @@
 
 #include "framework/util/tests/win_test_support.h"
 
+using test_support::IsDirectory;
 using test_support::TempDir;
 
 TEST(CreateDirectoryPath, CreatesEveryMissingLevel) {
   TempDir tmp;
   const std::string deep = tmp / "a\\b\\c";
   EXPECT_EQ(CreateDirectoryPath(deep.c_str(), 0), CreateDirResult::kExists);
-  EXPECT_TRUE(test_support::IsDirectory(deep));
-  // Existing: nothing to do.
-  EXPECT_EQ(CreateDirectoryPath(deep.c_str(), 0), CreateDirResult::kExists);
-}
-
-TEST(CreateDirectoryPath, TrailingBackslashCreatesTheLastFolderToo) {
-  TempDir tmp;
-  const std::string withSlash = tmp / "x\\y\\";
-  EXPECT_EQ(CreateDirectoryPath(withSlash.c_str(), 0), CreateDirResult::kExists);
-  EXPECT_TRUE(test_support::IsDirectory(tmp / "x\\y"));
+  EXPECT_TRUE(IsDirectory(deep));
+  EXPECT_EQ(CreateDirectoryPath(deep.c_str(), 0), CreateDirResult::kExists);  // nothing to do
+  // A trailing backslash creates the last folder too.
+  EXPECT_EQ(CreateDirectoryPath((tmp / "x\\y\\").c_str(), 0), CreateDirResult::kExists);
+  EXPECT_TRUE(IsDirectory(tmp / "x\\y"));
 }
 
 TEST(CreateDirectoryPath, FailsUnderAFileAndOnEmpty) {
@@ -31,10 +27,8 @@ TEST(CreateDirectoryPath, FailsUnderAFileAndOnEmpty) {
   EXPECT_GE(GetTickCount() - start, 80u);  // the pause before a retry
   EXPECT_EQ(CreateDirectoryPath("", 0), CreateDirResult::kEmptyPath);
   EXPECT_FALSE(test_support::Exists(under));
-}
 
-TEST(SpecialFolder, AppDataIsKnown) {
   char path[MAX_PATH] = "junk";
   EXPECT_TRUE(GetSpecialFolderPath(0x001a /* CSIDL_APPDATA */, path));
-  EXPECT_TRUE(test_support::IsDirectory(path));
+  EXPECT_TRUE(IsDirectory(path));
 }

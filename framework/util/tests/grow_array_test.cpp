@@ -6,120 +6,6 @@
 #include <cstring>
 #include <vector>
 
-TEST(GrowArray, CapacityGrowsByDoublingFromSixteen) {
-  CGrowArray<int> a;
-  const int v = 7;
-  EXPECT_EQ(a.Append(v), 0);
-  EXPECT_EQ(a.Capacity(), 16);
-  for (int i = 1; i < 16; ++i) ASSERT_EQ(a.Append(i), i);
-  EXPECT_EQ(a.Capacity(), 16);
-  EXPECT_EQ(a.Append(v), 16);
-  EXPECT_EQ(a.Capacity(), 32);
-
-  CGrowArray<int> b;
-  int forty[40] = {};
-  EXPECT_EQ(b.InsertItems(forty, 0, 40), 0);
-  EXPECT_EQ(b.Capacity(), 64);
-}
-
-TEST(GrowArray, FixedStepAddsTheStep) {
-  CGrowArray<int> a(10);
-  int items[27] = {};
-  ASSERT_EQ(a.InsertItems(items, 0, 16), 0);
-  EXPECT_EQ(a.Capacity(), 20);  // a new array starts from the grow step
-  CGrowArray<int> b(10);
-  ASSERT_TRUE(b.SetCapacity(16, 10));
-  ASSERT_EQ(b.InsertItems(items, 0, 27), 0);
-  EXPECT_EQ(b.Capacity(), 36);
-  CGrowArray<int> c(3);
-  int forty[40] = {};
-  ASSERT_EQ(c.InsertItems(forty, 0, 40), 0);
-  EXPECT_EQ(c.Capacity(), 42);  // 3 + 13 steps of 3
-}
-
-TEST(GrowArray, ZeroGrowStepStillGrows) {
-  CGrowArray<int> a(0);
-  int items[20] = {};
-  ASSERT_EQ(a.InsertItems(items, 0, 20), 0);
-  EXPECT_GE(a.Capacity(), 20);
-}
-
-TEST(GrowArray, InsertPositionIsClampedAndTailMoves) {
-  CGrowArray<int> a;
-  const int one[] = {1}, two[] = {2, 3}, nine[] = {9};
-  EXPECT_EQ(a.InsertItems(one, 0, 1), 0);
-  EXPECT_EQ(a.InsertItems(two, a.Count() + 10, 2), 1);  // appends
-  EXPECT_EQ(a.InsertItems(nine, -5, 1), 0);             // at the front
-  ASSERT_EQ(a.Count(), 4);
-  EXPECT_EQ(a[0], 9);
-  EXPECT_EQ(a[1], 1);
-  EXPECT_EQ(a[2], 2);
-  EXPECT_EQ(a[3], 3);
-  EXPECT_TRUE(a.RemoveAt(1));
-  EXPECT_EQ(a[1], 2);
-  EXPECT_FALSE(a.RemoveAt(3));
-}
-
-TEST(GrowArray, RejectsEmptyOrMissingItemsWithoutChange) {
-  CGrowArray<int> a;
-  const int v[] = {1};
-  EXPECT_EQ(a.InsertItems(v, 0, 0), -1);
-  EXPECT_EQ(a.InsertItems(nullptr, 0, 1), -1);
-  EXPECT_EQ(a.Count(), 0);
-  EXPECT_EQ(a.Capacity(), 0);
-  EXPECT_EQ(a.Data(), nullptr);
-}
-
-TEST(GrowArray, FreeThenInsertStartsAgainAtSixteen) {
-  CGrowArray<int> a;
-  int items[40] = {};
-  ASSERT_EQ(a.InsertItems(items, 0, 40), 0);
-  a.ArrayFree();
-  EXPECT_EQ(a.Count(), 0);
-  EXPECT_EQ(a.Data(), nullptr);
-  ASSERT_EQ(a.Append(items[0]), 0);
-  EXPECT_EQ(a.Capacity(), 16);
-}
-
-TEST(GrowArray, MoveLeavesSourceEmpty) {
-  CGrowArray<int> a;
-  const int v = 5;
-  ASSERT_EQ(a.Append(v), 0);
-  CGrowArray<int> b(std::move(a));
-  EXPECT_EQ(b.Count(), 1);
-  EXPECT_EQ(b[0], 5);
-  EXPECT_EQ(a.Count(), 0);
-  EXPECT_EQ(a.Data(), nullptr);
-}
-
-TEST(ByteBuffer, InsertAppendAndSetCapacity) {
-  CByteBuffer buf;
-  EXPECT_EQ(ByteBufferAppend(buf, "world", 5), 0);
-  EXPECT_EQ(ByteBufferInsert(buf, "hello ", 0, 6), 0);
-  EXPECT_EQ(ByteBufferInsert(buf, "!", 999, 1), 11);
-  EXPECT_EQ(ByteBufferAppend(buf, "x", 0), -1);
-  EXPECT_EQ(ByteBufferAppend(buf, nullptr, 3), -1);
-  ASSERT_EQ(buf.Count(), 12);
-  EXPECT_EQ(std::memcmp(buf.Data(), "hello world!", 12), 0);
-
-  // Same count as asked: nothing changes, not even the grow step.
-  EXPECT_TRUE(ByteBufferSetCapacity(buf, 12, 5));
-  EXPECT_EQ(buf.GrowStep(), -1);
-  // Smaller: the count is cut.
-  EXPECT_TRUE(ByteBufferSetCapacity(buf, 5, 8));
-  EXPECT_EQ(buf.Count(), 5);
-  EXPECT_EQ(buf.Capacity(), 5);
-  EXPECT_EQ(buf.GrowStep(), 8);
-  EXPECT_EQ(std::memcmp(buf.Data(), "hello", 5), 0);
-  // Zero frees and reports false.
-  EXPECT_FALSE(ByteBufferSetCapacity(buf, 0, 8));
-  EXPECT_EQ(buf.Count(), 0);
-  EXPECT_EQ(buf.Capacity(), 0);
-  EXPECT_EQ(buf.Data(), nullptr);
-}
-
-// --- Inserting a slice of the array into itself ---
-
 namespace {
 
 CGrowArray<int> Numbered(int count) {
@@ -134,52 +20,114 @@ std::vector<int> Contents(const CGrowArray<int>& a) { return std::vector<int>(a.
 
 }  // namespace
 
-TEST(GrowArraySelfInsert, SliceAtTheFrontIsCopiedBeforeTheShift) {
-  CGrowArray<int> a = Numbered(10);  // capacity 16: no reallocation
-  ASSERT_EQ(a.InsertItems(a.Data() + 2, 0, 4), 0);
-  EXPECT_EQ(Contents(a), (std::vector<int>{2, 3, 4, 5, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
-  EXPECT_EQ(a.Capacity(), 16);
+TEST(GrowArray, CapacityFollowsTheGrowStep) {
+  const struct {
+    int growStep;
+    int presetCapacity;  // 0: none
+    int inserted;
+    int want;
+  } cases[] = {
+      {-1, 0, 1, 16}, {-1, 0, 16, 16}, {-1, 0, 17, 32}, {-1, 0, 40, 64},  // doubling from sixteen
+      {10, 0, 16, 20},                                                     // a new array starts from the step
+      {10, 16, 27, 36}, {3, 0, 40, 42},                                    // 3 + 13 steps of 3
+      {0, 0, 20, 32},                                                      // a zero step still grows
+  };
+  const int items[40] = {};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "step " << c.growStep << ", " << c.inserted << " items");
+    CGrowArray<int> a(c.growStep);
+    if (c.presetCapacity > 0) {
+      ASSERT_TRUE(a.SetCapacity(c.presetCapacity, c.growStep));
+    }
+    ASSERT_EQ(a.InsertItems(items, 0, c.inserted), 0);
+    EXPECT_EQ(a.Capacity(), c.want);
+  }
+  // One at a time, through a reallocation.
+  EXPECT_EQ(Numbered(17).Capacity(), 32);
 }
 
-TEST(GrowArraySelfInsert, SliceAcrossTheInsertPointInTheMiddle) {
-  CGrowArray<int> a = Numbered(8);
-  // Elements 3..6 go in before element 5: half of them lie in the part
-  // that moves up.
-  ASSERT_EQ(a.InsertItems(a.Data() + 3, 5, 4), 5);
-  EXPECT_EQ(Contents(a), (std::vector<int>{0, 1, 2, 3, 4, 3, 4, 5, 6, 5, 6, 7}));
+TEST(GrowArray, InsertRemoveFreeAndMove) {
+  CGrowArray<int> a;
+  const int one[] = {1}, two[] = {2, 3}, nine[] = {9};
+  EXPECT_EQ(a.InsertItems(one, 0, 0), -1);  // empty or missing items change nothing
+  EXPECT_EQ(a.InsertItems(nullptr, 0, 1), -1);
+  EXPECT_EQ(a.Capacity(), 0);
+  EXPECT_EQ(a.Data(), nullptr);
+  EXPECT_EQ(a.InsertItems(one, 0, 1), 0);
+  EXPECT_EQ(a.InsertItems(two, a.Count() + 10, 2), 1);  // clamped: appends
+  EXPECT_EQ(a.InsertItems(nine, -5, 1), 0);             // clamped: at the front
+  EXPECT_EQ(Contents(a), (std::vector<int>{9, 1, 2, 3}));
+  EXPECT_TRUE(a.RemoveAt(1));
+  EXPECT_FALSE(a.RemoveAt(3));
+  EXPECT_EQ(Contents(a), (std::vector<int>{9, 2, 3}));
+
+  CGrowArray<int> b(std::move(a));
+  EXPECT_EQ(Contents(b), (std::vector<int>{9, 2, 3}));
+  EXPECT_EQ(a.Count(), 0);
+  EXPECT_EQ(a.Data(), nullptr);
+
+  CGrowArray<int> big = Numbered(40);
+  big.ArrayFree();
+  EXPECT_EQ(big.Count(), 0);
+  EXPECT_EQ(big.Data(), nullptr);
+  ASSERT_EQ(big.Append(7), 0);
+  EXPECT_EQ(big.Capacity(), 16);  // starts again at sixteen
 }
 
-TEST(GrowArraySelfInsert, SliceSurvivesTheReallocationItForces) {
-  CGrowArray<int> a = Numbered(16);  // full: the insert moves the block
-  const int* oldBlock = a.Data();
-  ASSERT_EQ(a.InsertItems(a.Data() + 12, 1, 4), 1);
-  EXPECT_NE(a.Data(), oldBlock);
-  EXPECT_EQ(a.Capacity(), 32);
-  EXPECT_EQ(Contents(a), (std::vector<int>{0, 12, 13, 14, 15, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}));
-
-  // The whole array appended to itself, again through a reallocation.
-  CGrowArray<int> b = Numbered(16);
-  ASSERT_EQ(b.InsertItems(b.Data(), b.Count(), b.Count()), 16);
-  ASSERT_EQ(b.Count(), 32);
-  for (int i = 0; i < 32; ++i) EXPECT_EQ(b[i], i % 16) << i;
-}
-
-TEST(GrowArraySelfInsert, SlicePastTheElementsInUseIsRefused) {
-  CGrowArray<int> a = Numbered(10);
-  const int* block = a.Data();
-  EXPECT_EQ(a.InsertItems(a.Data() + 8, 0, 3), -1);   // runs past element 9
-  EXPECT_EQ(a.InsertItems(a.Data() + 12, 0, 1), -1);  // spare capacity holds no elements
-  EXPECT_EQ(a.Count(), 10);
-  EXPECT_EQ(a.Data(), block);
-  EXPECT_EQ(Contents(a), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
-}
-
-TEST(GrowArraySelfInsert, ByteBufferRepeatsItsOwnText) {
+TEST(GrowArray, ByteBufferInsertAppendAndSetCapacity) {
   CByteBuffer buf;
-  ASSERT_EQ(ByteBufferAppend(buf, "abcdefghijklmnop", 16), 0);
-  ASSERT_EQ(ByteBufferInsert(buf, buf.Data() + 4, 2, 8), 2);
-  ASSERT_EQ(buf.Count(), 24);
-  EXPECT_EQ(std::memcmp(buf.Data(), "abefghijklcdefghijklmnop", 24), 0);
+  EXPECT_EQ(ByteBufferAppend(buf, "world", 5), 0);
+  EXPECT_EQ(ByteBufferInsert(buf, "hello ", 0, 6), 0);
+  EXPECT_EQ(ByteBufferInsert(buf, "!", 999, 1), 11);
+  EXPECT_EQ(ByteBufferAppend(buf, "x", 0), -1);
+  EXPECT_EQ(ByteBufferAppend(buf, nullptr, 3), -1);
+  ASSERT_EQ(buf.Count(), 12);
+  EXPECT_EQ(std::memcmp(buf.Data(), "hello world!", 12), 0);
+  // Its own text repeated inside itself.
+  ASSERT_EQ(ByteBufferInsert(buf, buf.Data() + 6, 0, 6), 0);
+  ASSERT_EQ(buf.Count(), 18);
+  EXPECT_EQ(std::memcmp(buf.Data(), "world!hello world!", 18), 0);
+
+  EXPECT_TRUE(ByteBufferSetCapacity(buf, 18, 5));  // same count: nothing changes, not even the step
+  EXPECT_EQ(buf.GrowStep(), -1);
+  EXPECT_TRUE(ByteBufferSetCapacity(buf, 5, 8));  // smaller: the count is cut
+  EXPECT_EQ(buf.Count(), 5);
+  EXPECT_EQ(buf.Capacity(), 5);
+  EXPECT_EQ(buf.GrowStep(), 8);
+  EXPECT_EQ(std::memcmp(buf.Data(), "world", 5), 0);
+  EXPECT_FALSE(ByteBufferSetCapacity(buf, 0, 8));  // zero frees and reports false
+  EXPECT_EQ(buf.Count(), 0);
+  EXPECT_EQ(buf.Capacity(), 0);
+  EXPECT_EQ(buf.Data(), nullptr);
+}
+
+// A slice of the array inserted into itself must be copied before the shift
+// moves it or the reallocation frees it; a slice reaching past the elements
+// in use is refused.
+TEST(GrowArray, SelfInsert) {
+  const struct {
+    int count, from, index, n, want;
+    std::vector<int> after;
+  } cases[] = {
+      {10, 2, 0, 4, 0, {2, 3, 4, 5, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
+      {8, 3, 5, 4, 5, {0, 1, 2, 3, 4, 3, 4, 5, 6, 5, 6, 7}},  // half of the slice lies in the part that moves
+      {16, 12, 1, 4, 1, {0, 12, 13, 14, 15, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},  // reallocates
+      {16, 0, 16, 16, 16, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
+                           0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
+      {10, 8, 0, 3, -1, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},   // runs past element 9
+      {10, 12, 0, 1, -1, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},  // spare capacity holds no elements
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.count << " elements, " << c.n << " from " << c.from << " at " << c.index);
+    CGrowArray<int> a = Numbered(c.count);
+    const int* block = a.Data();
+    EXPECT_EQ(a.InsertItems(a.Data() + c.from, c.index, c.n), c.want);
+    EXPECT_EQ(Contents(a), c.after);
+    EXPECT_EQ(a.Capacity(), c.after.size() > 16 ? 32 : 16);
+    if (c.want < 0) {
+      EXPECT_EQ(a.Data(), block);
+    }
+  }
 }
 
 TEST(GrowArray, OversizedRequestFailsAndLeavesTheArrayAlone) {
@@ -188,7 +136,6 @@ TEST(GrowArray, OversizedRequestFailsAndLeavesTheArrayAlone) {
   const int v[] = {1};
   EXPECT_EQ(a.InsertItems(v, 0, INT32_MAX), -1);  // count + n overflows
   EXPECT_EQ(a.InsertItems(v, 0, INT32_MAX - 2), -1);
-  EXPECT_EQ(a.Count(), 3);
   EXPECT_EQ(a.Capacity(), 16);
   EXPECT_EQ(a.Data(), block);
   EXPECT_EQ(Contents(a), (std::vector<int>{0, 1, 2}));

@@ -8,117 +8,95 @@
 
 namespace {
 
-TEST(ChooseMonitor, OneMonitorAlwaysGivesZero) {
+TEST(ChooseMonitor, ContainmentGapsTiesAndDistances) {
   const MonitorRect one[] = {{0, 0, 1920, 1080}};
-  EXPECT_EQ(ChooseMonitor(one, 1, 1920, 1080), 0);  // on the outer edge
-  EXPECT_EQ(ChooseMonitor(one, 1, -50000, 3), 0);
-  EXPECT_EQ(ChooseMonitor(nullptr, 0, 0, 0), 0);
-}
-
-TEST(ChooseMonitor, ContainmentExcludesRightAndBottomEdges) {
   const MonitorRect two[] = {{0, 0, 1920, 1080}, {1920, 0, 3200, 1024}};
-  EXPECT_EQ(ChooseMonitor(two, 2, 0, 0), 0);
-  EXPECT_EQ(ChooseMonitor(two, 2, 1919, 1079), 0);
-  EXPECT_EQ(ChooseMonitor(two, 2, 1920, 0), 1);     // right edge of 0 is monitor 1
-  EXPECT_EQ(ChooseMonitor(two, 2, 3199, 1023), 1);
-  EXPECT_EQ(ChooseMonitor(two, 2, 2500, 1024), 1);  // just below 1: nearest corner
-  // The first containing monitor wins where rectangles overlap.
   const MonitorRect overlap[] = {{0, 0, 100, 100}, {50, 50, 150, 150}};
-  EXPECT_EQ(ChooseMonitor(overlap, 2, 60, 60), 0);
-}
-
-TEST(ChooseMonitor, GapGoesToTheNearestCorner) {
-  // Two monitors with a 100-pixel gap between them.
-  const MonitorRect gap[] = {{0, 0, 1000, 800}, {1100, 0, 2100, 800}};
-  EXPECT_EQ(ChooseMonitor(gap, 2, 1030, 0), 0);   // 30 from (1000,0), 70 from (1100,0)
-  EXPECT_EQ(ChooseMonitor(gap, 2, 1070, 799), 1);
-  EXPECT_EQ(ChooseMonitor(gap, 2, 1050, 400), 0);  // equally near: the lower index
-  // Corners are compared, not edges: a point beside the middle of an edge
-  // can be nearer to another monitor's corner.
+  const MonitorRect gap[] = {{0, 0, 1000, 800}, {1100, 0, 2100, 800}};  // a 100-pixel gap
   const MonitorRect tall[] = {{0, 0, 1000, 3000}, {1200, 1000, 2200, 2000}};
-  EXPECT_EQ(ChooseMonitor(tall, 2, 1010, 1500), 1);
-}
-
-TEST(ChooseMonitor, FarPointGivesMonitorZero) {
-  const MonitorRect two[] = {{0, 0, 100, 100}, {5000, 5000, 5100, 5100}};
-  EXPECT_EQ(ChooseMonitor(two, 2, 5100 + 999, 5100), 1);
-  EXPECT_EQ(ChooseMonitor(two, 2, 5100 + 1000, 5100), 0);  // exactly 1000 away
-  EXPECT_EQ(ChooseMonitor(two, 2, 5100 + 708, 5100 + 708), 0);  // 1001.3 away
-}
-
-TEST(ChooseMonitor, HugeCoordinatesDoNotOverflow) {
+  const MonitorRect apart[] = {{0, 0, 100, 100}, {5000, 5000, 5100, 5100}};
   // 32-bit squares would wrap around and make a far monitor look near.
-  const MonitorRect far[] = {{0, 0, 100, 100}, {INT32_MIN, INT32_MIN, INT32_MIN + 10, INT32_MIN + 10},
-                             {70000, 0, 70100, 100}};
-  EXPECT_EQ(ChooseMonitor(far, 3, 69600, 50), 2);
-  EXPECT_EQ(ChooseMonitor(far, 3, INT32_MAX, INT32_MAX), 0);
-  EXPECT_EQ(ChooseMonitor(far, 3, 70000 - 65536, 0), 0);  // 65536^2 is 0 in 32 bits
-  EXPECT_EQ(ChooseMonitor(far, 3, INT32_MIN + 12, INT32_MIN + 12), 1);
-}
-
-TEST(ChooseMonitor, CountIsClampedToTheTable) {
+  const MonitorRect far[] = {
+      {0, 0, 100, 100}, {INT32_MIN, INT32_MIN, INT32_MIN + 10, INT32_MIN + 10}, {70000, 0, 70100, 100}};
   MonitorRect many[kMaxMonitors] = {};
   for (int i = 0; i < kMaxMonitors; ++i) many[i] = {i * 100, 0, i * 100 + 100, 100};
-  EXPECT_EQ(ChooseMonitor(many, kMaxMonitors, 1550, 50), 15);
-  EXPECT_EQ(ChooseMonitor(many, 40, 1650, 50), 15);  // reads no 17th entry
+  const struct {
+    const MonitorRect* monitors;
+    int count;
+    std::int32_t x, y;
+    int want;
+  } cases[] = {
+      {one, 1, 1920, 1080, 0}, {one, 1, -50000, 3, 0}, {nullptr, 0, 0, 0, 0},  // one or none: always 0
+      {two, 2, 0, 0, 0}, {two, 2, 1919, 1079, 0},
+      {two, 2, 1920, 0, 1},     // the right edge of 0 is monitor 1
+      {two, 2, 3199, 1023, 1},
+      {two, 2, 2500, 1024, 1},  // just below 1: nearest corner
+      {overlap, 2, 60, 60, 0},  // the first containing monitor wins
+      {gap, 2, 1030, 0, 0},     // 30 from (1000,0), 70 from (1100,0)
+      {gap, 2, 1070, 799, 1},
+      {gap, 2, 1050, 400, 0},   // equally near: the lower index
+      {tall, 2, 1010, 1500, 1},  // corners are compared, not edges
+      {apart, 2, 5100 + 999, 5100, 1},
+      {apart, 2, 5100 + 1000, 5100, 0},       // exactly 1000 away
+      {apart, 2, 5100 + 708, 5100 + 708, 0},  // 1001.3 away
+      {far, 3, 69600, 50, 2}, {far, 3, INT32_MAX, INT32_MAX, 0},
+      {far, 3, 70000 - 65536, 0, 0},  // 65536^2 is 0 in 32 bits
+      {far, 3, INT32_MIN + 12, INT32_MIN + 12, 1},
+      {many, kMaxMonitors, 1550, 50, 15},
+      {many, 40, 1650, 50, 15},  // the count is clamped: no 17th entry is read
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "(" << c.x << ", " << c.y << ") among " << c.count);
+    EXPECT_EQ(ChooseMonitor(c.monitors, c.count, c.x, c.y), c.want);
+  }
 }
 
-TEST(WorkAreaOrMonitor, EmptyWorkAreaTakesTheMonitor) {
+TEST(CenterPosition, CentredOnTheReferenceAndKeptInsideTheWorkArea) {
+  const MonitorRect work{0, 0, 1920, 1040};
+  const MonitorRect left{-1280, 0, 0, 1000};  // a monitor left of the primary
+  const MonitorRect small{0, 0, 1000, 800};
+  const struct {
+    MonitorRect reference;
+    std::int32_t width, height;
+    MonitorRect work;
+    std::int32_t x, y;
+  } cases[] = {
+      {{100, 100, 901, 700}, 200, 101, work, 100 + (801 - 200) / 2, 100 + (600 - 101) / 2},
+      {{500, 500, 600, 600}, 201, 103, work, 500 - 50, 500 - 1},  // division toward zero
+      {{-1300, -200, -1200, -100}, 300, 200, left, -1280, 0},
+      {{-10, 950, 10, 1100}, 300, 200, left, -300, 800},
+      // Wider than the work area: flush with the edge nearer the centred
+      // position, the near edge on a tie.
+      {{-100, 0, 1000, 800}, 1200, 100, small, -200, 350},
+      {{60, 0, 1000, 800}, 1200, 100, small, 0, 350},
+      {{0, 0, 1000, 800}, 1200, 100, small, 0, 350},
+      {{0, -300, 100, 300}, 10, 900, small, 45, -100},  // taller than the work area
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " at " << c.reference.left);
+    const WindowPosition p = CenterPosition(c.reference, c.width, c.height, c.work);
+    EXPECT_EQ(p.x, c.x);
+    EXPECT_EQ(p.y, c.y);
+  }
   const MonitorRect monitor{0, 0, 800, 600};
-  const MonitorRect work{0, 0, 800, 560};
-  EXPECT_EQ(WorkAreaOrMonitor(work, monitor).bottom, 560);
-  EXPECT_EQ(WorkAreaOrMonitor(MonitorRect{}, monitor).bottom, 600);
+  EXPECT_EQ(WorkAreaOrMonitor(MonitorRect{0, 0, 800, 560}, monitor).bottom, 560);
+  EXPECT_EQ(WorkAreaOrMonitor(MonitorRect{}, monitor).bottom, 600);  // empty: the monitor
   EXPECT_EQ(WorkAreaOrMonitor(MonitorRect{10, 10, 10, 500}, monitor).right, 800);
 }
 
-TEST(CenterPosition, CentresOnTheReference) {
-  const MonitorRect work{0, 0, 1920, 1040};
-  const WindowPosition p = CenterPosition({100, 100, 901, 700}, 200, 101, work);
-  EXPECT_EQ(p.x, 100 + (801 - 200) / 2);
-  EXPECT_EQ(p.y, 100 + (600 - 101) / 2);
-  // Integer division toward zero for a window larger than the reference.
-  const WindowPosition q = CenterPosition({500, 500, 600, 600}, 201, 103, work);
-  EXPECT_EQ(q.x, 500 - 50);
-  EXPECT_EQ(q.y, 500 - 1);
-}
-
-TEST(CenterPosition, KeptInsideTheWorkArea) {
-  const MonitorRect work{-1280, 0, 0, 1000};  // a monitor left of the primary
-  EXPECT_EQ(CenterPosition({-1300, -200, -1200, -100}, 300, 200, work).x, -1280);
-  EXPECT_EQ(CenterPosition({-1300, -200, -1200, -100}, 300, 200, work).y, 0);
-  EXPECT_EQ(CenterPosition({-10, 950, 10, 1100}, 300, 200, work).x, -300);
-  EXPECT_EQ(CenterPosition({-10, 950, 10, 1100}, 300, 200, work).y, 800);
-}
-
-TEST(CenterPosition, WiderThanTheWorkAreaMeetsTheNearerEdge) {
-  const MonitorRect work{0, 0, 1000, 800};
-  // Centred at -150: the near edge (0) is 150 away, the far one (-200) 50.
-  EXPECT_EQ(CenterPosition({-100, 0, 1000, 800}, 1200, 100, work).x, -200);
-  // Centred at -70: the near edge is closer.
-  EXPECT_EQ(CenterPosition({60, 0, 1000, 800}, 1200, 100, work).x, 0);
-  // Exactly between: the near edge.
-  EXPECT_EQ(CenterPosition({0, 0, 1000, 800}, 1200, 100, work).x, 0);
-  // Taller than the work area.
-  EXPECT_EQ(CenterPosition({0, -300, 100, 300}, 10, 900, work).y, -100);
-}
-
-TEST(StripDeviceName, DropsLeadingBackslashesAndDots) {
+TEST(MonitorNames, StripDeviceNameAndCompare) {
   char out[kMonitorDeviceSize];
-  StripDeviceName("\\\\.\\DISPLAY1", out, sizeof out);
-  EXPECT_STREQ(out, "DISPLAY1");
-  StripDeviceName("DISPLAY2\\.x", out, sizeof out);
-  EXPECT_STREQ(out, "DISPLAY2\\.x");
-  StripDeviceName("\\\\.\\", out, sizeof out);
-  EXPECT_STREQ(out, "");
-  StripDeviceName(nullptr, out, sizeof out);
-  EXPECT_STREQ(out, "");
   const std::string longName = "\\\\.\\" + std::string(50, 'D');
-  std::memset(out, 'x', sizeof out);
-  StripDeviceName(longName.c_str(), out, sizeof out);
-  EXPECT_EQ(std::string(out), std::string(31, 'D'));
-}
-
-TEST(AsciiEqualNoCase, WholeTextsIgnoringCase) {
+  const struct {
+    const char* name;
+    std::string want;
+  } cases[] = {{"\\\\.\\DISPLAY1", "DISPLAY1"}, {"DISPLAY2\\.x", "DISPLAY2\\.x"}, {"\\\\.\\", ""}, {nullptr, ""},
+               {longName.c_str(), std::string(31, 'D')}};
+  for (const auto& c : cases) {
+    std::memset(out, 'x', sizeof out);
+    StripDeviceName(c.name, out, sizeof out);
+    EXPECT_EQ(std::string(out), c.want);
+  }
   EXPECT_TRUE(AsciiEqualNoCase("OrvoPhantom", "orvophantom"));
   EXPECT_TRUE(AsciiEqualNoCase("", ""));
   EXPECT_FALSE(AsciiEqualNoCase("OrvoPhantom", "OrvoPhantom2"));

@@ -6,32 +6,19 @@
 
 using test_support::TempDir;
 
-namespace {
-bool WaitFor(const std::string& path) {
-  for (int i = 0; i < 100; ++i) {
-    if (test_support::Exists(path)) return true;
-    Sleep(50);
-  }
-  return false;
-}
-}  // namespace
-
-TEST(ShellExecuteUnelevated, StartsTheProgram) {
+TEST(ShellExecute, StartsTheProgramAndReportsItsOutcome) {
   TempDir tmp;
-  const std::string marker = tmp / "ran.txt";
-  const std::string args = "/c echo ran>\"" + marker + "\"";
-  EXPECT_EQ(ShellExecuteUnelevated("cmd.exe", args.c_str(), tmp.Path().c_str(), "open", SW_HIDE), S_OK);
-  EXPECT_TRUE(WaitFor(marker));
-}
-
-TEST(ShellExecuteHere, ReportsItsOwnOutcome) {
-  TempDir tmp;
-  const std::string marker = tmp / "here.txt";
-  const std::string args = "/c echo ran>\"" + marker + "\"";
-  EXPECT_EQ(ShellExecuteHere("cmd.exe", args.c_str(), tmp.Path().c_str(), "open", SW_HIDE), S_OK);
-  EXPECT_TRUE(WaitFor(marker));
+  const auto runs = [&tmp](HRESULT (*execute)(const char*, const char*, const char*, const char*, int),
+                           const char* marker) {
+    const std::string file = tmp / marker;
+    const std::string args = "/c echo ran>\"" + file + "\"";
+    EXPECT_EQ(execute("cmd.exe", args.c_str(), tmp.Path().c_str(), "open", SW_HIDE), S_OK) << marker;
+    for (int i = 0; i < 100 && !test_support::Exists(file); ++i) Sleep(50);
+    EXPECT_TRUE(test_support::Exists(file)) << marker;
+  };
+  runs(ShellExecuteUnelevated, "unelevated.txt");
+  runs(ShellExecuteHere, "here.txt");
   const std::string missing = tmp / "no such program.exe";
   EXPECT_TRUE(FAILED(ShellExecuteHere(missing.c_str(), nullptr, nullptr, "open", SW_HIDE)));
+  EXPECT_TRUE(IsComCtlAbove470());
 }
-
-TEST(ComCtl, VersionIsAbove470) { EXPECT_TRUE(IsComCtlAbove470()); }

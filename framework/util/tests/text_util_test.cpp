@@ -5,118 +5,98 @@
 #include <cstring>
 #include <string>
 
-TEST(Paths, TrailingBackslash) {
+TEST(Paths, BackslashesJoinCopyAndCut) {
   char p[260] = "C:\\data";
   AddTrailingBackslash(p);
-  EXPECT_STREQ(p, "C:\\data\\");
   AddTrailingBackslash(p);
   EXPECT_STREQ(p, "C:\\data\\");
   RemoveTrailingBackslash(p);
-  EXPECT_STREQ(p, "C:\\data");
   RemoveTrailingBackslash(p);
   EXPECT_STREQ(p, "C:\\data");
-
   char empty[260] = "";
   AddTrailingBackslash(empty);
   EXPECT_STREQ(empty, "");
-
-  // A full buffer is left alone rather than overrun.
-  char full[8] = "abcdefg";
+  char full[8] = "abcdefg";  // a full buffer is left alone rather than overrun
   AddTrailingBackslash(full, sizeof full);
   EXPECT_STREQ(full, "abcdefg");
-}
 
-TEST(Paths, JoinRefusesWhatDoesNotFit) {
   char out[12];
   EXPECT_TRUE(JoinPath(out, sizeof out, "C:\\a", "b.txt"));
   EXPECT_STREQ(out, "C:\\a\\b.txt");
   EXPECT_FALSE(JoinPath(out, sizeof out, "C:\\a", "bcd.txt"));  // 12 characters and the NUL
   EXPECT_STREQ(out, "");
+
+  char small[6];
+  EXPECT_TRUE(CopyText(small, sizeof small, "abc"));
+  EXPECT_TRUE(AppendText(small, sizeof small, "de"));
+  EXPECT_FALSE(AppendText(small, sizeof small, "f"));
+  EXPECT_STREQ(small, "abcde");
+  EXPECT_FALSE(CopyText(small, sizeof small, "0123456789"));
+  EXPECT_STREQ(small, "01234");
+
+  char path[] = "C:\\a\\b";
+  EXPECT_EQ(CutAtLastBackslash(path), path + 4);
+  EXPECT_STREQ(path, "C:\\a");
+  char name[] = "name";
+  EXPECT_EQ(CutAtLastBackslash(name), nullptr);
 }
 
-TEST(Paths, CopyAndAppendAreBounded) {
-  char out[6];
-  EXPECT_TRUE(CopyText(out, sizeof out, "abc"));
-  EXPECT_TRUE(AppendText(out, sizeof out, "de"));
-  EXPECT_STREQ(out, "abcde");
-  EXPECT_FALSE(AppendText(out, sizeof out, "f"));
-  EXPECT_STREQ(out, "abcde");
-  EXPECT_FALSE(CopyText(out, sizeof out, "0123456789"));
-  EXPECT_STREQ(out, "01234");
-}
-
-TEST(Paths, CutAtLastBackslash) {
-  char p[] = "C:\\a\\b";
-  char* cut = CutAtLastBackslash(p);
-  ASSERT_NE(cut, nullptr);
-  EXPECT_STREQ(p, "C:\\a");
-  char q[] = "name";
-  EXPECT_EQ(CutAtLastBackslash(q), nullptr);
-}
-
-TEST(Strings, EndsWithNoCase) {
-  const char* text = "FILE.EXE";
-  EXPECT_EQ(EndsWithNoCase(text, ".exe"), text + 4);
-  EXPECT_EQ(EndsWithNoCase(text, ".dll"), nullptr);
-  EXPECT_EQ(EndsWithNoCase(text, ""), nullptr);
-  EXPECT_EQ(EndsWithNoCase("", "a"), nullptr);
-  EXPECT_EQ(EndsWithNoCase("exe", "a.exe"), nullptr);
-  EXPECT_EQ(EndsWithNoCase(text, "file.exe"), text);
-}
-
-TEST(Strings, FindNoCase) {
-  const char* text = "Hello World";
-  EXPECT_EQ(FindNoCase(text, "WORLD"), text + 6);
-  EXPECT_EQ(FindNoCase(text, "o w"), text + 4);
-  EXPECT_EQ(FindNoCase(text, "worlds"), nullptr);
-  EXPECT_EQ(FindNoCase(text, "xyz"), nullptr);
+TEST(Strings, CaseInsensitiveSearches) {
+  const char* file = "FILE.EXE";
+  const char* hello = "Hello World";
+  const struct {
+    const char* (*fn)(const char*, const char*);
+    const char* text;
+    const char* part;
+    int at;  // -1: not found
+  } cases[] = {
+      {EndsWithNoCase, file, ".exe", 4},   {EndsWithNoCase, file, ".dll", -1}, {EndsWithNoCase, file, "", -1},
+      {EndsWithNoCase, "", "a", -1},       {EndsWithNoCase, "exe", "a.exe", -1}, {EndsWithNoCase, file, "file.exe", 0},
+      {FindNoCase, hello, "WORLD", 6},     {FindNoCase, hello, "o w", 4},      {FindNoCase, hello, "worlds", -1},
+      {FindNoCase, hello, "xyz", -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.text) + " / " + c.part);
+    EXPECT_EQ(c.fn(c.text, c.part), c.at < 0 ? nullptr : c.text + c.at);
+  }
   EXPECT_TRUE(EqualNoCase("-Quit", "-QUIT"));
   EXPECT_FALSE(EqualNoCase("-QUITX", "-QUIT"));
 }
 
-TEST(ReplaceAll, InsertedTextIsNotSearchedAgain) {
-  char text[32] = "aaa";
-  EXPECT_EQ(ReplaceAllInPlace(text, sizeof text, "a", "aa", 0), 3);
-  EXPECT_STREQ(text, "aaaaaa");
-}
-
-TEST(ReplaceAll, ShrinkingAndNoMatch) {
-  char text[32] = "%APP%\\x\\%APP%";
-  EXPECT_EQ(ReplaceAllInPlace(text, sizeof text, "%APP%", "V", 0), 2);
-  EXPECT_STREQ(text, "V\\x\\V");
-  EXPECT_EQ(ReplaceAllInPlace(text, sizeof text, "zz", "y", 0), 0);
-  EXPECT_STREQ(text, "V\\x\\V");
-}
-
-TEST(ReplaceAll, EmptyOrMissingSearchFails) {
+TEST(ReplaceAll, CountsGrowsShrinksAndRefuses) {
+  const struct {
+    const char* text;
+    std::size_t capacity;
+    const char* find;
+    const char* replacement;
+    std::uint8_t truncate;
+    int want;
+    const char* after;
+  } cases[] = {
+      {"aaa", 32, "a", "aa", 0, 3, "aaaaaa"},  // inserted text is not searched again
+      {"%APP%\\x\\%APP%", 32, "%APP%", "V", 0, 2, "V\\x\\V"},
+      {"V\\x\\V", 32, "zz", "y", 0, 0, "V\\x\\V"},
+      {"abc", 16, "", "x", 1, -1, "abc"},  // an empty search text would match forever
+      // Two replacements fit (lengths 6 and 7); the third would need 8 + NUL.
+      {"a-a-a", 8, "a", "bb", 0, -1, "bb-bb-a"},
+      {"x-a", 8, "x", "123456", 1, 1, "12345-a"},  // truncation fills the buffer exactly
+      {"abcd", 4, "a", "b", 1, -1, "abcd"},        // no terminator within the capacity
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    char text[32] = {};
+    std::strcpy(text, c.text);
+    EXPECT_EQ(ReplaceAllInPlace(text, c.capacity, c.find, c.replacement, c.truncate), c.want);
+    EXPECT_STREQ(text, c.after);
+  }
   char text[16] = "abc";
-  EXPECT_EQ(ReplaceAllInPlace(text, sizeof text, "", "x", 1), -1);
   EXPECT_EQ(ReplaceAllInPlace(nullptr, sizeof text, "a", "x", 1), -1);
   EXPECT_EQ(ReplaceAllInPlace(text, sizeof text, nullptr, "x", 1), -1);
   EXPECT_EQ(ReplaceAllInPlace(text, sizeof text, "a", nullptr, 1), -1);
   EXPECT_STREQ(text, "abc");
 }
 
-TEST(ReplaceAll, OverflowWithoutTruncateKeepsEarlierReplacements) {
-  char text[8] = "a-a-a";  // 5 chars, room for 7
-  EXPECT_EQ(ReplaceAllInPlace(text, sizeof text, "a", "bb", 0), -1);
-  // Two replacements fit (lengths 6 and 7); the third would need 8 + NUL.
-  EXPECT_STREQ(text, "bb-bb-a");
-}
-
-TEST(ReplaceAll, TruncateFillsTheBufferExactly) {
-  char text[8] = "x-a";
-  EXPECT_EQ(ReplaceAllInPlace(text, sizeof text, "x", "123456", 1), 1);
-  EXPECT_STREQ(text, "12345-a");
-  EXPECT_EQ(std::strlen(text), sizeof text - 1);
-}
-
-TEST(ReplaceAll, UnterminatedTextIsRejected) {
-  char text[4] = {'a', 'b', 'c', 'd'};
-  EXPECT_EQ(ReplaceAllInPlace(text, sizeof text, "a", "b", 1), -1);
-}
-
-TEST(Numbers, ClampToRange) {
+TEST(Numbers, ClampToRangeAndFlagBits) {
   int v = 5;
   EXPECT_EQ(ClampToRange(v, 10, 1), 0);
   v = 0;
@@ -128,9 +108,7 @@ TEST(Numbers, ClampToRange) {
   double d = -2.5;
   EXPECT_EQ(ClampToRange(d, 0.0, 1.0), -1);
   EXPECT_EQ(d, 0.0);
-}
 
-TEST(Numbers, SetFlagBitsUsesTheLowByte) {
   std::uint32_t flags = 0x10;
   SetFlagBits(flags, 0x3, 1);
   EXPECT_EQ(flags, 0x13u);
@@ -139,17 +117,13 @@ TEST(Numbers, SetFlagBitsUsesTheLowByte) {
 }
 
 TEST(Lists, NextListItemSplitsAndEndsAtEmptyRemainder) {
-  const char* cursor = "*.oqc;Options.*;";
-  char item[16];
-  std::string seen;
-  while (NextListItem(cursor, ';', item, sizeof item)) seen += std::string("[") + item + "]";
-  EXPECT_EQ(seen, "[*.oqc][Options.*]");
-
-  cursor = "a;;b";
-  seen.clear();
-  while (NextListItem(cursor, ';', item, sizeof item)) seen += std::string("[") + item + "]";
-  EXPECT_EQ(seen, "[a][][b]");
-
-  cursor = "";
-  EXPECT_FALSE(NextListItem(cursor, ';', item, sizeof item));
+  const auto split = [](const char* cursor) {
+    char item[16];
+    std::string seen;
+    while (NextListItem(cursor, ';', item, sizeof item)) seen += std::string("[") + item + "]";
+    return seen;
+  };
+  EXPECT_EQ(split("*.oqc;Options.*;"), "[*.oqc][Options.*]");
+  EXPECT_EQ(split("a;;b"), "[a][][b]");
+  EXPECT_EQ(split(""), "");
 }
