@@ -5,133 +5,69 @@
 #include <string>
 
 namespace {
-struct Parsed {
-  int result;
-  std::vector<CommandLineSwitch> switches;
-  CommandLineFlags flags;
-};
 
-Parsed Parse(const char* text, CommandLineFlags flags = {}) {
-  Parsed p{0, {}, flags};
-  p.result = ParseCommandLine(text, p.switches, p.flags);
-  return p;
+// The switches as "name(argument|argument) name()".
+std::string Describe(const std::vector<CommandLineSwitch>& switches) {
+  std::string out;
+  for (const CommandLineSwitch& s : switches) {
+    out += std::string(out.empty() ? "" : " ") + s.name + "(";
+    for (int i = 0; i < s.arguments.Count(); ++i) out += std::string(i > 0 ? "|" : "") + s.arguments[i].text;
+    out += ")";
+  }
+  return out;
 }
 
-std::string Arg(const CommandLineSwitch& s, int i) { return s.arguments[i].text; }
 }  // namespace
 
-TEST(CommandLine, EmptyGivesNothing) {
-  Parsed p = Parse("");
-  EXPECT_EQ(p.result, kCommandLineNormal);
-  EXPECT_TRUE(p.switches.empty());
-  p = Parse(nullptr);
-  EXPECT_EQ(p.result, kCommandLineNormal);
-  p = Parse("    ");
-  EXPECT_TRUE(p.switches.empty());
-}
-
-TEST(CommandLine, KnownSwitchesSetFlagsAnyCase) {
-  Parsed p = Parse("-autostart -Minimize -TASKSCHEDULER");
-  EXPECT_EQ(p.result, kCommandLineNormal);
-  EXPECT_EQ(p.flags.autoStart, 1);
-  EXPECT_EQ(p.flags.startMinimized, 1);
-  EXPECT_EQ(p.flags.taskScheduler, 1);
-  ASSERT_EQ(p.switches.size(), 3u);
-  EXPECT_STREQ(p.switches[0].name, "-autostart");  // kept as written
-  EXPECT_STREQ(p.switches[1].name, "-Minimize");
-}
-
-TEST(CommandLine, QuitWinsOverWaitForDataPath) {
-  EXPECT_EQ(Parse("-quit").result, kCommandLineQuit);
-  EXPECT_EQ(Parse("-WAITFORDATAPATH").result, kCommandLineWaitForData);
-  EXPECT_EQ(Parse("-WAITFORDATAPATH -QUIT").result, kCommandLineQuit);
-  EXPECT_EQ(Parse("-QUIT -waitfordatapath").result, kCommandLineQuit);
-}
-
-TEST(CommandLine, PrefixOfASwitchSetsNothing) {
-  Parsed p = Parse("-AUTOSTARTX -QUI -MINIMIZED");
-  EXPECT_EQ(p.result, kCommandLineNormal);
-  EXPECT_EQ(p.flags.autoStart, 0);
-  EXPECT_EQ(p.flags.startMinimized, 0);
-  EXPECT_EQ(p.switches.size(), 3u);
-}
-
-TEST(CommandLine, FlagsAreResetExceptStartMinimized) {
-  CommandLineFlags before;
-  before.autoStart = 1;
-  before.taskScheduler = 1;
-  before.startMinimized = 1;  // from the show command
-  Parsed p = Parse("file", before);
-  EXPECT_EQ(p.flags.autoStart, 0);
-  EXPECT_EQ(p.flags.taskScheduler, 0);
-  EXPECT_EQ(p.flags.startMinimized, 1);
-}
-
-TEST(CommandLine, ArgumentsGroupUnderTheirSwitch) {
-  Parsed p = Parse("file1 -MINIMIZE \"a b\" c");
-  ASSERT_EQ(p.switches.size(), 2u);
-  EXPECT_STREQ(p.switches[0].name, "");
-  ASSERT_EQ(p.switches[0].arguments.Count(), 1);
-  EXPECT_EQ(Arg(p.switches[0], 0), "file1");
-  EXPECT_STREQ(p.switches[1].name, "-MINIMIZE");
-  ASSERT_EQ(p.switches[1].arguments.Count(), 2);
-  EXPECT_EQ(Arg(p.switches[1], 0), "a b");
-  EXPECT_EQ(Arg(p.switches[1], 1), "c");
-  EXPECT_EQ(p.flags.startMinimized, 1);
-}
-
-TEST(CommandLine, QuotingRules) {
-  // A quoted token starting with '-' is an argument; text glued to a closing
-  // quote starts the next argument; a quote inside a plain token is kept.
-  Parsed p = Parse("\"-QUIT\" \"x y\"z a\"b \"unterminated");
-  EXPECT_EQ(p.result, kCommandLineNormal);
-  ASSERT_EQ(p.switches.size(), 1u);
-  const CommandLineSwitch& s = p.switches[0];
-  ASSERT_EQ(s.arguments.Count(), 5);
-  EXPECT_EQ(Arg(s, 0), "-QUIT");
-  EXPECT_EQ(Arg(s, 1), "x y");
-  EXPECT_EQ(Arg(s, 2), "z");
-  EXPECT_EQ(Arg(s, 3), "a\"b");
-  EXPECT_EQ(Arg(s, 4), "unterminated");
-}
-
-TEST(CommandLine, TabsDoNotSeparate) {
-  Parsed p = Parse("-QUIT\tx");
-  EXPECT_EQ(p.result, kCommandLineNormal);  // the switch is "-QUIT\tx"
-  ASSERT_EQ(p.switches.size(), 1u);
-  EXPECT_STREQ(p.switches[0].name, "-QUIT\tx");
-}
-
-TEST(CommandLine, OverlongTokensAreCutWithoutSpilling) {
-  const std::string longArg(400, 'a');
-  const std::string longSwitch = "-AUTOSTART" + std::string(300, 'Z');
-  const std::string text = longArg + " " + longSwitch + " -QUIT tail";
-  Parsed p = Parse(text.c_str());
-  EXPECT_EQ(p.result, kCommandLineQuit);
-  EXPECT_EQ(p.flags.autoStart, 0);
-  ASSERT_EQ(p.switches.size(), 3u);
-  ASSERT_EQ(p.switches[0].arguments.Count(), 1);
-  EXPECT_EQ(Arg(p.switches[0], 0), std::string(259, 'a'));
-  EXPECT_EQ(std::string(p.switches[1].name).size(), 259u);
-  EXPECT_EQ(std::string(p.switches[1].name).substr(0, 10), "-AUTOSTART");
-  ASSERT_EQ(p.switches[2].arguments.Count(), 1);
-  EXPECT_EQ(Arg(p.switches[2], 0), "tail");
-
-  // A quoted argument that is too long is cut too; the next token is whole.
+TEST(CommandLine, SwitchesArgumentsQuotingAndFlags) {
+  const std::string a259(259, 'a'), longSwitch = "-AUTOSTART" + std::string(300, 'Z');
+  const std::string overlong = std::string(400, 'a') + " " + longSwitch + " -QUIT tail";
   const std::string quoted = "\"" + std::string(300, 'q') + "\" next";
-  p = Parse(quoted.c_str());
-  ASSERT_EQ(p.switches.size(), 1u);
-  ASSERT_EQ(p.switches[0].arguments.Count(), 2);
-  EXPECT_EQ(Arg(p.switches[0], 0).size(), 259u);
-  EXPECT_EQ(Arg(p.switches[0], 1), "next");
+  const struct {
+    const char* text;
+    int result;
+    std::string flags;  // autoStart, startMinimized, taskScheduler
+    std::string switches;
+  } cases[] = {
+      {"", kCommandLineNormal, "000", ""},
+      {nullptr, kCommandLineNormal, "000", ""},
+      {"    ", kCommandLineNormal, "000", ""},
+      // Known switches in any case, kept as written.
+      {"-autostart -Minimize -TASKSCHEDULER", kCommandLineNormal, "111", "-autostart() -Minimize() -TASKSCHEDULER()"},
+      {"-quit", kCommandLineQuit, "000", "-quit()"},
+      {"-WAITFORDATAPATH", kCommandLineWaitForData, "000", "-WAITFORDATAPATH()"},
+      {"-WAITFORDATAPATH -QUIT", kCommandLineQuit, "000", "-WAITFORDATAPATH() -QUIT()"},  // quit wins
+      {"-QUIT -waitfordatapath", kCommandLineQuit, "000", "-QUIT() -waitfordatapath()"},
+      {"-AUTOSTARTX -QUI -MINIMIZED", kCommandLineNormal, "000", "-AUTOSTARTX() -QUI() -MINIMIZED()"},  // no prefixes
+      {"file1 -MINIMIZE \"a b\" c", kCommandLineNormal, "010", "(file1) -MINIMIZE(a b|c)"},
+      // A quoted token starting with '-' is an argument; text glued to a
+      // closing quote starts the next argument; a quote inside a plain token
+      // is kept.
+      {"\"-QUIT\" \"x y\"z a\"b \"unterminated", kCommandLineNormal, "000", "(-QUIT|x y|z|a\"b|unterminated)"},
+      {"-QUIT\tx", kCommandLineNormal, "000", "-QUIT\tx()"},  // tabs do not separate
+      // Overlong tokens are cut without spilling; a cut switch matches nothing.
+      {overlong.c_str(), kCommandLineQuit, "000", "(" + a259 + ") " + longSwitch.substr(0, 259) + "() -QUIT(tail)"},
+      {quoted.c_str(), kCommandLineNormal, "000", "(" + std::string(259, 'q') + "|next)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text != nullptr ? std::string(c.text).substr(0, 60) : "<null>");
+    std::vector<CommandLineSwitch> switches;
+    CommandLineFlags flags;
+    EXPECT_EQ(ParseCommandLine(c.text, switches, flags), c.result);
+    EXPECT_EQ(std::to_string(flags.autoStart) + std::to_string(flags.startMinimized) + std::to_string(flags.taskScheduler),
+              c.flags);
+    EXPECT_EQ(Describe(switches), c.switches);
+  }
 }
 
-TEST(CommandLine, ReparsingEmptiesTheList) {
+TEST(CommandLine, ReparsingResetsFlagsExceptStartMinimizedAndEmptiesTheList) {
   std::vector<CommandLineSwitch> switches;
   CommandLineFlags flags;
-  (void)ParseCommandLine("-A -B -C", switches, flags);
-  ASSERT_EQ(switches.size(), 3u);
+  (void)ParseCommandLine("-A -AUTOSTART -TASKSCHEDULER", switches, flags);
+  flags.startMinimized = 1;  // from the show command
   (void)ParseCommandLine("-D", switches, flags);
-  ASSERT_EQ(switches.size(), 1u);
-  EXPECT_STREQ(switches[0].name, "-D");
+  EXPECT_EQ(Describe(switches), "-D()");
+  EXPECT_EQ(flags.autoStart, 0);
+  EXPECT_EQ(flags.taskScheduler, 0);
+  EXPECT_EQ(flags.startMinimized, 1);
 }

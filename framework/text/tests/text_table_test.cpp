@@ -15,44 +15,27 @@ std::string Text(const char* p) { return p != nullptr ? std::string(p) : std::st
 // decimal), ended by the end marker.
 struct OwnTable {
   explicit OwnTable(const std::vector<std::uint32_t>& ids) {
-    names.reserve(ids.size());
     for (auto id : ids) names.push_back(std::to_string(id & 0xFFFFu));
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-      TextRecord r{};
-      r.id = ids[i];
-      r.text[0] = names[i].c_str();
-      records.push_back(r);
-    }
-    TextRecord end{};
-    end.id = kTextTableEnd;
-    records.push_back(end);
+    for (std::size_t i = 0; i < ids.size(); ++i) records.push_back(TextRecord{ids[i], {names[i].c_str()}});
+    records.push_back(TextRecord{kTextTableEnd, {}});
   }
   TextRecord* data() { return records.data(); }
+  int Sort() { return SortTextTable(records.data(), sizeof(TextRecord)); }
   std::vector<std::string> names;
   std::vector<TextRecord> records;
 };
 
-TEST(SortTextTable, CountsAndSortsByLow16BitsOfTheId) {
+TEST(SortTextTable, CountsAndSortsByLow16BitsOfTheIdWithAnyStride) {
   EXPECT_EQ(SortTextTable(nullptr, sizeof(TextRecord)), 0);
-  OwnTable empty({});
-  EXPECT_EQ(SortTextTable(empty.data(), sizeof(TextRecord)), 0);
+  EXPECT_EQ(OwnTable({}).Sort(), 0);
+  EXPECT_EQ(OwnTable({3, 0x1FFFF, 1}).Sort(), 1);  // the end marker ignores the high bits
 
   OwnTable t({30, 0x10005, 20, 7, 0x2000A});
-  ASSERT_EQ(SortTextTable(t.data(), sizeof(TextRecord)), 5);
-  std::vector<unsigned> order;
-  for (int i = 0; i < 5; ++i) order.push_back(t.records[i].id & 0xFFFFu);
-  EXPECT_EQ(order, (std::vector<unsigned>{5, 7, 10, 20, 30}));
-  // The texts travel with their records.
-  EXPECT_EQ(Text(t.records[0].text[0]), "5");
-  EXPECT_EQ(Text(t.records[4].text[0]), "30");
-}
+  ASSERT_EQ(t.Sort(), 5);
+  std::string order;
+  for (int i = 0; i < 5; ++i) order += Text(t.records[i].text[0]) + " ";  // the texts travel with their records
+  EXPECT_EQ(order, "5 7 10 20 30 ");
 
-TEST(SortTextTable, EndMarkerIgnoresTheHighBits) {
-  OwnTable t({3, 0x1FFFF, 1});
-  EXPECT_EQ(SortTextTable(t.data(), sizeof(TextRecord)), 1);
-}
-
-TEST(SortTextTable, WorksWithAnyRecordStride) {
   struct Small {
     std::uint32_t id;
     char tag;
@@ -69,15 +52,14 @@ TEST(FindTextRecord, FindsEveryRecordOfEverySize) {
     std::vector<std::uint32_t> ids;
     for (int i = 0; i < size; ++i) ids.push_back(static_cast<std::uint32_t>(10 + 3 * i));
     OwnTable t(ids);
-    ASSERT_EQ(SortTextTable(t.data(), sizeof(TextRecord)), size);
+    ASSERT_EQ(t.Sort(), size);
     for (int i = 0; i < size; ++i) {
       const TextRecord* r = FindTextRecord(t.data(), size, static_cast<std::uint16_t>(ids[i]));
       ASSERT_NE(r, nullptr) << "size " << size << " id " << ids[i];
       EXPECT_EQ(r->id, ids[i]);
     }
-    for (std::uint16_t absent : {std::uint16_t{0}, std::uint16_t{11}, std::uint16_t{12},
-                                 static_cast<std::uint16_t>(10 + 3 * size), std::uint16_t{0xFFFE}}) {
-      EXPECT_EQ(FindTextRecord(t.data(), size, absent), nullptr) << "size " << size;
+    for (unsigned absent : {0u, 11u, 12u, 10u + 3u * static_cast<unsigned>(size), 0xFFFEu}) {
+      EXPECT_EQ(FindTextRecord(t.data(), size, static_cast<std::uint16_t>(absent)), nullptr) << "size " << size;
     }
   }
   EXPECT_EQ(FindTextRecord(nullptr, 3, 1), nullptr);
@@ -96,7 +78,6 @@ TEST_F(TextTableTest, EveryBuiltInRecordIsFoundAfterInstalling) {
   EXPECT_EQ(table.LanguageName(0), std::string("English"));
   EXPECT_EQ(table.LanguageName(1), std::string("Deutsch"));
   EXPECT_EQ(table.LanguageName(2), nullptr);
-
   std::set<unsigned> seen;
   for (TextRecord* base : {FrameworkTextTable(), ProductTextTable()}) {
     int n = 0;
@@ -107,9 +88,7 @@ TEST_F(TextTableTest, EveryBuiltInRecordIsFoundAfterInstalling) {
         const char* const stored = base[n].text[index];  // a copy: the record is packed
         EXPECT_EQ(table.GetText(id, index), stored) << id << "/" << index;
       }
-      if (n > 0) {
-        EXPECT_LT(base[n - 1].id & 0xFFFFu, id) << "not sorted at " << n;
-      }
+      EXPECT_TRUE(n == 0 || (base[n - 1].id & 0xFFFFu) < id) << "not sorted at " << n;
     }
     EXPECT_GT(n, 0);
   }
@@ -117,59 +96,40 @@ TEST_F(TextTableTest, EveryBuiltInRecordIsFoundAfterInstalling) {
   EXPECT_EQ(table.ProductCount(), 13);
 }
 
-TEST(TextTable, NothingIsFoundBeforeInitialising) {
-  CTextTable fresh;
+TEST_F(TextTableTest, TextsAndLookupEdgeCases) {
+  const struct { unsigned id, index; const char* want; } cases[] = {
+      {0, 0, "Veltrano"}, {0, 1, "(All Others)"}, {110, 2, "Mouse wheel (fine)"},
+      {120, 2, "Horizontal mouse wheel (fine)"}, {130, 3, "Command line"}, {140, 0, "Middle button"}, {140, 3, nullptr},
+      {5008, 0, "Could not set system hooks!\nPlease restart the computer if the problem persists."},
+      {0x1393, 0, "The Hot-Key could not be set!"},
+      {0xF003, 0, "Error initializing the application!\nError code 0x%08X."}, {0xF00C, 11, "Update Check"},
+      {0xF00C, 7, nullptr}, {0xF151, 2, "Locks the positions of the stoolbars"}, {0xF162, 0, "10%"},
+      {0xF16A, 2, "90% transparency"}, {0xF200, 5, "No"}, {0xF200, 3, "Help"}, {0xF200, 6, nullptr},
+      {0xF002, 1, nullptr}, {0xF002, 3, "Additional Items"}, {0xFFFF, 0, nullptr},
+      {0x1F200, 3, "Help"},  // 16-bit ids
+      {0, 16, nullptr}, {0, static_cast<unsigned>(-1), nullptr},
+      {0xF001, 0, nullptr},  // an error code without a text
+      {1, 0, nullptr}, {0xF105, 0, ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Text(table.GetText(c.id, c.index)), Text(c.want)) << c.id << "/" << c.index;
+  const char filter[] = "Executable Files (.EXE)\0*.EXE\0All Files (*.*)\0*.*\0";
+  ASSERT_NE(table.GetText(0, 2), nullptr);
+  EXPECT_EQ(std::memcmp(table.GetText(0, 2), filter, sizeof filter), 0);
+  CTextTable fresh;  // nothing is found before initialising
   EXPECT_EQ(fresh.GetText(0xF200, 0), nullptr);
   EXPECT_EQ(fresh.GetText(0, 0), nullptr);
 }
 
-TEST_F(TextTableTest, LookupEdgeCases) {
-  EXPECT_EQ(Text(table.GetText(0xF200, 3)), "Help");
-  EXPECT_EQ(table.GetText(0xF200, 6), nullptr);
-  EXPECT_EQ(table.GetText(0xF002, 1), nullptr);
-  EXPECT_EQ(Text(table.GetText(0xF002, 3)), "Additional Items");
-  EXPECT_EQ(table.GetText(0xFFFF, 0), nullptr);
-  EXPECT_EQ(table.GetText(0x1F200, 3), table.GetText(0xF200, 3));  // 16-bit ids
-  EXPECT_EQ(table.GetText(0, 16), nullptr);
-  EXPECT_EQ(table.GetText(0, static_cast<unsigned>(-1)), nullptr);
-  EXPECT_EQ(table.GetText(0xF001, 0), nullptr);  // error code without a text
-  EXPECT_EQ(table.GetText(1, 0), nullptr);
-  EXPECT_EQ(Text(table.GetText(0xF105, 0)), "");
-}
-
-TEST_F(TextTableTest, TextsAreExact) {
-  EXPECT_EQ(Text(table.GetText(0, 0)), "Veltrano");
-  EXPECT_EQ(Text(table.GetText(0, 1)), "(All Others)");
-  const char filter[] = "Executable Files (.EXE)\0*.EXE\0All Files (*.*)\0*.*\0";
-  ASSERT_NE(table.GetText(0, 2), nullptr);
-  EXPECT_EQ(std::memcmp(table.GetText(0, 2), filter, sizeof filter), 0);
-  EXPECT_EQ(Text(table.GetText(110, 2)), "Mouse wheel (fine)");
-  EXPECT_EQ(Text(table.GetText(120, 2)), "Horizontal mouse wheel (fine)");
-  EXPECT_EQ(Text(table.GetText(130, 3)), "Command line");
-  EXPECT_EQ(Text(table.GetText(140, 0)), "Middle button");
-  EXPECT_EQ(table.GetText(140, 3), nullptr);
-  EXPECT_EQ(Text(table.GetText(5008, 0)),
-            "Could not set system hooks!\nPlease restart the computer if the problem persists.");
-  EXPECT_EQ(Text(table.GetText(0x1393, 0)), "The Hot-Key could not be set!");
-  EXPECT_EQ(Text(table.GetText(0xF003, 0)), "Error initializing the application!\nError code 0x%08X.");
-  EXPECT_EQ(Text(table.GetText(0xF00C, 11)), "Update Check");
-  EXPECT_EQ(table.GetText(0xF00C, 7), nullptr);
-  EXPECT_EQ(Text(table.GetText(0xF151, 2)), "Locks the positions of the stoolbars");
-  EXPECT_EQ(Text(table.GetText(0xF162, 0)), "10%");
-  EXPECT_EQ(Text(table.GetText(0xF16A, 2)), "90% transparency");
-  EXPECT_EQ(Text(table.GetText(0xF200, 5)), "No");
-}
-
-TEST_F(TextTableTest, SecondLanguageFallsBackToTheFirst) {
-  table.SetLanguage(1);
-  EXPECT_EQ(Text(table.GetText(0, 1)), "(All Others)");
+TEST_F(TextTableTest, SecondLanguageAndDamagedSettingsFallBackToTheFirst) {
   // Framework texts are formatted by their callers; they must never be null
   // only because the language has none of its own.
-  EXPECT_EQ(Text(table.GetText(0xF003, 0)), "Error initializing the application!\nError code 0x%08X.");
-  table.SetLanguage(7);  // a damaged settings record
-  EXPECT_EQ(Text(table.GetText(0xF200, 0)), "OK");
-  table.SetLanguage(-1);
-  EXPECT_EQ(Text(table.GetText(0, 0)), "Veltrano");
+  const struct { int language; unsigned id, index; const char* want; } cases[] = {
+      {1, 0, 1, "(All Others)"}, {1, 0xF003, 0, "Error initializing the application!\nError code 0x%08X."},
+      {7, 0xF200, 0, "OK"}, {-1, 0, 0, "Veltrano"}};
+  for (const auto& c : cases) {
+    table.SetLanguage(c.language);
+    EXPECT_EQ(Text(table.GetText(c.id, c.index)), c.want) << c.language;
+  }
 }
 
 TEST_F(TextTableTest, SetTextTableRules) {
@@ -177,7 +137,6 @@ TEST_F(TextTableTest, SetTextTableRules) {
   EXPECT_EQ(table.SetTextTable(2, own.data()), kTextErrorLanguage);
   EXPECT_EQ(own.records[0].id, 12u);  // not sorted: nothing was installed
   EXPECT_EQ(table.ProductCount(), 13);
-
   EXPECT_EQ(table.SetTextTable(0, own.data()), kTextOk);  // slot taken: kept
   EXPECT_EQ(Text(table.GetText(0, 0)), "Veltrano");
   EXPECT_EQ(table.GetText(5, 0), nullptr);
@@ -196,8 +155,7 @@ TEST_F(TextTableTest, SetTextTableRules) {
 TEST(TextTable, EachSlotSearchesWithinItsOwnTable) {
   std::vector<std::uint32_t> many;
   for (std::uint32_t i = 1; i <= 60; ++i) many.push_back(i * 10);
-  OwnTable shortTable({10, 20});
-  OwnTable longTable(many);
+  OwnTable shortTable({10, 20}), longTable(many);
   CTextTable t;
   t.InitTextTable();
   ASSERT_EQ(t.SetTextTable(0, shortTable.data()), kTextOk);
@@ -220,19 +178,15 @@ TEST(TextTable, SetTextReplacesOnlyWhereATableIs) {
   EXPECT_TRUE(t.SetText(20, 3, "status"));
   EXPECT_EQ(Text(t.GetText(20, 3)), "status");
   EXPECT_EQ(Text(t.GetText(20, 0)), "20");
-  EXPECT_FALSE(t.SetText(25, 0, "x"));
+  for (unsigned id : {25u, 0xFFFFu, 0xF200u}) EXPECT_FALSE(t.SetText(id, 0, "x")) << id;  // the framework table is not searched
   EXPECT_FALSE(t.SetText(20, 16, "x"));
-  EXPECT_FALSE(t.SetText(0xFFFF, 0, "x"));
-  EXPECT_FALSE(t.SetText(0xF200, 0, "x"));  // the framework table is not searched
   EXPECT_EQ(Text(t.GetText(0xF200, 0)), "OK");
 
   t.SetLanguage(1);  // no table of its own: writes where reads come from
   EXPECT_TRUE(t.SetText(30, 1, "second"));
   EXPECT_EQ(Text(t.GetText(30, 1)), "second");
-}
 
-TEST(ProcessTextTable, IsReadyOnFirstUse) {
-  EXPECT_EQ(Text(GetText(0, 0)), "Veltrano");
+  // The process's own table is ready on first use.
   EXPECT_EQ(Text(GetText(0, 1)), "(All Others)");
   EXPECT_EQ(Text(GetText(0xF200, 1)), "Cancel");
   EXPECT_EQ(&ProcessTextTable(), &ProcessTextTable());
