@@ -23,15 +23,9 @@ TEST(CommandLine, SwitchesArgumentsQuotingAndFlags) {
   const std::string a259(259, 'a'), longSwitch = "-AUTOSTART" + std::string(300, 'Z');
   const std::string overlong = std::string(400, 'a') + " " + longSwitch + " -QUIT tail";
   const std::string quoted = "\"" + std::string(300, 'q') + "\" next";
-  const struct {
-    const char* text;
-    int result;
-    std::string flags;  // autoStart, startMinimized, taskScheduler
-    std::string switches;
-  } cases[] = {
-      {"", kCommandLineNormal, "000", ""},
-      {nullptr, kCommandLineNormal, "000", ""},
-      {"    ", kCommandLineNormal, "000", ""},
+  // Flags as autoStart, startMinimized, taskScheduler.
+  const struct { const char* text; int result; std::string flags, switches; } cases[] = {
+      {"", kCommandLineNormal, "000", ""}, {nullptr, kCommandLineNormal, "000", ""}, {"    ", kCommandLineNormal, "000", ""},
       // Known switches in any case, kept as written.
       {"-autostart -Minimize -TASKSCHEDULER", kCommandLineNormal, "111", "-autostart() -Minimize() -TASKSCHEDULER()"},
       {"-quit", kCommandLineQuit, "000", "-quit()"},

@@ -26,12 +26,7 @@ std::vector<std::uint8_t> Directory(const std::vector<std::array<int, 3>>& entri
 TEST(IconFit, ClosestWidthFirstOfEqualsAndLowerDepths) {
   const auto mixed = Directory({{16, 8, 1}, {32, 32, 2}, {48, 32, 3}});
   const auto eightBit = Directory({{16, 8, 5}, {32, 8, 6}});
-  const struct {
-    const std::vector<std::uint8_t>* dir;
-    int depth, size;
-    IconChoice want;
-    int id;
-  } cases[] = {
+  const struct { const std::vector<std::uint8_t>* dir; int depth, size; IconChoice want; int id; } cases[] = {
       {&mixed, 3, 40, IconChoice::kChosen, 2},  // 32 and 48 are both 8 away: the first wins
       {&mixed, 3, 48, IconChoice::kChosen, 3},
       {&mixed, 3, 46, IconChoice::kChosen, 3},

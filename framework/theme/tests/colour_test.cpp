@@ -5,10 +5,7 @@
 namespace {
 
 TEST(Colour, RgbToHsl) {
-  const struct {
-    ColorRef rgb;
-    int h, l, s;
-  } cases[] = {
+  const struct { ColorRef rgb; int h, l, s; } cases[] = {
       {0x000000FFu, 255, 127, 255},  // 360 degrees stays 255 rather than wrapping to 0
       {0x0000FF00u, 85, 127, 255}, {0x00FF0000u, 170, 127, 255}, {0x00FFFFFFu, 0, 255, 0}, {0x00000000u, 0, 0, 0},
       {0x00808080u, 0, 128, 0},
@@ -23,9 +20,7 @@ TEST(Colour, RgbToHsl) {
 }
 
 TEST(Colour, HslToRgbRampsAndLimits) {
-  const struct {
-    float h, l, s, r, g, b;
-  } cases[] = {
+  const struct { float h, l, s, r, g, b; } cases[] = {
       {0, 0.5f, 1, 1, 0, 0}, {30, 0.5f, 1, 1, 0.5f, 0}, {60, 0.5f, 1, 1, 1, 0},
       {240, 0.75f, 1, 0.5f, 0.5f, 1},  // q = l + s - l s = 1, p = 0.5
       {-5, 2, 0, 1, 1, 1},             // grey at lightness limited to 1
@@ -42,11 +37,7 @@ TEST(Colour, HslToRgbRampsAndLimits) {
 }
 
 TEST(Colour, AdjustBlendAndBytes) {
-  const struct {
-    ColorRef in;
-    double hue, light, sat;
-    ColorRef want;
-  } adjust[] = {
+  const struct { ColorRef in; double hue, light, sat; ColorRef want; } adjust[] = {
       {0x00808080u, 0, 0, 0, 0x00808080u},  {0x00808080u, 0, 1.0, 0, 0x00FFFFFFu},  // 256 limited to 255
       {0x000000FFu, 0, -1.0, 0, 0u},        {0x000000FFu, 0, -3.0, 0, 0u},           // negative lightness: 0
       {0x000000FFu, 0, 0, -1.0, 0x007F7F7Fu}, {0x00838383u, 0, -0.2, 0.2, 0x00686868u},

@@ -119,18 +119,12 @@ TEST(Scheme, ClassicTakesSystemColours) {
 
 TEST(Scheme, ColourArgumentsAndSlotIndices) {
   ColourSlots slots{};
-  slots[3] = 0x333333;
-  slots[4] = 0x444444;
-  slots[5] = 0x555555;
-  EXPECT_EQ(ResolveColourArg(0, slots), 0x333333u);
-  EXPECT_EQ(ResolveColourArg(1, slots), 0x444444u);
-  EXPECT_EQ(ResolveColourArg(2, slots), 0x555555u);
-  EXPECT_EQ(ResolveColourArg(0x12345603u, slots), 0x00123456u);
-  EXPECT_EQ(ResolveColourArg(0xFFFFFF00u, slots), 0x333333u);  // only the low 2 bits select
-  EXPECT_EQ(SlotOrDefault(-1, 45), 45);
-  EXPECT_EQ(SlotOrDefault(58, 45), 58);
-  EXPECT_EQ(SlotOrDefault(59, 45), 45);
-  EXPECT_EQ(SlotOrDefault(0, 45), 0);
+  for (int i = 0; i < kColourSlotCount; ++i) slots[static_cast<std::size_t>(i)] = static_cast<ColorRef>(i);
+  // The low 2 bits select slots 3, 4, 5 or the colour in bits 8 to 31.
+  for (const auto& c : {std::pair{0u, 3u}, {1u, 4u}, {2u, 5u}, {0x12345603u, 0x00123456u}, {0xFFFFFF00u, 3u}}) {
+    EXPECT_EQ(ResolveColourArg(c.first, slots), c.second) << std::hex << c.first;
+  }
+  for (const auto& c : {std::pair{-1, 45}, {58, 58}, {59, 45}, {0, 0}}) EXPECT_EQ(SlotOrDefault(c.first, 45), c.second);
 }
 
 // ---- icon tint -------------------------------------------------------------
@@ -192,10 +186,7 @@ TEST(Corners, OtherCornersMirrorTheTopLeft) {
   const CornerPattern& tl = kCornerPatterns[static_cast<int>(Corner::kTopLeft)];
   EXPECT_EQ(tl[4].percent, 45);
   EXPECT_EQ(tl[4].overlay, 3);
-  const struct {
-    Corner corner;
-    bool rows, cols;
-  } cases[] = {{Corner::kBottomLeft, true, false}, {Corner::kTopRight, false, true}, {Corner::kBottomRight, true, true}};
+  const struct { Corner corner; bool rows, cols; } cases[] = {{Corner::kBottomLeft, true, false}, {Corner::kTopRight, false, true}, {Corner::kBottomRight, true, true}};
   for (const auto& c : cases) {
     for (int k = 0; k < 9; ++k) {
       const CornerEntry& src = tl[static_cast<std::size_t>(k)];
@@ -297,21 +288,6 @@ TEST(Geometry, CornerSquaresTextOriginAndGradient) {
   EXPECT_EQ(VerticalTextOrigin(r, 40, 12, 1), (Point{16, 40}));
   EXPECT_EQ(VerticalTextOrigin(r, 40, 12, 0x102), (Point{16, 70}));
   EXPECT_EQ(GradientChannel(0xAB), 0xAB00);
-}
-
-TEST(IconTable, InsertPositionAndLookupByLow16Bits) {
-  const std::vector<std::uint32_t> ids{0xF110, 0xF120, 0xF120, 0xF134};
-  const auto at = [&ids](std::size_t i) { return ids[i]; };
-  EXPECT_EQ(IconInsertPosition(ids.size(), at, 0xF100), 0u);
-  EXPECT_EQ(IconInsertPosition(ids.size(), at, 0xF120), 1u);  // before the existing duplicates
-  EXPECT_EQ(IconInsertPosition(ids.size(), at, 0xF121), 3u);
-  EXPECT_EQ(IconInsertPosition(ids.size(), at, 0xFFFF), 4u);
-  EXPECT_EQ(IconInsertPosition(0, at, 0xF120), 0u);
-  EXPECT_EQ(IconFindIndex(ids.size(), at, 0xF134), 3);
-  EXPECT_EQ(IconFindIndex(ids.size(), at, 0x1234F110), 0);  // high bits ignored
-  EXPECT_EQ(IconFindIndex(ids.size(), at, 0xF111), -1);
-  EXPECT_EQ(IconFindIndex(ids.size(), at, 0xFFFF), -1);
-  EXPECT_EQ(IconFindIndex(0, at, 0xF110), -1);
 }
 
 }  // namespace

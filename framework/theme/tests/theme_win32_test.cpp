@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <array>
 #include <string>
 #include <vector>
@@ -68,6 +69,14 @@ class DibSurface {
   testing::AssertionResult Exactly(const RECT& r, COLORREF inside, COLORREF outside) const {
     return Matches([&](int x, int y) { return Inside(r, x, y) ? inside : outside; });
   }
+  // The pixels named (x, y, colour) have their colours.
+  testing::AssertionResult Has(std::initializer_list<std::array<COLORREF, 3>> probes) const {
+    for (const auto& p : probes) {
+      const COLORREF at = At(static_cast<int>(p[0]), static_cast<int>(p[1]));
+      if (at != p[2]) return testing::AssertionFailure() << "(" << p[0] << ", " << p[1] << ") is " << std::hex << at;
+    }
+    return testing::AssertionSuccess();
+  }
 
  private:
   int w_, h_;
@@ -76,6 +85,16 @@ class DibSurface {
   HGDIOBJ old_ = nullptr;
   std::uint32_t* bits_ = nullptr;
 };
+
+// A window of its own class running proc.
+HWND MakeWindow(WNDPROC proc, const char* cls) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = cls;
+  RegisterClassA(&wc);
+  return CreateWindowExA(0, cls, "", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr, wc.hInstance, nullptr);
+}
 
 void DistinctSlots(CTheme& theme) {
   for (int i = 0; i < kColourSlotCount; ++i) {
@@ -144,15 +163,9 @@ class IconTest : public ::testing::Test {
 
 TEST_F(IconTest, TableOrderDuplicatesAndFailures) {
   int pair[2] = {20, 24};
-  const struct {
-    std::uint32_t id;
-    std::uintptr_t source;
-    std::uint32_t flags;
-    int pos;
-  } adds[] = {{0xF120, 1, 0, 0},
-              {0xF110, 1, 0, 0},
-              {0xF134, reinterpret_cast<std::uintptr_t>(pair), kIconOwnerDrawn, 2},
-              {0xF120, 2, 0, 1}};  // before the existing 0xF120
+  const struct { std::uint32_t id; std::uintptr_t source; std::uint32_t flags; int pos; } adds[] = {
+      {0xF120, 1, 0, 0}, {0xF110, 1, 0, 0}, {0xF134, reinterpret_cast<std::uintptr_t>(pair), kIconOwnerDrawn, 2},
+      {0xF120, 2, 0, 1}};  // before the existing 0xF120
   for (const auto& a : adds) {
     int pos = -1;
     ASSERT_EQ(ThemeAddIcon(theme, a.id, a.source, a.flags, 0, &pos), 0u);
@@ -225,12 +238,7 @@ LRESULT CALLBACK OwnerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 TEST_F(IconTest, OwnerDrawnIconAsksTheFirstFrameWindow) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = OwnerProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "ThemeTestOwner";
-  RegisterClassA(&wc);
-  CWindowHandle owner(CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr));
+  CWindowHandle owner(MakeWindow(OwnerProc, "ThemeTestOwner"));
   ASSERT_TRUE(owner);
   gOwnerWindow = owner.Get();
   theme.firstFrameWindow = [] { return gOwnerWindow; };
@@ -250,9 +258,10 @@ TEST(ThemeColours, ClassicAndAutomaticModes) {
   SchemeSettings scheme;
   scheme.mode = 0;
   EXPECT_EQ(ThemeComputeColors(theme, scheme), 0);
-  const std::pair<int, int> slots[] = {{0, COLOR_BTNFACE}, {3, COLOR_BTNSHADOW}, {6, COLOR_WINDOW},
-                                       {57, COLOR_BTNFACE}, {45, COLOR_ACTIVECAPTION}};
-  for (const auto& s : slots) EXPECT_EQ(theme.slots[static_cast<std::size_t>(s.first)], GetSysColor(s.second)) << s.first;
+  for (const auto& s : {std::pair{0, COLOR_BTNFACE}, {3, COLOR_BTNSHADOW}, {6, COLOR_WINDOW}, {57, COLOR_BTNFACE},
+                        {45, COLOR_ACTIVECAPTION}}) {
+    EXPECT_EQ(theme.slots[static_cast<std::size_t>(s.first)], GetSysColor(s.second)) << s.first;
+  }
   EXPECT_NE(theme.base.activeCaption, 0u);
   scheme.mode = 255;
   EXPECT_EQ(ThemeComputeColors(theme, scheme), 0);
@@ -356,10 +365,7 @@ TEST(Drawing, ItemFrameStyles) {
   EXPECT_EQ(s.Count(theme.slots[45]), 2 * 20 + 2 * 10);
   EXPECT_EQ(s.Count(theme.slots[41]), 18 * 10);
 
-  const struct {
-    int style, slot, top, bottom;
-    std::vector<std::array<int, 3>> probes;  // x, y, slot
-  } cases[] = {
+  const struct { int style, slot, top, bottom; std::vector<std::array<int, 3>> probes; /* x, y, slot */ } cases[] = {
       {8, 9, 20, 30, {{2, 2, 9}, {10, 3, 20}}},  // explicit frame and gradient; the top inner row is the top colour
       {4, -1, -1, -1, {{2, 5, 52}, {10, 13, 53}, {10, 8, 51}}},  // light top-left, dark bottom-right, face inside
       {3, -1, -1, -1, {{2, 5, 53}, {21, 5, 52}}},                // the other way round
@@ -368,9 +374,7 @@ TEST(Drawing, ItemFrameStyles) {
   for (const auto& c : cases) {
     s.Fill(kWhite);
     DrawItemFrame(theme, s.dc(), &r, c.style, 0, 0, c.slot, c.top, c.bottom);
-    for (const auto& p : c.probes) {
-      EXPECT_EQ(s.At(p[0], p[1]), theme.slots[static_cast<std::size_t>(p[2])]) << "style " << c.style << " at " << p[0] << "," << p[1];
-    }
+    for (const auto& p : c.probes) EXPECT_EQ(s.At(p[0], p[1]), theme.slots[static_cast<std::size_t>(p[2])]) << c.style;
   }
   s.Fill(kWhite);
   DrawItemFrame(theme, s.dc(), &r, 9, 15, 0, -1, -1, -1);  // unknown style: nothing
@@ -391,22 +395,18 @@ TEST(Drawing, SeparatorSplitterGripAndGlyphs) {
   RECT bar{2, 2, 18, 18};
   DrawSplitter(theme, s.dc(), &bar, nullptr, 0);
   EXPECT_TRUE(bar.top == 3 && bar.bottom == 5);
-  EXPECT_EQ(s.At(5, 2), theme.slots[2]);
-  EXPECT_EQ(s.At(5, 5), theme.slots[3]);
-  EXPECT_EQ(s.At(5, 3), theme.slots[30]);
+  EXPECT_TRUE(s.Has({{5, 2, theme.slots[2]}, {5, 5, theme.slots[3]}, {5, 3, theme.slots[30]}}));
 
   s.Fill(kWhite);
   const RECT grip{0, 0, 16, 16};
   DrawSizeGrip(theme, s.dc(), &grip);
-  EXPECT_EQ(s.At(14, 14), theme.slots[27]);
-  EXPECT_EQ(s.At(13, 13), theme.slots[26]);  // the darker square is drawn over the first
+  EXPECT_TRUE(s.Has({{14, 14, theme.slots[27]}, {13, 13, theme.slots[26]}}));  // the darker square over the first
   EXPECT_EQ(s.Count(kWhite), 400 - 6 * 7);
 
   s.Fill(kWhite);
   const RECT glyph{0, 0, 20, 20};
   DrawTriangleGlyph(theme, s.dc(), 0x0000FF03, 0, &glyph);
-  EXPECT_EQ(s.At(10, 10), 0x000000FFu);
-  EXPECT_EQ(s.At(1, 1), kWhite);
+  EXPECT_TRUE(s.Has({{10, 10, 0x000000FF}, {1, 1, kWhite}}));
   DrawCheckGlyph(theme, s.dc(), 1, &glyph);
   EXPECT_EQ(s.At(10, 10), theme.slots[4]);
 }
@@ -448,17 +448,11 @@ LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 class ParentTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = ParentProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "ThemeTestParent";
-    RegisterClassA(&wc);
-    parent.Reset(CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr, wc.hInstance,
-                                 nullptr));
+    parent.Reset(MakeWindow(ParentProc, "ThemeTestParent"));
     ASSERT_TRUE(parent);
     // A memory DC has no window of its own: the child at (10, 20) stands in.
     theme.doubleBufferWindow =
-        CreateWindowExA(0, "STATIC", "", WS_CHILD, 10, 20, 50, 50, parent.Get(), nullptr, wc.hInstance, nullptr);
+        CreateWindowExA(0, "STATIC", "", WS_CHILD, 10, 20, 50, 50, parent.Get(), nullptr, nullptr, nullptr);
     ASSERT_NE(theme.doubleBufferWindow, nullptr);
     ASSERT_EQ(ThemeCreateDc(theme), 0);
     DistinctSlots(theme);
@@ -478,12 +472,10 @@ TEST_F(ParentTest, RoundedCornerBlendsWithTheParentsBackground) {
   // Bottom-right square at (13, 13): the parent is asked for its point
   // (13 + 10, 13 + 20 - 3).
   EXPECT_EQ(gBackgroundPoint, static_cast<LPARAM>(23 | (30 << 16)));
-  // 100 + (200 - 100) * p / 100 along the top-left pattern's outer pixels.
-  const std::pair<POINT, COLORREF> probes[] = {{{0, 0}, 0x00696969u}, {{1, 0}, 0x00828282u}, {{2, 0}, 0x009B9B9Bu},
-                                               {{2, 2}, fill},        {{15, 15}, 0x00696969u},
-                                               {{0, 15}, fill},  // bottom-left not asked for
-                                               {{8, 8}, fill}};
-  for (const auto& p : probes) EXPECT_EQ(s.At(p.first.x, p.first.y), p.second) << p.first.x << "," << p.first.y;
+  // 100 + (200 - 100) * p / 100 along the top-left pattern's outer pixels;
+  // the bottom-left corner was not asked for.
+  EXPECT_TRUE(s.Has({{0, 0, 0x00696969}, {1, 0, 0x00828282}, {2, 0, 0x009B9B9B}, {2, 2, fill}, {15, 15, 0x00696969},
+                     {0, 15, fill}, {8, 8, fill}}));
 }
 
 TEST_F(ParentTest, ParentBackgroundIsClippedToTheRectangle) {
@@ -497,9 +489,7 @@ TEST_F(ParentTest, ParentBackgroundIsClippedToTheRectangle) {
   s.Fill(kWhite);
   const RECT all{0, 0, 16, 16};
   DrawItemFrame(theme, s.dc(), &all, 6, 0, 5, -1, -1, -1);
-  EXPECT_EQ(s.At(0, 0), theme.slots[45]);
-  EXPECT_EQ(s.At(4, 8), theme.slots[45]);
-  EXPECT_EQ(s.At(10, 8), kParentBackground);
+  EXPECT_TRUE(s.Has({{0, 0, theme.slots[45]}, {4, 8, theme.slots[45]}, {10, 8, kParentBackground}}));
 }
 
 TEST_F(ParentTest, DoubleBufferCopiesOnlyAtTheEnd) {

@@ -41,10 +41,7 @@ TEST_F(DialogFields, NumbersRoundTripThroughTheControl) {
   SetDlgItemDouble(Dlg(), kEdit, 1e300);  // shown without overrun
   EXPECT_EQ(Text(), "1e+300");
   // Either separator is read; "nan" gives the minimum.
-  const struct {
-    const char* text;
-    double want;
-  } doubles[] = {{"1,5", 1.5}, {"1.5", 1.5}, {"nan", 0.5}};
+  const struct { const char* text; double want; } doubles[] = {{"1,5", 1.5}, {"1.5", 1.5}, {"nan", 0.5}};
   for (const auto& c : doubles) {
     SetDlgItemTextA(Dlg(), kEdit, c.text);
     EXPECT_DOUBLE_EQ(GetDlgItemDouble(Dlg(), kEdit, 0.5, 10, 0), c.want) << c.text;

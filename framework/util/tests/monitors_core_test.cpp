@@ -20,12 +20,7 @@ TEST(ChooseMonitor, ContainmentGapsTiesAndDistances) {
       {0, 0, 100, 100}, {INT32_MIN, INT32_MIN, INT32_MIN + 10, INT32_MIN + 10}, {70000, 0, 70100, 100}};
   MonitorRect many[kMaxMonitors] = {};
   for (int i = 0; i < kMaxMonitors; ++i) many[i] = {i * 100, 0, i * 100 + 100, 100};
-  const struct {
-    const MonitorRect* monitors;
-    int count;
-    std::int32_t x, y;
-    int want;
-  } cases[] = {
+  const struct { const MonitorRect* monitors; int count; std::int32_t x, y; int want; } cases[] = {
       {one, 1, 1920, 1080, 0}, {one, 1, -50000, 3, 0}, {nullptr, 0, 0, 0, 0},  // one or none: always 0
       {two, 2, 0, 0, 0}, {two, 2, 1919, 1079, 0},
       {two, 2, 1920, 0, 1},     // the right edge of 0 is monitor 1
@@ -55,12 +50,7 @@ TEST(CenterPosition, CentredOnTheReferenceAndKeptInsideTheWorkArea) {
   const MonitorRect work{0, 0, 1920, 1040};
   const MonitorRect left{-1280, 0, 0, 1000};  // a monitor left of the primary
   const MonitorRect small{0, 0, 1000, 800};
-  const struct {
-    MonitorRect reference;
-    std::int32_t width, height;
-    MonitorRect work;
-    std::int32_t x, y;
-  } cases[] = {
+  const struct { MonitorRect reference; std::int32_t width, height; MonitorRect work; std::int32_t x, y; } cases[] = {
       {{100, 100, 901, 700}, 200, 101, work, 100 + (801 - 200) / 2, 100 + (600 - 101) / 2},
       {{500, 500, 600, 600}, 201, 103, work, 500 - 50, 500 - 1},  // division toward zero
       {{-1300, -200, -1200, -100}, 300, 200, left, -1280, 0},
@@ -87,10 +77,7 @@ TEST(CenterPosition, CentredOnTheReferenceAndKeptInsideTheWorkArea) {
 TEST(MonitorNames, StripDeviceNameAndCompare) {
   char out[kMonitorDeviceSize];
   const std::string longName = "\\\\.\\" + std::string(50, 'D');
-  const struct {
-    const char* name;
-    std::string want;
-  } cases[] = {{"\\\\.\\DISPLAY1", "DISPLAY1"}, {"DISPLAY2\\.x", "DISPLAY2\\.x"}, {"\\\\.\\", ""}, {nullptr, ""},
+  const struct { const char* name; std::string want; } cases[] = {{"\\\\.\\DISPLAY1", "DISPLAY1"}, {"DISPLAY2\\.x", "DISPLAY2\\.x"}, {"\\\\.\\", ""}, {nullptr, ""},
                {longName.c_str(), std::string(31, 'D')}};
   for (const auto& c : cases) {
     std::memset(out, 'x', sizeof out);

@@ -37,11 +37,7 @@ class MonitorsTest : public ::testing::Test {
 
 TEST_F(MonitorsTest, FindWindowAtPoint) {
   ASSERT_TRUE(top);
-  const struct {
-    int x, y;
-    bool root, includeHidden;
-    HWND want;
-  } cases[] = {
+  const struct { int x, y; bool root, includeHidden; HWND want; } cases[] = {
       {135, 135, false, false, grandchild.Get()},  // the smallest visible window
       {260, 260, false, false, child.Get()},
       {480, 380, false, false, top.Get()},

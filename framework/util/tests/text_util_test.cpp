@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -44,12 +45,7 @@ TEST(Paths, BackslashesJoinCopyAndCut) {
 TEST(Strings, CaseInsensitiveSearches) {
   const char* file = "FILE.EXE";
   const char* hello = "Hello World";
-  const struct {
-    const char* (*fn)(const char*, const char*);
-    const char* text;
-    const char* part;
-    int at;  // -1: not found
-  } cases[] = {
+  const struct { const char* (*fn)(const char*, const char*); const char* text; const char* part; int at; } cases[] = {
       {EndsWithNoCase, file, ".exe", 4},   {EndsWithNoCase, file, ".dll", -1}, {EndsWithNoCase, file, "", -1},
       {EndsWithNoCase, "", "a", -1},       {EndsWithNoCase, "exe", "a.exe", -1}, {EndsWithNoCase, file, "file.exe", 0},
       {FindNoCase, hello, "WORLD", 6},     {FindNoCase, hello, "o w", 4},      {FindNoCase, hello, "worlds", -1},
@@ -57,22 +53,15 @@ TEST(Strings, CaseInsensitiveSearches) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.text) + " / " + c.part);
-    EXPECT_EQ(c.fn(c.text, c.part), c.at < 0 ? nullptr : c.text + c.at);
+    EXPECT_EQ(c.fn(c.text, c.part), c.at < 0 ? nullptr : c.text + c.at);  // -1: not found
   }
   EXPECT_TRUE(EqualNoCase("-Quit", "-QUIT"));
   EXPECT_FALSE(EqualNoCase("-QUITX", "-QUIT"));
 }
 
 TEST(ReplaceAll, CountsGrowsShrinksAndRefuses) {
-  const struct {
-    const char* text;
-    std::size_t capacity;
-    const char* find;
-    const char* replacement;
-    std::uint8_t truncate;
-    int want;
-    const char* after;
-  } cases[] = {
+  const struct { const char *text; std::size_t capacity; const char *find, *replacement; std::uint8_t truncate;
+                 int want; const char* after; } cases[] = {
       {"aaa", 32, "a", "aa", 0, 3, "aaaaaa"},  // inserted text is not searched again
       {"%APP%\\x\\%APP%", 32, "%APP%", "V", 0, 2, "V\\x\\V"},
       {"V\\x\\V", 32, "zz", "y", 0, 0, "V\\x\\V"},
@@ -97,14 +86,11 @@ TEST(ReplaceAll, CountsGrowsShrinksAndRefuses) {
 }
 
 TEST(Numbers, ClampToRangeAndFlagBits) {
-  int v = 5;
-  EXPECT_EQ(ClampToRange(v, 10, 1), 0);
-  v = 0;
-  EXPECT_EQ(ClampToRange(v, 10, 1), -1);
-  EXPECT_EQ(v, 1);
-  v = 11;
-  EXPECT_EQ(ClampToRange(v, 10, 1), 1);
-  EXPECT_EQ(v, 10);
+  for (const auto& c : {std::array<int, 3>{5, 0, 5}, {0, -1, 1}, {11, 1, 10}}) {  // value, result, value after
+    int v = c[0];
+    EXPECT_EQ(ClampToRange(v, 10, 1), c[1]) << c[0];
+    EXPECT_EQ(v, c[2]);
+  }
   double d = -2.5;
   EXPECT_EQ(ClampToRange(d, 0.0, 1.0), -1);
   EXPECT_EQ(d, 0.0);

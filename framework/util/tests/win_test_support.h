@@ -9,45 +9,39 @@
 
 namespace test_support {
 
+inline DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+inline bool Exists(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
 inline bool IsDirectory(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  return Exists(path) && (Attributes(path) & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
-
-inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Removes a tree without following links: a link is removed as itself.
 inline void RemoveTree(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = Attributes(path);
   if (a == INVALID_FILE_ATTRIBUTES) return;
   if ((a & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(path.c_str());
     return;
   }
-  if ((a & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        const std::string name = found.cFileName;
-        if (name != "." && name != "..") RemoveTree(path + "\\" + name);
-      } while (FindNextFileA(find, &found));
-      FindClose(find);
-    }
+  WIN32_FIND_DATAA found;
+  HANDLE find = (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? INVALID_HANDLE_VALUE
+                                                         : FindFirstFileA((path + "\\*").c_str(), &found);
+  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found) != FALSE) {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") RemoveTree(path + "\\" + name);
   }
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
   RemoveDirectoryA(path.c_str());
 }
 
 class TempDir {
  public:
   TempDir() {
+    static int counter = 0;
     char base[MAX_PATH];
     GetTempPathA(MAX_PATH, base);
-    static int counter = 0;
-    char name[MAX_PATH];
-    std::snprintf(name, sizeof name, "%svlt%lu_%d", base, GetCurrentProcessId(), ++counter);
-    path_ = name;
+    path_ = std::string(base) + "vlt" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
     RemoveTree(path_);
     CreateDirectoryA(path_.c_str(), nullptr);
   }
@@ -62,23 +56,19 @@ class TempDir {
 };
 
 inline bool WriteWholeFile(const std::string& path, const std::string& content) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-  CloseHandle(h);
-  return ok && written == content.size();
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return false;
+  const bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
+  return std::fclose(f) == 0 && ok;
 }
 
 inline std::string ReadWholeFile(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return "<missing>";
   std::string out;
   char buf[4096];
-  DWORD read = 0;
-  while (ReadFile(h, buf, sizeof buf, &read, nullptr) && read > 0) out.append(buf, read);
-  CloseHandle(h);
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) out.append(buf, n);
+  std::fclose(f);
   return out;
 }
 
