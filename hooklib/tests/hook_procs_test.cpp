@@ -47,7 +47,10 @@ class HookLibrary : public ::testing::Test {
 // Only right and middle buttons and moves taken off the queue are reported;
 // the event is swallowed only on an answer of exactly 1.
 TEST_F(HookLibrary, ReportsRightMiddleAndMovesAndSwallowsOnAnAnswerOfOne) {
-  EXPECT_EQ(GetSharedMemory(true), shm_);  // the view is kept per process
+  EXPECT_EQ(GetSharedMemory(true), shm_);  // the view is kept per process, of the one named mapping
+  HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedMemoryName);
+  EXPECT_NE(mapping, nullptr);
+  if (mapping) CloseHandle(mapping);
   HWND under = reinterpret_cast<HWND>(static_cast<LONG_PTR>(0x1234));
   struct Case {
     int code;
