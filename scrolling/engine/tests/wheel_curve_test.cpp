@@ -9,7 +9,7 @@ namespace {
 
 // x = 101 - iWSmed; values outside 1..100 (a damaged options file) are
 // held to the nearest end, so every curve is finite and rises from 0 to 1.
-TEST(WheelCurve, ExponentAtTheCornersOfBothPiecesAndTheCurveItGives) {
+TEST(WheelCurve, ExponentAtTheEndsOfBothSlopesAndTheCurveItGives) {
   struct Case {
     std::int32_t med;
     double exponent;
