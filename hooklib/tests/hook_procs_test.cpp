@@ -44,42 +44,36 @@ class HookLibrary : public ::testing::Test {
   SharedMemory* shm_ = nullptr;
 };
 
-TEST_F(HookLibrary, SharedMemoryIsOneNamedMapping) {
-  EXPECT_EQ(GetSharedMemory(true), shm_);  // the view is kept per process
+// Only right and middle buttons and moves taken off the queue are reported;
+// the event is swallowed only on an answer of exactly 1.
+TEST_F(HookLibrary, ReportsRightMiddleAndMovesAndSwallowsOnAnAnswerOfOne) {
+  EXPECT_EQ(GetSharedMemory(true), shm_);  // the view is kept per process, of the one named mapping
   HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedMemoryName);
-  ASSERT_NE(mapping, nullptr);
-  CloseHandle(mapping);
-}
-
-TEST_F(HookLibrary, ReportsRightMiddleAndMovesOnly) {
+  EXPECT_NE(mapping, nullptr);
+  if (mapping) CloseHandle(mapping);
   HWND under = reinterpret_cast<HWND>(static_cast<LONG_PTR>(0x1234));
-  for (WPARAM m : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN,
-                   WM_RBUTTONUP, WM_RBUTTONDBLCLK, WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MBUTTONDBLCLK}) {
-    (void)Mouse(HC_ACTION, m, under);
+  struct Case {
+    int code;
+    WPARAM message;
+    LRESULT answer, result;
+    bool reported;
+  };
+  const Case cases[] = {{HC_ACTION, WM_MOUSEMOVE, 0, 0, true},         {HC_ACTION, WM_LBUTTONDOWN, 1, 0, false},
+                        {HC_ACTION, WM_LBUTTONUP, 1, 0, false},        {HC_ACTION, WM_LBUTTONDBLCLK, 1, 0, false},
+                        {HC_ACTION, WM_RBUTTONDOWN, 1, 1, true},       {HC_ACTION, WM_RBUTTONUP, 2, 0, true},
+                        {HC_ACTION, WM_RBUTTONDBLCLK, 1, 0, false},    {HC_ACTION, WM_MBUTTONDOWN, -1, 0, true},
+                        {HC_ACTION, WM_MBUTTONUP, 1, 1, true},         {HC_ACTION, WM_MBUTTONDBLCLK, 1, 0, false},
+                        {HC_NOREMOVE, WM_RBUTTONDOWN, 1, 0, false},    {-1, WM_RBUTTONDOWN, 1, 0, false}};
+  for (const Case& c : cases) {
+    recorder_.messages.clear();
+    recorder_.answer = [&c](const HookMessage&) { return c.answer; };
+    EXPECT_EQ(Mouse(c.code, c.message, under), c.result) << c.code << " " << c.message;
+    ASSERT_EQ(recorder_.messages.size(), c.reported ? 1u : 0u) << c.code << " " << c.message;
+    if (!c.reported) continue;
+    EXPECT_EQ(recorder_.messages[0].message, WM_HOOK_MOUSE);
+    EXPECT_EQ(recorder_.messages[0].wParam, c.message);
+    EXPECT_EQ(recorder_.messages[0].lParam, reinterpret_cast<LPARAM>(under));
   }
-  ASSERT_EQ(recorder_.messages.size(), 5u);
-  const WPARAM expected[] = {WM_MOUSEMOVE, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP};
-  for (size_t i = 0; i < 5; ++i) {
-    EXPECT_EQ(recorder_.messages[i].message, WM_HOOK_MOUSE);
-    EXPECT_EQ(recorder_.messages[i].wParam, expected[i]);
-    EXPECT_EQ(recorder_.messages[i].lParam, reinterpret_cast<LPARAM>(under));
-  }
-}
-
-TEST_F(HookLibrary, PeekedMouseEventsAndNegativeCodesAreNotReported) {
-  (void)Mouse(HC_NOREMOVE, WM_RBUTTONDOWN, nullptr);
-  (void)Mouse(-1, WM_RBUTTONDOWN, nullptr);
-  EXPECT_TRUE(recorder_.messages.empty());
-}
-
-TEST_F(HookLibrary, SwallowsOnlyOnAnswerOfExactlyOne) {
-  LRESULT reply = 1;
-  recorder_.answer = [&](const HookMessage&) { return reply; };
-  EXPECT_EQ(Mouse(HC_ACTION, WM_RBUTTONDOWN, nullptr), 1);
-  reply = 2;
-  EXPECT_EQ(Mouse(HC_ACTION, WM_RBUTTONDOWN, nullptr), 0);
-  reply = -1;
-  EXPECT_EQ(Mouse(HC_ACTION, WM_RBUTTONDOWN, nullptr), 0);
 }
 
 MSG WheelMessage(HWND hwnd, short delta, DWORD time) {
@@ -92,13 +86,14 @@ MSG WheelMessage(HWND hwnd, short delta, DWORD time) {
   return msg;
 }
 
-TEST_F(HookLibrary, WheelDeltaRewrittenByMainProgramIsDelivered) {
+TEST_F(HookLibrary, WheelDeltaRewrittenByMainProgramIsDeliveredOrTheMessageBecomesNull) {
+  LRESULT answer = 0;
   recorder_.answer = [&](const HookMessage&) {
     EXPECT_EQ(shm_->wheelTime, 4242u);
     EXPECT_EQ(shm_->wheelPoint, static_cast<std::uint32_t>(MAKELPARAM(300, 200)));
     EXPECT_EQ(WheelDelta(shm_->wheelWParam), -120);
     shm_->wheelWParam = WithWheelDelta(shm_->wheelWParam, -1800);
-    return LRESULT{0};
+    return answer;
   };
   HWND target = reinterpret_cast<HWND>(static_cast<LONG_PTR>(0x4321));
   MSG msg = WheelMessage(target, -120, 4242);
@@ -110,26 +105,20 @@ TEST_F(HookLibrary, WheelDeltaRewrittenByMainProgramIsDelivered) {
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_MOUSEWHEEL));
   EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(msg.wParam), -1800);
   EXPECT_EQ(GET_KEYSTATE_WPARAM(msg.wParam), MK_SHIFT);
-}
 
-TEST_F(HookLibrary, WheelRedirectedByMainProgramBecomesNull) {
-  recorder_.answer = [&](const HookMessage&) {
-    shm_->wheelWParam = WithWheelDelta(shm_->wheelWParam, 240);
-    return LRESULT{1};
-  };
-  MSG msg = WheelMessage(nullptr, 120, 1);
+  answer = 1;  // redirected by the main program
+  msg = WheelMessage(nullptr, -120, 4242);
   (void)GetMessageHookProc(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&msg));
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_NULL));
-  EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(msg.wParam), 240);
-}
+  EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(msg.wParam), -1800);
 
-TEST_F(HookLibrary, PeekedWheelAndOtherMessagesAreNotReported) {
-  MSG msg = WheelMessage(nullptr, 120, 1);
+  // Peeked wheel messages and other messages are not reported.
+  msg = WheelMessage(nullptr, 120, 1);
   (void)GetMessageHookProc(HC_ACTION, PM_NOREMOVE, reinterpret_cast<LPARAM>(&msg));
   MSG key{};
   key.message = WM_KEYDOWN;
   (void)GetMessageHookProc(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&key));
-  EXPECT_TRUE(recorder_.messages.empty());
+  EXPECT_EQ(recorder_.messages.size(), 2u);
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_MOUSEWHEEL));
 }
 
@@ -157,6 +146,7 @@ struct CommandTarget {
 };
 
 LPARAM CommandLParam(unsigned command) { return static_cast<LPARAM>(command << 16); }
+LRESULT Deliver(HWND w, LPARAM lParam) { return SendMessageA(w, WM_APPCOMMAND, reinterpret_cast<WPARAM>(w), lParam); }
 
 void HookCommand(HWND to, HWND source, unsigned command) {
   CWPSTRUCT cwp{};
@@ -182,34 +172,28 @@ class HookLibraryCommands : public HookLibrary {
   CommandTarget target_;
 };
 
-TEST_F(HookLibraryCommands, OneShotSubclassReportsAndSwallowsTheCommand) {
+TEST_F(HookLibraryCommands, OneShotSubclassReportsTheCommandAndSwallowsItOnlyWhenAnswered) {
   HWND w = target_.window.Get();
   const LONG_PTR original = GetWindowLongPtrA(w, GWLP_WNDPROC);
-  HookCommand(w, w, kAppCommandBrowserForward);
-  ASSERT_EQ(recorder_.messages.size(), 1u);
-  EXPECT_EQ(recorder_.messages[0].message, WM_HOOK_SELECTTARGET);
-  EXPECT_EQ(GetWindowLongPtrA(w, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&SubclassWndProc));
+  for (LRESULT swallow : {1, 0}) {
+    SCOPED_TRACE(swallow);
+    swallow_ = swallow;
+    CommandTarget::commands = 0;
+    recorder_.messages.clear();
+    HookCommand(w, w, kAppCommandBrowserForward);  // reported afresh: the last one is no longer pending
+    ASSERT_EQ(recorder_.messages.size(), 1u);
+    EXPECT_EQ(recorder_.messages[0].message, WM_HOOK_SELECTTARGET);
+    EXPECT_EQ(GetWindowLongPtrA(w, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&SubclassWndProc));
 
-  EXPECT_EQ(SendMessageA(w, WM_APPCOMMAND, reinterpret_cast<WPARAM>(w), CommandLParam(2) | 0x8000), 0);
-  ASSERT_EQ(recorder_.messages.size(), 2u);
-  EXPECT_EQ(recorder_.messages[1].message, WM_HOOK_APPCOMMAND);
-  EXPECT_EQ(recorder_.messages[1].wParam, 2u);
-  EXPECT_EQ(recorder_.messages[1].lParam, reinterpret_cast<LPARAM>(w));
-  EXPECT_EQ(shm_->appCommandLParam, static_cast<std::uint32_t>(CommandLParam(2) | 0x8000));
-  EXPECT_EQ(CommandTarget::commands, 0);  // swallowed
-  EXPECT_EQ(GetWindowLongPtrA(w, GWLP_WNDPROC), original);  // one shot
-}
-
-TEST_F(HookLibraryCommands, UnansweredCommandReachesTheWindow) {
-  swallow_ = 0;
-  HWND w = target_.window.Get();
-  HookCommand(w, w, kAppCommandBrowserBack);
-  EXPECT_EQ(SendMessageA(w, WM_APPCOMMAND, reinterpret_cast<WPARAM>(w), CommandLParam(1)), TRUE);
-  EXPECT_EQ(CommandTarget::commands, 1);
-  // The subclass is no longer pending: the next command is reported again.
-  HookCommand(w, w, kAppCommandBrowserBack);
-  EXPECT_EQ(recorder_.Count(WM_HOOK_SELECTTARGET, 0), 2u);
-  SendMessageA(w, WM_APPCOMMAND, reinterpret_cast<WPARAM>(w), CommandLParam(1));
+    EXPECT_EQ(Deliver(w, CommandLParam(2) | 0x8000), swallow ? 0 : TRUE);
+    ASSERT_EQ(recorder_.messages.size(), 2u);
+    EXPECT_EQ(recorder_.messages[1].message, WM_HOOK_APPCOMMAND);
+    EXPECT_EQ(recorder_.messages[1].wParam, 2u);
+    EXPECT_EQ(recorder_.messages[1].lParam, reinterpret_cast<LPARAM>(w));
+    EXPECT_EQ(shm_->appCommandLParam, static_cast<std::uint32_t>(CommandLParam(2) | 0x8000));
+    EXPECT_EQ(CommandTarget::commands, swallow ? 0 : 1);
+    EXPECT_EQ(GetWindowLongPtrA(w, GWLP_WNDPROC), original);  // one shot
+  }
 }
 
 TEST_F(HookLibraryCommands, OtherCommandsAndCommandsWhilePendingAreNotReported) {
@@ -219,7 +203,7 @@ TEST_F(HookLibraryCommands, OtherCommandsAndCommandsWhilePendingAreNotReported) 
   HookCommand(w, w, kAppCommandBrowserBack);
   HookCommand(w, w, kAppCommandBrowserForward);  // pending: ignored
   EXPECT_EQ(recorder_.messages.size(), 1u);
-  SendMessageA(w, WM_APPCOMMAND, reinterpret_cast<WPARAM>(w), CommandLParam(1));
+  Deliver(w, CommandLParam(1));
 }
 
 TEST_F(HookLibraryCommands, FlagClearAsksForTheProfileButSubclassesNothing) {
@@ -229,27 +213,26 @@ TEST_F(HookLibraryCommands, FlagClearAsksForTheProfileButSubclassesNothing) {
   HookCommand(w, w, kAppCommandBrowserBack);
   EXPECT_EQ(recorder_.Count(WM_HOOK_SELECTTARGET, 0), 1u);
   EXPECT_EQ(GetWindowLongPtrA(w, GWLP_WNDPROC), original);
-  SendMessageA(w, WM_APPCOMMAND, reinterpret_cast<WPARAM>(w), CommandLParam(1));
+  Deliver(w, CommandLParam(1));
   EXPECT_EQ(recorder_.Count(WM_HOOK_APPCOMMAND, 1), 0u);
   EXPECT_EQ(CommandTarget::commands, 1);
 }
 
-TEST_F(HookLibraryCommands, SubclassThatCannotBeInstalledIsNotLeftPending) {
+// Neither a subclass that cannot be installed nor one whose window is gone
+// before its command is left pending.
+TEST_F(HookLibraryCommands, FailedOrOrphanedSubclassIsNotLeftPending) {
   HWND bogus = reinterpret_cast<HWND>(static_cast<LONG_PTR>(0x7FFFFFF0));
   HookCommand(target_.window.Get(), bogus, kAppCommandBrowserBack);
   HookCommand(target_.window.Get(), bogus, kAppCommandBrowserBack);
   EXPECT_EQ(recorder_.Count(WM_HOOK_SELECTTARGET, 0), 2u);
-}
-
-TEST_F(HookLibraryCommands, WindowDestroyedBeforeItsCommandEndsThePendingSubclass) {
   {
     CommandTarget doomed;
     HookCommand(doomed.window.Get(), doomed.window.Get(), kAppCommandBrowserBack);
   }  // destroyed with the subclass in place
   HWND w = target_.window.Get();
   HookCommand(w, w, kAppCommandBrowserForward);
-  EXPECT_EQ(recorder_.Count(WM_HOOK_SELECTTARGET, 0), 2u);
-  SendMessageA(w, WM_APPCOMMAND, reinterpret_cast<WPARAM>(w), CommandLParam(2));
+  EXPECT_EQ(recorder_.Count(WM_HOOK_SELECTTARGET, 0), 4u);
+  Deliver(w, CommandLParam(2));
   EXPECT_EQ(recorder_.Count(WM_HOOK_APPCOMMAND, 2), 1u);
 }
 

@@ -30,11 +30,8 @@ TEST(KeyCombinationTest, HeldKeysAreReleasedThenModifiersWrapTheKey) {
   // All four modifiers: Shift, Alt, Ctrl, Windows, in and out in that order.
   EXPECT_EQ(Describe(BuildKeyCombination(platform, 0x0F20)),
             "0x10v 0x12v 0x11v 0x5bv 0x20v 0x20^ 0x10^ 0x12^ 0x11^ 0x5b^ ");
-  EXPECT_EQ(BuildKeyCombination(platform, 0).Count(), 0);
-}
 
-TEST(KeyCombinationTest, SendActivatesTheWindowFirstAndSkipsNone) {
-  FakeDesktop platform;
+  // Sent: the window is activated first; the value 0 types nothing.
   SendKeyCombination(platform, 0, kReceiver);
   EXPECT_TRUE(platform.log.empty());
   EXPECT_TRUE(platform.keyBatches.empty());
@@ -44,51 +41,66 @@ TEST(KeyCombinationTest, SendActivatesTheWindowFirstAndSkipsNone) {
   EXPECT_EQ(Describe(platform.keyBatches[0]), "0x41v 0x41^ ");
 }
 
+// The program is a path of at most 259 characters (a cut one could start a
+// different program); the arguments keep the whole rest.
 TEST(SplitCommandLineTest, ProgramAndArguments) {
-  CommandLineParts parts;
-  ASSERT_TRUE(SplitCommandLine("\"C:\\Program Files\\Tool\\tool.exe\"   -a \"b c\"", parts));
-  EXPECT_STREQ(parts.program, "C:\\Program Files\\Tool\\tool.exe");
-  EXPECT_STREQ(parts.arguments, "-a \"b c\"");
-
-  ASSERT_TRUE(SplitCommandLine("calc.exe", parts));
-  EXPECT_STREQ(parts.program, "calc.exe");
-  EXPECT_STREQ(parts.arguments, "");
-  ASSERT_TRUE(SplitCommandLine("cmd /c dir", parts));
-  EXPECT_STREQ(parts.program, "cmd");
-  EXPECT_STREQ(parts.arguments, "/c dir");
-  ASSERT_TRUE(SplitCommandLine("\"C:\\no end quote\\x.exe -v", parts));
-  EXPECT_STREQ(parts.program, "C:\\no end quote\\x.exe -v");
-  EXPECT_STREQ(parts.arguments, "");
-  // The blank is looked for from the second character on.
-  ASSERT_TRUE(SplitCommandLine(" x y", parts));
-  EXPECT_STREQ(parts.program, " x");
-  EXPECT_STREQ(parts.arguments, "y");
-
-  EXPECT_FALSE(SplitCommandLine("", parts));
-  EXPECT_FALSE(SplitCommandLine("\"\" args", parts));
-}
-
-TEST(SplitCommandLineTest, LongTextsAreNeverCut) {
-  CommandLineParts parts;
-  const std::string longest(259, 'p');
-  ASSERT_TRUE(SplitCommandLine(longest + " " + std::string(258, 'a'), parts));
-  EXPECT_EQ(std::strlen(parts.program), 259u);
-  EXPECT_EQ(std::strlen(parts.arguments), 258u) << "arguments of a full command field fit whole";
-  // A program path one character longer would run a different program.
-  EXPECT_FALSE(SplitCommandLine(longest + "p -x", parts));
-  EXPECT_FALSE(SplitCommandLine("\"" + longest + "p\" -x", parts));
-  EXPECT_FALSE(SplitCommandLine("p " + std::string(kCommandSize, 'a'), parts));
-}
-
-TEST(SplitCommandLineTest, FieldWithoutTerminatorStopsAtItsEnd) {
+  struct Case {
+    std::string text;
+    bool ok;
+    std::string program, arguments;
+  };
+  const std::string path(259, 'p');
+  const Case cases[] = {
+      {"\"C:\\Program Files\\Tool\\tool.exe\"   -a \"b c\"", true, "C:\\Program Files\\Tool\\tool.exe", "-a \"b c\""},
+      {"calc.exe", true, "calc.exe", ""},
+      {"cmd /c dir", true, "cmd", "/c dir"},
+      {"\"C:\\no end quote\\x.exe -v", true, "C:\\no end quote\\x.exe -v", ""},
+      {" x y", true, " x", "y"},  // the blank is looked for from the second character on
+      {std::string("a b\0c", 5), true, "a", "b"},
+      {"", false, "", ""},
+      {"\"\" args", false, "", ""},
+      {path + " " + std::string(258, 'a'), true, path, std::string(258, 'a')},
+      {"p " + std::string(kCommandSize - 1, 'a'), true, "p", std::string(kCommandSize - 1, 'a')},
+      {"p " + std::string(kCommandSize, 'a'), false, "", ""},
+      {path + "p -x", false, "", ""},
+      {"\"" + path + "p\" -x", false, "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 40) + " (" + std::to_string(c.text.size()) + ")");
+    CommandLineParts parts;
+    ASSERT_EQ(SplitCommandLine(c.text, parts), c.ok);
+    EXPECT_EQ(parts.program, c.program);
+    EXPECT_EQ(parts.arguments, c.arguments);
+  }
   char field[8];
-  std::memcpy(field, "run.exe!", 8);  // no NUL anywhere
+  std::memcpy(field, "run.exe!", 8);  // a field without a NUL stops at its end
   CommandLineParts parts;
   ASSERT_TRUE(SplitCommandLine(std::string_view(field, sizeof field), parts));
   EXPECT_STREQ(parts.program, "run.exe!");
-  ASSERT_TRUE(SplitCommandLine(std::string_view("a b\0c", 5), parts));
-  EXPECT_STREQ(parts.arguments, "b");
 }
+
+// A desktop where a WM_APPCOMMAND sent to a window can be caught by the hook
+// there and reported back at once, as a new command, while the first one is
+// still being handled.
+class EchoingDesktop : public FakeDesktop {
+ public:
+  std::intptr_t SendWindowMessage(WindowId window, std::uint32_t message, std::uintptr_t wParam,
+                                  std::intptr_t lParam) override {
+    (void)FakeDesktop::SendWindowMessage(window, message, wParam, lParam);
+    // Bounded, so that a missing guard fails the test instead of the stack.
+    if (selector == nullptr || message != kWmAppCommand || depth >= 4) return 0;
+    ++depth;
+    shared->appCommandLParam = static_cast<std::uint32_t>(lParam);
+    const auto command = static_cast<std::uint32_t>((static_cast<std::uintptr_t>(lParam) >> 16) & 0xFFF);
+    nestedAnswers.push_back(HandleAppCommand(*this, *selector, gOpt, shared, command, window));
+    --depth;
+    return 0;
+  }
+  SharedMemory* shared = nullptr;
+  TargetSelector* selector = nullptr;  // set: echo
+  int depth = 0;
+  std::vector<std::intptr_t> nestedAnswers;
+};
 
 class AppCommandTest : public ::testing::Test {
  protected:
@@ -101,14 +113,16 @@ class AppCommandTest : public ::testing::Test {
     desktop.Add(kReceiver);
     desktop.Add(kUnderCursor);
     desktop.windowUnderCursor = kUnderCursor;
+    desktop.shared = &shared;
   }
   Profile& P() { return gOpt.Par[0]; }
   std::intptr_t Command(std::uint32_t command, std::uint32_t lParam) {
     shared.appCommandLParam = lParam;
     return HandleAppCommand(desktop, selector, gOpt, &shared, command, kReceiver);
   }
+  std::uint32_t SentLParam(std::size_t i) const { return static_cast<std::uint32_t>(desktop.sent.at(i).lParam); }
 
-  FakeDesktop desktop;
+  EchoingDesktop desktop;
   SharedMemory shared{};
   TargetSelector selector{desktop, gOpt};
 };
@@ -123,10 +137,8 @@ TEST_F(AppCommandTest, SameButtonPassesUnlessItGoesToTheWindowUnderTheCursor) {
   selector.ResetTargetCache();
   EXPECT_EQ(Command(kAppCommandBrowserBack, 0x80010000u), 1);
   ASSERT_EQ(desktop.sent.size(), 1u);
-  EXPECT_EQ(desktop.sent[0].window, kUnderCursor);
-  EXPECT_EQ(desktop.sent[0].message, kWmAppCommand);
-  EXPECT_EQ(desktop.sent[0].wParam, kUnderCursor);
-  EXPECT_EQ(static_cast<std::uint32_t>(desktop.sent[0].lParam), 0x80010000u);
+  EXPECT_EQ(desktop.sent[0], (SentMessage{kUnderCursor, kWmAppCommand, kUnderCursor,
+                                          static_cast<std::intptr_t>(static_cast<std::int32_t>(0x80010000u))}));
   EXPECT_EQ(desktop.log.back(), "foreground 0x800");
 
   // The window under the cursor got the command itself: it goes on as it is.
@@ -143,67 +155,20 @@ TEST_F(AppCommandTest, SwappedButtonsKeepTheDeviceBitAndDropTheKeyState) {
   EXPECT_EQ(Command(kAppCommandBrowserForward, 0x00020004u), 1);
   ASSERT_EQ(desktop.sent.size(), 2u);
   EXPECT_EQ(desktop.sent[0].window, kReceiver);
-  EXPECT_EQ(static_cast<std::uint32_t>(desktop.sent[0].lParam), 0x80020000u);
-  EXPECT_EQ(static_cast<std::uint32_t>(desktop.sent[1].lParam), 0x00010000u);
-}
+  EXPECT_EQ(SentLParam(0), 0x80020000u);
+  EXPECT_EQ(SentLParam(1), 0x00010000u);
 
-// A desktop where a WM_APPCOMMAND sent to a window is caught by the hook
-// there and reported back at once, as a new command, while the first one is
-// still being handled.
-class EchoingDesktop : public FakeDesktop {
- public:
-  std::intptr_t SendWindowMessage(WindowId window, std::uint32_t message, std::uintptr_t wParam,
-                                  std::intptr_t lParam) override {
-    (void)FakeDesktop::SendWindowMessage(window, message, wParam, lParam);
-    // Bounded, so that a missing guard fails the test instead of the stack.
-    if (message != kWmAppCommand || depth >= 4) return 0;
-    ++depth;
-    shared->appCommandLParam = static_cast<std::uint32_t>(lParam);
-    const auto command = static_cast<std::uint32_t>((static_cast<std::uintptr_t>(lParam) >> 16) & 0xFFF);
-    nestedAnswers.push_back(HandleAppCommand(*this, *selector, gOpt, shared, command, window));
-    --depth;
-    return 0;
+  // The swapped command caught again by the hook passes unchanged, once;
+  // the guard ends with the command, so the next one is handled again.
+  desktop.selector = &selector;
+  for (std::uint32_t command : {kAppCommandBrowserBack, kAppCommandBrowserForward}) {
+    desktop.sent.clear();
+    desktop.nestedAnswers.clear();
+    EXPECT_EQ(Command(command, command << 16 | 0x80000000u), 1);
+    ASSERT_EQ(desktop.sent.size(), 1u);
+    EXPECT_EQ(SentLParam(0), (3 - command) << 16 | 0x80000000u);
+    EXPECT_EQ(desktop.nestedAnswers, std::vector<std::intptr_t>{0});
   }
-  SharedMemory* shared = nullptr;
-  TargetSelector* selector = nullptr;
-  int depth = 0;
-  std::vector<std::intptr_t> nestedAnswers;
-};
-
-class ReentrantAppCommandTest : public AppCommandTest {
- protected:
-  void SetUp() override {
-    AppCommandTest::SetUp();
-    echo.Add(kReceiver);
-    echo.Add(kUnderCursor);
-    echo.windowUnderCursor = kUnderCursor;
-    echo.shared = &shared;
-    echo.selector = &echoSelector;
-  }
-  std::intptr_t EchoCommand(std::uint32_t command, std::uint32_t lParam) {
-    shared.appCommandLParam = lParam;
-    return HandleAppCommand(echo, echoSelector, gOpt, &shared, command, kReceiver);
-  }
-  EchoingDesktop echo;
-  TargetSelector echoSelector{echo, gOpt};
-};
-
-TEST_F(ReentrantAppCommandTest, SwappedCommandComingBackPassesUnchanged) {
-  P().iBackMode = ModeValue(BackFwdMode::Forward);
-  P().iForwardMode = ModeValue(BackFwdMode::Back);
-  EXPECT_EQ(EchoCommand(kAppCommandBrowserBack, 0x80010000u), 1);
-  // One forward command sent; it came back once and was let through.
-  ASSERT_EQ(echo.sent.size(), 1u);
-  EXPECT_EQ(static_cast<std::uint32_t>(echo.sent[0].lParam), 0x80020000u);
-  EXPECT_EQ(echo.nestedAnswers, (std::vector<std::intptr_t>{0}));
-
-  // The guard ends with the command: the next one is handled again.
-  echo.sent.clear();
-  echo.nestedAnswers.clear();
-  EXPECT_EQ(EchoCommand(kAppCommandBrowserForward, 0x80020000u), 1);
-  ASSERT_EQ(echo.sent.size(), 1u);
-  EXPECT_EQ(static_cast<std::uint32_t>(echo.sent[0].lParam), 0x80010000u);
-  EXPECT_EQ(echo.nestedAnswers, (std::vector<std::intptr_t>{0}));
 }
 
 TEST_F(AppCommandTest, KeysAndCommandLines) {
@@ -224,22 +189,20 @@ TEST_F(AppCommandTest, KeysAndCommandLines) {
   EXPECT_STREQ(gOpt.Par[0].szForwardCmd, "\"C:\\My Tools\\next.exe\" --page 2");
 }
 
-TEST_F(AppCommandTest, UnknownModesAndCommandsAreSwallowedQuietly) {
+TEST_F(AppCommandTest, UnknownModesAndCommandsAreSwallowedAndNothingIsDoneWhenOffOrWithoutTarget) {
   P().iBackMode = 9;
   EXPECT_EQ(Command(kAppCommandBrowserBack, 0x10000), 1);
   EXPECT_EQ(Command(7, 0x70000), 1);
-  EXPECT_TRUE(desktop.sent.empty());
-  EXPECT_TRUE(desktop.keyBatches.empty());
-}
 
-TEST_F(AppCommandTest, PassesWhenSwitchedOffOrWithoutTarget) {
   P().iBackMode = ModeValue(BackFwdMode::Forward);
+  selector.ResetTargetCache();
   gOpt.bDisabled = 1;
   EXPECT_EQ(Command(kAppCommandBrowserBack, 0x10000), 0);
   gOpt.bDisabled = 0;
   desktop.windows[kUnderCursor].path.clear();
   EXPECT_EQ(Command(kAppCommandBrowserBack, 0x10000), 0);
   EXPECT_TRUE(desktop.sent.empty());
+  EXPECT_TRUE(desktop.keyBatches.empty());
 }
 
 // --- Record insertion ---

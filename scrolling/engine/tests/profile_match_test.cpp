@@ -4,34 +4,9 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace {
-
-TEST(ContainsNoCase, SubstringIgnoringAsciiCase) {
-  EXPECT_TRUE(ContainsNoCase("C:\\PROGRAM FILES\\DEVENV.EXE", "devenv.exe"));
-  EXPECT_TRUE(ContainsNoCase("MozillaWindowClass", "windowclass"));
-  EXPECT_TRUE(ContainsNoCase("abc", "ABC"));
-  EXPECT_TRUE(ContainsNoCase("aab", "ab"));  // a second start after a partial match
-  EXPECT_FALSE(ContainsNoCase("abc", "abcd"));
-  EXPECT_FALSE(ContainsNoCase("abc", "bd"));
-  EXPECT_FALSE(ContainsNoCase("ab", "b\xC4"));
-  // Only ASCII letters fold: other bytes of the code page compare exactly.
-  EXPECT_FALSE(ContainsNoCase("\xC4", "\xE4"));
-  EXPECT_FALSE(ContainsNoCase("[", "{"));  // '[' + 32 is '{'
-  EXPECT_FALSE(ContainsNoCase("@", "`"));
-}
-
-TEST(ContainsNoCase, EmptyPatternOccursEverywhere) {
-  EXPECT_TRUE(ContainsNoCase("anything", ""));
-  EXPECT_TRUE(ContainsNoCase("", ""));
-  EXPECT_FALSE(ContainsNoCase("", "x"));
-}
-
-TEST(EqualsNoCase, WholeTextOnly) {
-  EXPECT_TRUE(EqualsNoCase("SCROLLBAR", "ScrollBar"));
-  EXPECT_FALSE(EqualsNoCase("ScrollBar2", "ScrollBar"));
-  EXPECT_FALSE(EqualsNoCase("ScrollBa", "ScrollBar"));
-}
 
 Profile Patterns(const char* path, const char* caption, const char* cls) {
   Profile p{};
@@ -41,92 +16,99 @@ Profile Patterns(const char* path, const char* caption, const char* cls) {
   return p;
 }
 
-TEST(ProfileMatches, AllThreeTestsMustHold) {
+// The list search folds the window's texts once; it must agree with the
+// pattern test of a single profile in every corner of the search, also for
+// a text longer than any window text the program reads.
+TEST(ProfileMatch, CaseInsensitiveSubstringInEveryRoute) {
+  struct Case {
+    const char* text;
+    const char* pattern;
+    bool contains;
+  };
+  const Case cases[] = {
+      {"C:\\PROGRAM FILES\\DEVENV.EXE", "devenv.exe", true},
+      {"MozillaWindowClass", "windowclass", true},
+      {"aab", "ab", true},  // a second start after a partial match
+      {"aaaaab", "aaab", true},
+      {"aaaaaa", "aaab", false},
+      {"c:\\apps\\tool.exe", "EXE", true},  // at the very end
+      {"C:\\apps", "c:\\", true},           // at the very start
+      {"tool.ex", "tool.exe", false},       // longer than the text
+      {"abc", "bd", false},
+      {"ab", "b\xC4", false},
+      {"\xC4", "\xE4", false},  // no folding beyond ASCII
+      {"[", "{", false},        // '[' + 32 is '{'
+      {"@", "`", false},
+      {"anything", "", true},  // the empty pattern occurs everywhere
+      {"", "", true},
+      {"", "x", false},
+  };
+  auto options = std::make_unique<Options>();
+  options->iNumPar = 2;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.pattern) + " in " + c.text);
+    EXPECT_EQ(ContainsNoCase(c.text, c.pattern), c.contains);
+    options->Par[0] = Patterns("", "", c.pattern);
+    const std::string longText = std::string(600, '-') + c.text;
+    for (const std::string& text : {std::string(c.text), longText}) {
+      const bool match = c.contains || text.empty();  // an empty window text passes its test
+      EXPECT_EQ(ProfileMatches(options->Par[0], "p", "c", text), match) << text.size();
+      EXPECT_EQ(FindMatchingProfile(*options, "p", "c", text), match ? 0 : 1) << text.size();
+    }
+  }
+  EXPECT_TRUE(EqualsNoCase("SCROLLBAR", "ScrollBar"));
+  EXPECT_FALSE(EqualsNoCase("ScrollBar2", "ScrollBar"));
+  EXPECT_FALSE(EqualsNoCase("ScrollBa", "ScrollBar"));
+}
+
+TEST(ProfileMatch, AllThreeTestsMustHoldAndEmptyTextsPass) {
   const Profile outlook = Patterns("OUTLOOK.EXE", "Message", "_WwG");
-  EXPECT_TRUE(ProfileMatches(outlook, "C:\\Office\\outlook.exe", "New Message - Outlook", "_WwG"));
-  EXPECT_FALSE(ProfileMatches(outlook, "C:\\Office\\winword.exe", "New Message", "_WwG"));
-  EXPECT_FALSE(ProfileMatches(outlook, "C:\\Office\\outlook.exe", "Calendar", "_WwG"));
-  EXPECT_FALSE(ProfileMatches(outlook, "C:\\Office\\outlook.exe", "Message", "_WwF"));
+  struct Case {
+    const char* path;
+    const char* caption;
+    const char* cls;
+    bool match;
+  };
+  const Case cases[] = {{"C:\\Office\\outlook.exe", "New Message - Outlook", "_WwG", true},
+                        {"C:\\Office\\winword.exe", "New Message", "_WwG", false},
+                        {"C:\\Office\\outlook.exe", "Calendar", "_WwG", false},
+                        {"C:\\Office\\outlook.exe", "Message", "_WwF", false},
+                        {"C:\\Office\\OUTLOOK.EXE", "", "_WwG", true},  // no caption: no obstacle
+                        {"", "", "", true}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(ProfileMatches(outlook, c.path, c.caption, c.cls), c.match) << c.path << " " << c.caption;
+  }
+  EXPECT_TRUE(ProfileMatches(Patterns("", "", ""), "C:\\x.exe", "Caption", "Class"));
+
+  // The path and caption tests take the list search's route too.
+  auto options = std::make_unique<Options>();
+  options->Par[0] = Patterns("\\VENDOR\\", "- Report", "");
+  options->iNumPar = 2;
+  EXPECT_EQ(FindMatchingProfile(*options, "C:\\Program Files\\Vendor\\app.exe", "Q1 - report", "k"), 0);
+  EXPECT_EQ(FindMatchingProfile(*options, "C:\\Program Files\\Vendors\\app.exe", "Q1 - report", "k"), 1);
+  EXPECT_EQ(FindMatchingProfile(*options, "C:\\Program Files\\Vendor\\app.exe", "Q1 report", "k"), 1);
 }
 
-TEST(ProfileMatches, EmptyWindowTextPassesItsTest) {
-  const Profile outlook = Patterns("OUTLOOK.EXE", "Message", "_WwG");
-  // No caption: the caption pattern does not stop the match.
-  EXPECT_TRUE(ProfileMatches(outlook, "C:\\Office\\OUTLOOK.EXE", "", "_WwG"));
-  EXPECT_TRUE(ProfileMatches(outlook, "", "", ""));
-}
-
-TEST(ProfileMatches, EmptyPatternsMatchAnyWindow) {
-  const Profile all = Patterns("", "", "");
-  EXPECT_TRUE(ProfileMatches(all, "C:\\x.exe", "Caption", "Class"));
-  EXPECT_TRUE(ProfileMatches(Patterns("", "", "Mozilla"), "C:\\ff.exe", "Page", "MozillaWindowClass"));
-}
-
-TEST(ProfileMatches, UnterminatedPatternStaysInsideItsField) {
+TEST(ProfileMatch, UnterminatedPatternStaysInsideItsField) {
   Profile p{};
   std::memset(p.szWndClass, 'A', sizeof p.szWndClass);  // no NUL at all
-  const std::string longer(80, 'a');
-  EXPECT_TRUE(ProfileMatches(p, "x", "y", longer));  // 64 A's occur in 80 a's
+  EXPECT_TRUE(ProfileMatches(p, "x", "y", std::string(80, 'a')));  // 64 A's occur in 80 a's
   EXPECT_FALSE(ProfileMatches(p, "x", "y", std::string(63, 'a')));
 }
 
-class FindMatchingProfileTest : public ::testing::Test {
- protected:
-  std::unique_ptr<Options> options = std::make_unique<Options>();
-};
-
-TEST_F(FindMatchingProfileTest, FirstMatchInListOrderWins) {
+TEST(ProfileMatch, FirstMatchInListOrderWinsWithinTheCount) {
+  auto options = std::make_unique<Options>();
   options->Par[0] = Patterns("notepad", "", "");
   options->Par[1] = Patterns("", "", "Edit");
-  options->Par[2] = Patterns("", "", "");
   options->iNumPar = 3;
   EXPECT_EQ(FindMatchingProfile(*options, "C:\\Windows\\NOTEPAD.EXE", "t", "Edit"), 0);
   EXPECT_EQ(FindMatchingProfile(*options, "C:\\w.exe", "t", "RichEdit20A"), 1);
   EXPECT_EQ(FindMatchingProfile(*options, "C:\\w.exe", "t", "Static"), 2);
   options->iNumPar = 2;  // the catch-all is no longer in use
   EXPECT_EQ(FindMatchingProfile(*options, "C:\\w.exe", "t", "Static"), -1);
-}
-
-// The list search folds the window's texts once; it must agree with the
-// pattern test of a single profile in every corner of the search.
-TEST_F(FindMatchingProfileTest, ListSearchAgreesWithTheSingleProfileTest) {
-  struct Case {
-    const char* pattern;
-    const char* text;
-  };
-  const Case cases[] = {
-      {"ab", "aab"},                  // a second start after a partial match
-      {"EXE", "c:\\apps\\tool.exe"},  // at the very end
-      {"c:\\", "C:\\apps"},           // at the very start
-      {"tool.exe", "tool.ex"},        // longer than the text
-      {"\xC4", "\xE4"},               // no folding beyond ASCII
-      {"{", "["},                     // '[' + 32 is '{'
-      {"aaab", "aaaaab"},
-      {"aaab", "aaaaaa"},
-      {"x", ""},
-  };
-  for (const Case& c : cases) {
-    options->Par[0] = Patterns("", "", c.pattern);
-    options->Par[1] = Patterns("", "", "");
-    options->iNumPar = 2;
-    const bool single = ProfileMatches(options->Par[0], "p", "c", c.text);
-    EXPECT_EQ(FindMatchingProfile(*options, "p", "c", c.text), single ? 0 : 1) << c.pattern << " in " << c.text;
-    // A text longer than any window text the program reads.
-    const std::string longText = std::string(600, '-') + c.text;
-    const bool singleLong = ProfileMatches(options->Par[0], "p", "c", longText);
-    EXPECT_EQ(FindMatchingProfile(*options, "p", "c", longText), singleLong ? 0 : 1) << c.pattern;
-  }
-  // The path and caption tests take the same route.
-  options->Par[0] = Patterns("\\VENDOR\\", "- Report", "");
-  EXPECT_EQ(FindMatchingProfile(*options, "C:\\Program Files\\Vendor\\app.exe", "Q1 - report", "k"), 0);
-  EXPECT_EQ(FindMatchingProfile(*options, "C:\\Program Files\\Vendors\\app.exe", "Q1 - report", "k"), 1);
-  EXPECT_EQ(FindMatchingProfile(*options, "C:\\Program Files\\Vendor\\app.exe", "Q1 report", "k"), 1);
-}
-
-TEST_F(FindMatchingProfileTest, CountIsClampedToTheList) {
-  options->Par[kMaxProfiles - 1] = Patterns("", "", "");
   options->iNumPar = -4;
-  EXPECT_EQ(FindMatchingProfile(*options, "p", "c", "k"), -1);
+  EXPECT_EQ(FindMatchingProfile(*options, "C:\\w.exe", "t", "Static"), -1);
+
   for (auto& p : options->Par) p = Patterns("zzz", "", "");
   options->Par[kMaxProfiles - 1] = Patterns("", "", "");
   options->iNumPar = 5000;  // read no further than the last slot

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "scrolling/engine/tests/fake_platform.h"
 
@@ -43,65 +44,59 @@ class WheelEngineTest : public ::testing::Test {
   WheelEngine wheel{desktop, selector, gOpt};
 };
 
-TEST_F(WheelEngineTest, SpeedSelectsTheLinesPerNotch) {
-  EXPECT_EQ(Turn(500000, 120), 0);
-  EXPECT_EQ(Delta(), 120) << "the first message counts as the slowest turn";
-  EXPECT_EQ(Turn(500010, 120, 0x0008), 0);  // 100 per second, above iWSmax
-  EXPECT_EQ(Delta(), 1800);
-  EXPECT_EQ(shared.wheelWParam & 0xFFFF, 0x0008u) << "key flags stay";
-  EXPECT_EQ(Turn(501010, -120), 0);  // 1 per second, below iWSmin
-  EXPECT_EQ(Delta(), -120);
-  EXPECT_EQ(desktop.speeds, (std::vector<std::int32_t>{0, 100, 1}));
-  EXPECT_EQ(desktop.wheelLines, (std::vector<std::int32_t>{1})) << "the selection held the lines at 1";
-}
-
-TEST_F(WheelEngineTest, TheSameMessageSeenAgainKeepsItsDelta) {
-  Turn(500000, 120);
-  Turn(500010, 120);
-  ASSERT_EQ(Delta(), 1800);
-  // The hook sees the message again with the delta it was given.
-  Turn(500010, 1800);
-  EXPECT_EQ(Delta(), 1800);
-  Turn(500005, -120);  // older: reuses the last delta too
-  EXPECT_EQ(Delta(), 1800);
-  EXPECT_EQ(desktop.speeds.size(), 2u);
-}
-
-TEST_F(WheelEngineTest, ClockWrapStillMeasuresTheNewMessage) {
-  Turn(0xFFFFFF00u, 120);
-  Turn(0xFFFFFFF0u, 120);  // 240 ms: slow
-  ASSERT_EQ(Delta(), 120);
-  // 32 ms later the tick count has wrapped: a new message, measured anew,
-  // and its own direction.
-  Turn(0x00000010u, -120);
-  EXPECT_EQ(desktop.speeds.back(), 31);
-  EXPECT_LT(Delta(), 0);
-  EXPECT_EQ(Delta(), AcceleratedWheelDelta(P(), 1000.0 / 32.0, -120));
-}
-
-TEST_F(WheelEngineTest, FirstMessageAtTimeZeroDividesByNothing) {
-  EXPECT_EQ(Turn(0, 240), 0);
-  EXPECT_EQ(Delta(), 240);
-  EXPECT_EQ(desktop.speeds, (std::vector<std::int32_t>{0}));
-}
-
-TEST_F(WheelEngineTest, InvertAloneOnlyNegates) {
-  P().bWheelEnable = 0;
-  P().bWheelInvert = 1;
-  Turn(1000, 120);
-  EXPECT_EQ(Delta(), -120);
-  Turn(1001, 37);
-  EXPECT_EQ(Delta(), -37);
-  Turn(1002, -32768);
-  EXPECT_EQ(Delta(), 32767) << "the most negative delta inverts to the largest, not to itself";
-  EXPECT_TRUE(desktop.speeds.empty());
-}
-
-TEST_F(WheelEngineTest, AcceleratedAndInverted) {
-  P().bWheelInvert = 1;
-  Turn(1000, 120);
-  Turn(1010, 120);
-  EXPECT_EQ(Delta(), -1800);
+// Each sequence starts afresh; the first message counts as the slowest turn.
+TEST_F(WheelEngineTest, DeltasFollowTheSpeedAndTheInversion) {
+  struct Turn {
+    std::uint32_t time;
+    std::int16_t delta, want;
+    std::uint16_t keyFlags;
+  };
+  struct Sequence {
+    const char* name;
+    std::uint8_t accelerate, invert;
+    std::vector<Turn> turns;
+    std::vector<std::int32_t> speeds;  // messages per second, as measured
+  };
+  Profile defaults;
+  SetProfileDefaults(defaults);
+  const std::int16_t wrapped = AcceleratedWheelDelta(defaults, 1000.0 / 32.0, -120);
+  ASSERT_LT(wrapped, -120);
+  const Sequence sequences[] = {
+      // 100 per second is above iWSmax, 1 per second below iWSmin; key flags stay.
+      {"speed selects the lines", 1, 0, {{500000, 120, 120, 0}, {500010, 120, 1800, 8}, {501010, -120, -120, 0}},
+       {0, 100, 1}},
+      // The hook sees a message again with the delta it was given; an older
+      // one reuses the last delta too.
+      {"a message seen again", 1, 0,
+       {{500000, 120, 120, 0}, {500010, 120, 1800, 0}, {500010, 1800, 1800, 0}, {500005, -120, 1800, 0}},
+       {0, 100}},
+      {"first at time zero", 1, 0, {{0, 240, 240, 0}}, {0}},
+      // 240 ms: slow; 32 ms later the tick count has wrapped: a new message,
+      // measured anew, in its own direction.
+      {"clock wrap", 1, 0, {{0xFFFFFF00u, 120, 120, 0}, {0xFFFFFFF0u, 120, 120, 0}, {0x10, -120, wrapped, 0}},
+       {0, 4, 31}},
+      {"accelerated and inverted", 1, 1, {{1000, 120, -120, 0}, {1010, 120, -1800, 0}}, {1, 100}},
+      // The most negative delta inverts to the largest, not to itself.
+      {"inverted only", 0, 1, {{1000, 120, -120, 0}, {1001, 37, -37, 0}, {1002, -32768, 32767, 0}}, {}},
+  };
+  for (const Sequence& q : sequences) {
+    SCOPED_TRACE(q.name);
+    P().bWheelEnable = q.accelerate;
+    P().bWheelInvert = q.invert;
+    selector.ResetTargetCache();
+    desktop.speeds.clear();
+    WheelEngine fresh{desktop, selector, gOpt};
+    fresh.SetSharedMemory(&shared);
+    for (const Turn& t : q.turns) {
+      shared.wheelTime = t.time;
+      shared.wheelWParam = WithWheelDelta(t.keyFlags, t.delta);
+      EXPECT_EQ(fresh.HandleMouseWheel(kWheel, kFocused), 0);
+      EXPECT_EQ(Delta(), t.want) << t.time;
+      EXPECT_EQ(shared.wheelWParam & 0xFFFF, t.keyFlags);
+    }
+    EXPECT_EQ(desktop.speeds, q.speeds);
+    EXPECT_EQ(desktop.wheelLines.back(), q.accelerate ? 1 : 3) << "accelerating, the selection holds the lines at 1";
+  }
 }
 
 TEST_F(WheelEngineTest, ForegroundAndRedirection) {
@@ -136,39 +131,45 @@ TEST_F(WheelEngineTest, NothingChangesWhenOffOrWithoutTarget) {
 }
 
 TEST(WheelCurveIndexTest, MapsTheSpeedRangeOntoTheCurve) {
-  EXPECT_EQ(WheelCurveIndex(0.0, 2, 66), 0);
-  EXPECT_EQ(WheelCurveIndex(2.0, 2, 66), 0);
-  EXPECT_EQ(WheelCurveIndex(34.0, 2, 66), 49);
-  EXPECT_EQ(WheelCurveIndex(65.9, 2, 66), 98);
-  EXPECT_EQ(WheelCurveIndex(66.0, 2, 66), 99);
-  EXPECT_EQ(WheelCurveIndex(1e9, 2, 66), 99);
-  // Ranges that a damaged options file may hold.
-  EXPECT_EQ(WheelCurveIndex(10.0, 20, 20), 0);
-  EXPECT_EQ(WheelCurveIndex(30.0, 20, 20), 99);
-  EXPECT_EQ(WheelCurveIndex(30.0, 50, 10), 99);
-  EXPECT_EQ(WheelCurveIndex(std::numeric_limits<double>::quiet_NaN(), 2, 66), 0);
-  EXPECT_EQ(WheelCurveIndex(std::numeric_limits<double>::infinity(), -2147483647 - 1, 2147483647), 99);
+  struct Case {
+    double speed;
+    std::int32_t min, max;
+    int index;
+  };
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const Case cases[] = {{0.0, 2, 66, 0},  {2.0, 2, 66, 0},    {34.0, 2, 66, 49}, {65.9, 2, 66, 98},
+                        {66.0, 2, 66, 99}, {1e9, 2, 66, 99},   {nan, 2, 66, 0},
+                        // Ranges that a damaged options file may hold.
+                        {10.0, 20, 20, 0}, {30.0, 20, 20, 99}, {30.0, 50, 10, 99}, {inf, INT32_MIN, INT32_MAX, 99}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(WheelCurveIndex(c.speed, c.min, c.max), c.index) << c.speed << " in " << c.min << ".." << c.max;
+  }
 }
 
 TEST(AcceleratedWheelDeltaTest, WholeUnitsSaturationAndDamagedCurves) {
-  Profile p{};
-  SetProfileDefaults(p);
-  p.iSSmin = 2;
-  p.iSSmax = 3;
-  for (double& v : p.dTrafo) v = 0.5;  // 2.5 lines everywhere
-  EXPECT_EQ(AcceleratedWheelDelta(p, 10.0, 30), 0) << "75 is less than one unit";
-  EXPECT_EQ(AcceleratedWheelDelta(p, 10.0, 120), 240);  // 300 cut to whole units
-  EXPECT_EQ(AcceleratedWheelDelta(p, 10.0, -120), -240);
-
-  p.iSSmin = 1;
-  p.iSSmax = 100;
-  for (double& v : p.dTrafo) v = 1.0;
-  // 360 x 100 = 36000 does not fit: the largest whole delta, same direction.
-  EXPECT_EQ(AcceleratedWheelDelta(p, 100.0, 360), 32760);
-  EXPECT_EQ(AcceleratedWheelDelta(p, 100.0, -360), -32760);
-
-  p.dTrafo[99] = std::numeric_limits<double>::quiet_NaN();
-  EXPECT_EQ(AcceleratedWheelDelta(p, 1000.0, 120), 0);
+  struct Case {
+    std::int32_t ssMin, ssMax;
+    double curve, speed;
+    std::int16_t delta, want;
+  };
+  const Case cases[] = {
+      {2, 3, 0.5, 10.0, 30, 0},  // 2.5 lines: 75 is less than one unit
+      {2, 3, 0.5, 10.0, 120, 240},  // 300 cut to whole units
+      {2, 3, 0.5, 10.0, -120, -240},
+      // 360 x 100 = 36000 does not fit: the largest whole delta, same direction.
+      {1, 100, 1.0, 100.0, 360, 32760},
+      {1, 100, 1.0, 100.0, -360, -32760},
+      {1, 100, std::numeric_limits<double>::quiet_NaN(), 1000.0, 120, 0},
+  };
+  for (const Case& c : cases) {
+    Profile p{};
+    SetProfileDefaults(p);
+    p.iSSmin = c.ssMin;
+    p.iSSmax = c.ssMax;
+    for (double& v : p.dTrafo) v = c.curve;
+    EXPECT_EQ(AcceleratedWheelDelta(p, c.speed, c.delta), c.want) << c.ssMax << " " << c.delta;
+  }
 }
 
 }  // namespace

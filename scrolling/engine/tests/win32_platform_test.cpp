@@ -16,11 +16,6 @@ namespace {
 constexpr char kClassA[] = "VeltranoTargetA";
 constexpr char kClassB[] = "VeltranoTargetB";
 
-void SetField(char* field, std::size_t size, const char* text) {
-  std::memset(field, 0, size);
-  std::strncpy(field, text, size - 1);
-}
-
 class EngineWin32Test : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -38,15 +33,14 @@ class EngineWin32Test : public ::testing::Test {
     // Two profiles ahead of the factory ones: one by class, one by caption.
     std::memmove(&gOpt.Par[2], &gOpt.Par[0], sizeof(Profile) * kFactoryProfileCount);
     gOpt.iNumPar = kFactoryProfileCount + 2;
-    SetProfileDefaults(gOpt.Par[0]);
-    SetField(gOpt.Par[0].szParName, sizeof gOpt.Par[0].szParName, "By class");
-    SetField(gOpt.Par[0].szWndClass, sizeof gOpt.Par[0].szWndClass, "veltranotargeta");
+    for (int j = 0; j < 2; ++j) {
+      SetProfileDefaults(gOpt.Par[j]);
+      std::strcpy(gOpt.Par[j].szParName, j == 0 ? "By class" : "By caption");
+      gOpt.Par[j].bWheelEnable = 0;
+    }
+    std::strcpy(gOpt.Par[0].szWndClass, "veltranotargeta");
+    std::strcpy(gOpt.Par[1].szWndCaption, "second");
     gOpt.Par[0].bEnableBackFwd = 1;
-    gOpt.Par[0].bWheelEnable = 0;
-    SetProfileDefaults(gOpt.Par[1]);
-    SetField(gOpt.Par[1].szParName, sizeof gOpt.Par[1].szParName, "By caption");
-    SetField(gOpt.Par[1].szWndCaption, sizeof gOpt.Par[1].szWndCaption, "second");
-    gOpt.Par[1].bWheelEnable = 0;
     gOpt.Par[kFactoryProfileCount + 1].bWheelEnable = 0;  // the catch-all: leave the system wheel alone
 
     std::memset(&shared, 0, sizeof shared);
@@ -64,22 +58,18 @@ class EngineWin32Test : public ::testing::Test {
   Window scrollBar{"ScrollBar", "", WS_CHILD | WS_VISIBLE | SBS_VERT, 280, 0, 20, 200, third.get()};
 };
 
-TEST_F(EngineWin32Test, ProcessPathOfThisProcess) {
+TEST_F(EngineWin32Test, PlatformReadsPathCaptionAndClass) {
   char own[MAX_PATH] = {};
   ASSERT_GT(GetModuleFileNameA(nullptr, own, sizeof own), 0u);
   char path[MAX_PATH] = "junk";
   ASSERT_TRUE(GetWindowProcessPath(first.get(), path, sizeof path));
   EXPECT_TRUE(EqualsNoCase(path, own)) << path << " / " << own;
-
   char small[8] = "junk";
   EXPECT_FALSE(GetWindowProcessPath(first.get(), small, sizeof small));  // does not fit
   EXPECT_STREQ(small, "");
-  char none[16] = "junk";
-  EXPECT_FALSE(GetWindowProcessPath(nullptr, none, sizeof none));
-  EXPECT_STREQ(none, "");
-}
+  EXPECT_FALSE(GetWindowProcessPath(nullptr, path, sizeof path));
+  EXPECT_STREQ(path, "");
 
-TEST_F(EngineWin32Test, PlatformReadsCaptionAndClass) {
   Win32EnginePlatform platform;
   char text[kWindowTextSize] = "junk";
   platform.GetWindowCaption(ToWindowId(second.get()), text, sizeof text);
@@ -97,7 +87,14 @@ TEST_F(EngineWin32Test, PlatformReadsCaptionAndClass) {
 }
 
 TEST_F(EngineWin32Test, SelectsTheProfileOfTheWindowUnderTheCursor) {
-  if (!CursorTo(200, 200)) GTEST_SKIP() << "the cursor cannot be moved here";
+  if (!CursorTo(100 + 290, 450)) GTEST_SKIP() << "the cursor cannot be moved here";
+  // A scroll-bar control: no target, nothing selected, nothing published.
+  ASSERT_EQ(FindWindowAtPoint(100 + 290, 450, false, false, nullptr, nullptr), scrollBar.get());
+  EXPECT_EQ(FindTargetWindow(nullptr), nullptr);
+  EXPECT_EQ(EngineTargetSelector().CachedWindow(), 0u);
+  EXPECT_EQ(shared.backFwdSubclass, 0xAAu);
+
+  ASSERT_TRUE(CursorTo(200, 200));
   POINT anchor{};
   EXPECT_EQ(FindTargetWindow(&anchor), first.get());
   EXPECT_EQ(anchor.x, 200);
@@ -114,21 +111,11 @@ TEST_F(EngineWin32Test, SelectsTheProfileOfTheWindowUnderTheCursor) {
   ASSERT_TRUE(CursorTo(150, 450));
   EXPECT_EQ(FindTargetWindow(nullptr), third.get());
   EXPECT_STREQ(EngineTargetSelector().CurrentProfile().szParName, "(All Others)");
-}
 
-TEST_F(EngineWin32Test, ScrollBarControlIsNoTarget) {
-  if (!CursorTo(100 + 290, 450)) GTEST_SKIP() << "the cursor cannot be moved here";
-  ASSERT_EQ(FindWindowAtPoint(100 + 290, 450, false, false, nullptr, nullptr), scrollBar.get());
-  EXPECT_EQ(FindTargetWindow(nullptr), nullptr);
-  EXPECT_EQ(EngineTargetSelector().CachedWindow(), 0u);
-  EXPECT_EQ(shared.backFwdSubclass, 0xAAu);  // nothing selected, nothing published
-}
-
-TEST_F(EngineWin32Test, NoMatchingProfileClearsTheFlag) {
-  if (!CursorTo(200, 200)) GTEST_SKIP() << "the cursor cannot be moved here";
+  // Only the two test profiles: the third window matches none.
+  ASSERT_TRUE(CursorTo(200, 200));
   EXPECT_EQ(FindTargetWindow(nullptr), first.get());
-  EXPECT_EQ(shared.backFwdSubclass, 1u);
-  gOpt.iNumPar = 2;  // only the two test profiles: the third window matches none
+  gOpt.iNumPar = 2;
   ASSERT_TRUE(CursorTo(150, 450));
   EXPECT_EQ(FindTargetWindow(nullptr), nullptr);
   EXPECT_EQ(gOpt.iCurPar, -1);

@@ -78,43 +78,35 @@ TEST_F(OptionsFileTest, FailedSaveKeepsThePreviousFile) {
   EXPECT_EQ(gOpt.iNumPar, kFactoryProfileCount);
 }
 
-TEST_F(OptionsFileTest, LayoutAIsImportedAndNotWrittenBackAtOnce) {
+TEST_F(OptionsFileTest, OlderLayoutsAreImportedAndOnlyLayoutBIsWrittenBackAtOnce) {
   std::string image(kLayoutAImageSize, '\0');
-  image[1] = 1;
   image[4] = 1;  // one profile
   std::memcpy(&image[16], "Imported", 8);
   image[16 + 484] = 20;  // trigger distance
-  ASSERT_TRUE(WriteWholeFile(File(), image));
-
-  EXPECT_EQ(LoadSaveOptions(0), 1);
-  EXPECT_EQ(gOpt.iNumPar, 1);
-  EXPECT_EQ(gOpt.iCurPar, 0);
-  EXPECT_STREQ(gOpt.Par[0].szParName, "Imported");
-  EXPECT_EQ(gOpt.Par[0].iTriggerDistance, 20);
-  EXPECT_EQ(gOpt.Par[0].bUseCtrl, 1);
-  EXPECT_EQ(ReadWholeFile(File()), image);
-
-  ASSERT_EQ(LoadSaveOptions(1), 1);
-  std::uint32_t size = 0;
-  EXPECT_EQ(EntryName(File(), &size), "1");
-}
-
-TEST_F(OptionsFileTest, LayoutBIsWrittenBackAsArchiveRightAfterTheImport) {
   // 0x15: 1-byte record index, tag and length.
   const std::string stream = std::string("\x15\x00\x03\x04\x01\x00\x00\x00", 8) +
                              std::string("\x15\x01\x00\x06" "Tagged", 10) +
                              std::string("\x15\x01\x0E\x02\x07\x00", 6);
-  ASSERT_TRUE(WriteWholeFile(File(), stream));
-  EXPECT_EQ(LoadSaveOptions(0), 1);
-  EXPECT_EQ(gOpt.iNumPar, 1);
-  EXPECT_STREQ(gOpt.Par[0].szParName, "Tagged");
-  EXPECT_EQ(gOpt.Par[0].iTriggerDistance, 7);
-  std::uint32_t size = 0;
-  EXPECT_EQ(EntryName(File(), &size), "1");
-
-  std::memset(&gOpt, 0, sizeof gOpt);
-  ASSERT_EQ(LoadSaveOptions(0), 1);
-  EXPECT_STREQ(gOpt.Par[0].szParName, "Tagged");
+  struct Case {
+    std::string file;
+    const char* name;
+    int triggerDistance;
+    bool writtenBack;
+  };
+  for (const Case& c : {Case{image, "Imported", 20, false}, Case{stream, "Tagged", 7, true}}) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(WriteWholeFile(File(), c.file));
+    std::memset(&gOpt, 0, sizeof gOpt);
+    EXPECT_EQ(LoadSaveOptions(0), 1);
+    EXPECT_EQ(gOpt.iNumPar, 1);
+    EXPECT_STREQ(gOpt.Par[0].szParName, c.name);
+    EXPECT_EQ(gOpt.Par[0].iTriggerDistance, c.triggerDistance);
+    std::uint32_t size = 0;
+    EXPECT_EQ(EntryName(File(), &size) == "1", c.writtenBack);
+    EXPECT_EQ(ReadWholeFile(File()) == c.file, !c.writtenBack);
+    ASSERT_EQ(LoadSaveOptions(1), 1);
+    EXPECT_EQ(EntryName(File(), &size), "1");
+  }
 }
 
 TEST_F(OptionsFileTest, DamagedArchiveIsMovedAsideBeforeAnythingSavesOverIt) {
