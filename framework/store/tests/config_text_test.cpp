@@ -17,12 +17,17 @@ CConfigText Loaded(const std::string& text) {
   return c;
 }
 
-TEST(ConfigText, EveryValueTypeRoundTrips) {
+TEST(ConfigText, EveryValueTypeRoundTripsInItsStoredForm) {
   std::uint8_t b1 = 1, b0 = 0;
   std::int16_t s = -1234;
   std::int32_t i = -2147483647 - 1;
   std::uint16_t hot = 340;
-  double d[] = {2.0, 0.25, -1.5, 1234.5678, 1e-7, 3.14159265358979, 1e20, 0.0};
+  // Doubles with the form they are stored in (null: only the value counts).
+  const std::pair<double, const char*> doubles[] = {
+      {2.0, "2.0"},      {0.25, "0.25"},    {1.0, "1.0"},        {0.5, "0.5"},     {-3.0, "-3.0"},
+      {0.0, "0.0"},      {0.1, "0.1"},      {-1.5, "-1.5"},      {100.125, "100.125"}, {1234.5678, nullptr},
+      {1e-7, nullptr},   {1e20, nullptr},   {1e300, nullptr},    {-2.5e-30, nullptr},  {3.14159265358979, nullptr}};
+  constexpr int kDoubles = sizeof doubles / sizeof doubles[0];
   char str[64] = "Program Files\\app.exe";
 
   CConfigText save(1, "gOpt.");
@@ -31,19 +36,25 @@ TEST(ConfigText, EveryValueTypeRoundTrips) {
   save.ConfigShort(&s, 2, "gOpt.sVal");
   save.ConfigInt(&i, 4, "gOpt.iVal");
   save.ConfigHexWord(&hot, 2, "gOpt.wHotKey");
-  for (int k = 0; k < 8; ++k) save.ConfigDouble(&d[k], 8, "gOpt.d[xi]", k);
+  for (int k = 0; k < kDoubles; ++k) {
+    double d = doubles[k].first;
+    save.ConfigDouble(&d, 8, "gOpt.d[xi]", k);
+  }
   save.ConfigString(str, 64, "gOpt.Par[xi].szName", 3);
   const std::string text(save.text().begin(), save.text().end());
   EXPECT_EQ(text.substr(0, 8), std::string("bOn=1\0\r\n", 8));
   EXPECT_NE(text.find(Rec("wHotKey", "0x0154")), std::string::npos);
   EXPECT_NE(text.find(Rec("Par[3].szName", str)), std::string::npos);
+  for (int k = 0; k < kDoubles; ++k) {
+    const std::string key = "d[" + std::to_string(k) + "]";
+    EXPECT_TRUE(!doubles[k].second || text.find(Rec(key, doubles[k].second)) != std::string::npos) << key;
+  }
 
   CConfigText load = Loaded(text);
   std::uint8_t rb1 = 0, rb0 = 1;
   std::int16_t rs = 0;
   std::int32_t ri = 0;
   std::uint16_t rhot = 0;
-  double rd[8] = {};
   char rstr[64] = {};
   // Read in a different order than written: the lookup wraps around.
   EXPECT_EQ(load.ConfigString(rstr, 64, "gOpt.Par[xi].szName", 3), 0);
@@ -51,28 +62,17 @@ TEST(ConfigText, EveryValueTypeRoundTrips) {
                 load.ConfigShort(&rs, 2, "gOpt.sVal") | load.ConfigInt(&ri, 4, "gOpt.iVal") |
                 load.ConfigHexWord(&rhot, 2, "gOpt.wHotKey"),
             0);
-  for (int k = 7; k >= 0; --k) EXPECT_EQ(load.ConfigDouble(&rd[k], 8, "gOpt.d[xi]", k), 0);
+  for (int k = kDoubles - 1; k >= 0; --k) {
+    double d = 0;
+    EXPECT_EQ(load.ConfigDouble(&d, 8, "gOpt.d[xi]", k), 0);
+    EXPECT_DOUBLE_EQ(d, doubles[k].first) << k;
+  }
   EXPECT_EQ(rb1, 1);
   EXPECT_EQ(rb0, 0);
   EXPECT_EQ(rs, -1234);
   EXPECT_EQ(ri, -2147483647 - 1);
   EXPECT_EQ(rhot, 340);
-  for (int k = 0; k < 8; ++k) EXPECT_DOUBLE_EQ(rd[k], d[k]) << k;
   EXPECT_STREQ(rstr, str);
-}
-
-TEST(ConfigText, DoubleForms) {
-  char buf[64];
-  const std::pair<double, const char*> cases[] = {{2.0, "2.0"},   {0.25, "0.25"}, {1.0, "1.0"},         {0.5, "0.5"},
-                                                  {-3.0, "-3.0"}, {0.0, "0.0"},   {100.125, "100.125"}, {0.1, "0.1"}};
-  for (const auto& [value, form] : cases) {
-    FormatConfigDouble(value, buf, sizeof buf);
-    EXPECT_STREQ(buf, form);
-  }
-  for (double value : {1e300, -2.5e-30}) {
-    FormatConfigDouble(value, buf, sizeof buf);
-    EXPECT_DOUBLE_EQ(ParseConfigDouble(buf, std::strlen(buf)), value);
-  }
 }
 
 TEST(ConfigText, LookupMatchesWholeKeysAtLineStartsOnly) {
@@ -147,19 +147,27 @@ CConfigByteBuffer Buffer(const std::string& s) {
   return b;
 }
 
-TEST(TaggedField, FindsFieldsWithWrapAround) {
-  // 0x15: 1-byte index, 1-byte tag, 1-byte length.
-  CConfigByteBuffer b = Buffer(Field(0x15, std::string("\x01\x02\x03", 3) + "abc") +
-                               Field(0x15, std::string("\x01\x05\x02", 3) + "xy") +
-                               Field(0x25, std::string("\x02\x07\x04\x00", 4) + "long"));
+TEST(TaggedField, EveryLookupSearchesTheWholeStreamFromTheCursorOn) {
+  // 0x15: 1-byte index, 1-byte tag, 1-byte length; 0x25: a 2-byte length.
+  const std::string s = Field(0x15, std::string("\x01\x02\x03", 3) + "abc") +
+                        Field(0x15, std::string("\x01\x05\x02", 3) + "xy") +
+                        Field(0x25, std::string("\x02\x07\x04\x00", 4) + "long");
+  CConfigByteBuffer b = Buffer(s);
   char out[8];
   EXPECT_EQ(b.ReadTaggedField(1, 5, out, 8), 2);
   EXPECT_EQ(std::string(out, 8), std::string("xy\0\0\0\0\0\0", 8));
   EXPECT_EQ(b.ReadTaggedField(1, 2, out, 8), 3);  // behind the cursor: wraps
   EXPECT_EQ(std::string(out, 3), "abc");
+  EXPECT_EQ(b.cursor(), 7u);  // just after that field
   EXPECT_EQ(b.ReadTaggedField(2, 7, out, 2), 2);  // cut to the out size
   EXPECT_EQ(std::string(out, 2), "lo");
+  // The cursor at the very end still finds the first field.
+  EXPECT_EQ(b.cursor(), s.size());
+  EXPECT_EQ(b.ReadTaggedField(1, 2, out, 8), 3);
+  // Misses leave out untouched, from the middle and from the end.
   std::memset(out, 'u', 8);
+  EXPECT_EQ(b.ReadTaggedField(9, 9, out, 8), -1);
+  b.set_cursor(s.size());
   EXPECT_EQ(b.ReadTaggedField(9, 9, out, 8), -1);
   b.set_cursor(0);
   EXPECT_EQ(b.ReadTaggedField(1, 5, nullptr, 0), 0);  // found, nothing to copy
@@ -187,28 +195,6 @@ TEST(TaggedField, NeverReadsPastTheData) {
   EXPECT_EQ(b.ReadTaggedField(2, 2, out, 16), -1);
   b.set_cursor(s.size());
   EXPECT_EQ(b.ReadTaggedField(1, 1, out, 16), -1);
-}
-
-TEST(TaggedField, EveryLookupSearchesTheWholeStreamAfterTheLastField) {
-  // Fields stored as (1,0) (1,1) (1,2); read in the order 2, 0, 1, 2, 0.
-  std::string s;
-  for (char tag = 0; tag < 3; ++tag) s += Field(0x15, std::string{'\x01', tag, '\x01', static_cast<char>('a' + tag)});
-  CConfigByteBuffer b = Buffer(s);
-  char out[4];
-  for (int tag : {2, 0, 1, 2, 0}) {
-    ASSERT_EQ(b.ReadTaggedField(1, tag, out, 1), 1) << tag;
-    EXPECT_EQ(out[0], 'a' + tag);
-  }
-  EXPECT_EQ(b.cursor(), 5u);  // just after field 0
-  // The cursor at the very end still finds the first field; a miss from
-  // there leaves out untouched.
-  b.set_cursor(s.size());
-  ASSERT_EQ(b.ReadTaggedField(1, 0, out, 1), 1);
-  EXPECT_EQ(out[0], 'a');
-  b.set_cursor(s.size());
-  out[0] = 'u';
-  EXPECT_EQ(b.ReadTaggedField(1, 9, out, 1), -1);
-  EXPECT_EQ(out[0], 'u');
 }
 
 TEST(ByteBuffer, ResizeZeroesAndTruncateCuts) {
