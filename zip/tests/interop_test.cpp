@@ -2,11 +2,9 @@
 // written by other tools must read here. The external programs' exit codes
 // decide: a rejected archive fails the test.
 #include <gtest/gtest.h>
-#include <unistd.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 #include "zip/tests/test_util.h"
 
@@ -15,29 +13,14 @@ namespace fs = std::filesystem;
 namespace {
 
 using ziptest::Bytes;
+using ziptest::ReadFile;
+using ziptest::WriteFile;
 
 class Interop : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
   static int Run(const std::string& command) {
     const int status = std::system(("( " + command + " ) >/dev/null 2>&1").c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  static void Save(const fs::path& p, const Bytes& data) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(data.data()),
-                                             static_cast<std::streamsize>(data.size()));
-  }
-  static Bytes Load(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
   }
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
@@ -56,7 +39,7 @@ class Interop : public ::testing::Test {
         EXPECT_TRUE(info.attributes & kZipAttrDirectory) << info.name;
         continue;
       }
-      const Bytes want = Load(expected);
+      const Bytes want = ReadFile(expected);
       Bytes got(want.size() + 1);
       std::uint32_t n = 0;
       EXPECT_EQ(UnzipEntryToMemory(r, i, got.data(), static_cast<std::uint32_t>(got.size()), &n), kZipOk) << info.name;
@@ -66,8 +49,8 @@ class Interop : public ::testing::Test {
     EXPECT_EQ(CloseZip(r), kZipOk);
   }
 
-  fs::path dir_ = fs::temp_directory_path() / ("zipinterop_" + std::to_string(::getpid()) + "_" +
-                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  ziptest::TempDir tmp_;
+  const fs::path dir_ = tmp_.path;
   zip::StdioZipPlatform platform_;
 };
 
@@ -85,7 +68,7 @@ assert z.testzip() is None
 )";
 
 TEST_F(Interop, OurArchivesPassPythonUnzipAndZipinfo) {
-  Save(dir_ / "check.py", ziptest::Str(kPythonCheck));
+  WriteFile(dir_ / "check.py", ziptest::Str(kPythonCheck));
   const std::vector<std::pair<std::string, Bytes>> entries = {
       {"empty-ish.txt", Bytes{'x'}},
       {"docs\\readme.txt", ziptest::TextBytes(70000, 1)},
@@ -99,7 +82,7 @@ TEST_F(Interop, OurArchivesPassPythonUnzipAndZipinfo) {
     ASSERT_NE(h, nullptr);
     for (const auto& [name, data] : entries) {
       EXPECT_EQ(ZipAddBuffer(h, name.c_str(), data.data(), static_cast<std::uint32_t>(data.size())), kZipOk);
-      Save(dir_ / "expected" / zip::ToHostPath(name), data);
+      WriteFile(dir_ / "expected" / zip::ToHostPath(name), data);
     }
     EXPECT_EQ(CloseZipWriter(h), kZipOk);
     EXPECT_EQ(Run("python3 " + Path("check.py") + " " + archive + " " + Path("expected") + " '" + pw + "'"), 0);
@@ -108,12 +91,12 @@ TEST_F(Interop, OurArchivesPassPythonUnzipAndZipinfo) {
     // Info-ZIP's own extraction compares the data with the stored CRCs.
     const std::string out = archive + ".out";
     EXPECT_EQ(Run("unzip -o " + dash_p + archive + " -d " + out), 0) << archive;
-    EXPECT_TRUE(Load(fs::path(out) / "docs" / "readme.txt") == entries[1].second);
+    EXPECT_TRUE(ReadFile(fs::path(out) / "docs" / "readme.txt") == entries[1].second);
   }
   // The checks do reject a damaged archive.
-  Bytes b = Load(Path("plain.zip"));
+  Bytes b = ReadFile(Path("plain.zip"));
   b[30 + 13 + 17] ^= 0x55;  // first data byte of the first entry
-  Save(Path("plain.zip"), b);
+  WriteFile(Path("plain.zip"), b);
   EXPECT_NE(Run("unzip -t " + Path("plain.zip")), 0);
 }
 
@@ -136,16 +119,16 @@ with zipfile.ZipFile(out, 'w') as z:
     z.write(os.path.join(src, 'sub', 'empty'), 'sub/empty/')
 open(os.path.join(root, 'prefixed.zip'), 'wb').write(b'#!/bin/sh\nexit 0\n' + b'\0' * 5000 + open(out, 'rb').read())
 )";
-  Save(dir_ / "make.py", ziptest::Str(script));
+  WriteFile(dir_ / "make.py", ziptest::Str(script));
   ASSERT_EQ(Run("python3 " + Path("make.py") + " " + dir_.string()), 0);
   ExpectReadsLike(Path("py.zip"), dir_ / "src", nullptr, 4);
   ExpectReadsLike(Path("prefixed.zip"), dir_ / "src", nullptr, 4);
 }
 
 TEST_F(Interop, ReadsArchivesMadeByInfoZip) {
-  Save(dir_ / "src" / "t.txt", ziptest::TextBytes(100000, 9));
-  Save(dir_ / "src" / "d" / "r.bin", ziptest::RandomBytes(20000, 10));
-  Save(dir_ / "src" / "d" / "e" / "z.txt", Bytes{});
+  WriteFile(dir_ / "src" / "t.txt", ziptest::TextBytes(100000, 9));
+  WriteFile(dir_ / "src" / "d" / "r.bin", ziptest::RandomBytes(20000, 10));
+  WriteFile(dir_ / "src" / "d" / "e" / "z.txt", Bytes{});
   // Info-ZIP writes "UT" and "ux" extra fields, directory entries and,
   // with -P, traditional encryption with its own check-byte choice.
   ASSERT_EQ(Run("cd " + (dir_ / "src").string() + " && zip -r ../iz.zip . && zip -r -P s3cret ../izenc.zip . "

@@ -2,11 +2,8 @@
 #include <zlib.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 
 #include "zip/tests/test_util.h"
@@ -18,7 +15,9 @@ namespace fs = std::filesystem;
 namespace {
 
 using ziptest::Bytes;
+using ziptest::ReadFile;
 using ziptest::Str;
+using ziptest::TempDir;
 
 struct Item {
   std::string name;
@@ -301,24 +300,6 @@ TEST(ZipReader, HostileArchivesFailSafely) {
   }
 }
 
-struct TempDir {
-  fs::path path = fs::temp_directory_path() / ("zipreader_" + std::to_string(::getpid()) + "_" +
-                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  TempDir() {
-    fs::remove_all(path);
-    fs::create_directories(path);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-  }
-};
-
-Bytes ReadFile(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-}
-
 TEST(ZipReader, WrongPasswordIsReportedAtTheFirstReadAndExtractsNothing) {
   const Bytes a = Write({{"t.txt", ziptest::TextBytes(100000, 1)}, {"s.gz", Str("stored")}}, "right");
   TempDir dir;
@@ -390,7 +371,7 @@ TEST(ZipReader, FileArchivesRoundTripThroughTheStdioBackEnd) {
   zip::StdioZipPlatform platform;
   const fs::path src = dir.path / "source.txt";
   const Bytes data = ziptest::TextBytes(77777, 4);
-  std::ofstream(src, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), 77777);
+  ziptest::WriteFile(src, data);
   const std::string archive = (dir.path / "a.zip").string();
   ZipHandle* w = CreateZipFileWith(platform, archive.c_str(), "pw");
   ASSERT_NE(w, nullptr);

@@ -2,8 +2,11 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -66,6 +69,32 @@ inline Bytes Finish(ZipHandle* h, ZipResult expect = kZipOk) {
   if (base) out.assign(static_cast<std::uint8_t*>(base), static_cast<std::uint8_t*>(base) + len);
   EXPECT_EQ(CloseZipWriter(h), expect);
   return out;
+}
+
+// A fresh folder per test, removed with its contents at the end.
+struct TempDir {
+  std::filesystem::path path = std::filesystem::temp_directory_path() /
+                               ("ziptest_" + std::to_string(::getpid()) + "_" +
+                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  TempDir() {
+    std::filesystem::remove_all(path);
+    std::filesystem::create_directories(path);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
+};
+
+inline Bytes ReadFile(const std::filesystem::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+inline void WriteFile(const std::filesystem::path& p, const Bytes& data) {
+  std::filesystem::create_directories(p.parent_path());
+  std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(data.data()),
+                                           static_cast<std::streamsize>(data.size()));
 }
 
 }  // namespace ziptest
