@@ -6,7 +6,7 @@
 #include <string>
 
 #include "framework/store/tests/memory_record_store.h"
-#include "zip/zip.h"
+#include "zip/tests/test_util.h"
 #include "zip/zip_format.h"
 
 using test_support::CMemoryRecordStore;
@@ -98,14 +98,9 @@ TEST(OptionsArchive, DamagedFileFailsWithEmptyText) {
   // The same text archived under another password.
   zip::StdioZipPlatform platform;
   const CConfigText text = Filled(1);
-  std::uint8_t block[4096];
-  ZipHandle* h = CreateZipInMemoryWith(platform, block, sizeof block, "not the password");
+  ZipHandle* h = CreateZipInMemoryWith(platform, nullptr, 4096, "not the password");
   ASSERT_EQ(ZipAddBuffer(h, "1", text.text().data(), static_cast<std::uint32_t>(text.text().size())), kZipOk);
-  void* base = nullptr;
-  std::uint32_t length = 0;
-  ASSERT_EQ(GetZipMemory(h, &base, &length), kZipOk);
-  const Bytes other(block, block + length);
-  CloseZip(h);
+  const Bytes other = ziptest::Finish(h);
 
   const int kAnyFailure = 0;
   const struct {
@@ -133,13 +128,12 @@ TEST(OptionsArchive, DamagedFileFailsWithEmptyText) {
 }
 
 TEST(OptionsArchive, OnlyLocalHeaderOrEmptyArchiveSignatureCounts) {
-  const std::uint8_t local[] = {'P', 'K', 3, 4, 0}, end[] = {'P', 'K', 5, 6};
-  const std::uint8_t central[] = {'P', 'K', 1, 2}, tagged[] = {0x15, 0, 0, 1, 1};
-  EXPECT_TRUE(StartsWithZipSignature(local, sizeof local));
-  EXPECT_TRUE(StartsWithZipSignature(end, sizeof end));
-  EXPECT_FALSE(StartsWithZipSignature(central, sizeof central));
-  EXPECT_FALSE(StartsWithZipSignature(tagged, sizeof tagged));
-  EXPECT_FALSE(StartsWithZipSignature(local, 3));
+  const std::pair<std::string, bool> starts[] = {{"PK\x03\x04", true},    {"PK\x05\x06", true},
+                                                 {"PK\x01\x02", false},   {"PK\x03", false},
+                                                 {std::string("\x15\0\0\x01", 4), false}};
+  for (const auto& [bytes, zip] : starts) {
+    EXPECT_EQ(StartsWithZipSignature(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), zip) << bytes;
+  }
   EXPECT_FALSE(StartsWithZipSignature(nullptr, 4));
 }
 
