@@ -47,17 +47,6 @@ struct OpenArchive {
   }
 };
 
-Bytes ReadAll(ZipHandle* h, int index, ZipResult* result) {
-  ZipEntryInfo info{};
-  *result = GetZipEntry(h, index, &info);
-  if (*result != kZipOk) return {};
-  Bytes out(info.uncompressed_size + 1);
-  std::uint32_t got = 0;
-  *result = UnzipEntryToMemory(h, index, out.data(), static_cast<std::uint32_t>(out.size()), &got);
-  out.resize(got);
-  return out;
-}
-
 // Reads an entry in pieces: every piece but the last fills the buffer.
 Bytes ReadInPieces(ZipHandle* h, int index, std::uint32_t piece, ZipResult* result) {
   Bytes out, buf(piece);
@@ -68,6 +57,13 @@ Bytes ReadInPieces(ZipHandle* h, int index, std::uint32_t piece, ZipResult* resu
   }
   out.insert(out.end(), buf.begin(), buf.begin() + got);
   return out;
+}
+
+// Lists the entry, then reads it whole.
+Bytes ReadAll(ZipHandle* h, int index, ZipResult* result) {
+  ZipEntryInfo info{};
+  *result = GetZipEntry(h, index, &info);
+  return *result == kZipOk ? ReadInPieces(h, index, info.uncompressed_size + 1, result) : Bytes{};
 }
 
 // ---- a hand-made archive of stored entries with every field under control ----
