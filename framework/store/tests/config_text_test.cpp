@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -67,12 +68,8 @@ TEST(ConfigText, EveryValueTypeRoundTripsInItsStoredForm) {
     EXPECT_EQ(load.ConfigDouble(&d, 8, "gOpt.d[xi]", k), 0);
     EXPECT_DOUBLE_EQ(d, doubles[k].first) << k;
   }
-  EXPECT_EQ(rb1, 1);
-  EXPECT_EQ(rb0, 0);
-  EXPECT_EQ(rs, -1234);
-  EXPECT_EQ(ri, -2147483647 - 1);
-  EXPECT_EQ(rhot, 340);
-  EXPECT_STREQ(rstr, str);
+  EXPECT_EQ(std::make_tuple(rb1, rb0, rs, ri, rhot, std::string(rstr)),
+            std::make_tuple(b1, b0, s, i, hot, std::string(str)));
 }
 
 TEST(ConfigText, LookupMatchesWholeKeysAtLineStartsOnly) {
