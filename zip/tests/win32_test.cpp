@@ -4,78 +4,45 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
-#include <vector>
 
+#include "framework/util/tests/win_test_support.h"
 #include "zip/win32/zip_win32.h"
 #include "zip/zip_format.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test_support::Exists;
+using test_support::ReadWholeFile;
+using test_support::TempDir;
+using test_support::WriteWholeFile;
 
-std::string TempFolder(const char* leaf) {
-  char tmp[MAX_PATH];
-  GetTempPathA(MAX_PATH, tmp);
-  std::string dir = std::string(tmp) + "veltrano_zip_" + std::to_string(GetCurrentProcessId()) + "_" + leaf;
-  CreateDirectoryA(dir.c_str(), nullptr);
-  return dir + "\\";
-}
-
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-Bytes ReadWholeFile(const std::string& path) {
-  Bytes out;
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return out;
-  out.resize(GetFileSize(h, nullptr));
-  DWORD got = 0;
-  if (!out.empty()) ReadFile(h, out.data(), static_cast<DWORD>(out.size()), &got, nullptr);
-  CloseHandle(h);
-  out.resize(got);
-  return out;
-}
-
-void WriteWholeFile(const std::string& path, const void* data, std::size_t n) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(h, data, static_cast<DWORD>(n), &written, nullptr);
-  CloseHandle(h);
-}
-
-Bytes Text(std::size_t n) {
-  Bytes v(n);
-  for (std::size_t i = 0; i < n; ++i) v[i] = static_cast<std::uint8_t>("scroll the window by dragging\r\n"[i % 31]);
-  return v;
-}
-
-Bytes Read(ZipHandle* r, int index) {
+// The entry's data, or "<failed>".
+std::string Read(ZipHandle* r, int index) {
   ZipEntryInfo info{};
-  if (GetZipEntry(r, index, &info) != kZipOk) return {};
-  Bytes out(info.uncompressed_size + 1);
+  std::string out(GetZipEntry(r, index, &info) == kZipOk ? info.uncompressed_size + 1 : 0, '\0');
   std::uint32_t got = 0;
-  if (UnzipEntryToMemory(r, index, out.data(), static_cast<std::uint32_t>(out.size()), &got) != kZipOk) return {};
-  out.resize(got);
-  return out;
+  if (out.empty() || UnzipEntryToMemory(r, index, &out[0], static_cast<std::uint32_t>(out.size()), &got) != kZipOk) {
+    return "<failed>";
+  }
+  return out.substr(0, got);
 }
 
 TEST(ZipWin32, FileArchiveRoundTrip) {
-  const std::string dir = TempFolder("file");
-  const std::string source = dir + "source.txt";
-  const Bytes text = Text(100000);
-  WriteWholeFile(source, text.data(), text.size());
+  TempDir dir;
+  const std::string source = dir / "source.txt", archive = dir / "a.zip";
+  std::string text;
+  while (text.size() < 100000) text += "scroll the window by dragging\r\n";
+  ASSERT_TRUE(WriteWholeFile(source, text));
   char self[MAX_PATH];
   ASSERT_GT(GetModuleFileNameA(nullptr, self, MAX_PATH), 0u);
 
-  const std::string archive = dir + "a.zip";
   ZipHandle* w = CreateZipFile(archive.c_str(), nullptr);
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(ZipAddFile(w, "docs\\source.txt", source.c_str()), kZipOk);
   EXPECT_EQ(ZipAddFile(w, "self.exe", self), kZipOk);
   EXPECT_EQ(ZipAddBuffer(w, "note.txt", "hello", 5), kZipOk);
-  EXPECT_EQ(ZipAddFile(w, "missing", (dir + "nope").c_str()), kZipNotFound);
+  EXPECT_EQ(ZipAddFile(w, "missing", (dir / "nope").c_str()), kZipNotFound);
   EXPECT_EQ(CloseZipWriter(w), kZipOk);
 
   ZipHandle* r = OpenZipFile(archive.c_str(), nullptr);
@@ -93,66 +60,63 @@ TEST(ZipWin32, FileArchiveRoundTrip) {
                               fad.ftLastWriteTime.dwLowDateTime;
   EXPECT_EQ(info.write_time / 10000000, mtime / 10000000);
   EXPECT_TRUE(Read(r, 0) == text);
-  EXPECT_EQ(Read(r, 1).size(), ReadWholeFile(self).size());
-  EXPECT_TRUE(Read(r, 2) == Bytes({'h', 'e', 'l', 'l', 'o'}));
+  EXPECT_TRUE(Read(r, 1) == ReadWholeFile(self));
+  EXPECT_EQ(Read(r, 2), "hello");
   EXPECT_EQ(CloseZip(r), kZipOk);
 
   // The program's own file is recognised as a Windows executable: owner
   // execute in the Unix mode of its external attributes.
-  const Bytes a = ReadWholeFile(archive);
-  const std::size_t end = a.size() - 22;
-  std::size_t c = zip::GetLe32(&a[end + 16]);
-  c += 46 + zip::GetLe16(&a[c + 28]) + zip::GetLe16(&a[c + 30]);
-  EXPECT_EQ(zip::GetLe32(&a[c + 38]) & 0x00400000u, 0x00400000u);
-  EXPECT_EQ(zip::GetLe32(&a[zip::GetLe32(&a[end + 16]) + 38]) & 0x00400000u, 0u);
+  const std::string a = ReadWholeFile(archive);
+  const auto* p = reinterpret_cast<const std::uint8_t*>(a.data());
+  const std::size_t first = zip::GetLe32(p + a.size() - 22 + 16);
+  const std::size_t second = first + 46 + zip::GetLe16(p + first + 28) + zip::GetLe16(p + first + 30);
+  EXPECT_EQ(zip::GetLe32(p + first + 38) & 0x00400000u, 0u);
+  EXPECT_EQ(zip::GetLe32(p + second + 38) & 0x00400000u, 0x00400000u);
 
-  ZipHandle* busy = CreateZipFile((dir + "no\\such\\folder\\x.zip").c_str(), nullptr);
-  EXPECT_EQ(busy, nullptr);
+  EXPECT_EQ(CreateZipFile((dir / "no\\such\\folder\\x.zip").c_str(), nullptr), nullptr);
 }
 
-TEST(ZipWin32, MemoryArchiveRoundTrip) {
-  EXPECT_EQ(CreateZipInMemory(nullptr, 0, nullptr), nullptr);
-  ZipHandle* w = CreateZipInMemory(nullptr, 1 << 20, "QmoTrvHE52b18k");
-  ASSERT_NE(w, nullptr);
+TEST(ZipWin32, MemoryArchiveRoundTripAndCapacity) {
+  const char* const password = "QmoTrvHE52b18k";
   const std::string text = "bTrayIcon=1";
-  ASSERT_EQ(ZipAddBuffer(w, "1", text.data(), static_cast<std::uint32_t>(text.size())), kZipOk);
+  auto options_archive = [&](void* block, std::uint32_t size) {
+    ZipHandle* w = CreateZipInMemory(block, size, password);
+    EXPECT_EQ(ZipAddBuffer(w, "1", text.data(), static_cast<std::uint32_t>(text.size())), kZipOk);
+    return w;
+  };
+  EXPECT_EQ(CreateZipInMemory(nullptr, 0, nullptr), nullptr);
+  ZipHandle* w = options_archive(nullptr, 1 << 20);
+  ASSERT_NE(w, nullptr);
   void* base = nullptr;
   std::uint32_t len = 0;
   ASSERT_EQ(GetZipMemory(w, &base, &len), kZipOk);
   ASSERT_NE(base, nullptr);
-  const std::string dir = TempFolder("memory");
-  WriteWholeFile(dir + "Options.oqc", base, len);
+  TempDir dir;
+  ASSERT_TRUE(WriteWholeFile(dir / "Options.oqc", std::string(static_cast<const char*>(base), len)));
   EXPECT_EQ(ZipAddBuffer(w, "2", "x", 1), kZipFinished);
   EXPECT_EQ(CloseZipWriter(w), kZipOk);
 
-  ZipHandle* r = OpenZipFile((dir + "Options.oqc").c_str(), "QmoTrvHE52b18k");
+  ZipHandle* r = OpenZipFile((dir / "Options.oqc").c_str(), password);
   ASSERT_NE(r, nullptr);
-  const Bytes back = Read(r, 0);
-  EXPECT_EQ(std::string(back.begin(), back.end()), text);
+  EXPECT_EQ(Read(r, 0), text);
   CloseZip(r);
 
   // Caller block: a block of size s takes an archive of s - 1 bytes at most.
-  std::vector<std::uint8_t> block(len);
-  w = CreateZipInMemory(block.data(), len, "QmoTrvHE52b18k");
-  ASSERT_EQ(ZipAddBuffer(w, "1", text.data(), static_cast<std::uint32_t>(text.size())), kZipOk);
-  EXPECT_EQ(CloseZipWriter(w), kZipWriteFailed);
-  block.resize(len + 1);
-  w = CreateZipInMemory(block.data(), len + 1, "QmoTrvHE52b18k");
-  ASSERT_EQ(ZipAddBuffer(w, "1", text.data(), static_cast<std::uint32_t>(text.size())), kZipOk);
-  EXPECT_EQ(CloseZipWriter(w), kZipOk);
+  std::string block(len + 1, '\0');
+  EXPECT_EQ(CloseZipWriter(options_archive(&block[0], len)), kZipWriteFailed);
+  EXPECT_EQ(CloseZipWriter(options_archive(&block[0], len + 1)), kZipOk);
 }
 
 TEST(ZipWin32, ExtractionStaysInsideTheBaseFolder) {
-  const std::string dir = TempFolder("extract");
+  TempDir dir;
   // An archive whose names try to leave the folder.
-  const std::string archive = dir + "evil.zip";
+  const std::string archive = dir / "evil.zip", base = dir / "out";
   ZipHandle* w = CreateZipFile(archive.c_str(), "pw");
   ASSERT_EQ(ZipAddBuffer(w, "..\\escape.txt", "bad", 3), kZipOk);
   ASSERT_EQ(ZipAddBuffer(w, "C:\\windows\\evil.txt", "bad", 3), kZipOk);
   ASSERT_EQ(ZipAddBuffer(w, "sub\\good.txt", "good", 4), kZipOk);
   ASSERT_EQ(CloseZipWriter(w), kZipOk);
 
-  const std::string base = dir + "out";
   ZipHandle* r = OpenZipFile(archive.c_str(), "pw");
   ASSERT_NE(r, nullptr);
   ASSERT_EQ(SetUnzipBaseDir(r, base.c_str()), kZipOk);
@@ -161,24 +125,24 @@ TEST(ZipWin32, ExtractionStaysInsideTheBaseFolder) {
   EXPECT_STREQ(info.name, "../escape.txt");
   EXPECT_EQ(UnzipEntryToFile(r, 0, info.name), kZipBadArguments);
   EXPECT_EQ(UnzipEntryToFile(r, 0, "sub\\..\\..\\escape.txt"), kZipBadArguments);
-  EXPECT_FALSE(FileExists(dir + "escape.txt"));
+  EXPECT_FALSE(Exists(dir / "escape.txt"));
   ASSERT_EQ(GetZipEntry(r, 1, &info), kZipOk);
   EXPECT_STREQ(info.name, "windows/evil.txt");
   EXPECT_EQ(UnzipEntryToFile(r, 1, info.name), kZipOk);
-  EXPECT_TRUE(FileExists(base + "\\windows\\evil.txt"));
+  EXPECT_TRUE(Exists(base + "\\windows\\evil.txt"));
   EXPECT_EQ(UnzipEntryToFile(r, 1, "C:\\windows\\evil.txt"), kZipBadArguments);
   EXPECT_EQ(UnzipEntryToFile(r, 1, "\\\\server\\share\\evil.txt"), kZipBadArguments);
   ASSERT_EQ(GetZipEntry(r, 2, &info), kZipOk);
   EXPECT_EQ(UnzipEntryToFile(r, 2, info.name), kZipOk);
-  EXPECT_TRUE(ReadWholeFile(base + "\\sub\\good.txt") == Bytes({'g', 'o', 'o', 'd'}));
+  EXPECT_EQ(ReadWholeFile(base + "\\sub\\good.txt"), "good");
   CloseZip(r);
 
   // A wrong password leaves no partial file.
   r = OpenZipFile(archive.c_str(), "wrong");
   ASSERT_NE(r, nullptr);
-  ASSERT_EQ(SetUnzipBaseDir(r, (dir + "out2").c_str()), kZipOk);
+  ASSERT_EQ(SetUnzipBaseDir(r, (dir / "out2").c_str()), kZipOk);
   EXPECT_NE(UnzipEntryToFile(r, 2, "sub\\good.txt"), kZipOk);
-  EXPECT_FALSE(FileExists(dir + "out2\\sub\\good.txt"));
+  EXPECT_FALSE(Exists(dir / "out2\\sub\\good.txt"));
   CloseZip(r);
 }
 

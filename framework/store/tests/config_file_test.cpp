@@ -28,34 +28,30 @@ class RecordFiles : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(RecordFiles, NamesCarryTheIndexUnlessMinusOne) {
-  char path[260];
-  ASSERT_TRUE(BuildConfigFilePath("(Orvo)App", -1, path, 0));
-  EXPECT_EQ(std::string(path), tmp_ / "user\\(Orvo)App.oqc");
-  ASSERT_TRUE(BuildConfigFilePath("(Orvo)Win", 3, path, 0));
-  EXPECT_EQ(std::string(path), tmp_ / "user\\(Orvo)Win3.oqc");
-  ASSERT_TRUE(BuildConfigFilePath("Options", -1, path, 1));
-  EXPECT_EQ(std::string(path), tmp_ / "common\\Options.oqc");
-}
-
-TEST_F(RecordFiles, WriteCreatesTheMissingFolderAndReadsBack) {
-  const char data[16] = "sixteen bytes!!";
+TEST_F(RecordFiles, NamedByIndexAndFolderWrittenIntoMissingFoldersAndReadBack) {
+  const struct {
+    const char* name;
+    int index, allUsers;
+    std::string path, elsewhere;
+  } cases[] = {{"(Orvo)App", -1, 0, tmp_ / "user\\(Orvo)App.oqc", tmp_ / "common\\(Orvo)App.oqc"},
+               {"(Orvo)Win", 3, 0, tmp_ / "user\\(Orvo)Win3.oqc", tmp_ / "common\\(Orvo)Win3.oqc"},
+               {"Options", -1, 1, tmp_ / "common\\Options.oqc", tmp_ / "user\\Options.oqc"}};
   ASSERT_FALSE(test_support::IsDirectory(gApp.dataFolder));
-  EXPECT_EQ(WriteConfigFile("(Orvo)Win", 3, data, sizeof data, 0), sizeof data);
-  EXPECT_EQ(ReadWholeFile(tmp_ / "user\\(Orvo)Win3.oqc"), std::string(data, sizeof data));
-  EXPECT_FALSE(Exists(tmp_ / "user\\(Orvo)Win3.oqc_tmp"));
-
-  char back[16] = {};
-  EXPECT_EQ(ReadConfigFile("(Orvo)Win", 3, back, sizeof back, 0), sizeof back);
-  EXPECT_EQ(std::memcmp(back, data, sizeof data), 0);
-  EXPECT_EQ(ReadConfigFile("(Orvo)Win", 3, nullptr, 0, 0), sizeof data);  // size only
-}
-
-TEST_F(RecordFiles, AllUsersGoesToItsOwnFolder) {
-  const char data[] = "shared";
-  EXPECT_EQ(WriteConfigFile("(Orvo)Archive", -1, data, sizeof data, 1), sizeof data);
-  EXPECT_TRUE(Exists(tmp_ / "common\\(Orvo)Archive.oqc"));
-  EXPECT_FALSE(Exists(tmp_ / "user\\(Orvo)Archive.oqc"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    char path[260];
+    ASSERT_TRUE(BuildConfigFilePath(c.name, c.index, path, c.allUsers));
+    EXPECT_EQ(std::string(path), c.path);
+    const auto size = static_cast<std::uint32_t>(c.path.size());
+    EXPECT_EQ(WriteConfigFile(c.name, c.index, c.path.data(), size, c.allUsers), size);
+    EXPECT_EQ(ReadWholeFile(c.path), c.path);
+    EXPECT_FALSE(Exists(c.path + "_tmp"));
+    EXPECT_FALSE(Exists(c.elsewhere));
+    std::string back(size, '\0');
+    EXPECT_EQ(ReadConfigFile(c.name, c.index, &back[0], size, c.allUsers), size);
+    EXPECT_EQ(back, c.path);
+    EXPECT_EQ(ReadConfigFile(c.name, c.index, nullptr, 0, c.allUsers), size);  // size only
+  }
 }
 
 TEST_F(RecordFiles, MissingOrShortRecordLeavesTheRestOfTheBuffer) {
@@ -63,7 +59,6 @@ TEST_F(RecordFiles, MissingOrShortRecordLeavesTheRestOfTheBuffer) {
   std::memset(buffer, 'z', sizeof buffer);
   EXPECT_EQ(ReadConfigFile("(Orvo)App", -1, buffer, sizeof buffer, 0), 0u);
   EXPECT_EQ(std::string(buffer, sizeof buffer), "zzzzzzzz");
-
   ASSERT_EQ(WriteConfigFile("(Orvo)App", -1, "abc", 3, 0), 3u);
   EXPECT_EQ(ReadConfigFile("(Orvo)App", -1, buffer, sizeof buffer, 0), 3u);
   EXPECT_EQ(std::string(buffer, sizeof buffer), "abczzzzz");
@@ -89,36 +84,33 @@ TEST_F(RecordFiles, OverlongTemporaryNameFailsWithoutTouchingTheTarget) {
   std::string folder = tmp_.Path();
   const std::size_t want = 259 - std::strlen("\\(Orvo)App.oqc");
   while (folder.size() < want) folder += "\\" + std::string(std::min<std::size_t>(40, want - folder.size() - 1), 'f');
-  ASSERT_EQ(folder.size(), want);
   ASSERT_EQ(CreateDirectoryPath(folder.c_str(), 0), CreateDirResult::kExists);
   CopyText(gApp.dataFolder, sizeof gApp.dataFolder, folder.c_str());
   const std::string target = folder + "\\(Orvo)App.oqc";
   ASSERT_EQ(target.size(), 259u);
   ASSERT_TRUE(WriteWholeFile(target, "live"));
-
   EXPECT_EQ(WriteConfigFile("(Orvo)App", -1, "replacement", 11, 0), 0u);
   EXPECT_EQ(ReadWholeFile(target), "live");
-  // Reading the record itself still works.
   char buffer[4];
-  EXPECT_EQ(ReadConfigFile("(Orvo)App", -1, buffer, sizeof buffer, 0), 4u);
+  EXPECT_EQ(ReadConfigFile("(Orvo)App", -1, buffer, sizeof buffer, 0), 4u);  // the record itself still reads
 }
 
-TEST_F(RecordFiles, WriteFileAtomicTakesFolderNameAndExtension) {
+TEST_F(RecordFiles, OtherFilesAtomicallyOrInPlace) {
   const std::string folder = tmp_ / "elsewhere";
   EXPECT_EQ(WriteFileAtomic(folder.c_str(), "plain", nullptr, "x", 1, 0), 1u);
   EXPECT_EQ(ReadWholeFile(folder + "\\plain"), "x");
   EXPECT_EQ(ReadDataFile(folder.c_str(), "plain", nullptr, nullptr, 0, 0), 1u);
   EXPECT_EQ(ReadDataFile(folder.c_str(), "plain", "txt", nullptr, 0, 0), 0u);
-}
-
-TEST_F(RecordFiles, WriteInPlaceCreatesTruncatesAndAppends) {
+  // Created, appended to, written at the start when opened, truncated.
   const std::string path = tmp_ / "deep\\er\\Options.oqc";
-  EXPECT_EQ(WriteFileCreatingFolders(path.c_str(), "hello", 5, 0), 5u);
-  EXPECT_EQ(ReadWholeFile(path), "hello");
-  EXPECT_EQ(WriteFileCreatingFolders(path.c_str(), "!!", 2, 1), 2u);
-  EXPECT_EQ(ReadWholeFile(path), "hello!!");
-  EXPECT_EQ(WriteFileCreatingFolders(path.c_str(), "j", 1, 2), 1u);  // opened, written at the start
-  EXPECT_EQ(ReadWholeFile(path), "jello!!");
-  EXPECT_EQ(WriteFileCreatingFolders(path.c_str(), "hi", 2, 0), 2u);
-  EXPECT_EQ(ReadWholeFile(path), "hi");
+  const struct {
+    const char* data;
+    int append;
+    const char* after;
+  } writes[] = {{"hello", 0, "hello"}, {"!!", 1, "hello!!"}, {"j", 2, "jello!!"}, {"hi", 0, "hi"}};
+  for (const auto& w : writes) {
+    const auto size = static_cast<std::uint32_t>(std::strlen(w.data));
+    EXPECT_EQ(WriteFileCreatingFolders(path.c_str(), w.data, size, w.append), size);
+    EXPECT_EQ(ReadWholeFile(path), w.after);
+  }
 }

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -17,12 +18,17 @@ CConfigText Loaded(const std::string& text) {
   return c;
 }
 
-TEST(ConfigText, EveryValueTypeRoundTrips) {
+TEST(ConfigText, EveryValueTypeRoundTripsInItsStoredForm) {
   std::uint8_t b1 = 1, b0 = 0;
   std::int16_t s = -1234;
   std::int32_t i = -2147483647 - 1;
   std::uint16_t hot = 340;
-  double d[] = {2.0, 0.25, -1.5, 1234.5678, 1e-7, 3.14159265358979, 1e20, 0.0};
+  // Doubles with the form they are stored in (null: only the value counts).
+  const std::pair<double, const char*> doubles[] = {
+      {2.0, "2.0"},      {0.25, "0.25"},    {1.0, "1.0"},        {0.5, "0.5"},     {-3.0, "-3.0"},
+      {0.0, "0.0"},      {0.1, "0.1"},      {-1.5, "-1.5"},      {100.125, "100.125"}, {1234.5678, nullptr},
+      {1e-7, nullptr},   {1e20, nullptr},   {1e300, nullptr},    {-2.5e-30, nullptr},  {3.14159265358979, nullptr}};
+  constexpr int kDoubles = sizeof doubles / sizeof doubles[0];
   char str[64] = "Program Files\\app.exe";
 
   CConfigText save(1, "gOpt.");
@@ -31,92 +37,67 @@ TEST(ConfigText, EveryValueTypeRoundTrips) {
   save.ConfigShort(&s, 2, "gOpt.sVal");
   save.ConfigInt(&i, 4, "gOpt.iVal");
   save.ConfigHexWord(&hot, 2, "gOpt.wHotKey");
-  for (int k = 0; k < 8; ++k) save.ConfigDouble(&d[k], 8, "gOpt.d[xi]", k);
+  for (int k = 0; k < kDoubles; ++k) {
+    double d = doubles[k].first;
+    save.ConfigDouble(&d, 8, "gOpt.d[xi]", k);
+  }
   save.ConfigString(str, 64, "gOpt.Par[xi].szName", 3);
   const std::string text(save.text().begin(), save.text().end());
-  EXPECT_NE(text.find(Rec("wHotKey", "0x0154")), std::string::npos);
-  EXPECT_NE(text.find(Rec("d[0]", "2.0")), std::string::npos);
-  EXPECT_NE(text.find(Rec("d[1]", "0.25")), std::string::npos);
-  EXPECT_NE(text.find(Rec("Par[3].szName", str)), std::string::npos);
   EXPECT_EQ(text.substr(0, 8), std::string("bOn=1\0\r\n", 8));
+  EXPECT_NE(text.find(Rec("wHotKey", "0x0154")), std::string::npos);
+  EXPECT_NE(text.find(Rec("Par[3].szName", str)), std::string::npos);
+  for (int k = 0; k < kDoubles; ++k) {
+    const std::string key = "d[" + std::to_string(k) + "]";
+    EXPECT_TRUE(!doubles[k].second || text.find(Rec(key, doubles[k].second)) != std::string::npos) << key;
+  }
 
   CConfigText load = Loaded(text);
   std::uint8_t rb1 = 0, rb0 = 1;
   std::int16_t rs = 0;
   std::int32_t ri = 0;
   std::uint16_t rhot = 0;
-  double rd[8] = {};
   char rstr[64] = {};
   // Read in a different order than written: the lookup wraps around.
   EXPECT_EQ(load.ConfigString(rstr, 64, "gOpt.Par[xi].szName", 3), 0);
-  EXPECT_EQ(load.ConfigBool(&rb1, 1, "gOpt.bOn"), 0);
-  EXPECT_EQ(load.ConfigBool(&rb0, 1, "gOpt.bOff"), 0);
-  EXPECT_EQ(load.ConfigShort(&rs, 2, "gOpt.sVal"), 0);
-  EXPECT_EQ(load.ConfigInt(&ri, 4, "gOpt.iVal"), 0);
-  EXPECT_EQ(load.ConfigHexWord(&rhot, 2, "gOpt.wHotKey"), 0);
-  for (int k = 7; k >= 0; --k) EXPECT_EQ(load.ConfigDouble(&rd[k], 8, "gOpt.d[xi]", k), 0);
-  EXPECT_EQ(rb1, 1);
-  EXPECT_EQ(rb0, 0);
-  EXPECT_EQ(rs, -1234);
-  EXPECT_EQ(ri, -2147483647 - 1);
-  EXPECT_EQ(rhot, 340);
-  for (int k = 0; k < 8; ++k) EXPECT_DOUBLE_EQ(rd[k], d[k]) << k;
-  EXPECT_STREQ(rstr, str);
-}
-
-TEST(ConfigText, DoubleForms) {
-  char buf[64];
-  const std::pair<double, const char*> cases[] = {
-      {2.0, "2.0"},   {0.25, "0.25"}, {1.0, "1.0"},         {0.5, "0.5"},
-      {-3.0, "-3.0"}, {0.0, "0.0"},   {100.125, "100.125"}, {0.1, "0.1"}};
-  for (const auto& c : cases) {
-    FormatConfigDouble(c.first, buf, sizeof buf);
-    EXPECT_STREQ(buf, c.second);
+  EXPECT_EQ(load.ConfigBool(&rb1, 1, "gOpt.bOn") | load.ConfigBool(&rb0, 1, "gOpt.bOff") |
+                load.ConfigShort(&rs, 2, "gOpt.sVal") | load.ConfigInt(&ri, 4, "gOpt.iVal") |
+                load.ConfigHexWord(&rhot, 2, "gOpt.wHotKey"),
+            0);
+  for (int k = kDoubles - 1; k >= 0; --k) {
+    double d = 0;
+    EXPECT_EQ(load.ConfigDouble(&d, 8, "gOpt.d[xi]", k), 0);
+    EXPECT_DOUBLE_EQ(d, doubles[k].first) << k;
   }
-  FormatConfigDouble(1e300, buf, sizeof buf);
-  EXPECT_DOUBLE_EQ(ParseConfigDouble(buf, std::strlen(buf)), 1e300);
-  FormatConfigDouble(-2.5e-30, buf, sizeof buf);
-  EXPECT_DOUBLE_EQ(ParseConfigDouble(buf, std::strlen(buf)), -2.5e-30);
+  EXPECT_EQ(std::make_tuple(rb1, rb0, rs, ri, rhot, std::string(rstr)),
+            std::make_tuple(b1, b0, s, i, hot, std::string(str)));
 }
 
 TEST(ConfigText, LookupMatchesWholeKeysAtLineStartsOnly) {
   CConfigText c = Loaded(Rec("bTrayIcon", "1") + Rec("iNumPars", "4") + Rec("szText", "x\nbFake=1") +
-                         Rec("iLast", "9"));
+                         Rec("iLast", "9") + "b=2");
   std::uint8_t flag = 0;
   EXPECT_EQ(c.ConfigBool(&flag, 1, "gOpt.bTrayIcon"), 0);
   EXPECT_EQ(flag, 1);
   std::int32_t n = 77;
-  EXPECT_EQ(c.ConfigInt(&n, 4, "gOpt.iNumPar"), -1);  // not a prefix of iNumPars
+  // Not a prefix of iNumPars; "Text" only inside a key; "x" only inside a
+  // value; "b" unterminated at the end. A miss leaves the variable alone.
+  for (const char* missing : {"gOpt.iNumPar", "gOpt.Text", "gOpt.x", "gOpt.b"}) {
+    EXPECT_EQ(c.ConfigInt(&n, 4, missing), -1) << missing;
+  }
   EXPECT_EQ(n, 77);
-  EXPECT_EQ(c.ConfigInt(&n, 4, "gOpt.iNumPars"), 0);
+  EXPECT_EQ(c.cursor, -1);
+  EXPECT_EQ(c.ConfigInt(&n, 4, "gOpt.iNumPars"), 0);  // a negative cursor starts at 0
   EXPECT_EQ(n, 4);
-  // "Text" occurs only inside a key; "x" only inside a value.
-  EXPECT_EQ(c.ConfigInt(&n, 4, "gOpt.Text"), -1);
-  EXPECT_EQ(c.ConfigInt(&n, 4, "gOpt.x"), -1);
   // The cursor is past the record: the wrap-around finds an earlier key.
   EXPECT_EQ(c.ConfigInt(&n, 4, "gOpt.iLast"), 0);
   flag = 0;
   EXPECT_EQ(c.ConfigBool(&flag, 1, "&gOpt.bTrayIcon"), 0);
   EXPECT_EQ(flag, 1);
-  // A missing key leaves the variable alone.
-  flag = 7;
-  EXPECT_EQ(c.ConfigBool(&flag, 1, "gOpt.bMissing"), -1);
-  EXPECT_EQ(flag, 7);
 }
 
-TEST(ConfigText, UnterminatedRecordIsNotAValue) {
-  std::string text = Rec("a", "1") + "b=2";
-  CConfigText c = Loaded(text);
-  std::int32_t v = 5;
-  EXPECT_EQ(c.ConfigInt(&v, 4, "gOpt.b"), -1);
-  EXPECT_EQ(c.cursor, -1);
-  EXPECT_EQ(c.ConfigInt(&v, 4, "gOpt.a"), 0);  // a negative cursor starts at 0
-  EXPECT_EQ(v, 1);
-}
-
-TEST(ConfigText, HexAndDecimalReading) {
+TEST(ConfigText, ValueReading) {
   CConfigText c = Loaded(Rec("wA", "12") + Rec("wB", "0x1A2b") + Rec("iC", "  -42xyz") + Rec("iD", "abc") +
-                         Rec("sE", "70000"));
+                         Rec("sE", "70000") + Rec("szLong", std::string(100, 'q')));
   std::uint16_t w = 9;
   EXPECT_EQ(c.ConfigHexWord(&w, 2, "gOpt.wA"), 1);
   EXPECT_EQ(w, 9);
@@ -130,10 +111,7 @@ TEST(ConfigText, HexAndDecimalReading) {
   std::int16_t s = 0;
   EXPECT_EQ(c.ConfigShort(&s, 2, "gOpt.sE"), 0);
   EXPECT_EQ(s, static_cast<std::int16_t>(70000 & 0xFFFF));
-}
-
-TEST(ConfigText, StringsAreTruncatedToTheBuffer) {
-  CConfigText c = Loaded(Rec("szLong", std::string(100, 'q')));
+  // Strings are cut to the buffer.
   char buf[64];
   std::memset(buf, 'z', sizeof buf);
   EXPECT_EQ(c.ConfigString(buf, 64, "gOpt.szLong"), 0);
@@ -142,37 +120,51 @@ TEST(ConfigText, StringsAreTruncatedToTheBuffer) {
 
 TEST(ConfigText, KeysFromVariableNames) {
   CConfigText c(1, "gOpt.");
-  c.ConfigTextBuildKey("gOpt.Par[xi].szParName", 3, 0, 0);
-  EXPECT_STREQ(c.key, "Par[3].szParName");
-  c.ConfigTextBuildKey("gOpt.bTrayIcon", 0, 0, 0);
-  EXPECT_STREQ(c.key, "bTrayIcon");
-  c.ConfigTextBuildKey("gOpt.a[i][j].b[k]", 1, 22, 333);
-  EXPECT_STREQ(c.key, "a[1][22].b[333]");
-  c.ConfigTextBuildKey("gOpt.a[2].b", 5, 0, 0);
-  EXPECT_STREQ(c.key, "a[2].b");
-  c.ConfigTextBuildKey("gOpt.pct%s%n", 0, 0, 0);  // no format interpretation
-  EXPECT_STREQ(c.key, "pct%s%n");
-  c.ConfigTextBuildKey(("gOpt." + std::string(400, 'k')).c_str(), 0, 0, 0);
-  EXPECT_EQ(std::strlen(c.key), 259u);
+  const struct {
+    std::string name;
+    int i1, i2, i3;
+    std::string key;
+  } cases[] = {{"gOpt.Par[xi].szParName", 3, 0, 0, "Par[3].szParName"},
+               {"gOpt.bTrayIcon", 0, 0, 0, "bTrayIcon"},
+               {"gOpt.a[i][j].b[k]", 1, 22, 333, "a[1][22].b[333]"},
+               {"gOpt.a[2].b", 5, 0, 0, "a[2].b"},
+               {"gOpt.pct%s%n", 0, 0, 0, "pct%s%n"},  // no format interpretation
+               {"gOpt." + std::string(400, 'k'), 0, 0, 0, std::string(259, 'k')}};
+  for (const auto& k : cases) {
+    c.ConfigTextBuildKey(k.name.c_str(), k.i1, k.i2, k.i3);
+    EXPECT_EQ(c.key, k.key);
+  }
 }
 
-std::string Field(std::uint8_t header, const std::string& rest) { return std::string(1, static_cast<char>(header)) + rest; }
+std::string Field(std::uint8_t header, const std::string& rest) { return static_cast<char>(header) + rest; }
 
-TEST(TaggedField, FindsFieldsWithWrapAround) {
-  // 0x15: 1-byte index, 1-byte tag, 1-byte length.
-  std::string s = Field(0x15, std::string("\x01\x02\x03", 3) + "abc") +
-                  Field(0x15, std::string("\x01\x05\x02", 3) + "xy") +
-                  Field(0x25, std::string("\x02\x07\x04\x00", 4) + "long");
+CConfigByteBuffer Buffer(const std::string& s) {
   CConfigByteBuffer b;
   b.Assign(s.data(), s.size());
+  return b;
+}
+
+TEST(TaggedField, EveryLookupSearchesTheWholeStreamFromTheCursorOn) {
+  // 0x15: 1-byte index, 1-byte tag, 1-byte length; 0x25: a 2-byte length.
+  const std::string s = Field(0x15, std::string("\x01\x02\x03", 3) + "abc") +
+                        Field(0x15, std::string("\x01\x05\x02", 3) + "xy") +
+                        Field(0x25, std::string("\x02\x07\x04\x00", 4) + "long");
+  CConfigByteBuffer b = Buffer(s);
   char out[8];
   EXPECT_EQ(b.ReadTaggedField(1, 5, out, 8), 2);
   EXPECT_EQ(std::string(out, 8), std::string("xy\0\0\0\0\0\0", 8));
   EXPECT_EQ(b.ReadTaggedField(1, 2, out, 8), 3);  // behind the cursor: wraps
   EXPECT_EQ(std::string(out, 3), "abc");
+  EXPECT_EQ(b.cursor(), 7u);  // just after that field
   EXPECT_EQ(b.ReadTaggedField(2, 7, out, 2), 2);  // cut to the out size
   EXPECT_EQ(std::string(out, 2), "lo");
+  // The cursor at the very end still finds the first field.
+  EXPECT_EQ(b.cursor(), s.size());
+  EXPECT_EQ(b.ReadTaggedField(1, 2, out, 8), 3);
+  // Misses leave out untouched, from the middle and from the end.
   std::memset(out, 'u', 8);
+  EXPECT_EQ(b.ReadTaggedField(9, 9, out, 8), -1);
+  b.set_cursor(s.size());
   EXPECT_EQ(b.ReadTaggedField(9, 9, out, 8), -1);
   b.set_cursor(0);
   EXPECT_EQ(b.ReadTaggedField(1, 5, nullptr, 0), 0);  // found, nothing to copy
@@ -183,57 +175,29 @@ TEST(TaggedField, FindsFieldsWithWrapAround) {
 }
 
 TEST(TaggedField, NeverReadsPastTheData) {
-  CConfigByteBuffer b;
   char out[16];
-  EXPECT_EQ(b.ReadTaggedField(1, 1, out, 16), -1);  // empty
+  EXPECT_EQ(Buffer("").ReadTaggedField(1, 1, out, 16), -1);
   // Value longer than the data left.
-  std::string s = Field(0x15, std::string("\x01\x01\x09", 3) + "abc");
-  b.Assign(s.data(), s.size());
-  EXPECT_EQ(b.ReadTaggedField(1, 1, out, 16), -1);
+  EXPECT_EQ(Buffer(Field(0x15, std::string("\x01\x01\x09", 3) + "abc")).ReadTaggedField(1, 1, out, 16), -1);
   // Header whose number bytes run past the end.
-  s = Field(0x15, std::string("\x01\x01\x02", 3) + "ok") + Field(0x7F, "\x01");
-  b.Assign(s.data(), s.size());
+  CConfigByteBuffer b = Buffer(Field(0x15, std::string("\x01\x01\x02", 3) + "ok") + Field(0x7F, "\x01"));
   b.set_cursor(6);
   EXPECT_EQ(b.ReadTaggedField(1, 1, out, 16), 2);  // wrapped past the broken field
   b.set_cursor(6);
   EXPECT_EQ(b.ReadTaggedField(5, 5, out, 16), -1);
   // A 7-byte length near 2^56 does not wrap the position.
-  s = Field(0x75, std::string("\x01\x01\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 9)) + Field(0x15, std::string("\x02\x02\x01", 3) + "z");
-  b.Assign(s.data(), s.size());
+  const std::string s = Field(0x75, std::string("\x01\x01\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 9)) +
+                        Field(0x15, std::string("\x02\x02\x01", 3) + "z");
+  b = Buffer(s);
   EXPECT_EQ(b.ReadTaggedField(2, 2, out, 16), -1);
   b.set_cursor(s.size());
   EXPECT_EQ(b.ReadTaggedField(1, 1, out, 16), -1);
 }
 
-TEST(TaggedField, EveryLookupSearchesTheWholeStreamAfterTheLastField) {
-  // Fields stored as (1,0) (1,1) (1,2); read in the order 2, 0, 1, 2, 0.
-  std::string s;
-  for (int tag = 0; tag < 3; ++tag) s += Field(0x15, std::string{'\x01', static_cast<char>(tag), '\x01'} + static_cast<char>('a' + tag));
-  CConfigByteBuffer b;
-  b.Assign(s.data(), s.size());
-  char out[4];
-  for (int tag : {2, 0, 1, 2, 0}) {
-    ASSERT_EQ(b.ReadTaggedField(1, tag, out, 1), 1) << tag;
-    EXPECT_EQ(out[0], 'a' + tag);
-  }
-  EXPECT_EQ(b.cursor(), 5u);  // just after field 0
-  // The cursor at the very end still finds the first field.
-  b.set_cursor(s.size());
-  ASSERT_EQ(b.ReadTaggedField(1, 0, out, 1), 1);
-  EXPECT_EQ(out[0], 'a');
-  // A miss from the end leaves out untouched.
-  b.set_cursor(s.size());
-  out[0] = 'u';
-  EXPECT_EQ(b.ReadTaggedField(1, 9, out, 1), -1);
-  EXPECT_EQ(out[0], 'u');
-}
-
 TEST(ByteBuffer, ResizeZeroesAndTruncateCuts) {
-  CConfigByteBuffer b;
-  b.Assign("abc", 3);
+  CConfigByteBuffer b = Buffer("abc");
   b.set_cursor(2);
-  std::uint8_t* p = b.Resize(6);
-  ASSERT_NE(p, nullptr);
+  ASSERT_NE(b.Resize(6), nullptr);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.data()), 6), std::string("abc\0\0\0", 6));
   EXPECT_EQ(b.cursor(), 0u);
   b.set_cursor(6);

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
@@ -21,29 +20,24 @@ class CMemoryRecordStore : public CRecordStore {
 
   // "<name><index>.oqc", under "common\" for the all-users folder.
   static std::string FileName(const char* name, int index, int allUsers = 0) {
-    std::string s = allUsers == 1 ? "common\\" : "";
-    s += name;
-    if (index != -1) s += std::to_string(index);
-    return s + ".oqc";
+    return (allUsers == 1 ? "common\\" : "") + std::string(name) + (index != -1 ? std::to_string(index) : "") + ".oqc";
   }
 
   std::unique_ptr<zip::ByteSource> OpenRecord(const char* name, int index, int allUsers) override {
-    ++opens;
     const auto it = files.find(FileName(name, index, allUsers));
     if (it == files.end()) return nullptr;
-    return std::unique_ptr<zip::ByteSource>(new OwnedSource(it->second, claimed_size));
+    return std::make_unique<OwnedSource>(it->second, claimed_size);
   }
   bool WriteRecord(const char* name, int index, int allUsers, const void* data, std::uint32_t size) override {
     ++writes;
     if (fail_writes) return false;
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    files[FileName(name, index, allUsers)] = Bytes(p, p + size);
+    files[FileName(name, index, allUsers)].assign(static_cast<const std::uint8_t*>(data),
+                                                  static_cast<const std::uint8_t*>(data) + size);
     return true;
   }
   bool RenameRecord(const char* name, const char* newName, int allUsers) override {
-    if (fail_renames) return false;
     const auto it = files.find(FileName(name, -1, allUsers));
-    if (it == files.end()) return false;
+    if (fail_renames || it == files.end()) return false;
     Bytes moved = std::move(it->second);
     files.erase(it);
     files[FileName(newName, -1, allUsers)] = std::move(moved);
@@ -59,7 +53,6 @@ class CMemoryRecordStore : public CRecordStore {
   bool fail_renames = false;
   std::uint64_t claimed_size = 0;  // nonzero: every opened record claims this size
   int writes = 0;
-  int opens = 0;
 
  private:
   // A copy of the record, so that later writes cannot pull it away.
@@ -68,8 +61,7 @@ class CMemoryRecordStore : public CRecordStore {
     OwnedSource(Bytes bytes, std::uint64_t claimed) : bytes_(std::move(bytes)), claimed_(claimed) {}
     std::uint64_t Size() override { return claimed_ != 0 ? claimed_ : bytes_.size(); }
     std::int64_t ReadAt(std::uint64_t offset, void* buffer, std::uint32_t count) override {
-      zip::MemoryByteSource m(bytes_.data(), bytes_.size());
-      return m.ReadAt(offset, buffer, count);
+      return zip::MemoryByteSource(bytes_.data(), bytes_.size()).ReadAt(offset, buffer, count);
     }
 
    private:
