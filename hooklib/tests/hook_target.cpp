@@ -37,7 +37,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.lpszClassName = kTargetClass;
   if (!RegisterClassA(&wc)) return 1;
-  HWND hwnd = CreateWindowExA(0, kTargetClass, "Hook target", WS_POPUP | WS_VISIBLE, kTargetRect.left,
+  // Topmost, so that windows of tests running beside it cannot cover it.
+  HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, kTargetClass, "Hook target", WS_POPUP | WS_VISIBLE, kTargetRect.left,
                               kTargetRect.top, kTargetRect.right - kTargetRect.left,
                               kTargetRect.bottom - kTargetRect.top, nullptr, nullptr, instance, nullptr);
   if (!hwnd) return 2;
