@@ -296,40 +296,36 @@ std::int64_t CConfigText::ConfigTextGetValue(const char* key_text) {
   return -1;
 }
 
+int CConfigText::AppendValue(const char* name, int i1, int i2, int i3, const char* valueText) {
+  ConfigTextBuildKey(name, i1, i2, i3);
+  ConfigTextAppendRecord(key, valueText);
+  return 0;
+}
+
 bool CConfigText::Lookup(const char* name, int i1, int i2, int i3) {
   ConfigTextBuildKey(name, i1, i2, i3);
   return ConfigTextGetValue(key) >= 0;
 }
 
 int CConfigText::ConfigBool(std::uint8_t* var, int, const char* name, int i1, int i2, int i3) {
-  if (saving) {
-    ConfigTextBuildKey(name, i1, i2, i3);
-    ConfigTextAppendRecord(key, *var ? "1" : "0");
-    return 0;
-  }
+  if (saving) return AppendValue(name, i1, i2, i3, *var ? "1" : "0");
   if (!Lookup(name, i1, i2, i3)) return -1;
   *var = (value_length_ > 0 && value[0] == '1') ? 1 : 0;
   return 0;
 }
 
 int CConfigText::ConfigShort(std::int16_t* var, int, const char* name, int i1, int i2, int i3) {
-  if (saving) {
-    ConfigTextBuildKey(name, i1, i2, i3);
-    std::snprintf(work, sizeof work, "%d", static_cast<int>(*var));
-    ConfigTextAppendRecord(key, work);
-    return 0;
-  }
-  if (!Lookup(name, i1, i2, i3)) return -1;
-  *var = static_cast<std::int16_t>(static_cast<std::uint16_t>(ParseConfigDecimal(value, value_length_)));
-  return 0;
+  // Written and read as a decimal int; a value read back is cut to 16 bits.
+  std::int32_t wide = *var;
+  const int result = ConfigInt(&wide, sizeof wide, name, i1, i2, i3);
+  if (!saving && result == 0) *var = static_cast<std::int16_t>(static_cast<std::uint16_t>(wide));
+  return result;
 }
 
 int CConfigText::ConfigInt(std::int32_t* var, int, const char* name, int i1, int i2, int i3) {
   if (saving) {
-    ConfigTextBuildKey(name, i1, i2, i3);
     std::snprintf(work, sizeof work, "%d", static_cast<int>(*var));
-    ConfigTextAppendRecord(key, work);
-    return 0;
+    return AppendValue(name, i1, i2, i3, work);
   }
   if (!Lookup(name, i1, i2, i3)) return -1;
   *var = ParseConfigDecimal(value, value_length_);
@@ -338,10 +334,8 @@ int CConfigText::ConfigInt(std::int32_t* var, int, const char* name, int i1, int
 
 int CConfigText::ConfigHexWord(std::uint16_t* var, int, const char* name, int i1, int i2, int i3) {
   if (saving) {
-    ConfigTextBuildKey(name, i1, i2, i3);
     std::snprintf(work, sizeof work, "0x%04X", static_cast<unsigned>(*var));
-    ConfigTextAppendRecord(key, work);
-    return 0;
+    return AppendValue(name, i1, i2, i3, work);
   }
   if (!Lookup(name, i1, i2, i3)) return -1;
   std::uint16_t v = 0;
@@ -352,10 +346,8 @@ int CConfigText::ConfigHexWord(std::uint16_t* var, int, const char* name, int i1
 
 int CConfigText::ConfigDouble(double* var, int, const char* name, int i1, int i2, int i3) {
   if (saving) {
-    ConfigTextBuildKey(name, i1, i2, i3);
     FormatConfigDouble(*var, work, sizeof work);
-    ConfigTextAppendRecord(key, work);
-    return 0;
+    return AppendValue(name, i1, i2, i3, work);
   }
   if (!Lookup(name, i1, i2, i3)) return -1;
   *var = ParseConfigDouble(value, value_length_);
@@ -364,10 +356,11 @@ int CConfigText::ConfigDouble(double* var, int, const char* name, int i1, int i2
 
 int CConfigText::ConfigString(char* var, int size, const char* name, int i1, int i2, int i3) {
   if (saving) {
-    ConfigTextBuildKey(name, i1, i2, i3);
-    std::string s(var, size > 0 ? strnlen(var, static_cast<std::size_t>(size)) : 0);
-    ConfigTextAppendRecord(key, s.c_str());
-    return 0;
+    // The buffer may hold no NUL: only its first size bytes are the text.
+    const void* end = size > 0 ? std::memchr(var, '\0', static_cast<std::size_t>(size)) : var;
+    const std::size_t length = end != nullptr ? static_cast<std::size_t>(static_cast<const char*>(end) - var)
+                                              : static_cast<std::size_t>(size);
+    return AppendValue(name, i1, i2, i3, std::string(var, length).c_str());
   }
   if (size <= 0) return -1;
   if (!Lookup(name, i1, i2, i3)) return -1;

@@ -83,6 +83,8 @@ class CConfigText {
 
  private:
   [[nodiscard]] bool Lookup(const char* name, int i1, int i2, int i3);
+  // Save mode: appends the record for the variable; returns 0.
+  int AppendValue(const char* name, int i1, int i2, int i3, const char* valueText);
   std::size_t value_length_ = 0;
   std::vector<std::uint8_t> text_;
 };
