@@ -63,6 +63,11 @@ struct IconHandleTraits {
   static Handle Invalid() noexcept { return nullptr; }
   static void Close(Handle h) noexcept { DestroyIcon(h); }
 };
+struct CursorHandleTraits {
+  using Handle = HCURSOR;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { DestroyCursor(h); }
+};
 struct WindowHandleTraits {
   using Handle = HWND;
   static Handle Invalid() noexcept { return nullptr; }
@@ -96,6 +101,7 @@ using CKernelHandle = CUniqueHandle<KernelHandleTraits>;
 using CHookHandle = CUniqueHandle<HookHandleTraits>;
 using CFindHandle = CUniqueHandle<FindHandleTraits>;
 using CIconHandle = CUniqueHandle<IconHandleTraits>;
+using CCursorHandle = CUniqueHandle<CursorHandleTraits>;
 using CWindowHandle = CUniqueHandle<WindowHandleTraits>;
 using CMenuHandle = CUniqueHandle<MenuHandleTraits>;
 using CGdiObject = CUniqueHandle<GdiObjectTraits>;

@@ -4,6 +4,7 @@
 
 #include "framework/util/grow_array.h"
 #include "framework/util/monitors.h"
+#include "framework/util/win_handles.h"
 #include "scrolling/engine/button_actions.h"
 #include "scrolling/engine/records.h"
 #include "scrolling/options/options.h"
@@ -14,43 +15,6 @@ static_assert(sizeof(INPUT) == 28, "INPUT records of the 32-bit program");
 #endif
 
 namespace {
-
-class ProcessHandle {
- public:
-  explicit ProcessHandle(HANDLE handle) noexcept : handle_(handle) {}
-  ~ProcessHandle() {
-    if (handle_ != nullptr) CloseHandle(handle_);
-  }
-  ProcessHandle(const ProcessHandle&) = delete;
-  ProcessHandle& operator=(const ProcessHandle&) = delete;
-  HANDLE get() const noexcept { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
-// An icon or cursor handle made by CopyIcon or CreateCursor.
-class CursorHandle {
- public:
-  CursorHandle() noexcept = default;
-  explicit CursorHandle(HCURSOR handle) noexcept : handle_(handle) {}
-  ~CursorHandle() { reset(nullptr); }
-  CursorHandle(const CursorHandle&) = delete;
-  CursorHandle& operator=(const CursorHandle&) = delete;
-  HCURSOR get() const noexcept { return handle_; }
-  HCURSOR release() noexcept {
-    const HCURSOR h = handle_;
-    handle_ = nullptr;
-    return h;
-  }
-  void reset(HCURSOR handle) noexcept {
-    if (handle_ != nullptr) DestroyCursor(handle_);
-    handle_ = handle;
-  }
-
- private:
-  HCURSOR handle_ = nullptr;
-};
 
 // The system cursors in the order they are replaced: application-starting,
 // arrow, cross, hand, I-beam, no, size-all, size NE-SW, size N-S, size
@@ -63,15 +27,15 @@ constexpr int kSystemCursorCount = static_cast<int>(sizeof kSystemCursorIds / si
 // hidden, and the blank cursor that replaces them.
 struct SavedCursors {
   bool taken = false;
-  CursorHandle original[kSystemCursorCount];
-  CursorHandle blank;
+  CCursorHandle original[kSystemCursorCount];
+  CCursorHandle blank;
 
   void Take() noexcept {
     if (taken) return;
     taken = true;
     for (int i = 0; i < kSystemCursorCount; ++i) {
       const HCURSOR shared = LoadCursorA(nullptr, MAKEINTRESOURCEA(kSystemCursorIds[i]));
-      if (shared != nullptr) original[i].reset(CopyIcon(shared));
+      if (shared != nullptr) original[i].Reset(CopyIcon(shared));
     }
     BYTE andMask[128];
     BYTE xorMask[128];
@@ -79,7 +43,7 @@ struct SavedCursors {
       andMask[i] = 0xFF;
       xorMask[i] = 0x00;
     }
-    blank.reset(CreateCursor(GetModuleHandleA(nullptr), 0, 0, 32, 32, andMask, xorMask));
+    blank.Reset(CreateCursor(GetModuleHandleA(nullptr), 0, 0, 32, 32, andMask, xorMask));
   }
 };
 
@@ -92,8 +56,8 @@ SavedCursors& Cursors() noexcept {
 // so it is destroyed here only when the system refused it.
 void SetSystemCursorCopy(HCURSOR cursor, DWORD id) noexcept {
   if (cursor == nullptr) return;
-  CursorHandle copy(CopyIcon(cursor));
-  if (copy.get() != nullptr && SetSystemCursor(copy.get(), id)) (void)copy.release();
+  CCursorHandle copy(CopyIcon(cursor));
+  if (copy.Get() != nullptr && SetSystemCursor(copy.Get(), id)) (void)copy.Release();
 }
 
 BOOL CALLBACK VisitChildWindowProc(HWND window, LPARAM lParam) noexcept {
@@ -113,10 +77,10 @@ bool GetWindowProcessPath(HWND window, char* buffer, DWORD size) noexcept {
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);
   if (processId == 0) return false;
-  ProcessHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-  if (process.get() == nullptr) return false;
+  CKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  if (process.Get() == nullptr) return false;
   DWORD length = size;
-  if (!QueryFullProcessImageNameA(process.get(), 0, buffer, &length) || length == 0) {
+  if (!QueryFullProcessImageNameA(process.Get(), 0, buffer, &length) || length == 0) {
     buffer[0] = '\0';
     return false;
   }
@@ -332,6 +296,6 @@ void SetBlankCursors(bool restore) noexcept {
   SavedCursors& cursors = Cursors();
   cursors.Take();
   for (int i = 0; i < kSystemCursorCount; ++i) {
-    SetSystemCursorCopy(restore ? cursors.original[i].get() : cursors.blank.get(), kSystemCursorIds[i]);
+    SetSystemCursorCopy(restore ? cursors.original[i].Get() : cursors.blank.Get(), kSystemCursorIds[i]);
   }
 }
