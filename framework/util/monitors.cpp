@@ -1,4 +1,5 @@
 #include "framework/util/monitors.h"
+#include "framework/util/win_handles.h"
 
 #include <cstring>
 #include <string>
@@ -40,24 +41,9 @@ GetDpiForWindowFn DpiForWindowFunction() noexcept {
   return fn;
 }
 
-class WindowDC {
- public:
-  explicit WindowDC(HWND window) noexcept : window_(window), dc_(GetDC(window)) {}
-  ~WindowDC() {
-    if (dc_ != nullptr) ReleaseDC(window_, dc_);
-  }
-  WindowDC(const WindowDC&) = delete;
-  WindowDC& operator=(const WindowDC&) = delete;
-  HDC get() const noexcept { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-};
-
 int DeviceDpi(HWND window) noexcept {
-  WindowDC dc(window);
-  const int dpi = dc.get() != nullptr ? GetDeviceCaps(dc.get(), LOGPIXELSX) : 0;
+  CWindowDC dc(window);
+  const int dpi = dc.Get() != nullptr ? GetDeviceCaps(dc.Get(), LOGPIXELSX) : 0;
   return dpi > 0 ? dpi : kDefaultDpi;
 }
 

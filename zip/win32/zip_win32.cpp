@@ -4,33 +4,18 @@
 
 #include <string>
 
+#include "framework/util/win_handles.h"
+
 namespace zip {
 
 namespace {
 
-class UniqueHandle {
- public:
-  explicit UniqueHandle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
-  ~UniqueHandle() { reset(); }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  [[nodiscard]] HANDLE get() const { return h_; }
-  [[nodiscard]] bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-  HANDLE release() {
-    HANDLE h = h_;
-    h_ = INVALID_HANDLE_VALUE;
-    return h;
-  }
-  bool reset() {
-    bool ok = true;
-    if (valid()) ok = CloseHandle(h_) != FALSE;
-    h_ = INVALID_HANDLE_VALUE;
-    return ok;
-  }
-
- private:
-  HANDLE h_;
-};
+// Closes an owned file and reports whether the close succeeded: a failed
+// close can lose buffered data, which must fail the archive or extraction.
+bool CloseOwned(CFileHandle& file) {
+  const HANDLE h = file.Release();
+  return h == INVALID_HANDLE_VALUE || CloseHandle(h) != FALSE;
+}
 
 std::uint64_t ToU64(const FILETIME& ft) {
   return (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
@@ -63,14 +48,14 @@ class FileSink : public ArchiveSink {
   explicit FileSink(HANDLE h) : file_(h) {}
   std::uint32_t Write(const void* data, std::uint32_t count) override {
     DWORD written = 0;
-    if (!WriteFile(file_.get(), data, count, &written, nullptr)) return 0;
+    if (!WriteFile(file_.Get(), data, count, &written, nullptr)) return 0;
     return written;
   }
-  bool Seek(std::uint32_t position) override { return SeekTo(file_.get(), position); }
-  bool Close() override { return file_.reset(); }
+  bool Seek(std::uint32_t position) override { return SeekTo(file_.Get(), position); }
+  bool Close() override { return CloseOwned(file_); }
 
  private:
-  UniqueHandle file_;
+  CFileHandle file_;
 };
 
 class MappedMemorySink : public MemoryBlockSink {
@@ -82,7 +67,7 @@ class MappedMemorySink : public MemoryBlockSink {
   }
 
  private:
-  UniqueHandle mapping_;
+  CKernelHandle mapping_;
   void* view_;
 };
 
@@ -91,12 +76,12 @@ class FileSource : public EntrySource {
   explicit FileSource(HANDLE h) : file_(h) {}
   std::int64_t Read(void* buffer, std::uint32_t count) override {
     DWORD got = 0;
-    if (!ReadFile(file_.get(), buffer, count, &got, nullptr)) return -1;
+    if (!ReadFile(file_.Get(), buffer, count, &got, nullptr)) return -1;
     return got;
   }
 
  private:
-  UniqueHandle file_;
+  CFileHandle file_;
 };
 
 class FileByteSource : public ByteSource {
@@ -105,14 +90,14 @@ class FileByteSource : public ByteSource {
   std::uint64_t Size() override { return size_; }
   std::int64_t ReadAt(std::uint64_t offset, void* buffer, std::uint32_t count) override {
     if (offset >= size_) return 0;
-    if (!SeekTo(file_.get(), offset)) return -1;
+    if (!SeekTo(file_.Get(), offset)) return -1;
     DWORD got = 0;
-    if (!ReadFile(file_.get(), buffer, count, &got, nullptr)) return -1;
+    if (!ReadFile(file_.Get(), buffer, count, &got, nullptr)) return -1;
     return got;
   }
 
  private:
-  UniqueHandle file_;
+  CFileHandle file_;
   std::uint64_t size_;
 };
 
@@ -120,23 +105,23 @@ class Win32ExtractFile : public ExtractFile {
  public:
   Win32ExtractFile(HANDLE h, std::string path) : file_(h), path_(std::move(path)) {}
   ~Win32ExtractFile() override {
-    if (file_.valid()) Discard();
+    if (file_.Valid()) Discard();
   }
   bool Write(const void* data, std::uint32_t count) override {
     DWORD written = 0;
-    return WriteFile(file_.get(), data, count, &written, nullptr) && written == count;
+    return WriteFile(file_.Get(), data, count, &written, nullptr) && written == count;
   }
   void SetTimes(std::uint64_t creation, std::uint64_t access, std::uint64_t write) override {
     const FILETIME c = ToFileTime(creation), a = ToFileTime(access), w = ToFileTime(write);
-    SetFileTime(file_.get(), &c, &a, &w);
+    SetFileTime(file_.Get(), &c, &a, &w);
   }
   bool Commit() override {
-    if (file_.reset()) return true;
+    if (CloseOwned(file_)) return true;
     Remove();
     return false;
   }
   void Discard() override {
-    file_.reset();
+    file_.Reset();
     Remove();
   }
 
@@ -146,7 +131,7 @@ class Win32ExtractFile : public ExtractFile {
     SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(path_.c_str());
   }
-  UniqueHandle file_;
+  CFileHandle file_;
   std::string path_;
 };
 
@@ -180,16 +165,16 @@ class Win32Platform : public ZipPlatform {
   }
 
   std::unique_ptr<EntrySource> OpenSourceFile(const char* path, SourceInfo* info, ZipResult* error) override {
-    UniqueHandle h(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    CFileHandle h(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     BY_HANDLE_FILE_INFORMATION fi;
-    if (!h.valid() || !GetFileInformationByHandle(h.get(), &fi)) {
+    if (!h.Valid() || !GetFileInformationByHandle(h.Get(), &fi)) {
       if (error) *error = kZipNotFound;
       return nullptr;
     }
     const std::uint64_t size = (static_cast<std::uint64_t>(fi.nFileSizeHigh) << 32) | fi.nFileSizeLow;
     const bool dir = (fi.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    const bool exe = LooksLikeWindowsExecutable(size, &ReadAtHandle, h.get());
+    const bool exe = LooksLikeWindowsExecutable(size, &ReadAtHandle, h.Get());
     info->external_attributes = MakeExternalAttributes(fi.dwFileAttributes, dir, exe);
     info->size = static_cast<std::uint32_t>(size);
     info->size_known = true;
@@ -197,11 +182,11 @@ class Win32Platform : public ZipPlatform {
     info->modify_time = FileTimeToUnix(ToU64(fi.ftLastWriteTime));
     info->create_time = FileTimeToUnix(ToU64(fi.ftCreationTime));
     info->dos_date_time = FileTimeToLocalDos(fi.ftLastWriteTime);
-    if (!SeekTo(h.get(), 0)) {
+    if (!SeekTo(h.Get(), 0)) {
       if (error) *error = kZipNotFound;
       return nullptr;
     }
-    return std::unique_ptr<EntrySource>(new FileSource(h.release()));
+    return std::unique_ptr<EntrySource>(new FileSource(h.Release()));
   }
 
   void CurrentTimes(SourceInfo* info) override {
