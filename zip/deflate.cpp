@@ -415,19 +415,31 @@ struct DeflateStateData {
     GenCodes(tree, max_code);
   }
 
+  // Longest and shortest run worth a repeat code for the lengths that
+  // follow a length prev (-1 before the first): zeros repeat up to 138
+  // times, a repeated length up to 6, a new length is sent once and then
+  // repeated up to 6 more times.
+  struct RunLimits {
+    int max;
+    int min;
+  };
+  static RunLimits RunLimitsBefore(int prev, int next) {
+    if (next == 0) return {138, 3};
+    if (prev == next) return {6, 3};
+    return {7, 4};
+  }
+
   void ScanTree(TreeNode* tree, int max_code) {
     int prevlen = -1;
     int nextlen = tree[0].dl;
     int count = 0;
-    int max_count = 7;
-    int min_count = 4;
-    if (nextlen == 0) max_count = 138, min_count = 3;
+    RunLimits limits = RunLimitsBefore(-1, nextlen);
     tree[max_code + 1].dl = 0xFFFF;  // guard
     for (int n = 0; n <= max_code; ++n) {
       const int curlen = nextlen;
       nextlen = tree[n + 1].dl;
-      if (++count < max_count && curlen == nextlen) continue;
-      if (count < min_count) {
+      if (++count < limits.max && curlen == nextlen) continue;
+      if (count < limits.min) {
         bl_tree[curlen].fc = static_cast<std::uint16_t>(bl_tree[curlen].fc + count);
       } else if (curlen != 0) {
         if (curlen != prevlen) bl_tree[curlen].fc++;
@@ -439,13 +451,7 @@ struct DeflateStateData {
       }
       count = 0;
       prevlen = curlen;
-      if (nextlen == 0) {
-        max_count = 138, min_count = 3;
-      } else if (curlen == nextlen) {
-        max_count = 6, min_count = 3;
-      } else {
-        max_count = 7, min_count = 4;
-      }
+      limits = RunLimitsBefore(curlen, nextlen);
     }
   }
 
@@ -453,14 +459,12 @@ struct DeflateStateData {
     int prevlen = -1;
     int nextlen = tree[0].dl;
     int count = 0;
-    int max_count = 7;
-    int min_count = 4;
-    if (nextlen == 0) max_count = 138, min_count = 3;
+    RunLimits limits = RunLimitsBefore(-1, nextlen);
     for (int n = 0; n <= max_code; ++n) {
       const int curlen = nextlen;
       nextlen = tree[n + 1].dl;
-      if (++count < max_count && curlen == nextlen) continue;
-      if (count < min_count) {
+      if (++count < limits.max && curlen == nextlen) continue;
+      if (count < limits.min) {
         do {
           SendCode(curlen, bl_tree);
         } while (--count != 0);
@@ -481,13 +485,7 @@ struct DeflateStateData {
       }
       count = 0;
       prevlen = curlen;
-      if (nextlen == 0) {
-        max_count = 138, min_count = 3;
-      } else if (curlen == nextlen) {
-        max_count = 6, min_count = 3;
-      } else {
-        max_count = 7, min_count = 4;
-      }
+      limits = RunLimitsBefore(curlen, nextlen);
     }
   }
 
