@@ -4,10 +4,6 @@
 
 namespace {
 
-constexpr char FoldAscii(char c) noexcept {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // The window texts of one selection folded to lower case once, so that
 // each of up to 1024 profiles' patterns is looked for with memchr on its
 // first character instead of folding the text again at every position.
@@ -77,9 +73,7 @@ bool ProfileMatches(const Profile& profile, std::string_view path, std::string_v
 
 int FindMatchingProfile(const Options& options, std::string_view path, std::string_view caption,
                         std::string_view windowClass) noexcept {
-  int count = options.iNumPar;
-  if (count < 0) count = 0;
-  if (count > kMaxProfiles) count = kMaxProfiles;
+  const int count = ProfilesInUse(options);
   const FoldedText foldedPath(path);
   const FoldedText foldedCaption(caption);
   const FoldedText foldedClass(windowClass);

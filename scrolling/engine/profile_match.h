@@ -8,6 +8,16 @@
 
 #include "scrolling/options/options.h"
 
+// ASCII case folding: bytes outside A-Z stay as they are.
+[[nodiscard]] constexpr char FoldAscii(char c) noexcept {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The number of profiles in use: iNumPar clamped to the list.
+[[nodiscard]] constexpr int ProfilesInUse(const Options& options) noexcept {
+  return options.iNumPar < 0 ? 0 : options.iNumPar > kMaxProfiles ? kMaxProfiles : options.iNumPar;
+}
+
 // Case-insensitive (ASCII) substring test. An empty pattern occurs in every
 // text.
 [[nodiscard]] bool ContainsNoCase(std::string_view text, std::string_view pattern) noexcept;

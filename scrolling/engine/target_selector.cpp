@@ -56,8 +56,7 @@ WindowId TargetSelector::Select(WindowId window) noexcept {
     return 0;
   }
 
-  const int index = FindMatchingProfile(options_, BufferText(path, sizeof path),
-                                        BufferText(caption, sizeof caption), classText);
+  const int index = MatchProfile(BufferText(path, sizeof path), BufferText(caption, sizeof caption), classText);
   if (index < 0) {
     SelectNone();
     return 0;
@@ -69,6 +68,17 @@ WindowId TargetSelector::Select(WindowId window) noexcept {
   SetWheelScrollLines(current_.bWheelEnable != 0 && options_.bDisabled == 0, current_);
   platform_.WriteBackFwdFlag(current_.bEnableBackFwd != 0 ? 1u : 0u);
   return window;
+}
+
+int TargetSelector::MatchProfile(std::string_view path, std::string_view caption,
+                                 std::string_view windowClass) noexcept {
+  // The index is rebuilt before it answers for a list that changed since.
+  const std::uint64_t generation = ProfilesGeneration();
+  if (index_.IsCurrent(options_, generation) || index_.Build(options_, generation)) {
+    return index_.Find(path, caption, windowClass);
+  }
+  // No room for the index: the records themselves give the same answer.
+  return FindMatchingProfile(options_, path, caption, windowClass);
 }
 
 void TargetSelector::SelectNone() noexcept {
@@ -83,6 +93,7 @@ void TargetSelector::SelectNone() noexcept {
 void TargetSelector::ResetTargetCache() noexcept {
   cached_ = 0;
   cachedHasProfile_ = false;
+  index_.Invalidate();
 }
 
 void TargetSelector::SetWheelScrollLines(bool enable, const Profile& profile) noexcept {

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "scrolling/engine/platform.h"
+#include "scrolling/engine/profile_index.h"
 #include "scrolling/options/options.h"
 
 class TargetSelector {
@@ -23,8 +25,9 @@ class TargetSelector {
   // stay the answer.
   [[nodiscard]] WindowId FindTargetWindow(ScreenPoint* cursor = nullptr) noexcept;
 
-  // Forgets the cached window, so that the next call selects afresh (after
-  // the hooks are re-installed or the profiles changed).
+  // Forgets the cached window and the pattern index, so that the next call
+  // selects afresh from the profiles as they then stand (after the hooks
+  // are re-installed or the profiles changed).
   void ResetTargetCache() noexcept;
 
   // Set by the drag engine from the press that starts a drag to its end.
@@ -48,6 +51,7 @@ class TargetSelector {
  private:
   WindowId Select(WindowId window) noexcept;
   void SelectNone() noexcept;
+  int MatchProfile(std::string_view path, std::string_view caption, std::string_view windowClass) noexcept;
 
   EnginePlatform& platform_;
   Options& options_;
@@ -56,4 +60,5 @@ class TargetSelector {
   bool dragInProgress_ = false;
   bool wheelLinesSetToOne_ = false;
   Profile current_{};
+  ProfileIndex index_;
 };

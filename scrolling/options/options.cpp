@@ -11,6 +11,7 @@ Options gOpt;
 namespace {
 
 std::int32_t gStartupWheelLines = kDefaultWheelLines;
+std::uint64_t gProfilesGeneration = 0;
 
 template <std::size_t N>
 void CopyText(char (&to)[N], const char* from) noexcept {
@@ -113,7 +114,13 @@ std::int32_t StartupWheelLines() noexcept { return gStartupWheelLines; }
 
 void SetStartupWheelLines(std::int32_t lines) noexcept { gStartupWheelLines = lines; }
 
+std::uint64_t ProfilesGeneration() noexcept { return gProfilesGeneration; }
+
+void NoteProfilesChanged() noexcept { ++gProfilesGeneration; }
+
 void SetProfileDefaults(Profile& p) noexcept {
+  // The slot may be one of the list's: its patterns are emptied.
+  NoteProfilesChanged();
   std::memset(&p, 0, sizeof p);
   p.bScrollEnable = 1;
   p.bEnableX = 1;
@@ -151,6 +158,7 @@ void SetFactoryOptions(Options& o) noexcept {
   for (int slot = 0; slot < kFactoryProfileCount; ++slot) SetFactoryProfile(o.Par[slot], slot);
   o.iNumPar = kFactoryProfileCount;
   o.iCurPar = kFactoryProfileCount - 1;
+  NoteProfilesChanged();
 }
 
 void SetFactoryOptions() noexcept { SetFactoryOptions(gOpt); }

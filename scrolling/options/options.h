@@ -123,6 +123,16 @@ inline constexpr std::int32_t kDefaultWheelLines = 3;
 [[nodiscard]] std::int32_t StartupWheelLines() noexcept;
 void SetStartupWheelLines(std::int32_t lines) noexcept;
 
+// A count of the changes to the profiles' patterns, their number and their
+// order, so that what is derived from the list (the selection's pattern
+// index) can tell that it no longer describes it. Loading, the import, the
+// factory options and profile defaults move it on by themselves; any other
+// code that edits the list in place (the settings pages, a restored copy of
+// the options) calls NoteProfilesChanged after the edit. Main thread only,
+// like the options themselves.
+[[nodiscard]] std::uint64_t ProfilesGeneration() noexcept;
+void NoteProfilesChanged() noexcept;
+
 // Fills a profile with the defaults of a new profile.
 void SetProfileDefaults(Profile& profile) noexcept;
 

@@ -257,6 +257,7 @@ void ConfigOptionsKeys(CConfigText& t, Options& o) {
     if (loading) SetProfileDefaults(o.Par[j]);
     ConfigProfileKeys(t, o.Par[j], j);
   }
+  if (loading) NoteProfilesChanged();
 }
 
 int LoadSaveOptionsWith(CRecordStore& store, Options& options, int save) {
@@ -314,6 +315,7 @@ bool ImportLayoutA(const std::uint8_t* image, std::size_t size, Options& o) {
     p.bFreezeCursor = 0;
     p.iWheelDefLines = StartupWheelLines();
   }
+  NoteProfilesChanged();
   return true;
 }
 
@@ -341,5 +343,6 @@ bool ImportLayoutB(CConfigByteBuffer& s, Options& o) {
     }
     p.iWheelDefLines = StartupWheelLines();
   }
+  NoteProfilesChanged();
   return true;
 }

@@ -175,6 +175,21 @@ void BM_ProfileSelectionAmong1024(benchmark::State& state) {
 }
 BENCHMARK(BM_ProfileSelectionAmong1024);
 
+// The first selection after the profiles changed (a settings page re-installs
+// the hooks at each edit): the pattern index is built anew first.
+void BM_ProfileSelectionAfterAChangeAmong1024(benchmark::State& state) {
+  UseManyProfiles();
+  QuietPlatform platform;
+  TargetSelector selector(platform, gOpt);
+  for (auto _ : state) {
+    NoteProfilesChanged();
+    selector.ResetTargetCache();
+    benchmark::DoNotOptimize(selector.FindTargetWindow());
+  }
+  if (gOpt.iCurPar != kProfiles - 1) state.SkipWithError("the last profile was not the one selected");
+}
+BENCHMARK(BM_ProfileSelectionAfterAChangeAmong1024);
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/store/tests/memory_record_store.h"
 #include "scrolling/engine/tests/fake_platform.h"
+#include "scrolling/options/options_storage.h"
 
 #include <cstring>
 #include <string>
@@ -130,6 +132,40 @@ TEST_F(TargetSelectorTest, CacheAnswersUntilReset) {
   EXPECT_EQ(PointAt(kEditor), kEditor);
   EXPECT_EQ(platform.pathQueries, 2);
   EXPECT_EQ(Chosen(), "New");
+}
+
+// Patterns are searched in an index of their own; it must never answer for
+// a list that has changed since it was made.
+TEST_F(TargetSelectorTest, ChangedProfilesAreSeenAtTheNextSelection) {
+  EXPECT_EQ(PointAt(kEditor), kEditor);
+  EXPECT_EQ(Chosen(), "(All Others)");
+  // Edited in place, as the settings pages do, and announced.
+  std::strcpy(gOpt.Par[3].szWndClass, "EDITORframe");
+  NoteProfilesChanged();
+  EXPECT_EQ(PointAt(kOther), kOther);
+  EXPECT_EQ(PointAt(kEditor), kEditor);
+  EXPECT_EQ(Chosen(), "Firefox");
+  // Or followed by a reset of the cache, as re-installing the hooks does.
+  std::strcpy(gOpt.Par[3].szWndClass, "Nothing");
+  selector.ResetTargetCache();
+  EXPECT_EQ(PointAt(kEditor), kEditor);
+  EXPECT_EQ(Chosen(), "(All Others)");
+  // A shorter list is never searched at its old length.
+  gOpt.iNumPar = 3;
+  EXPECT_EQ(PointAt(kOther), 0u);
+
+  // Options loaded from the file need no notice at all.
+  test_support::CMemoryRecordStore store;
+  SetFactoryOptions();
+  std::strcpy(gOpt.Par[3].szWndClass, "EditorFrame");
+  ASSERT_EQ(LoadSaveOptionsWith(store, gOpt, 1), 1);
+  SetFactoryOptions();
+  EXPECT_EQ(PointAt(kEditor), kEditor);
+  EXPECT_EQ(Chosen(), "(All Others)");
+  ASSERT_EQ(LoadSaveOptionsWith(store, gOpt, 0), 1);
+  EXPECT_EQ(PointAt(kOther), kOther);
+  EXPECT_EQ(PointAt(kEditor), kEditor);
+  EXPECT_EQ(Chosen(), "Firefox");
 }
 
 TEST_F(TargetSelectorTest, BackForwardFlagIsPublished) {

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
+#include <iterator>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -473,3 +475,26 @@ TEST_F(OptionsStorage, LayoutBWithoutCountIsNotImportedAndItsCountIsCut) {
 }
 
 }  // namespace
+
+// What is derived from the profile list (the selection's pattern index)
+// learns only from the generation that the list was replaced, also by a
+// load or an import that sets no profile's defaults.
+TEST_F(OptionsStorage, LoadingAndImportMoveTheProfilesGenerationOn) {
+  auto o = NewOptions();
+  ASSERT_EQ(LoadSaveOptionsWith(store_, *o, 1), 1);  // no profiles
+  const Bytes image(kLayoutAImageSize, 0);
+  const std::string stream = TaggedField(0, 3, std::string(4, '\0'));
+  CConfigByteBuffer b;
+  b.Assign(stream.data(), stream.size());
+  const std::function<bool()> loads[] = {
+      [&] { return LoadSaveOptionsWith(store_, *o, 0) == 1; },
+      [&] { return ImportLayoutA(image.data(), image.size(), *o); },
+      [&] { return ImportLayoutB(b, *o); },
+  };
+  for (std::size_t i = 0; i < std::size(loads); ++i) {
+    const std::uint64_t before = ProfilesGeneration();
+    ASSERT_TRUE(loads[i]()) << i;
+    EXPECT_EQ(o->iNumPar, 0) << i;
+    EXPECT_NE(ProfilesGeneration(), before) << i;
+  }
+}
