@@ -54,6 +54,34 @@ void EndSubclass() {
   gSubclassPending = nullptr;
 }
 
+// The library is leaving a process that goes on running (the hooks were
+// removed): a window still subclassed for a command that never came would
+// call into unloaded code with its next message. The window always belongs
+// to this process (the system refuses to subclass another process's window),
+// and setting the procedure of another thread's window of this process is
+// allowed and sends nothing, so this is safe under the loader lock. The saved
+// procedure goes back only while ours is still in place: a procedure put on
+// after ours stays, and whatever it calls next is out of our reach.
+// Left open: another thread that is inside SubclassWndProc at this moment
+// (reporting the command) returns into unloaded code; only pinning the
+// library in every such process for good would close that.
+void UndoSubclassOnUnload() {
+  HWND window = gSubclassedWindow;
+  if (window && GetWindowLongPtrA(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&SubclassWndProc)) {
+    const WNDPROC saved = gSavedProc ? gSavedProc : &DefWindowProcA;
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(saved));
+  }
+  gSubclassedWindow = nullptr;
+  gSubclassPending = nullptr;
+}
+
+void CloseMapping() {
+  if (gView) UnmapViewOfFile(gView);
+  gView = nullptr;
+  if (gMapping) CloseHandle(gMapping);
+  gMapping = nullptr;
+}
+
 }  // namespace
 
 extern "C" {
@@ -86,10 +114,7 @@ SharedMemory* GetSharedMemory(bool openOnly) {
 
 void ReleaseSharedMemory() {
   AcquireSRWLockExclusive(&gMappingLock);
-  if (gView) UnmapViewOfFile(gView);
-  gView = nullptr;
-  if (gMapping) CloseHandle(gMapping);
-  gMapping = nullptr;
+  CloseMapping();
   ReleaseSRWLockExclusive(&gMappingLock);
 }
 
@@ -129,8 +154,10 @@ LRESULT CALLBACK CallWndProcHookProc(int code, WPARAM wParam, LPARAM lParam) {
   if (cwp->message != WM_APPCOMMAND) return Chain(code, wParam, lParam);
 
   // A subclassed window that went away without its command must not block
-  // every later command of this process.
-  if (gSubclassPending && !IsWindow(gSubclassedWindow)) {
+  // every later command of this process. While no window is recorded the
+  // subclass procedure is still reporting its command (it restored the
+  // window first): that is pending, not gone.
+  if (gSubclassPending && gSubclassedWindow && !IsWindow(gSubclassedWindow)) {
     gSubclassedWindow = nullptr;
     gSubclassPending = nullptr;
   }
@@ -191,9 +218,22 @@ LRESULT CALLBACK SubclassWndProc(HWND window, UINT message, WPARAM wParam, LPARA
   return result;
 }
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);
-  if (reason == DLL_PROCESS_DETACH) ReleaseSharedMemory();
+  // At process end (reserved set) nothing is undone: the windows go with the
+  // process, the system closes the handles, and the other threads were
+  // stopped wherever they were, perhaps holding the lock.
+  if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+    UndoSubclassOnUnload();
+    // Never wait here, under the loader lock. The lock is held only by a
+    // thread inside GetSharedMemory or ReleaseSharedMemory of this library,
+    // which is being unloaded under it anyway; the mapping is then left open
+    // until the process ends.
+    if (TryAcquireSRWLockExclusive(&gMappingLock)) {
+      CloseMapping();
+      ReleaseSRWLockExclusive(&gMappingLock);
+    }
+  }
   return TRUE;
 }
 

@@ -236,4 +236,23 @@ TEST_F(HookLibraryCommands, FailedOrOrphanedSubclassIsNotLeftPending) {
   EXPECT_EQ(recorder_.Count(WM_HOOK_APPCOMMAND, 2), 1u);
 }
 
+// A command that comes while the subclass procedure is still reporting the
+// last one (the window's own procedure passes an unswallowed command on to
+// its parent, where the hook sees it again) finds the subclass pending: no
+// second report, and no subclass left behind with nothing pending.
+TEST_F(HookLibraryCommands, CommandWhileTheLastOneIsReportedIsNotReported) {
+  HWND w = target_.window.Get();
+  const LONG_PTR original = GetWindowLongPtrA(w, GWLP_WNDPROC);
+  recorder_.answer = [this, w](const HookMessage& m) -> LRESULT {
+    if (m.message == WM_HOOK_SELECTTARGET) shm_->backFwdSubclass = 1;
+    if (m.message == WM_HOOK_APPCOMMAND) HookCommand(w, w, kAppCommandBrowserBack);
+    return 0;
+  };
+  HookCommand(w, w, kAppCommandBrowserBack);
+  Deliver(w, CommandLParam(1));
+  EXPECT_EQ(recorder_.Count(WM_HOOK_SELECTTARGET, 0), 1u);
+  EXPECT_EQ(GetWindowLongPtrA(w, GWLP_WNDPROC), original);
+  EXPECT_EQ(CommandTarget::commands, 1);
+}
+
 }  // namespace

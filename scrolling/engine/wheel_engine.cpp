@@ -48,17 +48,23 @@ std::intptr_t WheelEngine::HandleMouseWheel(std::uint32_t message, WindowId wind
 
   if (profile.bWheelEnable != 0) {
     const std::uint32_t t = shared_->wheelTime;
-    if (!haveTime_ || IsNewer(t, lastTime_)) {
-      // The first message has no interval: it counts as the slowest turn.
-      const std::uint32_t interval = t - lastTime_;
+    // Only the same message seen again keeps the delta it got (its wParam
+    // may already hold that delta). Every other message is measured with its
+    // own delta and direction, even one that looks older: after a pause of
+    // more than 24.8 days the tick count reads as older than the last
+    // message, and reusing the last delta then would freeze the wheel.
+    if (!haveTime_ || t != lastTime_) {
+      double speed = 0.0;  // no interval to measure: the slowest turn
+      if (!haveTime_ || IsNewer(t, lastTime_)) {
+        // Before the first message the last time counts as 0.
+        const std::uint32_t interval = t - lastTime_;
+        if (interval != 0) speed = 1000.0 / static_cast<double>(interval);
+      }
       haveTime_ = true;
       lastTime_ = t;
-      const double speed = interval == 0 ? 0.0 : 1000.0 / static_cast<double>(interval);
       platform_.ReportWheelSpeed(static_cast<std::int32_t>(speed));
       lastDelta_ = AcceleratedWheelDelta(profile, speed, WheelDelta(shared_->wheelWParam));
     }
-    // The same message seen again (or an older one) keeps the delta it got:
-    // its wParam may already hold that delta.
     shared_->wheelWParam = WithWheelDelta(shared_->wheelWParam, lastDelta_);
   }
   if (profile.bWheelInvert != 0) {

@@ -65,11 +65,17 @@ TEST_F(WheelEngineTest, DeltasFollowTheSpeedAndTheInversion) {
       // 100 per second is above iWSmax, 1 per second below iWSmin; key flags stay.
       {"speed selects the lines", 1, 0, {{500000, 120, 120, 0}, {500010, 120, 1800, 8}, {501010, -120, -120, 0}},
        {0, 100, 1}},
-      // The hook sees a message again with the delta it was given; an older
-      // one reuses the last delta too.
+      // The hook sees a message again with the delta it was given and keeps
+      // it; an older message is measured afresh, as the slowest turn, in its
+      // own direction.
       {"a message seen again", 1, 0,
-       {{500000, 120, 120, 0}, {500010, 120, 1800, 0}, {500010, 1800, 1800, 0}, {500005, -120, 1800, 0}},
-       {0, 100}},
+       {{500000, 120, 120, 0}, {500010, 120, 1800, 0}, {500010, 1800, 1800, 0}, {500005, -120, -120, 0}},
+       {0, 100, 0}},
+      // 30 days on, the tick count reads as older than the last message: the
+      // wheel is measured afresh, and the next turn against that one.
+      {"a pause of weeks", 1, 0,
+       {{1000, 120, 120, 0}, {1010, 120, 1800, 0}, {2592001010u, 120, 120, 0}, {2592001020u, -120, -1800, 0}},
+       {1, 100, 0, 100}},
       {"first at time zero", 1, 0, {{0, 240, 240, 0}}, {0}},
       // 240 ms: slow; 32 ms later the tick count has wrapped: a new message,
       // measured anew, in its own direction.
