@@ -54,8 +54,13 @@ ZipResult SetUnzipBaseDir(ZipHandle* handle, const char* folder);
 // (optional) receives the count placed in buffer.
 [[nodiscard]] ZipResult UnzipEntryToMemory(ZipHandle* handle, int index, void* buffer,
                                            std::uint32_t length, std::uint32_t* bytes_read = nullptr);
-// path is relative to the base folder; absolute paths and ".." steps are
-// refused. A failed extraction leaves no file behind.
+// path is relative to the base folder; absolute paths, ".." steps, device
+// names and names ending in a dot or blank are refused (kZipBadArguments).
+// An entry whose name ends in "/" is a folder whatever its attributes: it is
+// made (an existing folder is success, a file in its way kZipNotFound). A
+// file is written under a temporary name and moved over the target only
+// once its CRC-32 matched, so a failed extraction leaves no file behind and
+// a file already at the target as it was.
 [[nodiscard]] ZipResult UnzipEntryToFile(ZipHandle* handle, int index, const char* path);
 ZipResult CloseZipReader(ZipHandle* handle);
 

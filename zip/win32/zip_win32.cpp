@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 #include "framework/util/win_handles.h"
@@ -103,9 +104,14 @@ class FileByteSource : public ByteSource {
 
 class Win32ExtractFile : public ExtractFile {
  public:
-  Win32ExtractFile(HANDLE h, std::string path) : file_(h), path_(std::move(path)) {}
+  Win32ExtractFile(std::string target, DWORD attributes) : target_(std::move(target)), attributes_(attributes) {}
   ~Win32ExtractFile() override {
     if (file_.Valid()) Discard();
+  }
+  // Takes the open temporary; nothing here can fail, so no file is orphaned.
+  void Adopt(HANDLE h, std::string temp) noexcept {
+    file_.Reset(h);
+    temp_ = std::move(temp);
   }
   bool Write(const void* data, std::uint32_t count) override {
     DWORD written = 0;
@@ -116,23 +122,26 @@ class Win32ExtractFile : public ExtractFile {
     SetFileTime(file_.Get(), &c, &a, &w);
   }
   bool Commit() override {
-    if (CloseOwned(file_)) return true;
-    Remove();
-    return false;
+    if (!CloseOwned(file_) ||
+        !MoveFileExA(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      DeleteFileA(temp_.c_str());
+      return false;
+    }
+    // Set only once the file has its name: a read-only temporary could not
+    // be moved or deleted so freely.
+    if (attributes_ != FILE_ATTRIBUTE_NORMAL) SetFileAttributesA(target_.c_str(), attributes_);
+    return true;
   }
   void Discard() override {
     file_.Reset();
-    Remove();
+    DeleteFileA(temp_.c_str());
   }
 
  private:
-  void Remove() {
-    // A read-only attribute from the archive would block the delete.
-    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(path_.c_str());
-  }
   CFileHandle file_;
-  std::string path_;
+  std::string temp_;
+  std::string target_;
+  DWORD attributes_;
 };
 
 bool ReadAtHandle(void* context, std::uint64_t offset, void* buffer, std::uint32_t count) {
@@ -216,15 +225,32 @@ class Win32Platform : public ZipPlatform {
     return std::string(buf, n);
   }
 
-  void CreateFolder(const std::string& path) override { CreateDirectoryA(path.c_str(), nullptr); }
+  bool CreateFolder(const std::string& path) override {
+    CreateDirectoryA(path.c_str(), nullptr);
+    const DWORD attrs = GetFileAttributesA(path.c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY);
+  }
 
   std::unique_ptr<ExtractFile> CreateExtractFile(const std::string& path, std::uint32_t attributes) override {
+    static std::atomic<std::uint32_t> counter{0};
     DWORD attrs = attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                 FILE_ATTRIBUTE_ARCHIVE);
     if (attrs == 0) attrs = FILE_ATTRIBUTE_NORMAL;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attrs, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return nullptr;
-    return std::unique_ptr<ExtractFile>(new Win32ExtractFile(h, path));
+    auto out = std::make_unique<Win32ExtractFile>(path, attrs);
+    const DWORD pid = GetCurrentProcessId();
+    // A name that is taken (left by a crash, or another extraction) is never
+    // opened: the next number is tried.
+    for (int attempt = 0; attempt < 64; ++attempt) {
+      std::string temp = ExtractTempName(path, (static_cast<std::uint32_t>(pid) << 12) ^ counter.fetch_add(1));
+      HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (h == INVALID_HANDLE_VALUE) {
+        if (GetLastError() == ERROR_FILE_EXISTS) continue;
+        return nullptr;
+      }
+      out->Adopt(h, std::move(temp));
+      return out;
+    }
+    return nullptr;
   }
 
   std::uint64_t LocalDosTimeToFileTime(std::uint32_t dos) override {
