@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <new>
 #include <string>
 
 #include "framework/util/win_handles.h"
@@ -153,9 +154,11 @@ bool ReadAtHandle(void* context, std::uint64_t offset, void* buffer, std::uint32
 class Win32Platform : public ZipPlatform {
  public:
   std::unique_ptr<ArchiveSink> CreateOutputFile(const char* path) override {
-    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return nullptr;
-    return std::unique_ptr<ArchiveSink>(new FileSink(h));
+    CFileHandle h(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.Valid()) return nullptr;
+    // The allocation comes before the handle is released: when it fails the
+    // owner still closes the file.
+    return std::unique_ptr<ArchiveSink>(new FileSink(h.Release()));
   }
 
   std::unique_ptr<ArchiveSink> CreateMemoryBlock(std::uint32_t size, ZipResult* error) override {
@@ -170,7 +173,14 @@ class Win32Platform : public ZipPlatform {
       if (error) *error = kZipNoMemory;
       return nullptr;
     }
-    return std::unique_ptr<ArchiveSink>(new MappedMemorySink(mapping, view, size));
+    auto* sink = new (std::nothrow) MappedMemorySink(mapping, view, size);
+    if (!sink) {
+      UnmapViewOfFile(view);
+      CloseHandle(mapping);
+      if (error) *error = kZipNoMemory;
+      return nullptr;
+    }
+    return std::unique_ptr<ArchiveSink>(sink);
   }
 
   std::unique_ptr<EntrySource> OpenSourceFile(const char* path, SourceInfo* info, ZipResult* error) override {
@@ -207,15 +217,11 @@ class Win32Platform : public ZipPlatform {
   }
 
   std::unique_ptr<ByteSource> OpenArchiveFile(const char* path) override {
-    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    CFileHandle h(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(h, &size)) {
-      CloseHandle(h);
-      return nullptr;
-    }
-    return std::unique_ptr<ByteSource>(new FileByteSource(h, static_cast<std::uint64_t>(size.QuadPart)));
+    if (!h.Valid() || !GetFileSizeEx(h.Get(), &size)) return nullptr;
+    return std::unique_ptr<ByteSource>(new FileByteSource(h.Release(), static_cast<std::uint64_t>(size.QuadPart)));
   }
 
   std::string CurrentDirectory() override {
@@ -278,14 +284,14 @@ ZipPlatform& Win32ZipPlatform() {
 
 }  // namespace zip
 
-ZipHandle* CreateZipFile(const char* path, const char* password) {
+ZipHandle* CreateZipFile(const char* path, const char* password) noexcept {
   return CreateZipFileWith(zip::Win32ZipPlatform(), path, password);
 }
 
-ZipHandle* CreateZipInMemory(void* buffer, std::uint32_t size, const char* password) {
+ZipHandle* CreateZipInMemory(void* buffer, std::uint32_t size, const char* password) noexcept {
   return CreateZipInMemoryWith(zip::Win32ZipPlatform(), buffer, size, password);
 }
 
-ZipHandle* OpenZipFile(const char* path, const char* password) {
+ZipHandle* OpenZipFile(const char* path, const char* password) noexcept {
   return OpenZipFileWith(zip::Win32ZipPlatform(), path, password);
 }
