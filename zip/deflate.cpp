@@ -1,6 +1,7 @@
 #include "zip/deflate.h"
 
 #include <cstring>
+#include <new>
 
 namespace zip {
 
@@ -810,6 +811,13 @@ struct DeflateStateData {
 };
 
 DeflateState::DeflateState() : d_(new DeflateStateData()) {}
+DeflateState::DeflateState(std::unique_ptr<DeflateStateData> d) noexcept : d_(std::move(d)) {}
+
+std::unique_ptr<DeflateState> DeflateState::Create() noexcept {
+  std::unique_ptr<DeflateStateData> d(new (std::nothrow) DeflateStateData());
+  if (!d) return nullptr;
+  return std::unique_ptr<DeflateState>(new (std::nothrow) DeflateState(std::move(d)));
+}
 DeflateState::~DeflateState() = default;
 
 ZipResult DeflateState::Compress(const DeflateIo& io, std::uint8_t* out_buffer, unsigned out_size) {

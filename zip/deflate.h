@@ -27,6 +27,8 @@ struct DeflateStateData;
 class DeflateState {
  public:
   DeflateState();
+  // The state, or null when its memory cannot be had.
+  [[nodiscard]] static std::unique_ptr<DeflateState> Create() noexcept;
   ~DeflateState();
   DeflateState(const DeflateState&) = delete;
   DeflateState& operator=(const DeflateState&) = delete;
@@ -43,6 +45,7 @@ class DeflateState {
   [[nodiscard]] bool OutputFailed() const noexcept;
 
  private:
+  explicit DeflateState(std::unique_ptr<DeflateStateData> d) noexcept;
   std::unique_ptr<DeflateStateData> d_;
 };
 

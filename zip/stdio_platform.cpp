@@ -1,8 +1,12 @@
 #include "zip/stdio_platform.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -81,8 +85,12 @@ class FileByteSource : public ByteSource {
 
 class StdioExtractFile : public ExtractFile {
  public:
-  StdioExtractFile(FilePtr f, std::string path, bool read_only)
-      : f_(std::move(f)), path_(std::move(path)), read_only_(read_only) {}
+  StdioExtractFile(std::string target, bool read_only) : target_(std::move(target)), read_only_(read_only) {}
+  // Takes the open temporary; nothing here can fail, so no file is orphaned.
+  void Adopt(FilePtr f, std::string temp) noexcept {
+    f_ = std::move(f);
+    temp_ = std::move(temp);
+  }
   ~StdioExtractFile() override {
     if (f_) Discard();
   }
@@ -99,7 +107,7 @@ class StdioExtractFile : public ExtractFile {
     const bool ok = std::fflush(f_.get()) == 0 && !std::ferror(f_.get());
     const bool closed = std::fclose(f_.release()) == 0;
     if (!ok || !closed) {
-      std::remove(path_.c_str());
+      std::remove(temp_.c_str());
       return false;
     }
     if (times_set_) {
@@ -108,19 +116,24 @@ class StdioExtractFile : public ExtractFile {
       tv[0].tv_usec = 0;
       tv[1].tv_sec = static_cast<time_t>(FileTimeToUnix(write_));
       tv[1].tv_usec = 0;
-      utimes(path_.c_str(), tv);
+      utimes(temp_.c_str(), tv);
     }
-    if (read_only_) chmod(path_.c_str(), 0444);
+    if (read_only_) chmod(temp_.c_str(), 0444);
+    if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
+      std::remove(temp_.c_str());
+      return false;
+    }
     return true;
   }
   void Discard() override {
     if (f_) std::fclose(f_.release());
-    std::remove(path_.c_str());
+    std::remove(temp_.c_str());
   }
 
  private:
   FilePtr f_;
-  std::string path_;
+  std::string temp_;
+  std::string target_;
   bool read_only_;
   bool times_set_ = false;
   std::uint64_t access_ = 0, write_ = 0;
@@ -206,17 +219,37 @@ std::string StdioZipPlatform::CurrentDirectory() {
   return std::filesystem::current_path(ec).string();
 }
 
-void StdioZipPlatform::CreateFolder(const std::string& path) {
+bool StdioZipPlatform::CreateFolder(const std::string& path) {
+  const std::string host = ToHostPath(path);
   std::error_code ec;
-  std::filesystem::create_directory(ToHostPath(path), ec);
+  std::filesystem::create_directory(host, ec);
+  return std::filesystem::is_directory(host, ec);
 }
 
 std::unique_ptr<ExtractFile> StdioZipPlatform::CreateExtractFile(const std::string& path,
                                                                  std::uint32_t attributes) {
-  const std::string host = ToHostPath(path);
-  FilePtr f(std::fopen(host.c_str(), "wb"));
-  if (!f) return nullptr;
-  return std::unique_ptr<ExtractFile>(new StdioExtractFile(std::move(f), host, (attributes & 0x01) != 0));
+  static std::atomic<std::uint32_t> counter{0};
+  auto out = std::make_unique<StdioExtractFile>(ToHostPath(path), (attributes & 0x01) != 0);
+  const auto pid = static_cast<std::uint32_t>(::getpid());
+  // A name that is taken (left by a crash, or another extraction) is never
+  // opened: the next number is tried.
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    std::string temp = ExtractTempName(ToHostPath(path), (pid << 12) ^ counter.fetch_add(1));
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return nullptr;
+    }
+    FilePtr f(::fdopen(fd, "wb"));
+    if (!f) {
+      ::close(fd);
+      std::remove(temp.c_str());
+      return nullptr;
+    }
+    out->Adopt(std::move(f), std::move(temp));
+    return out;
+  }
+  return nullptr;
 }
 
 std::uint64_t StdioZipPlatform::LocalDosTimeToFileTime(std::uint32_t dos) {

@@ -14,7 +14,7 @@ class StdioZipPlatform : public ZipPlatform {
   void CurrentTimes(SourceInfo* info) override;
   std::unique_ptr<ByteSource> OpenArchiveFile(const char* path) override;
   std::string CurrentDirectory() override;
-  void CreateFolder(const std::string& path) override;
+  [[nodiscard]] bool CreateFolder(const std::string& path) override;
   std::unique_ptr<ExtractFile> CreateExtractFile(const std::string& path, std::uint32_t attributes) override;
   [[nodiscard]] std::uint64_t LocalDosTimeToFileTime(std::uint32_t dos_date_time) override;
   [[nodiscard]] std::uint32_t RandomSeed() override;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <stdexcept>
 
 #include "zip/zip_reader.h"
 #include "zip/zip_writer.h"
@@ -29,91 +30,124 @@ void SetError(ZipResult* error, ZipResult value) {
   if (error) *error = value;
 }
 
+// No exception leaves the library: memory that runs out anywhere below an
+// entry point becomes that call's result (the writer allocates what an
+// entry needs before writing it, so a failed call leaves it consistent).
+template <typename F>
+ZipResult Guarded(F&& f) noexcept {
+  try {
+    return f();
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+  return kZipNoMemory;
+}
+
+template <typename F>
+ZipHandle* GuardedHandle(ZipResult* error, F&& f) noexcept {
+  try {
+    return f();
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+  SetError(error, kZipNoMemory);
+  return nullptr;
+}
+
 }  // namespace
 
 ZipHandle* CreateZipWriterOn(zip::ZipPlatform& platform, std::unique_ptr<zip::ArchiveSink> sink,
-                             const char* password) {
-  if (!sink) return nullptr;
-  zip::SeedZipRandom(platform.RandomSeed());
-  auto* writer = new (std::nothrow) CZipWriter(std::move(sink), password, &platform);
-  if (!writer) return nullptr;
-  auto* handle = new (std::nothrow) ZipHandle{kZipWriterKind, writer};
-  if (!handle) delete writer;
-  return handle;
+                             const char* password) noexcept {
+  return GuardedHandle(nullptr, [&]() -> ZipHandle* {
+    if (!sink) return nullptr;
+    zip::SeedZipRandom(platform.RandomSeed());
+    std::unique_ptr<CZipWriter> writer(new CZipWriter(std::move(sink), password, &platform));
+    auto* handle = new ZipHandle{kZipWriterKind, nullptr};
+    handle->object = writer.release();
+    return handle;
+  });
 }
 
 ZipHandle* CreateZipFileWith(zip::ZipPlatform& platform, const char* path, const char* password,
-                             ZipResult* error) {
+                             ZipResult* error) noexcept {
   SetError(error, kZipOk);
   if (!path || !*path) {
     SetError(error, kZipBadArguments);
     return nullptr;
   }
-  std::unique_ptr<zip::ArchiveSink> sink = platform.CreateOutputFile(path);
-  if (!sink) {
-    SetError(error, kZipNotFound);
-    return nullptr;
-  }
-  ZipHandle* h = CreateZipWriterOn(platform, std::move(sink), password);
-  if (!h) SetError(error, kZipNoMemory);
-  return h;
+  return GuardedHandle(error, [&]() -> ZipHandle* {
+    std::unique_ptr<zip::ArchiveSink> sink = platform.CreateOutputFile(path);
+    if (!sink) {
+      SetError(error, kZipNotFound);
+      return nullptr;
+    }
+    ZipHandle* h = CreateZipWriterOn(platform, std::move(sink), password);
+    if (!h) SetError(error, kZipNoMemory);
+    return h;
+  });
 }
 
 ZipHandle* CreateZipInMemoryWith(zip::ZipPlatform& platform, void* buffer, std::uint32_t size,
-                                 const char* password, ZipResult* error) {
+                                 const char* password, ZipResult* error) noexcept {
   SetError(error, kZipOk);
   if (size == 0) {
     SetError(error, kZipMemoryFull);
     return nullptr;
   }
-  std::unique_ptr<zip::ArchiveSink> sink;
-  if (buffer) {
-    sink.reset(new (std::nothrow) zip::MemoryBlockSink(static_cast<std::uint8_t*>(buffer), size));
-  } else {
-    ZipResult e = kZipNoMemory;
-    sink = platform.CreateMemoryBlock(size, &e);
-    if (!sink) {
-      SetError(error, e);
-      return nullptr;
+  return GuardedHandle(error, [&]() -> ZipHandle* {
+    std::unique_ptr<zip::ArchiveSink> sink;
+    if (buffer) {
+      sink.reset(new zip::MemoryBlockSink(static_cast<std::uint8_t*>(buffer), size));
+    } else {
+      ZipResult e = kZipNoMemory;
+      sink = platform.CreateMemoryBlock(size, &e);
+      if (!sink) {
+        SetError(error, e);
+        return nullptr;
+      }
     }
-  }
-  ZipHandle* h = CreateZipWriterOn(platform, std::move(sink), password);
-  if (!h) SetError(error, kZipNoMemory);
-  return h;
+    ZipHandle* h = CreateZipWriterOn(platform, std::move(sink), password);
+    if (!h) SetError(error, kZipNoMemory);
+    return h;
+  });
 }
 
-ZipResult ZipAddFile(ZipHandle* handle, const char* entry_name, const char* path) {
+ZipResult ZipAddFile(ZipHandle* handle, const char* entry_name, const char* path) noexcept {
   CZipWriter* w = nullptr;
   const ZipResult c = CheckWriter(handle, &w);
   if (c != kZipOk) return c;
   if (!entry_name || !*entry_name || !path || !*path) return kZipBadArguments;
   if (w->sticky_error() != kZipOk) return kZipWriterFailed;
   if (w->finished()) return kZipFinished;
-  zip::SourceInfo info;
-  ZipResult e = kZipNotFound;
-  std::unique_ptr<zip::EntrySource> source = w->platform()->OpenSourceFile(path, &info, &e);
-  if (!source) return e;
-  return w->AddZipEntry(entry_name, *source, info);
+  return Guarded([&]() -> ZipResult {
+    zip::SourceInfo info;
+    ZipResult e = kZipNotFound;
+    std::unique_ptr<zip::EntrySource> source = w->platform()->OpenSourceFile(path, &info, &e);
+    if (!source) return e;
+    return w->AddZipEntry(entry_name, *source, info);
+  });
 }
 
 ZipResult ZipAddBuffer(ZipHandle* handle, const char* entry_name, const void* buffer,
-                       std::uint32_t length) {
+                       std::uint32_t length) noexcept {
   CZipWriter* w = nullptr;
   const ZipResult c = CheckWriter(handle, &w);
   if (c != kZipOk) return c;
   if (!buffer || length == 0 || !entry_name || !*entry_name) return kZipBadArguments;
   if (w->sticky_error() != kZipOk) return kZipWriterFailed;
   if (w->finished()) return kZipFinished;
-  zip::SourceInfo info;
-  w->platform()->CurrentTimes(&info);
-  info.external_attributes = 0x80000000u;
-  info.size = length;
-  info.size_known = true;
-  zip::BufferSource source(buffer, length);
-  return w->AddZipEntry(entry_name, source, info);
+  return Guarded([&]() -> ZipResult {
+    zip::SourceInfo info;
+    w->platform()->CurrentTimes(&info);
+    info.external_attributes = 0x80000000u;
+    info.size = length;
+    info.size_known = true;
+    zip::BufferSource source(buffer, length);
+    return w->AddZipEntry(entry_name, source, info);
+  });
 }
 
-ZipResult GetZipMemory(ZipHandle* handle, void** base, std::uint32_t* length) {
+ZipResult GetZipMemory(ZipHandle* handle, void** base, std::uint32_t* length) noexcept {
   if (base) *base = nullptr;
   if (length) *length = 0;
   CZipWriter* w = nullptr;
@@ -127,7 +161,7 @@ ZipResult GetZipMemory(ZipHandle* handle, void** base, std::uint32_t* length) {
   return kZipOk;
 }
 
-ZipResult CloseZipWriter(ZipHandle* handle) {
+ZipResult CloseZipWriter(ZipHandle* handle) noexcept {
   CZipWriter* w = nullptr;
   const ZipResult c = CheckWriter(handle, &w);
   if (c != kZipOk) return c;
@@ -138,75 +172,76 @@ ZipResult CloseZipWriter(ZipHandle* handle) {
 }
 
 ZipHandle* OpenZipSource(zip::ZipPlatform* platform, std::unique_ptr<zip::ByteSource> source,
-                         const char* password, ZipResult* error) {
-  ZipResult e = kZipOk;
-  std::unique_ptr<CZipReader> reader = CZipReader::Open(std::move(source), password, platform, &e);
-  if (!reader) {
-    SetError(error, e);
-    return nullptr;
-  }
-  auto* handle = new (std::nothrow) ZipHandle{kZipReaderKind, reader.get()};
-  if (!handle) {
-    SetError(error, kZipNoMemory);
-    return nullptr;
-  }
-  reader.release();
-  SetError(error, kZipOk);
-  return handle;
+                         const char* password, ZipResult* error) noexcept {
+  return GuardedHandle(error, [&]() -> ZipHandle* {
+    ZipResult e = kZipOk;
+    std::unique_ptr<CZipReader> reader = CZipReader::Open(std::move(source), password, platform, &e);
+    if (!reader) {
+      SetError(error, e);
+      return nullptr;
+    }
+    auto* handle = new ZipHandle{kZipReaderKind, nullptr};
+    handle->object = reader.release();
+    SetError(error, kZipOk);
+    return handle;
+  });
 }
 
 ZipHandle* OpenZipFileWith(zip::ZipPlatform& platform, const char* path, const char* password,
-                           ZipResult* error) {
+                           ZipResult* error) noexcept {
   if (!path || !*path) {
     SetError(error, kZipNotFound);
     return nullptr;
   }
-  return OpenZipSource(&platform, platform.OpenArchiveFile(path), password, error);
+  return GuardedHandle(error,
+                       [&]() { return OpenZipSource(&platform, platform.OpenArchiveFile(path), password, error); });
 }
 
-bool IsZipReader(const ZipHandle* handle) {
+bool IsZipReader(const ZipHandle* handle) noexcept {
   return handle && handle->object && handle->kind == kZipReaderKind;
 }
 
-ZipResult SetUnzipBaseDir(ZipHandle* handle, const char* folder) {
+ZipResult SetUnzipBaseDir(ZipHandle* handle, const char* folder) noexcept {
   CZipReader* r = nullptr;
   const ZipResult c = CheckReader(handle, &r);
   if (c != kZipOk) return c;
-  r->SetBaseDir(folder);
-  return kZipOk;
+  return Guarded([&]() {
+    r->SetBaseDir(folder);
+    return kZipOk;
+  });
 }
 
-ZipResult GetZipEntry(ZipHandle* handle, int index, ZipEntryInfo* info) {
+ZipResult GetZipEntry(ZipHandle* handle, int index, ZipEntryInfo* info) noexcept {
   CZipReader* r = nullptr;
   const ZipResult c = CheckReader(handle, &r);
   if (c != kZipOk) return c;
-  return r->GetEntry(index, info);
+  return Guarded([&]() { return r->GetEntry(index, info); });
 }
 
 ZipResult FindZipEntry(ZipHandle* handle, const char* name, int ignore_case, int* index,
-                       ZipEntryInfo* info) {
+                       ZipEntryInfo* info) noexcept {
   CZipReader* r = nullptr;
   const ZipResult c = CheckReader(handle, &r);
   if (c != kZipOk) return c;
-  return r->FindEntry(name, ignore_case != 0, index, info);
+  return Guarded([&]() { return r->FindEntry(name, ignore_case != 0, index, info); });
 }
 
 ZipResult UnzipEntryToMemory(ZipHandle* handle, int index, void* buffer, std::uint32_t length,
-                             std::uint32_t* bytes_read) {
+                             std::uint32_t* bytes_read) noexcept {
   CZipReader* r = nullptr;
   const ZipResult c = CheckReader(handle, &r);
   if (c != kZipOk) return c;
-  return r->UnzipToMemory(index, buffer, length, bytes_read);
+  return Guarded([&]() { return r->UnzipToMemory(index, buffer, length, bytes_read); });
 }
 
-ZipResult UnzipEntryToFile(ZipHandle* handle, int index, const char* path) {
+ZipResult UnzipEntryToFile(ZipHandle* handle, int index, const char* path) noexcept {
   CZipReader* r = nullptr;
   const ZipResult c = CheckReader(handle, &r);
   if (c != kZipOk) return c;
-  return r->UnzipToFile(index, path);
+  return Guarded([&]() { return r->UnzipToFile(index, path); });
 }
 
-ZipResult CloseZipReader(ZipHandle* handle) {
+ZipResult CloseZipReader(ZipHandle* handle) noexcept {
   CZipReader* r = nullptr;
   const ZipResult c = CheckReader(handle, &r);
   if (c != kZipOk) return c;
@@ -215,7 +250,7 @@ ZipResult CloseZipReader(ZipHandle* handle) {
   return kZipOk;
 }
 
-ZipResult CloseZip(ZipHandle* handle) {
+ZipResult CloseZip(ZipHandle* handle) noexcept {
   if (!handle) return kZipBadArguments;
   if (handle->kind == kZipReaderKind) return CloseZipReader(handle);
   return CloseZipWriter(handle);

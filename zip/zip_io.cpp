@@ -1,5 +1,6 @@
 #include "zip/zip_io.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace zip {
@@ -32,6 +33,13 @@ std::int64_t MemoryByteSource::ReadAt(std::uint64_t offset, void* buffer, std::u
   const std::uint32_t n = left < count ? static_cast<std::uint32_t>(left) : count;
   if (n) std::memcpy(buffer, data_ + offset, n);
   return n;
+}
+
+std::string ExtractTempName(const std::string& path, std::uint32_t unique) {
+  const std::size_t cut = path.find_last_of("\\/");
+  char name[16];
+  std::snprintf(name, sizeof name, "~vz%08X.tmp", static_cast<unsigned>(unique));
+  return (cut == std::string::npos ? std::string() : path.substr(0, cut + 1)) + name;
 }
 
 std::uint64_t ZipPlatform::LocalDosTimeToFileTime(std::uint32_t dos_date_time) {

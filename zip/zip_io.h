@@ -98,16 +98,19 @@ class MemoryByteSource : public ByteSource {
   std::uint64_t size_;
 };
 
-// A file being extracted. Nothing of it may remain unless Commit succeeds.
+// A file being extracted. It is written under a temporary name beside its
+// target, so a file already at the target stays as it was until Commit
+// succeeds, and nothing of the new one remains unless it does.
 class ExtractFile {
  public:
   virtual ~ExtractFile() = default;
   [[nodiscard]] virtual bool Write(const void* data, std::uint32_t count) = 0;
   // Windows file times (100 ns units since 1601, UTC).
   virtual void SetTimes(std::uint64_t creation, std::uint64_t access, std::uint64_t write) = 0;
-  // Closes the file; false (and the file removed) when that failed.
+  // Closes the file and moves it over the target; false (and the temporary
+  // removed, the target untouched) when that failed.
   [[nodiscard]] virtual bool Commit() = 0;
-  // Closes and deletes the file.
+  // Closes and deletes the temporary file.
   virtual void Discard() = 0;
 };
 
@@ -125,8 +128,11 @@ class ZipPlatform {
   virtual void CurrentTimes(SourceInfo* info) = 0;
   virtual std::unique_ptr<ByteSource> OpenArchiveFile(const char* path) = 0;
   virtual std::string CurrentDirectory() = 0;
-  // Creates one folder; an existing folder or a failure is not reported.
-  virtual void CreateFolder(const std::string& path) = 0;
+  // Creates one folder; true when path is a folder afterwards (made now or
+  // there before), false when it could not be made or is a file.
+  [[nodiscard]] virtual bool CreateFolder(const std::string& path) = 0;
+  // A new file under a temporary name beside path (see ExtractFile); null
+  // when it cannot be created.
   virtual std::unique_ptr<ExtractFile> CreateExtractFile(const std::string& path,
                                                          std::uint32_t attributes) = 0;
   // Windows file time of a DOS date and time read as local time.
@@ -136,6 +142,11 @@ class ZipPlatform {
 };
 
 // ---- pure helpers ----
+
+// The temporary name an extraction writes to before it replaces path: a
+// name made from unique in path's folder, so the final move stays on one
+// volume and never has to copy.
+[[nodiscard]] std::string ExtractTempName(const std::string& path, std::uint32_t unique);
 
 inline constexpr std::uint64_t kFileTimeUnixEpoch = 116444736000000000ull;
 

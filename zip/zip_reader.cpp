@@ -66,6 +66,21 @@ std::string SanitizeEntryName(const char* name) {
   return p;
 }
 
+bool IsWindowsDeviceName(const std::string& part) {
+  // Windows opens the device for the bare name, for the name with any
+  // extension, and with blanks before the extension.
+  std::string stem = part.substr(0, part.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (char& c : stem) c = LowerAscii(c);
+  for (const char* device : {"con", "prn", "aux", "nul", "conin$", "conout$"}) {
+    if (stem == device) return true;
+  }
+  if (stem.size() != 4 || (stem.compare(0, 3, "com") != 0 && stem.compare(0, 3, "lpt") != 0)) return false;
+  // Digits 1-9, and the superscripts 1, 2 and 3 of the ANSI code page.
+  const auto d = static_cast<unsigned char>(stem[3]);
+  return (d >= '1' && d <= '9') || d == 0xB9 || d == 0xB2 || d == 0xB3;
+}
+
 bool IsSafeRelativePath(const std::string& path) {
   if (path.empty() || path.size() >= 260) return false;
   if (IsSep(path[0])) return false;  // rooted or UNC
@@ -76,6 +91,10 @@ bool IsSafeRelativePath(const std::string& path) {
     while (end < path.size() && !IsSep(path[end])) ++end;
     const std::string part = path.substr(start, end - start);
     if (part == "..") return false;
+    // Windows drops a trailing dot or blank, so such a name would write to
+    // another file than the one named; "." alone is the folder itself.
+    if (part != "." && !part.empty() && (part.back() == '.' || part.back() == ' ')) return false;
+    if (IsWindowsDeviceName(part)) return false;
     start = end + 1;
   }
   return true;
@@ -260,6 +279,9 @@ ZipResult CZipReader::ReadZipEntryInfo(int index, ZipEntryInfo* info) {
     if (ext & (1u << 30)) out.attributes |= kZipAttrDirectory;
     if (!(ext & (1u << 23))) out.attributes |= kZipAttrReadOnly;
   }
+  // A name ending in a separator is a folder whatever the attributes say:
+  // common tools write folder entries with attributes 0.
+  if (!name.empty() && IsSep(name.back())) out.attributes |= kZipAttrDirectory;
 
   const std::uint64_t dos_time = platform_ ? platform_->LocalDosTimeToFileTime(current_.dos_date_time)
                                            : UnixToFileTime(DosDateTimeToUnixUtc(current_.dos_date_time));
@@ -489,20 +511,23 @@ ZipResult CZipReader::UnzipToMemory(int index, void* buffer, std::uint32_t lengt
   return kZipMoreData;
 }
 
-void CZipReader::CreateFolderPath(const std::string& base, const std::string& path) {
-  if (!platform_) return;
+bool CZipReader::CreateFolderPath(const std::string& base, const std::string& path) {
+  if (!platform_) return false;
+  bool ok = true;
   if (!base.empty()) {
     std::string b = base;
     while (b.size() > 1 && IsSep(b.back())) b.pop_back();
-    platform_->CreateFolder(b);
+    ok = platform_->CreateFolder(b);
   }
-  // Each level of path in turn, shortest first.
+  // Each level of path in turn, shortest first; a level that fails shows
+  // in the levels below it, down to the last.
   for (std::size_t i = 0; i < path.size(); ++i) {
-    if (IsSep(path[i]) && i > 0) platform_->CreateFolder(base + path.substr(0, i));
+    if (IsSep(path[i]) && i > 0) ok = platform_->CreateFolder(base + path.substr(0, i));
   }
   std::string full = path;
   while (!full.empty() && IsSep(full.back())) full.pop_back();
-  if (!full.empty()) platform_->CreateFolder(base + full);
+  if (!full.empty()) ok = platform_->CreateFolder(base + full);
+  return ok;
 }
 
 ZipResult CZipReader::UnzipToFile(int index, const char* path) {
@@ -519,14 +544,16 @@ ZipResult CZipReader::UnzipToFile(int index, const char* path) {
     return kZipBadArguments;
   }
   if (info.attributes & kZipAttrDirectory) {
-    CreateFolderPath(base_dir_, rel);
-    return kZipOk;
+    // A folder that is there already is what was asked for; a file in its
+    // place is not.
+    return CreateFolderPath(base_dir_, rel) ? kZipOk : kZipNotFound;
   }
   std::size_t cut = rel.find_last_of("\\/");
   const std::string folder = cut == std::string::npos ? std::string() : rel.substr(0, cut + 1);
   const std::string file = cut == std::string::npos ? rel : rel.substr(cut + 1);
   if (file.empty()) return kZipBadArguments;
-  CreateFolderPath(base_dir_, folder);
+  // A missing folder shows when the file cannot be created.
+  static_cast<void>(CreateFolderPath(base_dir_, folder));
 
   if (!LocateEntry(index)) return kZipDataFailed;
   std::unique_ptr<ExtractFile> out = platform_->CreateExtractFile(base_dir_ + rel, info.attributes);

@@ -16,8 +16,13 @@ namespace zip {
 // to a "..\"-style step removed, rule after rule until none applies.
 [[nodiscard]] std::string SanitizeEntryName(const char* name);
 
+// Whether a path component names a Windows device (CON, PRN, AUX, NUL,
+// COM1-9, LPT1-9), with or without an extension, ignoring case.
+[[nodiscard]] bool IsWindowsDeviceName(const std::string& part);
+
 // Whether path may be created below a base folder: relative, no drive or
-// stream colon, no ".." step, shorter than 260 characters.
+// stream colon, no ".." step, no device name and no component ending in a
+// dot or a blank, shorter than 260 characters.
 [[nodiscard]] bool IsSafeRelativePath(const std::string& path);
 
 struct CentralRecord {
@@ -77,7 +82,8 @@ class CZipReader {
                                          bool* end);
   // True unless the entry was read to its end and its CRC-32 differs.
   bool CloseEntryReader();
-  void CreateFolderPath(const std::string& base, const std::string& path);
+  // True when the last level of base + path is a folder afterwards.
+  [[nodiscard]] bool CreateFolderPath(const std::string& base, const std::string& path);
 
   std::unique_ptr<ByteSource> source_;
   ZipPlatform* platform_ = nullptr;

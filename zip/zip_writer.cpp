@@ -1,6 +1,7 @@
 #include "zip/zip_writer.h"
 
 #include <cstring>
+#include <new>
 
 #include "framework/util/crc32.h"
 #include "zip/zip_format.h"
@@ -46,17 +47,30 @@ std::uint32_t CZipWriter::WriteArchiveBytes(const void* data, std::uint32_t coun
     if (sticky_error_ == kZipOk) sticky_error_ = kZipWriteFailed;
     return 0;
   }
-  const void* out = data;
-  if (encrypting_) {
-    if (scratch_.size() < count) scratch_.resize(count);
-    std::memcpy(scratch_.data(), data, count);
-    EncryptZipBytes(keys_, scratch_.data(), count);
-    out = scratch_.data();
+  if (!encrypting_) {
+    const std::uint32_t taken = sink_->Write(data, count);
+    if (taken != count && sticky_error_ == kZipOk) sticky_error_ = sink_->FailureCode();
+    position_ += taken;
+    return taken;
   }
-  const std::uint32_t taken = sink_->Write(out, count);
-  if (taken != count && sticky_error_ == kZipOk) sticky_error_ = sink_->FailureCode();
-  position_ += taken;
-  return taken;
+  // The caller's bytes stay plain (the CRC-32 is taken over them); they are
+  // encrypted piece by piece in the fixed scratch block, which the entry
+  // set up before its first byte, so no write needs memory.
+  const auto* plain = static_cast<const std::uint8_t*>(data);
+  std::uint32_t done = 0;
+  while (done < count) {
+    const std::uint32_t piece = count - done < kZipDataBufferSize ? count - done : kZipDataBufferSize;
+    std::memcpy(scratch_.get(), plain + done, piece);
+    EncryptZipBytes(keys_, scratch_.get(), piece);
+    const std::uint32_t taken = sink_->Write(scratch_.get(), piece);
+    position_ += taken;
+    done += taken;
+    if (taken != piece) {
+      if (sticky_error_ == kZipOk) sticky_error_ = sink_->FailureCode();
+      break;
+    }
+  }
+  return done;
 }
 
 bool CZipWriter::SeekArchiveOutput(std::uint32_t position) {
@@ -116,13 +130,29 @@ ZipResult CZipWriter::AddZipEntry(const char* name, EntrySource& source, const S
   // different name, so it is refused.
   if (name_len > kMaxNameLength) return kZipBadArguments;
 
+  // Everything the entry needs is allocated before its first byte is
+  // written: running out of memory then fails only this call, with nothing
+  // in the output and the writer still usable.
   PendingCentralRecord r;
-  r.name.assign(name, name_len);
+  try {
+    r.name.assign(name, name_len);
+    if (pending_.size() == pending_.capacity()) pending_.reserve(pending_.empty() ? 16 : 2 * pending_.size());
+  } catch (const std::bad_alloc&) {
+    return kZipNoMemory;
+  }
   for (char& c : r.name) {
     if (c == '\\') c = '/';
   }
   const bool stored = store_all_ || IsStoredByExtension(r.name.c_str());
   const bool encrypted = !password_.empty();
+  if (!stored && !deflate_) {
+    deflate_ = DeflateState::Create();
+    if (!deflate_) return kZipNoMemory;
+  }
+  if (encrypted && !scratch_) {
+    scratch_.reset(new (std::nothrow) std::uint8_t[kZipDataBufferSize]);
+    if (!scratch_) return kZipNoMemory;
+  }
 
   r.central_flags = encrypted ? 0x0009 : 0x0008;
   r.method = stored ? 0 : 8;
@@ -185,7 +215,6 @@ ZipResult CZipWriter::AddZipEntry(const char* name, EntrySource& source, const S
 
   bool data_failed = false;
   if (!stored) {
-    if (!deflate_) deflate_.reset(new DeflateState());
     DeflateIo io{&CZipWriter::DeflateInput, &CZipWriter::DeflateOutput, this};
     if (deflate_->Compress(io, data_buffer_.get(), kZipDataBufferSize) != kZipOk) data_failed = true;
     r.central_flags |= kDeflateLevelFlag;
@@ -237,7 +266,7 @@ ZipResult CZipWriter::AddZipEntry(const char* name, EntrySource& source, const S
     r.central_flags = r.local_flags;
   }
   if (sticky_error_ != kZipOk) return sticky_error_;
-  pending_.push_back(std::move(r));
+  pending_.push_back(std::move(r));  // within the capacity reserved above
   return kZipOk;
 }
 

@@ -82,7 +82,7 @@ class CZipWriter {
   bool encrypting_ = false;
   bool store_all_ = false;
   ZipKeys keys_;
-  std::vector<std::uint8_t> scratch_;
+  std::unique_ptr<std::uint8_t[]> scratch_;  // kZipDataBufferSize bytes, for encrypted entries
   std::vector<PendingCentralRecord> pending_;
   std::unique_ptr<DeflateState> deflate_;
 

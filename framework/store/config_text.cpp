@@ -259,7 +259,15 @@ void CConfigText::ConfigTextAppendRecord(const char* key_text, const char* value
   const std::size_t v = std::strlen(value_text);
   text_.insert(text_.end(), key_text, key_text + k);
   text_.push_back('=');
+  const std::size_t at = text_.size();
   text_.insert(text_.end(), value_text, value_text + v);
+  // Values stay verbatim (paths keep their backslashes), except that each
+  // CR and LF becomes a blank: a text from elsewhere, such as another
+  // program's window caption, could otherwise end its record early or start
+  // a line that a later lookup takes for a key. A NUL already ends the text.
+  for (std::size_t i = at; i < text_.size(); ++i) {
+    if (text_[i] == '\r' || text_[i] == '\n') text_[i] = ' ';
+  }
   text_.insert(text_.end(), kTerminator, kTerminator + 3);
 }
 

@@ -61,6 +61,8 @@ class CConfigText {
   // Builds `key` from a variable name: the prefix cut off, every "[name]"
   // index replaced by the next index given.
   void ConfigTextBuildKey(const char* name, int i1, int i2, int i3);
+  // Each CR or LF of the value is saved as a blank, so that no value can
+  // hold a record of its own.
   void ConfigTextAppendRecord(const char* key, const char* value_text);
   // Position of the found record's terminator (and `value` set), or -1.
   std::int64_t ConfigTextGetValue(const char* key);

@@ -125,6 +125,34 @@ open(os.path.join(root, 'prefixed.zip'), 'wb').write(b'#!/bin/sh\nexit 0\n' + b'
   ExpectReadsLike(Path("prefixed.zip"), dir_ / "src", nullptr, 4);
 }
 
+TEST_F(Interop, ExtractsPythonFolderEntriesWithoutAttributes) {
+  // ZipInfo entries written with writestr keep attributes 0, as many tools
+  // write their folder entries.
+  const std::string script = R"(
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], 'w') as z:
+    z.writestr(zipfile.ZipInfo('dir/'), b'')
+    z.writestr(zipfile.ZipInfo('dir/sub/'), b'')
+    z.writestr(zipfile.ZipInfo('dir/sub/f.txt'), b'inside')
+)";
+  WriteFile(dir_ / "make.py", ziptest::Str(script));
+  ASSERT_EQ(Run("python3 " + Path("make.py") + " " + Path("folders.zip")), 0);
+  ZipHandle* r = OpenZipFileWith(platform_, Path("folders.zip").c_str(), nullptr);
+  ASSERT_NE(r, nullptr);
+  ASSERT_EQ(SetUnzipBaseDir(r, Path("out").c_str()), kZipOk);
+  // The second pass finds every folder there already.
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int i = 0; i < 3; ++i) {
+      ZipEntryInfo info{};
+      ASSERT_EQ(GetZipEntry(r, i, &info), kZipOk);
+      EXPECT_EQ(UnzipEntryToFile(r, i, info.name), kZipOk) << info.name << " pass " << pass;
+    }
+  }
+  EXPECT_TRUE(fs::is_directory(dir_ / "out" / "dir" / "sub"));
+  EXPECT_TRUE(ReadFile(dir_ / "out" / "dir" / "sub" / "f.txt") == ziptest::Str("inside"));
+  EXPECT_EQ(CloseZip(r), kZipOk);
+}
+
 TEST_F(Interop, ReadsArchivesMadeByInfoZip) {
   WriteFile(dir_ / "src" / "t.txt", ziptest::TextBytes(100000, 9));
   WriteFile(dir_ / "src" / "d" / "r.bin", ziptest::RandomBytes(20000, 10));

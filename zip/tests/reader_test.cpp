@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -175,11 +176,16 @@ TEST(ZipReader, StoredNamesAreSanitisedAndExtractionPathsStayRelative) {
       {"../up", "../up"}};  // the last is left for the extraction check
   for (const auto& [stored, sanitised] : names) EXPECT_EQ(zip::SanitizeEntryName(stored), sanitised) << stored;
   using Paths = std::vector<std::string>;
-  for (const auto& path : Paths{"a/b/c.txt", "a\\..b\\c..txt", std::string(259, 'n')}) {
+  for (const auto& path : Paths{"a/b/c.txt", "a\\..b\\c..txt", std::string(259, 'n'), "CONSOLE.txt", "COM10", "com0",
+                                "LPT", "x.con", "auxiliary/nul_file", "a/./b", "dir/"}) {
     EXPECT_TRUE(zip::IsSafeRelativePath(path)) << path;
   }
+  // Windows device names in any component, with any extension or case, and
+  // components that Windows would silently shorten.
   for (const auto& path : Paths{"", "../up", "a/../../up", "a\\..\\..\\up", "a/..", "/abs", "\\\\server\\share", "C:x",
-                                "file.txt:stream", std::string(260, 'n')}) {
+                                "file.txt:stream", std::string(260, 'n'), "CON", "aux.txt", "dir/NUL", "Com1.log",
+                                "x\\lpt9\\y", "PRN.tar.gz", "nul .txt", "COM\xB9", "conout$", "a.", "dir./f", "b ",
+                                "dir /f"}) {
     EXPECT_FALSE(zip::IsSafeRelativePath(path)) << path;
   }
 }
@@ -360,6 +366,68 @@ TEST(ZipReader, ExtractsFilesAndFoldersBelowTheBaseFolderOnly) {
   EXPECT_EQ(UnzipEntryToFile(ar.h, 5, info.name), kZipBadArguments);
   // Base folder plus name beyond 259 characters.
   EXPECT_EQ(UnzipEntryToFile(ar.h, 1, std::string(250, 'm').c_str()), kZipBadArguments);
+}
+
+// Names of the entries in a folder.
+std::vector<std::string> Listing(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(ZipReader, AFailedExtractionKeepsTheFileAtTheTarget) {
+  TempDir dir;
+  zip::StdioZipPlatform platform;
+  RawEntry bad_crc{"t.txt", Str("new contents")}, cut{"t.txt", Str("new contents")};
+  bad_crc.crc = 1;
+  cut.csize = 5;  // stored data ends before its size
+  const struct {
+    const char* what;
+    Bytes archive;
+    const char* password;
+  } failures[] = {{"wrong password", Write({{"t.txt", ziptest::TextBytes(30000, 3)}}, "right"), "wrong"},
+                  {"CRC mismatch", BuildRaw({bad_crc}), nullptr},
+                  {"damaged data", BuildRaw({cut}), nullptr}};
+  const Bytes old = Str("the file that was there before");
+  ziptest::WriteFile(dir.path / "t.txt", old);
+  for (const auto& f : failures) {
+    OpenArchive ar(f.archive, f.password, &platform);
+    ASSERT_EQ(SetUnzipBaseDir(ar.h, dir.path.string().c_str()), kZipOk);
+    EXPECT_NE(UnzipEntryToFile(ar.h, 0, "t.txt"), kZipOk) << f.what;
+    EXPECT_TRUE(ReadFile(dir.path / "t.txt") == old) << f.what;
+    EXPECT_EQ(Listing(dir.path), std::vector<std::string>{"t.txt"}) << f.what;  // no temporary left
+  }
+  OpenArchive good(BuildRaw({{"t.txt", Str("new")}}), nullptr, &platform);
+  ASSERT_EQ(SetUnzipBaseDir(good.h, dir.path.string().c_str()), kZipOk);
+  EXPECT_EQ(UnzipEntryToFile(good.h, 0, "t.txt"), kZipOk);
+  EXPECT_TRUE(ReadFile(dir.path / "t.txt") == Str("new"));
+  EXPECT_EQ(Listing(dir.path), std::vector<std::string>{"t.txt"});
+}
+
+TEST(ZipReader, NamesEndingInASeparatorAreFoldersWhateverTheirAttributes) {
+  TempDir dir;
+  zip::StdioZipPlatform platform;
+  // Attributes 0 from a Unix and from a DOS host; a folder whose place a
+  // file has taken.
+  RawEntry unix_zero{"u/", {}}, dos_zero{"d\\", {}}, taken{"taken/", {}};
+  unix_zero.external = dos_zero.external = taken.external = 0;
+  dos_zero.made_by = 0x0014;
+  OpenArchive ar(BuildRaw({unix_zero, dos_zero, taken}), nullptr, &platform);
+  ASSERT_EQ(SetUnzipBaseDir(ar.h, dir.path.string().c_str()), kZipOk);
+  ziptest::WriteFile(dir.path / "taken", Str("a file"));
+  for (int i = 0; i < 2; ++i) {
+    ZipEntryInfo info{};
+    ASSERT_EQ(GetZipEntry(ar.h, i, &info), kZipOk);
+    EXPECT_TRUE(info.attributes & kZipAttrDirectory) << info.name;
+    // Made, then already there: both succeed.
+    EXPECT_EQ(UnzipEntryToFile(ar.h, i, info.name), kZipOk) << info.name;
+    EXPECT_EQ(UnzipEntryToFile(ar.h, i, info.name), kZipOk) << info.name;
+  }
+  EXPECT_TRUE(fs::is_directory(dir.path / "u"));
+  EXPECT_TRUE(fs::is_directory(dir.path / "d"));
+  EXPECT_EQ(UnzipEntryToFile(ar.h, 2, "taken/"), kZipNotFound);
+  EXPECT_TRUE(ReadFile(dir.path / "taken") == Str("a file"));
 }
 
 TEST(ZipReader, FileArchivesRoundTripThroughTheStdioBackEnd) {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <new>
 #include <string>
 
 #include "framework/util/win_handles.h"
@@ -103,9 +105,14 @@ class FileByteSource : public ByteSource {
 
 class Win32ExtractFile : public ExtractFile {
  public:
-  Win32ExtractFile(HANDLE h, std::string path) : file_(h), path_(std::move(path)) {}
+  Win32ExtractFile(std::string target, DWORD attributes) : target_(std::move(target)), attributes_(attributes) {}
   ~Win32ExtractFile() override {
     if (file_.Valid()) Discard();
+  }
+  // Takes the open temporary; nothing here can fail, so no file is orphaned.
+  void Adopt(HANDLE h, std::string temp) noexcept {
+    file_.Reset(h);
+    temp_ = std::move(temp);
   }
   bool Write(const void* data, std::uint32_t count) override {
     DWORD written = 0;
@@ -116,23 +123,26 @@ class Win32ExtractFile : public ExtractFile {
     SetFileTime(file_.Get(), &c, &a, &w);
   }
   bool Commit() override {
-    if (CloseOwned(file_)) return true;
-    Remove();
-    return false;
+    if (!CloseOwned(file_) ||
+        !MoveFileExA(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      DeleteFileA(temp_.c_str());
+      return false;
+    }
+    // Set only once the file has its name: a read-only temporary could not
+    // be moved or deleted so freely.
+    if (attributes_ != FILE_ATTRIBUTE_NORMAL) SetFileAttributesA(target_.c_str(), attributes_);
+    return true;
   }
   void Discard() override {
     file_.Reset();
-    Remove();
+    DeleteFileA(temp_.c_str());
   }
 
  private:
-  void Remove() {
-    // A read-only attribute from the archive would block the delete.
-    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(path_.c_str());
-  }
   CFileHandle file_;
-  std::string path_;
+  std::string temp_;
+  std::string target_;
+  DWORD attributes_;
 };
 
 bool ReadAtHandle(void* context, std::uint64_t offset, void* buffer, std::uint32_t count) {
@@ -144,9 +154,11 @@ bool ReadAtHandle(void* context, std::uint64_t offset, void* buffer, std::uint32
 class Win32Platform : public ZipPlatform {
  public:
   std::unique_ptr<ArchiveSink> CreateOutputFile(const char* path) override {
-    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return nullptr;
-    return std::unique_ptr<ArchiveSink>(new FileSink(h));
+    CFileHandle h(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.Valid()) return nullptr;
+    // The allocation comes before the handle is released: when it fails the
+    // owner still closes the file.
+    return std::unique_ptr<ArchiveSink>(new FileSink(h.Release()));
   }
 
   std::unique_ptr<ArchiveSink> CreateMemoryBlock(std::uint32_t size, ZipResult* error) override {
@@ -161,7 +173,14 @@ class Win32Platform : public ZipPlatform {
       if (error) *error = kZipNoMemory;
       return nullptr;
     }
-    return std::unique_ptr<ArchiveSink>(new MappedMemorySink(mapping, view, size));
+    auto* sink = new (std::nothrow) MappedMemorySink(mapping, view, size);
+    if (!sink) {
+      UnmapViewOfFile(view);
+      CloseHandle(mapping);
+      if (error) *error = kZipNoMemory;
+      return nullptr;
+    }
+    return std::unique_ptr<ArchiveSink>(sink);
   }
 
   std::unique_ptr<EntrySource> OpenSourceFile(const char* path, SourceInfo* info, ZipResult* error) override {
@@ -198,15 +217,11 @@ class Win32Platform : public ZipPlatform {
   }
 
   std::unique_ptr<ByteSource> OpenArchiveFile(const char* path) override {
-    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    CFileHandle h(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(h, &size)) {
-      CloseHandle(h);
-      return nullptr;
-    }
-    return std::unique_ptr<ByteSource>(new FileByteSource(h, static_cast<std::uint64_t>(size.QuadPart)));
+    if (!h.Valid() || !GetFileSizeEx(h.Get(), &size)) return nullptr;
+    return std::unique_ptr<ByteSource>(new FileByteSource(h.Release(), static_cast<std::uint64_t>(size.QuadPart)));
   }
 
   std::string CurrentDirectory() override {
@@ -216,15 +231,32 @@ class Win32Platform : public ZipPlatform {
     return std::string(buf, n);
   }
 
-  void CreateFolder(const std::string& path) override { CreateDirectoryA(path.c_str(), nullptr); }
+  bool CreateFolder(const std::string& path) override {
+    CreateDirectoryA(path.c_str(), nullptr);
+    const DWORD attrs = GetFileAttributesA(path.c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY);
+  }
 
   std::unique_ptr<ExtractFile> CreateExtractFile(const std::string& path, std::uint32_t attributes) override {
+    static std::atomic<std::uint32_t> counter{0};
     DWORD attrs = attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                 FILE_ATTRIBUTE_ARCHIVE);
     if (attrs == 0) attrs = FILE_ATTRIBUTE_NORMAL;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attrs, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return nullptr;
-    return std::unique_ptr<ExtractFile>(new Win32ExtractFile(h, path));
+    auto out = std::make_unique<Win32ExtractFile>(path, attrs);
+    const DWORD pid = GetCurrentProcessId();
+    // A name that is taken (left by a crash, or another extraction) is never
+    // opened: the next number is tried.
+    for (int attempt = 0; attempt < 64; ++attempt) {
+      std::string temp = ExtractTempName(path, (static_cast<std::uint32_t>(pid) << 12) ^ counter.fetch_add(1));
+      HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (h == INVALID_HANDLE_VALUE) {
+        if (GetLastError() == ERROR_FILE_EXISTS) continue;
+        return nullptr;
+      }
+      out->Adopt(h, std::move(temp));
+      return out;
+    }
+    return nullptr;
   }
 
   std::uint64_t LocalDosTimeToFileTime(std::uint32_t dos) override {
@@ -252,14 +284,14 @@ ZipPlatform& Win32ZipPlatform() {
 
 }  // namespace zip
 
-ZipHandle* CreateZipFile(const char* path, const char* password) {
+ZipHandle* CreateZipFile(const char* path, const char* password) noexcept {
   return CreateZipFileWith(zip::Win32ZipPlatform(), path, password);
 }
 
-ZipHandle* CreateZipInMemory(void* buffer, std::uint32_t size, const char* password) {
+ZipHandle* CreateZipInMemory(void* buffer, std::uint32_t size, const char* password) noexcept {
   return CreateZipInMemoryWith(zip::Win32ZipPlatform(), buffer, size, password);
 }
 
-ZipHandle* OpenZipFile(const char* path, const char* password) {
+ZipHandle* OpenZipFile(const char* path, const char* password) noexcept {
   return OpenZipFileWith(zip::Win32ZipPlatform(), path, password);
 }

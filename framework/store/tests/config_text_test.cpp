@@ -95,6 +95,34 @@ TEST(ConfigText, LookupMatchesWholeKeysAtLineStartsOnly) {
   EXPECT_EQ(flag, 1);
 }
 
+TEST(ConfigText, AHostileCaptionCannotInjectARecord) {
+  // Captions picked from other programs' windows; a NUL ends the text.
+  const struct {
+    std::string caption, saved;
+  } cases[] = {{"x\r\nbScrollEnable=0", "x  bScrollEnable=0"},
+               {"x\nbScrollEnable=0\r", "x bScrollEnable=0 "},
+               {std::string("x\0\r\nbScrollEnable=0", 19), "x"},
+               {"C:\\Tools\\app.exe -a\\b", "C:\\Tools\\app.exe -a\\b"}};
+  for (const auto& c : cases) {
+    char caption[64] = {};
+    std::memcpy(caption, c.caption.data(), c.caption.size());
+    std::uint8_t scroll = 1;
+    CConfigText save(1, "gOpt.");
+    save.ConfigString(caption, sizeof caption, "gOpt.szCaption");
+    CConfigText caption_only = Loaded(std::string(save.text().begin(), save.text().end()));
+    save.ConfigBool(&scroll, 1, "gOpt.bScrollEnable");
+    CConfigText load = Loaded(std::string(save.text().begin(), save.text().end()));
+    // Looked up first, from the start of the text: only the real record counts.
+    std::uint8_t read = 0;
+    EXPECT_EQ(load.ConfigBool(&read, 1, "gOpt.bScrollEnable"), 0);
+    EXPECT_EQ(read, 1) << c.saved;
+    char back[64] = {};
+    EXPECT_EQ(load.ConfigString(back, sizeof back, "gOpt.szCaption"), 0);
+    EXPECT_EQ(std::string(back), c.saved);
+    EXPECT_EQ(caption_only.ConfigBool(&read, 1, "gOpt.bScrollEnable"), -1) << c.saved;
+  }
+}
+
 TEST(ConfigText, ValueReading) {
   CConfigText c = Loaded(Rec("wA", "12") + Rec("wB", "0x1A2b") + Rec("iC", "  -42xyz") + Rec("iD", "abc") +
                          Rec("sE", "70000") + Rec("szLong", std::string(100, 'q')));
