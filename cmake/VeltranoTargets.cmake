@@ -11,8 +11,8 @@ target_compile_options(veltrano_options INTERFACE ${VELTRANO_WARNINGS})
 target_include_directories(veltrano_options INTERFACE ${PROJECT_SOURCE_DIR})
 if(WIN32)
   # ANSI Win32 throughout; Windows 7 APIs are the floor.
-  target_compile_definitions(veltrano_options INTERFACE
-    WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+  set(VELTRANO_WIN32_DEFINITIONS WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+  target_compile_definitions(veltrano_options INTERFACE ${VELTRANO_WIN32_DEFINITIONS})
   if(MINGW)
     # A missing libstdc++ DLL fails silently under Wine: link the runtimes in.
     target_link_options(veltrano_options INTERFACE -static -static-libgcc -static-libstdc++)
@@ -53,9 +53,42 @@ function(veltrano_test name)
   target_link_libraries(${name} PRIVATE veltrano_options ${A_DEPS} GTest::gtest_main)
   if(WIN32)
     # One CTest entry per program: discovery would start Wine at build time.
+    # CTest would count a program whose tests were skipped as passed; a skip
+    # is a test that did not run, so it fails the program.
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300 FAIL_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
   endif()
+endfunction()
+
+# Static checks of a built Windows program or library: CTest tests that read
+# the file with objdump, so they run in the 32-bit build too.
+set(VELTRANO_CHECK_BINARY ${CMAKE_CURRENT_LIST_DIR}/check-binary.cmake)
+
+# veltrano_check_imports(target [ALLOW dll...])
+# The target imports libraries of Windows only, and the DLLs named (a
+# program's own hook library); never a compiler runtime or zlib DLL.
+function(veltrano_check_imports target)
+  cmake_parse_arguments(A "" "" "ALLOW" ${ARGN})
+  if(NOT VELTRANO_TESTS OR NOT WIN32 OR NOT CMAKE_OBJDUMP)
+    return()
+  endif()
+  list(JOIN A_ALLOW "," allow)
+  add_test(NAME ${target}_imports
+    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DBINARY=$<TARGET_FILE:${target}>
+            -DCHECK=imports "-DALLOW=${allow}" -P ${VELTRANO_CHECK_BINARY})
+endfunction()
+
+# veltrano_check_exports(target EXPECT name...)
+# The target exports exactly the names given.
+function(veltrano_check_exports target)
+  cmake_parse_arguments(A "" "" "EXPECT" ${ARGN})
+  if(NOT VELTRANO_TESTS OR NOT WIN32 OR NOT CMAKE_OBJDUMP)
+    return()
+  endif()
+  list(JOIN A_EXPECT "," expect)
+  add_test(NAME ${target}_exports
+    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DBINARY=$<TARGET_FILE:${target}>
+            -DCHECK=exports "-DEXPECT=${expect}" -P ${VELTRANO_CHECK_BINARY})
 endfunction()

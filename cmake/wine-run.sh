@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Runs a 64-bit Windows program under wine64 in the build tree's own prefix.
-# The prefix uses Wine's null display driver, so tests need no X server.
+# Runs a 64-bit Windows program under wine64 in the build tree's own prefix
+# (or in WINEPREFIX when set). The prefix uses Wine's null display driver, so
+# tests need no X server. With VELTRANO_WINE_NEW_SERVER=1 the prefix's server
+# and every program still running under it are stopped first: the program
+# starts on a desktop that no earlier program has touched.
 # Used as CMAKE_CROSSCOMPILING_EMULATOR and by the test scripts.
 set -eu
 exe=$1; shift
@@ -26,6 +29,9 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 (
   flock 9
   prepare_prefix
+  if [ "${VELTRANO_WINE_NEW_SERVER:-0}" = 1 ]; then
+    "$wineserver" -k >/dev/null 2>&1 </dev/null 9>&- || true
+  fi
   # A persistent server makes each test process start in ~0.1 s. The server
   # and the service processes that the first program starts must not inherit
   # the caller's pipes, or CTest waits for them for ever: start both here with
@@ -35,4 +41,9 @@ mkdir -p "$(dirname "$WINEPREFIX")"
   fi
 ) 9>"$WINEPREFIX.lock"
 
-exec "$wine" "$exe" "$@"
+# A program that Wine could not start ends without a word under WINEDEBUG=-all:
+# the status at least is reported.
+status=0
+"$wine" "$exe" "$@" || status=$?
+[ "$status" -eq 0 ] || echo "wine-run: $(basename "$exe") ended with status $status" >&2
+exit "$status"

@@ -23,7 +23,7 @@ fi
 names=()
 for t in "${targets[@]}"; do names+=("${t%%:*}"); done
 if ! cmake --build --preset fuzz -j 8 --target "${names[@]}" >"$log_dir/fuzz-build.log" 2>&1; then
-  grep -E 'error' "$log_dir/fuzz-build.log" | head -n 40
+  grep -m 40 -E 'error' "$log_dir/fuzz-build.log"
   echo "fuzz: build failed"
   exit 1
 fi

@@ -13,25 +13,47 @@ failed=0
 log_dir=$root/build/logs
 mkdir -p "$log_dir"
 
+# Reads a preset's CTest log. A run counts only when CTest ended well and its
+# summary says every test passed: no tests at all is a failure, and so is a
+# skipped test (CTest counts it as passed, but it tested nothing).
 count_ctest() {
-  # "100% tests passed, 0 tests failed out of 12"
-  local line total bad
-  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1)
-  if [ -z "$line" ] && grep -q 'No tests were found' "$1"; then
+  local preset=$1 log=$2 status=$3 line total bad skipped disabled
+  if grep -q 'No tests were found' "$log"; then
+    echo "$preset: FAILED: CTest found no tests"
+    failed=$((failed + 1))
     return
   fi
+  # "100% tests passed, 0 tests failed out of 12"
+  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
   if [ -z "$line" ]; then
+    echo "$preset: FAILED: CTest printed no summary (status $status)"
     failed=$((failed + 1))
     return
   fi
   bad=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
   total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
-  passed=$((passed + total - bad))
-  failed=$((failed + bad))
+  # "12/40 Test #7: name ....***Skipped" is counted as passed by CTest;
+  # "***Not Run (Disabled)" is not counted at all.
+  grep -E '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .*\*\*\*(Skipped|Not Run \(Disabled\))' "$log" >"$log.skipped"
+  skipped=$(grep -c '\*\*\*Skipped' "$log.skipped")
+  disabled=$(grep -c 'Disabled' "$log.skipped")
+  if [ "$((skipped + disabled))" -gt 0 ]; then
+    echo "$preset: FAILED: $((skipped + disabled)) tests did not run (a skip is a failure here):"
+    sed -E 's/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: ([^ ]+) .*\*\*\*/  \1: /' "$log.skipped"
+  elif [ "$bad" -eq 0 ] && grep -qE '\[  SKIPPED \]|did not run' "$log"; then
+    echo "$preset: FAILED: the log reports a skipped test"
+    disabled=1
+  fi
+  passed=$((passed + total - bad - skipped))
+  failed=$((failed + bad + skipped + disabled))
+  if [ "$((bad + skipped + disabled))" -eq 0 ] && [ "$status" -ne 0 ]; then
+    echo "$preset: FAILED: CTest ended with status $status"
+    failed=$((failed + 1))
+  fi
 }
 
 run_preset() {
-  local preset=$1
+  local preset=$1 status
   echo "== $preset =="
   if ! cmake --preset "$preset" >"$log_dir/$preset-configure.log" 2>&1; then
     tail -n 40 "$log_dir/$preset-configure.log"
@@ -40,13 +62,17 @@ run_preset() {
     return 1
   fi
   if ! cmake --build --preset "$preset" -j "$(nproc)" >"$log_dir/$preset-build.log" 2>&1; then
-    grep -E 'error|Error|warning' "$log_dir/$preset-build.log" | head -n 60
+    grep -m 60 -E 'error|Error|warning' "$log_dir/$preset-build.log"
     echo "$preset: build failed"
     failed=$((failed + 1))
     return 1
   fi
-  ctest --preset "$preset" 2>&1 | tee "$log_dir/$preset-ctest.log" | grep -vE '^\s+Start ' 
-  count_ctest "$log_dir/$preset-ctest.log"
+  # The log is written in full first and read afterwards: no reader in a
+  # pipe can end the run early.
+  ctest --preset "$preset" >"$log_dir/$preset-ctest.log" 2>&1
+  status=$?
+  grep -vE '^\s+Start ' "$log_dir/$preset-ctest.log"
+  count_ctest "$preset" "$log_dir/$preset-ctest.log" "$status"
 }
 
 run_preset native
@@ -71,7 +97,7 @@ else
 fi
 
 # Stop the persistent wine servers of the test prefixes.
-for prefix in build/win64/wineprefix; do
+for prefix in build/win64/wineprefix build/win64/wineprefix-*; do
   [ -d "$prefix" ] && WINEPREFIX=$root/$prefix /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
 done
 

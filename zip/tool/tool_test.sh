@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end check of veltrano_zip_tool: create (Deflate, stored, password),
 # verify with Info-ZIP, list, test, extract, and print an options file.
+# Output that is searched goes to a file first: under pipefail a reader that
+# stops early (grep -q) would fail the writer with SIGPIPE now and then.
 set -euo pipefail
 tool=$1
 work=$(mktemp -d)
@@ -15,10 +17,12 @@ for i in $(seq 1 3000); do echo "line $i of the scrolling settings"; done > src/
 "$tool" create locked.zip -p s3cret src/text.txt src/sub/random.bin
 unzip -tq plain.zip
 unzip -tq -P s3cret locked.zip
-unzip -v stored.zip | grep -q ' Stored '
+unzip -v stored.zip > stored.txt
+grep -q ' Stored ' stored.txt
 "$tool" test locked.zip s3cret
 if "$tool" test locked.zip wrong >/dev/null; then echo "wrong password accepted"; exit 1; fi
-"$tool" list plain.zip | grep -q 'src/sub/random.bin'
+"$tool" list plain.zip > listed.txt
+grep -q ' src/sub/random.bin$' listed.txt
 "$tool" extract locked.zip out s3cret
 cmp src/text.txt out/src/text.txt
 cmp src/sub/random.bin out/src/sub/random.bin

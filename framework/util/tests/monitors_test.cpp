@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/util/tests/win_test_support.h"
 #include "framework/util/win_handles.h"
 
 namespace {
@@ -126,11 +127,9 @@ TEST_F(MonitorsTest, CenterWindow) {
 }
 
 TEST_F(MonitorsTest, CursorAndTopmostHelpers) {
-  POINT p{};
-  if (SetCursorPos(135, 135) && GetCursorPos(&p) && p.x == 135 && p.y == 135) {
-    EXPECT_TRUE(IsWindowUnderCursor(grandchild.Get()));
-    EXPECT_FALSE(IsWindowUnderCursor(top.Get()));
-  }
+  ASSERT_TRUE(test_support::MoveCursorTo(135, 135)) << "the cursor cannot be moved here";
+  EXPECT_TRUE(IsWindowUnderCursor(grandchild.Get()));
+  EXPECT_FALSE(IsWindowUnderCursor(top.Get()));
   EXPECT_FALSE(IsWindowUnderCursor(nullptr));
 
   CWindowHandle owner = Make("owner", WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST, 0, 0, 20, 20);

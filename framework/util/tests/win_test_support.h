@@ -1,5 +1,5 @@
 // Helpers for the Win32 tests: a fresh temporary folder removed with all its
-// contents at the end, and small file helpers.
+// contents at the end, small file helpers and the cursor.
 #pragma once
 
 #include <windows.h>
@@ -54,6 +54,17 @@ class TempDir {
  private:
   std::string path_;
 };
+
+// Moves the cursor and checks where it is. Input still on its way (injected
+// by the test itself or sent by another program) can move it on again, so a
+// few attempts are made before the move counts as refused.
+inline bool MoveCursorTo(int x, int y) {
+  for (int attempt = 0; attempt < 20; ++attempt, Sleep(10)) {
+    POINT p{};
+    if (SetCursorPos(x, y) && GetCursorPos(&p) && p.x == x && p.y == y) return true;
+  }
+  return false;
+}
 
 inline bool WriteWholeFile(const std::string& path, const std::string& content) {
   FILE* f = std::fopen(path.c_str(), "wb");

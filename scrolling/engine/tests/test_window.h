@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "framework/util/tests/win_test_support.h"
+
 class Window {
  public:
   // Top-level windows are topmost, above any other program's windows.
@@ -20,8 +22,4 @@ class Window {
   HWND hwnd_;
 };
 
-// Moves the cursor; false where the system does not let a program do so.
-inline bool CursorTo(int x, int y) {
-  POINT p{};
-  return SetCursorPos(x, y) && GetCursorPos(&p) && p.x == x && p.y == y;
-}
+inline bool CursorTo(int x, int y) { return test_support::MoveCursorTo(x, y); }
