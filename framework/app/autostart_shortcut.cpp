@@ -16,7 +16,7 @@ namespace {
 
 bool StartupFolder(char (&folder)[MAX_PATH]) noexcept {
   folder[0] = '\0';
-  CComPtr<IMalloc> shellMalloc;
+  CComRef<IMalloc> shellMalloc;
   if (FAILED(SHGetMalloc(shellMalloc.Put()))) return false;
   LPITEMIDLIST items = nullptr;
   if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_STARTUP | CSIDL_FLAG_CREATE, &items)) || items == nullptr) {
@@ -60,7 +60,7 @@ std::uint32_t SetAutostartShortcut(bool enable, const char* extraArguments, std:
   if (onlyIfMissing != 0 && PathExists(linkPath)) return 0;
 
   CComScope com;
-  CComPtr<IShellLinkA> link;
+  CComRef<IShellLinkA> link;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.PutVoid()))) {
     return kShortcutError;
   }
@@ -68,7 +68,7 @@ std::uint32_t SetAutostartShortcut(bool enable, const char* extraArguments, std:
       FAILED(link->SetIconLocation(iconPath != nullptr ? iconPath : target, 0))) {
     return kShortcutError;
   }
-  CComPtr<IPersistFile> file;
+  CComRef<IPersistFile> file;
   if (FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid()))) return kShortcutError;
   wchar_t widePath[MAX_PATH];
   if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, MAX_PATH) == 0) return kShortcutError;

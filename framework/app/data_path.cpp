@@ -227,7 +227,7 @@ std::uint32_t LoadTwoStateIcons(WORD iconId, HICON icons[2]) noexcept {
     icons[0] = plain.Release();
     return kTwoStateOutOfMemory;
   }
-  CWindowDC screen;
+  CDcHandle screen;
   const HBITMAP colourHandle = static_cast<HBITMAP>(colourBitmap.Get());
   if (ReadPixels(screen.Get(), colourHandle, bm.bmWidth, bm.bmHeight, colour) &&
       ReadPixels(screen.Get(), static_cast<HBITMAP>(maskBitmap.Get()), bm.bmWidth, bm.bmHeight, mask) &&

@@ -43,7 +43,7 @@ HICON LoadSharedIcon(HINSTANCE instance, std::uintptr_t source, int size) {
 }
 
 int DeviceCapsDpi(HWND window) {
-  CWindowDC dc(window);
+  CDcHandle dc(window);
   const int dpi = dc.Get() ? GetDeviceCaps(dc.Get(), LOGPIXELSX) : 0;
   return dpi > 0 ? dpi : kDefaultDpi;
 }
@@ -83,7 +83,7 @@ void BuildDefaultFontSets(CTheme& theme) {
   const int dpi = theme.windowDpi ? theme.windowDpi(GetDesktopWindow()) : DeviceCapsDpi(GetDesktopWindow());
   CopyFace(theme.uiFace, theme.defaultFace);
   for (int set = 0; set < kFontSetCount; ++set) {
-    const FontSetSpec& fontSet = kFontSets[static_cast<std::size_t>(set)];
+    const FontSetParams& fontSet = kFontSets[static_cast<std::size_t>(set)];
     ThemeAddFont(theme, set, FaceFor(theme, fontSet.face, theme.defaultFace), kDefaultFontSize, fontSet.weight,
                  fontSet.escapement, dpi, fontSet.pitchAndFamily);
   }
@@ -246,7 +246,7 @@ void ThemeSetUiFont(CTheme& theme, const char* face, int size, int dpi) {
   }
   CopyFace(theme.uiFace, face);
   for (int set = 0; set < kFontSetCount; ++set) {
-    const FontSetSpec& fontSet = kFontSets[static_cast<std::size_t>(set)];
+    const FontSetParams& fontSet = kFontSets[static_cast<std::size_t>(set)];
     const int setSize = fontSet.face == FontFace::kUi ? size : kDefaultFontSize;
     ThemeAddFont(theme, set, FaceFor(theme, fontSet.face, theme.uiFace), setSize, fontSet.weight, fontSet.escapement, dpi,
                  fontSet.pitchAndFamily);
@@ -310,7 +310,7 @@ std::uint32_t CreateTintedIcon(HICON icon, ColorRef light, ColorRef dark, int* c
     auto colourPx = AllocPixels(bytes);
     auto maskPx = AllocPixels(bytes);
     if (!colourPx || !maskPx) return kThemeOutOfMemory;
-    CWindowDC screen(nullptr);
+    CDcHandle screen(nullptr);
     BITMAPINFO colourInfo = BottomUp32(width, height);
     BITMAPINFO maskInfo = BottomUp32(width, height);
     const bool read =

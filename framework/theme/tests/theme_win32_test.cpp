@@ -122,7 +122,7 @@ std::vector<COLORREF> IconColours(HICON icon) {
   CBitmapHandle colour(info.hbmColor), mask(info.hbmMask);
   std::vector<std::uint32_t> px(256);
   BITMAPINFO bi = TopDown32(16, 16);
-  CWindowDC screen(nullptr);
+  CDcHandle screen(nullptr);
   GetDIBits(screen.Get(), colour.Get(), 0, 16, px.data(), &bi, DIB_RGB_COLORS);
   std::vector<COLORREF> out;
   for (std::uint32_t p : px) out.push_back(SwapRedBlue(p));
