@@ -42,15 +42,15 @@ std::uint32_t SetAutostartShortcut(bool enable, const char* extraArguments, std:
   // A cut target or link name would point the shortcut somewhere else.
   if (!Fits(std::snprintf(target, sizeof target, "%s\\%s.exe", gApp.install.installFolder, gApp.appName),
             sizeof target)) {
-    return kShortcutError;
+    return kStatusShortcutFailed;
   }
   char folder[MAX_PATH];
-  if (!StartupFolder(folder)) return kShortcutError;
+  if (!StartupFolder(folder)) return kStatusShortcutFailed;
   char linkPath[MAX_PATH];
   if (!Fits(std::snprintf(linkPath, sizeof linkPath, "%s%s.lnk", folder,
                           linkName != nullptr ? linkName : gApp.appName),
             sizeof linkPath)) {
-    return kShortcutError;
+    return kStatusShortcutFailed;
   }
 
   if (!enable) {
@@ -62,15 +62,15 @@ std::uint32_t SetAutostartShortcut(bool enable, const char* extraArguments, std:
   CComScope com;
   CComRef<IShellLinkA> link;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.PutVoid()))) {
-    return kShortcutError;
+    return kStatusShortcutFailed;
   }
   if (FAILED(link->SetPath(target)) || FAILED(link->SetArguments(arguments)) ||
       FAILED(link->SetIconLocation(iconPath != nullptr ? iconPath : target, 0))) {
-    return kShortcutError;
+    return kStatusShortcutFailed;
   }
   CComRef<IPersistFile> file;
-  if (FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid()))) return kShortcutError;
+  if (FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid()))) return kStatusShortcutFailed;
   wchar_t widePath[MAX_PATH];
-  if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, MAX_PATH) == 0) return kShortcutError;
-  return SUCCEEDED(file->Save(widePath, TRUE)) ? 0 : kShortcutError;
+  if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, MAX_PATH) == 0) return kStatusShortcutFailed;
+  return SUCCEEDED(file->Save(widePath, TRUE)) ? 0 : kStatusShortcutFailed;
 }

@@ -225,7 +225,7 @@ std::uint32_t LoadTwoStateIcons(WORD iconId, HICON icons[2]) noexcept {
     mask.resize(count * 4);
   } catch (const std::bad_alloc&) {
     icons[0] = plain.Release();
-    return kTwoStateOutOfMemory;
+    return kStatusOutOfMemory;
   }
   CDcHandle screen;
   const HBITMAP colourHandle = static_cast<HBITMAP>(colourBitmap.Get());

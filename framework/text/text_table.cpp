@@ -69,14 +69,14 @@ void CTextTable::InitTextTable() noexcept {
   frameworkCount_ = SortTextTable(frameworkTable_[0], sizeof(TextRecord));
 }
 
-int CTextTable::SetTextTable(unsigned language, TextRecord* table) noexcept {
-  if (language >= static_cast<unsigned>(kTextLanguageCount)) return kTextErrorLanguage;
+std::uint32_t CTextTable::SetTextTable(unsigned language, TextRecord* table) noexcept {
+  if (language >= static_cast<unsigned>(kTextLanguageCount)) return kStatusNoSuchLanguage;
   if (table == nullptr) table = ProductTextTable();
-  if (productTable_[language] != nullptr) return kTextOk;
+  if (productTable_[language] != nullptr) return kStatusOk;
   productTable_[language] = table;
   productCounts_[language] = SortTextTable(table, sizeof(TextRecord));
   productCount_ = productCounts_[language];
-  return kTextOk;
+  return kStatusOk;
 }
 
 int CTextTable::LanguageSlot() const noexcept {

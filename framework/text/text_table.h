@@ -6,14 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "framework/util/status_codes.h"
+
 inline constexpr unsigned kTextsPerRecord = 16;
 inline constexpr std::uint16_t kTextTableEnd = 0xFFFF;       // id of the end record
 inline constexpr std::uint16_t kFirstFrameworkTextId = 0xF000;
 inline constexpr int kTextLanguageCount = 2;
-
-// Framework status codes of the text table.
-inline constexpr int kTextOk = 0;
-inline constexpr int kTextErrorLanguage = 0xF006;  // no such language slot
 
 // One group of related texts. Only the low 16 bits of the id take part in
 // sorting, searching and the end test. A null pointer is an absent text.
@@ -45,8 +43,8 @@ class CTextTable {
 
   // Installs a product table for a language (null: the built-in product
   // table, for language 0). A slot that already holds a table keeps it.
-  // Returns 0, or 0xF006 for a language above 1.
-  [[nodiscard]] int SetTextTable(unsigned language, TextRecord* table) noexcept;
+  // Returns 0, or kStatusNoSuchLanguage for a language above 1.
+  [[nodiscard]] std::uint32_t SetTextTable(unsigned language, TextRecord* table) noexcept;
 
   // The current language, the first field of the application's settings
   // record. A value outside the slots reads as language 0.

@@ -291,26 +291,26 @@ void DrawItemFrame(CTheme& theme, HDC dc, const RECT* rect, int style, unsigned 
 std::uint32_t MeasureText(CTheme& theme, const char* text, int* width, int* height, HFONT font) {
   if (width) *width = 0;
   if (height) *height = 0;
-  if (!text) return kThemeTextMissing;
+  if (!text) return kStatusTextMissing;
   CMemoryDcHandle own;
   HDC dc = theme.scratchDc.Get();
   if (!dc) {
     own.Reset(CreateCompatibleDC(nullptr));
     dc = own.Get();
   }
-  if (!dc) return kThemeOk;
+  if (!dc) return kStatusOk;
   CSelectObject select(dc, font);
   RECT r{};
   DrawTextA(dc, text, -1, &r, DT_NOPREFIX | DT_CALCRECT | DT_NOCLIP);
   if (width) *width = r.right;
   if (height) *height = r.bottom;
-  return kThemeOk;
+  return kStatusOk;
 }
 
 std::uint32_t DrawTextFormat(CTheme& theme, HDC dc, int dpi, const char* format, std::uint32_t colourArg,
                              const RECT* rect, int align, int bold, ...) {
-  if (!format) return kThemeTextMissing;
-  if (!dc || !rect) return kThemeOk;
+  if (!format) return kStatusTextMissing;
+  if (!dc || !rect) return kStatusOk;
   char text[kTextBufferSize];
   va_list args;
   va_start(args, bold);
@@ -336,23 +336,23 @@ std::uint32_t DrawTextFormat(CTheme& theme, HDC dc, int dpi, const char* format,
     DrawTextA(dc, text, -1, &r,
               static_cast<UINT>(align) | DT_END_ELLIPSIS | DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
   }
-  return kThemeOk;
+  return kStatusOk;
 }
 
 std::uint32_t DrawThemeIcon(CTheme& theme, HDC dc, std::uint32_t id, int state, const RECT* rect) {
   const int index = ThemeFindIcon(theme, IconKey(id));
-  if (index < 0) return kThemeIconUnknown;
-  if (!rect) return kThemeOk;
+  if (index < 0) return kStatusIconNotInTable;
+  if (!rect) return kStatusOk;
   const IconRecord& record = theme.icons[static_cast<std::size_t>(index)];
   if (record.flags & kIconOwnerDrawn) {
     DrawIconRequest request{IconKey(id), *rect};
     const HWND owner = theme.firstFrameWindow ? theme.firstFrameWindow() : nullptr;
-    if (!owner) return kThemeOk;
+    if (!owner) return kStatusOk;
     return static_cast<std::uint32_t>(
         SendMessageA(owner, WM_FW_DRAWICON, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(&request)));
   }
   SetStretchBltMode(dc, HALFTONE);
   DrawIconEx(dc, rect->left, rect->top, (state & 1) ? record.icon : record.tinted.Get(), rect->right - rect->left,
              rect->bottom - rect->top, 0, nullptr, DI_NORMAL);
-  return kThemeOk;
+  return kStatusOk;
 }

@@ -99,6 +99,6 @@ TEST_F(Shortcut, OnlyIfMissingLeavesAnExistingShortcutAlone) {
 
 TEST_F(Shortcut, TargetThatDoesNotFitIsRefused) {
   CopyText(gApp.install.installFolder, sizeof gApp.install.installFolder, ("C:\\" + std::string(250, 'p')).c_str());
-  EXPECT_EQ(SetAutostartShortcut(true, nullptr, 0, nullptr, nullptr), kShortcutError);
+  EXPECT_EQ(SetAutostartShortcut(true, nullptr, 0, nullptr, nullptr), kStatusShortcutFailed);
   EXPECT_FALSE(Exists(file));
 }

@@ -69,7 +69,7 @@ class TextTableTest : public ::testing::Test {
  protected:
   void SetUp() override {
     table.InitTextTable();
-    ASSERT_EQ(table.SetTextTable(0, nullptr), kTextOk);
+    ASSERT_EQ(table.SetTextTable(0, nullptr), kStatusOk);
   }
   CTextTable table;
 };
@@ -134,14 +134,14 @@ TEST_F(TextTableTest, SecondLanguageAndDamagedSettingsFallBackToTheFirst) {
 
 TEST_F(TextTableTest, SetTextTableRules) {
   OwnTable own({12, 5});
-  EXPECT_EQ(table.SetTextTable(2, own.data()), kTextErrorLanguage);
+  EXPECT_EQ(table.SetTextTable(2, own.data()), kStatusNoSuchLanguage);
   EXPECT_EQ(own.records[0].id, 12u);  // not sorted: nothing was installed
   EXPECT_EQ(table.ProductCount(), 13);
-  EXPECT_EQ(table.SetTextTable(0, own.data()), kTextOk);  // slot taken: kept
+  EXPECT_EQ(table.SetTextTable(0, own.data()), kStatusOk);  // slot taken: kept
   EXPECT_EQ(Text(table.GetText(0, 0)), "Veltrano");
   EXPECT_EQ(table.GetText(5, 0), nullptr);
 
-  EXPECT_EQ(table.SetTextTable(1, own.data()), kTextOk);
+  EXPECT_EQ(table.SetTextTable(1, own.data()), kStatusOk);
   EXPECT_EQ(table.ProductCount(), 2);
   table.SetLanguage(1);
   EXPECT_EQ(Text(table.GetText(5, 0)), "5");
@@ -158,8 +158,8 @@ TEST(TextTable, EachSlotSearchesWithinItsOwnTable) {
   OwnTable shortTable({10, 20}), longTable(many);
   CTextTable t;
   t.InitTextTable();
-  ASSERT_EQ(t.SetTextTable(0, shortTable.data()), kTextOk);
-  ASSERT_EQ(t.SetTextTable(1, longTable.data()), kTextOk);
+  ASSERT_EQ(t.SetTextTable(0, shortTable.data()), kStatusOk);
+  ASSERT_EQ(t.SetTextTable(1, longTable.data()), kStatusOk);
   EXPECT_EQ(Text(t.GetText(20, 0)), "20");
   EXPECT_EQ(t.GetText(600, 0), nullptr);
   EXPECT_EQ(t.GetText(300, 0), nullptr);
@@ -174,7 +174,7 @@ TEST(TextTable, SetTextReplacesOnlyWhereATableIs) {
   EXPECT_EQ(t.GetText(10, 0), nullptr);
 
   OwnTable own({10, 20, 30});
-  ASSERT_EQ(t.SetTextTable(0, own.data()), kTextOk);
+  ASSERT_EQ(t.SetTextTable(0, own.data()), kStatusOk);
   EXPECT_TRUE(t.SetText(20, 3, "status"));
   EXPECT_EQ(Text(t.GetText(20, 3)), "status");
   EXPECT_EQ(Text(t.GetText(20, 0)), "20");
