@@ -72,7 +72,8 @@ enum class WriteTest : int {
 
 inline constexpr std::uint32_t kTwoStateNoIcon = 1;
 
-// icons[0] the icon at the system's size, icons[1] a copy tinted in the 3D
-// shadow and light colours (the plain icon again when it has no opaque pixel).
-// 0, kTwoStateNoIcon, or kStatusOutOfMemory (icons[1] then empty).
+// icons[0] the icon at the system's size, icons[1] its copy tinted in the 3D
+// shadow and light colours by the theme's tint (CreateTintedIcon), which
+// leaves an icon without opaque pixels or without colours (monochrome)
+// untinted. 0, kTwoStateNoIcon, or kStatusOutOfMemory (icons[1] then empty).
 [[nodiscard]] std::uint32_t LoadTwoStateIcons(WORD iconId, HICON icons[2]) noexcept;

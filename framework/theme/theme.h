@@ -102,8 +102,11 @@ int ThemeReloadIcons(CTheme& theme);
 void ThemeFree(CTheme& theme);
 
 // The tinted copy of an icon in the two given colours; its size goes to
-// cx/cy. An icon without opaque pixels or without a colour bitmap gets an
-// untinted copy. 0, or kStatusOutOfMemory with *tinted left empty.
+// cx/cy. The one tint of the framework: the theme's icons and the two-state
+// icons of the data-folder waiter. An icon without opaque pixels or without a
+// colour bitmap (monochrome) gets an untinted copy, so there is always a
+// second icon to show. 0; kStatusIconNotLoaded for no icon; or
+// kStatusOutOfMemory with *tinted left empty.
 [[nodiscard]] std::uint32_t CreateTintedIcon(HICON icon, ColorRef light, ColorRef dark, int* cx, int* cy,
                                              CIconHandle* tinted);
 
