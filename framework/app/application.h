@@ -11,6 +11,7 @@
 
 #include "framework/app/app_records.h"
 #include "framework/app/command_line.h"
+#include "framework/text/text_table.h"
 
 struct CApplication {
   CApplication() noexcept;
@@ -51,12 +52,18 @@ struct CApplication {
   std::uint8_t settingsVersionChanged = 0;
   AppSettingsRecord settings{};
   InstallRecord install{};
+  CTextTable texts;
   // Parsed switches; each holds its own argument array, so the list is a
   // vector that moves its elements properly.
   std::vector<CommandLineSwitch> switches;
 };
 
 extern CApplication gApp;
+
+// Start-up's text step, also for the programs that run without start-up
+// (tests, tools): the framework's table and the product's table (language 0)
+// go into gApp.texts, which from then on answers GetText.
+void InstallAppTexts(TextRecord* productTable) noexcept;
 
 // Parses the command line into gApp's switch list and flags; see
 // ParseCommandLine in command_line.h for the result.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "scrolling/engine/tests/fake_platform.h"
+#include "scrolling/texts/tests/use_product_texts.h"
 
 #include <cstring>
 #include <string>
@@ -20,6 +21,7 @@ class TargetSelectorTest : public ::testing::Test {
   static constexpr WindowId kOther = 0x3003;
 
   void SetUp() override {
+    UseProductTexts();
     SetStartupWheelLines(4);
     SetFactoryOptions();  // gOpt: the program's real record
     platform.cursor = {100, 200};
