@@ -135,7 +135,7 @@ BITMAPINFO BottomUp32(int cx, int cy) {
 
 }  // namespace
 
-CTheme::CTheme() { ThemeInit(*this); }
+CTheme::CTheme() noexcept { ThemeInit(*this); }
 
 CTheme::~CTheme() { ThemeFree(*this); }
 

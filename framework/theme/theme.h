@@ -47,7 +47,7 @@ using ThemeIconLoader = HICON (*)(HINSTANCE instance, std::uintptr_t source, int
 
 class CTheme {
  public:
-  CTheme();
+  CTheme() noexcept;
   ~CTheme();
   CTheme(const CTheme&) = delete;
   CTheme& operator=(const CTheme&) = delete;
