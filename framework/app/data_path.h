@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "framework/util/status_codes.h"
 #include "framework/util/win_handles.h"
 
 enum class DataPathWait : int {
@@ -70,9 +71,9 @@ enum class WriteTest : int {
 [[nodiscard]] HICON LoadIconBestFit(WORD iconId, int depthIndex, int size) noexcept;
 
 inline constexpr std::uint32_t kTwoStateNoIcon = 1;
-inline constexpr std::uint32_t kTwoStateOutOfMemory = 0xF003;
 
-// icons[0] the icon at the system's size, icons[1] a copy tinted in the 3D
-// shadow and light colours (the plain icon again when it has no opaque pixel).
-// 0, kTwoStateNoIcon, or kTwoStateOutOfMemory (icons[1] then empty).
+// icons[0] the icon at the system's size, icons[1] its copy tinted in the 3D
+// shadow and light colours by the theme's tint (CreateTintedIcon), which
+// leaves an icon without opaque pixels or without colours (monochrome)
+// untinted. 0, kTwoStateNoIcon, or kStatusOutOfMemory (icons[1] then empty).
 [[nodiscard]] std::uint32_t LoadTwoStateIcons(WORD iconId, HICON icons[2]) noexcept;

@@ -42,7 +42,7 @@ GetDpiForWindowFn DpiForWindowFunction() noexcept {
 }
 
 int DeviceDpi(HWND window) noexcept {
-  CWindowDC dc(window);
+  CDcHandle dc(window);
   const int dpi = dc.Get() != nullptr ? GetDeviceCaps(dc.Get(), LOGPIXELSX) : 0;
   return dpi > 0 ? dpi : kDefaultDpi;
 }
