@@ -20,4 +20,4 @@ void RefreshCommandItems(std::uint16_t id, int relayout, int state) noexcept;
 
 // Closes the popup open in the item's window, or with null every popup and
 // the navigation through them.
-void* ClosePopupMenu(CUIItem* item);
+CUIItem* ClosePopupMenu(CUIItem* item) noexcept;

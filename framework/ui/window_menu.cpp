@@ -43,7 +43,7 @@ bool HasCustomFont() noexcept { return gApp.settings.uiFontFace[0] != '\0'; }
 // "The program must be restarted ..." with OK and Cancel; true for OK.
 bool AskForRestart(const CFrameWindow& frame) noexcept {
   const char* text = GetText(kRestartQuestionText, 0);
-  return ShowMessageBox(&gApp, frame.window, gApp.appName, "%s", kRestartQuestionFlags, 0,
+  return ShowMessageBox(gApp, frame.window, gApp.appName, "%s", kRestartQuestionFlags, 0,
                         text != nullptr ? text : "") == kMessageBoxOk;
 }
 

@@ -73,24 +73,24 @@ std::uint32_t SetCommandChecked(std::uint16_t id, bool checked) noexcept {
 
 void RefreshCommandItems(std::uint16_t, int, int) noexcept {}
 
-void* ClosePopupMenu(CUIItem*) {
+CUIItem* ClosePopupMenu(CUIItem*) noexcept {
   gApp.openPopupItem = nullptr;
   return nullptr;
 }
 
 // The popup menus are not built yet: showing one fails.
-CUIItem* ShowPopupMenu(std::uint16_t menuId, const POINT*, HWND owner) {
+CUIItem* ShowPopupMenu(std::uint16_t menuId, const POINT*, HWND owner) noexcept {
   Calls().popupMenus.push_back(menuId);
   Calls().popupOwner = owner;
   return nullptr;
 }
 
-int SetTrayIcon(std::uint16_t windowId, int iconId, const char*, ...) {
+int SetTrayIcon(std::uint16_t windowId, int iconId, const char*, ...) noexcept {
   if (iconId == -1) Calls().trayRemovals.push_back(windowId);
   return 1;
 }
 
-int ShowMessageBox(CApplication*, HWND, const char*, const char*, std::uint32_t, int, ...) {
+int ShowMessageBox(CApplication&, HWND, const char*, const char*, std::uint32_t, int, ...) {
   ++Calls().messageBoxes;
   return Calls().messageBoxAnswer;
 }
