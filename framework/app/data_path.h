@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "framework/app/framework_messages.h"
 #include "framework/util/status_codes.h"
 #include "framework/util/win_handles.h"
 
@@ -16,7 +17,8 @@ enum class DataPathWait : int {
   kGaveUp = 2,  // the folder could not be created, or the path is empty
 };
 
-inline constexpr UINT kWaiterTrayMessage = 0x83F1;
+// The waiter's tray icon calls back with the framework's tray message.
+inline constexpr UINT kWaiterTrayMessage = WM_FW_TRAYNOTIFY;
 inline constexpr char kWaiterWindowClass[] = "OrvoWaitForDataPath";
 
 // One waiter of start-up: its window, tray icon and icons live only while it
