@@ -293,11 +293,11 @@ int NextNavigationItem(int index, int step) noexcept {
 
 int NavigateBarItems(int mode) noexcept {
   auto& list = gApp.navigationItems;
-  if (mode == kNavigateStart) list.Clear();
+  if (mode == kMenuNavigateStart) list.Clear();
   if (list.Count() == 0) {
     CFrameWindow* frame = FindWindowRecordById(gApp.openPopupWindowId);
     if (frame == nullptr) {
-      if (mode == kNavigateEnd) (void)ClosePopupMenu(nullptr);
+      if (mode == kMenuNavigateEnd) (void)ClosePopupMenu(nullptr);
       return 1;
     }
     SendMessageA(frame->window, WM_FW_MENUNAVIGATE, 0, 0);
@@ -315,7 +315,7 @@ int NavigateBarItems(int mode) noexcept {
   // Nothing to move through: navigation is over, so the key that asked for
   // it is not taken from the window.
   if (list.Count() == 0) {
-    if (mode == kNavigateEnd) {
+    if (mode == kMenuNavigateEnd) {
       (void)ClosePopupMenu(nullptr);
     } else {
       gApp.popupNavigation = 0;
@@ -329,7 +329,7 @@ int NavigateBarItems(int mode) noexcept {
   for (std::int32_t i = 0; i < list.Count(); ++i) {
     if (list[i] == open) current = i;
   }
-  if (mode == kNavigateEnd) {
+  if (mode == kMenuNavigateEnd) {
     if (current < list.Count() && list[current]->window != nullptr) {
       SendMessageA(list[current]->window, WM_MOUSELEAVE, 0, -1);
     }
@@ -337,8 +337,8 @@ int NavigateBarItems(int mode) noexcept {
     (void)ClosePopupMenu(nullptr);
     return 0;
   }
-  const int target = mode == kNavigateStart ? NextNavigationItem(-1, 1)
-                                            : NextNavigationItem(current, mode == kNavigatePrevious ? -1 : 1);
+  const int target = mode == kMenuNavigateStart ? NextNavigationItem(-1, 1)
+                                            : NextNavigationItem(current, mode == kMenuNavigatePrevious ? -1 : 1);
   if (target < 0) {
     gApp.popupNavigation = 0;
     return 1;

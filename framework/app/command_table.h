@@ -75,10 +75,10 @@ void SetItemStateFlags(CUIItem* item, std::uint32_t set, std::uint32_t clear) no
 // window is hidden; -1 when none qualifies.
 [[nodiscard]] int NextNavigationItem(int index, int step) noexcept;
 
-inline constexpr int kNavigateStart = 0;
-inline constexpr int kNavigateNext = 1;
-inline constexpr int kNavigatePrevious = -1;
-inline constexpr int kNavigateEnd = 2;
+inline constexpr int kMenuNavigateStart = 0;
+inline constexpr int kMenuNavigateNext = 1;
+inline constexpr int kMenuNavigatePrevious = -1;
+inline constexpr int kMenuNavigateEnd = 2;
 // Keyboard navigation through the menus of the active framework window's
 // bars. 0 when it runs (the key that asked is used), 1 when there is nothing
 // to navigate: navigation is over and the key goes on as usual.

@@ -340,11 +340,11 @@ TEST_F(CommandTableTest, EnteringAnotherMenuWhileNavigatingMovesTheOpenPopup) {
 }
 
 TEST_F(CommandTableTest, NavigationWithNothingToNavigateEndsAndLetsTheKeyThrough) {
-  EXPECT_EQ(NavigateBarItems(kNavigateStart), 1);  // no active framework window
+  EXPECT_EQ(NavigateBarItems(kMenuNavigateStart), 1);  // no active framework window
 
   gApp.openPopupWindowId = frame.id;
   gApp.popupNavigation = 1;
-  EXPECT_EQ(NavigateBarItems(kNavigateStart), 1);  // a window without bars
+  EXPECT_EQ(NavigateBarItems(kMenuNavigateStart), 1);  // a window without bars
   EXPECT_EQ(SentTo(frame.window, WM_FW_MENUNAVIGATE).size(), 1u);
   EXPECT_EQ(gApp.popupNavigation, 0);
 
@@ -357,7 +357,7 @@ TEST_F(CommandTableTest, NavigationWithNothingToNavigateEndsAndLetsTheKeyThrough
   menu->topLevelMenu = 1;
   ASSERT_GE(bar.items.Append(menu), 0);
   ASSERT_GE(gApp.bars.Append(&bar), 0);
-  EXPECT_EQ(NavigateBarItems(kNavigateStart), 1);
+  EXPECT_EQ(NavigateBarItems(kMenuNavigateStart), 1);
   EXPECT_EQ(gApp.popupNavigation, 0);
   EXPECT_EQ(menu->opened, 0);
 }
@@ -382,7 +382,7 @@ TEST_F(CommandTableTest, NavigationMovesThroughTheTopLevelMenusOfTheActiveWindow
   ASSERT_GE(gApp.bars.Append(&bar), 0);
   gApp.openPopupWindowId = frame.id;
 
-  EXPECT_EQ(NavigateBarItems(kNavigateStart), 0);
+  EXPECT_EQ(NavigateBarItems(kMenuNavigateStart), 0);
   EXPECT_EQ(gApp.navigationItems.Count(), 4);
   EXPECT_EQ(gApp.popupNavigation, 1);
   EXPECT_EQ(gApp.openPopupItem, m1);
@@ -394,7 +394,7 @@ TEST_F(CommandTableTest, NavigationMovesThroughTheTopLevelMenusOfTheActiveWindow
     int mode;
     FakeMenu* reached;
   };
-  const Step steps[] = {{kNavigateNext, m4}, {kNavigateNext, m1}, {kNavigatePrevious, m4}};
+  const Step steps[] = {{kMenuNavigateNext, m4}, {kMenuNavigateNext, m1}, {kMenuNavigatePrevious, m4}};
   for (const Step& s : steps) {
     FakeMenu* before = static_cast<FakeMenu*>(gApp.openPopupItem);
     EXPECT_EQ(NavigateBarItems(s.mode), 0);
@@ -404,7 +404,7 @@ TEST_F(CommandTableTest, NavigationMovesThroughTheTopLevelMenusOfTheActiveWindow
   }
 
   gSent.clear();
-  EXPECT_EQ(NavigateBarItems(kNavigateEnd), 0);
+  EXPECT_EQ(NavigateBarItems(kMenuNavigateEnd), 0);
   const auto leaves = SentTo(m4->window, WM_MOUSELEAVE);
   ASSERT_EQ(leaves.size(), 1u);
   EXPECT_EQ(leaves[0].lParam, -1);
