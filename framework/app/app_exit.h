@@ -1,6 +1,8 @@
-// The end of the run and the saved application state "(Orvo)App", with the
-// window-wide settings that go with that state: the colour scheme, window
-// opacity and the redraw of the captions.
+// The end of the run: exit and restart requests, the saved application state
+// "(Orvo)App" and the application's exit, which the program's entry calls
+// after its own clean-up; with them the window-wide settings that go with
+// that state: the colour scheme, window opacity and the redraw of the
+// captions.
 #pragma once
 
 #include <windows.h>
@@ -8,12 +10,20 @@
 #include <cstdint>
 
 // Asks the program to end: mode 0 exit, 1 restart, 2 restart elevated, -1
-// restart with the current elevation; commandLine null restarts with the
-// program's own. Posts WM_QUIT. Returns broadcast.
+// restart with the current elevation. The restart gets commandLine, or the
+// program's own command line when it is null (see BuildRestartCommandLine).
+// Posts WM_QUIT; broadcast asks every other instance to restart as well.
+// Returns broadcast.
 int RequestExit(int mode, const char* commandLine, int broadcast) noexcept;
 
+// 1 elevated (also on systems older than Vista, which have no elevation), 0
+// not elevated, -1 when the process token cannot be asked.
+[[nodiscard]] int IsProcessElevated() noexcept;
+
 // Every framework window saves its placement, then the settings record is
-// written as "(Orvo)App".
+// written atomically as "(Orvo)App". Nothing is written before start-up has
+// read the stored settings (the defaults would replace the user's) or when
+// start-up ended without running the program (noStateSave).
 void SaveAppState() noexcept;
 
 // False when the stored settings came from another settings version.
@@ -30,3 +40,10 @@ bool SetWindowOpacity(HWND window, int percent, std::uint8_t clickThrough) noexc
 
 // Every framework window and bar redraws its caption as active or inactive.
 void RefreshNonClientAreas() noexcept;
+
+// The application's exit: destroys the framework's windows (saving the
+// state), ends OLE, asks the other instances to restart when that was
+// requested, relaunches the program when a restart was requested, and frees
+// the application object's lists and theme. Called once by the program's
+// entry after its own clean-up, never from a destructor.
+void AppExit() noexcept;

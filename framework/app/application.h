@@ -54,6 +54,12 @@ struct CApplication {
   UINT taskbarCreatedMsg = 0;
   UINT controlMsg = 0;
   std::uint8_t noStateSave = 0;
+  // Start-up has read the stored settings record (or found none). Until then
+  // `settings` holds the defaults, which must never replace the user's
+  // record: the state is saved only once this is set.
+  std::uint8_t settingsLoaded = 0;
+  // Start-up's OleInitialize succeeded; the exit balances it.
+  std::uint8_t oleInitialized = 0;
   std::uint8_t inMessageLoop = 0;
   std::uint32_t appCrc = 0;
   std::uint8_t autoStart = 0;
@@ -98,6 +104,11 @@ extern CApplication gApp;
 // (tests, tools): the framework's table and the product's table (language 0)
 // go into gApp.texts, which from then on answers GetText.
 void InstallAppTexts(TextRecord* productTable) noexcept;
+
+// Destroys the hidden windows, the bars and the framework windows, and then
+// saves the application state (unless noStateSave); the application's exit
+// calls it first.
+void DestroyAllWindows();
 
 // Parses the command line into gApp's switch list and flags; see
 // ParseCommandLine in command_line.h for the result.
