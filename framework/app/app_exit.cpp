@@ -8,6 +8,8 @@
 #include "framework/app/framework_messages.h"
 #include "framework/app/restart_core.h"
 #include "framework/store/config_file.h"
+#include "framework/ui/app_windows.h"
+#include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"
 #include "framework/util/win_handles.h"
 
@@ -32,7 +34,7 @@ void Relaunch() noexcept {
 }  // namespace
 
 int RequestExit(int mode, const char* commandLine, int broadcast) noexcept {
-  gApp.exitMode = ExitModeFor(mode, mode == -1 ? IsProcessElevated() : 0);
+  gApp.exitMode = ExitModeFor(mode, mode == kRestartWithCurrentElevation ? IsProcessElevated() : 0);
   (void)BuildRestartCommandLine(commandLine != nullptr ? commandLine : gApp.commandLine, gApp.restartCommandLine,
                                 sizeof gApp.restartCommandLine);
   PostQuitMessage(0);
@@ -59,6 +61,50 @@ void SaveAppState() noexcept {
 }
 
 bool IsSettingsVersionCurrent() noexcept { return gApp.settingsVersionChanged == 0; }
+
+void ComputeAppColours() noexcept {
+  AppSettingsRecord& s = gApp.settings;
+  SchemeSettings scheme;
+  scheme.mode = s.colorSchemeMode;
+  scheme.custom = {s.customColor1, s.customColor2, s.customColor3, s.customColor4, s.customColor5};
+  (void)ThemeComputeColors(gApp.theme, scheme);
+  // An automatic mode comes back resolved, and is kept so in the saved state.
+  s.colorSchemeMode = scheme.mode;
+}
+
+void SetColorScheme(int mode) noexcept {
+  gApp.settings.colorSchemeMode = static_cast<std::uint8_t>(mode);
+  ComputeAppColours();
+  (void)ThemeReloadIcons(gApp.theme);
+  constexpr UINT kRedraw = RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_INVALIDATE;
+  for (CFrameWindow* frame : gApp.windows) {
+    if (frame->window != nullptr) RedrawWindow(frame->window, nullptr, nullptr, kRedraw);
+  }
+  for (CBar* bar : gApp.bars) {
+    if (bar->window != nullptr) RedrawWindow(bar->window, nullptr, nullptr, kRedraw);
+  }
+}
+
+bool SetWindowOpacity(HWND window, int percent, std::uint8_t clickThrough) noexcept {
+  const LONG ex = GetWindowLongA(window, GWL_EXSTYLE) & ~WS_EX_TRANSPARENT;
+  if (percent == 0) {
+    SetWindowLongA(window, GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
+    RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_ALLCHILDREN | RDW_ERASE | RDW_INVALIDATE);
+    return true;
+  }
+  const LONG layered = ex | WS_EX_LAYERED | (clickThrough != 0 ? WS_EX_TRANSPARENT : 0);
+  SetWindowLongA(window, GWL_EXSTYLE, layered);
+  SetLayeredWindowAttributes(window, 0, static_cast<BYTE>((100 - percent) * 255 / 100), LWA_ALPHA);
+  return GetWindowLongA(window, GWL_EXSTYLE) == layered;
+}
+
+void RefreshNonClientAreas() noexcept {
+  for (CFrameWindow* frame : gApp.windows) {
+    SendMessageA(frame->window, WM_NCACTIVATE, 0, 0);
+    if ((frame->flags & kFrameNoCaption) != 0) SendMessageA(frame->window, WM_NCPAINT, 0, 0);
+  }
+  for (CBar* bar : gApp.bars) SendMessageA(bar->window, WM_NCACTIVATE, 0, 0);
+}
 
 void AppExit() noexcept {
   DestroyAllWindows();

@@ -29,6 +29,10 @@ void SaveAppState() noexcept;
 // False when the stored settings came from another settings version.
 [[nodiscard]] bool IsSettingsVersionCurrent() noexcept;
 
+// The theme's colours from the saved scheme mode and custom colours; an
+// automatic mode comes back resolved into the settings, which keep it.
+void ComputeAppColours() noexcept;
+
 // Stores the colour-scheme mode, recomputes the theme's colours and icons
 // and redraws every framework window and bar.
 void SetColorScheme(int mode) noexcept;

@@ -19,10 +19,6 @@ constexpr UINT_PTR kDailyTimerId = 0x4321;
 constexpr UINT kDailyTimerPeriod = 3600000;  // one hour
 constexpr char kAppWindowClass[] = "OrvoPhantom";
 
-// Framework window flags the display-change rescaling respects.
-constexpr std::uint32_t kFrameKeepOnResolutionChange = 0x4;
-constexpr std::uint32_t kFrameKeptHidden = 0x10000000;
-
 DailyTicker gDailyTicker;
 
 void RunDueTests() noexcept {
@@ -33,7 +29,7 @@ void RunDueTests() noexcept {
 void HandleControlMessage(WPARAM wParam, LPARAM lParam) noexcept {
   switch (DecideControlMessage(wParam, static_cast<std::uint64_t>(lParam), gApp.appCrc)) {
     case ControlAction::kRestart:
-      gApp.exitMode = ExitModeFor(-1, IsProcessElevated());
+      gApp.exitMode = ExitModeFor(kRestartWithCurrentElevation, IsProcessElevated());
       (void)BuildRestartCommandLine(gApp.commandLine, gApp.restartCommandLine, sizeof gApp.restartCommandLine);
       PostQuitMessage(0);
       gApp.broadcastRestart = 0;  // the request came from the instance that broadcasts
@@ -49,8 +45,6 @@ void HandleControlMessage(WPARAM wParam, LPARAM lParam) noexcept {
       break;
   }
 }
-
-MonitorRect ToMonitorRect(const RECT& r) noexcept { return MonitorRect{r.left, r.top, r.right, r.bottom}; }
 
 DisplaySnapshot Snapshot(const MonitorTable& table) noexcept {
   return DisplaySnapshot{ToMonitorRect(table.virtualRect), table.dpi, table.count};

@@ -30,6 +30,11 @@ struct CApplication {
   CApplication& operator=(const CApplication&) = delete;
 
   HINSTANCE hInstance = nullptr;
+  // The module that holds the program's resources: hInstance, or the
+  // program's own before start-up has set it.
+  [[nodiscard]] HINSTANCE ResourceInstance() const noexcept {
+    return hInstance != nullptr ? hInstance : GetModuleHandleA(nullptr);
+  }
   DWORD processId = 0;
   std::uint16_t appTextId = 0;
   char appName[260] = {};
@@ -104,11 +109,6 @@ extern CApplication gApp;
 // (tests, tools): the framework's table and the product's table (language 0)
 // go into gApp.texts, which from then on answers GetText.
 void InstallAppTexts(TextRecord* productTable) noexcept;
-
-// Destroys the hidden windows, the bars and the framework windows, and then
-// saves the application state (unless noStateSave); the application's exit
-// calls it first.
-void DestroyAllWindows();
 
 // Parses the command line into gApp's switch list and flags; see
 // ParseCommandLine in command_line.h for the result.

@@ -11,9 +11,6 @@
 
 namespace {
 
-// The status-text key of the hint of the item under the mouse.
-constexpr std::int32_t kHintStatusKey = -2;
-
 CommandRecord* CommandOf(const CUIItem* item) noexcept {
   return item != nullptr ? FindCommand(gApp.commands, static_cast<std::uint16_t>(item->id)) : nullptr;
 }
@@ -51,7 +48,7 @@ void OpenPopupAtItem(CUIItem* item) noexcept {
 }
 
 void ClearHintOf(CFrameWindow* frame) noexcept {
-  if (frame != nullptr) (void)frame->SetStatusText(kHintStatusKey, nullptr);
+  if (frame != nullptr) (void)frame->SetStatusText(kStatusKeyHint, nullptr);
 }
 
 // Closes the application's open popup without ending keyboard navigation.
@@ -254,7 +251,7 @@ void ShowItemHint(CUIItem* item) noexcept {
   const CommandRecord* record = CommandOf(item);
   if (record == nullptr) return;
   if (CFrameWindow* frame = FindWindowRecordByChild(item->window)) {
-    (void)frame->SetStatusText(kHintStatusKey, HintText(item, *record));
+    (void)frame->SetStatusText(kStatusKeyHint, HintText(item, *record));
   }
   gApp.hintItem = item;
 }

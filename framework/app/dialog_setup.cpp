@@ -95,7 +95,7 @@ HFONT PrepareDialog(HWND dialog) noexcept {
   SetMark(dialog, DpiAtom(), dpi);
   DisableSystemRelayout(dialog);
   const HFONT font = ApplyDialogFont(dialog, dpi, kDialogSetupFocus);
-  HINSTANCE instance = gApp.hInstance != nullptr ? gApp.hInstance : GetModuleHandleA(nullptr);
+  const HINSTANCE instance = gApp.ResourceInstance();
   if (HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(gApp.appIconId))) {
     SetClassLongPtrA(dialog, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
   }

@@ -21,7 +21,7 @@ static_assert(sizeof(NOTIFYICONDATAA) == 508, "the notification record of the 32
 namespace {
 
 constexpr std::uint16_t kHelpTextId = 0xF007;  // 0: no viewer, 1: no file
-constexpr std::uint32_t kHelpMessageFlags = 0x111;  // error icon, OK, first line bold
+constexpr std::uint32_t kHelpMessageFlags = kMsgBoxError | kMsgBoxOk | kMsgBoxBoldFirstLine;
 
 bool FileExists(const char* path) noexcept { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
@@ -39,10 +39,6 @@ const char* FileNamePart(const char* path) noexcept {
     if (*p == '\\' || *p == '/') name = p + 1;
   }
   return name;
-}
-
-HMODULE ResourceModule() noexcept {
-  return gApp.hInstance != nullptr ? gApp.hInstance : GetModuleHandleA(nullptr);
 }
 
 }  // namespace
@@ -107,7 +103,7 @@ int SetTrayIconV(std::uint16_t windowId, int iconId, const char* tipFormat, va_l
   // the next one replaces it. The shell keeps a copy of its own.
   CIconHandle icon;
   if (iconId > 0 && iconId <= 0xFFFF) {
-    icon.Reset(static_cast<HICON>(LoadImageA(ResourceModule(), MAKEINTRESOURCEA(iconId), IMAGE_ICON,
+    icon.Reset(static_cast<HICON>(LoadImageA(gApp.ResourceInstance(), MAKEINTRESOURCEA(iconId), IMAGE_ICON,
                                              kTrayIconSize, kTrayIconSize, 0)));
   }
   data.hIcon = icon.Get();

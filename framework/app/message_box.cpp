@@ -39,10 +39,6 @@ const MessageBoxParams& ParamsOf(HWND dialog) noexcept {
   return p != nullptr && p->app != nullptr ? *p : kEmpty;
 }
 
-HINSTANCE ResourceInstance(const CApplication& app) noexcept {
-  return app.hInstance != nullptr ? app.hInstance : GetModuleHandleA(nullptr);
-}
-
 // The DPI the box is laid out and drawn for.
 int BoxDpi(HWND dialog) noexcept {
   const int dpi = DialogDpi(dialog);
@@ -172,8 +168,8 @@ void InitDialog(HWND dialog, const MessageBoxParams& params) noexcept {
   SetWindowTextA(dialog, params.caption != nullptr ? params.caption : "");
   PrepareDialog(dialog);
   if ((params.flags & kMsgBoxProgramIcon) != 0) {
-    if (HANDLE icon = LoadImageA(ResourceInstance(*params.app), MAKEINTRESOURCEA(kProgramIconId), IMAGE_ICON, kProgramIconSize,
-                                 kProgramIconSize, LR_SHARED)) {
+    if (HANDLE icon = LoadImageA(params.app->ResourceInstance(), MAKEINTRESOURCEA(kProgramIconId), IMAGE_ICON,
+                                 kProgramIconSize, kProgramIconSize, LR_SHARED)) {
       SetClassLongPtrA(dialog, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
     }
   }
@@ -271,7 +267,7 @@ int ShowMessageBoxV(CApplication& app, HWND parent, const char* caption, const c
   INT_PTR result;
   {
     ModalDepthScope modal;
-    result = DialogBoxParamA(ResourceInstance(app), MAKEINTRESOURCEA(kMsgBoxDialogId), owner, &MessageBoxDlgProc,
+    result = DialogBoxParamA(app.ResourceInstance(), MAKEINTRESOURCEA(kMsgBoxDialogId), owner, &MessageBoxDlgProc,
                              reinterpret_cast<LPARAM>(&params));
   }
   if (focusControlId != 0 && owner != nullptr) {

@@ -7,15 +7,9 @@
 #include "framework/app/command_table.h"
 #include "framework/app/loop_core.h"
 #include "framework/ui/frame_window.h"
+#include "framework/util/monitors.h"
 
 namespace {
-
-// Framework window flags the edge resizing looks at.
-constexpr std::uint32_t kFrameBorderless = 0x800;
-constexpr std::uint32_t kFrameLockSize = 0x1000;
-
-constexpr int kNavigateStart = 0;
-constexpr int kNavigateEnd = 2;
 
 PopupNavigationHandlers gPopupHandlers;
 
@@ -27,23 +21,6 @@ struct ResizeState {
   ResizeGrip grip{};
 };
 ResizeState gResize;
-
-HWND OwnForegroundWindow() noexcept {
-  HWND foreground = GetForegroundWindow();
-  DWORD process = 0;
-  if (foreground == nullptr || GetWindowThreadProcessId(foreground, &process) == 0) return nullptr;
-  return process == GetCurrentProcessId() ? foreground : nullptr;
-}
-
-// The framework window that the window is, or lies in.
-CFrameWindow* FrameOf(HWND window) noexcept {
-  for (HWND w = window; w != nullptr; w = GetParent(w)) {
-    for (int i = 0; i < gApp.windows.Count(); ++i) {
-      if (gApp.windows[i]->window == w) return gApp.windows[i];
-    }
-  }
-  return nullptr;
-}
 
 PopupKey ToPopupKey(WPARAM key) noexcept {
   switch (key) {
@@ -90,13 +67,13 @@ bool PreTranslatePopupNavigation(const MSG& msg) noexcept {
     case WM_KEYDOWN:
       if (OpenPopupWindow() == nullptr) return false;
       if (msg.wParam == VK_MENU) {
-        (void)NavigateBarItems(kNavigateEnd);
+        (void)NavigateBarItems(kMenuNavigateEnd);
       } else if (gPopupHandlers.handleKey != nullptr) {
         gPopupHandlers.handleKey(ToPopupKey(msg.wParam));
       }
       return true;
     case WM_SYSKEYUP:
-      if (msg.wParam == VK_MENU) (void)NavigateBarItems(kNavigateEnd);
+      if (msg.wParam == VK_MENU) (void)NavigateBarItems(kMenuNavigateEnd);
       return true;
     default:
       return false;
@@ -109,13 +86,12 @@ bool TrackEdgeResize(const MSG& msg) noexcept {
     POINT cursor;
     RECT rect;
     if (GetCursorPos(&cursor) && GetWindowRect(gResize.target->window, &rect)) {
-      const MonitorRect r = ResizedRect(MonitorRect{rect.left, rect.top, rect.right, rect.bottom}, gResize.zone,
-                                        gResize.grip, cursor.x, cursor.y);
-      gResize.target->SetFramePos(RECT{r.left, r.top, r.right, r.bottom}, 0);
+      const MonitorRect r = ResizedRect(ToMonitorRect(rect), gResize.zone, gResize.grip, cursor.x, cursor.y);
+      gResize.target->SetFramePos(ToRect(r), 0);
     }
     return true;
   }
-  CFrameWindow* frame = FrameOf(WindowFromPoint(msg.pt));
+  CFrameWindow* frame = FindWindowRecordByChild(WindowFromPoint(msg.pt));
   RECT rect;
   if (frame != nullptr && (frame->flags & (kFrameBorderless | kFrameLockSize)) == kFrameBorderless &&
       GetWindowRect(frame->window, &rect)) {
@@ -157,11 +133,11 @@ bool PreTranslateFrameInput(const MSG& msg, HWND ownForeground) noexcept {
       return true;
     case WM_KEYDOWN: {
       if (msg.wParam != VK_TAB) return false;
-      CFrameWindow* frame = FrameOf(ownForeground);
+      CFrameWindow* frame = FindWindowRecordByChild(ownForeground);
       return frame != nullptr && frame->MoveFocusToNextTabStop(GetAsyncKeyState(VK_SHIFT) < 0 ? -1 : 1);
     }
     case WM_SYSKEYUP:
-      return msg.wParam == VK_MENU && NavigateBarItems(kNavigateStart) == 0;
+      return msg.wParam == VK_MENU && NavigateBarItems(kMenuNavigateStart) == 0;
     default:
       return false;
   }
@@ -189,7 +165,7 @@ void Dispatch(MSG* msg) noexcept {
 void SetPopupNavigationHandlers(const PopupNavigationHandlers& handlers) noexcept { gPopupHandlers = handlers; }
 
 void PreTranslateMessage(MSG* msg) noexcept {
-  const HWND ownForeground = OwnForegroundWindow();
+  const HWND ownForeground = GetOwnForegroundWindow();
   const bool consumed = gApp.popupNavigation != 0 ? PreTranslatePopupNavigation(*msg)
                                                   : PreTranslateFrameInput(*msg, ownForeground);
   if (!consumed) Dispatch(msg);

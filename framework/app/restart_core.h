@@ -10,6 +10,9 @@ enum : std::uint32_t {
   kExitRestart = 1,
   kExitRestartElevated = 2,
 };
+// The request (never a stored mode) for a restart with the process's current
+// elevation.
+inline constexpr int kRestartWithCurrentElevation = -1;
 
 // The exit mode a request stands for: -1 asks for a restart with the
 // process's current elevation (`elevation` as IsProcessElevated answers:

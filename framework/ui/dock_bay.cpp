@@ -80,7 +80,7 @@ std::uint32_t CDockBay::CreateDockBay(int baySide, CFrameWindow& owner) noexcept
   vertical = IsVerticalBay(baySide);
   gripMode = (owner.flags & kFrameSizable) != 0 && (baySide == kBayBottom || baySide == kBayRight) ? 0 : -1;
 
-  const HINSTANCE instance = gApp.hInstance != nullptr ? gApp.hInstance : GetModuleHandleA(nullptr);
+  const HINSTANCE instance = gApp.ResourceInstance();
   WNDCLASSA wc{};
   wc.lpfnWndProc = &DockBayWndProc;
   wc.hInstance = instance;

@@ -30,13 +30,6 @@ namespace {
 constexpr std::uint16_t kReadyTextId = 0xF004;
 constexpr DWORD kStatusLockWait = 1000;
 
-RECT ToRect(const MonitorRect& r) noexcept { return RECT{r.left, r.top, r.right, r.bottom}; }
-MonitorRect ToMonitorRect(const RECT& r) noexcept { return MonitorRect{r.left, r.top, r.right, r.bottom}; }
-
-HINSTANCE AppInstance() noexcept {
-  return gApp.hInstance != nullptr ? gApp.hInstance : GetModuleHandleA(nullptr);
-}
-
 // The object a framework window stores in its user data; null until
 // CreateFrameWindow has stored it and after the window is gone.
 CFrameWindow* ObjectOf(HWND window) noexcept {
@@ -152,7 +145,7 @@ void OnModalDepth(CFrameWindow& frame, WPARAM depthParam) noexcept {
   const auto depth = static_cast<int>(depthParam);
   if (depth > 0 && frame.busyOverlay == nullptr) {
     frame.busyOverlay = CreateWindowExA(WS_EX_TRANSPARENT, "OrvoBUSY", nullptr, WS_CHILD, 0, 0, 0, 0, frame.window,
-                                        nullptr, AppInstance(), nullptr);
+                                        nullptr, gApp.ResourceInstance(), nullptr);
     if (frame.busyOverlay != nullptr) {
       SetWindowPos(frame.busyOverlay, nullptr, 0, 0, ClientWidth(frame.window), ClientHeight(frame.window),
                    SWP_SHOWWINDOW | SWP_NOREDRAW);
@@ -207,7 +200,7 @@ std::uint32_t CFrameWindow::CreateFrameWindow(std::uint16_t frameId, WNDPROC win
                                               int width, int height) noexcept {
   id = frameId;
   flags = frameFlags;
-  const HINSTANCE instance = AppInstance();
+  const HINSTANCE instance = gApp.ResourceInstance();
   // A resource icon is shared: the system owns it.
   const HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(iconId));
   RegisterFrameClasses(instance, icon);

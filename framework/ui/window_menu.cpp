@@ -11,6 +11,7 @@
 #include "framework/app/command_table.h"
 #include "framework/app/help_tray.h"
 #include "framework/app/message_box.h"
+#include "framework/app/restart_core.h"
 #include "framework/ui/frame_window.h"
 #include "framework/util/status_codes.h"
 #include "framework/util/win_handles.h"
@@ -18,10 +19,8 @@
 namespace {
 
 constexpr std::uint16_t kRestartQuestionText = 0xF00B;
-// Question icon, OK and Cancel, first line bold, OK the default.
-constexpr std::uint32_t kRestartQuestionFlags = 0x328;
-constexpr int kRestartWithCurrentElevation = -1;
-constexpr int kMessageBoxOk = 1;
+constexpr std::uint32_t kRestartQuestionFlags =
+    kMsgBoxQuestion | kMsgBoxOkCancel | kMsgBoxBoldFirstLine | kMsgBoxDefaultOk;
 constexpr DWORD kChooseColourFlags = CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR;
 constexpr DWORD kChooseFontFlags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_FORCEFONTEXIST;
 static_assert(kChooseColourFlags == 0x103);
@@ -44,7 +43,7 @@ bool HasCustomFont() noexcept { return gApp.settings.uiFontFace[0] != '\0'; }
 bool AskForRestart(const CFrameWindow& frame) noexcept {
   const char* text = GetText(kRestartQuestionText, 0);
   return ShowMessageBox(gApp, frame.window, gApp.appName, "%s", kRestartQuestionFlags, 0,
-                        text != nullptr ? text : "") == kMessageBoxOk;
+                        text != nullptr ? text : "") == IDOK;
 }
 
 void ChooseCustomColour(const CFrameWindow& frame, int index) noexcept {

@@ -56,8 +56,6 @@ int EffectiveDpi(HMONITOR monitor) noexcept {
   return static_cast<int>(x);
 }
 
-MonitorRect ToMonitorRect(const RECT& r) noexcept { return MonitorRect{r.left, r.top, r.right, r.bottom}; }
-
 BOOL CALLBACK MonitorEnumProc(HMONITOR monitor, HDC, LPRECT rect, LPARAM) {
   MonitorTable& t = gCurrentTable;
   if (t.count >= kMaxMonitors || monitor == nullptr || rect == nullptr) return FALSE;

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/app/app_exit.h"
@@ -14,22 +15,20 @@
 #include "framework/app/framework_messages.h"
 #include "framework/app/message_loop.h"
 #include "framework/app/restart_core.h"
-#include "framework/app/tests/frame_list_doubles.h"
+#include "framework/ui/app_windows.h"
+#include "framework/ui/bar.h"
+#include "framework/ui/frame_window.h"
 #include "framework/util/crc32.h"
 #include "framework/util/tests/win_test_support.h"
+#include "framework/util/win_handles.h"
 
 namespace {
 
 using test_support::Exists;
+using test_support::ProgramFolder;
 using test_support::ReadWholeFile;
 using test_support::TempDir;
 
-std::string ProgramFolder() {
-  char path[MAX_PATH];
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string s = path;
-  return s.substr(0, s.find_last_of('\\'));
-}
 const std::string kProbe = ProgramFolder() + "\\app_probe.exe";
 
 // Runs the probe to its end, so that everything it posted is queued here.
@@ -53,10 +52,37 @@ std::string Hex(std::uint64_t v) {
   return text;
 }
 
+// What the framework windows' product procedure and the bar windows saw.
+std::vector<std::pair<HWND, UINT>> gSeen;
+
+LRESULT CALLBACK ProductProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  gSeen.emplace_back(window, message);
+  return FrameDefaultProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK BarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  gSeen.emplace_back(window, message);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+CFrameWindow* MakeFrame(std::uint16_t id, std::uint32_t flags) {
+  const int index = CreateAppWindow(id, &ProductProc, "frame", 0, flags, 10, 10, 200, 150);
+  return index >= 0 ? gApp.windows[index] : nullptr;
+}
+
+// The framework's own messages the product saw, in order.
 std::vector<UINT> SentMessages() {
   std::vector<UINT> out;
-  for (const SentMessage& m : gSentToActiveWindow) out.push_back(m.message);
+  for (const auto& [window, message] : gSeen) {
+    if (message >= kFrameworkMessageFirst && message <= kFrameworkMessageLast) out.push_back(message);
+  }
   return out;
+}
+
+int CountSeen(HWND window, UINT message) {
+  int n = 0;
+  for (const auto& seen : gSeen) n += seen == std::make_pair(window, message) ? 1 : 0;
+  return n;
 }
 
 // Takes every queued message without dispatching; the quit's wParam, or -1
@@ -82,9 +108,10 @@ class AppLoop : public testing::Test {
       ASSERT_NE(CreateAppHiddenWindow(), nullptr);
     }
     DrainQueue();
-    gSentToActiveWindow.clear();
+    gSeen.clear();
   }
   void TearDown() override {
+    DestroyAllWindows();
     DrainQueue();
     gApp.exitMode = kExitNormal;
     gApp.restartCommandLine[0] = '\0';
@@ -101,11 +128,16 @@ TEST_F(AppLoop, ControlMessagesOfAnotherProcessActOnlyOnDefinedValuesWithOurTag)
   const std::string crc = Hex(gApp.appCrc);
   // Unknown values, a window message's number and another application's
   // tag come first; a window message forwarded would close the hidden window.
+  CFrameWindow* frame = MakeFrame(1, 0);
+  ASSERT_NE(frame, nullptr);
+  frame->SetFrameOpacityMode(1);
+  gSeen.clear();
   ASSERT_EQ(RunProbe("post 0x1234 " + crc + " 0x10 " + crc + " 0x83FF " + Hex(gApp.appCrc ^ 1) + " 0x83FF " + crc +
                      " 0x8405 " + crc),
             0u);
   EXPECT_TRUE(PumpMessagesFor(0));
   EXPECT_EQ(SentMessages(), (std::vector<UINT>{WM_FW_SHOW, WM_FW_QUIT}));
+  EXPECT_EQ(frame->ghostMode, 0);  // shown, the window takes clicks again
   EXPECT_TRUE(IsWindow(gApp.appWindow));
   EXPECT_EQ(gApp.exitMode, kExitNormal);
 }
@@ -207,6 +239,70 @@ TEST_F(AppLoop, RestartRelaunchesTheProgramWithoutLogonSwitches) {
   // failure, not a pace the test depends on).
   for (int i = 0; i < 1200 && !Exists(out); ++i) Sleep(50);
   EXPECT_EQ(ReadWholeFile(out), "-MINIMIZE \"x y\"");
+}
+
+TEST_F(AppLoop, WindowOpacityLayersTheWindowAndLetsClicksThroughOnlyWhenAsked) {
+  const CWindowHandle window(
+      CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr));
+  ASSERT_TRUE(window);
+  const struct {
+    int percent;
+    std::uint8_t clickThrough;
+    BYTE alpha;  // 0 with layered off
+    bool layered, transparent;
+  } cases[] = {
+      {30, 0, 178, true, false},
+      {50, 1, 127, true, true},
+      {100, 0, 0, true, false},  // fully transparent, still layered
+      {0, 1, 0, false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_TRUE(SetWindowOpacity(window.Get(), c.percent, c.clickThrough)) << c.percent;
+    const LONG ex = GetWindowLongA(window.Get(), GWL_EXSTYLE);
+    EXPECT_EQ((ex & WS_EX_LAYERED) != 0, c.layered) << c.percent;
+    EXPECT_EQ((ex & WS_EX_TRANSPARENT) != 0, c.transparent) << c.percent;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    if (c.layered) {
+      ASSERT_TRUE(GetLayeredWindowAttributes(window.Get(), nullptr, &alpha, &flags));
+      EXPECT_EQ(alpha, c.alpha) << c.percent;
+      EXPECT_EQ(flags, static_cast<DWORD>(LWA_ALPHA));
+    }
+  }
+}
+
+TEST_F(AppLoop, ColourSchemeIsKeptInTheSettingsAndTheThemeRecomputed) {
+  gApp.settings = DefaultAppSettings();
+  gApp.settings.customColor1 = RGB(10, 200, 30);
+  SetColorScheme(2);
+  EXPECT_EQ(gApp.settings.colorSchemeMode, 2);
+  EXPECT_EQ(gApp.theme.base.b0, RGB(10, 200, 30));  // custom colour 0 is the base
+  // Automatic is resolved for this system and stored so.
+  SetColorScheme(kColorSchemeAutomatic);
+  EXPECT_LE(gApp.settings.colorSchemeMode, 1);
+  EXPECT_NE(gApp.theme.base.b0, RGB(10, 200, 30));
+}
+
+TEST_F(AppLoop, NonClientRefreshReachesEveryFrameworkWindowAndBar) {
+  CFrameWindow* plain = MakeFrame(1, 0);
+  CFrameWindow* captionless = MakeFrame(2, kFrameNoCaption);
+  ASSERT_TRUE(plain != nullptr && captionless != nullptr);
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = &BarProc;
+  wc.hInstance = gApp.hInstance;
+  wc.lpszClassName = "VltLoopTestBar";
+  RegisterClassA(&wc);
+  CBar bar;
+  const CWindowHandle barWindow(
+      CreateWindowExA(0, "VltLoopTestBar", "", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, gApp.hInstance, nullptr));
+  bar.window = barWindow.Get();
+  ASSERT_GE(gApp.bars.Append(&bar), 0);
+  gSeen.clear();
+  RefreshNonClientAreas();
+  gApp.bars.Clear();
+  for (HWND w : {plain->window, captionless->window, bar.window}) EXPECT_EQ(CountSeen(w, WM_NCACTIVATE), 1);
+  EXPECT_EQ(CountSeen(plain->window, WM_NCPAINT), 0);
+  EXPECT_EQ(CountSeen(captionless->window, WM_NCPAINT), 1);  // its frame has no caption to redraw it
 }
 
 }  // namespace

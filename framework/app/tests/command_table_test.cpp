@@ -6,11 +6,12 @@
 
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "framework/app/application.h"
 #include "framework/app/framework_messages.h"
-#include "framework/app/tests/command_stand_ins.h"
+#include "framework/ui/app_windows.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/dock_bay.h"
 #include "framework/ui/frame_window.h"
@@ -41,13 +42,8 @@ LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_FW_POPUPCLICK:
       gSent.push_back({window, message, wParam, lParam});
       return gPopupClickAnswer;
-    case kWhoAreYou:
-      return reinterpret_cast<LRESULT>(window);
     case WM_FW_COMMAND:
     case WM_FW_DBLCLICK:
-    case WM_FW_MENUNAVIGATE:
-    case WM_FW_MODALDEPTH:
-    case WM_FW_BARSHOWN:
     case WM_MOUSEMOVE:
     case WM_MOUSELEAVE:
     case WM_PAINT:
@@ -59,6 +55,41 @@ LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// The product's procedure of the test's framework windows: it records what
+// they were sent and passes everything on.
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case kWhoAreYou:
+      return reinterpret_cast<LRESULT>(window);
+    case WM_FW_MENUNAVIGATE:
+    case WM_FW_MODALDEPTH:
+    case WM_FW_BARSHOWN:
+    case WM_SIZE:
+      gSent.push_back({window, message, wParam, lParam});
+      break;
+    default:
+      break;
+  }
+  return FrameDefaultProc(window, message, wParam, lParam);
+}
+
+// Shown: hidden items neither paint nor take part in the navigation.
+CFrameWindow* MakeFrame(std::uint16_t id) {
+  const int index = CreateAppWindow(id, &FrameProc, "frame", 1, 0, 10, 10, 200, 150);
+  if (index < 0) return nullptr;
+  ShowWindow(gApp.windows[index]->window, SW_SHOWNOACTIVATE);
+  return gApp.windows[index];
+}
+
+// The hint the window shows (the status text of the item under the mouse),
+// empty when none.
+std::string HintOf(const CFrameWindow* frame) {
+  for (const StatusEntry& entry : frame->statusTexts) {
+    if (entry.key == kStatusKeyHint) return entry.text;
+  }
+  return "";
+}
+
 std::vector<Sent> SentTo(HWND window, UINT message) {
   std::vector<Sent> out;
   for (const Sent& s : gSent) {
@@ -66,6 +97,9 @@ std::vector<Sent> SentTo(HWND window, UINT message) {
   }
   return out;
 }
+
+// How often the window was laid out again: each re-layout sends WM_SIZE twice.
+int RelayoutCount(const CFrameWindow* frame) { return static_cast<int>(SentTo(frame->window, WM_SIZE).size()) / 2; }
 
 HWND MakeWindow(HWND parent, bool visible = true) {
   static const ATOM atom = [] {
@@ -106,9 +140,10 @@ class FakeMenu : public CUIItem {
 };
 
 void ResetApplication() {
-  gApp.commands.Clear();
-  gApp.windows.Clear();
   gApp.bars.Clear();
+  gApp.noStateSave = 1;
+  DestroyAllWindows();
+  gApp.commands.Clear();
   gApp.navigationItems.Clear();
   gApp.openPopupItem = nullptr;
   gApp.openPopupWindowId = 0xFFFF;
@@ -120,7 +155,6 @@ void ResetApplication() {
   gSent.clear();
   gOpenIn.clear();
   gPopupClickAnswer = 0;
-  ForgetFrameStandInState();
 }
 
 // A framework window (id 7) holding a bar window, with the items made on it.
@@ -129,11 +163,9 @@ class CommandTableTest : public ::testing::Test {
   void SetUp() override {
     InstallAppTexts(nullptr);
     ResetApplication();
-    frameWindow_.Reset(MakeWindow(nullptr));
-    frame.window = frameWindow_.Get();
-    frame.id = 7;
-    ASSERT_GE(gApp.windows.Append(&frame), 0);
-    barWindow = MakeWindow(frame.window);
+    frame = MakeFrame(7);
+    ASSERT_NE(frame, nullptr);
+    barWindow = MakeWindow(frame->window);
     ownerWindow_.Reset(MakeWindow(nullptr, false));
     owner = ownerWindow_.Get();
   }
@@ -160,12 +192,11 @@ class CommandTableTest : public ::testing::Test {
     ASSERT_GE(AddCommand(id, kind, flags, 0, text), 0);
   }
 
-  CFrameWindow frame;
+  CFrameWindow* frame = nullptr;
   HWND barWindow = nullptr;
   HWND owner = nullptr;
 
  private:
-  CWindowHandle frameWindow_;
   CWindowHandle ownerWindow_;
   std::vector<std::unique_ptr<CUIItem>> items_;
 };
@@ -188,7 +219,7 @@ TEST_F(CommandTableTest, DisablingAHotPressedCommandClearsAllThreeAndRepaintsIts
   CUIItem* b = AddItem(10);
   CUIItem* other = AddItem(20);
   SetItemStateFlags(a, kCommandHot | kCommandPressed, 0);
-  gApp.openPopupWindowId = frame.id;
+  gApp.openPopupWindowId = frame->id;
   ShowItemHint(a);
   ASSERT_NE(HintOf(frame), "");
   gSent.clear();
@@ -329,7 +360,7 @@ TEST_F(CommandTableTest, EnteringAnotherMenuWhileNavigatingMovesTheOpenPopup) {
   EXPECT_EQ(gOpenIn[barWindow], second);
   EXPECT_EQ(gApp.popupNavigation, 1);
 
-  gApp.openPopupWindowId = frame.id;
+  gApp.openPopupWindowId = frame->id;
   ShowItemHint(second);
   ASSERT_NE(HintOf(frame), "");
   EXPECT_EQ(ClosePopupMenu(nullptr), nullptr);
@@ -342,17 +373,17 @@ TEST_F(CommandTableTest, EnteringAnotherMenuWhileNavigatingMovesTheOpenPopup) {
 TEST_F(CommandTableTest, NavigationWithNothingToNavigateEndsAndLetsTheKeyThrough) {
   EXPECT_EQ(NavigateBarItems(kMenuNavigateStart), 1);  // no active framework window
 
-  gApp.openPopupWindowId = frame.id;
+  gApp.openPopupWindowId = frame->id;
   gApp.popupNavigation = 1;
   EXPECT_EQ(NavigateBarItems(kMenuNavigateStart), 1);  // a window without bars
-  EXPECT_EQ(SentTo(frame.window, WM_FW_MENUNAVIGATE).size(), 1u);
+  EXPECT_EQ(SentTo(frame->window, WM_FW_MENUNAVIGATE).size(), 1u);
   EXPECT_EQ(gApp.popupNavigation, 0);
 
   // A bar whose menus are all disabled.
   Add(1, CommandKind::kPopup);
   ASSERT_EQ(EnableCommand(1, false), kStatusOk);
   CBar bar;
-  bar.frameId = frame.id;
+  bar.frameId = frame->id;
   FakeMenu* menu = AddItem<FakeMenu>(1);
   menu->topLevelMenu = 1;
   ASSERT_GE(bar.items.Append(menu), 0);
@@ -367,7 +398,7 @@ TEST_F(CommandTableTest, NavigationMovesThroughTheTopLevelMenusOfTheActiveWindow
   Add(6, CommandKind::kButton);
   ASSERT_EQ(EnableCommand(2, false), kStatusOk);
   CBar bar;
-  bar.frameId = frame.id;
+  bar.frameId = frame->id;
   FakeMenu* m1 = AddItem<FakeMenu>(1);
   FakeMenu* m2 = AddItem<FakeMenu>(2);                       // disabled
   FakeMenu* m3 = AddItem<FakeMenu>(3, nullptr, false);       // hidden
@@ -380,7 +411,7 @@ TEST_F(CommandTableTest, NavigationMovesThroughTheTopLevelMenusOfTheActiveWindow
     ASSERT_GE(bar.items.Append(item), 0);
   }
   ASSERT_GE(gApp.bars.Append(&bar), 0);
-  gApp.openPopupWindowId = frame.id;
+  gApp.openPopupWindowId = frame->id;
 
   EXPECT_EQ(NavigateBarItems(kMenuNavigateStart), 0);
   EXPECT_EQ(gApp.navigationItems.Count(), 4);
@@ -434,31 +465,24 @@ TEST_F(CommandTableTest, StepsThroughABarSkippingSeparatorsAndDisabledItems) {
 }
 
 TEST_F(CommandTableTest, ActiveWindowModalDepthAndLookups) {
-  CFrameWindow second;
-  CFrameWindow third;
-  CWindowHandle w2(MakeWindow(nullptr, false));
-  CWindowHandle w3(MakeWindow(nullptr, false));
-  second.window = w2.Get();
-  third.window = w3.Get();
-  second.id = 8;
-  third.id = 9;
+  CFrameWindow* second = MakeFrame(8);
+  CFrameWindow* third = MakeFrame(9);
+  ASSERT_TRUE(second != nullptr && third != nullptr);
 
   struct Case {
     std::uint32_t flags[3];
     HWND expected;
   };
-  ASSERT_GE(gApp.windows.Append(&second), 0);
-  ASSERT_GE(gApp.windows.Append(&third), 0);
   const Case cases[] = {
-      {{0, kFrameMainWindow, kFrameMainWindow}, third.window},
-      {{0, kFrameMainWindow, 0}, second.window},
-      {{kFrameMainWindow, 0, 0}, frame.window},
-      {{0, 0, 0}, frame.window},
+      {{0, kFrameMainWindow, kFrameMainWindow}, third->window},
+      {{0, kFrameMainWindow, 0}, second->window},
+      {{kFrameMainWindow, 0, 0}, frame->window},
+      {{0, 0, 0}, frame->window},
   };
   for (const Case& c : cases) {
-    frame.flags = c.flags[0];
-    second.flags = c.flags[1];
-    third.flags = c.flags[2];
+    frame->flags = c.flags[0];
+    second->flags = c.flags[1];
+    third->flags = c.flags[2];
     EXPECT_EQ(reinterpret_cast<HWND>(SendToActiveWindow(kWhoAreYou, 0, 0)), c.expected);
   }
 
@@ -467,44 +491,45 @@ TEST_F(CommandTableTest, ActiveWindowModalDepthAndLookups) {
   ChangeModalDepth(true);
   ChangeModalDepth(true);
   EXPECT_EQ(gApp.modalDepth, 2);
-  for (HWND w : {frame.window, second.window, third.window}) {
-    const auto depths = SentTo(w, WM_FW_MODALDEPTH);
+  for (CFrameWindow* f : {frame, second, third}) {
+    const auto depths = SentTo(f->window, WM_FW_MODALDEPTH);
     ASSERT_EQ(depths.size(), 3u);
     EXPECT_EQ(depths[0].wParam, 0u);
     EXPECT_EQ(depths[2].wParam, 2u);
+    EXPECT_NE(f->busyOverlay, nullptr);  // the window shows that a dialog runs
   }
 
   CUIItem* item = AddItem(1);
-  EXPECT_EQ(FindWindowRecordByChild(item->window), &frame);
+  EXPECT_EQ(FindWindowRecordByChild(item->window), frame);
   EXPECT_EQ(FindWindowRecordByChild(owner), nullptr);
-  EXPECT_EQ(FindWindowRecord(second.window), &second);
-  EXPECT_EQ(FindWindowRecordById(9), &third);
+  EXPECT_EQ(FindWindowRecord(second->window), second);
+  EXPECT_EQ(FindWindowRecordById(9), third);
   EXPECT_EQ(FindWindowRecordById(10), nullptr);
-  CDockBay bay;
-  bay.bayId = 3 + 8 * 256;
-  ASSERT_GE(second.dockBays.Append(&bay), 0);
-  EXPECT_EQ(FindDockBay(3 + 8 * 256), &bay);
-  EXPECT_EQ(FindDockBay(3 + 9 * 256), nullptr);
+  // Each framework window has its four bays, named by side and window id.
+  ASSERT_EQ(second->dockBays.Count(), 4);
+  EXPECT_EQ(FindDockBay(3 + 8 * 256), second->dockBays[3]);
+  EXPECT_EQ(FindDockBay(3 + 10 * 256), nullptr);
 
-  gApp.windows.Clear();
+  DestroyAllWindows();
   EXPECT_EQ(SendToActiveWindow(kWhoAreYou, 0, 0), -1);
 }
 
 TEST_F(CommandTableTest, HidingABarLaysOutEveryWindowAndTellsItsOwn) {
   CBar bar;
   bar.id = 0x5000;
-  bar.frameId = frame.id;
+  bar.frameId = frame->id;
   bar.flags = kBarVisible;
-  bar.window = MakeWindow(frame.window);
+  bar.window = MakeWindow(frame->window);
   ASSERT_GE(gApp.bars.Append(&bar), 0);
   EXPECT_EQ(FindBarById(0x5000), &bar);
   EXPECT_EQ(FindBarById(0x5001), nullptr);
 
+  gSent.clear();
   ShowBarWindow(&bar, false);
   EXPECT_EQ(bar.flags & kBarVisible, 0);
   EXPECT_FALSE(IsWindowVisible(bar.window));
   EXPECT_EQ(RelayoutCount(frame), 1);
-  const auto shown = SentTo(frame.window, WM_FW_BARSHOWN);
+  const auto shown = SentTo(frame->window, WM_FW_BARSHOWN);
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].wParam, 0u);
   EXPECT_EQ(shown[0].lParam, reinterpret_cast<LPARAM>(&bar));

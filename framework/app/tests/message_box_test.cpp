@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -20,6 +19,7 @@
 #include "framework/app/dialog_setup_core.h"
 #include "framework/app/message_box.h"
 #include "framework/text/text_table.h"
+#include "framework/util/tests/png_image.h"
 #include "framework/util/win_handles.h"
 
 namespace {
@@ -356,44 +356,6 @@ std::vector<std::uint32_t> Capture(HWND box, int* cx, int* cy, int* captionHeigh
   return std::vector<std::uint32_t>(p, p + static_cast<std::size_t>(*cx) * static_cast<std::size_t>(*cy));
 }
 
-bool WritePng(const std::string& path, const std::vector<std::uint32_t>& pixels, int cx, int cy) {
-  std::vector<unsigned char> raw;
-  for (int y = 0; y < cy; ++y) {
-    raw.push_back(0);  // no filter
-    for (int x = 0; x < cx; ++x) {
-      const std::uint32_t p = pixels[static_cast<std::size_t>(y * cx + x)];
-      raw.insert(raw.end(), {static_cast<unsigned char>(p >> 16), static_cast<unsigned char>(p >> 8),
-                             static_cast<unsigned char>(p)});
-    }
-  }
-  uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
-  std::vector<unsigned char> packed(packedSize);
-  if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 9) != Z_OK) return false;
-  packed.resize(packedSize);
-  std::string png("\x89PNG\r\n\x1a\n", 8);
-  const auto be32 = [](std::string& s, std::uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) s.push_back(static_cast<char>(v >> shift));
-  };
-  const auto chunk = [&](const char* type, const std::string& data) {
-    be32(png, static_cast<std::uint32_t>(data.size()));
-    const std::string body = std::string(type, 4) + data;
-    png += body;
-    be32(png, static_cast<std::uint32_t>(
-                  crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
-  };
-  std::string header;
-  be32(header, static_cast<std::uint32_t>(cx));
-  be32(header, static_cast<std::uint32_t>(cy));
-  header += std::string("\x08\x02\x00\x00\x00", 5);  // 8-bit RGB
-  chunk("IHDR", header);
-  chunk("IDAT", std::string(packed.begin(), packed.end()));
-  chunk("IEND", "");
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  const bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();
-  return std::fclose(f) == 0 && ok;
-}
-
 TEST_F(MessageBoxTest, DrawnBoxIsSavedAsAnImage) {
   Script script{{}, {kEscape}, nullptr};
   script.inspect = [](HWND box) {
@@ -410,7 +372,7 @@ TEST_F(MessageBoxTest, DrawnBoxIsSavedAsAnImage) {
     }
     EXPECT_GT(differing, (icon.right - icon.left) * (icon.bottom - icon.top) / 8);
     if (const char* path = std::getenv("VELTRANO_MESSAGE_BOX_IMAGE")) {
-      EXPECT_TRUE(WritePng(path, pixels, cx, cy)) << path;
+      EXPECT_TRUE(test_support::WritePng(path, pixels, cx, cy)) << path;
     }
   };
   EXPECT_EQ(RunBox(script, "Configuration",

@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -10,14 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "framework/app/app_exit.h"
 #include "framework/app/application.h"
 #include "framework/app/command_table.h"
+#include "framework/app/help_tray.h"
+#include "framework/app/restart_core.h"
+#include "framework/app/tests/dialog_answerer.h"
+#include "framework/app/tests/fake_notification_area.h"
 #include "framework/theme/draw.h"
 #include "framework/ui/app_windows.h"
 #include "framework/ui/dock_bay.h"
 #include "framework/ui/frame_window.h"
-#include "framework/ui/tests/stand_ins.h"
 #include "framework/ui/window_menu.h"
+#include "framework/util/tests/png_image.h"
 #include "framework/util/tests/win_test_support.h"
 
 namespace {
@@ -70,6 +74,12 @@ LRESULT CALLBACK ProductProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   return FrameDefaultProc(window, message, wParam, lParam);
 }
 
+// The command's flags, or 0 when it is not registered.
+std::uint32_t CommandFlags(std::uint16_t id) {
+  CommandRecord r{};
+  return GetCommand(id, &r) == kStatusOk ? r.flags : 0;
+}
+
 RECT WindowRect(HWND w) {
   RECT r{};
   GetWindowRect(w, &r);
@@ -82,6 +92,12 @@ std::string Str(const RECT& r) {
 
 class FrameWindowTest : public ::testing::Test {
  protected:
+  // The window menu's commands and icons, as start-up registers them.
+  static void SetUpTestSuite() {
+    gApp.theme.instance = GetModuleHandleA(nullptr);
+    ASSERT_EQ(RegisterStandardCommands(), kStatusOk);
+  }
+
   void SetUp() override {
     static char name[] = "Veltrano";
     static TextRecord product[] = {{0, {name}}, {kTextTableEnd, {}}};
@@ -92,13 +108,16 @@ class FrameWindowTest : public ::testing::Test {
     gApp.settings = DefaultAppSettings();
     gApp.settingsVersionChanged = 0;
     gApp.noStateSave = 0;
-    RegisterWindowMenuCommands();
-    Calls() = StandInCalls{};
+    gApp.settingsLoaded = 1;
     gSeen.clear();
   }
   void TearDown() override {
     DestroyAllWindows();
     gApp.dataFolder[0] = '\0';
+    gApp.exitMode = kExitNormal;
+    MSG quit;
+    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
   }
 
   CFrameWindow& Make(std::uint16_t id, std::uint32_t flags, int x, int y, int w, int h) {
@@ -170,8 +189,6 @@ TEST_F(FrameWindowTest, ProductProcedureSeesCreateOnceAndTheFrameworkMessages) {
   EXPECT_EQ(CountOf(WM_FW_WINDOWMENU), 0);
   SendMessageA(f.window, WM_RBUTTONUP, 0, MAKELPARAM(10, 10));
   EXPECT_EQ(CountOf(WM_FW_WINDOWMENU), 1);
-  EXPECT_EQ(Calls().popupMenus, std::vector<std::uint16_t>{kCmdWindowMenu});
-  EXPECT_EQ(Calls().popupOwner, f.window);
   CommandRecord menu{};
   ASSERT_EQ(GetCommand(kCmdWindowMenu, &menu), 0u);
   EXPECT_EQ(menu.value, static_cast<void*>(f.windowMenu));
@@ -242,17 +259,22 @@ TEST_F(FrameWindowTest, WindowMenuCommandsChangeTheWindow) {
   }
   EXPECT_FALSE(HandleFrameCommand(f, 0x1234));
 
-  // "Default" font: nothing without a custom font; with one, only after OK.
+  // "Default" font: nothing without a custom font; with one, only after OK,
+  // and then the program restarts.
+  test_support::DialogAnswerer answerer(IDCANCEL);
   ASSERT_TRUE(HandleFrameCommand(f, kCmdFontDefault));
-  EXPECT_EQ(Calls().messageBoxes, 0);
+  EXPECT_TRUE(answerer.Take().empty());
   std::snprintf(gApp.settings.uiFontFace, sizeof gApp.settings.uiFontFace, "Tahoma");
   ASSERT_TRUE(HandleFrameCommand(f, kCmdFontDefault));
   EXPECT_STREQ(gApp.settings.uiFontFace, "Tahoma");
-  Calls().messageBoxAnswer = 1;
+  EXPECT_EQ(gApp.exitMode, kExitNormal);
+  answerer.SetAnswer(IDOK);
   ASSERT_TRUE(HandleFrameCommand(f, kCmdFontDefault));
   EXPECT_STREQ(gApp.settings.uiFontFace, "");
-  EXPECT_EQ(Calls().messageBoxes, 2);
-  EXPECT_EQ(Calls().exitModes, std::vector<int>{-1});
+  EXPECT_EQ(answerer.Take().size(), 2u);
+  EXPECT_EQ(gApp.exitMode, ExitModeFor(kRestartWithCurrentElevation, IsProcessElevated()));
+  MSG quit;
+  EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
 }
 
 TEST_F(FrameWindowTest, LockedWindowKeepsItsPositionAndSize) {
@@ -336,6 +358,8 @@ TEST_F(FrameWindowTest, BusyOverlayCoversTheClientAreaWhileDialogsRun) {
 }
 
 TEST_F(FrameWindowTest, WindowsAreDestroyedOnceWhicheverGoesFirst) {
+  test_support::FakeNotificationArea tray;
+  ASSERT_TRUE(tray.IsTheShellsOwn()) << "another notification area is running";
   // The hidden window owns the framework windows and takes them with it.
   gApp.appWindow = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "owner", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                    gApp.hInstance, nullptr);
@@ -343,15 +367,16 @@ TEST_F(FrameWindowTest, WindowsAreDestroyedOnceWhicheverGoesFirst) {
   const HWND a = Make(1, 0, 10, 10, 200, 150).window;
   const HWND b = Make(2, 0, 20, 20, 200, 150).window;
   ASSERT_EQ(GetWindow(a, GW_OWNER), owner);
+  ASSERT_EQ(SetTrayIcon(1, 1, "a"), 1);
+  ASSERT_EQ(SetTrayIcon(2, 1, "b"), 1);
   DestroyAllWindows();
   EXPECT_FALSE(IsWindow(owner) || IsWindow(a) || IsWindow(b));
   EXPECT_EQ(gApp.appWindow, nullptr);
   EXPECT_EQ(gApp.windows.Count(), 0);
   EXPECT_EQ(CountOf(WM_DESTROY), 2);
-  std::vector<std::uint16_t> removed = Calls().trayRemovals;
-  std::sort(removed.begin(), removed.end());
-  EXPECT_EQ(removed, (std::vector<std::uint16_t>{1, 2}));  // each while its window still existed
-  EXPECT_EQ(Calls().stateSaves, 1);
+  // Each tray icon was removed while its window still existed to name it.
+  EXPECT_TRUE(tray.icons.empty());
+  EXPECT_EQ(test_support::ReadWholeFile(data_ / "(Orvo)App.oqc").size(), sizeof(AppSettingsRecord));
 
   // A window destroyed by someone else leaves the object without a handle.
   CFrameWindow& c = Make(3, 0, 10, 10, 200, 150);
@@ -386,50 +411,8 @@ TEST_F(FrameWindowTest, DrawsTheCustomColourSwatchesOfTheWindowMenu) {
 
 // ---- a framework window as the user sees it -----------------------------
 
-void PutBigEndian(std::string& out, std::uint32_t v) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>((v >> shift) & 0xFF));
-}
-void PutChunk(std::string& out, const char* type, const std::string& data) {
-  PutBigEndian(out, static_cast<std::uint32_t>(data.size()));
-  const std::string body = std::string(type, 4) + data;
-  out += body;
-  PutBigEndian(out, static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()),
-                                                     static_cast<uInt>(body.size()))));
-}
-
-// A 24-bit PNG of top-down 0x00RRGGBB pixels.
-bool WritePng(const std::string& path, const std::vector<std::uint32_t>& pixels, int w, int h) {
-  std::string raw;
-  for (int y = 0; y < h; ++y) {
-    raw.push_back('\0');  // no filter
-    for (int x = 0; x < w; ++x) {
-      const std::uint32_t p = pixels[static_cast<std::size_t>(y * w + x)];
-      raw.push_back(static_cast<char>((p >> 16) & 0xFF));
-      raw.push_back(static_cast<char>((p >> 8) & 0xFF));
-      raw.push_back(static_cast<char>(p & 0xFF));
-    }
-  }
-  uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
-  std::string packed(packedSize, '\0');
-  if (compress2(reinterpret_cast<Bytef*>(&packed[0]), &packedSize, reinterpret_cast<const Bytef*>(raw.data()),
-                static_cast<uLong>(raw.size()), 9) != Z_OK) {
-    return false;
-  }
-  packed.resize(packedSize);
-  std::string header;
-  PutBigEndian(header, static_cast<std::uint32_t>(w));
-  PutBigEndian(header, static_cast<std::uint32_t>(h));
-  header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB
-  std::string png("\x89PNG\r\n\x1a\n", 8);
-  PutChunk(png, "IHDR", header);
-  PutChunk(png, "IDAT", packed);
-  PutChunk(png, "IEND", "");
-  return test_support::WriteWholeFile(path, png);
-}
-
 TEST_F(FrameWindowTest, DrawnWindowIsSavedAsAnImage) {
-  SchemeSettings scheme;
-  ThemeComputeColors(gApp.theme, scheme);
+  ComputeAppColours();
   CFrameWindow& f = Make(11, kFrameSizable | kFrameShowOnTaskbar, 40, 40, 480, 300);
   f.ShowFrame(SW_SHOWNORMAL, false);
   RedrawWindow(f.window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -473,7 +456,7 @@ TEST_F(FrameWindowTest, DrawnWindowIsSavedAsAnImage) {
 
   const char* env = std::getenv("VELTRANO_FRAME_IMAGE");
   const std::string path = env != nullptr && env[0] != '\0' ? env : "framework_window.png";
-  EXPECT_TRUE(WritePng(path, pixels, w, h)) << path;
+  EXPECT_TRUE(test_support::WritePng(path, pixels, w, h)) << path;
 }
 
 }  // namespace
