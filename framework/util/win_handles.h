@@ -95,6 +95,11 @@ struct ModuleHandleTraits {
   static Handle Invalid() noexcept { return nullptr; }
   static void Close(Handle h) noexcept { FreeLibrary(h); }
 };
+struct RegistryKeyTraits {
+  using Handle = HKEY;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { RegCloseKey(h); }
+};
 
 using CFileHandle = CUniqueHandle<FileHandleTraits>;
 using CKernelHandle = CUniqueHandle<KernelHandleTraits>;
@@ -112,6 +117,7 @@ using CPenHandle = CUniqueHandle<GdiTraits<HPEN>>;
 using CRegionHandle = CUniqueHandle<GdiTraits<HRGN>>;
 using CMemoryDcHandle = CUniqueHandle<MemoryDcTraits>;
 using CModuleHandle = CUniqueHandle<ModuleHandleTraits>;
+using CRegistryKey = CUniqueHandle<RegistryKeyTraits>;
 
 // A window's DC (or with no window, the screen's) for the length of a scope.
 class CDcHandle {
