@@ -11,6 +11,7 @@
 #include "framework/text/text_table.h"
 #include "framework/util/dialog_fields.h"
 #include "framework/util/monitors.h"
+#include "framework/util/win_handles.h"
 
 namespace {
 
@@ -89,6 +90,17 @@ int WorkAreaWidth(HWND owner) noexcept {
   return area.right - area.left;
 }
 
+// The height of a line drawn in the box's normal font with word breaks in
+// the given width, as the text area draws it.
+int WrappedHeight(CTheme& theme, const char* line, int width, int dpi) noexcept {
+  const CDcHandle screen;
+  if (screen.Get() == nullptr) return 0;
+  const CSelectObject font(screen.Get(), ThemeGetFont(theme, kUiNormalSet, dpi));
+  RECT r{0, 0, width, 0};
+  DrawTextA(screen.Get(), line[0] != '\0' ? line : " ", -1, &r, DT_NOPREFIX | DT_CALCRECT | DT_WORDBREAK);
+  return r.bottom;
+}
+
 // The fonts for the box's current DPI; also after a DPI change.
 void ApplyFonts(HWND dialog) noexcept {
   const MessageBoxParams& params = ParamsOf(dialog);
@@ -118,6 +130,14 @@ void LayOut(HWND dialog, const MessageBoxParams& params) noexcept {
     const char* line = lines.line[static_cast<std::size_t>(i)];
     (void)MeasureTextThemeFont(params.app->theme, line[0] != '\0' ? line : " ", &sizes[i].width, &sizes[i].height,
                                bold && i == 0, dpi);
+  }
+
+  // A line below the first that is wider than the text areas wraps there:
+  // its area is as high as the wrapped line, so none of the text is cut off.
+  const int textWidth = MessageTextWidth(sizes, lines.count, WorkAreaWidth(owner));
+  for (int i = 1; i < lines.count; ++i) {
+    LineSize& size = sizes[i];
+    if (size.width + 8 > textWidth) size.height = WrappedHeight(params.app->theme, lines.line[i], textWidth, dpi);
   }
 
   MessageBoxTemplate resource;

@@ -86,24 +86,29 @@ const char* TextAfterFirstLine(const char* text) noexcept {
   return feed != nullptr ? feed + 1 : text + std::strlen(text);
 }
 
+int MessageTextWidth(const LineSize* lines, int count, int workAreaWidth) noexcept {
+  count = std::clamp(count, 1, kMsgBoxMaxLines);
+  int widest = 0;
+  for (int i = 0; i < count; ++i) widest = std::max(widest, (lines != nullptr ? lines[i].width : 0) + 8);
+  const int quarter = workAreaWidth / 4;
+  return quarter > 0 ? std::min(widest, quarter) : widest;
+}
+
 MessageBoxLayout LayoutMessageBox(const MessageBoxTemplate& dialog, const LineSize* lines, int count,
                                   MsgBoxButtons set) noexcept {
   MessageBoxLayout out;
   count = std::clamp(count, 1, kMsgBoxMaxLines);
   // Each line with a margin; the first one a little taller.
   std::array<LineSize, kMsgBoxMaxLines> size{};
-  int widest = 0;
   int others = 0;
   for (int i = 0; i < count; ++i) {
     const LineSize measured = lines != nullptr ? lines[i] : LineSize{};
     LineSize& s = size[static_cast<std::size_t>(i)];
     s.width = measured.width + 8;
     s.height = measured.height + 1 + (i == 0 ? 2 : 0);
-    widest = std::max(widest, s.width);
     if (i > 0) others += s.height;
   }
-  const int quarter = dialog.workAreaWidth / 4;
-  out.textWidth = quarter > 0 ? std::min(widest, quarter) : widest;
+  out.textWidth = MessageTextWidth(lines, count, dialog.workAreaWidth);
 
   const int first = size[0].height;
   const int left = dialog.textOrigin.x;

@@ -102,6 +102,11 @@ struct MessageBoxLayout {
   std::array<int, kMsgBoxButtonCount> buttonLeft{};  // of the shown buttons
 };
 
+// The width of the text areas: the widest line with its margin, but at most
+// a quarter of the work area's width. Lines below the first that are wider
+// wrap in it, so the caller measures their height wrapped at this width.
+[[nodiscard]] int MessageTextWidth(const LineSize* lines, int count, int workAreaWidth) noexcept;
+
 // Lays the box out for the measured lines (raw text extents, count 1 to 15;
 // an empty line is measured as one space by the caller).
 [[nodiscard]] MessageBoxLayout LayoutMessageBox(const MessageBoxTemplate& dialog, const LineSize* lines, int count,

@@ -157,6 +157,24 @@ TEST_F(MessageBoxTest, EachButtonSetAnswersWithItsButtonAndStartsOnItsDefault) {
   }
 }
 
+// The height of a control's text drawn in its font with word breaks at its
+// width, as a static text draws it.
+int WrappedHeight(HWND control) {
+  RECT r{};
+  GetClientRect(control, &r);
+  HDC dc = GetDC(control);
+  const HGDIOBJ old = SelectObject(dc, FontOf(control));
+  const std::string text = Text(control);
+  DrawTextA(dc, text.c_str(), -1, &r, DT_NOPREFIX | DT_CALCRECT | DT_WORDBREAK);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return r.bottom - r.top;
+}
+
+constexpr char kLongText[] =
+    "Could not access the data path!\nC:\\Users\\Example\\AppData\\Roaming\\Brindlex\\Veltrano\\Settings\n"
+    "Please make sure that this path is accessible or choose a different data path during setup.";
+
 TEST_F(MessageBoxTest, TextAreasForOneTwoAndManyLines) {
   std::string many;
   for (int i = 1; i <= 21; ++i) many += "line " + std::to_string(i) + (i < 21 ? "\r\n" : "");
@@ -173,6 +191,9 @@ TEST_F(MessageBoxTest, TextAreasForOneTwoAndManyLines) {
       // Twenty line feeds: fifteen lines are measured; the second area shows
       // the whole rest as given.
       {many, 0x111, "line 1", many.c_str() + many.find('\n') + 1, 14},
+      // Wider than a quarter of the screen: the line wraps, and its area
+      // grows with it (-1: as high as the text wrapped in it).
+      {kLongText, 0x111, "Could not access the data path!", kLongText + 32, -1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.first);
@@ -191,7 +212,12 @@ TEST_F(MessageBoxTest, TextAreasForOneTwoAndManyLines) {
       int w = 0, h = 0;
       (void)MeasureTextThemeFont(gApp.theme, "line 2", &w, &h, 0, dpi);
       const RECT r = InParent(others);
-      EXPECT_EQ(r.bottom - r.top, c.measuredOthers * (h + 1));
+      if (c.measuredOthers >= 0) {
+        EXPECT_EQ(r.bottom - r.top, c.measuredOthers * (h + 1));
+      } else {
+        EXPECT_GE(r.bottom - r.top, WrappedHeight(others));
+        EXPECT_GT(r.bottom - r.top, 3 * (h + 1));
+      }
       EXPECT_EQ(r.top, InParent(first).bottom);
     };
     EXPECT_EQ(RunBox(script, nullptr, "%s", c.flags, c.text.c_str()), IDOK);
