@@ -97,7 +97,7 @@ void Paint(HWND window) {
   GetClientRect(window, &client);
   FillSolidRect(dc, &client, gApp.theme.slots[0]);
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, gApp.theme.slots[3]);
+  SetTextColor(dc, gApp.theme.slots[4]);  // the text colour
   const CSelectObject font(dc, ThemeGetFont(gApp.theme, kUiNormalFontSet, GetWindowDpi(window)));
   RECT text{client.left + 16, client.top + 16, client.right - 16, client.bottom - 16};
   DrawTextA(dc, "The framework's window of a product.\nIts window menu is at the icon.", -1, &text, DT_LEFT);
@@ -156,7 +156,7 @@ int RunProduct() {
 
 int main() {
   const std::string name = Env("VELTRANO_PROBE_APP");
-  if (!name.empty()) name.copy(gAppName, sizeof gAppName - 1);
+  if (!name.empty()) gAppName[name.copy(gAppName, sizeof gAppName - 1)] = '\0';
   gLogPath = Env("VELTRANO_PROBE_LOG");
   gMode = Env("VELTRANO_PROBE_MODE");
   const std::string dataPath = Env("VELTRANO_PROBE_INSTALL");
