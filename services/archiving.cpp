@@ -32,9 +32,9 @@ void GetScheduledArchiveFolder(char* out, std::size_t capacity) noexcept {
   if (pattern[0] == '\0') (void)CopyText(pattern, sizeof pattern, kDefaultArchivePathPattern);
   char version[40];
   std::snprintf(version, sizeof version, "%u.%u.%u", gApp.versionMajor, gApp.versionMinor, gApp.versionBuild);
+  const ArchiveTokenValues values{gApp.appName, gApp.install.dataPath, version};
   char folder[MAX_PATH];
-  if (!CopyText(folder, sizeof folder, pattern) ||
-      !ReplaceFixedArchiveTokens(folder, sizeof folder, ArchiveTokenValues{gApp.appName, gApp.install.dataPath, version})) {
+  if (!CopyText(folder, sizeof folder, pattern) || !ReplaceFixedArchiveTokens(folder, sizeof folder, values)) {
     return;
   }
   char expanded[MAX_PATH];

@@ -207,8 +207,9 @@ void CopyFirstStartFiles(CFileCollector& collector) noexcept {
   }
   const std::size_t rootLength = std::strlen(collector.root);
   for (const CollectedPath& file : collector.files) {
+    if (std::strlen(file.text) <= rootLength) continue;
     char target[MAX_PATH];
-    if (std::strlen(file.text) > rootLength && JoinPath(target, sizeof target, gApp.dataFolder, file.text + rootLength + 1)) {
+    if (JoinPath(target, sizeof target, gApp.dataFolder, file.text + rootLength + 1)) {
       (void)CopyFileA(file.text, target, TRUE);
     }
   }

@@ -16,7 +16,8 @@ inline constexpr char kInstallRecordKey[] = "Software\\Brindlex";
 
 // A whole record (padded with zeros to size) with the fields start-up reads.
 inline std::vector<unsigned char> MakeInstallRecord(const std::string& installFolder, const std::string& dataPath,
-                                                    bool custom, bool perUser, std::size_t size = sizeof(InstallRecord)) {
+                                                    bool custom, bool perUser,
+                                                    std::size_t size = sizeof(InstallRecord)) {
   InstallRecord r{};
   r.customDataPath = custom ? 1 : 0;
   r.perUserDataPath = perUser ? 1 : 0;

@@ -344,10 +344,10 @@ TEST_F(PendingRestore, ReplacesTheConfigurationAndSparesTheArchivesThatUndoIt) {
   AppSettingsRecord restored = DefaultAppSettings();
   restored.languageIndex = 5;
   restored.settingsVersion = 1;
-  ASSERT_TRUE(WriteConfigArchive(Pending(), app_, "*.keep",
-                                 {{"Options.oqc", "restored options"},
-                                  {"sub\\new.oqc", "restored sub"},
-                                  {"(Orvo)App.oqc", std::string(reinterpret_cast<char*>(&restored), sizeof restored)}}));
+  const std::string record(reinterpret_cast<char*>(&restored), sizeof restored);
+  ASSERT_TRUE(WriteConfigArchive(
+      Pending(), app_, "*.keep",
+      {{"Options.oqc", "restored options"}, {"sub\\new.oqc", "restored sub"}, {"(Orvo)App.oqc", record}}));
   EXPECT_EQ(RunProbe(app_, log_), 0u);
   EXPECT_EQ(File("Options.oqc"), "restored options");
   EXPECT_EQ(File("sub\\new.oqc"), "restored sub");
