@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev zlib1g-dev libssl-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  wine64 xvfb xdotool x11-utils unzip zip python3 util-linux
+  wine64 xvfb xdotool x11-utils x11-apps unzip zip python3 util-linux
 )
 
 missing=()

@@ -70,11 +70,13 @@ inline AppSettingsRecord DefaultAppSettings() noexcept {
 }
 
 // Applies what start-up does to a settings record just read: an unknown
-// language slot falls back to the first, and the record takes the running
-// program's settings version. Returns true when the stored version differed.
+// language slot falls back to the first, the font face (read from a file) is
+// cut to its field, and the record takes the running program's settings
+// version. Returns true when the stored version differed.
 inline bool NormalizeAppSettings(AppSettingsRecord& s, std::uint32_t settingsVersion) noexcept {
   const bool changed = s.settingsVersion != settingsVersion;
   s.settingsVersion = settingsVersion;
   if (s.languageIndex >= 2) s.languageIndex = 0;
+  s.uiFontFace[sizeof s.uiFontFace - 1] = '\0';
   return changed;
 }

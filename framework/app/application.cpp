@@ -4,6 +4,12 @@ CApplication gApp;
 
 CApplication::CApplication() noexcept : settings(DefaultAppSettings()) {}
 
+void InstallAppTexts(TextRecord* productTable) noexcept {
+  gApp.texts.InitTextTable();
+  (void)gApp.texts.SetTextTable(0, productTable);  // slot 0 always exists
+  SetAppTextTable(&gApp.texts);
+}
+
 int ParseCommandLine(const char* commandLine) {
   CommandLineFlags flags;
   flags.autoStart = gApp.autoStart;

@@ -16,7 +16,7 @@ namespace {
 
 bool StartupFolder(char (&folder)[MAX_PATH]) noexcept {
   folder[0] = '\0';
-  CComPtr<IMalloc> shellMalloc;
+  CComRef<IMalloc> shellMalloc;
   if (FAILED(SHGetMalloc(shellMalloc.Put()))) return false;
   LPITEMIDLIST items = nullptr;
   if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_STARTUP | CSIDL_FLAG_CREATE, &items)) || items == nullptr) {
@@ -42,15 +42,15 @@ std::uint32_t SetAutostartShortcut(bool enable, const char* extraArguments, std:
   // A cut target or link name would point the shortcut somewhere else.
   if (!Fits(std::snprintf(target, sizeof target, "%s\\%s.exe", gApp.install.installFolder, gApp.appName),
             sizeof target)) {
-    return kShortcutError;
+    return kStatusShortcutFailed;
   }
   char folder[MAX_PATH];
-  if (!StartupFolder(folder)) return kShortcutError;
+  if (!StartupFolder(folder)) return kStatusShortcutFailed;
   char linkPath[MAX_PATH];
   if (!Fits(std::snprintf(linkPath, sizeof linkPath, "%s%s.lnk", folder,
                           linkName != nullptr ? linkName : gApp.appName),
             sizeof linkPath)) {
-    return kShortcutError;
+    return kStatusShortcutFailed;
   }
 
   if (!enable) {
@@ -60,17 +60,17 @@ std::uint32_t SetAutostartShortcut(bool enable, const char* extraArguments, std:
   if (onlyIfMissing != 0 && PathExists(linkPath)) return 0;
 
   CComScope com;
-  CComPtr<IShellLinkA> link;
+  CComRef<IShellLinkA> link;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.PutVoid()))) {
-    return kShortcutError;
+    return kStatusShortcutFailed;
   }
   if (FAILED(link->SetPath(target)) || FAILED(link->SetArguments(arguments)) ||
       FAILED(link->SetIconLocation(iconPath != nullptr ? iconPath : target, 0))) {
-    return kShortcutError;
+    return kStatusShortcutFailed;
   }
-  CComPtr<IPersistFile> file;
-  if (FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid()))) return kShortcutError;
+  CComRef<IPersistFile> file;
+  if (FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid()))) return kStatusShortcutFailed;
   wchar_t widePath[MAX_PATH];
-  if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, MAX_PATH) == 0) return kShortcutError;
-  return SUCCEEDED(file->Save(widePath, TRUE)) ? 0 : kShortcutError;
+  if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, MAX_PATH) == 0) return kStatusShortcutFailed;
+  return SUCCEEDED(file->Save(widePath, TRUE)) ? 0 : kStatusShortcutFailed;
 }

@@ -3,12 +3,12 @@
 
 #include <cstdint>
 
-inline constexpr std::uint32_t kShortcutError = 0xF013;
+#include "framework/util/status_codes.h"
 
 // Creates (enable) or deletes the shortcut "<Startup>\<linkName or appName>.lnk"
 // to "<install folder>\<appName>.exe" with the arguments "-WAITFORDATAPATH
 // -AUTOSTART <extraArguments>". onlyIfMissing leaves an existing shortcut
 // alone; iconPath (null = the program) is its icon. 0 on success, else
-// kShortcutError.
+// kStatusShortcutFailed.
 [[nodiscard]] std::uint32_t SetAutostartShortcut(bool enable, const char* extraArguments, std::uint8_t onlyIfMissing,
                                                  const char* iconPath, const char* linkName) noexcept;

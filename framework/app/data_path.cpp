@@ -2,12 +2,8 @@
 
 #include <shellapi.h>
 
-#include <cstring>
-#include <new>
-#include <vector>
-
 #include "framework/app/icon_fit.h"
-#include "framework/theme/theme_core.h"
+#include "framework/theme/theme.h"
 #include "framework/util/files.h"
 #include "framework/util/text_util.h"
 
@@ -181,67 +177,17 @@ HICON LoadIconBestFit(WORD iconId, int depthIndex, int size) noexcept {
   return CreateIconFromResourceEx(bits, SizeofResource(module, image), TRUE, 0x30000, 0, 0, 0);
 }
 
-namespace {
-
-// Reads a bitmap as 32-bit bottom-up pixels.
-bool ReadPixels(HDC dc, HBITMAP bitmap, int width, int height, std::vector<std::uint8_t>& pixels) noexcept {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  return GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS) == height;
-}
-
-}  // namespace
-
 std::uint32_t LoadTwoStateIcons(WORD iconId, HICON icons[2]) noexcept {
   icons[0] = nullptr;
   icons[1] = nullptr;
   CIconHandle plain(LoadIconBestFit(iconId, -1, 0));
   if (!plain) return kTwoStateNoIcon;
-
-  ICONINFO info{};
-  if (!GetIconInfo(plain.Get(), &info)) {
-    icons[0] = plain.Release();
-    return 0;
-  }
-  // Both bitmaps belong to us from here on, on every path.
-  CGdiObject colourBitmap(info.hbmColor);
-  CGdiObject maskBitmap(info.hbmMask);
-  BITMAP bm{};
-  if (!colourBitmap || GetObjectA(colourBitmap.Get(), sizeof bm, &bm) == 0 || bm.bmWidth <= 0 || bm.bmHeight <= 0) {
-    // A monochrome icon has no colour bitmap to tint.
-    icons[0] = plain.Release();
-    return 0;
-  }
-  const std::size_t count = static_cast<std::size_t>(bm.bmWidth) * static_cast<std::size_t>(bm.bmHeight);
-  std::vector<std::uint8_t> colour;
-  std::vector<std::uint8_t> mask;
-  try {
-    colour.resize(count * 4);
-    mask.resize(count * 4);
-  } catch (const std::bad_alloc&) {
-    icons[0] = plain.Release();
-    return kTwoStateOutOfMemory;
-  }
-  CWindowDC screen;
-  const HBITMAP colourHandle = static_cast<HBITMAP>(colourBitmap.Get());
-  if (ReadPixels(screen.Get(), colourHandle, bm.bmWidth, bm.bmHeight, colour) &&
-      ReadPixels(screen.Get(), static_cast<HBITMAP>(maskBitmap.Get()), bm.bmWidth, bm.bmHeight, mask) &&
-      TintIconPixels(colour.data(), mask.data(), count, GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_BTNSHADOW))) {
-    BITMAPINFO write{};
-    write.bmiHeader.biSize = sizeof write.bmiHeader;
-    write.bmiHeader.biWidth = bm.bmWidth;
-    write.bmiHeader.biHeight = bm.bmHeight;
-    write.bmiHeader.biPlanes = 1;
-    write.bmiHeader.biBitCount = 32;
-    write.bmiHeader.biCompression = BI_RGB;
-    SetDIBits(screen.Get(), colourHandle, 0, static_cast<UINT>(bm.bmHeight), colour.data(), &write, DIB_RGB_COLORS);
-  }
-  icons[1] = CreateIconIndirect(&info);
+  // The theme's tint, in the system's 3D colours: the waiter runs before the
+  // theme has computed its scheme.
+  CIconHandle tinted;
+  const std::uint32_t result = CreateTintedIcon(plain.Get(), GetSysColor(COLOR_3DLIGHT),
+                                                GetSysColor(COLOR_BTNSHADOW), nullptr, nullptr, &tinted);
   icons[0] = plain.Release();
-  return 0;
+  icons[1] = tinted.Release();
+  return result == kStatusOutOfMemory ? result : kStatusOk;
 }

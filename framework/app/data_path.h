@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "framework/app/framework_messages.h"
+#include "framework/util/status_codes.h"
 #include "framework/util/win_handles.h"
 
 enum class DataPathWait : int {
@@ -15,7 +17,8 @@ enum class DataPathWait : int {
   kGaveUp = 2,  // the folder could not be created, or the path is empty
 };
 
-inline constexpr UINT kWaiterTrayMessage = 0x83F1;
+// The waiter's tray icon calls back with the framework's tray message.
+inline constexpr UINT kWaiterTrayMessage = WM_FW_TRAYNOTIFY;
 inline constexpr char kWaiterWindowClass[] = "OrvoWaitForDataPath";
 
 // One waiter of start-up: its window, tray icon and icons live only while it
@@ -70,9 +73,9 @@ enum class WriteTest : int {
 [[nodiscard]] HICON LoadIconBestFit(WORD iconId, int depthIndex, int size) noexcept;
 
 inline constexpr std::uint32_t kTwoStateNoIcon = 1;
-inline constexpr std::uint32_t kTwoStateOutOfMemory = 0xF003;
 
-// icons[0] the icon at the system's size, icons[1] a copy tinted in the 3D
-// shadow and light colours (the plain icon again when it has no opaque pixel).
-// 0, kTwoStateNoIcon, or kTwoStateOutOfMemory (icons[1] then empty).
+// icons[0] the icon at the system's size, icons[1] its copy tinted in the 3D
+// shadow and light colours by the theme's tint (CreateTintedIcon), which
+// leaves an icon without opaque pixels or without colours (monochrome)
+// untinted. 0, kTwoStateNoIcon, or kStatusOutOfMemory (icons[1] then empty).
 [[nodiscard]] std::uint32_t LoadTwoStateIcons(WORD iconId, HICON icons[2]) noexcept;

@@ -1,6 +1,5 @@
-// Choosing an image from an icon group directory, and the tint of the
-// second state of a two-state icon; pure arithmetic over resource bytes and
-// pixels so that it can be checked without Windows.
+// Choosing an image from an icon group directory: pure arithmetic over
+// resource bytes, so that it can be checked without Windows.
 #pragma once
 
 #include <cstddef>

@@ -24,7 +24,11 @@ TextRecord gFrameworkTexts[] = {
     {0xF009,
      T("Warning: your current configuration will be overwritten!\nDo you want to continue?",
        "Configuration file error!", "Error restoring data!", "Wrong product!",
-       "Some file(s) could not be backed up!\nMaybe they are in use by the program.")},
+       "Some file(s) could not be backed up!\nMaybe they are in use by the program.",
+       "The saved configuration could not be restored: the file is damaged.\n%s\nThe current "
+       "configuration is kept.",
+       "Some files of the saved configuration could not be restored.\n%s\nThe file is kept, and the "
+       "next start tries again.")},
     {0xF00A,
      T("Data restored successfully!", "Data backed up successfully!", "Data reset successfully!")},
     {0xF00B,

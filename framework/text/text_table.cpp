@@ -69,14 +69,14 @@ void CTextTable::InitTextTable() noexcept {
   frameworkCount_ = SortTextTable(frameworkTable_[0], sizeof(TextRecord));
 }
 
-int CTextTable::SetTextTable(unsigned language, TextRecord* table) noexcept {
-  if (language >= static_cast<unsigned>(kTextLanguageCount)) return kTextErrorLanguage;
-  if (table == nullptr) table = ProductTextTable();
-  if (productTable_[language] != nullptr) return kTextOk;
+std::uint32_t CTextTable::SetTextTable(unsigned language, TextRecord* table) noexcept {
+  if (language >= static_cast<unsigned>(kTextLanguageCount)) return kStatusNoSuchLanguage;
+  if (table == nullptr) table = productTable_[0];
+  if (productTable_[language] != nullptr) return kStatusOk;
   productTable_[language] = table;
   productCounts_[language] = SortTextTable(table, sizeof(TextRecord));
   productCount_ = productCounts_[language];
-  return kTextOk;
+  return kStatusOk;
 }
 
 int CTextTable::LanguageSlot() const noexcept {
@@ -122,16 +122,15 @@ const char* CTextTable::LanguageName(int language) const noexcept {
   return language >= 0 && language < kTextLanguageCount ? languageName_[language] : nullptr;
 }
 
-CTextTable& ProcessTextTable() noexcept {
-  static CTextTable* const table = [] {
-    static CTextTable instance;
-    instance.InitTextTable();
-    (void)instance.SetTextTable(0, nullptr);
-    return &instance;
-  }();
-  return *table;
-}
+namespace {
+
+// Constant-initialised: a text asked for before start-up is simply null.
+const CTextTable* gAppTextTable = nullptr;
+
+}  // namespace
+
+void SetAppTextTable(const CTextTable* table) noexcept { gAppTextTable = table; }
 
 const char* GetText(unsigned id, unsigned index) noexcept {
-  return ProcessTextTable().GetText(id, index);
+  return gAppTextTable != nullptr ? gAppTextTable->GetText(id, index) : nullptr;
 }

@@ -6,14 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "framework/util/status_codes.h"
+
 inline constexpr unsigned kTextsPerRecord = 16;
 inline constexpr std::uint16_t kTextTableEnd = 0xFFFF;       // id of the end record
 inline constexpr std::uint16_t kFirstFrameworkTextId = 0xF000;
 inline constexpr int kTextLanguageCount = 2;
-
-// Framework status codes of the text table.
-inline constexpr int kTextOk = 0;
-inline constexpr int kTextErrorLanguage = 0xF006;  // no such language slot
 
 // One group of related texts. Only the low 16 bits of the id take part in
 // sorting, searching and the end test. A null pointer is an absent text.
@@ -27,10 +25,11 @@ static_assert(sizeof(TextRecord) == 4 + kTextsPerRecord * sizeof(const char*),
               "a text record is an id and sixteen text pointers, nothing else");
 static_assert(offsetof(TextRecord, text) == 4);
 
-// The two built-in tables, each ended by a record of id 0xFFFF. They are
-// writable: tables are sorted in place and single texts can be replaced.
-TextRecord* ProductTextTable() noexcept;    // ids below 0xF000, language 0
-TextRecord* FrameworkTextTable() noexcept;  // ids from 0xF000, stored unsorted
+// The framework's own table (ids from 0xF000, language 0), stored unsorted
+// and ended by a record of id 0xFFFF. Tables are writable: they are sorted
+// in place and single texts can be replaced. The product brings its table
+// (ids below 0xF000) to start-up.
+TextRecord* FrameworkTextTable() noexcept;
 
 // Counts the records before the end marker and sorts them ascending by their
 // 16-bit id, in place. recordSize is the stride of the table (at least the
@@ -43,10 +42,11 @@ class CTextTable {
   // framework table in slot 0.
   void InitTextTable() noexcept;
 
-  // Installs a product table for a language (null: the built-in product
-  // table, for language 0). A slot that already holds a table keeps it.
-  // Returns 0, or 0xF006 for a language above 1.
-  [[nodiscard]] int SetTextTable(unsigned language, TextRecord* table) noexcept;
+  // Installs a product table for a language (null: the table of language
+  // 0, so that both languages read the same texts). A slot that already
+  // holds a table keeps it.
+  // Returns 0, or kStatusNoSuchLanguage for a language above 1.
+  [[nodiscard]] std::uint32_t SetTextTable(unsigned language, TextRecord* table) noexcept;
 
   // The current language, the first field of the application's settings
   // record. A value outside the slots reads as language 0.
@@ -86,10 +86,12 @@ class CTextTable {
 // Binary search over count sorted records; null when the id is absent.
 [[nodiscard]] TextRecord* FindTextRecord(TextRecord* table, int count, std::uint16_t id) noexcept;
 
-// The process's own table, set up with the framework table and the built-in
-// product table on first use, so that texts are available from the very
-// start (also to code that runs before the application object).
-CTextTable& ProcessTextTable() noexcept;
+// The table that GetText answers from. The program's table belongs to the
+// application object (CApplication::texts), and start-up hands it over here
+// once it holds both tables; a program without an application object (a
+// test, a tool) hands over a table of its own. Nothing installs itself:
+// until a table is handed over, and after null is, every text is null.
+void SetAppTextTable(const CTextTable* table) noexcept;
 
-// GetText of the process's table.
+// GetText of the table handed over.
 [[nodiscard]] const char* GetText(unsigned id, unsigned index) noexcept;

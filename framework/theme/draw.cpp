@@ -8,22 +8,22 @@ namespace {
 
 constexpr std::size_t kTextBufferSize = 1040;
 
-Rect ToRect(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
-RECT ToRECT(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+PixelRect ToPixelRect(const RECT& r) { return PixelRect{r.left, r.top, r.right, r.bottom}; }
+RECT ToRECT(const PixelRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
-void PolyLine(HDC dc, const Point* points, int count, COLORREF colour) {
+void PolyLine(HDC dc, const PixelPoint* points, int count, COLORREF colour) {
   CPenHandle pen(CreatePen(PS_SOLID, 1, colour));
   CSelectObject select(dc, pen.Get());
   MoveToEx(dc, points[0].x, points[0].y, nullptr);
   for (int i = 1; i < count; ++i) LineTo(dc, points[i].x, points[i].y);
 }
 
-void DrawLine(HDC dc, const Line& line, COLORREF colour) {
-  const Point pts[2] = {line.from, line.to};
+void DrawLine(HDC dc, const PixelLine& line, COLORREF colour) {
+  const PixelPoint pts[2] = {line.from, line.to};
   PolyLine(dc, pts, 2, colour);
 }
 
-void FilledPolygon(HDC dc, const Point* points, int count, COLORREF colour) {
+void FilledPolygon(HDC dc, const PixelPoint* points, int count, COLORREF colour) {
   POINT pts[6];
   for (int i = 0; i < count && i < 6; ++i) pts[i] = POINT{points[i].x, points[i].y};
   CPenHandle pen(CreatePen(PS_SOLID, 1, colour));
@@ -108,7 +108,7 @@ void EndDoubleBuffer(CTheme& theme, CMemoryDC& buffer) {
 
 void Draw3dEdge(HDC dc, const RECT* rect, int first, COLORREF a, COLORREF b) {
   if (!dc || !rect) return;
-  const EdgeLines lines = Edge3dLines(ToRect(*rect));
+  const EdgeLines lines = Edge3dLines(ToPixelRect(*rect));
   PolyLine(dc, lines.topLeft.data(), 3, first ? a : b);
   PolyLine(dc, lines.bottomRight.data(), 3, first ? b : a);
 }
@@ -154,12 +154,12 @@ void FrameSolidRect(HDC dc, const RECT* rect, COLORREF colour) {
 
 void DeflateRectBy(const RECT* rect, RECT* out, int n) {
   if (!rect || !out) return;
-  *out = ToRECT(DeflateRectBy(ToRect(*rect), n));
+  *out = ToRECT(DeflateRectBy(ToPixelRect(*rect), n));
 }
 
 void DrawSeparator(CTheme& theme, HDC dc, const RECT* rect) {
   if (!dc || !rect) return;
-  const auto lines = SeparatorLines(ToRect(*rect));
+  const auto lines = SeparatorLines(ToPixelRect(*rect));
   DrawLine(dc, lines[0], theme.slots[31]);
   DrawLine(dc, lines[1], theme.slots[32]);
 }
@@ -167,15 +167,15 @@ void DrawSeparator(CTheme& theme, HDC dc, const RECT* rect) {
 void DrawSplitter(CTheme& theme, HDC dc, RECT* rect, RECT* out, int vertical) {
   if (!rect) return;
   RECT* target = out ? out : rect;
-  *target = ToRECT(SplitterBar(ToRect(*rect), vertical));
+  *target = ToRECT(SplitterBar(ToPixelRect(*rect), vertical));
   if (dc) Draw3dEdge(dc, target, 1, theme.slots[2], theme.slots[3]);
-  *target = ToRECT(DeflateRectBy(ToRect(*target), 1));
+  *target = ToRECT(DeflateRectBy(ToPixelRect(*target), 1));
   if (dc) FillSolidRect(dc, target, theme.slots[30]);
 }
 
 void DrawSizeGrip(CTheme& theme, HDC dc, const RECT* rect) {
   if (!dc || !rect) return;
-  const auto squares = SizeGripSquares(ToRect(*rect));
+  const auto squares = SizeGripSquares(ToPixelRect(*rect));
   for (std::size_t i = 0; i < squares.size(); ++i) {
     const RECT r = ToRECT(squares[i]);
     FillSolidRect(dc, &r, theme.slots[i % 2 == 0 ? 27 : 26]);
@@ -184,13 +184,13 @@ void DrawSizeGrip(CTheme& theme, HDC dc, const RECT* rect) {
 
 void DrawTriangleGlyph(CTheme& theme, HDC dc, std::uint32_t colourArg, int type, const RECT* rect) {
   if (!dc || !rect) return;
-  const auto pts = TriangleGlyphPoints(type, ToRect(*rect));
+  const auto pts = TriangleGlyphPoints(type, ToPixelRect(*rect));
   FilledPolygon(dc, pts.data(), 3, ResolveColourArg(colourArg, theme.slots));
 }
 
 void DrawCheckGlyph(CTheme& theme, HDC dc, std::uint32_t colourArg, const RECT* rect) {
   if (!dc || !rect) return;
-  const auto pts = CheckGlyphPoints(ToRect(*rect));
+  const auto pts = CheckGlyphPoints(ToPixelRect(*rect));
   FilledPolygon(dc, pts.data(), 6, ResolveColourArg(colourArg, theme.slots));
 }
 
@@ -278,7 +278,7 @@ void DrawItemFrame(CTheme& theme, HDC dc, const RECT* rect, int style, unsigned 
     default: return;
   }
   if (cornerFlags == 0) return;
-  const CornerSquares corners = CornerSquaresFor(ToRect(r), cornerFlags);
+  const CornerSquares corners = CornerSquaresFor(ToPixelRect(r), cornerFlags);
   for (int i = 0; i < corners.count; ++i) {
     const CornerSquare& c = corners.items[static_cast<std::size_t>(i)];
     const RECT square = ToRECT(c.square);
@@ -291,26 +291,26 @@ void DrawItemFrame(CTheme& theme, HDC dc, const RECT* rect, int style, unsigned 
 std::uint32_t MeasureText(CTheme& theme, const char* text, int* width, int* height, HFONT font) {
   if (width) *width = 0;
   if (height) *height = 0;
-  if (!text) return kThemeTextMissing;
+  if (!text) return kStatusTextMissing;
   CMemoryDcHandle own;
   HDC dc = theme.scratchDc.Get();
   if (!dc) {
     own.Reset(CreateCompatibleDC(nullptr));
     dc = own.Get();
   }
-  if (!dc) return kThemeOk;
+  if (!dc) return kStatusOk;
   CSelectObject select(dc, font);
   RECT r{};
   DrawTextA(dc, text, -1, &r, DT_NOPREFIX | DT_CALCRECT | DT_NOCLIP);
   if (width) *width = r.right;
   if (height) *height = r.bottom;
-  return kThemeOk;
+  return kStatusOk;
 }
 
 std::uint32_t DrawTextFormat(CTheme& theme, HDC dc, int dpi, const char* format, std::uint32_t colourArg,
                              const RECT* rect, int align, int bold, ...) {
-  if (!format) return kThemeTextMissing;
-  if (!dc || !rect) return kThemeOk;
+  if (!format) return kStatusTextMissing;
+  if (!dc || !rect) return kStatusOk;
   char text[kTextBufferSize];
   va_list args;
   va_start(args, bold);
@@ -328,7 +328,7 @@ std::uint32_t DrawTextFormat(CTheme& theme, HDC dc, int dpi, const char* format,
     int w = 0;
     int h = 0;
     (void)MeasureText(theme, text, &w, &h, ThemeGetFont(theme, 4, dpi));
-    const Point origin = VerticalTextOrigin(ToRect(r), w, h, align);
+    const PixelPoint origin = VerticalTextOrigin(ToPixelRect(r), w, h, align);
     CSelectObject select(dc, font);
     ExtTextOutA(dc, origin.x, origin.y, ETO_CLIPPED, &r, text, static_cast<UINT>(std::strlen(text)), nullptr);
   } else {
@@ -336,23 +336,23 @@ std::uint32_t DrawTextFormat(CTheme& theme, HDC dc, int dpi, const char* format,
     DrawTextA(dc, text, -1, &r,
               static_cast<UINT>(align) | DT_END_ELLIPSIS | DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
   }
-  return kThemeOk;
+  return kStatusOk;
 }
 
 std::uint32_t DrawThemeIcon(CTheme& theme, HDC dc, std::uint32_t id, int state, const RECT* rect) {
   const int index = ThemeFindIcon(theme, IconKey(id));
-  if (index < 0) return kThemeIconUnknown;
-  if (!rect) return kThemeOk;
+  if (index < 0) return kStatusIconNotInTable;
+  if (!rect) return kStatusOk;
   const IconRecord& record = theme.icons[static_cast<std::size_t>(index)];
   if (record.flags & kIconOwnerDrawn) {
     DrawIconRequest request{IconKey(id), *rect};
     const HWND owner = theme.firstFrameWindow ? theme.firstFrameWindow() : nullptr;
-    if (!owner) return kThemeOk;
+    if (!owner) return kStatusOk;
     return static_cast<std::uint32_t>(
         SendMessageA(owner, WM_FW_DRAWICON, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(&request)));
   }
   SetStretchBltMode(dc, HALFTONE);
   DrawIconEx(dc, rect->left, rect->top, (state & 1) ? record.icon : record.tinted.Get(), rect->right - rect->left,
              rect->bottom - rect->top, 0, nullptr, DI_NORMAL);
-  return kThemeOk;
+  return kStatusOk;
 }

@@ -9,12 +9,12 @@
 #include <cstdint>
 
 #include "framework/theme/theme.h"
+#include "framework/app/framework_messages.h"
 
-// wParam = DC, lParam = x | y << 16 (signed 16 bits each): paint your
-// background into the DC so that your client point (x, y) lands at (0, 0).
-inline constexpr UINT WM_FW_PAINTBACKGROUND = 0x83FC;
-// wParam = DC, lParam = DrawIconRequest*: draw an owner-drawn icon.
-inline constexpr UINT WM_FW_DRAWICON = 0x83FE;
+// WM_FW_PAINTBACKGROUND: wParam = DC, lParam = x | y << 16 (signed 16 bits
+// each): paint your background into the DC so that your client point (x, y)
+// lands at (0, 0). WM_FW_DRAWICON: wParam = DC, lParam = DrawIconRequest*:
+// draw an owner-drawn icon.
 
 struct DrawIconRequest {
   std::uint16_t id;

@@ -43,7 +43,7 @@ HICON LoadSharedIcon(HINSTANCE instance, std::uintptr_t source, int size) {
 }
 
 int DeviceCapsDpi(HWND window) {
-  CWindowDC dc(window);
+  CDcHandle dc(window);
   const int dpi = dc.Get() ? GetDeviceCaps(dc.Get(), LOGPIXELSX) : 0;
   return dpi > 0 ? dpi : kDefaultDpi;
 }
@@ -83,7 +83,7 @@ void BuildDefaultFontSets(CTheme& theme) {
   const int dpi = theme.windowDpi ? theme.windowDpi(GetDesktopWindow()) : DeviceCapsDpi(GetDesktopWindow());
   CopyFace(theme.uiFace, theme.defaultFace);
   for (int set = 0; set < kFontSetCount; ++set) {
-    const FontSetSpec& fontSet = kFontSets[static_cast<std::size_t>(set)];
+    const FontSetParams& fontSet = kFontSets[static_cast<std::size_t>(set)];
     ThemeAddFont(theme, set, FaceFor(theme, fontSet.face, theme.defaultFace), kDefaultFontSize, fontSet.weight,
                  fontSet.escapement, dpi, fontSet.pitchAndFamily);
   }
@@ -135,7 +135,7 @@ BITMAPINFO BottomUp32(int cx, int cy) {
 
 }  // namespace
 
-CTheme::CTheme() { ThemeInit(*this); }
+CTheme::CTheme() noexcept { ThemeInit(*this); }
 
 CTheme::~CTheme() { ThemeFree(*this); }
 
@@ -246,7 +246,7 @@ void ThemeSetUiFont(CTheme& theme, const char* face, int size, int dpi) {
   }
   CopyFace(theme.uiFace, face);
   for (int set = 0; set < kFontSetCount; ++set) {
-    const FontSetSpec& fontSet = kFontSets[static_cast<std::size_t>(set)];
+    const FontSetParams& fontSet = kFontSets[static_cast<std::size_t>(set)];
     const int setSize = fontSet.face == FontFace::kUi ? size : kDefaultFontSize;
     ThemeAddFont(theme, set, FaceFor(theme, fontSet.face, theme.uiFace), setSize, fontSet.weight, fontSet.escapement, dpi,
                  fontSet.pitchAndFamily);
@@ -287,7 +287,7 @@ std::uint32_t MeasureTextThemeFont(CTheme& theme, const char* text, int* width, 
 std::uint32_t CreateTintedIcon(HICON icon, ColorRef light, ColorRef dark, int* cx, int* cy, CIconHandle* tinted) {
   if (tinted) tinted->Reset();
   ICONINFO info{};
-  if (!icon || !GetIconInfo(icon, &info)) return kThemeIconNotLoaded;
+  if (!icon || !GetIconInfo(icon, &info)) return kStatusIconNotLoaded;
   // GetIconInfo hands over fresh bitmaps: owned from here on every path.
   CBitmapHandle colour(info.hbmColor);
   CBitmapHandle mask(info.hbmMask);
@@ -309,8 +309,8 @@ std::uint32_t CreateTintedIcon(HICON icon, ColorRef light, ColorRef dark, int* c
     const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4u;
     auto colourPx = AllocPixels(bytes);
     auto maskPx = AllocPixels(bytes);
-    if (!colourPx || !maskPx) return kThemeOutOfMemory;
-    CWindowDC screen(nullptr);
+    if (!colourPx || !maskPx) return kStatusOutOfMemory;
+    CDcHandle screen(nullptr);
     BITMAPINFO colourInfo = BottomUp32(width, height);
     BITMAPINFO maskInfo = BottomUp32(width, height);
     const bool read =
@@ -329,10 +329,10 @@ std::uint32_t CreateTintedIcon(HICON icon, ColorRef light, ColorRef dark, int* c
   info.hbmColor = colour.Get();
   info.hbmMask = mask.Get();
   HICON made = CreateIconIndirect(&info);
-  if (!made) return kThemeOutOfMemory;
+  if (!made) return kStatusOutOfMemory;
   if (tinted) tinted->Reset(made);
   else DestroyIcon(made);
-  return kThemeOk;
+  return kStatusOk;
 }
 
 std::uint32_t ThemeLoadIcon(CTheme& theme, IconRecord& record) {
@@ -341,18 +341,18 @@ std::uint32_t ThemeLoadIcon(CTheme& theme, IconRecord& record) {
       record.cx = static_cast<short>(pair[0]);
       record.cy = static_cast<short>(pair[1]);
     }
-    return kThemeOk;
+    return kStatusOk;
   }
   record.tinted.Reset();
   record.icon = nullptr;
   HICON icon = theme.loadIcon ? theme.loadIcon(theme.instance, record.source, record.cx)
                               : LoadSharedIcon(theme.instance, record.source, record.cx);
-  if (!icon) return kThemeIconNotLoaded;
+  if (!icon) return kStatusIconNotLoaded;
   record.icon = icon;
   int cx = 0;
   int cy = 0;
   const std::uint32_t result = CreateTintedIcon(icon, theme.slots[1], theme.slots[3], &cx, &cy, &record.tinted);
-  if (result == kThemeIconNotLoaded) return result;
+  if (result == kStatusIconNotLoaded) return result;
   record.cx = static_cast<short>(cx);
   record.cy = static_cast<short>(cy);
   return result;
@@ -367,16 +367,16 @@ std::uint32_t ThemeAddIcon(CTheme& theme, std::uint32_t id, std::uintptr_t sourc
   record.cx = static_cast<short>(size);
   record.cy = static_cast<short>(size);
   const std::uint32_t loaded = ThemeLoadIcon(theme, record);
-  if (loaded != kThemeOk) return loaded;
+  if (loaded != kStatusOk) return loaded;
   const auto at = [&theme](std::size_t i) { return theme.icons[i].id; };
   const std::size_t pos = IconInsertPosition(theme.icons.size(), at, record.id);
   try {
     theme.icons.insert(theme.icons.begin() + static_cast<std::ptrdiff_t>(pos), std::move(record));
   } catch (const std::bad_alloc&) {
-    return kThemeOutOfMemory;
+    return kStatusOutOfMemory;
   }
   if (position) *position = static_cast<int>(pos);
-  return kThemeOk;
+  return kStatusOk;
 }
 
 int ThemeFindIcon(const CTheme& theme, std::uint32_t id) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "framework/util/status_codes.h"
 #include "framework/util/win_handles.h"
 #include "framework/theme/theme_core.h"
 
@@ -46,7 +47,7 @@ using ThemeIconLoader = HICON (*)(HINSTANCE instance, std::uintptr_t source, int
 
 class CTheme {
  public:
-  CTheme();
+  CTheme() noexcept;
   ~CTheme();
   CTheme(const CTheme&) = delete;
   CTheme& operator=(const CTheme&) = delete;
@@ -75,13 +76,6 @@ class CTheme {
   int (*windowDpi)(HWND) = nullptr;      // DPI of a window; a device-caps query when unset
 };
 
-// Framework result codes used here.
-inline constexpr std::uint32_t kThemeOk = 0;
-inline constexpr std::uint32_t kThemeOutOfMemory = 0xF003;
-inline constexpr std::uint32_t kThemeIconNotLoaded = 0xF005;
-inline constexpr std::uint32_t kThemeTextMissing = 0xF008;
-inline constexpr std::uint32_t kThemeIconUnknown = 0xF009;
-
 void ThemeInit(CTheme& theme);
 // 0, or 1 when the scratch DIB section cannot be created.
 [[nodiscard]] int ThemeCreateDc(CTheme& theme);
@@ -98,8 +92,8 @@ int ThemeAddFont(CTheme& theme, int set, const char* face, int size, int weight,
 [[nodiscard]] int ThemeSpaceWidth(const CTheme& theme, int dpi);
 std::uint32_t MeasureTextThemeFont(CTheme& theme, const char* text, int* width, int* height, int bold, int dpi);
 
-// 0 and the insert position in *position, or kThemeOutOfMemory /
-// kThemeIconNotLoaded; on failure the table is left as it was.
+// 0 and the insert position in *position, or kStatusOutOfMemory /
+// kStatusIconNotLoaded; on failure the table is left as it was.
 [[nodiscard]] std::uint32_t ThemeAddIcon(CTheme& theme, std::uint32_t id, std::uintptr_t source, std::uint32_t flags,
                                          int size, int* position);
 [[nodiscard]] int ThemeFindIcon(const CTheme& theme, std::uint32_t id);
@@ -108,8 +102,11 @@ int ThemeReloadIcons(CTheme& theme);
 void ThemeFree(CTheme& theme);
 
 // The tinted copy of an icon in the two given colours; its size goes to
-// cx/cy. An icon without opaque pixels or without a colour bitmap gets an
-// untinted copy. 0, or kThemeOutOfMemory with *tinted left empty.
+// cx/cy. The one tint of the framework: the theme's icons and the two-state
+// icons of the data-folder waiter. An icon without opaque pixels or without a
+// colour bitmap (monochrome) gets an untinted copy, so there is always a
+// second icon to show. 0; kStatusIconNotLoaded for no icon; or
+// kStatusOutOfMemory with *tinted left empty.
 [[nodiscard]] std::uint32_t CreateTintedIcon(HICON icon, ColorRef light, ColorRef dark, int* cx, int* cy,
                                              CIconHandle* tinted);
 

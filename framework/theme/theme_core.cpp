@@ -203,39 +203,39 @@ void BlendCorner(std::uint32_t* scratch, const CornerPattern& pattern) noexcept 
   }
 }
 
-EdgeLines Edge3dLines(const Rect& r) noexcept {
+EdgeLines Edge3dLines(const PixelRect& r) noexcept {
   return EdgeLines{{{{r.left, r.bottom - 1}, {r.left, r.top}, {r.right, r.top}}},
                    {{{r.right - 1, r.top + 1}, {r.right - 1, r.bottom - 1}, {r.left, r.bottom - 1}}}};
 }
 
-std::array<Line, 2> SeparatorLines(const Rect& r) noexcept {
+std::array<PixelLine, 2> SeparatorLines(const PixelRect& r) noexcept {
   if (r.bottom - r.top < r.right - r.left) {
     return {{{{r.left, r.top}, {r.right - 1, r.top}}, {{r.left + 1, r.top + 1}, {r.right, r.top + 1}}}};
   }
   return {{{{r.left, r.top}, {r.left, r.bottom - 1}}, {{r.left + 1, r.top + 1}, {r.left + 1, r.bottom}}}};
 }
 
-Rect SplitterBar(const Rect& r, int vertical) noexcept {
-  if (vertical & 0xFF) return Rect{r.left, r.top, r.left + 4, r.bottom};
-  return Rect{r.left, r.top, r.right, r.top + 4};
+PixelRect SplitterBar(const PixelRect& r, int vertical) noexcept {
+  if (vertical & 0xFF) return PixelRect{r.left, r.top, r.left + 4, r.bottom};
+  return PixelRect{r.left, r.top, r.right, r.top + 4};
 }
 
-std::array<Rect, 12> SizeGripSquares(const Rect& r) noexcept {
+std::array<PixelRect, 12> SizeGripSquares(const PixelRect& r) noexcept {
   static constexpr int kCells[6][2] = {{0, 0}, {1, 0}, {0, 1}, {2, 0}, {1, 1}, {0, 2}};
   const int c = (r.bottom - r.top) / 8;
-  std::array<Rect, 12> out{};
+  std::array<PixelRect, 12> out{};
   for (int n = 0; n < 6; ++n) {
     const int i = kCells[n][0];
     const int j = kCells[n][1];
     const int x = r.right - 2 * c * i - c - 1;
     const int y = r.bottom - 2 * c * j - c - 1;
-    out[static_cast<std::size_t>(2 * n)] = Rect{x, y, x + c, y + c};
-    out[static_cast<std::size_t>(2 * n + 1)] = Rect{x - 1, y - 1, x - 1 + c, y - 1 + c};
+    out[static_cast<std::size_t>(2 * n)] = PixelRect{x, y, x + c, y + c};
+    out[static_cast<std::size_t>(2 * n + 1)] = PixelRect{x - 1, y - 1, x - 1 + c, y - 1 + c};
   }
   return out;
 }
 
-std::array<Point, 3> TriangleGlyphPoints(int type, const Rect& r) noexcept {
+std::array<PixelPoint, 3> TriangleGlyphPoints(int type, const PixelRect& r) noexcept {
   const int e = static_cast<int>(std::min(r.bottom - r.top, 3) * (r.right - r.left) / 22.0);
   const int cx = (r.left + r.right) / 2;
   const int cy = (r.top + r.bottom) / 2;
@@ -246,7 +246,7 @@ std::array<Point, 3> TriangleGlyphPoints(int type, const Rect& r) noexcept {
   }
 }
 
-std::array<Point, 6> CheckGlyphPoints(const Rect& r) noexcept {
+std::array<PixelPoint, 6> CheckGlyphPoints(const PixelRect& r) noexcept {
   const double s = (r.right - r.left) / 22.0;
   const int f = static_cast<int>(1.4 * s);
   const int g = static_cast<int>(4.0 * s);
@@ -255,23 +255,23 @@ std::array<Point, 6> CheckGlyphPoints(const Rect& r) noexcept {
   return {{{cx - g, cy - f}, {cx - f, cy + f}, {cx + g, cy - g}, {cx + g, cy - f}, {cx - f, cy + g}, {cx - g, cy + f}}};
 }
 
-CornerSquares CornerSquaresFor(const Rect& r, unsigned flags) noexcept {
+CornerSquares CornerSquaresFor(const PixelRect& r, unsigned flags) noexcept {
   CornerSquares out;
-  const auto add = [&out](int x, int y, Corner corner) {
-    out.items[static_cast<std::size_t>(out.count++)] = CornerSquare{Rect{x, y, x + 3, y + 3}, corner};
+  const auto add = [&out](int x, int y, CornerPosition corner) {
+    out.items[static_cast<std::size_t>(out.count++)] = CornerSquare{PixelRect{x, y, x + 3, y + 3}, corner};
   };
-  if (flags & 1u) add(r.left, r.top, Corner::kTopLeft);
-  if (flags & 4u) add(r.left, r.bottom - 3, Corner::kBottomLeft);
-  if (flags & 2u) add(r.right - 3, r.top, Corner::kTopRight);
-  if (flags & 8u) add(r.right - 3, r.bottom - 3, Corner::kBottomRight);
+  if (flags & 1u) add(r.left, r.top, CornerPosition::kTopLeft);
+  if (flags & 4u) add(r.left, r.bottom - 3, CornerPosition::kBottomLeft);
+  if (flags & 2u) add(r.right - 3, r.top, CornerPosition::kTopRight);
+  if (flags & 8u) add(r.right - 3, r.bottom - 3, CornerPosition::kBottomRight);
   return out;
 }
 
-Point VerticalTextOrigin(const Rect& r, int w, int h, int align) noexcept {
+PixelPoint VerticalTextOrigin(const PixelRect& r, int w, int h, int align) noexcept {
   const int x = (r.left + r.right + h) / 2;
   switch (align & 0xFF) {
-    case 1: return Point{x, (r.top + r.bottom - w) / 2};
-    case 2: return Point{x, r.bottom - w};
-    default: return Point{x, r.top};
+    case 1: return PixelPoint{x, (r.top + r.bottom - w) / 2};
+    case 2: return PixelPoint{x, r.bottom - w};
+    default: return PixelPoint{x, r.top};
   }
 }

@@ -112,7 +112,7 @@ struct CornerEntry {
   std::int8_t overlay;  // pixel 0-8 of the current drawing
 };
 using CornerPattern = std::array<CornerEntry, 9>;
-enum class Corner : int { kTopLeft = 0, kTopRight = 1, kBottomLeft = 2, kBottomRight = 3 };
+enum class CornerPosition : int { kTopLeft = 0, kTopRight = 1, kBottomLeft = 2, kBottomRight = 3 };
 extern const std::array<CornerPattern, 4> kCornerPatterns;
 
 inline constexpr int kScratchSize = 16;  // the scratch surface is 16 x 16, top-down
@@ -121,65 +121,67 @@ inline constexpr int kScratchSize = 16;  // the scratch surface is 16 x 16, top-
 void BlendCorner(std::uint32_t* scratch, const CornerPattern& pattern) noexcept;
 
 // Plain geometry in the drawing primitives' own terms.
-struct Rect {
+struct PixelRect {
   int left = 0;
   int top = 0;
   int right = 0;
   int bottom = 0;
-  friend constexpr bool operator==(const Rect& a, const Rect& b) noexcept {
+  friend constexpr bool operator==(const PixelRect& a, const PixelRect& b) noexcept {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
   }
 };
-struct Point {
+struct PixelPoint {
   int x = 0;
   int y = 0;
-  friend constexpr bool operator==(const Point& a, const Point& b) noexcept { return a.x == b.x && a.y == b.y; }
+  friend constexpr bool operator==(const PixelPoint& a, const PixelPoint& b) noexcept {
+    return a.x == b.x && a.y == b.y;
+  }
 };
 
-[[nodiscard]] constexpr Rect DeflateRectBy(const Rect& r, int n) noexcept {
-  return Rect{r.left + n, r.top + n, r.right - n, r.bottom - n};
+[[nodiscard]] constexpr PixelRect DeflateRectBy(const PixelRect& r, int n) noexcept {
+  return PixelRect{r.left + n, r.top + n, r.right - n, r.bottom - n};
 }
 
 // A 1-pixel edge as two polylines drawn with MoveTo/LineTo (end points not
 // drawn): left and top first, then right and bottom.
 struct EdgeLines {
-  std::array<Point, 3> topLeft;
-  std::array<Point, 3> bottomRight;
+  std::array<PixelPoint, 3> topLeft;
+  std::array<PixelPoint, 3> bottomRight;
 };
-[[nodiscard]] EdgeLines Edge3dLines(const Rect& r) noexcept;
+[[nodiscard]] EdgeLines Edge3dLines(const PixelRect& r) noexcept;
 
 // Separator: two lines; the first in slot 31, the second in slot 32.
-struct Line {
-  Point from;
-  Point to;
+struct PixelLine {
+  PixelPoint from;
+  PixelPoint to;
 };
-[[nodiscard]] std::array<Line, 2> SeparatorLines(const Rect& r) noexcept;
+[[nodiscard]] std::array<PixelLine, 2> SeparatorLines(const PixelRect& r) noexcept;
 
-[[nodiscard]] Rect SplitterBar(const Rect& r, int vertical) noexcept;
+[[nodiscard]] PixelRect SplitterBar(const PixelRect& r, int vertical) noexcept;
 
 // Size grip: twelve c x c squares, in drawing order; even entries in slot
 // 27, odd ones in slot 26.
-[[nodiscard]] std::array<Rect, 12> SizeGripSquares(const Rect& r) noexcept;
+[[nodiscard]] std::array<PixelRect, 12> SizeGripSquares(const PixelRect& r) noexcept;
 
 // type 0 right, 1 down, 2 up.
-[[nodiscard]] std::array<Point, 3> TriangleGlyphPoints(int type, const Rect& r) noexcept;
-[[nodiscard]] std::array<Point, 6> CheckGlyphPoints(const Rect& r) noexcept;
+[[nodiscard]] std::array<PixelPoint, 3> TriangleGlyphPoints(int type, const PixelRect& r) noexcept;
+[[nodiscard]] std::array<PixelPoint, 6> CheckGlyphPoints(const PixelRect& r) noexcept;
 
 // Corner squares that the corner flags ask for, in drawing order:
 // top-left (1), bottom-left (4), top-right (2), bottom-right (8).
 struct CornerSquare {
-  Rect square;
-  Corner corner;
+  PixelRect square;
+  CornerPosition corner;
 };
 struct CornerSquares {
   std::array<CornerSquare, 4> items;
   int count = 0;
 };
-[[nodiscard]] CornerSquares CornerSquaresFor(const Rect& r, unsigned flags) noexcept;
+[[nodiscard]] CornerSquares CornerSquaresFor(const PixelRect& r, unsigned flags) noexcept;
 
 // Reference point of downward-running text of width w and height h
 // (measured unrotated) for alignment 0 top, 1 centre, 2 bottom.
-[[nodiscard]] Point VerticalTextOrigin(const Rect& r, int w, int h, int align) noexcept;
+[[nodiscard]] PixelPoint VerticalTextOrigin(const PixelRect& r, int w, int h, int align) noexcept;
 
 // A gradient vertex channel holds the colour byte in its high half.
 [[nodiscard]] constexpr std::uint16_t GradientChannel(std::uint8_t byte) noexcept {
@@ -214,13 +216,13 @@ template <class IdAt>
 // bold and vertical ones that follow the chosen UI face and size.
 inline constexpr int kFontSetCount = 7;
 enum class FontFace : std::uint8_t { kDefault, kFixed, kUi };
-struct FontSetSpec {
+struct FontSetParams {
   FontFace face;
   int weight;
   int escapement;
   int pitchAndFamily;
 };
-inline constexpr std::array<FontSetSpec, kFontSetCount> kFontSets{{
+inline constexpr std::array<FontSetParams, kFontSetCount> kFontSets{{
     {FontFace::kDefault, 400, 0, 0},
     {FontFace::kDefault, 700, 0, 0},
     {FontFace::kDefault, 400, -900, 0},

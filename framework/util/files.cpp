@@ -45,7 +45,7 @@ CreateDirResult CreateDirectoryPath(const char* path, std::uint32_t pause) noexc
 
 bool GetSpecialFolderPath(int csidl, char* out) noexcept {
   out[0] = '\0';
-  CComPtr<IMalloc> shellMalloc;
+  CComRef<IMalloc> shellMalloc;
   if (FAILED(SHGetMalloc(shellMalloc.Put()))) return false;
   LPITEMIDLIST items = nullptr;
   if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) || items == nullptr) return false;

@@ -42,7 +42,7 @@ GetDpiForWindowFn DpiForWindowFunction() noexcept {
 }
 
 int DeviceDpi(HWND window) noexcept {
-  CWindowDC dc(window);
+  CDcHandle dc(window);
   const int dpi = dc.Get() != nullptr ? GetDeviceCaps(dc.Get(), LOGPIXELSX) : 0;
   return dpi > 0 ? dpi : kDefaultDpi;
 }
@@ -55,8 +55,6 @@ int EffectiveDpi(HMONITOR monitor) noexcept {
   }
   return static_cast<int>(x);
 }
-
-MonitorRect ToMonitorRect(const RECT& r) noexcept { return MonitorRect{r.left, r.top, r.right, r.bottom}; }
 
 BOOL CALLBACK MonitorEnumProc(HMONITOR monitor, HDC, LPRECT rect, LPARAM) {
   MonitorTable& t = gCurrentTable;

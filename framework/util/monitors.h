@@ -5,6 +5,12 @@
 
 #include "framework/util/monitors_core.h"
 
+// A platform rectangle as the monitor rules' plain rectangle, and back.
+[[nodiscard]] inline MonitorRect ToMonitorRect(const RECT& r) noexcept {
+  return MonitorRect{r.left, r.top, r.right, r.bottom};
+}
+[[nodiscard]] inline RECT ToRect(const MonitorRect& r) noexcept { return RECT{r.left, r.top, r.right, r.bottom}; }
+
 struct MonitorTable {
   int virtualX;
   int virtualY;

@@ -57,38 +57,38 @@ class CBstr {
 };
 
 // The desktop shell's automation object, reached through its own view.
-HRESULT GetDesktopShellDispatch(CComPtr<IShellDispatch2>& out) noexcept {
-  CComPtr<IShellWindows> windows;
+HRESULT GetDesktopShellDispatch(CComRef<IShellDispatch2>& out) noexcept {
+  CComRef<IShellWindows> windows;
   HRESULT hr = CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
                                 windows.PutVoid());
   if (FAILED(hr)) return hr;
 
   CVariant empty;
   long desktopHwnd = 0;
-  CComPtr<IDispatch> desktopDispatch;
+  CComRef<IDispatch> desktopDispatch;
   hr = windows->FindWindowSW(&empty.Get(), &empty.Get(), SWC_DESKTOP, &desktopHwnd, SWFO_NEEDDISPATCH,
                              desktopDispatch.Put());
   if (hr == S_FALSE || !desktopDispatch) return E_FAIL;
   if (FAILED(hr)) return hr;
 
-  CComPtr<IShellBrowser> browser;
+  CComRef<IShellBrowser> browser;
   hr = IUnknown_QueryService(desktopDispatch.Get(), SID_STopLevelBrowser, IID_IShellBrowser, browser.PutVoid());
   if (FAILED(hr)) return hr;
 
-  CComPtr<IShellView> view;
+  CComRef<IShellView> view;
   hr = browser->QueryActiveShellView(view.Put());
   if (FAILED(hr)) return hr;
   if (!view) return E_FAIL;
 
-  CComPtr<IDispatch> background;
+  CComRef<IDispatch> background;
   hr = view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.PutVoid());
   if (FAILED(hr)) return hr;
 
-  CComPtr<IShellFolderViewDual> folderView;
+  CComRef<IShellFolderViewDual> folderView;
   hr = background->QueryInterface(IID_IShellFolderViewDual, folderView.PutVoid());
   if (FAILED(hr)) return hr;
 
-  CComPtr<IDispatch> application;
+  CComRef<IDispatch> application;
   hr = folderView->get_Application(application.Put());
   if (FAILED(hr)) return hr;
   if (!application) return E_FAIL;
@@ -112,7 +112,7 @@ HRESULT ShellExecuteUnelevated(const char* file, const char* parameters, const c
   CComScope com;
   HRESULT hr;
   {
-    CComPtr<IShellDispatch2> shell;
+    CComRef<IShellDispatch2> shell;
     hr = GetDesktopShellDispatch(shell);
     if (SUCCEEDED(hr)) {
       CBstr fileText(Widen(file));

@@ -95,6 +95,11 @@ struct ModuleHandleTraits {
   static Handle Invalid() noexcept { return nullptr; }
   static void Close(Handle h) noexcept { FreeLibrary(h); }
 };
+struct RegistryKeyTraits {
+  using Handle = HKEY;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { RegCloseKey(h); }
+};
 
 using CFileHandle = CUniqueHandle<FileHandleTraits>;
 using CKernelHandle = CUniqueHandle<KernelHandleTraits>;
@@ -112,16 +117,17 @@ using CPenHandle = CUniqueHandle<GdiTraits<HPEN>>;
 using CRegionHandle = CUniqueHandle<GdiTraits<HRGN>>;
 using CMemoryDcHandle = CUniqueHandle<MemoryDcTraits>;
 using CModuleHandle = CUniqueHandle<ModuleHandleTraits>;
+using CRegistryKey = CUniqueHandle<RegistryKeyTraits>;
 
 // A window's DC (or with no window, the screen's) for the length of a scope.
-class CWindowDC {
+class CDcHandle {
  public:
-  explicit CWindowDC(HWND window = nullptr) noexcept : window_(window), dc_(GetDC(window)) {}
-  ~CWindowDC() {
+  explicit CDcHandle(HWND window = nullptr) noexcept : window_(window), dc_(GetDC(window)) {}
+  ~CDcHandle() {
     if (dc_ != nullptr) ReleaseDC(window_, dc_);
   }
-  CWindowDC(const CWindowDC&) = delete;
-  CWindowDC& operator=(const CWindowDC&) = delete;
+  CDcHandle(const CDcHandle&) = delete;
+  CDcHandle& operator=(const CDcHandle&) = delete;
   [[nodiscard]] HDC Get() const noexcept { return dc_; }
 
  private:
@@ -148,14 +154,14 @@ class CSelectObject {
 
 // One reference to a COM interface.
 template <typename I>
-class CComPtr {
+class CComRef {
  public:
-  CComPtr() noexcept = default;
-  ~CComPtr() { Reset(); }
-  CComPtr(const CComPtr&) = delete;
-  CComPtr& operator=(const CComPtr&) = delete;
-  CComPtr(CComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
-  CComPtr& operator=(CComPtr&& o) noexcept {
+  CComRef() noexcept = default;
+  ~CComRef() { Reset(); }
+  CComRef(const CComRef&) = delete;
+  CComRef& operator=(const CComRef&) = delete;
+  CComRef(CComRef&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+  CComRef& operator=(CComRef&& o) noexcept {
     if (this != &o) {
       Reset();
       p_ = std::exchange(o.p_, nullptr);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 // The layout is held by the header's static_asserts; these are the values a
 // new data folder starts with and what start-up does to a record read back.
 TEST(AppSettings, DefaultsAndNormalizing) {
@@ -19,4 +21,8 @@ TEST(AppSettings, DefaultsAndNormalizing) {
   s.languageIndex = 1;
   EXPECT_FALSE(NormalizeAppSettings(s, 1));
   EXPECT_EQ(+s.languageIndex, 1u);
+  // A face that fills its whole field in the file is cut, not read past.
+  std::memset(s.uiFontFace, 'F', sizeof s.uiFontFace);
+  (void)NormalizeAppSettings(s, 1);
+  EXPECT_EQ(std::strlen(s.uiFontFace), sizeof s.uiFontFace - 1);
 }

@@ -37,8 +37,8 @@ std::string StartupLink(const char* name) {
 // The shortcut's target, arguments and icon as "target|arguments|icon,index".
 std::string ReadLink(const std::string& file) {
   CComScope com;
-  CComPtr<IShellLinkA> link;
-  CComPtr<IPersistFile> persist;
+  CComRef<IShellLinkA> link;
+  CComRef<IPersistFile> persist;
   wchar_t wide[MAX_PATH];
   MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.PutVoid())) ||
@@ -99,6 +99,6 @@ TEST_F(Shortcut, OnlyIfMissingLeavesAnExistingShortcutAlone) {
 
 TEST_F(Shortcut, TargetThatDoesNotFitIsRefused) {
   CopyText(gApp.install.installFolder, sizeof gApp.install.installFolder, ("C:\\" + std::string(250, 'p')).c_str());
-  EXPECT_EQ(SetAutostartShortcut(true, nullptr, 0, nullptr, nullptr), kShortcutError);
+  EXPECT_EQ(SetAutostartShortcut(true, nullptr, 0, nullptr, nullptr), kStatusShortcutFailed);
   EXPECT_FALSE(Exists(file));
 }

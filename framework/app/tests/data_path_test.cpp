@@ -141,3 +141,33 @@ TEST(Icons, TwoStateIconsTintOnlyTheOpaquePixels) {
   EXPECT_EQ(LoadTwoStateIcons(77, none), kTwoStateNoIcon);
   EXPECT_TRUE(none[0] == nullptr && none[1] == nullptr);
 }
+
+// A monochrome icon has no colours to tint: its second state is an untinted
+// copy, as in the theme, not a missing icon that would take the tray icon
+// away in every other wait cycle.
+TEST(Icons, MonochromeIconsSecondStateIsACopy) {
+  HICON icons[2] = {nullptr, nullptr};
+  ASSERT_EQ(LoadTwoStateIcons(2, icons), 0u);
+  CIconHandle plain(icons[0]), second(icons[1]);
+  ASSERT_TRUE(plain);
+  ASSERT_TRUE(second);
+  // Image and mask stacked in one 1-bit bitmap, read as 32-bit pixels.
+  const auto monochromeBits = [](HICON icon) {
+    std::vector<std::uint8_t> px;
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return px;
+    CGdiObject colour(info.hbmColor), mask(info.hbmMask);
+    BITMAP bm{};
+    if (colour || GetObjectA(mask.Get(), sizeof bm, &bm) == 0) return px;
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof bi.bmiHeader, bm.bmWidth, bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    px.resize(static_cast<std::size_t>(bm.bmWidth * bm.bmHeight * 4));
+    CDcHandle screen;
+    GetDIBits(screen.Get(), static_cast<HBITMAP>(mask.Get()), 0, static_cast<UINT>(bm.bmHeight), px.data(), &bi,
+              DIB_RGB_COLORS);
+    return px;
+  };
+  const std::vector<std::uint8_t> a = monochromeBits(plain.Get());
+  ASSERT_EQ(a.size(), 16u * 32u * 4u);
+  EXPECT_EQ(monochromeBits(second.Get()), a);
+}

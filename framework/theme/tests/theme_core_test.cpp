@@ -183,10 +183,10 @@ TEST(IconTint, NearWhiteIsClampedNotWrapped) {
 int Mirror(int k, bool rows, bool cols) { return (rows ? 2 - k / 3 : k / 3) * 3 + (cols ? 2 - k % 3 : k % 3); }
 
 TEST(Corners, OtherCornersMirrorTheTopLeft) {
-  const CornerPattern& tl = kCornerPatterns[static_cast<int>(Corner::kTopLeft)];
+  const CornerPattern& tl = kCornerPatterns[static_cast<int>(CornerPosition::kTopLeft)];
   EXPECT_EQ(tl[4].percent, 45);
   EXPECT_EQ(tl[4].overlay, 3);
-  const struct { Corner corner; bool rows, cols; } cases[] = {{Corner::kBottomLeft, true, false}, {Corner::kTopRight, false, true}, {Corner::kBottomRight, true, true}};
+  const struct { CornerPosition corner; bool rows, cols; } cases[] = {{CornerPosition::kBottomLeft, true, false}, {CornerPosition::kTopRight, false, true}, {CornerPosition::kBottomRight, true, true}};
   for (const auto& c : cases) {
     for (int k = 0; k < 9; ++k) {
       const CornerEntry& src = tl[static_cast<std::size_t>(k)];
@@ -208,7 +208,7 @@ TEST(Corners, BlendDrawingOverBackground) {
   }
   scratch[1 * kScratchSize + 0] = 0x000000FFu;  // drawing pixel 3: pure blue channel only
   scratch[6 * kScratchSize + 5] = 0xDEADBEEFu;  // outside the 3 x 3 result: must survive
-  BlendCorner(scratch, kCornerPatterns[static_cast<int>(Corner::kTopLeft)]);
+  BlendCorner(scratch, kCornerPatterns[static_cast<int>(CornerPosition::kTopLeft)]);
   const auto out = [&](int k) { return scratch[(6 + k / 3) * kScratchSize + k % 3]; };
   EXPECT_EQ(out(0), 0x00696969u);  // 100 + 100 * 5 / 100: nearly the background
   EXPECT_EQ(out(1), 0x00828282u);  // 100 + 30
@@ -227,66 +227,67 @@ TEST(Corners, BlendDrawingOverBackground) {
 // ---- geometry --------------------------------------------------------------
 
 template <std::size_t N>
-std::vector<Point> Points(const std::array<Point, N>& a) {
+std::vector<PixelPoint> Points(const std::array<PixelPoint, N>& a) {
   return {a.begin(), a.end()};
 }
-bool operator==(const Line& a, const Line& b) { return a.from == b.from && a.to == b.to; }
+bool operator==(const PixelLine& a, const PixelLine& b) { return a.from == b.from && a.to == b.to; }
 
 TEST(Geometry, EdgesSeparatorsSplitterAndDeflate) {
-  const EdgeLines e = Edge3dLines(Rect{10, 20, 30, 40});
-  EXPECT_EQ(Points(e.topLeft), (std::vector<Point>{{10, 39}, {10, 20}, {30, 20}}));
-  EXPECT_EQ(Points(e.bottomRight), (std::vector<Point>{{29, 21}, {29, 39}, {10, 39}}));
-  const auto wide = SeparatorLines(Rect{0, 5, 50, 7});
-  EXPECT_TRUE(wide[0] == (Line{{0, 5}, {49, 5}}) && wide[1] == (Line{{1, 6}, {50, 6}}));
-  const auto square = SeparatorLines(Rect{0, 0, 10, 10});  // not wider: vertical
-  EXPECT_TRUE(square[0] == (Line{{0, 0}, {0, 9}}) && square[1] == (Line{{1, 1}, {1, 10}}));
-  EXPECT_EQ(SplitterBar(Rect{5, 6, 100, 200}, 1), (Rect{5, 6, 9, 200}));
-  EXPECT_EQ(SplitterBar(Rect{5, 6, 100, 200}, 0x100), (Rect{5, 6, 100, 10}));  // only the low byte counts
-  EXPECT_EQ(DeflateRectBy(SplitterBar(Rect{5, 6, 100, 200}, 0), 1), (Rect{6, 7, 99, 9}));
+  const EdgeLines e = Edge3dLines(PixelRect{10, 20, 30, 40});
+  EXPECT_EQ(Points(e.topLeft), (std::vector<PixelPoint>{{10, 39}, {10, 20}, {30, 20}}));
+  EXPECT_EQ(Points(e.bottomRight), (std::vector<PixelPoint>{{29, 21}, {29, 39}, {10, 39}}));
+  const auto wide = SeparatorLines(PixelRect{0, 5, 50, 7});
+  EXPECT_TRUE(wide[0] == (PixelLine{{0, 5}, {49, 5}}) && wide[1] == (PixelLine{{1, 6}, {50, 6}}));
+  const auto square = SeparatorLines(PixelRect{0, 0, 10, 10});  // not wider: vertical
+  EXPECT_TRUE(square[0] == (PixelLine{{0, 0}, {0, 9}}) && square[1] == (PixelLine{{1, 1}, {1, 10}}));
+  EXPECT_EQ(SplitterBar(PixelRect{5, 6, 100, 200}, 1), (PixelRect{5, 6, 9, 200}));
+  EXPECT_EQ(SplitterBar(PixelRect{5, 6, 100, 200}, 0x100), (PixelRect{5, 6, 100, 10}));  // only the low byte counts
+  EXPECT_EQ(DeflateRectBy(SplitterBar(PixelRect{5, 6, 100, 200}, 0), 1), (PixelRect{6, 7, 99, 9}));
 }
 
 TEST(Geometry, SizeGripOnSixteenPixels) {
-  const auto sq = SizeGripSquares(Rect{0, 0, 16, 16});
+  const auto sq = SizeGripSquares(PixelRect{0, 0, 16, 16});
   // c = 2: first cell at (16 - 2 - 1, 16 - 2 - 1), its shadow one up-left;
   // then column 1 row 0, column 0 row 1, column 2 row 0, ..., column 0 row 2.
-  const std::pair<int, Rect> cells[] = {{0, {13, 13, 15, 15}}, {1, {12, 12, 14, 14}}, {2, {9, 13, 11, 15}},
+  const std::pair<int, PixelRect> cells[] = {{0, {13, 13, 15, 15}}, {1, {12, 12, 14, 14}}, {2, {9, 13, 11, 15}},
                                         {4, {13, 9, 15, 11}},  {6, {5, 13, 7, 15}},   {10, {13, 5, 15, 7}}};
   for (const auto& c : cells) EXPECT_EQ(sq[static_cast<std::size_t>(c.first)], c.second) << c.first;
-  for (const Rect& r : sq) EXPECT_TRUE(r.right - r.left == 2 && r.bottom - r.top == 2);
-  EXPECT_EQ(SizeGripSquares(Rect{0, 0, 16, 7})[0].right - SizeGripSquares(Rect{0, 0, 16, 7})[0].left, 0);
+  for (const PixelRect& r : sq) EXPECT_TRUE(r.right - r.left == 2 && r.bottom - r.top == 2);
+  EXPECT_EQ(SizeGripSquares(PixelRect{0, 0, 16, 7})[0].right - SizeGripSquares(PixelRect{0, 0, 16, 7})[0].left, 0);
 }
 
 TEST(Geometry, Glyphs) {
-  const Rect r{0, 0, 22, 22};  // e = 3, centre (11, 11)
-  EXPECT_EQ(Points(TriangleGlyphPoints(0, r)), (std::vector<Point>{{7, 8}, {14, 11}, {7, 14}}));   // right
-  EXPECT_EQ(Points(TriangleGlyphPoints(1, r)), (std::vector<Point>{{7, 7}, {10, 14}, {13, 7}}));   // down
-  EXPECT_EQ(Points(TriangleGlyphPoints(2, r)), (std::vector<Point>{{7, 14}, {10, 7}, {13, 14}}));  // up
+  const PixelRect r{0, 0, 22, 22};  // e = 3, centre (11, 11)
+  EXPECT_EQ(Points(TriangleGlyphPoints(0, r)), (std::vector<PixelPoint>{{7, 8}, {14, 11}, {7, 14}}));   // right
+  EXPECT_EQ(Points(TriangleGlyphPoints(1, r)), (std::vector<PixelPoint>{{7, 7}, {10, 14}, {13, 7}}));   // down
+  EXPECT_EQ(Points(TriangleGlyphPoints(2, r)), (std::vector<PixelPoint>{{7, 14}, {10, 7}, {13, 14}}));  // up
   // A flat rectangle limits e by its height: 2 * 44 / 22 = 4, not 3 * 44 / 22.
-  EXPECT_EQ(TriangleGlyphPoints(0, Rect{0, 0, 44, 2})[1], (Point{22 + 4, 1}));
+  EXPECT_EQ(TriangleGlyphPoints(0, PixelRect{0, 0, 44, 2})[1], (PixelPoint{22 + 4, 1}));
   // s = 2: f = 2, g = 8, centre (32, 11).
-  EXPECT_EQ(Points(CheckGlyphPoints(Rect{10, 0, 54, 22})),
-            (std::vector<Point>{{24, 9}, {30, 13}, {40, 3}, {40, 9}, {30, 19}, {24, 13}}));
+  EXPECT_EQ(Points(CheckGlyphPoints(PixelRect{10, 0, 54, 22})),
+            (std::vector<PixelPoint>{{24, 9}, {30, 13}, {40, 3}, {40, 9}, {30, 19}, {24, 13}}));
 }
 
 TEST(Geometry, CornerSquaresTextOriginAndGradient) {
-  const CornerSquares all = CornerSquaresFor(Rect{0, 0, 20, 10}, 15);
+  const CornerSquares all = CornerSquaresFor(PixelRect{0, 0, 20, 10}, 15);
   ASSERT_EQ(all.count, 4);
-  const std::pair<Corner, Rect> order[] = {{Corner::kTopLeft, {0, 0, 3, 3}}, {Corner::kBottomLeft, {0, 7, 3, 10}},
-                                           {Corner::kTopRight, {17, 0, 20, 3}}, {Corner::kBottomRight, {17, 7, 20, 10}}};
+  const std::pair<CornerPosition, PixelRect> order[] = {
+      {CornerPosition::kTopLeft, {0, 0, 3, 3}}, {CornerPosition::kBottomLeft, {0, 7, 3, 10}},
+      {CornerPosition::kTopRight, {17, 0, 20, 3}}, {CornerPosition::kBottomRight, {17, 7, 20, 10}}};
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(all.items[static_cast<std::size_t>(i)].corner, order[i].first) << i;
     EXPECT_EQ(all.items[static_cast<std::size_t>(i)].square, order[i].second) << i;
   }
-  const CornerSquares some = CornerSquaresFor(Rect{0, 0, 20, 10}, 8 | 2);
+  const CornerSquares some = CornerSquaresFor(PixelRect{0, 0, 20, 10}, 8 | 2);
   ASSERT_EQ(some.count, 2);
-  EXPECT_EQ(some.items[0].corner, Corner::kTopRight);
-  EXPECT_EQ(CornerSquaresFor(Rect{}, 0).count, 0);
-  EXPECT_EQ(CornerSquaresFor(Rect{}, 0x30).count, 0);
+  EXPECT_EQ(some.items[0].corner, CornerPosition::kTopRight);
+  EXPECT_EQ(CornerSquaresFor(PixelRect{}, 0).count, 0);
+  EXPECT_EQ(CornerSquaresFor(PixelRect{}, 0x30).count, 0);
 
-  const Rect r{0, 10, 20, 110};
-  EXPECT_EQ(VerticalTextOrigin(r, 40, 12, 0), (Point{16, 10}));
-  EXPECT_EQ(VerticalTextOrigin(r, 40, 12, 1), (Point{16, 40}));
-  EXPECT_EQ(VerticalTextOrigin(r, 40, 12, 0x102), (Point{16, 70}));
+  const PixelRect r{0, 10, 20, 110};
+  EXPECT_EQ(VerticalTextOrigin(r, 40, 12, 0), (PixelPoint{16, 10}));
+  EXPECT_EQ(VerticalTextOrigin(r, 40, 12, 1), (PixelPoint{16, 40}));
+  EXPECT_EQ(VerticalTextOrigin(r, 40, 12, 0x102), (PixelPoint{16, 70}));
   EXPECT_EQ(GradientChannel(0xAB), 0xAB00);
 }
 

@@ -122,7 +122,7 @@ std::vector<COLORREF> IconColours(HICON icon) {
   CBitmapHandle colour(info.hbmColor), mask(info.hbmMask);
   std::vector<std::uint32_t> px(256);
   BITMAPINFO bi = TopDown32(16, 16);
-  CWindowDC screen(nullptr);
+  CDcHandle screen(nullptr);
   GetDIBits(screen.Get(), colour.Get(), 0, 16, px.data(), &bi, DIB_RGB_COLORS);
   std::vector<COLORREF> out;
   for (std::uint32_t p : px) out.push_back(SwapRedBlue(p));
@@ -174,7 +174,7 @@ TEST_F(IconTest, TableOrderDuplicatesAndFailures) {
   EXPECT_EQ(theme.icons[1].source, 2u);
   EXPECT_EQ(theme.icons[2].source, 1u);
   int pos = 12345;  // a failed load is reported with its code and adds nothing
-  EXPECT_EQ(ThemeAddIcon(theme, 0xF100, 99, 0, 0, &pos), kThemeIconNotLoaded);
+  EXPECT_EQ(ThemeAddIcon(theme, 0xF100, 99, 0, 0, &pos), kStatusIconNotLoaded);
   EXPECT_EQ(pos, 12345);
   ASSERT_EQ(theme.icons.size(), 4u);
 
@@ -202,7 +202,7 @@ TEST_F(IconTest, TintFollowsLightAndDarkSlots) {
   EXPECT_TRUE(s.Matches([](int x, int) { return x < 8 ? kDark : kLight; }));
   ASSERT_EQ(DrawThemeIcon(theme, s.dc(), 0xF110, 1, &r), 0u);
   EXPECT_TRUE(s.Matches([](int x, int) { return x < 8 ? 0 : kWhite; }));
-  EXPECT_EQ(DrawThemeIcon(theme, s.dc(), 0xF999, 0, &r), kThemeIconUnknown);
+  EXPECT_EQ(DrawThemeIcon(theme, s.dc(), 0xF999, 0, &r), kStatusIconNotInTable);
 
   // A new scheme reaches the tinted copies only through a reload.
   theme.slots[3] = 0x00000030;
@@ -224,7 +224,7 @@ TEST_F(IconTest, TransparentIconKeepsItsColoursNearWhiteIsLimited) {
   ASSERT_EQ(CreateTintedIcon(icon.Get(), kWhite, 0x000000, &cx, &cy, &tinted), 0u);
   EXPECT_TRUE(cx == 16 && cy == 16);
   EXPECT_EQ(IconColours(tinted.Get()).at(0), kWhite);
-  EXPECT_EQ(CreateTintedIcon(nullptr, 0, 0, &cx, &cy, &tinted), kThemeIconNotLoaded);
+  EXPECT_EQ(CreateTintedIcon(nullptr, 0, 0, &cx, &cy, &tinted), kStatusIconNotLoaded);
   EXPECT_FALSE(tinted);
 }
 
@@ -308,7 +308,7 @@ TEST(ThemeFonts, PerDpiRecordsAndMeasures) {
   EXPECT_EQ(h, ui[0].lineHeight);
   EXPECT_EQ(MeasureTextThemeFont(theme, "Hello", &bold, &h, 1, 144), 0u);
   EXPECT_GE(bold, w);
-  EXPECT_EQ(MeasureText(theme, nullptr, &w, &h, f), kThemeTextMissing);
+  EXPECT_EQ(MeasureText(theme, nullptr, &w, &h, f), kStatusTextMissing);
   EXPECT_TRUE(w == 0 && h == 0);
 
   CTheme empty;  // an empty theme builds the default sets at the desktop DPI
@@ -417,7 +417,7 @@ TEST(Drawing, TextFormatIsBoundedAndClipped) {
   ThemeSetUiFont(theme, nullptr, 0, 96);
   DibSurface s(120, 40);
   const RECT r{10, 10, 110, 30};
-  EXPECT_EQ(DrawTextFormat(theme, s.dc(), 96, nullptr, 3, &r, 0, 0), kThemeTextMissing);
+  EXPECT_EQ(DrawTextFormat(theme, s.dc(), 96, nullptr, 3, &r, 0, 0), kStatusTextMissing);
   EXPECT_EQ(s.Count(kWhite), 120 * 40);
 
   const std::string longText(5000, 'W');

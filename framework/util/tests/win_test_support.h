@@ -83,4 +83,12 @@ inline std::string ReadWholeFile(const std::string& path) {
   return out;
 }
 
+// The folder of the test program, where the helper programs it starts lie.
+inline std::string ProgramFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  const std::string program = path;
+  return program.substr(0, program.rfind('\\'));
+}
+
 }  // namespace test_support

@@ -5,6 +5,7 @@
 #include "framework/store/tests/memory_record_store.h"
 #include "scrolling/engine/tests/fake_platform.h"
 #include "scrolling/options/options_storage.h"
+#include "scrolling/texts/tests/use_product_texts.h"
 
 #include <cstring>
 #include <string>
@@ -22,6 +23,7 @@ class TargetSelectorTest : public ::testing::Test {
   static constexpr WindowId kOther = 0x3003;
 
   void SetUp() override {
+    UseProductTexts();
     SetStartupWheelLines(4);
     SetFactoryOptions();  // gOpt: the program's real record
     platform.cursor = {100, 200};

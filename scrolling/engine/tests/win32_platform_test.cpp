@@ -10,6 +10,7 @@
 #include "framework/util/monitors.h"
 #include "scrolling/engine/profile_match.h"
 #include "scrolling/options/options.h"
+#include "scrolling/texts/tests/use_product_texts.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ class EngineWin32Test : public ::testing::Test {
   }
 
   void SetUp() override {
+    UseProductTexts();
     SetFactoryOptions();
     // Two profiles ahead of the factory ones: one by class, one by caption.
     std::memmove(&gOpt.Par[2], &gOpt.Par[0], sizeof(Profile) * kFactoryProfileCount);

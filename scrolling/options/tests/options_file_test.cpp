@@ -9,6 +9,7 @@
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "scrolling/options/options_storage.h"
+#include "scrolling/texts/tests/use_product_texts.h"
 #include "zip/win32/zip_win32.h"
 
 using test_support::Exists;
@@ -21,6 +22,7 @@ namespace {
 class OptionsFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    UseProductTexts();
     CopyText(gApp.dataFolder, sizeof gApp.dataFolder, (tmp_ / "data").c_str());
     CreateDirectoryA(gApp.dataFolder, nullptr);
     std::memset(&gOpt, 0, sizeof gOpt);

@@ -12,6 +12,7 @@
 
 #include "framework/store/tests/memory_record_store.h"
 #include "scrolling/options/options_storage.h"
+#include "scrolling/texts/tests/use_product_texts.h"
 
 namespace fs = std::filesystem;
 
@@ -20,6 +21,7 @@ namespace {
 class OptionsInterop : public ::testing::Test {
  protected:
   void SetUp() override {
+    UseProductTexts();
     dir_ = fs::temp_directory_path() / ("options_interop_" + std::to_string(::getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);

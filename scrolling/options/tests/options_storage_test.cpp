@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "framework/store/tests/memory_record_store.h"
+#include "scrolling/texts/tests/use_product_texts.h"
 #include "zip/zip.h"
 
 using test_support::CMemoryRecordStore;
@@ -80,7 +81,10 @@ std::vector<std::int64_t> Head(const Options& o) {
 
 class OptionsStorage : public ::testing::Test {
  protected:
-  void SetUp() override { SetStartupWheelLines(7); }
+  void SetUp() override {
+    UseProductTexts();
+    SetStartupWheelLines(7);
+  }
   void TearDown() override { SetStartupWheelLines(kDefaultWheelLines); }
   CMemoryRecordStore store_;
 };

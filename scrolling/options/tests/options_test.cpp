@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/text/text_table.h"
+#include "scrolling/texts/tests/use_product_texts.h"
 
 namespace {
 
@@ -33,6 +33,7 @@ std::vector<double> Numbers(T... values) {
 
 class OptionsTest : public ::testing::Test {
  protected:
+  void SetUp() override { UseProductTexts(); }
   void TearDown() override { SetStartupWheelLines(kDefaultWheelLines); }
 };
 
@@ -153,13 +154,13 @@ TEST_F(OptionsTest, FactoryOptionsReplaceEverything) {
 TEST_F(OptionsTest, FactoryOptionsWorkOnAnyRecordAndNameTheCatchAllFromTheTextTable) {
   auto own = std::make_unique<Options>();  // on the heap: the record is ~3 MB
   SetStartupWheelLines(7);
-  ASSERT_TRUE(ProcessTextTable().SetText(0, 1, "(Alle anderen)"));
+  ASSERT_TRUE(UseProductTexts().SetText(0, 1, "(Alle anderen)"));
   SetFactoryOptions(*own);
   EXPECT_EQ(own->iNumPar, 11);
   EXPECT_EQ(own->Par[0].iWheelDefLines, 7);
   EXPECT_STREQ(own->Par[9].szParName, "VMware");
   EXPECT_STREQ(own->Par[10].szParName, "(Alle anderen)");
-  ASSERT_TRUE(ProcessTextTable().SetText(0, 1, "(All Others)"));
+  ASSERT_TRUE(UseProductTexts().SetText(0, 1, "(All Others)"));
   SetFactoryOptions(*own);
   EXPECT_STREQ(own->Par[10].szParName, "(All Others)");
 }

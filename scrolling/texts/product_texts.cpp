@@ -1,5 +1,4 @@
-// Texts of the product (ids below 0xF000), language 0.
-#include "framework/text/text_table.h"
+#include "scrolling/texts/product_texts.h"
 
 namespace {
 
@@ -35,4 +34,4 @@ TextRecord gProductTexts[] = {
 
 }  // namespace
 
-TextRecord* ProductTextTable() noexcept { return gProductTexts; }
+TextRecord* ProductTexts() noexcept { return gProductTexts; }

@@ -1,0 +1,148 @@
+#include "framework/app/app_window.h"
+
+#include <cstdint>
+
+#include "framework/app/app_exit.h"
+#include "framework/app/application.h"
+#include "framework/app/command_table.h"
+#include "framework/app/framework_messages.h"
+#include "framework/app/loop_core.h"
+#include "framework/app/restart_core.h"
+#include "framework/ui/frame_window.h"
+#include "framework/util/monitors.h"
+#include "services/archiving.h"
+#include "services/update_check.h"
+
+namespace {
+
+constexpr UINT_PTR kDailyTimerId = 0x4321;
+constexpr UINT kDailyTimerPeriod = 3600000;  // one hour
+constexpr char kAppWindowClass[] = "OrvoPhantom";
+
+DailyTicker gDailyTicker;
+
+void RunDueTests() noexcept {
+  CheckForUpdateIfDue();
+  ArchiveIfDue();
+}
+
+void HandleControlMessage(WPARAM wParam, LPARAM lParam) noexcept {
+  switch (DecideControlMessage(wParam, static_cast<std::uint64_t>(lParam), gApp.appCrc)) {
+    case ControlAction::kRestart:
+      gApp.exitMode = ExitModeFor(kRestartWithCurrentElevation, IsProcessElevated());
+      (void)BuildRestartCommandLine(gApp.commandLine, gApp.restartCommandLine, sizeof gApp.restartCommandLine);
+      PostQuitMessage(0);
+      gApp.broadcastRestart = 0;  // the request came from the instance that broadcasts
+      break;
+    case ControlAction::kShow:
+      for (int i = 0; i < gApp.windows.Count(); ++i) gApp.windows[i]->SetFrameOpacityMode(0);
+      (void)SendToActiveWindow(WM_FW_SHOW, 0, 0);
+      break;
+    case ControlAction::kQuit:
+      (void)SendToActiveWindow(WM_FW_QUIT, 0, 0);
+      break;
+    case ControlAction::kIgnore:
+      break;
+  }
+}
+
+DisplaySnapshot Snapshot(const MonitorTable& table) noexcept {
+  return DisplaySnapshot{ToMonitorRect(table.virtualRect), table.dpi, table.count};
+}
+
+// Sends to every framework window, the last first; a receiver may close
+// windows, so the list is re-read at every step.
+void SendToFramesLastFirst(UINT message, WPARAM wParam) noexcept {
+  for (int i = gApp.windows.Count() - 1; i >= 0; --i) {
+    if (i >= gApp.windows.Count()) continue;
+    SendMessageA(gApp.windows[i]->window, message, wParam, 0);
+  }
+}
+
+// Framework windows keep their place relative to their monitor when the
+// virtual screen changes size; windows that ask to stay where they are, or
+// that are kept hidden, are left alone.
+void RescaleFramesToNewScreen() noexcept {
+  for (int i = gApp.windows.Count() - 1; i >= 0; --i) {
+    if (i >= gApp.windows.Count()) continue;
+    CFrameWindow* frame = gApp.windows[i];
+    if ((frame->flags & (kFrameKeepOnResolutionChange | kFrameKeptHidden)) != 0) continue;
+    RECT newMonitor{};
+    RECT oldMonitor{};
+    (void)GetMonitorRectAt(frame->placement.left, frame->placement.top, &newMonitor, 0, kMonitorArea);
+    (void)GetMonitorRectAt(frame->placement.left, frame->placement.top, &oldMonitor, 1, kMonitorArea);
+    const ScaledPlacement p =
+        ScaleForDisplay(ToMonitorRect(frame->placement), ToMonitorRect(oldMonitor), ToMonitorRect(newMonitor));
+    frame->MoveFrame(p.x, p.y, p.width, p.height, 0);
+  }
+}
+
+void HandleDisplayChange(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  const MonitorTable before = CurrentMonitorTable();
+  RefreshMonitorTable();
+  const DisplayChange change = CompareDisplays(Snapshot(before), Snapshot(CurrentMonitorTable()));
+  switch (change.kind) {
+    case DisplayChangeKind::kScreen:
+      PreviousMonitorTable() = before;
+      RescaleFramesToNewScreen();
+      SendToFramesLastFirst(WM_FW_DISPLAYCHANGED,
+                            message == WM_DISPLAYCHANGE ? static_cast<WPARAM>(lParam) : 0);
+      break;
+    case DisplayChangeKind::kDpi: {
+      MonitorTable& previous = PreviousMonitorTable();
+      for (int i = 0; i < kMaxMonitors; ++i) previous.dpi[i] = before.dpi[i];
+      const WPARAM dpi = message == WM_DPICHANGED ? LOWORD(wParam) : static_cast<WPARAM>(change.dpi);
+      SendToFramesLastFirst(WM_FW_DPICHANGED, dpi);
+      break;
+    }
+    case DisplayChangeKind::kNone:
+      break;
+  }
+}
+
+}  // namespace
+
+LRESULT CALLBACK AppWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Registered message ids are never 0; before registration nothing matches.
+  if (gApp.controlMsg != 0 && message == gApp.controlMsg) {
+    HandleControlMessage(wParam, lParam);
+    return 0;
+  }
+  if (gApp.taskbarCreatedMsg != 0 && message == gApp.taskbarCreatedMsg) {
+    (void)SendToActiveWindow(WM_FW_TASKBARCREATED, 0, 0);
+    return 0;
+  }
+  switch (message) {
+    case WM_CREATE:
+      SetTimer(window, kDailyTimerId, kDailyTimerPeriod, nullptr);
+      break;
+    case WM_DESTROY:
+      KillTimer(window, kDailyTimerId);
+      break;
+    case WM_ENDSESSION:
+      SaveAppState();
+      break;
+    case WM_TIMER:
+      if (wParam == kDailyTimerId && gDailyTicker.Tick()) RunDueTests();
+      break;
+    case WM_DISPLAYCHANGE:
+    case WM_DPICHANGED:
+      HandleDisplayChange(message, wParam, lParam);
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreateAppHiddenWindow() noexcept {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = AppWndProc;
+  wc.hInstance = gApp.hInstance;
+  wc.hIcon = LoadIconA(gApp.hInstance, MAKEINTRESOURCEA(1));
+  wc.lpszClassName = kAppWindowClass;
+  (void)RegisterClassA(&wc);  // already registered by an earlier call: fine
+  gApp.appWindow = CreateWindowExA(WS_EX_TOOLWINDOW, kAppWindowClass, gApp.appName, WS_POPUP, 0, 0, 0, 0, nullptr,
+                                   nullptr, gApp.hInstance, nullptr);
+  return gApp.appWindow;
+}

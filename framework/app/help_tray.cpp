@@ -1,0 +1,129 @@
+#include "framework/app/help_tray.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+
+#include "framework/app/application.h"
+#include "framework/app/command_table.h"
+#include "framework/app/framework_messages.h"
+#include "framework/app/help_core.h"
+#include "framework/app/message_box.h"
+#include "framework/text/text_table.h"
+#include "framework/ui/frame_window.h"
+#include "framework/util/text_util.h"
+#include "framework/util/win_handles.h"
+
+#if !defined(_WIN64)
+static_assert(sizeof(NOTIFYICONDATAA) == 508, "the notification record of the 32-bit program");
+#endif
+
+namespace {
+
+constexpr std::uint16_t kHelpTextId = 0xF007;  // 0: no viewer, 1: no file
+constexpr std::uint32_t kHelpMessageFlags = kMsgBoxError | kMsgBoxOk | kMsgBoxBoldFirstLine;
+
+bool FileExists(const char* path) noexcept { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+HelpResult HelpFailure(HelpResult result, unsigned textIndex, const char* name) noexcept {
+  (void)ShowMessageBox(gApp, nullptr, gApp.appName, GetText(kHelpTextId, textIndex), kHelpMessageFlags, 0,
+                       name != nullptr ? name : "");
+  return result;
+}
+
+// The name after the last folder separator: a help file that is not where
+// it was named is looked for beside the program under its own name.
+const char* FileNamePart(const char* path) noexcept {
+  const char* name = path;
+  for (const char* p = path; *p != '\0'; ++p) {
+    if (*p == '\\' || *p == '/') name = p + 1;
+  }
+  return name;
+}
+
+}  // namespace
+
+HelpResult ShowHelpTopic(const char* file, const char* topic) noexcept {
+  if (!IsCompiledHelpName(file)) return HelpResult::kNotHelpFile;
+
+  char path[MAX_PATH] = {};
+  if (FileExists(file)) {
+    CopyText(path, sizeof path, file);
+  } else if (!JoinPath(path, sizeof path, gApp.programFolder, FileNamePart(file))) {
+    // Not even its name fits beside the program: there is no such file.
+    return HelpFailure(HelpResult::kNoFile, 1, file);
+  }
+  GetShortPathNameA(path, path, sizeof path);  // a file that does not exist keeps its long name
+
+  char viewer[MAX_PATH] = {};
+  const auto found = reinterpret_cast<INT_PTR>(FindExecutableA(path, nullptr, viewer));
+  if (found == SE_ERR_NOASSOC) return HelpFailure(HelpResult::kNoViewer, 0, file);
+  if (!FileExists(path)) return HelpFailure(HelpResult::kNoFile, 1, path);
+
+  char parameter[2 * MAX_PATH + 8];
+  if (found <= 32 || !FormatHelpParameter(parameter, sizeof parameter, path, topic)) {
+    return HelpFailure(HelpResult::kNotStarted, 0, file);
+  }
+  const auto started =
+      reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, nullptr, viewer, parameter, nullptr, SW_SHOWNORMAL));
+  return started > 32 ? HelpResult::kStarted : HelpFailure(HelpResult::kNotStarted, 0, file);
+}
+
+CUIItem* ShowPopupMenu(std::uint16_t menuId, const POINT* point, HWND owner) noexcept {
+  (void)menuId;
+  (void)point;
+  (void)owner;
+  (void)ClosePopupMenu(nullptr);
+  gApp.navigationItems.Clear();
+  // The menu popup that would hold the entries is not part of the program
+  // yet: no menu can be built, and the caller hears so instead of getting a
+  // menu that never shows.
+  SetLastError(kStatusWindowNotCreated);
+  return nullptr;
+}
+
+int SetTrayIconV(std::uint16_t windowId, int iconId, const char* tipFormat, va_list args) noexcept {
+  char tip[260] = {};
+  if (tipFormat == nullptr) {
+    CopyText(tip, sizeof tip, gApp.appName);
+  } else if (std::vsnprintf(tip, sizeof tip, tipFormat, args) < 0) {
+    tip[0] = '\0';
+  }
+
+  CFrameWindow* frame = FindWindowRecordById(windowId);
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = frame != nullptr && frame->window != nullptr ? frame->window : GetDesktopWindow();
+  data.uID = windowId;
+  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data.uCallbackMessage = WM_FW_TRAYNOTIFY;
+  CopyText(data.szTip, sizeof data.szTip, tip);
+
+  // An icon of our own (not a shared one): the window record destroys it when
+  // the next one replaces it. The shell keeps a copy of its own.
+  CIconHandle icon;
+  if (iconId > 0 && iconId <= 0xFFFF) {
+    icon.Reset(static_cast<HICON>(LoadImageA(gApp.ResourceInstance(), MAKEINTRESOURCEA(iconId), IMAGE_ICON,
+                                             kTrayIconSize, kTrayIconSize, 0)));
+  }
+  data.hIcon = icon.Get();
+  BOOL shown;
+  if (!icon) {
+    shown = Shell_NotifyIconA(NIM_DELETE, &data);
+  } else {
+    // Modify first: the same call adds the icon the first time and after the
+    // taskbar came back, and changes it in place otherwise.
+    shown = Shell_NotifyIconA(NIM_MODIFY, &data);
+    if (!shown) shown = Shell_NotifyIconA(NIM_ADD, &data);
+  }
+  if (frame != nullptr) frame->trayIcon = std::move(icon);
+  return shown ? 1 : 0;
+}
+
+int SetTrayIcon(std::uint16_t windowId, int iconId, const char* tipFormat, ...) noexcept {
+  va_list args;
+  va_start(args, tipFormat);
+  const int result = SetTrayIconV(windowId, iconId, tipFormat, args);
+  va_end(args);
+  return result;
+}

@@ -1,0 +1,308 @@
+// The hidden window with another process's control messages, the message
+// loop and pump around WM_QUIT, and the exit: state saving and the restart.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/app/app_exit.h"
+#include "framework/app/app_window.h"
+#include "framework/app/application.h"
+#include "framework/app/framework_messages.h"
+#include "framework/app/message_loop.h"
+#include "framework/app/restart_core.h"
+#include "framework/ui/app_windows.h"
+#include "framework/ui/bar.h"
+#include "framework/ui/frame_window.h"
+#include "framework/util/crc32.h"
+#include "framework/util/tests/win_test_support.h"
+#include "framework/util/win_handles.h"
+
+namespace {
+
+using test_support::Exists;
+using test_support::ProgramFolder;
+using test_support::ReadWholeFile;
+using test_support::TempDir;
+
+const std::string kProbe = ProgramFolder() + "\\app_probe.exe";
+
+// Runs the probe to its end, so that everything it posted is queued here.
+DWORD RunProbe(const std::string& arguments) {
+  std::string commandLine = "\"" + kProbe + "\" " + arguments;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 99;
+  WaitForSingleObject(pi.hProcess, 60000);
+  DWORD code = 98;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return code;
+}
+
+std::string Hex(std::uint64_t v) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(v));
+  return text;
+}
+
+// What the framework windows' product procedure and the bar windows saw.
+std::vector<std::pair<HWND, UINT>> gSeen;
+
+LRESULT CALLBACK ProductProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  gSeen.emplace_back(window, message);
+  return FrameDefaultProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK BarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  gSeen.emplace_back(window, message);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+CFrameWindow* MakeFrame(std::uint16_t id, std::uint32_t flags) {
+  const int index = CreateAppWindow(id, &ProductProc, "frame", 0, flags, 10, 10, 200, 150);
+  return index >= 0 ? gApp.windows[index] : nullptr;
+}
+
+// The framework's own messages the product saw, in order.
+std::vector<UINT> SentMessages() {
+  std::vector<UINT> out;
+  for (const auto& [window, message] : gSeen) {
+    if (message >= kFrameworkMessageFirst && message <= kFrameworkMessageLast) out.push_back(message);
+  }
+  return out;
+}
+
+int CountSeen(HWND window, UINT message) {
+  int n = 0;
+  for (const auto& seen : gSeen) n += seen == std::make_pair(window, message) ? 1 : 0;
+  return n;
+}
+
+// Takes every queued message without dispatching; the quit's wParam, or -1
+// when none was queued.
+int DrainQueue() {
+  MSG msg;
+  int quit = -1;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) quit = static_cast<int>(msg.wParam);
+  }
+  return quit;
+}
+
+class AppLoop : public testing::Test {
+ protected:
+  void SetUp() override {
+    // A name of this process alone: other test programs may broadcast too.
+    std::snprintf(gApp.appName, sizeof gApp.appName, "LoopTest%lu", GetCurrentProcessId());
+    gApp.hInstance = GetModuleHandleA(nullptr);
+    gApp.appCrc = Crc32(gApp.appName, kCrc32String);
+    gApp.controlMsg = RegisterWindowMessageA(kControlMessageName);
+    if (gApp.appWindow == nullptr) {
+      ASSERT_NE(CreateAppHiddenWindow(), nullptr);
+    }
+    DrainQueue();
+    gSeen.clear();
+  }
+  void TearDown() override {
+    DestroyAllWindows();
+    DrainQueue();
+    gApp.exitMode = kExitNormal;
+    gApp.restartCommandLine[0] = '\0';
+    gApp.broadcastRestart = 0;
+    gApp.settingsLoaded = 0;
+    gApp.noStateSave = 0;
+    gApp.modulePath[0] = '\0';
+    gApp.commandLine[0] = '\0';
+    gApp.osVersion = 0;
+  }
+};
+
+TEST_F(AppLoop, ControlMessagesOfAnotherProcessActOnlyOnDefinedValuesWithOurTag) {
+  const std::string crc = Hex(gApp.appCrc);
+  // Unknown values, a window message's number and another application's
+  // tag come first; a window message forwarded would close the hidden window.
+  CFrameWindow* frame = MakeFrame(1, 0);
+  ASSERT_NE(frame, nullptr);
+  frame->SetFrameOpacityMode(1);
+  gSeen.clear();
+  ASSERT_EQ(RunProbe("post 0x1234 " + crc + " 0x10 " + crc + " 0x83FF " + Hex(gApp.appCrc ^ 1) + " 0x83FF " + crc +
+                     " 0x8405 " + crc),
+            0u);
+  EXPECT_TRUE(PumpMessagesFor(0));
+  EXPECT_EQ(SentMessages(), (std::vector<UINT>{WM_FW_SHOW, WM_FW_QUIT}));
+  EXPECT_EQ(frame->ghostMode, 0);  // shown, the window takes clicks again
+  EXPECT_TRUE(IsWindow(gApp.appWindow));
+  EXPECT_EQ(gApp.exitMode, kExitNormal);
+}
+
+TEST_F(AppLoop, RestartRequestOfAnotherProcessEndsTheLoopAndRelaunchesWithoutLogonSwitches) {
+  std::strcpy(gApp.commandLine, "-WAITFORDATAPATH -AUTOSTART -MINIMIZE \"a b\"");
+  gApp.osVersion = 0;  // no elevation on such a system: the restart counts as elevated
+  gApp.broadcastRestart = 1;
+  ASSERT_EQ(RunProbe("post 0x8406 " + Hex(gApp.appCrc)), 0u);
+  // The pump sees the quit, keeps it for the loop and says so.
+  EXPECT_FALSE(PumpMessagesFor(0));
+  EXPECT_EQ(gApp.exitMode, kExitRestartElevated);
+  EXPECT_STREQ(gApp.restartCommandLine, "-MINIMIZE \"a b\"");
+  EXPECT_EQ(gApp.broadcastRestart, 0);
+  EXPECT_TRUE(SentMessages().empty());
+  EXPECT_EQ(DrainQueue(), 0);
+}
+
+TEST_F(AppLoop, PumpKeepsAQuitThatHasMessagesBehindIt) {
+  const DWORD thread = GetCurrentThreadId();
+  ASSERT_TRUE(PostThreadMessageA(thread, WM_QUIT, 7, 0));
+  ASSERT_TRUE(PostThreadMessageA(thread, WM_APP + 1, 0, 0));
+  ASSERT_TRUE(PostThreadMessageA(thread, WM_APP + 2, 0, 0));
+  EXPECT_FALSE(PumpMessagesFor(0));
+  EXPECT_EQ(DrainQueue(), 7);
+  // With nothing waiting the pump returns when its time is up.
+  EXPECT_TRUE(PumpMessagesFor(0));
+}
+
+// A message source that hands out a script of results.
+std::vector<BOOL> gScript;
+std::size_t gCalls = 0;
+BOOL WINAPI ScriptedGetMessage(LPMSG msg, HWND, UINT, UINT) {
+  const BOOL result = gCalls < gScript.size() ? gScript[gCalls] : 0;
+  ++gCalls;
+  *msg = MSG{};
+  msg->message = result == 0 ? WM_QUIT : WM_NULL;
+  msg->wParam = result == 0 ? 5 : 0;
+  return result;
+}
+
+TEST_F(AppLoop, LoopEndsOnQuitAndOnAFailingGetMessage) {
+  const struct { std::vector<BOOL> script; int exitCode; std::size_t calls; } cases[] = {
+      {{1, 1, 0}, 5, 3},
+      {{-1, -1, 0}, -1, 1},  // no second try after a failure
+      {{1, -1, 0}, -1, 2},
+  };
+  for (const auto& c : cases) {
+    gScript = c.script;
+    gCalls = 0;
+    EXPECT_EQ(RunMessageLoopWith(ScriptedGetMessage), c.exitCode);
+    EXPECT_EQ(gCalls, c.calls);
+    EXPECT_EQ(gApp.inMessageLoop, 0);
+  }
+}
+
+std::string AppRecordPath(const TempDir& dir) { return dir / "(Orvo)App.oqc"; }
+
+TEST_F(AppLoop, ExitSavesTheStateOnlyAfterTheSettingsWereReadAndTheProgramRan) {
+  const struct { std::uint8_t settingsLoaded, noStateSave; bool saved; } cases[] = {
+      {1, 0, true},
+      {0, 0, false},  // start-up ended before reading the settings: the user's record stays
+      {1, 1, false},  // another instance was signalled
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    std::strcpy(gApp.dataFolder, dir.Path().c_str());
+    ASSERT_TRUE(test_support::WriteWholeFile(AppRecordPath(dir), "user's record"));
+    gApp.settings = DefaultAppSettings();
+    gApp.settings.uiFontSize = 13;
+    gApp.settingsLoaded = c.settingsLoaded;
+    gApp.noStateSave = c.noStateSave;
+    if (gApp.appWindow == nullptr) {
+      ASSERT_NE(CreateAppHiddenWindow(), nullptr);
+    }
+    AppExit();
+    EXPECT_EQ(gApp.appWindow, nullptr);
+    const std::string expected = c.saved ? std::string(reinterpret_cast<const char*>(&gApp.settings),
+                                                       sizeof gApp.settings)
+                                         : "user's record";
+    EXPECT_EQ(ReadWholeFile(AppRecordPath(dir)), expected) << int(c.settingsLoaded) << int(c.noStateSave);
+    EXPECT_FALSE(Exists(AppRecordPath(dir) + "_tmp"));
+  }
+  gApp.dataFolder[0] = '\0';
+}
+
+TEST_F(AppLoop, RestartRelaunchesTheProgramWithoutLogonSwitches) {
+  TempDir dir;
+  const std::string out = dir / "relaunched.txt";
+  ASSERT_TRUE(SetEnvironmentVariableA("VELTRANO_PROBE_OUT", out.c_str()));
+  std::strcpy(gApp.modulePath, kProbe.c_str());
+  std::strcpy(gApp.commandLine, "-AUTOSTART -MINIMIZE -WAITFORDATAPATH \"x y\"");
+  gApp.osVersion = 10;
+  EXPECT_EQ(RequestExit(kExitRestart, nullptr, 0), 0);
+  EXPECT_EQ(DrainQueue(), 0);
+  AppExit();
+  SetEnvironmentVariableA("VELTRANO_PROBE_OUT", nullptr);
+  // The relaunch runs on its own; wait for what it writes (a bound for a
+  // failure, not a pace the test depends on).
+  for (int i = 0; i < 1200 && !Exists(out); ++i) Sleep(50);
+  EXPECT_EQ(ReadWholeFile(out), "-MINIMIZE \"x y\"");
+}
+
+TEST_F(AppLoop, WindowOpacityLayersTheWindowAndLetsClicksThroughOnlyWhenAsked) {
+  const CWindowHandle window(
+      CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr));
+  ASSERT_TRUE(window);
+  const struct {
+    int percent;
+    std::uint8_t clickThrough;
+    BYTE alpha;  // 0 with layered off
+    bool layered, transparent;
+  } cases[] = {
+      {30, 0, 178, true, false},
+      {50, 1, 127, true, true},
+      {100, 0, 0, true, false},  // fully transparent, still layered
+      {0, 1, 0, false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_TRUE(SetWindowOpacity(window.Get(), c.percent, c.clickThrough)) << c.percent;
+    const LONG ex = GetWindowLongA(window.Get(), GWL_EXSTYLE);
+    EXPECT_EQ((ex & WS_EX_LAYERED) != 0, c.layered) << c.percent;
+    EXPECT_EQ((ex & WS_EX_TRANSPARENT) != 0, c.transparent) << c.percent;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    if (c.layered) {
+      ASSERT_TRUE(GetLayeredWindowAttributes(window.Get(), nullptr, &alpha, &flags));
+      EXPECT_EQ(alpha, c.alpha) << c.percent;
+      EXPECT_EQ(flags, static_cast<DWORD>(LWA_ALPHA));
+    }
+  }
+}
+
+TEST_F(AppLoop, ColourSchemeIsKeptInTheSettingsAndTheThemeRecomputed) {
+  gApp.settings = DefaultAppSettings();
+  gApp.settings.customColor1 = RGB(10, 200, 30);
+  SetColorScheme(2);
+  EXPECT_EQ(gApp.settings.colorSchemeMode, 2);
+  EXPECT_EQ(gApp.theme.base.b0, RGB(10, 200, 30));  // custom colour 0 is the base
+  // Automatic is resolved for this system and stored so.
+  SetColorScheme(kColorSchemeAutomatic);
+  EXPECT_LE(gApp.settings.colorSchemeMode, 1);
+  EXPECT_NE(gApp.theme.base.b0, RGB(10, 200, 30));
+}
+
+TEST_F(AppLoop, NonClientRefreshReachesEveryFrameworkWindowAndBar) {
+  CFrameWindow* plain = MakeFrame(1, 0);
+  CFrameWindow* captionless = MakeFrame(2, kFrameNoCaption);
+  ASSERT_TRUE(plain != nullptr && captionless != nullptr);
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = &BarProc;
+  wc.hInstance = gApp.hInstance;
+  wc.lpszClassName = "VltLoopTestBar";
+  RegisterClassA(&wc);
+  CBar bar;
+  const CWindowHandle barWindow(
+      CreateWindowExA(0, "VltLoopTestBar", "", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, gApp.hInstance, nullptr));
+  bar.window = barWindow.Get();
+  ASSERT_GE(gApp.bars.Append(&bar), 0);
+  gSeen.clear();
+  RefreshNonClientAreas();
+  gApp.bars.Clear();
+  for (HWND w : {plain->window, captionless->window, bar.window}) EXPECT_EQ(CountSeen(w, WM_NCACTIVATE), 1);
+  EXPECT_EQ(CountSeen(plain->window, WM_NCPAINT), 0);
+  EXPECT_EQ(CountSeen(captionless->window, WM_NCPAINT), 1);  // its frame has no caption to redraw it
+}
+
+}  // namespace

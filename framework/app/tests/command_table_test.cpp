@@ -1,0 +1,565 @@
+#include "framework/app/command_table.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/app/application.h"
+#include "framework/app/framework_messages.h"
+#include "framework/ui/app_windows.h"
+#include "framework/ui/bar.h"
+#include "framework/ui/dock_bay.h"
+#include "framework/ui/frame_window.h"
+#include "framework/ui/ui_item.h"
+
+namespace {
+
+// What the test windows (frames, bars, popups and the items themselves) were
+// sent.
+struct Sent {
+  HWND window;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+std::vector<Sent> gSent;
+std::map<HWND, CUIItem*> gOpenIn;  // the popup each window was told is open in it
+LRESULT gPopupClickAnswer = 0;
+constexpr UINT kWhoAreYou = WM_APP + 5;
+
+LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_FW_SETPOPUP:
+      gOpenIn[window] = reinterpret_cast<CUIItem*>(lParam);
+      return 0;
+    case WM_FW_GETPOPUP:
+      return reinterpret_cast<LRESULT>(gOpenIn[window]);
+    case WM_FW_POPUPCLICK:
+      gSent.push_back({window, message, wParam, lParam});
+      return gPopupClickAnswer;
+    case WM_FW_COMMAND:
+    case WM_FW_DBLCLICK:
+    case WM_MOUSEMOVE:
+    case WM_MOUSELEAVE:
+    case WM_PAINT:
+      gSent.push_back({window, message, wParam, lParam});
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The product's procedure of the test's framework windows: it records what
+// they were sent and passes everything on.
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case kWhoAreYou:
+      return reinterpret_cast<LRESULT>(window);
+    case WM_FW_MENUNAVIGATE:
+    case WM_FW_MODALDEPTH:
+    case WM_FW_BARSHOWN:
+    case WM_SIZE:
+      gSent.push_back({window, message, wParam, lParam});
+      break;
+    default:
+      break;
+  }
+  return FrameDefaultProc(window, message, wParam, lParam);
+}
+
+// Shown: hidden items neither paint nor take part in the navigation.
+CFrameWindow* MakeFrame(std::uint16_t id) {
+  const int index = CreateAppWindow(id, &FrameProc, "frame", 1, 0, 10, 10, 200, 150);
+  if (index < 0) return nullptr;
+  ShowWindow(gApp.windows[index]->window, SW_SHOWNOACTIVATE);
+  return gApp.windows[index];
+}
+
+// The hint the window shows (the status text of the item under the mouse),
+// empty when none.
+std::string HintOf(const CFrameWindow* frame) {
+  for (const StatusEntry& entry : frame->statusTexts) {
+    if (entry.key == kStatusKeyHint) return entry.text;
+  }
+  return "";
+}
+
+std::vector<Sent> SentTo(HWND window, UINT message) {
+  std::vector<Sent> out;
+  for (const Sent& s : gSent) {
+    if (s.window == window && s.message == message) out.push_back(s);
+  }
+  return out;
+}
+
+// How often the window was laid out again: each re-layout sends WM_SIZE twice.
+int RelayoutCount(const CFrameWindow* frame) { return static_cast<int>(SentTo(frame->window, WM_SIZE).size()) / 2; }
+
+HWND MakeWindow(HWND parent, bool visible = true) {
+  static const ATOM atom = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = TestWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "VltCommandTestWindow";
+    return RegisterClassA(&wc);
+  }();
+  (void)atom;
+  const DWORD style = (parent != nullptr ? WS_CHILD : WS_POPUP) | (visible ? WS_VISIBLE : 0);
+  return CreateWindowExA(0, "VltCommandTestWindow", "", style, 0, 0, 40, 20, parent, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+// A popup entry that keeps track of its popup the way the menu item does:
+// opening tells the parent and makes it the open root when there is none.
+class FakeMenu : public CUIItem {
+ public:
+  FakeMenu() { type = kMenuItemType; }
+  std::uint32_t OpenPopup(const RECT&) override {
+    ++opened;
+    isOpen = true;
+    SendMessageA(GetParent(window), WM_FW_SETPOPUP, 0, reinterpret_cast<LPARAM>(this));
+    if (gApp.openPopupItem == nullptr) gApp.openPopupItem = this;
+    return 0;
+  }
+  void ClosePopup() override {
+    ++closed;
+    isOpen = false;
+    if (gApp.openPopupItem == this) gApp.openPopupItem = nullptr;
+  }
+  bool IsCursorOnSubmenuArrow() const override { return onArrow; }
+  int opened = 0;
+  int closed = 0;
+  bool isOpen = false;
+  bool onArrow = false;
+};
+
+void ResetApplication() {
+  gApp.bars.Clear();
+  gApp.noStateSave = 1;
+  DestroyAllWindows();
+  gApp.commands.Clear();
+  gApp.navigationItems.Clear();
+  gApp.openPopupItem = nullptr;
+  gApp.openPopupWindowId = 0xFFFF;
+  gApp.popupNavigation = 0;
+  gApp.runningPopup = nullptr;
+  gApp.chosenCommand = 0;
+  gApp.modalDepth = 0;
+  gApp.hintItem = nullptr;
+  gSent.clear();
+  gOpenIn.clear();
+  gPopupClickAnswer = 0;
+}
+
+// A framework window (id 7) holding a bar window, with the items made on it.
+class CommandTableTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InstallAppTexts(nullptr);
+    ResetApplication();
+    frame = MakeFrame(7);
+    ASSERT_NE(frame, nullptr);
+    barWindow = MakeWindow(frame->window);
+    ownerWindow_.Reset(MakeWindow(nullptr, false));
+    owner = ownerWindow_.Get();
+  }
+  void TearDown() override {
+    items_.clear();
+    ResetApplication();
+  }
+
+  template <typename Item = CUIItem>
+  Item* AddItem(std::uint16_t id, HWND parent = nullptr, bool visible = true) {
+    auto item = std::make_unique<Item>();
+    item->id = id;
+    item->owner = owner;
+    item->window = MakeWindow(parent != nullptr ? parent : barWindow, visible);
+    Item* raw = item.get();
+    items_.push_back(std::move(item));
+    return raw;
+  }
+  static std::uint32_t Flags(std::uint16_t id) {
+    CommandRecord r{};
+    return GetCommand(id, &r) == kStatusOk ? r.flags : 0xDEADu;
+  }
+  static void Add(std::uint16_t id, CommandKind kind, std::uint32_t flags = 0, std::uint16_t text = 0) {
+    ASSERT_GE(AddCommand(id, kind, flags, 0, text), 0);
+  }
+
+  CFrameWindow* frame = nullptr;
+  HWND barWindow = nullptr;
+  HWND owner = nullptr;
+
+ private:
+  CWindowHandle ownerWindow_;
+  std::vector<std::unique_ptr<CUIItem>> items_;
+};
+
+TEST_F(CommandTableTest, UnknownIdsChangeNothing) {
+  Add(10, CommandKind::kButton);
+  CommandRecord r{};
+  EXPECT_EQ(GetCommand(11, &r), kStatusUnknownCommand);
+  EXPECT_EQ(EnableCommand(11, false), kStatusUnknownCommand);
+  EXPECT_EQ(SetCommandChecked(11, true), kStatusUnknownCommand);
+  EXPECT_EQ(ReplaceCommandRecord(11, r), kStatusUnknownCommand);
+  EXPECT_EQ(gApp.commands.Count(), 1);
+  EXPECT_EQ(Flags(10), 0x1001u);
+}
+
+TEST_F(CommandTableTest, DisablingAHotPressedCommandClearsAllThreeAndRepaintsItsItemsOnce) {
+  Add(10, CommandKind::kButton, 0, 0xF110);
+  Add(20, CommandKind::kButton);
+  CUIItem* a = AddItem(10);
+  CUIItem* b = AddItem(10);
+  CUIItem* other = AddItem(20);
+  SetItemStateFlags(a, kCommandHot | kCommandPressed, 0);
+  gApp.openPopupWindowId = frame->id;
+  ShowItemHint(a);
+  ASSERT_NE(HintOf(frame), "");
+  gSent.clear();
+
+  EXPECT_EQ(EnableCommand(10, false), kStatusOk);
+  EXPECT_EQ(Flags(10), 0x1000u);
+  EXPECT_EQ(SentTo(a->window, WM_PAINT).size(), 1u);
+  EXPECT_EQ(SentTo(b->window, WM_PAINT).size(), 1u);
+  EXPECT_TRUE(SentTo(other->window, WM_PAINT).empty());
+  EXPECT_EQ(HintOf(frame), "");  // the hint of the window that owns the open popup goes
+
+  gSent.clear();
+  EXPECT_EQ(EnableCommand(10, false), kStatusOk);  // no change: nothing repainted
+  EXPECT_TRUE(SentTo(a->window, WM_PAINT).empty());
+  EXPECT_EQ(SetCommandChecked(10, true), kStatusOk);
+  EXPECT_EQ(Flags(10), 0x1800u);
+  EXPECT_EQ(SentTo(a->window, WM_PAINT).size(), 1u);
+}
+
+TEST_F(CommandTableTest, ReplacingARecordKeepsItsIdAndRepaintsItsItems) {
+  Add(10, CommandKind::kButton);
+  Add(30, CommandKind::kButton);
+  CUIItem* a = AddItem(30);
+  CommandRecord copy{};
+  ASSERT_EQ(GetCommand(10, &copy), kStatusOk);
+  copy.id = 40;
+  copy.flags = 0x801;
+  gSent.clear();
+  EXPECT_EQ(ReplaceCommandRecord(30, copy), kStatusOk);
+  EXPECT_EQ(Flags(30), 0x801u);
+  EXPECT_EQ(FindCommandIndex(40), -1);
+  EXPECT_EQ(FindCommandIndex(30), 1);
+  EXPECT_EQ(SentTo(a->window, WM_PAINT).size(), 1u);
+}
+
+TEST_F(CommandTableTest, AnItemIsHotWhileThePointerIsOverItAndClickingRunsItsCommand) {
+  Add(0xF110, CommandKind::kButton, 0, 0xF110);
+  Add(kSeparatorCommandId, CommandKind::kSeparator);
+  CUIItem* item = AddItem(0xF110);
+  CUIItem* separator = AddItem(kSeparatorCommandId);
+
+  EnterCommandItem(item);
+  EXPECT_EQ(Flags(0xF110), 0x1201u);
+  ShowItemHint(item);
+  EXPECT_EQ(HintOf(frame), "Keeps the window on top of all others");
+  LeaveCommandItem(item);
+  EXPECT_EQ(Flags(0xF110), 0x1001u);
+  EXPECT_EQ(HintOf(frame), "");
+  EXPECT_EQ(gApp.hintItem, nullptr);
+
+  MarkItemActive(item);
+  EXPECT_EQ(Flags(0xF110), 0x1401u);
+  ActivateCommandItem(item, 2);
+  EXPECT_EQ(Flags(0xF110), 0x1001u);
+  const auto commands = SentTo(owner, WM_FW_COMMAND);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(commands[0].wParam, MAKEWPARAM(0xF110, 2));
+
+  NotifyCommandOwner(item, 1);
+  const auto doubles = SentTo(owner, WM_FW_DBLCLICK);
+  ASSERT_EQ(doubles.size(), 1u);
+  EXPECT_EQ(doubles[0].wParam, MAKEWPARAM(0xF110, 1));
+
+  gSent.clear();
+  ActivateCommandItem(separator, 1);
+  EXPECT_TRUE(SentTo(owner, WM_FW_COMMAND).empty());
+}
+
+TEST_F(CommandTableTest, InsideARunningPopupTheChoiceIsKeptAndItemsOutsideDoNotReact) {
+  Add(1, CommandKind::kPopup);
+  Add(2, CommandKind::kButton);
+  FakeMenu* running = AddItem<FakeMenu>(1);
+  CUIItem* inside = AddItem(2);
+  inside->holder = running;
+  CUIItem* outside = AddItem(2);
+  gApp.runningPopup = running;
+
+  EnterCommandItem(outside);
+  EXPECT_EQ(Flags(2), 0x1001u);
+  ActivateCommandItem(inside, 1);
+  EXPECT_EQ(gApp.chosenCommand, 2);
+  EXPECT_TRUE(SentTo(owner, WM_FW_COMMAND).empty());
+}
+
+TEST_F(CommandTableTest, APopupEntryOpensOnAClickAndASecondClickOnlyClosesIt) {
+  Add(1, CommandKind::kPopup);
+  FakeMenu* menu = AddItem<FakeMenu>(1);
+  ActivateCommandItem(menu, 1);
+  EXPECT_EQ(menu->opened, 1);
+  EXPECT_EQ(gOpenIn[barWindow], menu);
+  EXPECT_EQ(gApp.openPopupItem, menu);
+
+  ActivateCommandItem(menu, 1);
+  EXPECT_EQ(menu->closed, 1);
+  EXPECT_EQ(menu->opened, 1);
+  EXPECT_EQ(gOpenIn[barWindow], nullptr);
+  EXPECT_EQ(gApp.openPopupItem, nullptr);
+  EXPECT_TRUE(SentTo(owner, WM_FW_COMMAND).empty());
+}
+
+TEST_F(CommandTableTest, ASplitEntryOpensFromItsArrowOrWhenItsOwnerAsksAndRunsItsCommandOtherwise) {
+  Add(1, CommandKind::kPopup, kCommandSplitPopup);
+  FakeMenu* split = AddItem<FakeMenu>(1);
+
+  ActivateCommandItem(split, 1);
+  EXPECT_EQ(split->opened, 0);
+  ASSERT_EQ(SentTo(owner, WM_FW_COMMAND).size(), 1u);
+  const auto asked = SentTo(owner, WM_FW_POPUPCLICK);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].wParam, 1u);
+
+  gPopupClickAnswer = 1;
+  ActivateCommandItem(split, 1);
+  EXPECT_EQ(split->opened, 1);
+  (void)ClosePopupMenu(nullptr);
+
+  gPopupClickAnswer = 0;
+  split->onArrow = true;
+  MarkItemActive(split);
+  EXPECT_EQ(Flags(1) & (kCommandArrowPressed | kCommandPressed), kCommandArrowPressed);
+  ActivateCommandItem(split, 1);
+  EXPECT_EQ(split->opened, 2);
+  EXPECT_EQ(Flags(1) & kCommandArrowPressed, 0u);
+}
+
+TEST_F(CommandTableTest, EnteringAnotherMenuWhileNavigatingMovesTheOpenPopup) {
+  Add(1, CommandKind::kPopup);
+  Add(2, CommandKind::kPopup, 0, 0xF110);
+  FakeMenu* first = AddItem<FakeMenu>(1);
+  FakeMenu* second = AddItem<FakeMenu>(2);
+  gApp.popupNavigation = 1;
+  ActivateCommandItem(first, 1);
+  ASSERT_EQ(gOpenIn[barWindow], first);
+
+  EnterCommandItem(second);
+  EXPECT_EQ(first->closed, 1);
+  EXPECT_EQ(second->opened, 1);
+  EXPECT_EQ(gOpenIn[barWindow], second);
+  EXPECT_EQ(gApp.popupNavigation, 1);
+
+  gApp.openPopupWindowId = frame->id;
+  ShowItemHint(second);
+  ASSERT_NE(HintOf(frame), "");
+  EXPECT_EQ(ClosePopupMenu(nullptr), nullptr);
+  EXPECT_EQ(second->closed, 1);
+  EXPECT_EQ(gOpenIn[barWindow], nullptr);
+  EXPECT_EQ(gApp.popupNavigation, 0);
+  EXPECT_EQ(HintOf(frame), "");
+}
+
+TEST_F(CommandTableTest, NavigationWithNothingToNavigateEndsAndLetsTheKeyThrough) {
+  EXPECT_EQ(NavigateBarItems(kMenuNavigateStart), 1);  // no active framework window
+
+  gApp.openPopupWindowId = frame->id;
+  gApp.popupNavigation = 1;
+  EXPECT_EQ(NavigateBarItems(kMenuNavigateStart), 1);  // a window without bars
+  EXPECT_EQ(SentTo(frame->window, WM_FW_MENUNAVIGATE).size(), 1u);
+  EXPECT_EQ(gApp.popupNavigation, 0);
+
+  // A bar whose menus are all disabled.
+  Add(1, CommandKind::kPopup);
+  ASSERT_EQ(EnableCommand(1, false), kStatusOk);
+  CBar bar;
+  bar.frameId = frame->id;
+  FakeMenu* menu = AddItem<FakeMenu>(1);
+  menu->topLevelMenu = 1;
+  ASSERT_GE(bar.items.Append(menu), 0);
+  ASSERT_GE(gApp.bars.Append(&bar), 0);
+  EXPECT_EQ(NavigateBarItems(kMenuNavigateStart), 1);
+  EXPECT_EQ(gApp.popupNavigation, 0);
+  EXPECT_EQ(menu->opened, 0);
+}
+
+TEST_F(CommandTableTest, NavigationMovesThroughTheTopLevelMenusOfTheActiveWindow) {
+  for (std::uint16_t id = 1; id <= 5; ++id) Add(id, CommandKind::kPopup);
+  Add(6, CommandKind::kButton);
+  ASSERT_EQ(EnableCommand(2, false), kStatusOk);
+  CBar bar;
+  bar.frameId = frame->id;
+  FakeMenu* m1 = AddItem<FakeMenu>(1);
+  FakeMenu* m2 = AddItem<FakeMenu>(2);                       // disabled
+  FakeMenu* m3 = AddItem<FakeMenu>(3, nullptr, false);       // hidden
+  FakeMenu* m4 = AddItem<FakeMenu>(4);
+  FakeMenu* m5 = AddItem<FakeMenu>(5);                       // no top-level menu
+  CUIItem* button = AddItem(6);
+  for (FakeMenu* m : {m1, m2, m3, m4}) m->topLevelMenu = 1;
+  for (CUIItem* item : {static_cast<CUIItem*>(m1), static_cast<CUIItem*>(m2), static_cast<CUIItem*>(m3),
+                        static_cast<CUIItem*>(m4), static_cast<CUIItem*>(m5), button}) {
+    ASSERT_GE(bar.items.Append(item), 0);
+  }
+  ASSERT_GE(gApp.bars.Append(&bar), 0);
+  gApp.openPopupWindowId = frame->id;
+
+  EXPECT_EQ(NavigateBarItems(kMenuNavigateStart), 0);
+  EXPECT_EQ(gApp.navigationItems.Count(), 4);
+  EXPECT_EQ(gApp.popupNavigation, 1);
+  EXPECT_EQ(gApp.openPopupItem, m1);
+  const auto moves = SentTo(m1->window, WM_MOUSEMOVE);
+  ASSERT_EQ(moves.size(), 1u);
+  EXPECT_EQ(moves[0].lParam, -1);
+
+  struct Step {
+    int mode;
+    FakeMenu* reached;
+  };
+  const Step steps[] = {{kMenuNavigateNext, m4}, {kMenuNavigateNext, m1}, {kMenuNavigatePrevious, m4}};
+  for (const Step& s : steps) {
+    FakeMenu* before = static_cast<FakeMenu*>(gApp.openPopupItem);
+    EXPECT_EQ(NavigateBarItems(s.mode), 0);
+    EXPECT_FALSE(before->isOpen);
+    EXPECT_EQ(gApp.openPopupItem, s.reached);
+    EXPECT_TRUE(s.reached->isOpen);
+  }
+
+  gSent.clear();
+  EXPECT_EQ(NavigateBarItems(kMenuNavigateEnd), 0);
+  const auto leaves = SentTo(m4->window, WM_MOUSELEAVE);
+  ASSERT_EQ(leaves.size(), 1u);
+  EXPECT_EQ(leaves[0].lParam, -1);
+  EXPECT_FALSE(m4->isOpen);
+  EXPECT_EQ(gApp.navigationItems.Count(), 0);
+  EXPECT_EQ(gApp.popupNavigation, 0);
+}
+
+TEST_F(CommandTableTest, StepsThroughABarSkippingSeparatorsAndDisabledItems) {
+  CBar empty;
+  EXPECT_EQ(NextItemIndex(&empty, 0, 1), -1);
+  EXPECT_EQ(NextItemIndex(&empty, -1, -1), -1);
+  EXPECT_EQ(GetHotItemIndex(&empty), -1);
+
+  Add(kSeparatorCommandId, CommandKind::kSeparator);
+  Add(1, CommandKind::kButton);
+  Add(2, CommandKind::kButton);
+  ASSERT_EQ(EnableCommand(2, false), kStatusOk);
+  CBar bar;
+  for (std::uint16_t id : {kSeparatorCommandId, std::uint16_t{1}, std::uint16_t{2}, std::uint16_t{99}}) {
+    ASSERT_GE(bar.items.Append(AddItem(id)), 0);
+  }
+  EXPECT_EQ(NextItemIndex(&bar, 3, 1), 1);   // from the last: the first enabled item that is no separator
+  EXPECT_EQ(NextItemIndex(&bar, 1, -1), 1);  // a whole round back to itself
+  SetItemStateFlags(bar.items[1], kCommandHot, 0);
+  EXPECT_EQ(GetHotItemIndex(&bar), 1);
+}
+
+TEST_F(CommandTableTest, ActiveWindowModalDepthAndLookups) {
+  CFrameWindow* second = MakeFrame(8);
+  CFrameWindow* third = MakeFrame(9);
+  ASSERT_TRUE(second != nullptr && third != nullptr);
+
+  struct Case {
+    std::uint32_t flags[3];
+    HWND expected;
+  };
+  const Case cases[] = {
+      {{0, kFrameMainWindow, kFrameMainWindow}, third->window},
+      {{0, kFrameMainWindow, 0}, second->window},
+      {{kFrameMainWindow, 0, 0}, frame->window},
+      {{0, 0, 0}, frame->window},
+  };
+  for (const Case& c : cases) {
+    frame->flags = c.flags[0];
+    second->flags = c.flags[1];
+    third->flags = c.flags[2];
+    EXPECT_EQ(reinterpret_cast<HWND>(SendToActiveWindow(kWhoAreYou, 0, 0)), c.expected);
+  }
+
+  ChangeModalDepth(false);
+  EXPECT_EQ(gApp.modalDepth, 0);
+  ChangeModalDepth(true);
+  ChangeModalDepth(true);
+  EXPECT_EQ(gApp.modalDepth, 2);
+  for (CFrameWindow* f : {frame, second, third}) {
+    const auto depths = SentTo(f->window, WM_FW_MODALDEPTH);
+    ASSERT_EQ(depths.size(), 3u);
+    EXPECT_EQ(depths[0].wParam, 0u);
+    EXPECT_EQ(depths[2].wParam, 2u);
+    EXPECT_NE(f->busyOverlay, nullptr);  // the window shows that a dialog runs
+  }
+
+  CUIItem* item = AddItem(1);
+  EXPECT_EQ(FindWindowRecordByChild(item->window), frame);
+  EXPECT_EQ(FindWindowRecordByChild(owner), nullptr);
+  EXPECT_EQ(FindWindowRecord(second->window), second);
+  EXPECT_EQ(FindWindowRecordById(9), third);
+  EXPECT_EQ(FindWindowRecordById(10), nullptr);
+  // Each framework window has its four bays, named by side and window id.
+  ASSERT_EQ(second->dockBays.Count(), 4);
+  EXPECT_EQ(FindDockBay(3 + 8 * 256), second->dockBays[3]);
+  EXPECT_EQ(FindDockBay(3 + 10 * 256), nullptr);
+
+  DestroyAllWindows();
+  EXPECT_EQ(SendToActiveWindow(kWhoAreYou, 0, 0), -1);
+}
+
+TEST_F(CommandTableTest, HidingABarLaysOutEveryWindowAndTellsItsOwn) {
+  CBar bar;
+  bar.id = 0x5000;
+  bar.frameId = frame->id;
+  bar.flags = kBarVisible;
+  bar.window = MakeWindow(frame->window);
+  ASSERT_GE(gApp.bars.Append(&bar), 0);
+  EXPECT_EQ(FindBarById(0x5000), &bar);
+  EXPECT_EQ(FindBarById(0x5001), nullptr);
+
+  gSent.clear();
+  ShowBarWindow(&bar, false);
+  EXPECT_EQ(bar.flags & kBarVisible, 0);
+  EXPECT_FALSE(IsWindowVisible(bar.window));
+  EXPECT_EQ(RelayoutCount(frame), 1);
+  const auto shown = SentTo(frame->window, WM_FW_BARSHOWN);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].wParam, 0u);
+  EXPECT_EQ(shown[0].lParam, reinterpret_cast<LPARAM>(&bar));
+
+  CUIItem caller;
+  EXPECT_EQ(CreateUiItem(99, &caller), &caller);
+  EXPECT_EQ(CreateUiItem(77, &caller), nullptr);
+}
+
+TEST_F(CommandTableTest, StandardCommandsAndTheirIcons) {
+  gApp.theme.instance = GetModuleHandleA(nullptr);
+  EXPECT_EQ(RegisterStandardCommands(), kStatusOk);
+  EXPECT_EQ(gApp.commands.Count(), 41);
+  EXPECT_EQ(gApp.theme.icons.size(), 13u);
+  EXPECT_GE(ThemeFindIcon(gApp.theme, 0xF16D), 0);
+  const int swatch = ThemeFindIcon(gApp.theme, 0xF135);
+  ASSERT_GE(swatch, 0);
+  EXPECT_EQ(gApp.theme.icons[static_cast<std::size_t>(swatch)].cx, 16);
+  CommandRecord lock{};
+  ASSERT_EQ(GetCommand(0xF150, &lock), kStatusOk);
+  EXPECT_EQ(lock.iconId, 0xF150);
+  EXPECT_EQ(static_cast<const std::uint16_t*>(lock.value)[5], kSeparatorCommandId);
+
+  // A program without the icons cannot start.
+  gApp.commands.Clear();
+  gApp.theme.icons.clear();
+  gApp.theme.instance = GetModuleHandleA("kernel32");
+  EXPECT_EQ(RegisterStandardCommands(), kStatusStandardIconNotAdded);
+  gApp.theme.icons.clear();
+  gApp.theme.instance = GetModuleHandleA(nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,83 @@
+// Answers every dialog box of this process from a thread of its own, keeping
+// its caption and texts, so that a message box shown by the code under test
+// ends. The answer is the command posted to the box (OK unless set).
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <iterator>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace test_support {
+
+class DialogAnswerer {
+ public:
+  explicit DialogAnswerer(int answer = IDOK) : answer_(answer), thread_([this] { Run(); }) {}
+  ~DialogAnswerer() {
+    stop_ = true;
+    thread_.join();
+  }
+  DialogAnswerer(const DialogAnswerer&) = delete;
+  DialogAnswerer& operator=(const DialogAnswerer&) = delete;
+
+  void SetAnswer(int answer) { answer_ = answer; }
+
+  // The boxes answered since the last call: caption and texts, one a line.
+  std::vector<std::string> Take() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<std::string> out;
+    out.swap(texts_);
+    return out;
+  }
+
+ private:
+  void Run() {
+    while (!stop_) {
+      EnumWindows(Answer, reinterpret_cast<LPARAM>(this));
+      for (auto it = answered_.begin(); it != answered_.end();) it = IsWindow(*it) ? std::next(it) : answered_.erase(it);
+      Sleep(5);
+    }
+  }
+  static BOOL CALLBACK Collect(HWND child, LPARAM lParam) {
+    char text[1024] = {};
+    GetWindowTextA(child, text, sizeof text);
+    *reinterpret_cast<std::string*>(lParam) += std::string(text) + "\n";
+    return TRUE;
+  }
+  static BOOL CALLBACK Answer(HWND window, LPARAM lParam) {
+    auto* self = reinterpret_cast<DialogAnswerer*>(lParam);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (process != GetCurrentProcessId() || std::string(name) != "#32770" || !IsWindowVisible(window) ||
+        self->answered_.count(window) != 0) {
+      return TRUE;
+    }
+    char caption[260] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    std::string all = std::string(caption) + "\n";
+    EnumChildWindows(window, Collect, reinterpret_cast<LPARAM>(&all));
+    self->answered_.insert(window);
+    {
+      std::lock_guard<std::mutex> lock(self->mutex_);
+      self->texts_.push_back(all);
+    }
+    PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(self->answer_.load()), 0);
+    return TRUE;
+  }
+
+  std::atomic<bool> stop_{false};
+  std::atomic<int> answer_;
+  std::mutex mutex_;
+  std::vector<std::string> texts_;
+  std::set<HWND> answered_;
+  std::thread thread_;
+};
+
+}  // namespace test_support

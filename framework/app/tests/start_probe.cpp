@@ -1,0 +1,189 @@
+// A small product on the framework, in the shape of a program's entry: its
+// own text table, start-up, a main window, the message loop and the exit.
+// The start-up tests run it as the first, second or quitting instance.
+//
+// Environment:
+//   VELTRANO_PROBE_APP      the application name (text 0 of the product)
+//   VELTRANO_PROBE_LOG      a file that every line below is appended to
+//   VELTRANO_PROBE_MODE     "loop": run the message loop until the product
+//                           quits; "show": show the window and then a message
+//                           box for looking at (the box is left for the user
+//                           to answer); otherwise the program ends after
+//                           start-up, as after a run
+//   VELTRANO_PROBE_INSTALL  write an installation record with this custom
+//                           data path (and the probe's folder as the install
+//                           folder) before starting, as an installer would
+// The command line (without the program's name) goes to start-up.
+//
+// Lines: "start 0x<result>", "data <folder>", "allusers <folder>",
+// "settings language=<n> changed=<0|1>", "version <a.b.c>", "box <caption and
+// texts, joined by |>" for each message box (answered with OK except in
+// "show"), "ready" as the loop starts, "fw 0x<message>" for each framework
+// message the main window sees, "destroy", "shown", "exit <code>".
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "framework/app/app_exit.h"
+#include "framework/app/application.h"
+#include "framework/app/framework_messages.h"
+#include "framework/app/message_box.h"
+#include "framework/app/message_loop.h"
+#include "framework/app/startup.h"
+#include "framework/app/tests/dialog_answerer.h"
+#include "framework/app/tests/install_record_writer.h"
+#include "framework/theme/draw.h"
+#include "framework/ui/app_windows.h"
+#include "framework/ui/frame_window.h"
+#include "framework/util/monitors.h"
+#include "framework/util/win_handles.h"
+#include "framework/util/tests/win_test_support.h"
+
+namespace {
+
+constexpr std::uint16_t kMainWindowId = 1024;
+constexpr UINT_PTR kBoxTimer = 1;
+constexpr int kUiNormalFontSet = 4;  // the theme's user-interface font
+
+char gAppName[260] = "StartProbe";
+TextRecord gTexts[] = {{0, {gAppName}}, {kTextTableEnd, {}}};
+std::string gLogPath;
+std::string gMode;
+
+void Log(const std::string& line) {
+  if (gLogPath.empty()) return;
+  HANDLE file = CreateFileA(gLogPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  const std::string text = line + "\n";
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+std::string Hex(unsigned v) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", v);
+  return text;
+}
+
+std::string Env(const char* name) {
+  char value[1024];
+  const DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+  return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+}
+
+const char* ArgumentsOf(const char* commandLine) {
+  const char* p = commandLine;
+  if (*p == '"') {
+    ++p;
+    while (*p != '\0' && *p != '"') ++p;
+    if (*p == '"') ++p;
+  } else {
+    while (*p != '\0' && *p != ' ' && *p != '\t') ++p;
+  }
+  while (*p == ' ' || *p == '\t') ++p;
+  return p;
+}
+
+void Paint(HWND window) {
+  PAINTSTRUCT ps{};
+  HDC dc = BeginPaint(window, &ps);
+  RECT client{};
+  GetClientRect(window, &client);
+  FillSolidRect(dc, &client, gApp.theme.slots[0]);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, gApp.theme.slots[4]);  // the text colour
+  const CSelectObject font(dc, ThemeGetFont(gApp.theme, kUiNormalFontSet, GetWindowDpi(window)));
+  RECT text{client.left + 16, client.top + 16, client.right - 16, client.bottom - 16};
+  DrawTextA(dc, "The framework's window of a product.\nIts window menu is at the icon.", -1, &text, DT_LEFT);
+  EndPaint(window, &ps);
+}
+
+LRESULT CALLBACK ProductProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message >= kFrameworkMessageFirst && message <= kFrameworkMessageLast) Log("fw " + Hex(message));
+  switch (message) {
+    case WM_FW_QUIT:
+      PostQuitMessage(0);
+      return 0;
+    case WM_DESTROY:
+      Log("destroy");
+      break;
+    case WM_PAINT:
+      Paint(window);
+      return 0;
+    case WM_TIMER:
+      if (wParam != kBoxTimer) break;
+      KillTimer(window, kBoxTimer);
+      Log("box shown");
+      (void)ShowMessageBox(gApp, window, nullptr,
+                           "Could not access the data path!\n%s\nPlease make sure that this path is accessible or "
+                           "choose a different data path during setup.",
+                           0x111, 0, "C:\\Users\\Example\\AppData\\Roaming\\Brindlex\\Veltrano");
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return FrameDefaultProc(window, message, wParam, lParam);
+}
+
+std::string Joined(const std::string& texts) {
+  std::string out = texts;
+  while (!out.empty() && out.back() == '\n') out.pop_back();
+  for (char& c : out) c = c == '\n' ? '|' : c;
+  return out;
+}
+
+int RunProduct() {
+  const int index = CreateAppWindow(kMainWindowId, &ProductProc, gApp.appName, 1, 0, 120, 100, 440, 260);
+  if (index < 0) return 2;
+  CFrameWindow* frame = gApp.windows[index];
+  if (gMode == "show") {
+    frame->ShowFrame(SW_SHOWNORMAL, false);
+    SetTimer(frame->window, kBoxTimer, 2500, nullptr);
+    Log("shown");
+  }
+  Log("ready");
+  return RunMessageLoop();
+}
+
+}  // namespace
+
+int main() {
+  const std::string name = Env("VELTRANO_PROBE_APP");
+  if (!name.empty()) gAppName[name.copy(gAppName, sizeof gAppName - 1)] = '\0';
+  gLogPath = Env("VELTRANO_PROBE_LOG");
+  gMode = Env("VELTRANO_PROBE_MODE");
+  const std::string dataPath = Env("VELTRANO_PROBE_INSTALL");
+  if (!dataPath.empty() &&
+      !test_support::WriteInstallRecord(gAppName, test_support::MakeInstallRecord(test_support::ProgramFolder(),
+                                                                                  dataPath, true, false))) {
+    return 3;
+  }
+  // Every box of start-up is answered (and noted) unless one is to be looked at.
+  std::unique_ptr<test_support::DialogAnswerer> answerer;
+  if (gMode != "show") answerer = std::make_unique<test_support::DialogAnswerer>();
+
+  const std::uint32_t result =
+      InitApplication(GetModuleHandleA(nullptr), 0, gTexts, 0, 1, ArgumentsOf(GetCommandLineA()), SW_SHOWNORMAL);
+  if (answerer) {
+    for (const std::string& box : answerer->Take()) Log("box " + Joined(box));
+  }
+  Log("start " + Hex(result));
+  Log(std::string("data ") + gApp.dataFolder);
+  Log(std::string("allusers ") + gApp.allUsersDataFolder);
+  Log("settings language=" + std::to_string(gApp.settings.languageIndex) +
+      " changed=" + std::to_string(gApp.settingsVersionChanged));
+  Log("version " + std::to_string(gApp.versionMajor) + "." + std::to_string(gApp.versionMinor) + "." +
+      std::to_string(gApp.versionBuild));
+  int code = static_cast<int>(result);
+  if (result == 0 && (gMode == "loop" || gMode == "show")) code = RunProduct();
+  AppExit();
+  Log("exit " + std::to_string(code));
+  return code;
+}

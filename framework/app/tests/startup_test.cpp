@@ -1,0 +1,442 @@
+// Start-up as the program's entry runs it, in a probe product of its own
+// (start_probe.cpp): the installation record in the registry, the data
+// folders, the first start's files, a pending restore, the settings record,
+// and a second start or "-QUIT" beside a running instance.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "framework/app/app_records.h"
+#include "framework/app/tests/install_record_writer.h"
+#include "framework/util/crc32.h"
+#include "framework/util/tests/win_test_support.h"
+#include "framework/util/win_handles.h"
+#include "zip/win32/zip_win32.h"
+
+namespace {
+
+using test_support::Exists;
+using test_support::IsDirectory;
+using test_support::ProgramFolder;
+using test_support::ReadWholeFile;
+using test_support::RemoveTree;
+using test_support::TempDir;
+using test_support::WriteWholeFile;
+
+const std::string kProbe = ProgramFolder() + "\\start_probe.exe";
+const std::string kPoster = ProgramFolder() + "\\app_probe.exe";
+constexpr DWORD kOtherInstance = 0xF012;
+constexpr DWORD kNoInstallRecord = 0xF016;
+constexpr DWORD kDataFolderUnusable = 0xF019;
+
+// One run of the probe product; environment and working folder as given.
+class Probe {
+ public:
+  Probe(const std::string& app, const std::string& log, const std::string& arguments, const char* mode = nullptr,
+        const char* folder = nullptr) {
+    SetEnvironmentVariableA("VELTRANO_PROBE_APP", app.c_str());
+    SetEnvironmentVariableA("VELTRANO_PROBE_LOG", log.c_str());
+    SetEnvironmentVariableA("VELTRANO_PROBE_MODE", mode);
+    std::string commandLine = "\"" + kProbe + "\" " + arguments;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    started_ = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi_);
+    for (const char* name : {"VELTRANO_PROBE_APP", "VELTRANO_PROBE_LOG", "VELTRANO_PROBE_MODE"}) {
+      SetEnvironmentVariableA(name, nullptr);
+    }
+  }
+  ~Probe() {
+    if (!started_) return;
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+  }
+  Probe(const Probe&) = delete;
+  Probe& operator=(const Probe&) = delete;
+
+  // The exit code; a bound for a probe that hangs, not a pace the test
+  // depends on.
+  DWORD Wait() {
+    if (!started_) return 0xDEAD0001;
+    if (WaitForSingleObject(pi_.hProcess, 60000) != WAIT_OBJECT_0) return 0xDEAD0002;
+    DWORD code = 0xDEAD0003;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+  }
+
+ private:
+  BOOL started_ = FALSE;
+  PROCESS_INFORMATION pi_{};
+};
+
+DWORD RunProbe(const std::string& app, const std::string& log, const std::string& arguments = "",
+               const char* folder = nullptr) {
+  Probe probe(app, log, arguments, nullptr, folder);
+  return probe.Wait();
+}
+
+DWORD RunPoster(const std::string& arguments) {
+  std::string commandLine = "\"" + kPoster + "\" " + arguments;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 99;
+  WaitForSingleObject(pi.hProcess, 60000);
+  DWORD code = 98;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return code;
+}
+
+// The log's complete lines.
+std::vector<std::string> Lines(const std::string& log) {
+  std::vector<std::string> lines;
+  const std::string text = ReadWholeFile(log);
+  if (text == "<missing>") return lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
+}
+
+int IndexOf(const std::vector<std::string>& lines, const std::string& line) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i] == line) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+bool HasLine(const std::string& log, const std::string& line) { return IndexOf(Lines(log), line) >= 0; }
+
+// The lines that start with prefix.
+std::vector<std::string> LinesStarting(const std::string& log, const std::string& prefix) {
+  std::vector<std::string> out;
+  for (const std::string& line : Lines(log)) {
+    if (line.compare(0, prefix.size(), prefix) == 0) out.push_back(line);
+  }
+  return out;
+}
+
+// The other process writes the line in its own time: wait for it (bounded).
+bool WaitForLine(const std::string& log, const std::string& line) {
+  for (int i = 0; i < 3000; ++i, Sleep(20)) {
+    if (HasLine(log, line)) return true;
+  }
+  return false;
+}
+
+std::string SpecialFolder(int csidl) {
+  char path[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
+  return path;
+}
+
+std::string UserName() {
+  char name[MAX_PATH] = {};
+  DWORD length = sizeof name;
+  GetUserNameA(name, &length);
+  return name;
+}
+
+std::string Hex(std::uint32_t v) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", v);
+  return text;
+}
+
+// A configuration archive as the backup writes it: the product's entry (a
+// keep list, a zero byte, the version) first, then the record files.
+bool WriteConfigArchive(const std::string& path, const std::string& app, const std::string& keepList,
+                        const std::vector<std::pair<std::string, std::string>>& files) {
+  ZipHandle* zip = CreateZipFile(path.c_str(), nullptr);
+  if (zip == nullptr) return false;
+  const std::string first = keepList + std::string(1, '\0') + "3.2.1";
+  bool ok = ZipAddBuffer(zip, app.c_str(), first.data(), static_cast<std::uint32_t>(first.size())) == kZipOk;
+  for (const auto& [name, content] : files) {
+    ok = ok && ZipAddBuffer(zip, name.c_str(), content.data(), static_cast<std::uint32_t>(content.size())) == kZipOk;
+  }
+  return CloseZip(zip) == kZipOk && ok;
+}
+
+// Flips a byte of the data of the archive's entry `name`.
+bool DamageEntry(const std::string& path, const std::string& name) {
+  std::string bytes = ReadWholeFile(path);
+  for (std::size_t at = bytes.find("PK\x03\x04"); at != std::string::npos; at = bytes.find("PK\x03\x04", at + 4)) {
+    const auto le16 = [&](std::size_t i) {
+      return static_cast<std::size_t>(static_cast<unsigned char>(bytes[i]) |
+                                      static_cast<unsigned char>(bytes[i + 1]) << 8);
+    };
+    if (at + 30 > bytes.size() || bytes.compare(at + 30, le16(at + 26), name) != 0) continue;
+    const std::size_t data = at + 30 + le16(at + 26) + le16(at + 28);
+    if (data + 8 >= bytes.size()) return false;
+    bytes[data + 6] = static_cast<char>(bytes[data + 6] ^ 0x55);
+    return WriteWholeFile(path, bytes);
+  }
+  return false;
+}
+
+class Startup : public testing::Test {
+ protected:
+  void SetUp() override {
+    static int counter = 0;
+    // A name of this run alone: records and broadcasts of other programs
+    // never meet it.
+    app_ = "VltStart" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
+    log_ = dir_ / "probe.log";
+    data_ = dir_ / "data";
+    install_ = dir_ / "install";
+    CreateDirectoryA(install_.c_str(), nullptr);
+  }
+  void TearDown() override {
+    test_support::DeleteInstallRecord(app_);
+    for (int csidl : {CSIDL_APPDATA, CSIDL_COMMON_APPDATA}) RemoveTree(SpecialFolder(csidl) + "\\Brindlex\\" + app_);
+  }
+
+  bool Install(const std::string& dataPath, bool custom = true, bool perUser = false) {
+    return test_support::WriteInstallRecord(app_, test_support::MakeInstallRecord(install_, dataPath, custom, perUser));
+  }
+  std::string Pending() const { return data_ + "\\" + app_ + ".BrindlexConfig"; }
+  std::vector<std::string> Boxes() const { return LinesStarting(log_, "box "); }
+
+  TempDir dir_;
+  std::string app_, log_, data_, install_;
+};
+
+TEST_F(Startup, DataFoldersComeFromTheInstallationRecord) {
+  const std::string appData = SpecialFolder(CSIDL_APPDATA) + "\\Brindlex\\" + app_;
+  const std::string common = SpecialFolder(CSIDL_COMMON_APPDATA) + "\\Brindlex\\" + app_;
+  const std::string perUser = data_ + "\\" + UserName();
+  const struct {
+    bool custom, perUser;
+    std::string data, allUsers;
+  } cases[] = {
+      {false, false, appData, common},
+      {true, false, data_, data_},
+      {true, true, perUser, data_},
+      {false, true, appData, common},  // the per-user flag goes with a custom path only
+  };
+  for (const auto& c : cases) {
+    RemoveTree(data_);
+    ASSERT_TRUE(Install(data_, c.custom, c.perUser));
+    DeleteFileA(log_.c_str());
+    EXPECT_EQ(RunProbe(app_, log_, "-MINIMIZE \"a b\""), 0u);
+    EXPECT_TRUE(HasLine(log_, "data " + c.data)) << c.data;
+    EXPECT_TRUE(HasLine(log_, "allusers " + c.allUsers)) << c.allUsers;
+    EXPECT_TRUE(IsDirectory(c.allUsers)) << c.allUsers;
+    // The run's records: its command line at start, its state at exit.
+    EXPECT_EQ(ReadWholeFile(c.data + "\\(Orvo)Cmd.oqc"), std::string("-MINIMIZE \"a b\"", 16)) << c.data;
+    EXPECT_EQ(ReadWholeFile(c.data + "\\(Orvo)App.oqc").size(), sizeof(AppSettingsRecord)) << c.data;
+  }
+  EXPECT_TRUE(HasLine(log_, "version 3.2.1"));  // the program file's version resource
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Startup, MissingOrShortInstallationRecordEndsStartupAndSavesNothing) {
+  // Without a data folder a saved state would land in the root of the drive.
+  const std::string root = dir_.Path().substr(0, 3) + "(Orvo)App.oqc";
+  DeleteFileA(root.c_str());
+  const struct {
+    std::size_t size;  // 0: no value at all
+    DWORD result;
+  } cases[] = {{0, kNoInstallRecord}, {sizeof(InstallRecord) - 1, kNoInstallRecord}, {2000, 0}};
+  for (const auto& c : cases) {
+    test_support::DeleteInstallRecord(app_);
+    if (c.size > 0) {
+      // Only the first bytes of a longer value are the record.
+      std::vector<unsigned char> value = test_support::MakeInstallRecord(install_, data_, true, false, c.size);
+      for (std::size_t i = sizeof(InstallRecord); i < value.size(); ++i) value[i] = 0xCC;
+      ASSERT_TRUE(test_support::WriteInstallRecord(app_, value));
+    }
+    DeleteFileA(log_.c_str());
+    EXPECT_EQ(RunProbe(app_, log_, "", dir_.Path().c_str()), c.result) << c.size;
+    const std::vector<std::string> boxes = Boxes();
+    if (c.result == kNoInstallRecord) {
+      ASSERT_EQ(boxes.size(), 1u) << c.size;
+      EXPECT_NE(boxes[0].find("Error code 0x0000F016."), std::string::npos) << boxes[0];
+      EXPECT_TRUE(HasLine(log_, "data ")) << c.size;
+    } else {
+      EXPECT_TRUE(boxes.empty()) << c.size;
+      EXPECT_TRUE(HasLine(log_, "data " + data_));
+    }
+    EXPECT_FALSE(Exists(root)) << c.size;
+  }
+}
+
+TEST_F(Startup, UnusableDataFolderEndsStartupAndKeepsTheUsersState) {
+  // The folder is there but takes no file: its write test fails.
+  ASSERT_TRUE(CreateDirectoryA(data_.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((data_ + "\\OrvoWriteTest.tmp").c_str(), nullptr));
+  ASSERT_TRUE(WriteWholeFile(data_ + "\\(Orvo)App.oqc", "the user's state"));
+  ASSERT_TRUE(Install(data_));
+  EXPECT_EQ(RunProbe(app_, log_, "-MINIMIZE"), kDataFolderUnusable);
+  const std::vector<std::string> boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("|Could not access the data path!|" + data_ + "|Please make sure"), std::string::npos)
+      << boxes[0];
+  EXPECT_EQ(ReadWholeFile(data_ + "\\(Orvo)App.oqc"), "the user's state");
+  EXPECT_FALSE(Exists(data_ + "\\(Orvo)Cmd.oqc"));
+}
+
+TEST_F(Startup, FirstStartCopiesTheInitFilesOnceAndOverwritesNothing) {
+  ASSERT_TRUE(CreateDirectoryA((install_ + "\\Init").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA(data_.c_str(), nullptr));
+  ASSERT_TRUE(WriteWholeFile(install_ + "\\Init\\Options.oqc", "installed options"));
+  ASSERT_TRUE(WriteWholeFile(install_ + "\\Init\\mine.txt", "installed"));
+  ASSERT_TRUE(WriteWholeFile(data_ + "\\mine.txt", "the user's"));
+  ASSERT_TRUE(Install(data_));
+  EXPECT_EQ(RunProbe(app_, log_), 0u);
+  EXPECT_EQ(ReadWholeFile(data_ + "\\Options.oqc"), "installed options");
+  EXPECT_EQ(ReadWholeFile(data_ + "\\mine.txt"), "the user's");
+  // The first run has left its state: the next start is no first start.
+  ASSERT_TRUE(Exists(data_ + "\\(Orvo)App.oqc"));
+  ASSERT_TRUE(WriteWholeFile(install_ + "\\Init\\later.txt", "later"));
+  EXPECT_EQ(RunProbe(app_, log_), 0u);
+  EXPECT_FALSE(Exists(data_ + "\\later.txt"));
+}
+
+TEST_F(Startup, SettingsRecordIsReadWithItsLanguageCheckedAndVersionTaken) {
+  AppSettingsRecord stored = DefaultAppSettings();
+  stored.languageIndex = 5;
+  stored.settingsVersion = 7;
+  stored.customColor2 = 0x123456;
+  ASSERT_TRUE(CreateDirectoryA(data_.c_str(), nullptr));
+  ASSERT_TRUE(WriteWholeFile(data_ + "\\(Orvo)App.oqc", std::string(reinterpret_cast<char*>(&stored), sizeof stored)));
+  ASSERT_TRUE(Install(data_));
+  EXPECT_EQ(RunProbe(app_, log_), 0u);
+  EXPECT_TRUE(HasLine(log_, "settings language=0 changed=1"));
+  const std::string saved = ReadWholeFile(data_ + "\\(Orvo)App.oqc");
+  ASSERT_EQ(saved.size(), sizeof stored);
+  AppSettingsRecord back{};
+  std::memcpy(&back, saved.data(), sizeof back);
+  EXPECT_EQ(+back.languageIndex, 0u);
+  EXPECT_EQ(+back.settingsVersion, 1u);
+  EXPECT_EQ(+back.customColor2, 0x123456u);
+}
+
+// The data folder of the restore tests: the current configuration, the
+// user's own backup, and the archive folder of the scheduled archiving.
+class PendingRestore : public Startup {
+ protected:
+  void SetUp() override {
+    Startup::SetUp();
+    for (const std::string& folder : {data_, data_ + "\\sub", data_ + "\\Backup"}) {
+      CreateDirectoryA(folder.c_str(), nullptr);
+    }
+    for (const char* name : {"Options.oqc", "(Orvo)Win1.oqc", "sub\\old.oqc", "list.keep", "mine.BrindlexConfig",
+                             "Backup\\Veltrano-2026.01.01.BrindlexConfig", "Backup\\notes.txt"}) {
+      ASSERT_TRUE(WriteWholeFile(data_ + "\\" + name, std::string("current ") + name));
+    }
+    ASSERT_TRUE(Install(data_));
+  }
+  std::string Current(const char* name) const { return std::string("current ") + name; }
+  std::string File(const char* name) const { return ReadWholeFile(data_ + "\\" + name); }
+};
+
+TEST_F(PendingRestore, ReplacesTheConfigurationAndSparesTheArchivesThatUndoIt) {
+  AppSettingsRecord restored = DefaultAppSettings();
+  restored.languageIndex = 5;
+  restored.settingsVersion = 1;
+  const std::string record(reinterpret_cast<char*>(&restored), sizeof restored);
+  ASSERT_TRUE(WriteConfigArchive(
+      Pending(), app_, "*.keep",
+      {{"Options.oqc", "restored options"}, {"sub\\new.oqc", "restored sub"}, {"(Orvo)App.oqc", record}}));
+  EXPECT_EQ(RunProbe(app_, log_), 0u);
+  EXPECT_EQ(File("Options.oqc"), "restored options");
+  EXPECT_EQ(File("sub\\new.oqc"), "restored sub");
+  EXPECT_FALSE(Exists(data_ + "\\(Orvo)Win1.oqc"));
+  EXPECT_FALSE(Exists(data_ + "\\sub\\old.oqc"));
+  for (const char* kept : {"list.keep", "mine.BrindlexConfig", "Backup\\Veltrano-2026.01.01.BrindlexConfig",
+                           "Backup\\notes.txt"}) {
+    EXPECT_EQ(File(kept), Current(kept));
+  }
+  EXPECT_FALSE(Exists(Pending()));
+  // The restored settings are the ones start-up read.
+  EXPECT_TRUE(HasLine(log_, "settings language=0 changed=0"));
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(PendingRestore, DamagedArchiveTouchesNothing) {
+  std::string options;
+  while (options.size() < 3000) options += "restored options " + std::to_string(options.size()) + "\r\n";
+  ASSERT_TRUE(WriteConfigArchive(Pending(), app_, "", {{"sub\\new.oqc", "restored sub"}, {"Options.oqc", options}}));
+  ASSERT_TRUE(DamageEntry(Pending(), "Options.oqc"));
+  EXPECT_EQ(RunProbe(app_, log_), 0u);
+  for (const char* name : {"Options.oqc", "(Orvo)Win1.oqc", "sub\\old.oqc"}) EXPECT_EQ(File(name), Current(name));
+  EXPECT_FALSE(Exists(data_ + "\\sub\\new.oqc"));
+  const std::vector<std::string> boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("could not be restored: the file is damaged.|" + Pending()), std::string::npos) << boxes[0];
+}
+
+TEST_F(PendingRestore, ArchiveThatCouldNotBeExtractedStaysForTheNextStart) {
+  ASSERT_TRUE(WriteConfigArchive(Pending(), app_, "",
+                                 {{"Options.oqc", "restored options"}, {"sub\\new.oqc", "restored sub"}}));
+  {
+    // Options.oqc is in use meanwhile: it can be neither removed nor replaced.
+    const CFileHandle inUse(CreateFileA((data_ + "\\Options.oqc").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(inUse);
+    EXPECT_EQ(RunProbe(app_, log_), 0u);
+  }
+  EXPECT_EQ(File("sub\\new.oqc"), "restored sub");
+  EXPECT_EQ(File("Options.oqc"), Current("Options.oqc"));
+  EXPECT_TRUE(Exists(Pending()));
+  const std::vector<std::string> boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("could not be restored.|" + Pending() + "|The file is kept"), std::string::npos) << boxes[0];
+  // The next start applies it.
+  DeleteFileA(log_.c_str());
+  EXPECT_EQ(RunProbe(app_, log_), 0u);
+  EXPECT_EQ(File("Options.oqc"), "restored options");
+  EXPECT_FALSE(Exists(Pending()));
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(PendingRestore, SecondStartLeavesTheRunningInstanceAndItsFilesAloneAndQuitEndsIt) {
+  const std::string firstLog = dir_ / "first.log";
+  Probe first(app_, firstLog, "-MINIMIZE first", "loop");
+  ASSERT_TRUE(WaitForLine(firstLog, "ready"));
+  // Staged while the first instance runs: only the next start may apply it.
+  ASSERT_TRUE(WriteConfigArchive(Pending(), app_, "", {{"Options.oqc", "restored options"}}));
+
+  EXPECT_EQ(RunProbe(app_, log_, "second"), kOtherInstance);
+  EXPECT_TRUE(WaitForLine(firstLog, "fw " + Hex(0x83FF)));
+  EXPECT_EQ(File("Options.oqc"), Current("Options.oqc"));
+  EXPECT_TRUE(Exists(Pending()));
+  EXPECT_EQ(ReadWholeFile(data_ + "\\(Orvo)Cmd.oqc"), std::string("-MINIMIZE first", 16));
+  EXPECT_FALSE(Exists(data_ + "\\(Orvo)App.oqc"));  // the second start saved no state
+
+  // Values the control message does not define do nothing, even ones that
+  // are framework messages or window messages.
+  const std::string crc = Hex(Crc32(app_.c_str(), kCrc32String));
+  EXPECT_EQ(RunPoster("post 0x8404 " + crc + " 0x10 " + crc), 0u);
+  const std::string quitLog = dir_ / "quit.log";
+  EXPECT_EQ(RunProbe(app_, quitLog, "-QUIT"), kOtherInstance);
+  EXPECT_EQ(first.Wait(), 0u);
+  const std::vector<std::string> lines = Lines(firstLog);
+  EXPECT_EQ(LinesStarting(firstLog, "fw 0x8404"), std::vector<std::string>{});
+  EXPECT_LT(IndexOf(lines, "fw " + Hex(0x83FF)), IndexOf(lines, "fw " + Hex(0x8405)));
+  EXPECT_LT(IndexOf(lines, "fw " + Hex(0x8405)), IndexOf(lines, "destroy"));  // the window lived until the quit
+  EXPECT_TRUE(HasLine(firstLog, "exit 0"));
+  EXPECT_TRUE(Exists(data_ + "\\(Orvo)App.oqc"));
+  EXPECT_TRUE(Exists(Pending()));
+  EXPECT_TRUE(LinesStarting(log_, "box ").empty());
+}
+
+TEST_F(Startup, QuitWithoutARunningInstanceEndsAtOnce) {
+  ASSERT_TRUE(Install(data_));
+  EXPECT_EQ(RunProbe(app_, log_, "-quit"), kOtherInstance);
+  EXPECT_FALSE(Exists(data_ + "\\(Orvo)Cmd.oqc"));
+  EXPECT_FALSE(Exists(data_ + "\\(Orvo)App.oqc"));
+  EXPECT_TRUE(Boxes().empty());
+}
+
+}  // namespace

@@ -1,0 +1,67 @@
+#include "framework/ui/app_windows.h"
+
+#include <new>
+
+#include "framework/app/app_exit.h"
+#include "framework/app/application.h"
+#include "framework/ui/frame_window.h"
+#include "framework/util/status_codes.h"
+
+namespace {
+
+int IndexOf(const CFrameWindow* frame) noexcept {
+  for (int i = 0; i < gApp.windows.Count(); ++i) {
+    if (gApp.windows[i] == frame) return i;
+  }
+  return -1;
+}
+
+void DestroyHiddenWindow(HWND& window) noexcept {
+  if (window != nullptr) DestroyWindow(window);
+  window = nullptr;
+}
+
+}  // namespace
+
+int CreateAppWindow(std::uint16_t id, WNDPROC windowProc, const char* title, std::uint16_t iconId,
+                    std::uint32_t flags, int x, int y, int width, int height) noexcept {
+  auto* frame = new (std::nothrow) CFrameWindow;
+  if (frame == nullptr) return -1;
+  // A new object's id, 0xFFFF, sorts after every other: the list keeps
+  // creation order.
+  const std::int32_t index = gApp.windows.Append(frame);
+  if (index < 0) {
+    delete frame;
+    return -1;
+  }
+  if (gApp.theme.firstFrameWindow == nullptr) gApp.theme.firstFrameWindow = &FirstFrameWindowHandle;
+  if (frame->CreateFrameWindow(id, windowProc, title, iconId, flags, x, y, width, height) != kStatusOk) {
+    // Destroyed while still listed, so that whatever it removes (its tray
+    // icon) still finds it.
+    frame->DestroyFrame();
+    gApp.windows.RemoveAt(IndexOf(frame));
+    delete frame;
+    return -1;
+  }
+  return index;
+}
+
+void DestroyAllWindows() {
+  // The hidden window owns the framework windows, so they may go with it:
+  // each clears its handle as it goes and is destroyed only once.
+  DestroyHiddenWindow(gApp.tooltipWindow);
+  DestroyHiddenWindow(gApp.appWindow);
+  // Bars go first, from the last to the first, once the program has bars.
+  while (gApp.windows.Count() > 0) {
+    const std::uint16_t id = gApp.windows[gApp.windows.Count() - 1]->id;
+    int first = 0;
+    while (gApp.windows[first]->id != id) ++first;
+    CFrameWindow* frame = gApp.windows[first];
+    frame->DestroyFrame();
+    gApp.windows.RemoveAt(first);
+    delete frame;
+  }
+  if (gApp.noStateSave == 0) SaveAppState();
+}
+
+HWND FirstFrameWindowHandle() noexcept { return gApp.windows.Count() > 0 ? gApp.windows[0]->window : nullptr; }

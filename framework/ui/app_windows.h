@@ -1,0 +1,21 @@
+// The application's framework windows: made into its window list and
+// destroyed from it at exit.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// Allocates a framework window, puts it at the end of gApp.windows and
+// creates it (see CFrameWindow::CreateFrameWindow). Its index in the list,
+// or -1 when it could not be made (nothing is left behind).
+int CreateAppWindow(std::uint16_t id, WNDPROC windowProc, const char* title, std::uint16_t iconId,
+                    std::uint32_t flags, int x, int y, int width, int height) noexcept;
+
+// Destroys the hidden windows and every framework window (each window once,
+// whichever goes first), then saves the application state unless noStateSave.
+void DestroyAllWindows();
+
+// The first framework window, which draws the window menu's owner-drawn
+// icons for the theme; null when there is none.
+[[nodiscard]] HWND FirstFrameWindowHandle() noexcept;

@@ -1,0 +1,190 @@
+#include "framework/ui/dock_bay.h"
+
+#include "framework/app/application.h"
+#include "framework/theme/draw.h"
+#include "framework/ui/frame_window.h"
+#include "framework/util/monitors.h"
+#include "framework/util/shell_util.h"
+#include "framework/util/status_codes.h"
+
+namespace {
+
+constexpr int kGripDpiDivisor = 6;  // 16 pixels at 96 DPI
+
+CDockBay* BayOf(HWND window) noexcept {
+  return reinterpret_cast<CDockBay*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+void PaintBay(const CDockBay& bay, HWND window) noexcept {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  if (dc == nullptr) return;
+  bay.PaintDockBayToDc(dc, 0, 0);
+  RECT client{};
+  GetClientRect(window, &client);
+  const bool farSplitter = bay.side == kBayTop || bay.side == kBayLeft;
+  int start = 0;
+  for (int row = 0; row < kBayRowCount && bay.rowSizes[row] != 0; ++row) {
+    const int size = bay.rowSizes[row] < 0 ? -bay.rowSizes[row] : bay.rowSizes[row];
+    if (bay.rowSizes[row] < 0) {
+      const int band = farSplitter ? start + size - kSplitterSize : start;
+      RECT r = bay.vertical ? RECT{band, 0, band + kSplitterSize, client.bottom}
+                            : RECT{0, band, client.right, band + kSplitterSize};
+      RECT drawn{};
+      DrawSplitter(gApp.theme, dc, &r, &drawn, bay.vertical ? 1 : 0);
+    }
+    start += size;
+  }
+  if (bay.gripMode == 1) {
+    const RECT grip{client.right - bay.gripSize, client.bottom - bay.gripSize, client.right, client.bottom};
+    DrawSizeGrip(gApp.theme, dc, &grip);
+  }
+  EndPaint(window, &ps);
+}
+
+bool InGrip(const CDockBay& bay, HWND window, LPARAM screenPoint) noexcept {
+  if (bay.gripMode != 1 || bay.frame == nullptr || (bay.frame->flags & kFrameBorderless) != 0) return false;
+  POINT p{static_cast<short>(LOWORD(screenPoint)), static_cast<short>(HIWORD(screenPoint))};
+  ScreenToClient(window, &p);
+  RECT client{};
+  GetClientRect(window, &client);
+  return p.x >= client.right - bay.gripSize && p.y >= client.bottom - bay.gripSize && p.x < client.right &&
+         p.y < client.bottom;
+}
+
+}  // namespace
+
+void CDockBay::InitDockBay() noexcept {
+  window = nullptr;
+  frame = nullptr;
+  bayId = 0;
+  frameId = 0;
+  side = kBayTop;
+  vertical = false;
+  for (std::int32_t& row : rowSizes) row = 0;
+  gripMode = -1;
+  gripSize = 0;
+  draggedRow = -1;
+  dragStartThickness = 0;
+  dragStart = POINT{};
+  previousWidth = 0;
+  previousHeight = 0;
+  lastSize = 0;
+}
+
+std::uint32_t CDockBay::CreateDockBay(int baySide, CFrameWindow& owner) noexcept {
+  frame = &owner;
+  side = baySide;
+  frameId = owner.id;
+  bayId = static_cast<std::uint16_t>(baySide + owner.id * 256);
+  vertical = IsVerticalBay(baySide);
+  gripMode = (owner.flags & kFrameSizable) != 0 && (baySide == kBayBottom || baySide == kBayRight) ? 0 : -1;
+
+  const HINSTANCE instance = gApp.ResourceInstance();
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = &DockBayWndProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.lpszClassName = kDockBayClass;
+  RegisterClassA(&wc);  // already there for the frame's other bays
+  window = CreateWindowExA(0, kDockBayClass, nullptr, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                           0, CW_USEDEFAULT, 0, owner.window, nullptr, instance, nullptr);
+  if (window == nullptr) return kStatusWindowNotCreated;
+  SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  return kStatusOk;
+}
+
+void CDockBay::DestroyDockBayWindow() noexcept {
+  if (window == nullptr) return;
+  DestroyWindow(window);
+  window = nullptr;
+}
+
+void CDockBay::PositionDockBay(int x, int y, int width, int height) noexcept {
+  if (window == nullptr) return;
+  const int thickness = LayoutDockBay(vertical ? height : width);
+  const MonitorRect r = DockBayRect(side, x, y, width, height, thickness);
+  SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_SHOWWINDOW | SWP_NOZORDER);
+}
+
+void CDockBay::MeasureDockBayRows() noexcept {
+  for (std::int32_t& row : rowSizes) row = 0;
+  // The visible bars docked here fill the rows; a window without bars
+  // leaves them empty.
+}
+
+int CDockBay::LayoutDockBay([[maybe_unused]] int length) noexcept {
+  MeasureDockBayRows();
+  // The bars of each row are placed along length; the bay is as thick as
+  // its rows together.
+  int thickness = 0;
+  for (int row = 0; row < kBayRowCount && rowSizes[row] != 0; ++row) {
+    thickness += rowSizes[row] < 0 ? -rowSizes[row] : rowSizes[row];
+  }
+  return thickness;
+}
+
+int CDockBay::DockBaySplitterHitTest(const POINT* point) const noexcept {
+  if (frame == nullptr || (frame->flags & kFrameLockBarSizes) != 0 || window == nullptr) return -1;
+  POINT p{};
+  if (point != nullptr) {
+    p = *point;
+  } else {
+    GetCursorPos(&p);
+    ScreenToClient(window, &p);
+  }
+  return SplitterRowAt(rowSizes, side, vertical ? p.x : p.y);
+}
+
+void CDockBay::PaintDockBayToDc(HDC dc, int x, int y) const noexcept {
+  RECT r{};
+  if (window == nullptr || !GetClientRect(window, &r)) return;
+  OffsetRect(&r, -x, -y);
+  FillSolidRect(dc, &r, ThemeSlot(gApp.theme, kDockBaySlot, kDockBaySlot));
+}
+
+LRESULT CALLBACK DockBayWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  CDockBay* bay = BayOf(window);
+  if (bay == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  switch (message) {
+    case WM_SIZE:
+      bay->gripSize = GetWindowDpi(window) / kGripDpiDivisor;
+      if (lParam != bay->lastSize) {
+        bay->lastSize = lParam;
+        if (bay->gripMode == 1) {
+          bay->previousWidth -= bay->gripSize;
+          bay->previousHeight -= bay->gripSize;
+        }
+        InvalidateGrownArea(window, LOWORD(lParam), HIWORD(lParam), bay->previousWidth, bay->previousHeight);
+      }
+      break;
+    case WM_PAINT:
+      PaintBay(*bay, window);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_SETCURSOR:
+      if (bay->DockBaySplitterHitTest(nullptr) < 0) break;
+      SetCursor(LoadCursorA(nullptr, bay->vertical ? IDC_SIZEWE : IDC_SIZENS));
+      return TRUE;
+    case WM_NCHITTEST:
+      if (InGrip(*bay, window, lParam)) return HTBOTTOMRIGHT;
+      break;
+    case WM_RBUTTONUP:
+      if (bay->frame != nullptr && bay->frame->window != nullptr) {
+        SendMessageA(bay->frame->window, WM_FW_WINDOWMENU, 0, 0);
+      }
+      return 0;
+    case WM_FW_PAINTBACKGROUND:
+      bay->PaintDockBayToDc(reinterpret_cast<HDC>(wParam), static_cast<short>(LOWORD(lParam)),
+                            static_cast<short>(HIWORD(lParam)));
+      return 0;
+    case WM_NCDESTROY:
+      bay->window = nullptr;
+      SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
