@@ -11,7 +11,8 @@ icons folder beside it:
 
 import math
 import os
-import struct
+
+from icon_files import icon_file
 
 SIZES = (16, 32)
 SUBSAMPLES = 4
@@ -196,42 +197,14 @@ def render(layers, size):
     return pixels
 
 
-def dib(pixels, size):
-    """BITMAPINFOHEADER, bottom-up BGRA rows and the 1-bit mask (set = transparent)."""
-    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
-    colour = bytearray()
-    mask = bytearray()
-    mask_row = ((size + 31) // 32) * 4
-    for row in range(size - 1, -1, -1):
-        bits = bytearray(mask_row)
-        for col in range(size):
-            r, g, b, a = pixels[row * size + col]
-            colour += bytes((b, g, r, a))
-            if a == 0:
-                bits[col // 8] |= 0x80 >> (col % 8)
-        mask += bits
-    return header + bytes(colour) + bytes(mask)
-
-
-def ico(images):
-    out = struct.pack('<HHH', 0, 1, len(images))
-    offset = 6 + 16 * len(images)
-    blobs = []
-    for size, blob in images:
-        out += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, 1, 32, len(blob), offset)
-        offset += len(blob)
-        blobs.append(blob)
-    return out + b''.join(blobs)
-
-
 def main():
     folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'icons')
     os.makedirs(folder, exist_ok=True)
     for name, draw in ICONS.items():
         layers = draw()
-        images = [(size, dib(render(layers, size), size)) for size in SIZES]
+        images = [(size, render(layers, size)) for size in SIZES]
         with open(os.path.join(folder, name), 'wb') as f:
-            f.write(ico(images))
+            f.write(icon_file(images))
 
 
 if __name__ == '__main__':
