@@ -68,6 +68,22 @@ void ApplyItemFlags(CUIItem* item, std::uint32_t flags) noexcept {
   RefreshCommandItems(record->id, 0, -1);
 }
 
+using FlagChange = std::uint32_t (*)(std::uint32_t flags, bool on) noexcept;
+
+// Sets or clears one flag of the command (change says how) and, when that
+// changed its flags, redraws its items; clearHint first takes a hint off the
+// open popup.
+std::uint32_t ChangeCommandFlags(std::uint16_t id, FlagChange change, bool on, bool clearHint) noexcept {
+  CommandRecord* record = FindCommand(gApp.commands, id);
+  if (record == nullptr) return kStatusUnknownCommand;
+  const std::uint32_t flags = change(record->flags, on);
+  if (flags == record->flags) return kStatusOk;
+  record->flags = flags;
+  if (clearHint) ClearHintOf(FindWindowRecordById(gApp.openPopupWindowId));
+  RefreshCommandItems(id, 0, -1);
+  return kStatusOk;
+}
+
 bool ButtonHeld() noexcept {
   return GetAsyncKeyState(VK_LBUTTON) < 0 || GetAsyncKeyState(VK_MBUTTON) < 0 || GetAsyncKeyState(VK_RBUTTON) < 0;
 }
@@ -111,24 +127,12 @@ std::uint32_t ReplaceCommandRecord(std::uint16_t id, const CommandRecord& record
 }
 
 std::uint32_t EnableCommand(std::uint16_t id, bool enable) noexcept {
-  CommandRecord* record = FindCommand(gApp.commands, id);
-  if (record == nullptr) return kStatusUnknownCommand;
-  const std::uint32_t flags = EnabledFlags(record->flags, enable);
-  if (flags == record->flags) return kStatusOk;
-  record->flags = flags;
-  if (!enable) ClearHintOf(FindWindowRecordById(gApp.openPopupWindowId));
-  RefreshCommandItems(id, 0, -1);
-  return kStatusOk;
+  // A command that becomes disabled takes its hint off the open popup.
+  return ChangeCommandFlags(id, &EnabledFlags, enable, !enable);
 }
 
 std::uint32_t SetCommandChecked(std::uint16_t id, bool checked) noexcept {
-  CommandRecord* record = FindCommand(gApp.commands, id);
-  if (record == nullptr) return kStatusUnknownCommand;
-  const std::uint32_t flags = CheckedFlags(record->flags, checked);
-  if (flags == record->flags) return kStatusOk;
-  record->flags = flags;
-  RefreshCommandItems(id, 0, -1);
-  return kStatusOk;
+  return ChangeCommandFlags(id, &CheckedFlags, checked, false);
 }
 
 void RefreshCommandItems(std::uint16_t id, int relayout, int state) noexcept {
@@ -220,13 +224,7 @@ void ActivateCommandItem(CUIItem* item, std::uint32_t buttonMask) noexcept {
     const bool ownerAsked =
         item->owner != nullptr && SendMessageA(item->owner, WM_FW_POPUPCLICK, id, static_cast<LPARAM>(buttonMask)) == 1;
     if (PopupOpensOnClick(flags, arrowPressed, ownerAsked)) {
-      const HWND parent = ParentOf(item);
-      CUIItem* open = PopupOpenIn(parent);
-      if (open != nullptr) {
-        open->ClosePopup();
-        if (gApp.openPopupItem == open) gApp.openPopupItem = nullptr;
-        SendMessageA(parent, WM_FW_SETPOPUP, 0, 0);
-      }
+      const CUIItem* open = ClosePopupMenu(item);
       // A click on the entry whose popup was open only closes it.
       if (open == item && item->holder == nullptr) return;
       OpenPopupAtItem(item);

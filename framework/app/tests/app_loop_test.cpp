@@ -32,19 +32,7 @@ using test_support::TempDir;
 const std::string kProbe = ProgramFolder() + "\\app_probe.exe";
 
 // Runs the probe to its end, so that everything it posted is queued here.
-DWORD RunProbe(const std::string& arguments) {
-  std::string commandLine = "\"" + kProbe + "\" " + arguments;
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 99;
-  WaitForSingleObject(pi.hProcess, 60000);
-  DWORD code = 98;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return code;
-}
+DWORD RunProbe(const std::string& arguments) { return test_support::RunToEnd(kProbe, arguments); }
 
 std::string Hex(std::uint64_t v) {
   char text[24];

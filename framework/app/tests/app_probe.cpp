@@ -12,27 +12,15 @@
 #include <string>
 
 #include "framework/app/framework_messages.h"
+#include "framework/util/tests/win_test_support.h"
 
 namespace {
-
-const char* ArgumentsOf(const char* commandLine) {
-  const char* p = commandLine;
-  if (*p == '"') {
-    ++p;
-    while (*p != '\0' && *p != '"') ++p;
-    if (*p == '"') ++p;
-  } else {
-    while (*p != '\0' && *p != ' ' && *p != '\t') ++p;
-  }
-  while (*p == ' ' || *p == '\t') ++p;
-  return p;
-}
 
 int RecordCommandLine(const char* target) {
   const std::string temp = std::string(target) + ".part";
   FILE* f = std::fopen(temp.c_str(), "wb");
   if (f == nullptr) return 2;
-  const char* arguments = ArgumentsOf(GetCommandLineA());
+  const char* arguments = test_support::ArgumentsOf(GetCommandLineA());
   const bool ok = std::fwrite(arguments, 1, std::strlen(arguments), f) == std::strlen(arguments);
   if (std::fclose(f) != 0 || !ok) return 3;
   return MoveFileExA(temp.c_str(), target, MOVEFILE_REPLACE_EXISTING) ? 0 : 4;

@@ -77,19 +77,6 @@ std::string Env(const char* name) {
   return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
 }
 
-const char* ArgumentsOf(const char* commandLine) {
-  const char* p = commandLine;
-  if (*p == '"') {
-    ++p;
-    while (*p != '\0' && *p != '"') ++p;
-    if (*p == '"') ++p;
-  } else {
-    while (*p != '\0' && *p != ' ' && *p != '\t') ++p;
-  }
-  while (*p == ' ' || *p == '\t') ++p;
-  return p;
-}
-
 void Paint(HWND window) {
   PAINTSTRUCT ps{};
   HDC dc = BeginPaint(window, &ps);
@@ -169,8 +156,8 @@ int main() {
   std::unique_ptr<test_support::DialogAnswerer> answerer;
   if (gMode != "show") answerer = std::make_unique<test_support::DialogAnswerer>();
 
-  const std::uint32_t result =
-      InitApplication(GetModuleHandleA(nullptr), 0, gTexts, 0, 1, ArgumentsOf(GetCommandLineA()), SW_SHOWNORMAL);
+  const char* arguments = test_support::ArgumentsOf(GetCommandLineA());
+  const std::uint32_t result = InitApplication(GetModuleHandleA(nullptr), 0, gTexts, 0, 1, arguments, SW_SHOWNORMAL);
   if (answerer) {
     for (const std::string& box : answerer->Take()) Log("box " + Joined(box));
   }

@@ -26,6 +26,7 @@ using test_support::IsDirectory;
 using test_support::ProgramFolder;
 using test_support::ReadWholeFile;
 using test_support::RemoveTree;
+using test_support::StartProgram;
 using test_support::TempDir;
 using test_support::WriteWholeFile;
 
@@ -43,19 +44,13 @@ class Probe {
     SetEnvironmentVariableA("VELTRANO_PROBE_APP", app.c_str());
     SetEnvironmentVariableA("VELTRANO_PROBE_LOG", log.c_str());
     SetEnvironmentVariableA("VELTRANO_PROBE_MODE", mode);
-    std::string commandLine = "\"" + kProbe + "\" " + arguments;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    started_ = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi_);
+    process_ = StartProgram(kProbe, arguments, folder);
     for (const char* name : {"VELTRANO_PROBE_APP", "VELTRANO_PROBE_LOG", "VELTRANO_PROBE_MODE"}) {
       SetEnvironmentVariableA(name, nullptr);
     }
   }
   ~Probe() {
-    if (!started_) return;
-    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
+    if (process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) TerminateProcess(process_.Get(), 1);
   }
   Probe(const Probe&) = delete;
   Probe& operator=(const Probe&) = delete;
@@ -63,16 +58,15 @@ class Probe {
   // The exit code; a bound for a probe that hangs, not a pace the test
   // depends on.
   DWORD Wait() {
-    if (!started_) return 0xDEAD0001;
-    if (WaitForSingleObject(pi_.hProcess, 60000) != WAIT_OBJECT_0) return 0xDEAD0002;
+    if (!process_) return 0xDEAD0001;
+    if (WaitForSingleObject(process_.Get(), 60000) != WAIT_OBJECT_0) return 0xDEAD0002;
     DWORD code = 0xDEAD0003;
-    GetExitCodeProcess(pi_.hProcess, &code);
+    GetExitCodeProcess(process_.Get(), &code);
     return code;
   }
 
  private:
-  BOOL started_ = FALSE;
-  PROCESS_INFORMATION pi_{};
+  CKernelHandle process_;
 };
 
 DWORD RunProbe(const std::string& app, const std::string& log, const std::string& arguments = "",
@@ -81,19 +75,7 @@ DWORD RunProbe(const std::string& app, const std::string& log, const std::string
   return probe.Wait();
 }
 
-DWORD RunPoster(const std::string& arguments) {
-  std::string commandLine = "\"" + kPoster + "\" " + arguments;
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 99;
-  WaitForSingleObject(pi.hProcess, 60000);
-  DWORD code = 98;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return code;
-}
+DWORD RunPoster(const std::string& arguments) { return test_support::RunToEnd(kPoster, arguments); }
 
 // The log's complete lines.
 std::vector<std::string> Lines(const std::string& log) {

@@ -1,11 +1,14 @@
 // Helpers for the Win32 tests: a fresh temporary folder removed with all its
-// contents at the end, small file helpers and the cursor.
+// contents at the end, small file helpers, the cursor, and the programs the
+// tests start.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
+
+#include "framework/util/win_handles.h"
 
 namespace test_support {
 
@@ -89,6 +92,48 @@ inline std::string ProgramFolder() {
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   const std::string program = path;
   return program.substr(0, program.rfind('\\'));
+}
+
+// Starts a program with the arguments, in the folder (null: this one's); the
+// process, or an empty handle when it could not start.
+[[nodiscard]] inline CKernelHandle StartProgram(const std::string& program, const std::string& arguments,
+                                                const char* folder = nullptr) {
+  std::string commandLine = "\"" + program + "\" " + arguments;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi)) {
+    return CKernelHandle();
+  }
+  const CKernelHandle thread(pi.hThread);
+  return CKernelHandle(pi.hProcess);
+}
+
+// Runs a program to its end, so that everything it posted is queued here; its
+// exit code, 99 when it could not start. The wait is a bound for a program
+// that hangs, not a pace the tests depend on.
+[[nodiscard]] inline DWORD RunToEnd(const std::string& program, const std::string& arguments) {
+  const CKernelHandle process = StartProgram(program, arguments);
+  if (!process) return 99;
+  WaitForSingleObject(process.Get(), 60000);
+  DWORD code = 98;
+  GetExitCodeProcess(process.Get(), &code);
+  return code;
+}
+
+// The command line past the program's name, as a program finds it in
+// GetCommandLineA().
+inline const char* ArgumentsOf(const char* commandLine) {
+  const char* p = commandLine;
+  if (*p == '"') {
+    ++p;
+    while (*p != '\0' && *p != '"') ++p;
+    if (*p == '"') ++p;
+  } else {
+    while (*p != '\0' && *p != ' ' && *p != '\t') ++p;
+  }
+  while (*p == ' ' || *p == '\t') ++p;
+  return p;
 }
 
 }  // namespace test_support
