@@ -66,29 +66,29 @@ endfunction()
 # the file with objdump, so they run in the 32-bit build too.
 set(VELTRANO_CHECK_BINARY ${CMAKE_CURRENT_LIST_DIR}/check-binary.cmake)
 
+# One CTest test that runs check-binary.cmake's CHECK on the target's file
+# with the values given as a comma-separated VALUE.
+function(veltrano_add_binary_check target check key)
+  if(NOT VELTRANO_TESTS OR NOT WIN32 OR NOT CMAKE_OBJDUMP)
+    return()
+  endif()
+  list(JOIN ARGN "," values)
+  add_test(NAME ${target}_${check}
+    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DBINARY=$<TARGET_FILE:${target}>
+            -DCHECK=${check} "-D${key}=${values}" -P ${VELTRANO_CHECK_BINARY})
+endfunction()
+
 # veltrano_check_imports(target [ALLOW dll...])
 # The target imports libraries of Windows only, and the DLLs named (a
 # program's own hook library); never a compiler runtime or zlib DLL.
 function(veltrano_check_imports target)
   cmake_parse_arguments(A "" "" "ALLOW" ${ARGN})
-  if(NOT VELTRANO_TESTS OR NOT WIN32 OR NOT CMAKE_OBJDUMP)
-    return()
-  endif()
-  list(JOIN A_ALLOW "," allow)
-  add_test(NAME ${target}_imports
-    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DBINARY=$<TARGET_FILE:${target}>
-            -DCHECK=imports "-DALLOW=${allow}" -P ${VELTRANO_CHECK_BINARY})
+  veltrano_add_binary_check(${target} imports ALLOW ${A_ALLOW})
 endfunction()
 
 # veltrano_check_exports(target EXPECT name...)
 # The target exports exactly the names given.
 function(veltrano_check_exports target)
   cmake_parse_arguments(A "" "" "EXPECT" ${ARGN})
-  if(NOT VELTRANO_TESTS OR NOT WIN32 OR NOT CMAKE_OBJDUMP)
-    return()
-  endif()
-  list(JOIN A_EXPECT "," expect)
-  add_test(NAME ${target}_exports
-    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DBINARY=$<TARGET_FILE:${target}>
-            -DCHECK=exports "-DEXPECT=${expect}" -P ${VELTRANO_CHECK_BINARY})
+  veltrano_add_binary_check(${target} exports EXPECT ${A_EXPECT})
 endfunction()
