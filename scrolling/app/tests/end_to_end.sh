@@ -7,7 +7,8 @@
 # a first profile that sends the wheel to the window under the cursor, a
 # wheel turn over it reaches it while another window has the focus; "-QUIT"
 # ends the program with exit code 0 and the wheel-lines value is back.
-# Arguments: the folder of the built programs, a work folder.
+# Arguments: the folder of the built programs, a work folder; a third
+# argument "bench" measures the hook round trip instead (roundtrip_bench).
 set -euo pipefail
 bin=$1
 work=$2
@@ -100,6 +101,14 @@ quit_program() {
   wait "$program_pid" || status=$?
   [ "$status" -eq 0 ] || fail "Veltrano.exe ended with exit code $status after -QUIT"
 }
+
+if [ "${3:-}" = bench ]; then
+  start_target 1
+  start_program
+  "$wine" "$bin/roundtrip_bench.exe" "${VELTRANO_BENCH_SENDS:-20000}" </dev/null || fail "the benchmark did not run"
+  quit_program
+  exit "$failures"
+fi
 
 start_target 1
 ready_lines=$(grep -m1 '^ready ' "$log" | cut -d' ' -f2)
