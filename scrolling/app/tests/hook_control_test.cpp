@@ -4,13 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "framework/app/application.h"
+#include "framework/util/tests/win_test_support.h"
 #include "hooklib/hooklib.h"
 #include "host64/hook_mask.h"
 #include "scrolling/app/main_core.h"
 #include "scrolling/app/main_window.h"
+#include "scrolling/engine/win32_platform.h"
 #include "scrolling/options/options.h"
 #include "scrolling/texts/tests/use_product_texts.h"
 
@@ -148,6 +151,28 @@ TEST_F(HookControlTest, TheHostIsAskedUntilItAnswersAndARequestMeanwhileWaits) {
   EXPECT_TRUE(InstallHooks(false));
   EXPECT_EQ(gHost.masks, std::vector<WPARAM>{0});
   DestroyWindow(host);
+}
+
+TEST_F(HookControlTest, SwitchingOffEndsADragInProgress) {
+  HWND view = MakeWindow("VeltranoDragView", &DefWindowProcA);
+  SetWindowLongA(view, GWL_STYLE, WS_POPUP | WS_VSCROLL);
+  SetWindowPos(view, HWND_TOPMOST, 100, 100, 400, 300, SWP_SHOWWINDOW | SWP_FRAMECHANGED);
+  gOpt.iNumPar = 1;
+  SetProfileDefaults(gOpt.Par[0]);
+  std::strcpy(gOpt.Par[0].szWndClass, "VeltranoDragView");
+  gOpt.Par[0].bUseCtrl = 0;
+  gOpt.Par[0].bSwapCtrl = 1;
+  gOpt.Par[0].bWheelEnable = 0;
+  ResetTargetCache();
+  ASSERT_TRUE(test_support::MoveCursorTo(300, 250));
+  ASSERT_EQ(HandleMouseEvent(WM_RBUTTONDOWN), 1);
+  ASSERT_NE(EngineScrollDrag().State(), DragState::Idle);
+  SetProgramDisabled(true);
+  EXPECT_EQ(EngineScrollDrag().State(), DragState::Idle);
+  EXPECT_EQ(GetCapture(), nullptr);
+  SetProgramDisabled(false);
+  EXPECT_EQ(gOpt.bDisabled, 0);
+  DestroyWindow(view);
 }
 
 }  // namespace
