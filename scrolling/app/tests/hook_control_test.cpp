@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "framework/app/application.h"
@@ -151,6 +152,28 @@ TEST_F(HookControlTest, TheHostIsAskedUntilItAnswersAndARequestMeanwhileWaits) {
   EXPECT_TRUE(InstallHooks(false));
   EXPECT_EQ(gHost.masks, std::vector<WPARAM>{0});
   DestroyWindow(host);
+}
+
+TEST_F(HookControlTest, TheRealHostTakesTheMaskAndEndsOnWmQuit) {
+  std::string host = "\"" + test_support::ProgramFolder() + "\\Veltrano64.exe\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessA(nullptr, &host[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  SetHostStarted(33);
+  // The host's window comes up while the first request waits for it.
+  EXPECT_TRUE(InstallHooks(true));
+  const HWND window = FindHostWindow();
+  EXPECT_NE(window, nullptr);
+  EXPECT_TRUE(InstallHooks(false));
+  if (window != nullptr) SendMessageA(window, WM_QUIT, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
+  DWORD code = 99;
+  GetExitCodeProcess(pi.hProcess, &code);
+  EXPECT_EQ(code, 0u);
+  if (code == STILL_ACTIVE) TerminateProcess(pi.hProcess, 1);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
 }
 
 TEST_F(HookControlTest, SwitchingOffEndsADragInProgress) {
