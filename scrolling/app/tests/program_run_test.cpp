@@ -1,6 +1,7 @@
 // The program's run, each in a process of its own (this test program started
-// again with "--scenario"): start-up that fails ends with its text, and
-// start-up that ends early or fails leaves nothing that it set up behind.
+// again with "--scenario"): start-up that fails ends with its text, start-up
+// that ends early or fails leaves nothing behind, and a whole run answers the
+// messages of the main window's table until it is told to quit.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "framework/app/tests/dialog_answerer.h"
@@ -19,8 +21,11 @@
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/win_handles.h"
 #include "hooklib/shared_memory.h"
+#include "framework/app/application.h"
+#include "framework/app/framework_messages.h"
 #include "scrolling/app/main_window.h"
 #include "scrolling/app/program.h"
+#include "scrolling/options/options.h"
 
 namespace {
 
@@ -41,6 +46,33 @@ std::string OneLine(std::string text) {
   return text;
 }
 
+// While the program runs: its main window's answers to the messages of its
+// table, sent as the hooks, the tray and other instances send them, and at
+// last the quit request.
+void DriveMainWindow(std::ostream& log, test_support::FakeNotificationArea& tray) {
+  HWND main = nullptr;
+  DWORD_PTR answer = 0;
+  for (int i = 0; i < 2000 && main == nullptr; ++i) {
+    main = MainWindow();
+    if (main == nullptr || !SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer)) {
+      main = nullptr;
+      Sleep(10);
+    }
+  }
+  if (main == nullptr) return;
+  log << "trayshown " << tray.icons.size() << "\n";
+  log << "select " << SendMessageA(main, WM_HOOK_SELECTTARGET, 0, 0) << "\n";
+  SendMessageA(main, WM_HOTKEY, 1, 0);
+  log << "hotkey " << static_cast<int>(gOpt.bDisabled) << "\n";
+  SendMessageA(main, WM_FW_TRAYNOTIFY, 0, WM_RBUTTONDOWN);
+  log << "trayright " << static_cast<int>(gOpt.bDisabled) << "\n";
+  const std::string options = std::string(gApp.dataFolder) + "\\Options.oqc";
+  DeleteFileA(options.c_str());
+  SendMessageA(main, WM_FW_TRAYNOTIFY, 0, WM_LBUTTONDOWN);  // shows the settings, which saves the options
+  log << "saved " << (GetFileAttributesA(options.c_str()) != INVALID_FILE_ATTRIBUTES) << "\n";
+  PostMessageA(main, WM_FW_QUIT, 0, 0);
+}
+
 // Runs the program as the scenario asks and writes what is left afterwards.
 int RunScenario(const std::string& scenario, const char* logPath) {
   const char* commandLine = "-MINIMIZE";
@@ -52,6 +84,9 @@ int RunScenario(const std::string& scenario, const char* logPath) {
   SetHookInstaller(&WatchedInstall);
   test_support::FakeNotificationArea tray;
 
+  std::ostringstream driven;
+  std::thread driver;
+  if (scenario == "messages") driver = std::thread([&] { DriveMainWindow(driven, tray); });
   int code = -1;
   std::vector<std::string> boxes;
   {
@@ -59,6 +94,7 @@ int RunScenario(const std::string& scenario, const char* logPath) {
     code = RunMainProgram(GetModuleHandleA(nullptr), commandLine, SW_SHOWNORMAL);
     boxes = answerer.Take();
   }
+  if (driver.joinable()) driver.join();
   squatter.Reset();
   int hooksLeft = 0;
   for (HHOOK hook : gMade) hooksLeft += UnhookWindowsHookEx(hook) ? 1 : 0;
@@ -70,6 +106,7 @@ int RunScenario(const std::string& scenario, const char* logPath) {
   log << "code " << code << "\nhookcalls " << gHookCalls << "\nhooksleft " << hooksLeft << "\nshared "
       << sharedLeft << "\ntray " << tray.icons.size() << "\nboxes " << boxes.size() << "\n";
   for (const std::string& box : boxes) log << "box " << OneLine(box) << "\n";
+  log << driven.str();
   return 0;
 }
 
@@ -146,6 +183,21 @@ TEST(ProgramStartup, AutostartWhileAutostartIsOffEndsQuietly) {
   EXPECT_EQ(o.Int("code"), 0);
   EXPECT_EQ(o.Int("boxes"), 0) << o.boxes;
   EXPECT_EQ(o.Int("hookcalls"), 0);
+  EXPECT_EQ(o.Int("shared"), 0);
+  EXPECT_EQ(o.Int("tray"), 0);
+}
+
+TEST(ProgramRun, TheMainWindowAnswersItsMessagesAndQuitEndsTheRun) {
+  Outcome o = RunProgramIn("messages");
+  EXPECT_EQ(o.Int("code"), 0);
+  EXPECT_EQ(o.Int("boxes"), 0) << o.boxes;
+  EXPECT_EQ(o.Int("trayshown"), 1);
+  EXPECT_EQ(o.Int("select"), 1);
+  EXPECT_EQ(o.Int("hotkey"), 1) << "the hot key switches off";
+  EXPECT_EQ(o.Int("trayright"), 0) << "a right click on the tray icon switches on again";
+  EXPECT_EQ(o.Int("saved"), 1);
+  EXPECT_GT(o.Int("hookcalls"), 0);
+  EXPECT_EQ(o.Int("hooksleft"), 0);
   EXPECT_EQ(o.Int("shared"), 0);
   EXPECT_EQ(o.Int("tray"), 0);
 }
