@@ -130,8 +130,19 @@ void Win32EnginePlatform::GetWindowClass(WindowId window, char* buffer, std::siz
 }
 
 void Win32EnginePlatform::SetSystemWheelScrollLines(std::int32_t lines, WheelLinesScope scope) {
-  const UINT update = scope == WheelLinesScope::kSaved ? SPIF_UPDATEINIFILE | SPIF_SENDCHANGE : SPIF_SENDCHANGE;
-  SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, static_cast<UINT>(lines), nullptr, update);
+  if (scope == WheelLinesScope::kSaved) {
+    SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, static_cast<UINT>(lines), nullptr,
+                          SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+    return;
+  }
+  // The system announces a change only when it writes the profile; programs
+  // that keep the value are told here. This runs while a hooked program
+  // waits for the answer: a window that hangs is not waited for.
+  if (SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, static_cast<UINT>(lines), nullptr, 0)) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETWHEELSCROLLLINES, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
+                        kForeignSendTimeoutMs, &result);
+  }
 }
 
 void Win32EnginePlatform::WriteBackFwdFlag(std::uint32_t value) {

@@ -122,6 +122,13 @@ for _ in $(seq 12); do xdotool mousemove_relative -- 0 10; sleep 0.03; done
 xdotool mouseup 3; sleep 0.5
 [ "$(($(count "$mark" vscroll) + $(count "$mark" wheel)))" -gt 0 ] || fail "the drag did not scroll"
 [ "$(count "$mark" rdown)" -eq 0 ] || fail "the drag reached the window as a press"
+# The profile over the window accelerates the wheel: the system's lines are
+# held at 1, the windows are told, and the user's stored value stays.
+"$wine" "$bin/scroll_target.exe" --lines "$winlog" </dev/null || true
+[ "$(count "$mark" "now 1")" -eq 1 ] || fail "the wheel lines were not held at 1 over an accelerating window"
+[ "$(count 1 lines)" -gt 0 ] || fail "the windows were not told of the wheel lines held at 1"
+stored=$("$wine" reg query 'HKCU\Control Panel\Desktop' /v WheelScrollLines 2>/dev/null </dev/null | tr -d '\r' | awk '/WheelScrollLines/ {print $3}')
+[ "$stored" != 1 ] || fail "the wheel lines 1 were written to the user's profile"
 
 # A right click without movement.
 mark=$(($(lines_now) + 1))
@@ -146,8 +153,9 @@ xdotool click 5; sleep 0.7
 [ "$(count "$mark" wheel)" -gt 0 ] || fail "the wheel did not reach the window under the cursor"
 [ "$(count "$mark" focuswheel)" -eq 0 ] || fail "the wheel reached the focus window"
 quit_program
-sleep 0.5
-final_lines=$(grep -E '^(ready|lines) ' "$log" | tail -n 1 | cut -d' ' -f2)
+mark=$(($(lines_now) + 1))
+"$wine" "$bin/scroll_target.exe" --lines "$winlog" </dev/null || true
+final_lines=$(tail -n +"$mark" "$log" | grep -m1 '^now ' | cut -d' ' -f2)
 [ "$final_lines" = "$ready_lines" ] || fail "wheel lines $final_lines after the end, $ready_lines before"
 
 if [ "$failures" -ne 0 ]; then

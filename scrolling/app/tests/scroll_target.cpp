@@ -8,6 +8,8 @@
 //                            may scroll with wheel messages too)
 //   focuswheel <delta>       a wheel message in the focus window
 //   lines <wheel lines>      after every change of a system setting
+// Started with "--lines <log>" it only adds "now <wheel lines>" as this new
+// process reads the value, and ends.
 #include <windows.h>
 
 #include <cstdio>
@@ -72,6 +74,11 @@ HWND Make(const char* name, WNDPROC proc, DWORD style, int x, int width) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   gLog = commandLine;
+  if (gLog.rfind("--lines ", 0) == 0) {
+    gLog = gLog.substr(8);
+    Log("now %ld", WheelLines());
+    return 0;
+  }
   HWND scroll = Make("VeltranoScrollTarget", &ScrollProc, WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, 100, 400);
   HWND focus = Make("VeltranoFocusWindow", &FocusProc, WS_OVERLAPPEDWINDOW, 600, 200);
   if (scroll == nullptr || focus == nullptr) return 1;
