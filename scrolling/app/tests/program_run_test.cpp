@@ -25,6 +25,7 @@
 #include "framework/app/framework_messages.h"
 #include "scrolling/app/main_window.h"
 #include "scrolling/app/program.h"
+#include "scrolling/engine/win32_platform.h"
 #include "scrolling/options/options.h"
 
 namespace {
@@ -36,7 +37,11 @@ std::vector<HHOOK> gMade;
 HHOOK WINAPI WatchedInstall(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId) {
   ++gHookCalls;
   if (gFailGetMessage && idHook == WH_GETMESSAGE) return nullptr;
-  HHOOK hook = SetWindowsHookExA(idHook, proc, module, threadId);
+  // On this thread only: hooks that reached the other programs of the Wine
+  // server would load the hook library there, and with it the shared memory,
+  // which such a program keeps after the hooks are gone.
+  (void)threadId;
+  HHOOK hook = SetWindowsHookExA(idHook, proc, module, GetCurrentThreadId());
   if (hook != nullptr) gMade.push_back(hook);
   return hook;
 }
@@ -73,6 +78,40 @@ void DriveMainWindow(std::ostream& log, test_support::FakeNotificationArea& tray
   PostMessageA(main, WM_FW_QUIT, 0, 0);
 }
 
+// A drag in progress over a window of this process when the quit request
+// comes.
+void QuitDuringADrag(std::ostream& log) {
+  HWND main = nullptr;
+  DWORD_PTR answer = 0;
+  for (int i = 0; i < 2000 && main == nullptr; ++i) {
+    main = MainWindow();
+    if (main == nullptr || !SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer)) {
+      main = nullptr;
+      Sleep(10);
+    }
+  }
+  if (main == nullptr) return;
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = &DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "VeltranoDragWindow";
+  RegisterClassA(&wc);
+  HWND view = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "drag", WS_POPUP | WS_VISIBLE | WS_VSCROLL, 100, 100,
+                              400, 300, nullptr, nullptr, wc.hInstance, nullptr);
+  test_support::MoveCursorTo(300, 200);
+  log << "press " << SendMessageA(main, WM_HOOK_MOUSE, WM_RBUTTONDOWN, 0) << "\n";
+  test_support::MoveCursorTo(300, 240);
+  SendMessageA(main, WM_HOOK_MOUSE, WM_MOUSEMOVE, 0);
+  log << "dragging " << (EngineScrollDrag().State() != DragState::Idle) << "\n";
+  PostMessageA(main, WM_FW_QUIT, 0, 0);
+  // The view's messages go on until the program has ended its run.
+  MSG msg;
+  for (int i = 0; i < 3000 && IsWindow(main); ++i, Sleep(10)) {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  }
+  DestroyWindow(view);
+}
+
 // Runs the program as the scenario asks and writes what is left afterwards.
 int RunScenario(const std::string& scenario, const char* logPath) {
   const char* commandLine = "-MINIMIZE";
@@ -87,6 +126,7 @@ int RunScenario(const std::string& scenario, const char* logPath) {
   std::ostringstream driven;
   std::thread driver;
   if (scenario == "messages") driver = std::thread([&] { DriveMainWindow(driven, tray); });
+  if (scenario == "dragquit") driver = std::thread([&] { QuitDuringADrag(driven); });
   int code = -1;
   std::vector<std::string> boxes;
   {
@@ -107,6 +147,8 @@ int RunScenario(const std::string& scenario, const char* logPath) {
       << sharedLeft << "\ntray " << tray.icons.size() << "\nboxes " << boxes.size() << "\n";
   for (const std::string& box : boxes) log << "box " << OneLine(box) << "\n";
   log << driven.str();
+  log << "idle " << (EngineScrollDrag().State() == DragState::Idle) << "\ncursorshidden "
+      << EngineScrollDrag().CursorsHidden() << "\n";
   return 0;
 }
 
@@ -138,7 +180,9 @@ Outcome RunProgramIn(const std::string& scenario) {
     ADD_FAILURE() << "the scenario did not start";
     return out;
   }
-  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
+  const DWORD waited = WaitForSingleObject(pi.hProcess, 60000);
+  EXPECT_EQ(waited, WAIT_OBJECT_0) << "the run did not end";
+  if (waited != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
   test_support::DeleteInstallRecord("Veltrano");
@@ -200,6 +244,15 @@ TEST(ProgramRun, TheMainWindowAnswersItsMessagesAndQuitEndsTheRun) {
   EXPECT_EQ(o.Int("hooksleft"), 0);
   EXPECT_EQ(o.Int("shared"), 0);
   EXPECT_EQ(o.Int("tray"), 0);
+}
+
+TEST(ProgramRun, QuitDuringADragEndsTheDragFirst) {
+  Outcome o = RunProgramIn("dragquit");
+  EXPECT_EQ(o.Int("code"), 0);
+  EXPECT_EQ(o.Int("press"), 1);
+  EXPECT_EQ(o.Int("dragging"), 1);
+  EXPECT_EQ(o.Int("idle"), 1);
+  EXPECT_EQ(o.Int("cursorshidden"), 0);
 }
 
 }  // namespace
