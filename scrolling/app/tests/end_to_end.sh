@@ -34,6 +34,14 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 count() { local n; n=$(tail -n +"$1" "$log" | grep -c -E "^$2( |\$)" || true); echo "$n"; }
 lines_now() { wc -l <"$log"; }
+# Waits up to the seconds given for a command to become true.
+within() {
+  local tries=$(($1 * 10)); shift
+  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+seen() { [ "$(count "$1" "$2")" -gt 0 ]; }
+scrolled() { [ "$(($(count "$1" vscroll) + $(count "$1" wheel)))" -gt 0 ]; }
 wait_for_line() {  # pattern, from line; up to 20 s
   for _ in $(seq 200); do
     [ "$(count "$2" "$1")" -gt 0 ] && return 0
@@ -119,8 +127,8 @@ mark=$(($(lines_now) + 1))
 xdotool mousemove 300 200; sleep 0.3
 xdotool mousedown 3; sleep 0.1
 for _ in $(seq 12); do xdotool mousemove_relative -- 0 10; sleep 0.03; done
-xdotool mouseup 3; sleep 0.5
-[ "$(($(count "$mark" vscroll) + $(count "$mark" wheel)))" -gt 0 ] || fail "the drag did not scroll"
+xdotool mouseup 3
+within 10 scrolled "$mark" || fail "the drag did not scroll"
 [ "$(count "$mark" rdown)" -eq 0 ] || fail "the drag reached the window as a press"
 # The profile over the window accelerates the wheel: the system's lines are
 # held at 1, the windows are told, and the user's stored value stays.
@@ -133,7 +141,9 @@ stored=$("$wine" reg query 'HKCU\Control Panel\Desktop' /v WheelScrollLines 2>/d
 # A right click without movement.
 mark=$(($(lines_now) + 1))
 xdotool mousemove 320 220; sleep 0.3
-xdotool mousedown 3; sleep 0.05; xdotool mouseup 3; sleep 0.7
+xdotool mousedown 3; sleep 0.05; xdotool mouseup 3
+within 10 seen "$mark" rup || fail "the click did not arrive"
+sleep 0.3
 [ "$(count "$mark" rdown)" -eq 1 ] || fail "the click arrived as $(count "$mark" rdown) presses"
 [ "$(count "$mark" rup)" -eq 1 ] || fail "the click arrived as $(count "$mark" rup) releases"
 [ "$(($(count "$mark" vscroll) + $(count "$mark" wheel)))" -eq 0 ] || fail "the click scrolled"
@@ -149,8 +159,8 @@ start_target "$mark"
 start_program
 mark=$(($(lines_now) + 1))
 xdotool mousemove 300 200; sleep 0.3
-xdotool click 5; sleep 0.7
-[ "$(count "$mark" wheel)" -gt 0 ] || fail "the wheel did not reach the window under the cursor"
+xdotool click 5
+within 10 seen "$mark" wheel || fail "the wheel did not reach the window under the cursor"
 [ "$(count "$mark" focuswheel)" -eq 0 ] || fail "the wheel reached the focus window"
 quit_program
 mark=$(($(lines_now) + 1))
