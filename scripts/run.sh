@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Builds the Windows x86_64 programs and starts Veltrano under wine64: on the
-# current X display, or on a private virtual display (Xvfb) when there is none.
-# Extra arguments are passed to the program.
+# Builds the Windows x86_64 programs and starts Veltrano.exe under wine64, as
+# an installed program: on the current X display, or on a private virtual
+# display (Xvfb) when there is none. The prefix gets the installation record
+# that the installer writes (install folder = the build's programs, data
+# folder C:\VeltranoData in the prefix). Extra arguments are passed to the
+# program ("-QUIT" ends a running one).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -12,9 +15,6 @@ cmake --build --preset win64 -j "$(nproc)"
 
 bin=$root/build/win64/bin
 program=$bin/Veltrano.exe
-# Until the main program is built, the hook monitor is the most complete
-# program: it installs the global hooks and lists what they report.
-[ -f "$program" ] || program=$bin/hook_monitor.exe
 
 export WINEPREFIX=$root/build/win64/wineprefix-x11
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -46,6 +46,20 @@ if [ ! -f "$WINEPREFIX/.veltrano-ready" ]; then
   "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   touch "$WINEPREFIX/.veltrano-ready"
 fi
+
+install_folder="Z:${bin//\//\\}"
+record=$(python3 - "$install_folder" <<'PY'
+import struct, sys
+r = bytearray(1326)
+struct.pack_into('<HH', r, 16, 1, 0)  # custom data folder, for all users
+folder = sys.argv[1].encode()
+r[20:20 + len(folder)] = folder
+data = b'C:\\VeltranoData'
+r[280:280 + len(data)] = data
+print(r.hex())
+PY
+)
+"$wine" reg add 'HKLM\Software\Brindlex' /v Veltrano /t REG_BINARY /d "$record" /f >/dev/null 2>&1
 
 echo "run: starting $(basename "$program") under wine64 on $DISPLAY"
 "$wine" "$program" "$@"

@@ -26,6 +26,9 @@ struct ScreenRect {
   std::int32_t bottom;
 };
 
+// Whether a wheel-scroll-lines value goes into the user's profile.
+enum class WheelLinesScope { kThisRun, kSaved };
+
 // One keyboard event of a synthesized key combination.
 struct KeyInput {
   std::uint8_t virtualKey;
@@ -48,6 +51,8 @@ inline constexpr std::uint32_t kMouseRightDown = 0x0008;
 inline constexpr std::uint32_t kMouseRightUp = 0x0010;
 inline constexpr std::uint32_t kMouseMiddleDown = 0x0020;
 inline constexpr std::uint32_t kMouseMiddleUp = 0x0040;
+
+inline constexpr unsigned kForeignSendTimeoutMs = 200;
 
 inline constexpr std::size_t kWindowPathSize = 260;    // process image path
 inline constexpr std::size_t kWindowTextSize = 64;     // caption and class name
@@ -72,8 +77,10 @@ class EnginePlatform {
   virtual void GetWindowCaption(WindowId window, char* buffer, std::size_t size) = 0;
   virtual void GetWindowClass(WindowId window, char* buffer, std::size_t size) = 0;
 
-  // Sets the system's wheel-scroll-lines value, saved and broadcast.
-  virtual void SetSystemWheelScrollLines(std::int32_t lines) = 0;
+  // Sets the system's wheel-scroll-lines value and broadcasts it. A value
+  // kept for this run only is not written to the user's profile, so that a
+  // program that is killed cannot leave it there for good.
+  virtual void SetSystemWheelScrollLines(std::int32_t lines, WheelLinesScope scope) = 0;
 
   // The shared memory's back/forward flag (offset 24) that the hook library
   // reads before it subclasses a window for an application command.
@@ -104,6 +111,8 @@ class EnginePlatform {
   // Injects one mouse button event (kMouse* flags) into the system's input.
   virtual void InjectMouseEvent(std::uint32_t flags) = 0;
 
+  // Sends a message to another program's window; a window that does not
+  // answer within kForeignSendTimeoutMs (or hangs) gives 0.
   virtual std::intptr_t SendWindowMessage(WindowId window, std::uint32_t message, std::uintptr_t wParam,
                                           std::intptr_t lParam) = 0;
 

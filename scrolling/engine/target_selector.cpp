@@ -98,15 +98,15 @@ void TargetSelector::ResetTargetCache() noexcept {
 
 void TargetSelector::SetWheelScrollLines(bool enable, const Profile& profile) noexcept {
   if (enable && !wheelLinesSetToOne_) {
-    platform_.SetSystemWheelScrollLines(1);
+    platform_.SetSystemWheelScrollLines(1, WheelLinesScope::kThisRun);
   } else if (!enable && wheelLinesSetToOne_) {
-    platform_.SetSystemWheelScrollLines(profile.iWheelDefLines);
+    platform_.SetSystemWheelScrollLines(profile.iWheelDefLines, WheelLinesScope::kSaved);
   }
   wheelLinesSetToOne_ = enable;
 }
 
 void TargetSelector::RestoreStartupWheelLines() noexcept {
   if (!wheelLinesSetToOne_) return;
-  platform_.SetSystemWheelScrollLines(StartupWheelLines());
+  platform_.SetSystemWheelScrollLines(StartupWheelLines(), WheelLinesScope::kSaved);
   wheelLinesSetToOne_ = false;
 }

@@ -129,9 +129,20 @@ void Win32EnginePlatform::GetWindowClass(WindowId window, char* buffer, std::siz
   buffer[n > 0 && static_cast<std::size_t>(n) < size ? n : 0] = '\0';
 }
 
-void Win32EnginePlatform::SetSystemWheelScrollLines(std::int32_t lines) {
-  SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, static_cast<UINT>(lines), nullptr,
-                        SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+void Win32EnginePlatform::SetSystemWheelScrollLines(std::int32_t lines, WheelLinesScope scope) {
+  if (scope == WheelLinesScope::kSaved) {
+    SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, static_cast<UINT>(lines), nullptr,
+                          SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+    return;
+  }
+  // The system announces a change only when it writes the profile; programs
+  // that keep the value are told here. This runs while a hooked program
+  // waits for the answer: a window that hangs is not waited for.
+  if (SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, static_cast<UINT>(lines), nullptr, 0)) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETWHEELSCROLLLINES, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
+                        kForeignSendTimeoutMs, &result);
+  }
 }
 
 void Win32EnginePlatform::WriteBackFwdFlag(std::uint32_t value) {
@@ -177,7 +188,15 @@ void Win32EnginePlatform::InjectMouseEvent(std::uint32_t flags) { mouse_event(fl
 
 std::intptr_t Win32EnginePlatform::SendWindowMessage(WindowId window, std::uint32_t message, std::uintptr_t wParam,
                                                      std::intptr_t lParam) {
-  return SendMessageA(ToHwnd(window), message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam));
+  // The target belongs to another program, and the hooked program that
+  // asked waits for this answer: a window that hangs, or is slow to answer,
+  // is given up on rather than holding this program and every hooked one.
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutA(ToHwnd(window), message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam),
+                           SMTO_ABORTIFHUNG | SMTO_NORMAL, kForeignSendTimeoutMs, &result)) {
+    return 0;
+  }
+  return static_cast<std::intptr_t>(result);
 }
 
 void Win32EnginePlatform::BringToForeground(WindowId window) { ::BringToForeground(ToHwnd(window)); }

@@ -24,7 +24,7 @@ class Win32EnginePlatform : public EnginePlatform {
   bool GetWindowProcessPath(WindowId window, char* buffer, std::size_t size) override;
   void GetWindowCaption(WindowId window, char* buffer, std::size_t size) override;
   void GetWindowClass(WindowId window, char* buffer, std::size_t size) override;
-  void SetSystemWheelScrollLines(std::int32_t lines) override;
+  void SetSystemWheelScrollLines(std::int32_t lines, WheelLinesScope scope) override;
   void WriteBackFwdFlag(std::uint32_t value) override;
 
   bool IsKeyDown(int virtualKey) override;

@@ -32,7 +32,7 @@ class QuietPlatform final : public EnginePlatform {
   void GetWindowClass(WindowId, char* buffer, std::size_t size) override {
     std::snprintf(buffer, size, "ProductDocumentView%04d", program);
   }
-  void SetSystemWheelScrollLines(std::int32_t) override {}
+  void SetSystemWheelScrollLines(std::int32_t, WheelLinesScope) override {}
   void WriteBackFwdFlag(std::uint32_t) override {}
   bool IsKeyDown(int) override { return false; }
   bool WindowVisible(WindowId) override { return true; }

@@ -62,7 +62,10 @@ class FakeDesktop : public EnginePlatform {
   void GetWindowClass(WindowId window, char* buffer, std::size_t size) override {
     CopyOut(Find(window) ? Find(window)->windowClass : std::string(), buffer, size);
   }
-  void SetSystemWheelScrollLines(std::int32_t lines) override { wheelLines.push_back(lines); }
+  void SetSystemWheelScrollLines(std::int32_t lines, WheelLinesScope scope) override {
+    wheelLines.push_back(lines);
+    wheelLinesSaved.push_back(scope == WheelLinesScope::kSaved);
+  }
   void WriteBackFwdFlag(std::uint32_t value) override { backFwdWrites.push_back(value); }
   bool IsKeyDown(int virtualKey) override { return keysDown.count(virtualKey) != 0; }
   bool WindowVisible(WindowId window) override { return Find(window) && Find(window)->visible; }
@@ -126,6 +129,7 @@ class FakeDesktop : public EnginePlatform {
   std::vector<std::vector<KeyInput>> keyBatches;
   std::vector<std::int32_t> speeds;
   std::vector<std::int32_t> wheelLines;
+  std::vector<bool> wheelLinesSaved;  // written to the user's profile
   std::vector<std::uint32_t> backFwdWrites;
   ScreenPoint cursorMovedTo{};
   int enumerations = 0;

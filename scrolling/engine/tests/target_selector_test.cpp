@@ -200,6 +200,8 @@ TEST_F(TargetSelectorTest, WheelLinesHeldAtOneWhileAcceleratingAndPutBackAfterAC
   PointAt(kOther);
   selector.RestoreStartupWheelLines();
   EXPECT_EQ(platform.wheelLines, (Lines{1, 7, 1, 4}));
+  // Only the 1 is for this run alone; the values put back are the user's.
+  EXPECT_EQ(platform.wheelLinesSaved, (std::vector<bool>{false, true, false, true}));
   EXPECT_FALSE(selector.WheelLinesSetToOne());
 }
 

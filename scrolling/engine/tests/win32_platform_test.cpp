@@ -6,8 +6,10 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "framework/util/monitors.h"
+#include "framework/util/win_handles.h"
 #include "scrolling/engine/profile_match.h"
 #include "scrolling/options/options.h"
 #include "scrolling/texts/tests/use_product_texts.h"
@@ -128,14 +130,39 @@ TEST_F(EngineWin32Test, WheelScrollLinesReachTheSystem) {
   UINT saved = 0;
   ASSERT_TRUE(SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &saved, 0));
   Win32EnginePlatform platform;
-  platform.SetSystemWheelScrollLines(7);
+  platform.SetSystemWheelScrollLines(7, WheelLinesScope::kSaved);
   UINT now = 0;
   SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &now, 0);
   EXPECT_EQ(now, 7u);
   SaveSystemWheelScrollLines();
   EXPECT_EQ(StartupWheelLines(), 7);
-  platform.SetSystemWheelScrollLines(static_cast<std::int32_t>(saved));
+  platform.SetSystemWheelScrollLines(static_cast<std::int32_t>(saved), WheelLinesScope::kSaved);
   SetStartupWheelLines(kDefaultWheelLines);
+}
+
+TEST_F(EngineWin32Test, AWindowThatDoesNotAnswerDoesNotHoldTheSender) {
+  // The window's thread answers nothing until the send has come back (or,
+  // when the send waits for it, until its own wait gives up): a send that
+  // waited for the answer is seen as a timed-out wait.
+  CKernelHandle sendReturned(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  CKernelHandle windowMade(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  HWND window = nullptr;
+  DWORD waitResult = WAIT_FAILED;
+  std::thread owner([&] {
+    window = CreateWindowExA(0, kClassA, "busy", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+    SetEvent(windowMade.Get());
+    waitResult = WaitForSingleObject(sendReturned.Get(), 20000);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    DestroyWindow(window);
+  });
+  ASSERT_EQ(WaitForSingleObject(windowMade.Get(), 10000), WAIT_OBJECT_0);
+  Win32EnginePlatform platform;
+  EXPECT_EQ(platform.SendWindowMessage(ToWindowId(window), WM_USER, 0, 0), 0);
+  SetEvent(sendReturned.Get());
+  owner.join();
+  EXPECT_EQ(waitResult, WAIT_OBJECT_0);
 }
 
 TEST_F(EngineWin32Test, BringToForegroundRaisesTheRootWindow) {

@@ -1,0 +1,298 @@
+#include "scrolling/app/main_window.h"
+
+#include <cstddef>
+#include <string>
+
+#include "framework/app/framework_messages.h"
+#include "framework/app/help_tray.h"
+#include "framework/app/message_loop.h"
+#include "framework/text/text_table.h"
+#include "framework/ui/frame_window.h"
+#include "framework/util/win_handles.h"
+#include "hooklib/hooklib.h"
+#include "host64/hook_mask.h"
+#include "scrolling/app/main_core.h"
+#include "scrolling/engine/win32_platform.h"
+#include "scrolling/options/options.h"
+#include "scrolling/options/options_file.h"
+
+namespace {
+
+// Controls of the settings dialog that the main window keeps up to date.
+constexpr int kSettingsEnabledCheck = 1008;
+constexpr int kSettingsProfileName = 1059;
+
+struct HookKind {
+  unsigned maskBit;
+  int idHook;
+  const char* exportName;
+};
+constexpr std::size_t kHookCount = 3;
+
+// The procedures are taken from the loaded library by their exported names:
+// the 32-bit library exports them with their standard-call decoration, and
+// the address must be the library's own, never a stub in this program.
+HookKind HookKindAt(std::size_t i) noexcept {
+  switch (i) {
+    case 0: return {kHookMaskMouse, WH_MOUSE, kMouseHookExport};
+    case 1: return {kHookMaskGetMessage, WH_GETMESSAGE, kGetMessageHookExport};
+    default: return {kHookMaskCallWndProc, WH_CALLWNDPROC, kCallWndProcHookExport};
+  }
+}
+
+struct HookControl {
+  HMODULE library = nullptr;
+  INT_PTR hostStarted = 0;
+  CHookHandle hooks[kHookCount];
+  unsigned lastMask = 0;
+  bool installing = false;
+  bool requestPending = false;
+  bool pendingWant = false;
+  SetHookFunction install = &SetWindowsHookExA;
+};
+
+HookControl& Control() noexcept {
+  static HookControl control;
+  return control;
+}
+
+HWND gMainWindow = nullptr;
+
+unsigned LocalHooksMask() noexcept {
+  unsigned mask = 0;
+  for (std::size_t i = 0; i < kHookCount; ++i) {
+    if (Control().hooks[i]) mask |= HookKindAt(i).maskBit;
+  }
+  return mask;
+}
+
+// Puts the local hooks in line with mask; false if any needed one is missing.
+bool SetLocalHooks(unsigned mask) noexcept {
+  HookControl& c = Control();
+  bool ok = true;
+  for (std::size_t i = 0; i < kHookCount; ++i) {
+    const HookKind kind = HookKindAt(i);
+    if ((mask & kind.maskBit) != 0) {
+      if (!c.hooks[i] && c.library != nullptr) {
+        const auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(c.library, kind.exportName)));
+        if (proc != nullptr) c.hooks[i].Reset(c.install(kind.idHook, proc, c.library, 0));
+      }
+      if (!c.hooks[i]) ok = false;
+    } else {
+      c.hooks[i].Reset();
+    }
+  }
+  return ok;
+}
+
+// Sends the mask to the host until it answers that its hooks are in place.
+bool TellHost(unsigned mask) noexcept {
+  for (int attempt = 0; attempt < kHostHandshakeTries; ++attempt) {
+    if (const HWND host = FindHostWindow()) {
+      if (SendMessageA(host, WM_HOST_SETHOOKS, mask, 0) == kHostHooksInPlace) return true;
+    }
+    // A quit request ends the wait: the program is going.
+    if (attempt + 1 < kHostHandshakeTries && !PumpMessagesFor(kHostHandshakePauseMs)) return false;
+  }
+  return false;
+}
+
+bool InstallHooksOnce(bool want) noexcept {
+  HookControl& c = Control();
+  ResetTargetCache();
+  const unsigned mask = HookMaskForProfiles(gOpt, want);
+  // Hooks of a failed installation are still here although the mask was not
+  // taken: removing them is a change too.
+  if (mask == c.lastMask && LocalHooksMask() == mask) return true;
+  bool ok = SetLocalHooks(mask);
+  if (c.hostStarted != 0 && !TellHost(mask)) ok = false;
+  // Only a complete change is remembered, so that the next call completes it.
+  if (ok) c.lastMask = mask;
+  return ok;
+}
+
+void SaveOptions() noexcept { (void)LoadSaveOptions(1); }
+
+void OnCreate(HWND window) noexcept {
+  gMainWindow = window;
+  if (SharedMemory* shared = EnginePlatformInstance().Shared()) {
+    shared->mainWindow = StoreHandle32(reinterpret_cast<std::uintptr_t>(window));
+  }
+  SetTimer(window, kSelectTimerId, kSelectTimerPeriodMs, nullptr);
+}
+
+void OnDestroy(HWND window) noexcept {
+  SaveOptions();
+  PostQuitMessage(0);
+  KillTimer(window, kSelectTimerId);
+}
+
+void OnTimer(HWND window) noexcept {
+  if (EngineScrollDrag().State() != DragState::Idle) return;
+  // With no foreground window, activation requests of this program (a
+  // target brought forward) would be refused.
+  if (GetForegroundWindow() == nullptr) SetForegroundWindow(window);
+  (void)FindTargetWindow(nullptr);
+  if (const HWND dialog = SettingsDialog()) {
+    const std::string name(CurrentProfileName(gOpt));
+    SetDlgItemTextA(dialog, kSettingsProfileName, name.c_str());
+  }
+}
+
+void OnHotKey(WPARAM id) noexcept {
+  if (static_cast<int>(id) != kHotKeyId) return;
+  SetProgramDisabled(gOpt.bDisabled == 0);
+}
+
+void OnTrayNotify(HWND window, LPARAM lParam) noexcept {
+  switch (TrayActionFor(static_cast<std::uint32_t>(lParam), gOpt.bTrayIcon != 0)) {
+    case TrayAction::kShowSettings:
+      SendMessageA(window, WM_FW_SHOW, 0, 0);
+      break;
+    case TrayAction::kToggleDisabled:
+      SetProgramDisabled(gOpt.bDisabled == 0);
+      break;
+    case TrayAction::kNone:
+      break;
+  }
+}
+
+void OnHelpRequest(WPARAM wParam) noexcept {
+  (void)ShowHelpTopic(kHelpFileName, HelpTopicFor(reinterpret_cast<const char*>(wParam)));
+}
+
+void OnShow() noexcept {
+  SaveOptions();
+  UpdateTrayIcon(gOpt.bTrayIcon != 0);
+  if (const HWND dialog = SettingsDialog()) {
+    SetForegroundWindow(dialog);
+    return;
+  }
+  // The settings dialog does not exist in this program yet: there is
+  // nothing to open, and nothing claims that something was opened.
+}
+
+void OnTaskbarCreated() noexcept {
+  UpdateTrayIcon(gOpt.bTrayIcon != 0);
+  (void)InstallHooks(false);
+  (void)InstallHooks(true);
+}
+
+}  // namespace
+
+bool InstallHooks(bool want) noexcept {
+  HookControl& c = Control();
+  if (c.installing) {
+    c.requestPending = true;
+    c.pendingWant = want;
+    return false;
+  }
+  c.installing = true;
+  bool ok = InstallHooksOnce(want);
+  while (c.requestPending) {
+    c.requestPending = false;
+    ok = InstallHooksOnce(c.pendingWant);
+  }
+  c.installing = false;
+  return ok;
+}
+
+BOOL CALLBACK FindHostWindowProc(HWND window, LPARAM lParam) {
+  auto* found = reinterpret_cast<HWND*>(lParam);
+  char name[261];
+  const int n = GetClassNameA(window, name, sizeof name);
+  if (n > 0 && lstrcmpiA(name, kHostWindowClass) == 0) {
+    *found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindHostWindow() noexcept {
+  HWND found = nullptr;
+  EnumWindows(&FindHostWindowProc, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+void UpdateTrayIcon(bool show) noexcept {
+  if (!show) {
+    (void)SetTrayIcon(kMainWindowId, -1, nullptr);
+    return;
+  }
+  (void)SetTrayIcon(kMainWindowId, TrayIconFor(gOpt.bDisabled != 0), "%s", GetText(0, 0));
+}
+
+void SetProgramDisabled(bool disabled) noexcept {
+  gOpt.bDisabled = disabled ? 1 : 0;
+  // The drag in progress would keep the capture and hidden cursors of a
+  // program that no longer answers for them.
+  if (disabled) EngineScrollDrag().EndScrolling();
+  if (const HWND dialog = SettingsDialog()) CheckDlgButton(dialog, kSettingsEnabledCheck, disabled ? 0 : 1);
+  UpdateTrayIcon(gOpt.bTrayIcon != 0);
+}
+
+void SetHookLibrary(HMODULE library) noexcept { Control().library = library; }
+void SetHostStarted(INT_PTR result) noexcept { Control().hostStarted = result; }
+INT_PTR HostStarted() noexcept { return Control().hostStarted; }
+HWND MainWindow() noexcept { return gMainWindow; }
+HWND SettingsDialog() noexcept { return nullptr; }
+void SetHookInstaller(SetHookFunction install) noexcept {
+  Control().install = install != nullptr ? install : &SetWindowsHookExA;
+}
+
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      OnCreate(window);
+      break;
+    case WM_DESTROY:
+    case WM_QUIT:
+      OnDestroy(window);
+      break;
+    case WM_TIMER:
+      if (wParam == kSelectTimerId) OnTimer(window);
+      break;
+    case WM_HOTKEY:
+      OnHotKey(wParam);
+      break;
+    case WM_HOOK_MOUSE:
+      return HandleMouseEvent(static_cast<UINT>(wParam));
+    case WM_HOOK_WHEEL:
+      return HandleMouseWheel(static_cast<UINT>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_HOOK_APPCOMMAND:
+      return HandleAppCommand(static_cast<UINT>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_HOOK_SELECTTARGET:
+      (void)FindTargetWindow(nullptr);
+      return 1;
+    case WM_FW_SAVEOPTIONS:
+      SaveOptions();
+      break;
+    case WM_FW_TRAYNOTIFY:
+      OnTrayNotify(window, lParam);
+      break;
+    case WM_FW_HELPREQUEST:
+      OnHelpRequest(wParam);
+      break;
+    case WM_FW_SHOW:
+      OnShow();
+      break;
+    case WM_FW_TASKBARCREATED:
+      OnTaskbarCreated();
+      break;
+    case WM_FW_QUIT:
+      PostMessageA(window, WM_QUIT, 0, 0);
+      break;
+    case WM_NCDESTROY:
+      gMainWindow = nullptr;
+      break;
+    default:
+      break;
+  }
+  return FrameDefaultProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CaptureOverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // The window picker that shows this overlay is not part of the program
+  // yet; until it is, the overlay is a plain window.
+  return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,154 @@
+#include "scrolling/app/program.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "framework/app/app_exit.h"
+#include "framework/app/application.h"
+#include "framework/app/autostart_shortcut.h"
+#include "framework/app/framework_messages.h"
+#include "framework/app/message_box.h"
+#include "framework/app/message_loop.h"
+#include "framework/app/startup.h"
+#include "framework/text/text_table.h"
+#include "framework/ui/app_windows.h"
+#include "hooklib/hooklib.h"
+#include "scrolling/app/main_core.h"
+#include "scrolling/app/main_window.h"
+#include "scrolling/engine/win32_platform.h"
+#include "scrolling/options/options.h"
+#include "scrolling/options/options_file.h"
+#include "scrolling/texts/product_texts.h"
+
+namespace {
+
+constexpr std::uint32_t kSettingsVersion = 1;
+constexpr char kHostProgram[] = "Veltrano64.exe";
+
+using ChangeWindowMessageFilterFunction = BOOL(WINAPI*)(UINT message, DWORD flag);
+constexpr DWORD kMessageFilterAdd = 1;
+
+DwmGetWindowAttributeFunction gDwmGetWindowAttribute = nullptr;
+
+// What start-up has set up, so that shut-down undoes exactly that.
+struct RunState {
+  HMODULE dwmapi = nullptr;
+  HMODULE user32 = nullptr;
+  SharedMemory* shared = nullptr;
+  bool hotKeyRegistered = false;
+};
+
+// Steps 10: hooks of less trusted programs reach an elevated program only
+// through the message filter. Every call is made; false if any failed.
+bool AdmitHookMessages(RunState& state) noexcept {
+  state.user32 = LoadLibraryA("User32.dll");
+  if (state.user32 == nullptr) return true;
+  const auto change = reinterpret_cast<ChangeWindowMessageFilterFunction>(
+      reinterpret_cast<void*>(GetProcAddress(state.user32, "ChangeWindowMessageFilter")));
+  if (change == nullptr) return true;
+  bool ok = true;
+  for (const std::uint32_t message : kFilteredHookMessages) {
+    if (!change(message, kMessageFilterAdd)) ok = false;
+  }
+  return ok;
+}
+
+#ifndef _WIN64
+// The 32-bit program's hooks reach 32-bit programs only; on 64-bit Windows
+// the host installs the same hooks into the 64-bit ones.
+bool StartHost() noexcept {
+  if (gApp.isWow64 == 0) return true;
+  char path[MAX_PATH + 32];
+  wsprintfA(path, "%s\\%s", gApp.install.installFolder, kHostProgram);
+  const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL));
+  SetHostStarted(result);
+  return result > 32;
+}
+#else
+// The 64-bit build is the host's own architecture: its hooks reach the
+// programs of its word size, and there is no other kind to start a host for.
+bool StartHost() noexcept { return true; }
+#endif
+
+std::uint32_t StartUp(RunState& state) noexcept {
+  SaveSystemWheelScrollLines();
+  state.dwmapi = LoadLibraryA("Dwmapi.dll");
+  if (state.dwmapi != nullptr) {
+    gDwmGetWindowAttribute = reinterpret_cast<DwmGetWindowAttributeFunction>(
+        reinterpret_cast<void*>(GetProcAddress(state.dwmapi, "DwmGetWindowAttribute")));
+  }
+  state.shared = GetSharedMemory(false);
+  if (state.shared == nullptr) return kErrorSharedMemory;
+  std::memset(state.shared, 0, sizeof(SharedMemory));
+  SetEngineSharedMemory(state.shared);
+  NoteButtonsSwapped();
+  (void)LoadSaveOptions(0);
+  EnginePlatformInstance().SetSettingsDialog(nullptr);
+  // Kept loaded until the process ends: every hook names it.
+  SetHookLibrary(LoadLibraryA(kHookLibraryName));
+  state.shared->mainProcessId = GetCurrentProcessId();
+
+  if (gApp.taskScheduler != 0) (void)SetAutostartShortcut(false, nullptr, 0, nullptr, nullptr);
+  if (gApp.autoStart != 0 && gOpt.bAutoStart == 0) return 0;
+  if (!AdmitHookMessages(state)) return kErrorMessageFilter;
+  if (!StartHost()) return kErrorHostStart;
+  if (CreateAppWindow(kMainWindowId, &MainWndProc, GetText(0, 0), kIconEnabled, kMainWindowFlags, 0, 0, 0, 0) < 0 ||
+      MainWindow() == nullptr) {
+    return kErrorMainWindow;
+  }
+  if (gOpt.iHotKeyEnable != 0) {
+    state.hotKeyRegistered = RegisterHotKey(MainWindow(), kHotKeyId, HotKeyModifiers(gOpt.iHotKeyEnable),
+                                            HotKeyVirtualKey(gOpt.iHotKeyEnable)) != FALSE;
+  }
+  if (!InstallHooks(true)) return kErrorHooks;
+  if (gApp.startMinimized == 0 && gApp.autoStart == 0) PostMessageA(MainWindow(), WM_FW_SHOW, 0, 0);
+  UpdateTrayIcon(gOpt.bTrayIcon != 0);
+
+  WNDCLASSA overlay{};
+  overlay.lpfnWndProc = &CaptureOverlayProc;
+  overlay.lpszClassName = kCaptureOverlayClass;
+  RegisterClassA(&overlay);
+
+  if (const HCURSOR cursor = LoadCursorA(gApp.ResourceInstance(), MAKEINTRESOURCEA(kProgramCursor))) SetCursor(cursor);
+  (void)RunMessageLoop();
+  return 0;
+}
+
+void ShutDown(RunState& state, std::uint32_t result) noexcept {
+  // A drag in progress holds the capture and may have hidden the cursors.
+  EngineScrollDrag().EndScrolling();
+  (void)InstallHooks(false);
+  EngineTargetSelector().RestoreStartupWheelLines();
+  if (HostStarted() != 0) {
+    if (const HWND host = FindHostWindow()) SendMessageA(host, WM_QUIT, 0, 0);
+  }
+  if (state.hotKeyRegistered) UnregisterHotKey(MainWindow(), kHotKeyId);
+  UpdateTrayIcon(false);
+  if (state.shared != nullptr) {
+    SetEngineSharedMemory(nullptr);
+    ReleaseSharedMemory();
+    state.shared = nullptr;
+  }
+  gDwmGetWindowAttribute = nullptr;
+  if (state.dwmapi != nullptr) FreeLibrary(state.dwmapi);
+  if (state.user32 != nullptr) FreeLibrary(state.user32);
+  state = RunState{};
+  if (result != 0) (void)ShowMessageBox(gApp, nullptr, GetText(0, 0), "%s", kErrorBoxFlags, 0, GetText(result, 0));
+}
+
+}  // namespace
+
+DwmGetWindowAttributeFunction DwmGetWindowAttributePointer() noexcept { return gDwmGetWindowAttribute; }
+
+int RunMainProgram(HINSTANCE instance, const char* commandLine, int showCommand) noexcept {
+  if (InitApplication(instance, 0, ProductTexts(), 0, kSettingsVersion, commandLine, showCommand) != 0) {
+    AppExit();
+    return 0;
+  }
+  RunState state;
+  const std::uint32_t result = StartUp(state);
+  ShutDown(state, result);
+  AppExit();
+  return static_cast<int>(result);
+}

@@ -1,0 +1,175 @@
+#!/usr/bin/env bash
+# Veltrano.exe as a user runs it, under wine64 on a private X display with
+# input from xdotool: installation record in the registry, factory options,
+# "-MINIMIZE". A program of the test shows a scrollable window and logs what
+# it receives. Checks: a right-button drag scrolls it and never reaches it as
+# a press; a right click without movement arrives as exactly one click; with
+# a first profile that sends the wheel to the window under the cursor, a
+# wheel turn over it reaches it while another window has the focus; "-QUIT"
+# ends the program with exit code 0 and the wheel-lines value is back.
+# Arguments: the folder of the built programs, a work folder; a third
+# argument "bench" measures the hook round trip instead (roundtrip_bench).
+set -euo pipefail
+bin=$1
+work=$2
+mkdir -p "$work"
+export WINEPREFIX=$work/wineprefix-e2e
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+log=$work/e2e-target.log
+winlog="Z:${log//\//\\}"
+failures=0
+
+pids=()
+xvfb_pid=""
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  "$wineserver" -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+count() { local n; n=$(tail -n +"$1" "$log" | grep -c -E "^$2( |\$)" || true); echo "$n"; }
+lines_now() { wc -l <"$log"; }
+# Waits up to the seconds given for a command to become true.
+within() {
+  local tries=$(($1 * 10)); shift
+  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+seen() { [ "$(count "$1" "$2")" -gt 0 ]; }
+scrolled() { [ "$(($(count "$1" vscroll) + $(count "$1" wheel)))" -gt 0 ]; }
+wait_for_line() {  # pattern, from line; up to 20 s
+  for _ in $(seq 200); do
+    [ "$(count "$2" "$1")" -gt 0 ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+display_file=$work/e2e-display
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$display_file")"
+
+if [ ! -f "$WINEPREFIX/.veltrano-e2e-ready" ]; then
+  mkdir -p "$WINEPREFIX"
+  "$wine" wineboot -i >/dev/null 2>&1 </dev/null || true
+  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+  "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d 'no-crash-debugger %ld %ld' /f >/dev/null 2>&1 </dev/null
+  touch "$WINEPREFIX/.veltrano-e2e-ready"
+fi
+"$wineserver" -k >/dev/null 2>&1 || true
+"$wineserver" -p >/dev/null 2>&1 </dev/null
+"$wine" cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+
+# The installation record, as the installer writes it: install folder = the
+# build's programs, data folder in the prefix.
+install_folder="Z:${bin//\//\\}"
+record=$(python3 - "$install_folder" <<'PY'
+import struct, sys
+r = bytearray(1326)
+struct.pack_into('<HH', r, 16, 1, 0)
+folder = sys.argv[1].encode()
+r[20:20 + len(folder)] = folder
+data = b'C:\\VeltranoData'
+r[280:280 + len(data)] = data
+print(r.hex())
+PY
+)
+"$wine" reg add 'HKLM\Software\Brindlex' /v Veltrano /t REG_BINARY /d "$record" /f >/dev/null 2>&1 </dev/null
+rm -rf "$WINEPREFIX/drive_c/VeltranoData"
+: >"$log"
+
+start_target() {
+  "$wine" "$bin/scroll_target.exe" "$winlog" >/dev/null 2>&1 </dev/null &
+  pids+=($!)
+  target_pid=$!
+  wait_for_line ready "$1" || { echo "FAIL: the scrollable window did not come up"; exit 1; }
+}
+
+start_program() {
+  local t0 t1
+  t0=$(date +%s%N)
+  "$wine" "$bin/Veltrano.exe" -MINIMIZE >/dev/null 2>&1 </dev/null &
+  program_pid=$!
+  pids+=($program_pid)
+  "$wine" "$bin/program_ready.exe" 30 </dev/null || { echo "FAIL: Veltrano.exe did not start"; exit 1; }
+  t1=$(date +%s%N)
+  echo "start to hooks in place (including Wine's process start): $(((t1 - t0) / 1000000)) ms"
+}
+
+quit_program() {
+  local status=0
+  "$wine" "$bin/Veltrano.exe" -QUIT >/dev/null 2>&1 </dev/null || true
+  wait "$program_pid" || status=$?
+  [ "$status" -eq 0 ] || fail "Veltrano.exe ended with exit code $status after -QUIT"
+}
+
+if [ "${3:-}" = bench ]; then
+  start_target 1
+  start_program
+  "$wine" "$bin/roundtrip_bench.exe" "${VELTRANO_BENCH_SENDS:-20000}" </dev/null || fail "the benchmark did not run"
+  quit_program
+  exit "$failures"
+fi
+
+start_target 1
+ready_lines=$(grep -m1 '^ready ' "$log" | cut -d' ' -f2)
+start_program
+
+# A right-button drag over the scrollable window.
+mark=$(($(lines_now) + 1))
+xdotool mousemove 300 200; sleep 0.3
+xdotool mousedown 3; sleep 0.1
+for _ in $(seq 12); do xdotool mousemove_relative -- 0 10; sleep 0.03; done
+xdotool mouseup 3
+within 10 scrolled "$mark" || fail "the drag did not scroll"
+[ "$(count "$mark" rdown)" -eq 0 ] || fail "the drag reached the window as a press"
+# The profile over the window accelerates the wheel: the system's lines are
+# held at 1, the windows are told, and the user's stored value stays.
+"$wine" "$bin/scroll_target.exe" --lines "$winlog" </dev/null || true
+[ "$(count "$mark" "now 1")" -eq 1 ] || fail "the wheel lines were not held at 1 over an accelerating window"
+[ "$(count 1 lines)" -gt 0 ] || fail "the windows were not told of the wheel lines held at 1"
+stored=$("$wine" reg query 'HKCU\Control Panel\Desktop' /v WheelScrollLines 2>/dev/null </dev/null | tr -d '\r' | awk '/WheelScrollLines/ {print $3}')
+[ "$stored" != 1 ] || fail "the wheel lines 1 were written to the user's profile"
+
+# A right click without movement.
+mark=$(($(lines_now) + 1))
+xdotool mousemove 320 220; sleep 0.3
+xdotool mousedown 3; sleep 0.05; xdotool mouseup 3
+within 10 seen "$mark" rup || fail "the click did not arrive"
+sleep 0.3
+[ "$(count "$mark" rdown)" -eq 1 ] || fail "the click arrived as $(count "$mark" rdown) presses"
+[ "$(count "$mark" rup)" -eq 1 ] || fail "the click arrived as $(count "$mark" rup) releases"
+[ "$(($(count "$mark" vscroll) + $(count "$mark" wheel)))" -eq 0 ] || fail "the click scrolled"
+quit_program
+
+# The wheel to the window under the cursor, through an options file written
+# by the program's own storage, with the focus in the other window.
+kill "$target_pid" 2>/dev/null || true
+wait "$target_pid" 2>/dev/null || true
+"$wine" "$bin/options_writer.exe" 'C:\VeltranoData' </dev/null || fail "the options file was not written"
+mark=$(($(lines_now) + 1))
+start_target "$mark"
+start_program
+mark=$(($(lines_now) + 1))
+xdotool mousemove 300 200; sleep 0.3
+xdotool click 5
+within 10 seen "$mark" wheel || fail "the wheel did not reach the window under the cursor"
+[ "$(count "$mark" focuswheel)" -eq 0 ] || fail "the wheel reached the focus window"
+quit_program
+mark=$(($(lines_now) + 1))
+"$wine" "$bin/scroll_target.exe" --lines "$winlog" </dev/null || true
+final_lines=$(tail -n +"$mark" "$log" | grep -m1 '^now ' | cut -d' ' -f2)
+[ "$final_lines" = "$ready_lines" ] || fail "wheel lines $final_lines after the end, $ready_lines before"
+
+if [ "$failures" -ne 0 ]; then
+  echo "--- target log"; cat "$log"
+  exit 1
+fi
+echo "end-to-end: all checks passed"

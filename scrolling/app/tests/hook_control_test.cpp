@@ -1,0 +1,201 @@
+// The hook control of the main window with real hooks and a stand-in for
+// the 64-bit host's window.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "framework/app/application.h"
+#include "framework/util/tests/win_test_support.h"
+#include "hooklib/hooklib.h"
+#include "host64/hook_mask.h"
+#include "scrolling/app/main_core.h"
+#include "scrolling/app/main_window.h"
+#include "scrolling/engine/win32_platform.h"
+#include "scrolling/options/options.h"
+#include "scrolling/texts/tests/use_product_texts.h"
+
+namespace {
+
+// Every installation goes through here: the kinds in failKinds fail, the
+// others are installed for real and kept for the check that they are gone.
+struct Installer {
+  std::vector<int> failKinds;
+  std::vector<int> calls;
+  std::vector<HHOOK> made;
+};
+Installer gInstaller;
+
+HHOOK WINAPI CountingInstall(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId) {
+  gInstaller.calls.push_back(idHook);
+  for (const int kind : gInstaller.failKinds) {
+    if (kind == idHook) return nullptr;
+  }
+  HHOOK hook = SetWindowsHookExA(idHook, proc, module, threadId);
+  if (hook != nullptr) gInstaller.made.push_back(hook);
+  return hook;
+}
+
+// The hooks made so far that are still installed (and now removed here).
+int HooksLeft() {
+  int left = 0;
+  for (HHOOK hook : gInstaller.made) left += UnhookWindowsHookEx(hook) ? 1 : 0;
+  gInstaller.made.clear();
+  return left;
+}
+
+// A stand-in host: answers 0 to its first refusals requests, then that
+// every hook is in place; the first request also posts kNestedRequest to the
+// nesting window, whose handler asks for the hooks again while the first
+// request still waits.
+struct FakeHost {
+  int refusals = 0;
+  std::vector<WPARAM> masks;
+  bool requestWhileNested = false;
+};
+FakeHost gHost;
+bool gNested = false;
+HWND gNestingWindow = nullptr;
+constexpr UINT kNestedRequest = WM_APP + 7;
+
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_HOST_SETHOOKS) return DefWindowProcA(window, message, wParam, lParam);
+  if (gNested) gHost.requestWhileNested = true;
+  gHost.masks.push_back(wParam);
+  if (gHost.masks.size() == 1 && gNestingWindow != nullptr) PostMessageA(gNestingWindow, kNestedRequest, 0, 0);
+  if (gHost.refusals > 0) {
+    --gHost.refusals;
+    return 0;
+  }
+  return kHostHooksInPlace;
+}
+
+LRESULT CALLBACK NestingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kNestedRequest) {
+    gNested = true;
+    (void)InstallHooks(true);
+    gNested = false;
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND MakeWindow(const char* className, WNDPROC proc) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = className;
+  RegisterClassA(&wc);
+  return CreateWindowExA(0, className, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+class HookControlTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    UseProductTexts();
+    library_ = LoadLibraryA(kHookLibraryName);
+    SetHookLibrary(library_);
+    SetHookInstaller(&CountingInstall);
+    // The handshake pumps this thread's messages while it waits.
+    gNestingWindow = MakeWindow("VeltranoNestingTest", &NestingProc);
+    gApp.appWindow = gNestingWindow;
+  }
+  void SetUp() override {
+    SetFactoryOptions();
+    gInstaller = Installer{};
+    gHost = FakeHost{};
+  }
+  void TearDown() override {
+    (void)InstallHooks(false);
+    SetHostStarted(0);
+    EXPECT_EQ(HooksLeft(), 0);
+  }
+  static HMODULE library_;
+};
+HMODULE HookControlTest::library_ = nullptr;
+
+TEST_F(HookControlTest, AFailedInstallationIsTriedAgainAndRemovedAtTheEnd) {
+  ASSERT_NE(library_, nullptr);
+  gInstaller.failKinds = {WH_GETMESSAGE};
+  EXPECT_FALSE(InstallHooks(true));
+  gInstaller.failKinds.clear();
+  gInstaller.calls.clear();
+  EXPECT_TRUE(InstallHooks(true));
+  EXPECT_EQ(gInstaller.calls, std::vector<int>{WH_GETMESSAGE}) << "only the missing hook is installed";
+  gInstaller.calls.clear();
+  EXPECT_TRUE(InstallHooks(true));
+  EXPECT_TRUE(gInstaller.calls.empty()) << "nothing changed: no work";
+
+  // A failed installation leaves its other hooks; removing them all still
+  // removes those.
+  EXPECT_TRUE(InstallHooks(false));
+  gInstaller.failKinds = {WH_MOUSE};
+  EXPECT_FALSE(InstallHooks(true));
+  EXPECT_TRUE(InstallHooks(false));
+  EXPECT_EQ(HooksLeft(), 0);
+}
+
+TEST_F(HookControlTest, TheHostIsAskedUntilItAnswersAndARequestMeanwhileWaits) {
+  HWND host = MakeWindow(kHostWindowClass, &HostProc);
+  ASSERT_NE(host, nullptr);
+  SetHostStarted(42);
+  gHost.refusals = 2;
+  const WPARAM want = HookMaskForProfiles(gOpt, true);
+  EXPECT_TRUE(InstallHooks(true));
+  EXPECT_FALSE(gHost.requestWhileNested) << "a call inside the handshake must not start a second one";
+  EXPECT_EQ(gHost.masks, (std::vector<WPARAM>{want, want, want}));
+  // The nested request wanted nothing new: no further request went out.
+  gHost.masks.clear();
+  EXPECT_TRUE(InstallHooks(false));
+  EXPECT_EQ(gHost.masks, std::vector<WPARAM>{0});
+  DestroyWindow(host);
+}
+
+TEST_F(HookControlTest, TheRealHostTakesTheMaskAndEndsOnWmQuit) {
+  std::string host = "\"" + test_support::ProgramFolder() + "\\Veltrano64.exe\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessA(nullptr, &host[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  SetHostStarted(33);
+  // The host's window comes up while the first request waits for it.
+  EXPECT_TRUE(InstallHooks(true));
+  const HWND window = FindHostWindow();
+  EXPECT_NE(window, nullptr);
+  EXPECT_TRUE(InstallHooks(false));
+  if (window != nullptr) SendMessageA(window, WM_QUIT, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
+  DWORD code = 99;
+  GetExitCodeProcess(pi.hProcess, &code);
+  EXPECT_EQ(code, 0u);
+  if (code == STILL_ACTIVE) TerminateProcess(pi.hProcess, 1);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+}
+
+TEST_F(HookControlTest, SwitchingOffEndsADragInProgress) {
+  HWND view = MakeWindow("VeltranoDragView", &DefWindowProcA);
+  SetWindowLongA(view, GWL_STYLE, WS_POPUP | WS_VSCROLL);
+  SetWindowPos(view, HWND_TOPMOST, 100, 100, 400, 300, SWP_SHOWWINDOW | SWP_FRAMECHANGED);
+  gOpt.iNumPar = 1;
+  SetProfileDefaults(gOpt.Par[0]);
+  std::strcpy(gOpt.Par[0].szWndClass, "VeltranoDragView");
+  gOpt.Par[0].bUseCtrl = 0;
+  gOpt.Par[0].bSwapCtrl = 1;
+  gOpt.Par[0].bWheelEnable = 0;
+  ResetTargetCache();
+  ASSERT_TRUE(test_support::MoveCursorTo(300, 250));
+  ASSERT_EQ(HandleMouseEvent(WM_RBUTTONDOWN), 1);
+  ASSERT_NE(EngineScrollDrag().State(), DragState::Idle);
+  SetProgramDisabled(true);
+  EXPECT_EQ(EngineScrollDrag().State(), DragState::Idle);
+  EXPECT_EQ(GetCapture(), nullptr);
+  SetProgramDisabled(false);
+  EXPECT_EQ(gOpt.bDisabled, 0);
+  DestroyWindow(view);
+}
+
+}  // namespace

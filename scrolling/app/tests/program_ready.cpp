@@ -1,0 +1,46 @@
+// Waits until the main program runs its message loop, that is until its
+// hooks are in place: the shared memory names the main window, and the
+// window answers a message. Exit code 0 then, 1 after the time-out (the
+// first argument, in seconds; 30 when none). Prints how long after the main
+// program's process was made that was (up to the 10 ms of polling late).
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "hooklib/shared_memory.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+  const int seconds = commandLine != nullptr && *commandLine != '\0' ? std::atoi(commandLine) : 30;
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
+  while (GetTickCount64() < end) {
+    if (HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedMemoryName)) {
+      const auto* shared = static_cast<const SharedMemory*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(SharedMemory)));
+      const HWND main = shared != nullptr ? reinterpret_cast<HWND>(LoadHandle32(shared->mainWindow)) : nullptr;
+      if (shared != nullptr) UnmapViewOfFile(shared);
+      CloseHandle(mapping);
+      DWORD_PTR answer = 0;
+      // A sent message is handled only where the main thread takes
+      // messages: its loop, which starts after the hooks are in place.
+      if (main != nullptr && SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer)) {
+        FILETIME now, created, exited, kernel, user;
+        GetSystemTimeAsFileTime(&now);
+        DWORD processId = 0;
+        GetWindowThreadProcessId(main, &processId);
+        if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId)) {
+          if (GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+            const auto ticks = [](const FILETIME& t) {
+              return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+            };
+            std::printf("hooks in place %llu ms after the program's process was made\n",
+                        (ticks(now) - ticks(created)) / 10000);
+          }
+          CloseHandle(process);
+        }
+        return 0;
+      }
+    }
+    Sleep(10);
+  }
+  return 1;
+}

@@ -1,0 +1,264 @@
+// The program's run, each in a process of its own (this test program started
+// again with "--scenario"): start-up that fails ends with its text, start-up
+// that ends early or fails leaves nothing behind, and a whole run answers the
+// messages of the main window's table until it is told to quit.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/app/tests/dialog_answerer.h"
+#include "framework/app/tests/fake_notification_area.h"
+#include "framework/app/tests/install_record_writer.h"
+#include "framework/util/tests/win_test_support.h"
+#include "framework/util/win_handles.h"
+#include "hooklib/shared_memory.h"
+#include "framework/app/application.h"
+#include "framework/app/framework_messages.h"
+#include "scrolling/app/main_window.h"
+#include "scrolling/app/program.h"
+#include "scrolling/engine/win32_platform.h"
+#include "scrolling/options/options.h"
+
+namespace {
+
+int gHookCalls = 0;
+bool gFailGetMessage = false;
+std::vector<HHOOK> gMade;
+
+HHOOK WINAPI WatchedInstall(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId) {
+  ++gHookCalls;
+  if (gFailGetMessage && idHook == WH_GETMESSAGE) return nullptr;
+  // On this thread only: hooks that reached the other programs of the Wine
+  // server would load the hook library there, and with it the shared memory,
+  // which such a program keeps after the hooks are gone.
+  (void)threadId;
+  HHOOK hook = SetWindowsHookExA(idHook, proc, module, GetCurrentThreadId());
+  if (hook != nullptr) gMade.push_back(hook);
+  return hook;
+}
+
+std::string OneLine(std::string text) {
+  for (char& c : text) c = c == '\n' ? '|' : c;
+  return text;
+}
+
+// While the program runs: its main window's answers to the messages of its
+// table, sent as the hooks, the tray and other instances send them, and at
+// last the quit request.
+void DriveMainWindow(std::ostream& log, test_support::FakeNotificationArea& tray) {
+  HWND main = nullptr;
+  DWORD_PTR answer = 0;
+  for (int i = 0; i < 2000 && main == nullptr; ++i) {
+    main = MainWindow();
+    if (main == nullptr || !SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer)) {
+      main = nullptr;
+      Sleep(10);
+    }
+  }
+  if (main == nullptr) return;
+  log << "trayshown " << tray.icons.size() << "\n";
+  log << "select " << SendMessageA(main, WM_HOOK_SELECTTARGET, 0, 0) << "\n";
+  SendMessageA(main, WM_HOTKEY, 1, 0);
+  log << "hotkey " << static_cast<int>(gOpt.bDisabled) << "\n";
+  SendMessageA(main, WM_FW_TRAYNOTIFY, 0, WM_RBUTTONDOWN);
+  log << "trayright " << static_cast<int>(gOpt.bDisabled) << "\n";
+  const std::string options = std::string(gApp.dataFolder) + "\\Options.oqc";
+  DeleteFileA(options.c_str());
+  SendMessageA(main, WM_FW_TRAYNOTIFY, 0, WM_LBUTTONDOWN);  // shows the settings, which saves the options
+  log << "saved " << (GetFileAttributesA(options.c_str()) != INVALID_FILE_ATTRIBUTES) << "\n";
+  PostMessageA(main, WM_FW_QUIT, 0, 0);
+}
+
+// A drag in progress over a window of this process when the quit request
+// comes.
+void QuitDuringADrag(std::ostream& log) {
+  HWND main = nullptr;
+  DWORD_PTR answer = 0;
+  for (int i = 0; i < 2000 && main == nullptr; ++i) {
+    main = MainWindow();
+    if (main == nullptr || !SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer)) {
+      main = nullptr;
+      Sleep(10);
+    }
+  }
+  if (main == nullptr) return;
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = &DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "VeltranoDragWindow";
+  RegisterClassA(&wc);
+  HWND view = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "drag", WS_POPUP | WS_VISIBLE | WS_VSCROLL, 100, 100,
+                              400, 300, nullptr, nullptr, wc.hInstance, nullptr);
+  test_support::MoveCursorTo(300, 200);
+  log << "press " << SendMessageA(main, WM_HOOK_MOUSE, WM_RBUTTONDOWN, 0) << "\n";
+  test_support::MoveCursorTo(300, 240);
+  SendMessageA(main, WM_HOOK_MOUSE, WM_MOUSEMOVE, 0);
+  log << "dragging " << (EngineScrollDrag().State() != DragState::Idle) << "\n";
+  PostMessageA(main, WM_FW_QUIT, 0, 0);
+  // The view's messages go on until the program has ended its run.
+  MSG msg;
+  for (int i = 0; i < 3000 && IsWindow(main); ++i, Sleep(10)) {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  }
+  DestroyWindow(view);
+}
+
+// Runs the program as the scenario asks and writes what is left afterwards.
+int RunScenario(const std::string& scenario, const char* logPath) {
+  const char* commandLine = "-MINIMIZE";
+  CKernelHandle squatter;
+  if (scenario == "hooks") gFailGetMessage = true;
+  // Another object under the shared memory's name: the mapping cannot be made.
+  if (scenario == "shared") squatter.Reset(CreateMutexA(nullptr, FALSE, kSharedMemoryName));
+  if (scenario == "autostart") commandLine = "-AUTOSTART";
+  SetHookInstaller(&WatchedInstall);
+  test_support::FakeNotificationArea tray;
+
+  std::ostringstream driven;
+  std::thread driver;
+  if (scenario == "messages") driver = std::thread([&] { DriveMainWindow(driven, tray); });
+  if (scenario == "dragquit") driver = std::thread([&] { QuitDuringADrag(driven); });
+  int code = -1;
+  std::vector<std::string> boxes;
+  {
+    test_support::DialogAnswerer answerer;
+    code = RunMainProgram(GetModuleHandleA(nullptr), commandLine, SW_SHOWNORMAL);
+    boxes = answerer.Take();
+  }
+  if (driver.joinable()) driver.join();
+  squatter.Reset();
+  int hooksLeft = 0;
+  for (HHOOK hook : gMade) hooksLeft += UnhookWindowsHookEx(hook) ? 1 : 0;
+  HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedMemoryName);
+  const bool sharedLeft = mapping != nullptr;
+  if (mapping != nullptr) CloseHandle(mapping);
+
+  std::ofstream log(logPath);
+  log << "code " << code << "\nhookcalls " << gHookCalls << "\nhooksleft " << hooksLeft << "\nshared "
+      << sharedLeft << "\ntray " << tray.icons.size() << "\nboxes " << boxes.size() << "\n";
+  for (const std::string& box : boxes) log << "box " << OneLine(box) << "\n";
+  log << driven.str();
+  log << "idle " << (EngineScrollDrag().State() == DragState::Idle) << "\ncursorshidden "
+      << EngineScrollDrag().CursorsHidden() << "\n";
+  return 0;
+}
+
+struct Outcome {
+  std::map<std::string, std::string> values;
+  std::string boxes;
+  int Int(const std::string& key) { return values.count(key) ? std::stoi(values[key]) : -99; }
+};
+
+Outcome RunProgramIn(const std::string& scenario) {
+  Outcome out;
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string data = std::string(temp) + "veltrano-startup-" + scenario;
+  const std::string logPath = data + ".log";
+  DeleteFileA(logPath.c_str());
+  if (!test_support::WriteInstallRecord(
+          "Veltrano", test_support::MakeInstallRecord(test_support::ProgramFolder(), data, true, false))) {
+    ADD_FAILURE() << "no installation record";
+    return out;
+  }
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string line = "\"" + std::string(self) + "\" --scenario " + scenario + " \"" + logPath + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    ADD_FAILURE() << "the scenario did not start";
+    return out;
+  }
+  const DWORD waited = WaitForSingleObject(pi.hProcess, 60000);
+  EXPECT_EQ(waited, WAIT_OBJECT_0) << "the run did not end";
+  if (waited != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  test_support::DeleteInstallRecord("Veltrano");
+  std::ifstream log(logPath);
+  std::string entry;
+  while (std::getline(log, entry)) {
+    const std::size_t space = entry.find(' ');
+    if (space == std::string::npos) continue;
+    const std::string key = entry.substr(0, space);
+    if (key == "box") {
+      out.boxes += entry.substr(space + 1) + "\n";
+    } else {
+      out.values[key] = entry.substr(space + 1);
+    }
+  }
+  return out;
+}
+
+TEST(ProgramStartup, AHookThatCannotBeInstalledEndsWithItsTextAndLeavesNothing) {
+  Outcome o = RunProgramIn("hooks");
+  EXPECT_EQ(o.Int("code"), 5008);
+  EXPECT_EQ(o.Int("boxes"), 1);
+  EXPECT_NE(o.boxes.find("Veltrano|"), std::string::npos) << o.boxes;
+  EXPECT_NE(o.boxes.find("Could not set system hooks!"), std::string::npos) << o.boxes;
+  EXPECT_GT(o.Int("hookcalls"), 1) << "some hook was installed before the failure";
+  EXPECT_EQ(o.Int("hooksleft"), 0);
+  EXPECT_EQ(o.Int("shared"), 0);
+  EXPECT_EQ(o.Int("tray"), 0);
+}
+
+TEST(ProgramStartup, SharedMemoryThatCannotBeMadeEndsWithItsText) {
+  Outcome o = RunProgramIn("shared");
+  EXPECT_EQ(o.Int("code"), 5010);
+  EXPECT_EQ(o.Int("boxes"), 1);
+  EXPECT_NE(o.boxes.find("Could not initialize the shared memory!"), std::string::npos) << o.boxes;
+  EXPECT_EQ(o.Int("hookcalls"), 0);
+  EXPECT_EQ(o.Int("tray"), 0);
+}
+
+TEST(ProgramStartup, AutostartWhileAutostartIsOffEndsQuietly) {
+  Outcome o = RunProgramIn("autostart");
+  EXPECT_EQ(o.Int("code"), 0);
+  EXPECT_EQ(o.Int("boxes"), 0) << o.boxes;
+  EXPECT_EQ(o.Int("hookcalls"), 0);
+  EXPECT_EQ(o.Int("shared"), 0);
+  EXPECT_EQ(o.Int("tray"), 0);
+}
+
+TEST(ProgramRun, TheMainWindowAnswersItsMessagesAndQuitEndsTheRun) {
+  Outcome o = RunProgramIn("messages");
+  EXPECT_EQ(o.Int("code"), 0);
+  EXPECT_EQ(o.Int("boxes"), 0) << o.boxes;
+  EXPECT_EQ(o.Int("trayshown"), 1);
+  EXPECT_EQ(o.Int("select"), 1);
+  EXPECT_EQ(o.Int("hotkey"), 1) << "the hot key switches off";
+  EXPECT_EQ(o.Int("trayright"), 0) << "a right click on the tray icon switches on again";
+  EXPECT_EQ(o.Int("saved"), 1);
+  EXPECT_GT(o.Int("hookcalls"), 0);
+  EXPECT_EQ(o.Int("hooksleft"), 0);
+  EXPECT_EQ(o.Int("shared"), 0);
+  EXPECT_EQ(o.Int("tray"), 0);
+}
+
+TEST(ProgramRun, QuitDuringADragEndsTheDragFirst) {
+  Outcome o = RunProgramIn("dragquit");
+  EXPECT_EQ(o.Int("code"), 0);
+  EXPECT_EQ(o.Int("press"), 1);
+  EXPECT_EQ(o.Int("dragging"), 1);
+  EXPECT_EQ(o.Int("idle"), 1);
+  EXPECT_EQ(o.Int("cursorshidden"), 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::strcmp(argv[1], "--scenario") == 0) return RunScenario(argv[2], argv[3]);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

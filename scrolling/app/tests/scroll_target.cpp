@@ -1,0 +1,99 @@
+// A program of the end-to-end test: a scrollable window that logs what it
+// receives, and a second window that holds the keyboard focus. The log (the
+// first argument) gets one line per event:
+//   ready <wheel lines>      both windows are up, the focus window has the focus
+//   rdown, rup               right-button press and release in the scrollable window
+//   vscroll <code>, hscroll <code>
+//   wheel <delta>            a wheel message in the scrollable window (a drag
+//                            may scroll with wheel messages too)
+//   focuswheel <delta>       a wheel message in the focus window
+//   lines <wheel lines>      after every change of a system setting
+// Started with "--lines <log>" it only adds "now <wheel lines>" as this new
+// process reads the value, and ends.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string gLog;
+
+void Log(const char* format, long value) {
+  char line[64];
+  std::snprintf(line, sizeof line, format, value);
+  HANDLE file = CreateFileA(gLog.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, line, static_cast<DWORD>(std::strlen(line)), &written, nullptr);
+  WriteFile(file, "\n", 1, &written, nullptr);
+  CloseHandle(file);
+}
+
+long WheelLines() {
+  UINT lines = 0;
+  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  return static_cast<long>(lines);
+}
+
+LRESULT CALLBACK ScrollProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_RBUTTONDOWN: Log("rdown", 0); return 0;
+    case WM_RBUTTONUP: Log("rup", 0); return 0;
+    case WM_VSCROLL: Log("vscroll %ld", LOWORD(wParam)); return 0;
+    case WM_HSCROLL: Log("hscroll %ld", LOWORD(wParam)); return 0;
+    case WM_MOUSEWHEEL: Log("wheel %ld", GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
+    case WM_SETTINGCHANGE: Log("lines %ld", WheelLines()); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK FocusProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_MOUSEWHEEL) {
+    Log("focuswheel %ld", GET_WHEEL_DELTA_WPARAM(wParam));
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND Make(const char* name, WNDPROC proc, DWORD style, int x, int width) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = name;
+  RegisterClassA(&wc);
+  return CreateWindowExA(0, name, name, style, x, 100, width, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+  gLog = commandLine;
+  if (gLog.rfind("--lines ", 0) == 0) {
+    gLog = gLog.substr(8);
+    Log("now %ld", WheelLines());
+    return 0;
+  }
+  HWND scroll = Make("VeltranoScrollTarget", &ScrollProc, WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, 100, 400);
+  HWND focus = Make("VeltranoFocusWindow", &FocusProc, WS_OVERLAPPEDWINDOW, 600, 200);
+  if (scroll == nullptr || focus == nullptr) return 1;
+  SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE, 0, 1000, 100, 0, 0};
+  SetScrollInfo(scroll, SB_VERT, &info, TRUE);
+  SetScrollInfo(scroll, SB_HORZ, &info, TRUE);
+  ShowWindow(scroll, SW_SHOWNORMAL);
+  ShowWindow(focus, SW_SHOWNORMAL);
+  SetForegroundWindow(focus);
+  SetFocus(focus);
+  Log("ready %ld", WheelLines());
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return 0;
+}
