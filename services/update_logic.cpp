@@ -65,6 +65,7 @@ bool IsNewerVersion(const ProgramVersion& reply, const ProgramVersion& own) noex
 namespace {
 
 std::size_t StoredLength(const char* reply, std::size_t length) noexcept {
+  if (!reply) return 0;
   if (length > kUpdateReplySize - 1) length = kUpdateReplySize - 1;
   const void* zero = std::memchr(reply, '\0', length);
   return zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - reply) : length;
@@ -74,11 +75,11 @@ std::size_t StoredLength(const char* reply, std::size_t length) noexcept {
 
 void StoreUpdateReply(const char* reply, std::size_t length, char (&stored)[kUpdateReplySize]) noexcept {
   const std::size_t n = StoredLength(reply, length);
-  std::memcpy(stored, reply, n);
+  if (n > 0) std::memcpy(stored, reply, n);
   std::memset(stored + n, 0, kUpdateReplySize - n);
 }
 
 bool IsStoredUpdateReply(const char* reply, std::size_t length, const char (&stored)[kUpdateReplySize]) noexcept {
   const std::size_t n = StoredLength(reply, length);
-  return std::memcmp(stored, reply, n) == 0 && (n == kUpdateReplySize - 1 || stored[n] == '\0');
+  return (n == 0 || std::memcmp(stored, reply, n) == 0) && (n == kUpdateReplySize - 1 || stored[n] == '\0');
 }

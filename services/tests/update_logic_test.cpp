@@ -107,6 +107,9 @@ TEST(UpdateLogic, ALongReplyComparesAsItIsStored) {
   EXPECT_STREQ(stored, "1.2.3");
   EXPECT_TRUE(IsStoredUpdateReply("1.2.3\0other", 11, stored));
   EXPECT_FALSE(IsStoredUpdateReply("1.2.3x", 6, stored));
+  StoreUpdateReply(nullptr, 0, stored);  // an empty body
+  EXPECT_STREQ(stored, "");
+  EXPECT_TRUE(IsStoredUpdateReply(nullptr, 0, stored));
 }
 
 }  // namespace
