@@ -158,13 +158,13 @@ HttpFormat FormatHttpGet(const HttpGetHead& request, char (&out)[kHttpRequestHea
   return Finish(w, length);
 }
 
-HttpFormat FormatHttpConnect(const char* host, std::uint16_t port, const char* proxyUser, const char* proxyPassword,
+HttpFormat FormatHttpConnect(const HttpUrl& url, const char* proxyUser, const char* proxyPassword,
                              char (&out)[kHttpRequestHeadSize], std::size_t* length) noexcept {
   HeadWriter w(out);
   w.Text("CONNECT ");
-  w.Text(host);
+  w.Text(url.host);
   w.Text(":");
-  w.Port(port);
+  w.Port(url.port);
   w.Text(" HTTP/1.0\r\n");
   if (!BasicHeader(w, "Proxy-Authorization", proxyUser, proxyPassword)) return HttpFormat::kBadCredential;
   return Finish(w, length);

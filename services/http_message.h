@@ -41,10 +41,10 @@ enum class HttpFormat : std::uint8_t {
 [[nodiscard]] HttpFormat FormatHttpGet(const HttpGetHead& request, char (&out)[kHttpRequestHeadSize],
                                        std::size_t* length) noexcept;
 
-// "CONNECT host:port HTTP/1.0" with the proxy's Basic authorisation.
-[[nodiscard]] HttpFormat FormatHttpConnect(const char* host, std::uint16_t port, const char* proxyUser,
-                                           const char* proxyPassword, char (&out)[kHttpRequestHeadSize],
-                                           std::size_t* length) noexcept;
+// "CONNECT host:port HTTP/1.0" for the URL's server, with the proxy's Basic
+// authorisation.
+[[nodiscard]] HttpFormat FormatHttpConnect(const HttpUrl& url, const char* proxyUser, const char* proxyPassword,
+                                           char (&out)[kHttpRequestHeadSize], std::size_t* length) noexcept;
 
 enum class HttpHeadScan : std::uint8_t { kComplete, kNeedMore, kTooLarge };
 

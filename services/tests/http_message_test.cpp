@@ -51,7 +51,9 @@ TEST(HttpMessage, GetHeadsForServerAndProxy) {
             "Proxy-Authorization: Basic dTo=\r\n\r\n");
   char out[kHttpRequestHeadSize];
   std::size_t n = 0;
-  ASSERT_EQ(FormatHttpConnect("h.example", 443, "u", "p", out, &n), HttpFormat::kOk);
+  HttpUrl target;
+  ASSERT_TRUE(ParseHttpUrl("https://h.example/v", 19, &target));
+  ASSERT_EQ(FormatHttpConnect(target, "u", "p", out, &n), HttpFormat::kOk);
   EXPECT_EQ(std::string(out, n), "CONNECT h.example:443 HTTP/1.0\r\nProxy-Authorization: Basic dTpw\r\n\r\n");
 }
 
