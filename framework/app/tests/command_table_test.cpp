@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -97,9 +98,16 @@ std::vector<Sent> SentTo(HWND window, UINT message) {
   }
   return out;
 }
+std::size_t Count(HWND window, UINT message) { return SentTo(window, message).size(); }
+// The one message of its kind the window was sent (an empty record when not exactly one).
+Sent OnlySent(HWND window, UINT message) {
+  const auto sent = SentTo(window, message);
+  EXPECT_EQ(sent.size(), 1u) << message;
+  return sent.size() == 1 ? sent[0] : Sent{};
+}
 
 // How often the window was laid out again: each re-layout sends WM_SIZE twice.
-int RelayoutCount(const CFrameWindow* frame) { return static_cast<int>(SentTo(frame->window, WM_SIZE).size()) / 2; }
+int RelayoutCount(const CFrameWindow* frame) { return static_cast<int>(Count(frame->window, WM_SIZE)) / 2; }
 
 HWND MakeWindow(HWND parent, bool visible = true) {
   static const ATOM atom = [] {
@@ -191,6 +199,18 @@ class CommandTableTest : public ::testing::Test {
   static void Add(std::uint16_t id, CommandKind kind, std::uint32_t flags = 0, std::uint16_t text = 0) {
     ASSERT_GE(AddCommand(id, kind, flags, 0, text), 0);
   }
+  // The bar lies on the test window, holds the items and is known to the application.
+  void AddBar(CBar& bar, std::initializer_list<CUIItem*> items) {
+    bar.frameId = frame->id;
+    for (CUIItem* item : items) ASSERT_GE(bar.items.Append(item), 0);
+    ASSERT_GE(gApp.bars.Append(&bar), 0);
+  }
+  // The hint shown for the item in the window that owns the open popup.
+  void ShowHintInFrame(CUIItem* item) {
+    gApp.openPopupWindowId = frame->id;
+    ShowItemHint(item);
+    ASSERT_NE(HintOf(frame), "");
+  }
 
   CFrameWindow* frame = nullptr;
   HWND barWindow = nullptr;
@@ -201,7 +221,7 @@ class CommandTableTest : public ::testing::Test {
   std::vector<std::unique_ptr<CUIItem>> items_;
 };
 
-TEST_F(CommandTableTest, UnknownIdsChangeNothing) {
+TEST_F(CommandTableTest, UnknownIdsChangeNothingAndAReplacedRecordKeepsItsId) {
   Add(10, CommandKind::kButton);
   CommandRecord r{};
   EXPECT_EQ(GetCommand(11, &r), kStatusUnknownCommand);
@@ -210,37 +230,8 @@ TEST_F(CommandTableTest, UnknownIdsChangeNothing) {
   EXPECT_EQ(ReplaceCommandRecord(11, r), kStatusUnknownCommand);
   EXPECT_EQ(gApp.commands.Count(), 1);
   EXPECT_EQ(Flags(10), 0x1001u);
-}
 
-TEST_F(CommandTableTest, DisablingAHotPressedCommandClearsAllThreeAndRepaintsItsItemsOnce) {
-  Add(10, CommandKind::kButton, 0, 0xF110);
-  Add(20, CommandKind::kButton);
-  CUIItem* a = AddItem(10);
-  CUIItem* b = AddItem(10);
-  CUIItem* other = AddItem(20);
-  SetItemStateFlags(a, kCommandHot | kCommandPressed, 0);
-  gApp.openPopupWindowId = frame->id;
-  ShowItemHint(a);
-  ASSERT_NE(HintOf(frame), "");
-  gSent.clear();
-
-  EXPECT_EQ(EnableCommand(10, false), kStatusOk);
-  EXPECT_EQ(Flags(10), 0x1000u);
-  EXPECT_EQ(SentTo(a->window, WM_PAINT).size(), 1u);
-  EXPECT_EQ(SentTo(b->window, WM_PAINT).size(), 1u);
-  EXPECT_TRUE(SentTo(other->window, WM_PAINT).empty());
-  EXPECT_EQ(HintOf(frame), "");  // the hint of the window that owns the open popup goes
-
-  gSent.clear();
-  EXPECT_EQ(EnableCommand(10, false), kStatusOk);  // no change: nothing repainted
-  EXPECT_TRUE(SentTo(a->window, WM_PAINT).empty());
-  EXPECT_EQ(SetCommandChecked(10, true), kStatusOk);
-  EXPECT_EQ(Flags(10), 0x1800u);
-  EXPECT_EQ(SentTo(a->window, WM_PAINT).size(), 1u);
-}
-
-TEST_F(CommandTableTest, ReplacingARecordKeepsItsIdAndRepaintsItsItems) {
-  Add(10, CommandKind::kButton);
+  // Replacing a record keeps its id and repaints its items.
   Add(30, CommandKind::kButton);
   CUIItem* a = AddItem(30);
   CommandRecord copy{};
@@ -252,7 +243,32 @@ TEST_F(CommandTableTest, ReplacingARecordKeepsItsIdAndRepaintsItsItems) {
   EXPECT_EQ(Flags(30), 0x801u);
   EXPECT_EQ(FindCommandIndex(40), -1);
   EXPECT_EQ(FindCommandIndex(30), 1);
-  EXPECT_EQ(SentTo(a->window, WM_PAINT).size(), 1u);
+  EXPECT_EQ(Count(a->window, WM_PAINT), 1u);
+}
+
+TEST_F(CommandTableTest, DisablingAHotPressedCommandClearsAllThreeAndRepaintsItsItemsOnce) {
+  Add(10, CommandKind::kButton, 0, 0xF110);
+  Add(20, CommandKind::kButton);
+  CUIItem* a = AddItem(10);
+  CUIItem* b = AddItem(10);
+  CUIItem* other = AddItem(20);
+  SetItemStateFlags(a, kCommandHot | kCommandPressed, 0);
+  ShowHintInFrame(a);
+  gSent.clear();
+
+  EXPECT_EQ(EnableCommand(10, false), kStatusOk);
+  EXPECT_EQ(Flags(10), 0x1000u);
+  EXPECT_EQ(Count(a->window, WM_PAINT), 1u);
+  EXPECT_EQ(Count(b->window, WM_PAINT), 1u);
+  EXPECT_EQ(Count(other->window, WM_PAINT), 0u);
+  EXPECT_EQ(HintOf(frame), "");  // the hint of the window that owns the open popup goes
+
+  gSent.clear();
+  EXPECT_EQ(EnableCommand(10, false), kStatusOk);  // no change: nothing repainted
+  EXPECT_EQ(Count(a->window, WM_PAINT), 0u);
+  EXPECT_EQ(SetCommandChecked(10, true), kStatusOk);
+  EXPECT_EQ(Flags(10), 0x1800u);
+  EXPECT_EQ(Count(a->window, WM_PAINT), 1u);
 }
 
 TEST_F(CommandTableTest, AnItemIsHotWhileThePointerIsOverItAndClickingRunsItsCommand) {
@@ -274,18 +290,14 @@ TEST_F(CommandTableTest, AnItemIsHotWhileThePointerIsOverItAndClickingRunsItsCom
   EXPECT_EQ(Flags(0xF110), 0x1401u);
   ActivateCommandItem(item, 2);
   EXPECT_EQ(Flags(0xF110), 0x1001u);
-  const auto commands = SentTo(owner, WM_FW_COMMAND);
-  ASSERT_EQ(commands.size(), 1u);
-  EXPECT_EQ(commands[0].wParam, MAKEWPARAM(0xF110, 2));
+  EXPECT_EQ(OnlySent(owner, WM_FW_COMMAND).wParam, MAKEWPARAM(0xF110, 2));
 
   NotifyCommandOwner(item, 1);
-  const auto doubles = SentTo(owner, WM_FW_DBLCLICK);
-  ASSERT_EQ(doubles.size(), 1u);
-  EXPECT_EQ(doubles[0].wParam, MAKEWPARAM(0xF110, 1));
+  EXPECT_EQ(OnlySent(owner, WM_FW_DBLCLICK).wParam, MAKEWPARAM(0xF110, 1));
 
   gSent.clear();
   ActivateCommandItem(separator, 1);
-  EXPECT_TRUE(SentTo(owner, WM_FW_COMMAND).empty());
+  EXPECT_EQ(Count(owner, WM_FW_COMMAND), 0u);
 }
 
 TEST_F(CommandTableTest, InsideARunningPopupTheChoiceIsKeptAndItemsOutsideDoNotReact) {
@@ -301,10 +313,10 @@ TEST_F(CommandTableTest, InsideARunningPopupTheChoiceIsKeptAndItemsOutsideDoNotR
   EXPECT_EQ(Flags(2), 0x1001u);
   ActivateCommandItem(inside, 1);
   EXPECT_EQ(gApp.chosenCommand, 2);
-  EXPECT_TRUE(SentTo(owner, WM_FW_COMMAND).empty());
+  EXPECT_EQ(Count(owner, WM_FW_COMMAND), 0u);
 }
 
-TEST_F(CommandTableTest, APopupEntryOpensOnAClickAndASecondClickOnlyClosesIt) {
+TEST_F(CommandTableTest, APopupEntryOpensOnAClickASecondClickOnlyClosesItAndNavigationMovesIt) {
   Add(1, CommandKind::kPopup);
   FakeMenu* menu = AddItem<FakeMenu>(1);
   ActivateCommandItem(menu, 1);
@@ -317,7 +329,26 @@ TEST_F(CommandTableTest, APopupEntryOpensOnAClickAndASecondClickOnlyClosesIt) {
   EXPECT_EQ(menu->opened, 1);
   EXPECT_EQ(gOpenIn[barWindow], nullptr);
   EXPECT_EQ(gApp.openPopupItem, nullptr);
-  EXPECT_TRUE(SentTo(owner, WM_FW_COMMAND).empty());
+  EXPECT_EQ(Count(owner, WM_FW_COMMAND), 0u);
+
+  // While navigating, entering another menu moves the open popup to it.
+  Add(2, CommandKind::kPopup, 0, 0xF110);
+  FakeMenu* second = AddItem<FakeMenu>(2);
+  gApp.popupNavigation = 1;
+  ActivateCommandItem(menu, 1);
+  ASSERT_EQ(gOpenIn[barWindow], menu);
+  EnterCommandItem(second);
+  EXPECT_EQ(menu->closed, 2);
+  EXPECT_EQ(second->opened, 1);
+  EXPECT_EQ(gOpenIn[barWindow], second);
+  EXPECT_EQ(gApp.popupNavigation, 1);
+
+  ShowHintInFrame(second);
+  EXPECT_EQ(ClosePopupMenu(nullptr), nullptr);
+  EXPECT_EQ(second->closed, 1);
+  EXPECT_EQ(gOpenIn[barWindow], nullptr);
+  EXPECT_EQ(gApp.popupNavigation, 0);
+  EXPECT_EQ(HintOf(frame), "");
 }
 
 TEST_F(CommandTableTest, ASplitEntryOpensFromItsArrowOrWhenItsOwnerAsksAndRunsItsCommandOtherwise) {
@@ -326,10 +357,8 @@ TEST_F(CommandTableTest, ASplitEntryOpensFromItsArrowOrWhenItsOwnerAsksAndRunsIt
 
   ActivateCommandItem(split, 1);
   EXPECT_EQ(split->opened, 0);
-  ASSERT_EQ(SentTo(owner, WM_FW_COMMAND).size(), 1u);
-  const auto asked = SentTo(owner, WM_FW_POPUPCLICK);
-  ASSERT_EQ(asked.size(), 1u);
-  EXPECT_EQ(asked[0].wParam, 1u);
+  ASSERT_EQ(Count(owner, WM_FW_COMMAND), 1u);
+  EXPECT_EQ(OnlySent(owner, WM_FW_POPUPCLICK).wParam, 1u);
 
   gPopupClickAnswer = 1;
   ActivateCommandItem(split, 1);
@@ -345,49 +374,22 @@ TEST_F(CommandTableTest, ASplitEntryOpensFromItsArrowOrWhenItsOwnerAsksAndRunsIt
   EXPECT_EQ(Flags(1) & kCommandArrowPressed, 0u);
 }
 
-TEST_F(CommandTableTest, EnteringAnotherMenuWhileNavigatingMovesTheOpenPopup) {
-  Add(1, CommandKind::kPopup);
-  Add(2, CommandKind::kPopup, 0, 0xF110);
-  FakeMenu* first = AddItem<FakeMenu>(1);
-  FakeMenu* second = AddItem<FakeMenu>(2);
-  gApp.popupNavigation = 1;
-  ActivateCommandItem(first, 1);
-  ASSERT_EQ(gOpenIn[barWindow], first);
-
-  EnterCommandItem(second);
-  EXPECT_EQ(first->closed, 1);
-  EXPECT_EQ(second->opened, 1);
-  EXPECT_EQ(gOpenIn[barWindow], second);
-  EXPECT_EQ(gApp.popupNavigation, 1);
-
-  gApp.openPopupWindowId = frame->id;
-  ShowItemHint(second);
-  ASSERT_NE(HintOf(frame), "");
-  EXPECT_EQ(ClosePopupMenu(nullptr), nullptr);
-  EXPECT_EQ(second->closed, 1);
-  EXPECT_EQ(gOpenIn[barWindow], nullptr);
-  EXPECT_EQ(gApp.popupNavigation, 0);
-  EXPECT_EQ(HintOf(frame), "");
-}
-
 TEST_F(CommandTableTest, NavigationWithNothingToNavigateEndsAndLetsTheKeyThrough) {
   EXPECT_EQ(NavigateBarItems(kMenuNavigateStart), 1);  // no active framework window
 
   gApp.openPopupWindowId = frame->id;
   gApp.popupNavigation = 1;
   EXPECT_EQ(NavigateBarItems(kMenuNavigateStart), 1);  // a window without bars
-  EXPECT_EQ(SentTo(frame->window, WM_FW_MENUNAVIGATE).size(), 1u);
+  EXPECT_EQ(Count(frame->window, WM_FW_MENUNAVIGATE), 1u);
   EXPECT_EQ(gApp.popupNavigation, 0);
 
   // A bar whose menus are all disabled.
   Add(1, CommandKind::kPopup);
   ASSERT_EQ(EnableCommand(1, false), kStatusOk);
-  CBar bar;
-  bar.frameId = frame->id;
   FakeMenu* menu = AddItem<FakeMenu>(1);
   menu->topLevelMenu = 1;
-  ASSERT_GE(bar.items.Append(menu), 0);
-  ASSERT_GE(gApp.bars.Append(&bar), 0);
+  CBar bar;
+  AddBar(bar, {menu});
   EXPECT_EQ(NavigateBarItems(kMenuNavigateStart), 1);
   EXPECT_EQ(gApp.popupNavigation, 0);
   EXPECT_EQ(menu->opened, 0);
@@ -397,8 +399,6 @@ TEST_F(CommandTableTest, NavigationMovesThroughTheTopLevelMenusOfTheActiveWindow
   for (std::uint16_t id = 1; id <= 5; ++id) Add(id, CommandKind::kPopup);
   Add(6, CommandKind::kButton);
   ASSERT_EQ(EnableCommand(2, false), kStatusOk);
-  CBar bar;
-  bar.frameId = frame->id;
   FakeMenu* m1 = AddItem<FakeMenu>(1);
   FakeMenu* m2 = AddItem<FakeMenu>(2);                       // disabled
   FakeMenu* m3 = AddItem<FakeMenu>(3, nullptr, false);       // hidden
@@ -406,27 +406,21 @@ TEST_F(CommandTableTest, NavigationMovesThroughTheTopLevelMenusOfTheActiveWindow
   FakeMenu* m5 = AddItem<FakeMenu>(5);                       // no top-level menu
   CUIItem* button = AddItem(6);
   for (FakeMenu* m : {m1, m2, m3, m4}) m->topLevelMenu = 1;
-  for (CUIItem* item : {static_cast<CUIItem*>(m1), static_cast<CUIItem*>(m2), static_cast<CUIItem*>(m3),
-                        static_cast<CUIItem*>(m4), static_cast<CUIItem*>(m5), button}) {
-    ASSERT_GE(bar.items.Append(item), 0);
-  }
-  ASSERT_GE(gApp.bars.Append(&bar), 0);
+  CBar bar;
+  AddBar(bar, {m1, m2, m3, m4, m5, button});
   gApp.openPopupWindowId = frame->id;
 
   EXPECT_EQ(NavigateBarItems(kMenuNavigateStart), 0);
   EXPECT_EQ(gApp.navigationItems.Count(), 4);
   EXPECT_EQ(gApp.popupNavigation, 1);
   EXPECT_EQ(gApp.openPopupItem, m1);
-  const auto moves = SentTo(m1->window, WM_MOUSEMOVE);
-  ASSERT_EQ(moves.size(), 1u);
-  EXPECT_EQ(moves[0].lParam, -1);
+  EXPECT_EQ(OnlySent(m1->window, WM_MOUSEMOVE).lParam, -1);
 
-  struct Step {
+  const struct {
     int mode;
     FakeMenu* reached;
-  };
-  const Step steps[] = {{kMenuNavigateNext, m4}, {kMenuNavigateNext, m1}, {kMenuNavigatePrevious, m4}};
-  for (const Step& s : steps) {
+  } steps[] = {{kMenuNavigateNext, m4}, {kMenuNavigateNext, m1}, {kMenuNavigatePrevious, m4}};
+  for (const auto& s : steps) {
     FakeMenu* before = static_cast<FakeMenu*>(gApp.openPopupItem);
     EXPECT_EQ(NavigateBarItems(s.mode), 0);
     EXPECT_FALSE(before->isOpen);
@@ -436,9 +430,7 @@ TEST_F(CommandTableTest, NavigationMovesThroughTheTopLevelMenusOfTheActiveWindow
 
   gSent.clear();
   EXPECT_EQ(NavigateBarItems(kMenuNavigateEnd), 0);
-  const auto leaves = SentTo(m4->window, WM_MOUSELEAVE);
-  ASSERT_EQ(leaves.size(), 1u);
-  EXPECT_EQ(leaves[0].lParam, -1);
+  EXPECT_EQ(OnlySent(m4->window, WM_MOUSELEAVE).lParam, -1);
   EXPECT_FALSE(m4->isOpen);
   EXPECT_EQ(gApp.navigationItems.Count(), 0);
   EXPECT_EQ(gApp.popupNavigation, 0);
@@ -469,17 +461,16 @@ TEST_F(CommandTableTest, ActiveWindowModalDepthAndLookups) {
   CFrameWindow* third = MakeFrame(9);
   ASSERT_TRUE(second != nullptr && third != nullptr);
 
-  struct Case {
+  const struct {
     std::uint32_t flags[3];
     HWND expected;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {{0, kFrameMainWindow, kFrameMainWindow}, third->window},
       {{0, kFrameMainWindow, 0}, second->window},
       {{kFrameMainWindow, 0, 0}, frame->window},
       {{0, 0, 0}, frame->window},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     frame->flags = c.flags[0];
     second->flags = c.flags[1];
     third->flags = c.flags[2];
@@ -488,8 +479,7 @@ TEST_F(CommandTableTest, ActiveWindowModalDepthAndLookups) {
 
   ChangeModalDepth(false);
   EXPECT_EQ(gApp.modalDepth, 0);
-  ChangeModalDepth(true);
-  ChangeModalDepth(true);
+  for (int i = 0; i < 2; ++i) ChangeModalDepth(true);
   EXPECT_EQ(gApp.modalDepth, 2);
   for (CFrameWindow* f : {frame, second, third}) {
     const auto depths = SentTo(f->window, WM_FW_MODALDEPTH);
@@ -517,10 +507,9 @@ TEST_F(CommandTableTest, ActiveWindowModalDepthAndLookups) {
 TEST_F(CommandTableTest, HidingABarLaysOutEveryWindowAndTellsItsOwn) {
   CBar bar;
   bar.id = 0x5000;
-  bar.frameId = frame->id;
   bar.flags = kBarVisible;
   bar.window = MakeWindow(frame->window);
-  ASSERT_GE(gApp.bars.Append(&bar), 0);
+  AddBar(bar, {});
   EXPECT_EQ(FindBarById(0x5000), &bar);
   EXPECT_EQ(FindBarById(0x5001), nullptr);
 
@@ -529,10 +518,9 @@ TEST_F(CommandTableTest, HidingABarLaysOutEveryWindowAndTellsItsOwn) {
   EXPECT_EQ(bar.flags & kBarVisible, 0);
   EXPECT_FALSE(IsWindowVisible(bar.window));
   EXPECT_EQ(RelayoutCount(frame), 1);
-  const auto shown = SentTo(frame->window, WM_FW_BARSHOWN);
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].wParam, 0u);
-  EXPECT_EQ(shown[0].lParam, reinterpret_cast<LPARAM>(&bar));
+  const Sent shown = OnlySent(frame->window, WM_FW_BARSHOWN);
+  EXPECT_EQ(shown.wParam, 0u);
+  EXPECT_EQ(shown.lParam, reinterpret_cast<LPARAM>(&bar));
 
   CUIItem caller;
   EXPECT_EQ(CreateUiItem(99, &caller), &caller);

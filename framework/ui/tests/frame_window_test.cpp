@@ -48,6 +48,8 @@ const Seen* Last(UINT message) {
   }
   return nullptr;
 }
+// The lParam of the last such message, 0 when none came.
+LPARAM LastLParam(UINT message) { return Last(message) != nullptr ? Last(message)->lParam : 0; }
 
 // The product's side of the contract: it sees every message first and passes
 // each on to FrameDefaultProc. It paints its client area plainly.
@@ -140,10 +142,7 @@ TEST_F(FrameWindowTest, MovedAndClosedWindowKeepsItsPlacementAcrossTwoRuns) {
   ASSERT_EQ(saved.size(), sizeof(WindowPlacementRecord));
   WindowPlacementRecord record{};
   std::memcpy(&record, saved.data(), sizeof record);
-  EXPECT_EQ(record.left, 200);
-  EXPECT_EQ(record.top, 150);
-  EXPECT_EQ(record.width, 500);
-  EXPECT_EQ(record.height, 400);
+  EXPECT_EQ(Str(RECT{record.left, record.top, record.width, record.height}), "(200, 150, 500, 400)");
   EXPECT_EQ(record.flags, kFrameSizable);
   EXPECT_EQ(record.transparencyWord, 30u);
   DestroyAllWindows();
@@ -173,8 +172,7 @@ TEST_F(FrameWindowTest, ProductProcedureSeesCreateOnceAndTheFrameworkMessages) {
   SetWindowPos(f.window, nullptr, 0, 0, 420, 320, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
   RECT client{};
   GetClientRect(f.window, &client);
-  ASSERT_NE(Last(WM_FW_LAYOUT), nullptr);
-  EXPECT_EQ(Last(WM_FW_LAYOUT)->lParam, MAKELPARAM(client.right, client.bottom));
+  EXPECT_EQ(LastLParam(WM_FW_LAYOUT), MAKELPARAM(client.right, client.bottom));
   // Bays without bars are 0 pixels thick: the inner client area is all of it.
   EXPECT_EQ(Str(f.innerClient), Str(client));
   ASSERT_EQ(f.dockBays.Count(), 4);
@@ -215,8 +213,7 @@ TEST_F(FrameWindowTest, ProductProcedureSeesCreateOnceAndTheFrameworkMessages) {
   EXPECT_EQ(CountOf(WM_FW_HELPREQUEST), 1);
 
   SendMessageA(f.window, WM_FW_COMMAND, kCmdCaptionSmall, 0);
-  ASSERT_NE(Last(WM_FW_STYLECHANGED), nullptr);
-  EXPECT_NE(Last(WM_FW_STYLECHANGED)->lParam & WS_EX_TOOLWINDOW, 0);
+  EXPECT_NE(LastLParam(WM_FW_STYLECHANGED) & WS_EX_TOOLWINDOW, 0);
   EXPECT_NE(GetWindowLongA(f.window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
 }
 
@@ -251,11 +248,7 @@ TEST_F(FrameWindowTest, WindowMenuCommandsChangeTheWindow) {
       case kFlags: value = f.flags; break;
       case kTransparency: value = static_cast<std::uint32_t>(f.transparency); break;
     }
-    if (s.set) {
-      EXPECT_EQ(value & s.bits, s.bits) << std::hex << s.command;
-    } else {
-      EXPECT_EQ(value & s.bits, 0u) << std::hex << s.command;
-    }
+    EXPECT_EQ(value & s.bits, s.set ? s.bits : 0u) << std::hex << s.command;
   }
   EXPECT_FALSE(HandleFrameCommand(f, 0x1234));
 
@@ -401,11 +394,10 @@ TEST_F(FrameWindowTest, DrawsTheCustomColourSwatchesOfTheWindowMenu) {
   FillSolidRect(dc.Get(), &all, RGB(255, 255, 255));
   DrawIconRequest draw{kCmdCustomFocus, all};
   SendMessageA(f.window, WM_FW_DRAWICON, reinterpret_cast<WPARAM>(dc.Get()), reinterpret_cast<LPARAM>(&draw));
-  EXPECT_EQ(GetPixel(dc.Get(), 3, 3), RGB(255, 255, 255));
-  EXPECT_EQ(GetPixel(dc.Get(), 4, 4), RGB(1, 2, 3));
-  EXPECT_EQ(GetPixel(dc.Get(), 11, 11), RGB(1, 2, 3));
-  EXPECT_EQ(GetPixel(dc.Get(), 5, 5), RGB(200, 100, 50));
-  EXPECT_EQ(GetPixel(dc.Get(), 10, 10), RGB(200, 100, 50));
+  // Along the diagonal: untouched margin, the 1-pixel outline, the swatch inside.
+  const COLORREF expected[] = {RGB(255, 255, 255), RGB(1, 2, 3), RGB(200, 100, 50), RGB(200, 100, 50), RGB(1, 2, 3)};
+  const int at[] = {3, 4, 5, 10, 11};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(GetPixel(dc.Get(), at[i], at[i]), expected[i]) << at[i];
   SelectObject(dc.Get(), old);
 }
 
