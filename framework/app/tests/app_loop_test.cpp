@@ -102,12 +102,8 @@ class AppLoop : public testing::Test {
     DestroyAllWindows();
     DrainQueue();
     gApp.exitMode = kExitNormal;
-    gApp.restartCommandLine[0] = '\0';
-    gApp.broadcastRestart = 0;
-    gApp.settingsLoaded = 0;
-    gApp.noStateSave = 0;
-    gApp.modulePath[0] = '\0';
-    gApp.commandLine[0] = '\0';
+    gApp.broadcastRestart = gApp.settingsLoaded = gApp.noStateSave = 0;
+    gApp.restartCommandLine[0] = gApp.modulePath[0] = gApp.commandLine[0] = gApp.dataFolder[0] = '\0';
     gApp.osVersion = 0;
   }
 };
@@ -145,10 +141,9 @@ TEST_F(AppLoop, RestartRequestOfAnotherProcessEndsTheLoopAndRelaunchesWithoutLog
 }
 
 TEST_F(AppLoop, PumpKeepsAQuitThatHasMessagesBehindIt) {
-  const DWORD thread = GetCurrentThreadId();
-  ASSERT_TRUE(PostThreadMessageA(thread, WM_QUIT, 7, 0));
-  ASSERT_TRUE(PostThreadMessageA(thread, WM_APP + 1, 0, 0));
-  ASSERT_TRUE(PostThreadMessageA(thread, WM_APP + 2, 0, 0));
+  for (UINT m : {UINT{WM_QUIT}, UINT{WM_APP + 1}, UINT{WM_APP + 2}}) {
+    ASSERT_TRUE(PostThreadMessageA(GetCurrentThreadId(), m, m == WM_QUIT ? 7 : 0, 0));
+  }
   EXPECT_FALSE(PumpMessagesFor(0));
   EXPECT_EQ(DrainQueue(), 7);
   // With nothing waiting the pump returns when its time is up.
@@ -209,7 +204,6 @@ TEST_F(AppLoop, ExitSavesTheStateOnlyAfterTheSettingsWereReadAndTheProgramRan) {
     EXPECT_EQ(ReadWholeFile(AppRecordPath(dir)), expected) << int(c.settingsLoaded) << int(c.noStateSave);
     EXPECT_FALSE(Exists(AppRecordPath(dir) + "_tmp"));
   }
-  gApp.dataFolder[0] = '\0';
 }
 
 TEST_F(AppLoop, RestartRelaunchesTheProgramWithoutLogonSwitches) {
@@ -249,13 +243,12 @@ TEST_F(AppLoop, WindowOpacityLayersTheWindowAndLetsClicksThroughOnlyWhenAsked) {
     const LONG ex = GetWindowLongA(window.Get(), GWL_EXSTYLE);
     EXPECT_EQ((ex & WS_EX_LAYERED) != 0, c.layered) << c.percent;
     EXPECT_EQ((ex & WS_EX_TRANSPARENT) != 0, c.transparent) << c.percent;
+    if (!c.layered) continue;
     BYTE alpha = 0;
     DWORD flags = 0;
-    if (c.layered) {
-      ASSERT_TRUE(GetLayeredWindowAttributes(window.Get(), nullptr, &alpha, &flags));
-      EXPECT_EQ(alpha, c.alpha) << c.percent;
-      EXPECT_EQ(flags, static_cast<DWORD>(LWA_ALPHA));
-    }
+    ASSERT_TRUE(GetLayeredWindowAttributes(window.Get(), nullptr, &alpha, &flags));
+    EXPECT_EQ(alpha, c.alpha) << c.percent;
+    EXPECT_EQ(flags, static_cast<DWORD>(LWA_ALPHA));
   }
 }
 
@@ -275,10 +268,7 @@ TEST_F(AppLoop, NonClientRefreshReachesEveryFrameworkWindowAndBar) {
   CFrameWindow* plain = MakeFrame(1, 0);
   CFrameWindow* captionless = MakeFrame(2, kFrameNoCaption);
   ASSERT_TRUE(plain != nullptr && captionless != nullptr);
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = &BarProc;
-  wc.hInstance = gApp.hInstance;
-  wc.lpszClassName = "VltLoopTestBar";
+  const WNDCLASSA wc{0, &BarProc, 0, 0, gApp.hInstance, nullptr, nullptr, nullptr, nullptr, "VltLoopTestBar"};
   RegisterClassA(&wc);
   CBar bar;
   const CWindowHandle barWindow(

@@ -72,18 +72,18 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   if (gScript.inspect) gScript.inspect(box);
   for (const Answer& a : gScript.answers) {
     if (a.kind == Answer::kKey) {
-      const HWND focus = GetFocus();
-      PostMessageA(focus != nullptr ? focus : box, WM_KEYDOWN, static_cast<WPARAM>(a.value), 0);
+      PostMessageA(GetFocus() != nullptr ? GetFocus() : box, WM_KEYDOWN, static_cast<WPARAM>(a.value), 0);
     } else {
-      PostMessageA(box, WM_COMMAND, MAKEWPARAM(a.value, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(GetDlgItem(box, a.value)));
+      const LPARAM button = reinterpret_cast<LPARAM>(GetDlgItem(box, a.value));
+      PostMessageA(box, WM_COMMAND, MAKEWPARAM(a.value, BN_CLICKED), button);
     }
   }
 }
 
 template <typename... Args>
-int RunBox(Script script, const char* caption, const char* format, std::uint32_t flags, Args... args) {
-  gScript = std::move(script);
+int RunBox(std::vector<Answer> answers, std::function<void(HWND)> inspect, const char* caption,
+           const char* format, std::uint32_t flags, Args... args) {
+  gScript = Script{std::move(inspect), std::move(answers), nullptr};
   const UINT_PTR timer = SetTimer(nullptr, 0, 10, &Tick);
   const int result = ShowMessageBox(gApp, nullptr, caption, format, flags, 0, args...);
   KillTimer(nullptr, timer);
@@ -106,6 +106,8 @@ RECT InParent(HWND child) {
   return r;
 }
 PixelRect PixelsOf(const RECT& r) { return PixelRect{r.left, r.top, r.right, r.bottom}; }
+
+HFONT Font(int index, int dpi) { return ThemeGetFont(gApp.theme, index, dpi); }
 
 // The box's font DPI, as it draws.
 int FontDpi(HWND box) { return DialogFontDpi(DialogDpi(box)); }
@@ -141,18 +143,17 @@ TEST_F(MessageBoxTest, EachButtonSetAnswersWithItsButtonAndStartsOnItsDefault) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << c.flags);
-    Script script{{}, c.answers, nullptr};
-    script.inspect = [&c](HWND box) {
+    const auto inspect = [&c](HWND box) {
       EXPECT_EQ(GetFocus(), GetDlgItem(box, c.focus));
       EXPECT_EQ(LOWORD(SendMessageA(box, DM_GETDEFID, 0, 0)), c.focus);
-      EXPECT_EQ(FontOf(GetDlgItem(box, c.focus)), ThemeGetFont(gApp.theme, 1, FontDpi(box)));
+      EXPECT_EQ(FontOf(GetDlgItem(box, c.focus)), Font(1, FontDpi(box)));
       for (int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
         const bool want = std::find(c.shown.begin(), c.shown.end(), id) != c.shown.end();
         EXPECT_EQ(IsWindowVisible(GetDlgItem(box, id)) != FALSE, want) << "button " << id;
       }
       EXPECT_EQ(gApp.modalDepth, 1);
     };
-    EXPECT_EQ(RunBox(script, "Question", "Go on?", c.flags), c.result);
+    EXPECT_EQ(RunBox(c.answers, inspect, "Question", "Go on?", c.flags), c.result);
     EXPECT_EQ(gApp.modalDepth, 0);
   }
 }
@@ -197,18 +198,17 @@ TEST_F(MessageBoxTest, TextAreasForOneTwoAndManyLines) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.first);
-    Script script{{}, {kEnter}, nullptr};
-    script.inspect = [&c](HWND box) {
+    const auto inspect = [&c](HWND box) {
       EXPECT_EQ(Text(box), kAppName);  // a null caption is the application's name
       const HWND first = GetDlgItem(box, kMsgBoxFirstLine);
       const HWND others = GetDlgItem(box, kMsgBoxOtherLines);
       EXPECT_EQ(Text(first), c.first);
       const int dpi = FontDpi(box);
-      EXPECT_EQ(FontOf(first), ThemeGetFont(gApp.theme, (c.flags & kMsgBoxBoldFirstLine) ? 5 : 4, dpi));
+      EXPECT_EQ(FontOf(first), Font((c.flags & kMsgBoxBoldFirstLine) ? 5 : 4, dpi));
       ASSERT_EQ(others != nullptr, c.others != nullptr);
       if (others == nullptr) return;
       EXPECT_EQ(Text(others), c.others);
-      EXPECT_EQ(FontOf(others), ThemeGetFont(gApp.theme, 4, dpi));
+      EXPECT_EQ(FontOf(others), Font(4, dpi));
       int w = 0, h = 0;
       (void)MeasureTextThemeFont(gApp.theme, "line 2", &w, &h, 0, dpi);
       const RECT r = InParent(others);
@@ -220,19 +220,18 @@ TEST_F(MessageBoxTest, TextAreasForOneTwoAndManyLines) {
       }
       EXPECT_EQ(r.top, InParent(first).bottom);
     };
-    EXPECT_EQ(RunBox(script, nullptr, "%s", c.flags, c.text.c_str()), IDOK);
+    EXPECT_EQ(RunBox({kEnter}, inspect, nullptr, "%s", c.flags, c.text.c_str()), IDOK);
   }
 }
 
 TEST_F(MessageBoxTest, MissingTextsShowAnEmptyBoxWithTheResourcesTitles) {
   SetAppTextTable(nullptr);  // GetText answers null for everything
-  Script script{{}, {kEnter}, nullptr};
-  script.inspect = [](HWND box) {
+  const auto inspect = [](HWND box) {
     EXPECT_EQ(Text(box), kAppName);
     EXPECT_EQ(Text(GetDlgItem(box, kMsgBoxFirstLine)), "");
     EXPECT_EQ(Text(GetDlgItem(box, IDOK)), "OK");
   };
-  EXPECT_EQ(RunBox(script, nullptr, nullptr, 0x11), IDOK);
+  EXPECT_EQ(RunBox({kEnter}, inspect, nullptr, nullptr, 0x11), IDOK);
   SetUpTestSuite();
 }
 
@@ -262,8 +261,7 @@ std::map<int, PixelRect> Scaled(const std::map<int, PixelRect>& rects, int from,
 }
 
 TEST_F(MessageBoxTest, RepeatedDpiChangeScalesTheControlsOncePerChange) {
-  Script script{{}, {kEscape}, nullptr};
-  script.inspect = [](HWND box) {
+  const auto inspect = [](HWND box) {
     const int dpi = DialogDpi(box);
     ASSERT_GT(dpi, 0);
     const int higher = dpi * 3 / 2;
@@ -271,15 +269,15 @@ TEST_F(MessageBoxTest, RepeatedDpiChangeScalesTheControlsOncePerChange) {
     SendDpiChanged(box, dpi, higher);
     SendDpiChanged(box, higher, higher);  // the same DPI again moves nothing
     EXPECT_EQ(ChildRects(box), Scaled(before, dpi, higher));
-    EXPECT_EQ(FontOf(GetDlgItem(box, kMsgBoxFirstLine)), ThemeGetFont(gApp.theme, 5, higher));
-    EXPECT_EQ(FontOf(GetDlgItem(box, IDOK)), ThemeGetFont(gApp.theme, 1, higher));
+    EXPECT_EQ(FontOf(GetDlgItem(box, kMsgBoxFirstLine)), Font(5, higher));
+    EXPECT_EQ(FontOf(GetDlgItem(box, IDOK)), Font(1, higher));
     SendDpiChanged(box, higher, 0);  // no DPI: nothing to scale by
     EXPECT_EQ(ChildRects(box), Scaled(before, dpi, higher));
     SendDpiChanged(box, higher, dpi);
     EXPECT_EQ(ChildRects(box), before);
-    EXPECT_EQ(FontOf(GetDlgItem(box, IDOK)), ThemeGetFont(gApp.theme, 1, DialogFontDpi(dpi)));
+    EXPECT_EQ(FontOf(GetDlgItem(box, IDOK)), Font(1, DialogFontDpi(dpi)));
   };
-  EXPECT_EQ(RunBox(script, "DPI", "First line\nsecond line\nthird line", 0x121), IDCANCEL);
+  EXPECT_EQ(RunBox({kEscape}, inspect, "DPI", "First line\nsecond line\nthird line", 0x121), IDCANCEL);
 }
 
 INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
@@ -306,7 +304,7 @@ TEST_F(MessageBoxTest, DialogSetUpWidensACheckBoxOnceAndScalesOnlyAKnownDpi) {
   ASSERT_GT(dpi, 0);
   EXPECT_EQ(WidthOf(d, kPlainCheckBox), WidenedCheckBoxWidth(WidthOf(plain.Get(), kPlainCheckBox)));
   EXPECT_EQ(WidthOf(d, kAutoCheckBox), WidthOf(plain.Get(), kAutoCheckBox));
-  const HFONT bold = ThemeGetFont(gApp.theme, 1, DialogFontDpi(dpi));
+  const HFONT bold = Font(1, DialogFontDpi(dpi));
   EXPECT_EQ(DialogFont(), bold);
   for (int id : {kPlainCheckBox, kGroupBox, IDOK}) EXPECT_EQ(FontOf(GetDlgItem(d, id)), bold) << id;
   EXPECT_NE(FontOf(GetDlgItem(d, kAutoCheckBox)), bold);
@@ -335,8 +333,7 @@ TEST_F(MessageBoxTest, DialogSetUpWidensACheckBoxOnceAndScalesOnlyAKnownDpi) {
 void PrintInto(HWND window, HDC target, int x, int y, LPARAM parts) {
   RECT r{};
   GetWindowRect(window, &r);
-  const int w = r.right - r.left;
-  const int h = r.bottom - r.top;
+  const int w = r.right - r.left, h = r.bottom - r.top;
   CMemoryDcHandle dc(CreateCompatibleDC(target));
   CBitmapHandle bitmap(CreateCompatibleBitmap(target, w, h));
   if (!dc || !bitmap) return;
@@ -356,12 +353,7 @@ std::vector<std::uint32_t> Capture(HWND box, int* cx, int* cy, int* captionHeigh
   *cx = client.right;
   *cy = client.bottom + *captionHeight;
   BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = *cx;
-  bi.bmiHeader.biHeight = -*cy;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
+  bi.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), *cx, -*cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   CMemoryDcHandle dc(CreateCompatibleDC(nullptr));
   void* bits = nullptr;
   CBitmapHandle bitmap(CreateDIBSection(dc.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
@@ -370,12 +362,11 @@ std::vector<std::uint32_t> Capture(HWND box, int* cx, int* cy, int* captionHeigh
   RECT caption{0, 0, *cx, *captionHeight};
   DrawCaption(box, dc.Get(), &caption, DC_ACTIVE | DC_TEXT | DC_ICON | DC_GRADIENT);
   PrintInto(box, dc.Get(), 0, *captionHeight, PRF_CLIENT | PRF_ERASEBKGND);
-  std::vector<HWND> children;
-  for (HWND c = GetWindow(box, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
-  for (auto it = children.rbegin(); it != children.rend(); ++it) {  // bottom of the z-order first
-    if (!IsWindowVisible(*it)) continue;
-    const RECT r = InParent(*it);
-    PrintInto(*it, dc.Get(), r.left, *captionHeight + r.top, PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
+  // Bottom of the z-order first.
+  for (HWND c = GetWindow(GetWindow(box, GW_CHILD), GW_HWNDLAST); c != nullptr; c = GetWindow(c, GW_HWNDPREV)) {
+    if (!IsWindowVisible(c)) continue;
+    const RECT r = InParent(c);
+    PrintInto(c, dc.Get(), r.left, *captionHeight + r.top, PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
   }
   GdiFlush();
   const auto* p = static_cast<const std::uint32_t*>(bits);
@@ -383,8 +374,7 @@ std::vector<std::uint32_t> Capture(HWND box, int* cx, int* cy, int* captionHeigh
 }
 
 TEST_F(MessageBoxTest, DrawnBoxIsSavedAsAnImage) {
-  Script script{{}, {kEscape}, nullptr};
-  script.inspect = [](HWND box) {
+  const auto inspect = [](HWND box) {
     int cx = 0, cy = 0, captionHeight = 0;
     const std::vector<std::uint32_t> pixels = Capture(box, &cx, &cy, &captionHeight);
     ASSERT_FALSE(pixels.empty());
@@ -401,7 +391,7 @@ TEST_F(MessageBoxTest, DrawnBoxIsSavedAsAnImage) {
       EXPECT_TRUE(test_support::WritePng(path, pixels, cx, cy)) << path;
     }
   };
-  EXPECT_EQ(RunBox(script, "Configuration",
+  EXPECT_EQ(RunBox({kEscape}, inspect, "Configuration",
                    "Warning: your current configuration will be overwritten!\n"
                    "Do you want to continue?\nThe program restarts afterwards.",
                    0x588),
