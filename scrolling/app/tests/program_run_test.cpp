@@ -51,19 +51,23 @@ std::string OneLine(std::string text) {
   return text;
 }
 
+// The program's main window once it answers messages, or null after about
+// 20 s.
+HWND WaitForMainWindow() {
+  DWORD_PTR answer = 0;
+  for (int i = 0; i < 2000; ++i) {
+    const HWND main = MainWindow();
+    if (main != nullptr && SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer)) return main;
+    Sleep(10);
+  }
+  return nullptr;
+}
+
 // While the program runs: its main window's answers to the messages of its
 // table, sent as the hooks, the tray and other instances send them, and at
 // last the quit request.
 void DriveMainWindow(std::ostream& log, test_support::FakeNotificationArea& tray) {
-  HWND main = nullptr;
-  DWORD_PTR answer = 0;
-  for (int i = 0; i < 2000 && main == nullptr; ++i) {
-    main = MainWindow();
-    if (main == nullptr || !SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer)) {
-      main = nullptr;
-      Sleep(10);
-    }
-  }
+  const HWND main = WaitForMainWindow();
   if (main == nullptr) return;
   log << "trayshown " << tray.icons.size() << "\n";
   log << "select " << SendMessageA(main, WM_HOOK_SELECTTARGET, 0, 0) << "\n";
@@ -81,15 +85,7 @@ void DriveMainWindow(std::ostream& log, test_support::FakeNotificationArea& tray
 // A drag in progress over a window of this process when the quit request
 // comes.
 void QuitDuringADrag(std::ostream& log) {
-  HWND main = nullptr;
-  DWORD_PTR answer = 0;
-  for (int i = 0; i < 2000 && main == nullptr; ++i) {
-    main = MainWindow();
-    if (main == nullptr || !SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer)) {
-      main = nullptr;
-      Sleep(10);
-    }
-  }
+  const HWND main = WaitForMainWindow();
   if (main == nullptr) return;
   WNDCLASSA wc{};
   wc.lpfnWndProc = &DefWindowProcA;
