@@ -15,6 +15,7 @@
 #include "scrolling/engine/win32_platform.h"
 #include "scrolling/options/options.h"
 #include "scrolling/options/options_file.h"
+#include "scrolling/settings/settings_dialog.h"
 
 namespace {
 
@@ -168,8 +169,7 @@ void OnShow() noexcept {
     SetForegroundWindow(dialog);
     return;
   }
-  // The settings dialog does not exist in this program yet: there is
-  // nothing to open, and nothing claims that something was opened.
+  (void)OpenSettingsDialog();
 }
 
 void OnTaskbarCreated() noexcept {
@@ -235,7 +235,7 @@ void SetHookLibrary(HMODULE library) noexcept { Control().library = library; }
 void SetHostStarted(INT_PTR result) noexcept { Control().hostStarted = result; }
 INT_PTR HostStarted() noexcept { return Control().hostStarted; }
 HWND MainWindow() noexcept { return gMainWindow; }
-HWND SettingsDialog() noexcept { return nullptr; }
+HWND SettingsDialog() noexcept { return SettingsDialogWindow(); }
 void SetHookInstaller(SetHookFunction install) noexcept {
   Control().install = install != nullptr ? install : &SetWindowsHookExA;
 }
@@ -289,10 +289,4 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       break;
   }
   return FrameDefaultProc(window, message, wParam, lParam);
-}
-
-LRESULT CALLBACK CaptureOverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  // The window picker that shows this overlay is not part of the program
-  // yet; until it is, the overlay is a plain window.
-  return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -39,8 +39,8 @@ void SetHostStarted(INT_PTR result) noexcept;
 // The settings dialog while it is open; null until the settings exist.
 [[nodiscard]] HWND SettingsDialog() noexcept;
 
-// The capture overlay's window procedure (class "VeltranoCaptureOverlay").
-LRESULT CALLBACK CaptureOverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The class of the window picker's overlay, registered at start-up with
+// OverlayWndProc.
 inline constexpr char kCaptureOverlayClass[] = "VeltranoCaptureOverlay";
 
 // Tests replace the system's hook installation to make it fail.

@@ -19,6 +19,8 @@
 #include "scrolling/engine/win32_platform.h"
 #include "scrolling/options/options.h"
 #include "scrolling/options/options_file.h"
+#include "scrolling/settings/profile_dialog.h"
+#include "scrolling/settings/settings_dialog.h"
 #include "scrolling/texts/product_texts.h"
 
 namespace {
@@ -85,6 +87,11 @@ std::uint32_t StartUp(RunState& state) noexcept {
   NoteButtonsSwapped();
   (void)LoadSaveOptions(0);
   EnginePlatformInstance().SetSettingsDialog(nullptr);
+  SettingsHost host;
+  host.installHooks = &InstallHooks;
+  host.updateTrayIcon = &UpdateTrayIcon;
+  host.mainWindow = &MainWindow;
+  SetSettingsHost(host);
   // Kept loaded until the process ends: every hook names it.
   SetHookLibrary(LoadLibraryA(kHookLibraryName));
   state.shared->mainProcessId = GetCurrentProcessId();
@@ -106,7 +113,7 @@ std::uint32_t StartUp(RunState& state) noexcept {
   UpdateTrayIcon(gOpt.bTrayIcon != 0);
 
   WNDCLASSA overlay{};
-  overlay.lpfnWndProc = &CaptureOverlayProc;
+  overlay.lpfnWndProc = &OverlayWndProc;
   overlay.lpszClassName = kCaptureOverlayClass;
   RegisterClassA(&overlay);
 
