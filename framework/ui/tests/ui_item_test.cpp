@@ -1,0 +1,352 @@
+// The item base and the list item on real windows, driven by messages.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "framework/app/application.h"
+#include "framework/app/command_table.h"
+#include "framework/app/framework_messages.h"
+#include "framework/ui/list_item.h"
+#include "framework/ui/ui_item.h"
+#include "framework/util/tests/win_test_support.h"
+
+namespace {
+
+struct Sent {
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+std::vector<Sent> gSent;    // what the owner heard
+LRESULT gKeyAnswer = 0;      // the owner's answer to a key in a list
+
+// The owner: records the items' notifications, answers text requests and
+// compares list rows by their values.
+LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_FW_COMMAND:
+      gSent.push_back({message, wParam, lParam});
+      return HIWORD(wParam) == kListKeyDown ? gKeyAnswer : 0;
+    case WM_FW_DBLCLICK:
+    case WM_FW_DRAGOUT:
+      gSent.push_back({message, wParam, lParam});
+      return 0;
+    case WM_FW_GETITEMTEXT:
+      return reinterpret_cast<LRESULT>(lParam == 0 ? "Open" : lParam == 1 ? "Ctrl+O" : nullptr);
+    case WM_COMPAREITEM: {
+      const auto* c = reinterpret_cast<const COMPAREITEMSTRUCT*>(lParam);
+      return c->itemData1 < c->itemData2 ? -1 : c->itemData1 > c->itemData2 ? 1 : 0;
+    }
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+HWND MakeWindow(HWND parent, int w, int h) {
+  static const ATOM atom = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = OwnerProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "VltItemTestWindow";
+    return RegisterClassA(&wc);
+  }();
+  (void)atom;
+  return CreateWindowExA(0, "VltItemTestWindow", "", (parent != nullptr ? WS_CHILD : WS_POPUP) | WS_VISIBLE, 10, 10, w,
+                         h, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+std::vector<Sent> Heard(UINT message, std::uint16_t code = 0) {
+  std::vector<Sent> out;
+  for (const Sent& s : gSent) {
+    if (s.message == message && (code == 0 || HIWORD(s.wParam) == code)) out.push_back(s);
+  }
+  return out;
+}
+
+bool InItemList(const CUIItem* item) {
+  for (const CUIItem* i : gApp.items) {
+    if (i == item) return true;
+  }
+  return false;
+}
+
+class ItemWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InstallAppTexts(nullptr);
+    gApp.commands.Clear();
+    gApp.doubleClickTime = 60000;  // no press of a test is ever too slow
+    ForgetItemPresses();
+    gSent.clear();
+    gKeyAnswer = 0;
+    parent_.Reset(MakeWindow(nullptr, 400, 300));
+    ASSERT_TRUE(parent_);
+    parent = parent_.Get();
+  }
+  void TearDown() override {
+    parent_.Reset();
+    gApp.commands.Clear();
+  }
+  static void Add(std::uint16_t id, CommandKind kind, std::uint32_t flags, std::uint16_t textId = 0) {
+    ASSERT_GE(AddCommand(id, kind, flags, 0, textId), 0);
+  }
+
+  void DestroyParent() { parent_.Reset(); }
+
+  HWND parent = nullptr;
+
+ private:
+  CWindowHandle parent_;
+};
+
+// ---- the item base ---------------------------------------------------------------
+
+TEST_F(ItemWindowTest, PressesDoubleClicksAndReleases) {
+  Add(40, CommandKind::kButton, 0);
+  CUIItem item;
+  ASSERT_EQ(item.Create(40, parent, parent, nullptr), kStatusOk);
+  item.SetItemBounds(0, 0, 50, 20);
+  HWND w = item.window;
+
+  // The second left press within the time is a double click; the first is not.
+  SendMessageA(w, WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(Heard(WM_FW_DBLCLICK).empty());
+  SendMessageA(w, WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
+  ASSERT_EQ(Heard(WM_FW_DBLCLICK).size(), 1u);
+  EXPECT_EQ(Heard(WM_FW_DBLCLICK)[0].wParam, MAKEWPARAM(40, kButtonLeft));
+
+  // Each button has its own last press: left then right is nothing.
+  ForgetItemPresses();
+  gSent.clear();
+  SendMessageA(w, WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
+  SendMessageA(w, WM_RBUTTONDOWN, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(Heard(WM_FW_DBLCLICK).empty());
+
+  // A release away from the item does nothing; the Enter key's release
+  // (lParam -1) activates wherever the cursor is.
+  ASSERT_TRUE(test_support::MoveCursorTo(390, 290));
+  SendMessageA(w, WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
+  SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(Heard(WM_FW_COMMAND).empty());
+  SendMessageA(w, WM_LBUTTONUP, 0, -1);
+  ASSERT_EQ(Heard(WM_FW_COMMAND).size(), 1u);
+  EXPECT_EQ(LOWORD(Heard(WM_FW_COMMAND)[0].wParam), 40);
+
+  // A disabled item reacts to nothing.
+  ASSERT_EQ(EnableCommand(40, false), kStatusOk);
+  ForgetItemPresses();
+  gSent.clear();
+  for (int i = 0; i < 2; ++i) SendMessageA(w, WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
+  SendMessageA(w, WM_LBUTTONUP, 0, -1);
+  EXPECT_TRUE(gSent.empty());
+  CommandRecord record{};
+  ASSERT_EQ(GetCommand(40, &record), kStatusOk);
+  EXPECT_EQ(record.flags & kCommandPressed, 0u);
+}
+
+TEST_F(ItemWindowTest, TooltipWindowsAndTheItemListLiveAsLongAsTheirItem) {
+  CWindowHandle tooltips(CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                         GetModuleHandleA(nullptr), nullptr));
+  ASSERT_TRUE(tooltips);
+  gApp.tooltipWindow = tooltips.Get();
+  Add(41, CommandKind::kButton, 0, kTextFromOwner);
+  const std::int32_t before = gApp.items.Count();
+  {
+    CUIItem first;
+    CUIItem second;
+    ASSERT_EQ(first.Create(41, parent, parent, nullptr), kStatusOk);
+    // The tip is the owner's label with its second text.
+    ASSERT_EQ(SendMessageA(gApp.tooltipWindow, TTM_GETTOOLCOUNT, 0, 0), 1);
+    char text[80] = {};
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = parent;
+    tool.uId = reinterpret_cast<UINT_PTR>(first.window);
+    tool.lpszText = text;
+    SendMessageA(gApp.tooltipWindow, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ(text, "Open (Ctrl+O)");
+    first.Destroy();
+    EXPECT_EQ(first.window, nullptr);
+    EXPECT_EQ(SendMessageA(gApp.tooltipWindow, TTM_GETTOOLCOUNT, 0, 0), 0);
+    EXPECT_TRUE(InItemList(&first));  // destroyed, not gone
+
+    // Destroyed with its parent: the item knows its window is gone and never
+    // destroys a handle that may by now be another window's.
+    HWND child = MakeWindow(parent, 100, 50);
+    ASSERT_EQ(second.Create(41, child, parent, nullptr), kStatusOk);
+    DestroyWindow(child);
+    EXPECT_EQ(second.window, nullptr);
+    EXPECT_EQ(SendMessageA(gApp.tooltipWindow, TTM_GETTOOLCOUNT, 0, 0), 0);
+  }
+  EXPECT_EQ(gApp.items.Count(), before);
+  gApp.tooltipWindow = nullptr;
+}
+
+// ---- the list item -------------------------------------------------------------
+
+class ListTest : public ItemWindowTest {
+ protected:
+  void MakeList(bool multiSelect, std::initializer_list<double> fractions, int w = 200, int h = 120) {
+    Add(50, CommandKind::kList, 0x3000001);
+    HWND placeholder = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 20, w - 1, h - 1, parent, nullptr,
+                                       GetModuleHandleA(nullptr), nullptr);
+    ASSERT_EQ(list.CreateInPlace(50, parent, parent, placeholder, nullptr, multiSelect), kStatusOk);
+    EXPECT_FALSE(IsWindow(placeholder));
+    for (double f : fractions) ASSERT_EQ(list.AddColumn("col", f, 0), kStatusOk);
+  }
+  void AddRows(std::initializer_list<int> values) {
+    for (int v : values) ASSERT_GE(list.AddRow(reinterpret_cast<const void*>(static_cast<std::intptr_t>(v))), 0);
+  }
+  std::vector<LPARAM> Rows() const {
+    std::vector<LPARAM> rows;
+    for (int i = 0; i < list.GetRowCount(); ++i) rows.push_back(list.GetRowData(i));
+    return rows;
+  }
+  void ClickHeader(int column) {
+    NMHEADERA n{};
+    n.hdr.hwndFrom = list.header;
+    n.hdr.idFrom = 50;
+    n.hdr.code = HDN_ITEMCLICKA;
+    n.iItem = column;
+    SendMessageA(list.window, WM_NOTIFY, 50, reinterpret_cast<LPARAM>(&n));
+  }
+  int HeaderImage(int column) const {
+    HDITEMA item{};
+    item.mask = HDI_IMAGE | HDI_FORMAT;
+    SendMessageA(list.header, HDM_GETITEMA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+    return (item.fmt & HDF_IMAGE) != 0 ? item.iImage : I_IMAGENONE;
+  }
+  int HeaderLeft() const {
+    RECT r{};
+    GetWindowRect(list.header, &r);
+    MapWindowPoints(nullptr, list.window, reinterpret_cast<POINT*>(&r), 2);
+    return r.left;
+  }
+
+  CList list;
+};
+
+TEST_F(ListTest, HeaderClicksSortOnlyOnceASortColumnIsSet) {
+  MakeList(false, {0.3, 0.3, 0.3});
+  // No sort column: clicks change nothing and rows keep their order.
+  ClickHeader(1);
+  EXPECT_EQ(list.sortColumn, -1);
+  EXPECT_TRUE(Heard(WM_FW_COMMAND, kListSortChanged).empty());
+  COMPAREITEMSTRUCT compare{};
+  EXPECT_EQ(SendMessageA(list.window, WM_COMPAREITEM, 50, reinterpret_cast<LPARAM>(&compare)), -1);
+  AddRows({3, 1, 2});
+  EXPECT_EQ(Rows(), (std::vector<LPARAM>{3, 1, 2}));
+
+  list.SetSortIndicator(0, 1);
+  EXPECT_EQ(HeaderImage(0), 0);
+  for (int want : {-1, 1, -1}) {
+    ClickHeader(0);
+    EXPECT_EQ(list.sortDirection, want);
+  }
+  ClickHeader(2);  // another column keeps the direction and takes the arrow
+  EXPECT_EQ(list.sortColumn, 2);
+  EXPECT_EQ(list.sortDirection, -1);
+  EXPECT_EQ(HeaderImage(2), 1);
+  EXPECT_EQ(HeaderImage(0), I_IMAGENONE);
+  const auto changes = Heard(WM_FW_COMMAND, kListSortChanged);
+  ASSERT_EQ(changes.size(), 4u);
+  EXPECT_EQ(changes.back().lParam, 2);
+
+  // Sorted rows are ordered by the owner.
+  list.Clear();
+  AddRows({3, 1, 2});
+  EXPECT_EQ(Rows(), (std::vector<LPARAM>{1, 2, 3}));
+}
+
+TEST_F(ListTest, CtrlASelectsEveryRowUnlessTheOwnerTookTheKey) {
+  MakeList(true, {1.0});
+  AddRows({1, 2, 3});
+  BYTE keys[256] = {};
+  ASSERT_TRUE(GetKeyboardState(keys));
+  BYTE held[256];
+  std::memcpy(held, keys, sizeof held);
+  held[VK_CONTROL] = 0x80;
+  ASSERT_TRUE(SetKeyboardState(held));
+  gKeyAnswer = 1;
+  SendMessageA(list.listBox, WM_KEYDOWN, 'A', 0);
+  EXPECT_EQ(SendMessageA(list.listBox, LB_GETSELCOUNT, 0, 0), 0);
+  gKeyAnswer = 0;
+  SendMessageA(list.listBox, WM_KEYDOWN, 'A', 0);
+  SetKeyboardState(keys);
+  EXPECT_EQ(SendMessageA(list.listBox, LB_GETSELCOUNT, 0, 0), 3);
+  const auto keyDowns = Heard(WM_FW_COMMAND, kListKeyDown);
+  ASSERT_EQ(keyDowns.size(), 2u);
+  EXPECT_EQ(keyDowns[0].lParam, 'A');
+  EXPECT_EQ(Heard(WM_FW_COMMAND, kListSelectionChanged).size(), 1u);
+}
+
+TEST_F(ListTest, HorizontalScrollingStaysWithinTheColumns) {
+  MakeList(false, {0.5, 0.75});
+  ASSERT_GT(list.totalWidth, list.width);
+  for (int i = 0; i < 4; ++i) SendMessageA(list.window, WM_HSCROLL, SB_PAGERIGHT, 0);
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_POS | SIF_PAGE | SIF_RANGE;
+  ASSERT_TRUE(GetScrollInfo(list.window, SB_HORZ, &info));
+  // The right end of the last column is at the right edge of the view: the
+  // list box, moved left by the scroll position, shows all columns exactly.
+  EXPECT_GT(list.scrollX, 0);
+  RECT client{};
+  GetClientRect(list.listBox, &client);
+  EXPECT_EQ(client.right, list.totalWidth);
+  EXPECT_EQ(info.nPos, list.scrollX);
+  EXPECT_EQ(HeaderLeft(), -list.scrollX);
+  const int end = list.scrollX;
+  SendMessageA(list.window, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 5000), 0);
+  EXPECT_EQ(list.scrollX, end);
+  SendMessageA(list.window, WM_HSCROLL, SB_PAGELEFT, 0);
+  SendMessageA(list.window, WM_HSCROLL, SB_PAGELEFT, 0);
+  EXPECT_EQ(list.scrollX, 0);
+}
+
+TEST_F(ListTest, ColumnsNarrowerThanTheViewNeverScroll) {
+  MakeList(false, {0.2, 0.3});
+  for (UINT code : {SB_PAGELEFT, SB_LINELEFT, SB_PAGERIGHT, SB_LINERIGHT}) {
+    SendMessageA(list.window, WM_HSCROLL, code, 0);
+    EXPECT_EQ(list.scrollX, 0) << code;
+    EXPECT_EQ(HeaderLeft(), 0) << code;
+  }
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_PAGE;
+  ASSERT_TRUE(GetScrollInfo(list.window, SB_HORZ, &info));
+  EXPECT_LT(static_cast<int>(info.nPage), 1000);  // never a negative page read as unsigned
+}
+
+TEST_F(ListTest, RowRecordsAreCopiesFreedWithTheirRows) {
+  MakeList(false, {1.0});
+  list.rowDataSize = 8;
+  const std::int32_t live = CList::LiveRowBlocks();
+  const int data[2][2] = {{7, 8}, {9, 10}};
+  ASSERT_GE(list.AddRow(data[0]), 0);
+  ASSERT_GE(list.AddRow(data[1]), 0);
+  EXPECT_EQ(CList::LiveRowBlocks(), live + 2);
+  const auto* copy = reinterpret_cast<const int*>(list.GetRowData(0));
+  ASSERT_NE(copy, nullptr);
+  EXPECT_NE(static_cast<const void*>(copy), static_cast<const void*>(data[0]));
+  EXPECT_EQ(std::memcmp(copy, data[0], sizeof data[0]), 0);
+  list.Clear();
+  EXPECT_EQ(list.GetRowCount(), 0);
+  EXPECT_EQ(CList::LiveRowBlocks(), live);
+
+  // Destroyed with its dialog: the rows are freed and every handle cleared,
+  // so the list destroys nothing twice.
+  ASSERT_GE(list.AddRow(data[0]), 0);
+  DestroyParent();
+  EXPECT_EQ(CList::LiveRowBlocks(), live);
+  EXPECT_EQ(list.window, nullptr);
+  EXPECT_EQ(list.header, nullptr);
+  EXPECT_EQ(list.listBox, nullptr);
+}
+
+}  // namespace
