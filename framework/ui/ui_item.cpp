@@ -9,6 +9,7 @@
 #include "framework/app/command_table_core.h"
 #include "framework/app/framework_messages.h"
 #include "framework/text/text_table.h"
+#include "framework/theme/draw.h"
 #include "framework/theme/theme.h"
 #include "framework/ui/frame_window.h"
 #include "framework/util/monitors.h"
@@ -304,7 +305,8 @@ void CUIItem::Destroy() {
 }
 
 void CUIItem::OnDestroy() {}
-void CUIItem::Paint(HDC, const RECT&) {}
+// A plain item shows its command; classes paint their own way.
+void CUIItem::Paint(HDC dc, const RECT& client) { PaintCommonItem(dc, client); }
 void CUIItem::OnSize() {}
 void CUIItem::DoNothing(std::uint32_t) {}
 
@@ -416,4 +418,33 @@ void CUIItem::RemoveTooltip() noexcept {
   tool.hwnd = GetParent(window);
   tool.uId = reinterpret_cast<UINT_PTR>(window);
   SendMessageA(gApp.tooltipWindow, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void CUIItem::PaintCommonItem(HDC dc, const RECT& client) noexcept {
+  const CommandRecord* record = FindCommand(gApp.commands, static_cast<std::uint16_t>(id));
+  const std::uint32_t liveFlags = record != nullptr ? record->flags : 0;
+  const std::uint16_t iconId = record != nullptr ? record->iconId : 0;
+  CTheme& theme = gApp.theme;
+  CMemoryDC buffer;
+  const bool buffered = BeginDoubleBuffer(theme, buffer, &dc, width + 1, height + 1);
+  const ItemDrawState state = GetItemDrawState(liveFlags);
+  const int s = SpaceWidth();
+  const bool inPopup = holder != nullptr;
+  // In a popup the checked styles frame only the icon column.
+  DrawItemFrame(theme, dc, &client, state.frameStyle, state.frameStyle != 0 ? 15u : 0u,
+                inPopup ? labelHeight + 2 * s : 0, -1, -1, -1);
+  LayoutParts(client, state.pressedOffset, state.centre != 0, inPopup);
+  if (iconId != 0 && iconWidth > 0) (void)DrawThemeIcon(theme, dc, iconId, (liveFlags & kCommandEnabled) != 0 ? 1 : 0, &iconRect);
+  const int dpi = Dpi();
+  if (const char* label = GetItemText(kItemTextLabel); HasText(label)) {
+    (void)DrawTextFormat(theme, dc, dpi, "%s", static_cast<std::uint32_t>(state.textColour), &labelRect,
+                         state.centre != 0 ? 1 : 0, state.bold, label);
+  }
+  if (inPopup) {
+    if (const char* second = GetItemText(kItemTextSecond); HasText(second)) {
+      (void)DrawTextFormat(theme, dc, dpi, "%s", static_cast<std::uint32_t>(state.textColour), &secondRect, 2, 0,
+                           second);
+    }
+  }
+  if (buffered) EndDoubleBuffer(theme, buffer);
 }

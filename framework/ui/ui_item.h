@@ -62,6 +62,7 @@ class CUIItem {
   // OnDestroy, the tooltip and the window go; the object can be created again.
   virtual void Destroy();
   virtual void OnDestroy();
+  // The base paints the common pattern (PaintCommonItem).
   virtual void Paint(HDC dc, const RECT& client);
   virtual void OnSize();
   virtual void DoNothing(std::uint32_t unused);
@@ -130,6 +131,9 @@ class CUIItem {
   // Adds the item's tooltip (outside popups, or with the command's flag).
   void AddTooltip(const CommandRecord& command, HWND parent) noexcept;
   void RemoveTooltip() noexcept;
+  // The painting every plain item follows, double-buffered: the frame of its
+  // state, the icon, the label and, in a popup, the second text.
+  void PaintCommonItem(HDC dc, const RECT& client) noexcept;
   [[nodiscard]] int Dpi() const noexcept;
   // Detaches the item from the window, forgets it as the hot or pressed
   // window and destroys it; the handle is cleared.

@@ -154,7 +154,7 @@ TEST_F(ItemWindowTest, TooltipWindowsAndTheItemListLiveAsLongAsTheirItem) {
                                          GetModuleHandleA(nullptr), nullptr));
   ASSERT_TRUE(tooltips);
   gApp.tooltipWindow = tooltips.Get();
-  Add(41, CommandKind::kButton, 0, kTextFromOwner);
+  Add(41, CommandKind::kButton, kItemMeasureLabel, kTextFromOwner);
   const std::int32_t before = gApp.items.Count();
   {
     CUIItem first;
@@ -170,6 +170,10 @@ TEST_F(ItemWindowTest, TooltipWindowsAndTheItemListLiveAsLongAsTheirItem) {
     tool.lpszText = text;
     SendMessageA(gApp.tooltipWindow, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
     EXPECT_STREQ(text, "Open (Ctrl+O)");
+    // The label measured and painted is the owner's too.
+    EXPECT_GT(first.labelWidth, 0);
+    first.SetItemBounds(0, 0, -1, -1);
+    RedrawWindow(first.window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     first.Destroy();
     EXPECT_EQ(first.window, nullptr);
     EXPECT_EQ(SendMessageA(gApp.tooltipWindow, TTM_GETTOOLCOUNT, 0, 0), 0);
