@@ -1,5 +1,7 @@
 #include "framework/app/command_table.h"
 
+#include <new>
+
 #include "framework/app/application.h"
 #include "framework/app/framework_messages.h"
 #include "framework/app/standard_commands.h"
@@ -7,6 +9,7 @@
 #include "framework/ui/bar.h"
 #include "framework/ui/dock_bay.h"
 #include "framework/ui/frame_window.h"
+#include "framework/ui/list_item.h"
 #include "framework/ui/ui_item.h"
 
 namespace {
@@ -428,7 +431,14 @@ void SetSizingCursor(int zone) noexcept {
 
 CUIItem* CreateUiItem(std::uint16_t kind, CUIItem* object) noexcept {
   // The item classes are made here by their kind as the program gets them.
-  return kind == static_cast<std::uint16_t>(CommandKind::kCallerItem) ? object : nullptr;
+  switch (static_cast<CommandKind>(kind)) {
+    case CommandKind::kCallerItem:
+      return object;
+    case CommandKind::kList:
+      return new (std::nothrow) CList();
+    default:
+      return nullptr;
+  }
 }
 
 CBar* FindBarById(std::uint16_t id) noexcept {

@@ -525,6 +525,9 @@ TEST_F(CommandTableTest, HidingABarLaysOutEveryWindowAndTellsItsOwn) {
   CUIItem caller;
   EXPECT_EQ(CreateUiItem(99, &caller), &caller);
   EXPECT_EQ(CreateUiItem(77, &caller), nullptr);
+  const std::unique_ptr<CUIItem> list(CreateUiItem(6, nullptr));
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->type, 6);
 }
 
 TEST_F(CommandTableTest, StandardCommandsAndTheirIcons) {
