@@ -267,7 +267,7 @@ TEST_F(ListTest, HeaderClicksSortOnlyOnceASortColumnIsSet) {
   EXPECT_EQ(Rows(), (std::vector<LPARAM>{1, 2, 3}));
 }
 
-TEST_F(ListTest, CtrlASelectsEveryRowUnlessTheOwnerTookTheKey) {
+TEST_F(ListTest, CtrlAAndRightClicksSelectRowsUnlessTheOwnerTookTheKey) {
   MakeList(true, {1.0});
   AddRows({1, 2, 3});
   BYTE keys[256] = {};
@@ -287,6 +287,58 @@ TEST_F(ListTest, CtrlASelectsEveryRowUnlessTheOwnerTookTheKey) {
   ASSERT_EQ(keyDowns.size(), 2u);
   EXPECT_EQ(keyDowns[0].lParam, 'A');
   EXPECT_EQ(Heard(WM_FW_COMMAND, kListSelectionChanged).size(), 1u);
+
+  // A right click on a row selects it; below the last row, every row.
+  list.SelectRow(-1, false, false);
+  RECT second{};
+  SendMessageA(list.listBox, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+  SendMessageA(list.listBox, WM_RBUTTONDOWN, 0, MAKELPARAM(5, second.top + 1));
+  int rows[4] = {};
+  ASSERT_EQ(list.GetSelectedRows(4, rows), 1);
+  EXPECT_EQ(rows[0], 1);
+  SendMessageA(list.listBox, WM_RBUTTONDOWN, 0, MAKELPARAM(5, second.bottom + 3 * list.rowHeight));
+  EXPECT_EQ(list.GetSelectedRows(4, rows), 3);
+}
+
+TEST_F(ListTest, ColumnWidthsFollowTheListAndADraggedColumnKeepsItsShare) {
+  MakeList(false, {0.25, 0.5}, 202);  // 200 wide inside the frame
+  const auto widths = [this] {
+    std::vector<int> out;
+    for (int i = 0; i < 2; ++i) {
+      HDITEMA item{};
+      item.mask = HDI_WIDTH;
+      SendMessageA(list.header, HDM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+      out.push_back(item.cxy);
+    }
+    return out;
+  };
+  EXPECT_EQ(widths(), (std::vector<int>{50, 100}));
+  list.SetItemBounds(-1, -1, 402, -1);
+  EXPECT_EQ(widths(), (std::vector<int>{100, 200}));
+  EXPECT_EQ(list.columns[1].left, 100);
+
+  const auto track = [this](UINT code) {
+    NMHEADERA n{};
+    n.hdr.hwndFrom = list.header;
+    n.hdr.code = code;
+    return SendMessageA(list.window, WM_NOTIFY, 50, reinterpret_cast<LPARAM>(&n));
+  };
+  EXPECT_EQ(track(HDN_BEGINTRACKA), FALSE);
+  HDITEMA dragged{};
+  dragged.mask = HDI_WIDTH;
+  dragged.cxy = 160;
+  SendMessageA(list.header, HDM_SETITEMA, 0, reinterpret_cast<LPARAM>(&dragged));
+  track(HDN_ENDTRACKA);
+  const auto resized = Heard(WM_FW_COMMAND, kListColumnResized);
+  ASSERT_FALSE(resized.empty());
+  EXPECT_EQ(resized.back().lParam, 0);
+  EXPECT_EQ(list.columns[1].left, 160);
+  // The dragged column keeps its share of the width.
+  list.SetItemBounds(-1, -1, 202, -1);
+  EXPECT_EQ(widths(), (std::vector<int>{80, 100}));
+
+  list.fixedColumns = 1;
+  EXPECT_EQ(track(HDN_BEGINTRACKA), TRUE);
 }
 
 TEST_F(ListTest, HorizontalScrollingStaysWithinTheColumns) {
