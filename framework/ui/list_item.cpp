@@ -47,8 +47,7 @@ int HeaderItemWidth(HWND header, int index, const NMHEADERA* change) noexcept {
   }
   HDITEMA item{};
   item.mask = HDI_WIDTH;
-  return SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) ? item.cxy
-                                                                                                           : 0;
+  return SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) ? item.cxy : 0;
 }
 
 }  // namespace
@@ -99,8 +98,8 @@ std::uint32_t CList::Create(std::uint16_t commandId, HWND parent, HWND ownerWind
   const HINSTANCE instance = gApp.ResourceInstance();
   DWORD style = WS_CHILD | WS_CLIPCHILDREN | WS_HSCROLL;
   if ((commandFlags & kCommandSplitPopup) != 0) style |= WS_BORDER;  // the framed list
-  window = CreateWindowExA(WS_EX_CONTROLPARENT, kUIItemClass, "", style, 0, 0, 0, 0, parent, controlId, instance,
-                           nullptr);
+  window =
+      CreateWindowExA(WS_EX_CONTROLPARENT, kUIItemClass, "", style, 0, 0, 0, 0, parent, controlId, instance, nullptr);
   if (window == nullptr) return kStatusWindowNotCreated;
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(static_cast<CUIItem*>(this)));
   SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListContainerWndProc));
@@ -134,8 +133,8 @@ std::uint32_t CList::Create(std::uint16_t commandId, HWND parent, HWND ownerWind
   return kStatusOk;
 }
 
-std::uint32_t CList::CreateInPlace(std::uint16_t commandId, HWND parent, HWND ownerWindow, HWND placeholder,
-                                   RECT* rect, bool multiSelection) noexcept {
+std::uint32_t CList::CreateInPlace(std::uint16_t commandId, HWND parent, HWND ownerWindow, HWND placeholder, RECT* rect,
+                                   bool multiSelection) noexcept {
   RECT r{};
   if (placeholder == nullptr || !GetWindowRect(placeholder, &r)) return kStatusWindowNotCreated;
   MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
@@ -313,17 +312,14 @@ void CList::SetTopRow(int row) noexcept {
   if (listBox != nullptr) SendMessageA(listBox, LB_SETTOPINDEX, static_cast<WPARAM>(row), 0);
 }
 
-int CList::GetVisibleRowCount() const noexcept {
-  return rowHeight != 0 ? ClientHeight(window) / rowHeight + 1 : 0;
-}
+int CList::GetVisibleRowCount() const noexcept { return rowHeight != 0 ? ClientHeight(window) / rowHeight + 1 : 0; }
 
 // The part of the columns in view: the container's width less the list
 // box's own vertical scroll bar.
 int CList::ViewWidth() const noexcept {
   RECT outer{};
-  const int frame = listBox != nullptr && GetWindowRect(listBox, &outer)
-                        ? (outer.right - outer.left) - ClientWidth(listBox)
-                        : 0;
+  const int frame =
+      listBox != nullptr && GetWindowRect(listBox, &outer) ? (outer.right - outer.left) - ClientWidth(listBox) : 0;
   return ClientWidth(window) - frame;
 }
 
@@ -425,8 +421,8 @@ bool CList::HandleHeaderNotify(const NMHDR& notify, LRESULT* result) noexcept {
     }
     gColumnDrag = true;
     RECT r{};
-    if (known && width > 0 && SendMessageA(header, HDM_GETITEMRECT, static_cast<WPARAM>(column),
-                                           reinterpret_cast<LPARAM>(&r))) {
+    if (known && width > 0 &&
+        SendMessageA(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&r))) {
       columns[column].widthFraction = static_cast<double>(r.right - r.left) / width;
     }
     *result = FALSE;
@@ -496,7 +492,9 @@ LRESULT CList::HandleContainer(HWND w, UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (wParam != id || item == nullptr || ownerDraw == 0 || GetRowCount() == 0 || item->itemID == static_cast<UINT>(-1)) break;
+      if (wParam != id || item == nullptr || ownerDraw == 0 || GetRowCount() == 0 ||
+          item->itemID == static_cast<UINT>(-1))
+        break;
       DrawRow(*item, wParam, lParam);
       return 1;
     }
@@ -643,17 +641,18 @@ LRESULT CList::HandleListBox(HWND w, UINT message, WPARAM wParam, LPARAM lParam)
       const int selected = SingleSelection();
       RECT r{};
       const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-      gSlowClickPending = selected >= 0 &&
-                          SendMessageA(w, LB_GETITEMRECT, static_cast<WPARAM>(selected),
-                                       reinterpret_cast<LPARAM>(&r)) != LB_ERR &&
-                          PtInRect(&r, at);
+      gSlowClickPending =
+          selected >= 0 &&
+          SendMessageA(w, LB_GETITEMRECT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(&r)) != LB_ERR &&
+          PtInRect(&r, at);
       const LRESULT result = CallListBox(w, message, wParam, lParam);
       (void)Notify(kListButtonDown, lParam);
       return result;
     }
     case WM_LBUTTONUP: {
       const LRESULT result = CallListBox(w, message, wParam, lParam);
-      if (gSlowClickPending) SetTimer(w, kSlowClickTimer, gApp.doubleClickTime != 0 ? gApp.doubleClickTime : GetDoubleClickTime(), nullptr);
+      if (gSlowClickPending)
+        SetTimer(w, kSlowClickTimer, gApp.doubleClickTime != 0 ? gApp.doubleClickTime : GetDoubleClickTime(), nullptr);
       return result;
     }
     case WM_TIMER:

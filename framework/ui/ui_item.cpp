@@ -27,9 +27,7 @@ HWND gPressedWindow = nullptr;
 std::uint64_t gLastPress[3] = {};
 bool gClassRegistered = false;
 
-CUIItem* ItemOf(HWND window) noexcept {
-  return reinterpret_cast<CUIItem*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
+CUIItem* ItemOf(HWND window) noexcept { return reinterpret_cast<CUIItem*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
 
 // A window that is gone is neither hot nor pressed.
 void ForgetWindow(HWND window) noexcept {
@@ -185,7 +183,8 @@ LRESULT CUIItem::HandleMessage(CUIItem* item, HWND window, UINT message, WPARAM 
       ReleaseCapture();
       POINT cursor{};
       // -1: activated by the Enter key in a menu, wherever the cursor is.
-      const bool onItem = lParam == -1 || (pressed == window && GetCursorPos(&cursor) && WindowFromPoint(cursor) == window);
+      const bool onItem =
+          lParam == -1 || (pressed == window && GetCursorPos(&cursor) && WindowFromPoint(cursor) == window);
       if (onItem) ActivateCommandItem(item, GetMouseButtonMask(message));
       // The command may have destroyed the item and its window.
       return IsWindow(window) ? DefWindowProcA(window, message, wParam, lParam) : 0;
@@ -230,8 +229,7 @@ std::uint32_t CUIItem::Create(std::uint16_t commandId, HWND parent, HWND ownerWi
   if (window != nullptr) Destroy();
   if (!RegisterUIItemClass()) return kStatusWindowNotCreated;
   window = CreateWindowExA(0, kUIItemClass, "", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(commandId)), gApp.ResourceInstance(),
-                           nullptr);
+                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(commandId)), gApp.ResourceInstance(), nullptr);
   if (window == nullptr) return kStatusWindowNotCreated;
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   id = commandId;
@@ -274,7 +272,8 @@ void CUIItem::Measure(const CommandRecord& command, int orientation) {
     labelWidth = labelHeight = 0;
     if ((holder != nullptr && extraWidth == 0) || (flags & kItemMeasureLabel) != 0) {
       const char* text = GetItemText((flags & kItemWidthSample) != 0 ? kItemTextWidthSample : kItemTextLabel);
-      if (text != nullptr) (void)MeasureTextThemeFont(gApp.theme, text, &labelWidth, &labelHeight, (flags & kItemBold) != 0, dpi);
+      if (text != nullptr)
+        (void)MeasureTextThemeFont(gApp.theme, text, &labelWidth, &labelHeight, (flags & kItemBold) != 0, dpi);
     }
   }
   if (holder != nullptr) {
@@ -282,7 +281,7 @@ void CUIItem::Measure(const CommandRecord& command, int orientation) {
       (void)MeasureTextThemeFont(gApp.theme, second, &secondWidth, &secondHeight, 0, dpi);
     }
   }
-  ItemPartSizes parts{iconWidth, iconHeight, extraWidth, extraHeight, labelWidth,
+  ItemPartSizes parts{iconWidth,   iconHeight,  extraWidth,   extraHeight, labelWidth,
                       labelHeight, secondWidth, secondHeight, arrowWidth};
   const ItemMeasure m = MeasureItemParts(parts, dpi, s, command.param1, command.param2);
   iconWidth = m.parts.iconWidth;
@@ -328,7 +327,8 @@ void CUIItem::SetItemBounds(int left, int top, int w, int h) noexcept {
   if (top != -1) y = top;
   if (w != -1) width = w;
   if (h != -1) height = h;
-  if (window != nullptr) SetWindowPos(window, nullptr, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER);
+  if (window != nullptr)
+    SetWindowPos(window, nullptr, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER);
 }
 
 const char* CUIItem::GetItemText(int part) const noexcept {
@@ -346,7 +346,7 @@ ItemDrawState CUIItem::GetItemDrawState(std::uint32_t commandFlags) const noexce
 }
 
 void CUIItem::LayoutParts(const RECT& client, int offset, bool centre, bool inPopup) noexcept {
-  const ItemPartSizes parts{iconWidth, iconHeight, extraWidth, extraHeight, labelWidth,
+  const ItemPartSizes parts{iconWidth,   iconHeight,  extraWidth,   extraHeight, labelWidth,
                             labelHeight, secondWidth, secondHeight, arrowWidth};
   const ItemPartRects r =
       LayoutItemParts(parts, width, client.right, client.bottom, SpaceWidth(), offset, centre, inPopup,
@@ -434,7 +434,8 @@ void CUIItem::PaintCommonItem(HDC dc, const RECT& client) noexcept {
   DrawItemFrame(theme, dc, &client, state.frameStyle, state.frameStyle != 0 ? 15u : 0u,
                 inPopup ? labelHeight + 2 * s : 0, -1, -1, -1);
   LayoutParts(client, state.pressedOffset, state.centre != 0, inPopup);
-  if (iconId != 0 && iconWidth > 0) (void)DrawThemeIcon(theme, dc, iconId, (liveFlags & kCommandEnabled) != 0 ? 1 : 0, &iconRect);
+  if (iconId != 0 && iconWidth > 0)
+    (void)DrawThemeIcon(theme, dc, iconId, (liveFlags & kCommandEnabled) != 0 ? 1 : 0, &iconRect);
   const int dpi = Dpi();
   if (const char* label = GetItemText(kItemTextLabel); HasText(label)) {
     (void)DrawTextFormat(theme, dc, dpi, "%s", static_cast<std::uint32_t>(state.textColour), &labelRect,

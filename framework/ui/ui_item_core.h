@@ -65,8 +65,8 @@ struct ItemPartRects {
 // The part rectangles in a client rectangle of width w and height h;
 // holderIconColumn is the text column of the popup holding the item (only
 // used with inPopup).
-[[nodiscard]] ItemPartRects LayoutItemParts(const ItemPartSizes& parts, int itemWidth, int w, int h, int s,
-                                            int offset, bool centre, bool inPopup, int holderIconColumn,
+[[nodiscard]] ItemPartRects LayoutItemParts(const ItemPartSizes& parts, int itemWidth, int w, int h, int s, int offset,
+                                            bool centre, bool inPopup, int holderIconColumn,
                                             bool stretchLabel) noexcept;
 
 // ---- the mouse ------------------------------------------------------------------
@@ -109,8 +109,7 @@ struct SortClick {
   bool changes = false;
   int direction = 0;
 };
-[[nodiscard]] SortClick HeaderSortClick(int sortColumn, int sortDirection, bool sortLocked,
-                                        int clickedColumn) noexcept;
+[[nodiscard]] SortClick HeaderSortClick(int sortColumn, int sortDirection, bool sortLocked, int clickedColumn) noexcept;
 // The header image of the sort arrow: -1 none (direction 0), else 0 down
 // (ascending), 1 up, plus 2 for the light images of a locked sort.
 [[nodiscard]] int SortImageIndex(int direction, bool sortLocked) noexcept;

@@ -22,8 +22,8 @@ struct Sent {
   WPARAM wParam;
   LPARAM lParam;
 };
-std::vector<Sent> gSent;    // what the owner heard
-LRESULT gKeyAnswer = 0;      // the owner's answer to a key in a list
+std::vector<Sent> gSent;  // what the owner heard
+LRESULT gKeyAnswer = 0;   // the owner's answer to a key in a list
 
 // The owner: records the items' notifications, answers text requests and
 // compares list rows by their values.
