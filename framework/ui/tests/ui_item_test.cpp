@@ -149,6 +149,39 @@ TEST_F(ItemWindowTest, PressesDoubleClicksAndReleases) {
   EXPECT_EQ(record.flags & kCommandPressed, 0u);
 }
 
+TEST_F(ItemWindowTest, MovesMakeOneItemHotAndDraggingOutIsReported) {
+  Add(42, CommandKind::kButton, kItemDragOut);
+  Add(43, CommandKind::kButton, 0);
+  CUIItem a;
+  CUIItem b;
+  ASSERT_EQ(a.Create(42, parent, parent, nullptr), kStatusOk);
+  ASSERT_EQ(b.Create(43, parent, parent, nullptr), kStatusOk);
+  a.SetItemBounds(0, 0, 50, 20);
+  b.SetItemBounds(60, 0, 50, 20);
+  const auto hot = [](std::uint16_t id) {
+    CommandRecord r{};
+    return GetCommand(id, &r) == kStatusOk && (r.flags & kCommandHot) != 0;
+  };
+  ASSERT_TRUE(test_support::MoveCursorTo(390, 290));
+  SendMessageA(a.window, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(hot(42));
+  // A move to the same place again is no move.
+  SetItemStateFlags(&a, 0, kCommandHot);
+  SendMessageA(a.window, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_FALSE(hot(42));
+  SendMessageA(b.window, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(hot(43));
+  EXPECT_FALSE(hot(42));
+
+  // Pressed, then moved off with the button down: the owner hears of it.
+  SendMessageA(a.window, WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(Heard(WM_FW_DRAGOUT).empty());
+  SendMessageA(a.window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 5));
+  ASSERT_EQ(Heard(WM_FW_DRAGOUT).size(), 1u);
+  EXPECT_EQ(Heard(WM_FW_DRAGOUT)[0].wParam, 42u);
+  EXPECT_EQ(a.inDragOut, 0);
+}
+
 TEST_F(ItemWindowTest, TooltipWindowsAndTheItemListLiveAsLongAsTheirItem) {
   CWindowHandle tooltips(CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                          GetModuleHandleA(nullptr), nullptr));
@@ -298,6 +331,25 @@ TEST_F(ListTest, CtrlAAndRightClicksSelectRowsUnlessTheOwnerTookTheKey) {
   EXPECT_EQ(rows[0], 1);
   SendMessageA(list.listBox, WM_RBUTTONDOWN, 0, MAKELPARAM(5, second.bottom + 3 * list.rowHeight));
   EXPECT_EQ(list.GetSelectedRows(4, rows), 3);
+}
+
+TEST_F(ListTest, ASlowSecondClickOnTheSelectedRowIsReportedUnlessADoubleClickFollows) {
+  MakeList(false, {1.0});
+  AddRows({1, 2});
+  list.SelectRow(0, true, false);
+  const auto click = [this](bool doubleClick) {
+    SendMessageA(list.listBox, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 2));
+    SendMessageA(list.listBox, WM_LBUTTONUP, 0, MAKELPARAM(5, 2));
+    if (doubleClick) SendMessageA(list.listBox, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 2));
+    // The double-click time has passed.
+    SendMessageA(list.listBox, WM_TIMER, 0x1234, 0);
+  };
+  click(true);
+  EXPECT_TRUE(Heard(WM_FW_COMMAND, kListSlowClick).empty());
+  EXPECT_EQ(Heard(WM_FW_COMMAND, kListDoubleClick).size(), 1u);
+  click(false);
+  EXPECT_EQ(Heard(WM_FW_COMMAND, kListSlowClick).size(), 1u);
+  EXPECT_EQ(Heard(WM_FW_COMMAND, kListButtonDown).size(), 2u);
 }
 
 TEST_F(ListTest, ColumnWidthsFollowTheListAndADraggedColumnKeepsItsShare) {
