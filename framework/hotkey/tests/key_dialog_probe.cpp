@@ -1,0 +1,39 @@
+// Shows the key-combination dialog of a field on a small page, for the
+// screenshot script: it writes the DPI it runs at and "shown" to the file
+// named by its argument once the dialog is up, then waits to be ended.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "framework/app/application.h"
+#include "framework/hotkey/hotkey_edit.h"
+#include "framework/hotkey/key_names_win32.h"
+
+namespace {
+
+const char* gLog = nullptr;
+
+void CALLBACK Shown(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  if (FILE* f = std::fopen(gLog, "wb")) {
+    const HDC screen = GetDC(nullptr);
+    std::fprintf(f, "dpi %d\nshown\n", GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(nullptr, screen);
+    std::fclose(f);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  gLog = argv[1];
+  SetProcessDPIAware();
+  gApp.hInstance = GetModuleHandleA(nullptr);
+  CompleteKeyNameTable();
+  CHotKeyEdit field;
+  if (field.CreateHotKeyEdit() != 0) return 3;
+  field.SetHotKey(0x0241);
+  SetTimer(nullptr, 0, 500, &Shown);
+  return field.RunKeyCombinationDialog(nullptr) == -1 ? 4 : 0;
+}
