@@ -21,6 +21,7 @@
 #include "framework/app/startup_core.h"
 #include "framework/hotkey/key_names_win32.h"
 #include "framework/store/config_file.h"
+#include "framework/ui/ui_item.h"
 #include "framework/util/crc32.h"
 #include "framework/util/file_collector.h"
 #include "framework/util/files.h"
@@ -368,6 +369,7 @@ void ReadSystemVersion() noexcept {
 
 void CreateHiddenWindows() noexcept {
   (void)CreateAppHiddenWindow();
+  (void)RegisterUIItemClass();
   gApp.tooltipWindow = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, nullptr,
                                        nullptr, gApp.hInstance, nullptr);
   if (gApp.tooltipWindow != nullptr) {
