@@ -5,9 +5,13 @@
 
 #include <cstdio>
 
+#include "framework/app/app_exit.h"
+#include "framework/app/app_records.h"
 #include "framework/app/application.h"
 #include "framework/hotkey/hotkey_edit.h"
 #include "framework/hotkey/key_names_win32.h"
+#include "framework/text/text_table.h"
+#include "framework/util/monitors.h"
 
 namespace {
 
@@ -30,6 +34,15 @@ int main(int argc, char** argv) {
   gLog = argv[1];
   SetProcessDPIAware();
   gApp.hInstance = GetModuleHandleA(nullptr);
+  static char name[] = "Veltrano";
+  static TextRecord product[] = {{0, {name}}, {kTextTableEnd, {}}};
+  InstallAppTexts(product);
+  // The theme as start-up makes it, for the list's colours.
+  gApp.theme.instance = gApp.hInstance;
+  gApp.theme.windowDpi = &GetWindowDpi;
+  if (ThemeCreateDc(gApp.theme) != 0) return 5;
+  gApp.settings = DefaultAppSettings();
+  ComputeAppColours();
   CompleteKeyNameTable();
   CHotKeyEdit field;
   if (field.CreateHotKeyEdit() != 0) return 3;
