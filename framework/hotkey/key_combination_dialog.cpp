@@ -146,7 +146,10 @@ void FillKeyCombinationList(HWND, unsigned key) noexcept {
   bool candidate[kKeyNameCount];
   const bool select = KeyComboCandidates(state, key, candidate);
   const char* filter = gCurrent->NameFilter();
+  // The list box also stops redrawing (and updating its scroll bar) for
+  // each row: a window that is not the locked one would still do so.
   (void)LockWindowUpdate(list->window);
+  SendMessageA(list->listBox, WM_SETREDRAW, FALSE, 0);
   list->Clear();
   for (unsigned code = 0; code < static_cast<unsigned>(kKeyNameCount); ++code) {
     if (!candidate[code]) continue;
@@ -154,7 +157,9 @@ void FillKeyCombinationList(HWND, unsigned key) noexcept {
     const int row = list->AddRow(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(code)));
     if (select && row >= 0) list->SelectRow(row, true, false);
   }
+  SendMessageA(list->listBox, WM_SETREDRAW, TRUE, 0);
   (void)LockWindowUpdate(nullptr);
+  InvalidateRect(list->listBox, nullptr, TRUE);
 }
 
 void ApplyKeyCombination(HWND dialog) noexcept {

@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "framework/app/application.h"
 #include "framework/app/framework_messages.h"
 #include "framework/hotkey/key_names_win32.h"
+#include "framework/ui/list_item.h"
 
 namespace {
 
@@ -144,6 +146,145 @@ TEST_F(HotKeyFieldTest, KeystrokesThroughTheHook) {
     EXPECT_EQ(TextOf(field_), c.text);  // the hook's text, nothing typed after it
   }
   Type({-VK_CONTROL, -'A'});
+}
+
+// The key-combination dialog opened by the "+" button. A thread timer,
+// which fires inside the dialog's modal loop once the messages before it
+// are handled, takes one step a tick.
+using DialogStep = std::function<void(HWND dialog, CList& list)>;
+std::vector<DialogStep> gSteps;
+std::size_t gNextStep = 0;
+int gIdleTicks = 0;
+
+void CALLBACK DialogTick(HWND, UINT, UINT_PTR, DWORD) {
+  const HWND dialog = FindWindowA("#32770", "Select Key Combination");
+  CHotKeyEdit* field = nullptr;
+  if (dialog != nullptr) SendMessageA(dialog, WM_FW_HOTKEYQUERY, 0, reinterpret_cast<LPARAM>(&field));
+  if (field == nullptr || field->KeyList() == nullptr) return;
+  if (gNextStep < gSteps.size()) {
+    gSteps[gNextStep++](dialog, *field->KeyList());
+  } else if (++gIdleTicks > 3) {
+    ADD_FAILURE() << "the dialog stayed open";
+    EndDialog(dialog, IDABORT);
+  }
+}
+
+int RowOf(const CList& list, unsigned code) {
+  for (int row = 0; row < list.GetRowCount(); ++row) {
+    if (static_cast<unsigned>(list.GetRowData(row)) == code) return row;
+  }
+  return -1;
+}
+
+DialogStep Command(int id) {
+  return [id](HWND dialog, CList&) { PostMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(id), 0); };
+}
+DialogStep Select(std::initializer_list<unsigned> codes) {
+  return [codes = std::vector<unsigned>(codes)](HWND, CList& list) {
+    for (unsigned code : codes) list.SelectRow(RowOf(list, code), true, true);
+  };
+}
+DialogStep Boxes(std::uint8_t modifiers) {
+  return [modifiers](HWND dialog, CList&) {
+    const std::pair<int, std::uint8_t> boxes[] = {{50149, kModShift}, {50150, kModCtrl}, {50151, kModAlt}, {50152, kModWin}};
+    for (const auto& b : boxes) CheckDlgButton(dialog, b.first, (modifiers & b.second) != 0 ? BST_CHECKED : BST_UNCHECKED);
+  };
+}
+DialogStep DoubleClick(unsigned code) {
+  return [code](HWND, CList& list) {
+    const int row = RowOf(list, code);
+    list.SetTopRow(row);
+    RECT r{};
+    SendMessageA(list.listBox, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+    const LPARAM at = MAKELPARAM(r.left + 5, (r.top + r.bottom) / 2);
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+      SendMessageA(list.listBox, m, m == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
+    }
+  };
+}
+// A keystroke typed into the list, as input through the keyboard hook.
+DialogStep Key(int key) {
+  return [key](HWND, CList& list) {
+    ASSERT_EQ(GetFocus(), list.listBox);
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = static_cast<WORD>(key < 0 ? -key : key);
+    in.ki.dwFlags = key < 0 ? KEYEVENTF_KEYUP : 0;
+    ASSERT_EQ(SendInput(1, &in, sizeof in), 1u);
+  };
+}
+DialogStep Inspect(std::function<void(HWND, CList&)> check) { return check; }
+
+class KeyCombinationDialogTest : public HotKeyFieldTest {
+ protected:
+  void Run(std::uint16_t before, std::vector<DialogStep> steps) {
+    hotKey_.SetHotKey(before);
+    gSteps = std::move(steps);
+    gNextStep = 0;
+    gIdleTicks = 0;
+    gNotices.clear();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, &DialogTick);
+    SendMessageA(field_, WM_COMMAND, MAKEWPARAM(kHotKeyButtonId, BN_CLICKED), reinterpret_cast<LPARAM>(hotKey_.Button()));
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(gNextStep, gSteps.size()) << "the dialog closed before its last step";
+    EXPECT_EQ(GetFocus(), field_);
+  }
+};
+
+TEST_F(KeyCombinationDialogTest, ChoiceEndsInTheFieldAndIsReportedFromTheFocusedField) {
+  struct Case {
+    const char* what;
+    std::uint16_t before;
+    std::vector<DialogStep> steps;
+    std::uint16_t after;
+  };
+  const Case cases[] = {
+      {"OK with no row", 0x0241, {Command(50153), Command(IDOK)}, 0},
+      {"Left Ctrl and Left Alt without boxes", 0x0241,
+       {Command(50153), Boxes(0), Select({VK_LCONTROL, VK_LMENU}), Command(IDOK)}, 0x02A4},
+      {"double click", 0x0400, {DoubleClick('B')}, 0x0442},
+      {"a key typed in the list", 0, {Boxes(kModWin), Key('C'), Key(-'C'), Command(IDOK)}, 0x0043},
+      {"Cancel", 0x0241, {Command(50153), Command(IDCANCEL)}, 0x0241},
+      // Two Esc keystrokes are four events: the fourth closes the dialog.
+      {"Esc four times", 0x0241,
+       {Command(50153), Key(VK_ESCAPE), Key(-VK_ESCAPE), Key(VK_ESCAPE),
+        Inspect([](HWND dialog, CList&) { EXPECT_TRUE(IsWindowVisible(dialog)) << "closed at the third Esc event"; }),
+        Key(-VK_ESCAPE)},
+       0x0241},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Run(c.before, c.steps);
+    EXPECT_EQ(hotKey_.GetHotKey(), c.after);
+    EXPECT_EQ(TextOf(field_), FormatHotKeyName(c.after));
+    // A page that reads the focused control's changes hears of a new value.
+    const bool reported = !gNotices.empty() && gNotices.back().id == kField && gNotices.back().code == EN_CHANGE &&
+                          gNotices.back().focused;
+    EXPECT_EQ(reported, c.after != c.before);
+  }
+}
+
+TEST_F(KeyCombinationDialogTest, ColumnWidthsLastForTheRun) {
+  Run(0, {Inspect([](HWND, CList& list) {
+            ASSERT_EQ(list.columns.Count(), 5);
+            EXPECT_DOUBLE_EQ(list.columns[0].widthFraction, 0.08);
+            list.columns[1].widthFraction = 0.3;
+          }),
+          Command(IDCANCEL)});
+  Run(0, {Inspect([](HWND, CList& list) { EXPECT_DOUBLE_EQ(list.columns[1].widthFraction, 0.3); }),
+          Command(IDCANCEL)});
+}
+
+TEST(HotKeyObject, ConstructionRegistersNothing) {
+  const int items = gApp.items.Count();
+  {
+    CHotKeyEdit field;
+    EXPECT_EQ(gApp.items.Count(), items);
+    EXPECT_EQ(field.KeyList(), nullptr);
+    ASSERT_EQ(field.CreateHotKeyEdit(), 0u);
+    EXPECT_EQ(gApp.items.Count(), items + 1);
+  }
+  EXPECT_EQ(gApp.items.Count(), items);
 }
 
 }  // namespace
