@@ -1,5 +1,5 @@
-// Shows the key-combination dialog of a field on a small page, for the
-// screenshot script: it writes the DPI it runs at and "shown" to the file
+// Shows a hot-key field on a small page and its key-combination dialog, for
+// the screenshot script: it writes the DPI it runs at and "shown" to the file
 // named by its argument once the dialog is up, then waits to be ended.
 #include <windows.h>
 
@@ -27,6 +27,8 @@ void CALLBACK Shown(HWND, UINT, UINT_PTR id, DWORD) {
   }
 }
 
+INT_PTR CALLBACK PageProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -46,7 +48,11 @@ int main(int argc, char** argv) {
   CompleteKeyNameTable();
   CHotKeyEdit field;
   if (field.CreateHotKeyEdit() != 0) return 3;
+  const HWND page = CreateDialogParamA(gApp.hInstance, MAKEINTRESOURCEA(1001), nullptr, &PageProc, 0);
+  if (page == nullptr || !field.AttachHotKeyEdit(GetDlgItem(page, 100))) return 4;
   field.SetHotKey(0x0241);
+  // Below the dialog, which is centred on the screen.
+  SetWindowPos(page, nullptr, 10, 650, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   SetTimer(nullptr, 0, 500, &Shown);
-  return field.RunKeyCombinationDialog(nullptr) == -1 ? 4 : 0;
+  return field.RunKeyCombinationDialog(nullptr) == -1 ? 6 : 0;
 }
