@@ -163,8 +163,9 @@ void FillKeyCombinationList(HWND, unsigned key) noexcept {
 }
 
 void ApplyKeyCombination(HWND dialog) noexcept {
+  // Without its list the dialog offered no choice: the value stays.
   const CList* list = CurrentList();
-  if (list == nullptr) return;
+  if (list == nullptr || list->listBox == nullptr) return;
   int rows[kMaxSelectedKeys];
   const int count = list->GetSelectedRows(kMaxSelectedKeys, rows);
   std::uint32_t codes[kMaxSelectedKeys];
