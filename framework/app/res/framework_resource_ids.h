@@ -8,6 +8,16 @@
 #define FW_IDC_MESSAGE_FIRST_LINE 50108
 #define FW_IDC_MESSAGE_OTHER_LINES 50109
 
+// The key-combination dialog of the hot-key field and its controls; the key
+// list is made over the placeholder.
+#define FW_IDD_KEY_COMBINATION 50104
+#define FW_IDC_KEY_LIST 50148
+#define FW_IDC_KEY_SHIFT 50149
+#define FW_IDC_KEY_CTRL 50150
+#define FW_IDC_KEY_ALT 50151
+#define FW_IDC_KEY_WIN 50152
+#define FW_IDC_KEY_CLEAR 50153
+
 // The standard command icons of the framework window's menu.
 #define FW_IDI_CAPTION_MENU 0xC350
 #define FW_IDI_COLOUR_MENU 0xC351
