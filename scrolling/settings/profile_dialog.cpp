@@ -30,9 +30,7 @@ constexpr COLORREF kFrameColour = RGB(255, 0, 0);
 constexpr char kOverlayClass[] = "VeltranoCaptureOverlay";
 constexpr int kWindowTextSize = 260;
 
-bool SystemButtonsDown() {
-  return ((GetAsyncKeyState(VK_LBUTTON) | GetAsyncKeyState(VK_RBUTTON)) & 0x8000) != 0;
-}
+bool SystemButtonsDown() { return ((GetAsyncKeyState(VK_LBUTTON) | GetAsyncKeyState(VK_RBUTTON)) & 0x8000) != 0; }
 
 // The picker works on the main thread only, one pick at a time.
 struct PickerState {
@@ -287,8 +285,8 @@ INT_PTR CALLBACK ProfileDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 void AttachWindowPicker(HWND button) noexcept {
   PickerState& p = Picker();
   if (button == nullptr) return;
-  p.previous = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PickerButtonProc)));
+  p.previous =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PickerButtonProc)));
   p.button = p.previous != nullptr ? button : nullptr;
 }
 

@@ -12,8 +12,7 @@ void ProfileNameFromPath(std::string_view path, char* name, std::size_t size) no
   name[n] = '\0';
 }
 
-PickerStep DecidePickerStep(bool anyButtonDown, std::uintptr_t windowUnderCursor,
-                            std::uintptr_t lastWindow) noexcept {
+PickerStep DecidePickerStep(bool anyButtonDown, std::uintptr_t windowUnderCursor, std::uintptr_t lastWindow) noexcept {
   if (!anyButtonDown) return PickerStep::kEnd;
   return windowUnderCursor != lastWindow ? PickerStep::kNewWindow : PickerStep::kSameWindow;
 }

@@ -14,9 +14,9 @@
 void ProfileNameFromPath(std::string_view path, char* name, std::size_t size) noexcept;
 
 enum class PickerStep {
-  kEnd,          // no mouse button is down any more: the pick ends
-  kNewWindow,    // another window is under the cursor: outline it, read it
-  kSameWindow,   // nothing changed: only keep the overlay on top
+  kEnd,         // no mouse button is down any more: the pick ends
+  kNewWindow,   // another window is under the cursor: outline it, read it
+  kSameWindow,  // nothing changed: only keep the overlay on top
 };
 
 // The picker's step at a tick, from the buttons and the window now under the

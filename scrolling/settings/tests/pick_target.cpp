@@ -29,8 +29,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_HIGHLIGHT + 1);
   wc.lpszClassName = "VeltranoPickChild";
   RegisterClassA(&wc);
-  const HWND top = CreateWindowExA(0, "VeltranoPickTarget", "Pick target", WS_POPUP | WS_BORDER, x, y, w, h, nullptr,
-                                   nullptr, instance, nullptr);
+  // Topmost: no window of another test may cover the points the picker reads.
+  const HWND top = CreateWindowExA(WS_EX_TOPMOST, "VeltranoPickTarget", "Pick target", WS_POPUP | WS_BORDER, x, y, w, h,
+                                   nullptr, nullptr, instance, nullptr);
   if (top == nullptr) return 1;
   CreateWindowExA(0, "VeltranoPickChild", "Pick child", WS_CHILD | WS_VISIBLE, w / 2, 0, w / 2, h, top, nullptr,
                   instance, nullptr);

@@ -1,9 +1,9 @@
+#include "scrolling/settings/profile_dialog_core.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
-
-#include "scrolling/settings/profile_dialog_core.h"
 
 namespace {
 
@@ -15,10 +15,10 @@ TEST(ProfileNameFromPath, TakesTheFileNameCutToTheField) {
     std::string name;
   } cases[] = {
       {"C:\\Tools\\app.exe", 64, "app.exe"},
-      {"app.exe", 64, "app.exe"},              // no folder: the whole path
-      {"C:\\Tools\\", 64, ""},                 // ends in a folder: nothing after it
+      {"app.exe", 64, "app.exe"},  // no folder: the whole path
+      {"C:\\Tools\\", 64, ""},     // ends in a folder: nothing after it
       {"C:\\x\\" + longName, 64, std::string(63, 'a')},
-      {"C:/x/app.exe", 6, "C:/x/"},            // only the backslash separates
+      {"C:/x/app.exe", 6, "C:/x/"},  // only the backslash separates
   };
   for (const auto& c : cases) {
     char name[64];
@@ -47,9 +47,7 @@ TEST(OverlayFrame, StripsLineTheEdgesAndTheInsideIsLeftOpen) {
   EXPECT_EQ(strips[3], (FrameBox{95, 0, 100, 50}));
   EXPECT_EQ(OverlayFrameInside(100, 50, 5), (FrameBox{5, 5, 95, 45}));
   // Too small for an inside: the strips stay within the area and cover it.
-  const struct {
-    int w, h;
-  } small[] = {{10, 50}, {50, 10}, {3, 3}, {-4, 20}};
+  const struct { int w, h; } small[] = {{10, 50}, {50, 10}, {3, 3}, {-4, 20}};
   for (const auto& s : small) {
     const FrameBox inside = OverlayFrameInside(s.w, s.h, 5);
     EXPECT_TRUE(inside.left == inside.right || inside.top == inside.bottom) << s.w << "x" << s.h;

@@ -1,13 +1,14 @@
 // The profile dialog driven by messages while it runs modally, the picker
 // over a window of another program, and the capture overlay.
-#include <windows.h>
+#include "scrolling/settings/profile_dialog.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,6 @@
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/win_handles.h"
 #include "scrolling/options/options.h"
-#include "scrolling/settings/profile_dialog.h"
 #include "scrolling/settings/res/profile_dialog_ids.h"
 #include "scrolling/texts/tests/use_product_texts.h"
 
@@ -53,7 +53,8 @@ BOOL CALLBACK CollectText(HWND child, LPARAM all) {
 }
 
 BOOL CALLBACK FindDialogProc(HWND window, LPARAM found) {
-  if (ClassOf(window) == "#32770" && IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+  if (ClassOf(window) == "#32770" && IsWindowVisible(window))
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
   return TRUE;
 }
 
@@ -160,49 +161,49 @@ TEST_F(ProfileDialogTest, ShowsEveryControlWithItsTextAndTheProfileUnclipped) {
       {IDC_PROFILE_HELP, "Button", "Help"},
   };
   Profile profile = NamedProfile();
-  EXPECT_EQ(RunDialog(profile, [&](HWND dialog) {
-              std::vector<HWND> children;
-              for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
-              ASSERT_EQ(children.size(), std::size(expected));
-              for (std::size_t i = 0; i < children.size(); ++i) {
-                const HWND c = children[i];
-                SCOPED_TRACE(expected[i].text);
-                EXPECT_EQ(static_cast<int>(static_cast<short>(GetDlgCtrlID(c))), expected[i].id);
-                EXPECT_EQ(ClassOf(c), expected[i].kind);
-                EXPECT_EQ(Text(c), expected[i].text);
-                if (ClassOf(c) != "Static") continue;
-                // A label's text fits its box at the dialog's font.
-                RECT box{};
-                GetClientRect(c, &box);
-                RECT need = box;
-                const CDcHandle dc(c);
-                const CSelectObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageA(c, WM_GETFONT, 0, 0)));
-                DrawTextA(dc.Get(), expected[i].text, -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-                EXPECT_LE(need.right, box.right);
-                EXPECT_LE(need.bottom, box.bottom);
-              }
-              EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_PROFILE_NAME));
-              Click(dialog, IDCANCEL);
-            }),
-            IDCANCEL);
+  const auto steps = [&](HWND dialog) {
+    std::vector<HWND> children;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
+    ASSERT_EQ(children.size(), std::size(expected));
+    for (std::size_t i = 0; i < children.size(); ++i) {
+      const HWND c = children[i];
+      SCOPED_TRACE(expected[i].text);
+      EXPECT_EQ(static_cast<int>(static_cast<short>(GetDlgCtrlID(c))), expected[i].id);
+      EXPECT_EQ(ClassOf(c), expected[i].kind);
+      EXPECT_EQ(Text(c), expected[i].text);
+      if (ClassOf(c) != "Static") continue;
+      // A label's text fits its box at the dialog's font.
+      RECT box{};
+      GetClientRect(c, &box);
+      RECT need = box;
+      const CDcHandle dc(c);
+      const CSelectObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageA(c, WM_GETFONT, 0, 0)));
+      DrawTextA(dc.Get(), expected[i].text, -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+      EXPECT_LE(need.right, box.right);
+      EXPECT_LE(need.bottom, box.bottom);
+    }
+    EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_PROFILE_NAME));
+    Click(dialog, IDCANCEL);
+  };
+  EXPECT_EQ(RunDialog(profile, steps), IDCANCEL);
 }
 
 TEST_F(ProfileDialogTest, AnEmptyNameIsRefusedAndCancelThenLeavesTheProfile) {
   Profile profile = NamedProfile();
   const Profile before = profile;
   const std::uint64_t generation = ProfilesGeneration();
-  EXPECT_EQ(RunDialog(profile, [](HWND dialog) {
-              SetDlgItemTextA(dialog, IDC_PROFILE_NAME, "");
-              SetDlgItemTextA(dialog, IDC_PROFILE_PROGRAM, "C:\\Other\\other.exe");
-              Click(dialog, IDOK);
-              ASSERT_EQ(gDriver.boxes.size(), 1u);
-              const std::string& box = gDriver.boxes[0];
-              EXPECT_EQ(box.rfind("Veltrano\n", 0), 0u) << box;
-              EXPECT_NE(box.find("\nPlease select a unique name for the profile!\n"), std::string::npos) << box;
-              EXPECT_TRUE(IsWindowVisible(dialog));  // still open
-              Click(dialog, IDCANCEL);
-            }),
-            IDCANCEL);
+  const auto steps = [](HWND dialog) {
+    SetDlgItemTextA(dialog, IDC_PROFILE_NAME, "");
+    SetDlgItemTextA(dialog, IDC_PROFILE_PROGRAM, "C:\\Other\\other.exe");
+    Click(dialog, IDOK);
+    ASSERT_EQ(gDriver.boxes.size(), 1u);
+    const std::string& box = gDriver.boxes[0];
+    EXPECT_EQ(box.rfind("Veltrano\n", 0), 0u) << box;
+    EXPECT_NE(box.find("\nPlease select a unique name for the profile!\n"), std::string::npos) << box;
+    EXPECT_TRUE(IsWindowVisible(dialog));  // still open
+    Click(dialog, IDCANCEL);
+  };
+  EXPECT_EQ(RunDialog(profile, steps), IDCANCEL);
   EXPECT_EQ(std::memcmp(&profile, &before, sizeof profile), 0);
   EXPECT_EQ(ProfilesGeneration(), generation);
 }
@@ -210,14 +211,14 @@ TEST_F(ProfileDialogTest, AnEmptyNameIsRefusedAndCancelThenLeavesTheProfile) {
 TEST_F(ProfileDialogTest, OkCopiesNameAndPatternsBackAndKeepsTheRest) {
   Profile profile = NamedProfile();
   const std::uint64_t generation = ProfilesGeneration();
-  EXPECT_EQ(RunDialog(profile, [](HWND dialog) {
-              SetDlgItemTextA(dialog, IDC_PROFILE_NAME, "Viewer");
-              SetDlgItemTextA(dialog, IDC_PROFILE_PROGRAM, "viewer.exe");
-              SetDlgItemTextA(dialog, IDC_PROFILE_CAPTION, "");
-              SetDlgItemTextA(dialog, IDC_PROFILE_CLASS, "ViewerPane");
-              Click(dialog, IDOK);
-            }),
-            IDOK);
+  const auto steps = [](HWND dialog) {
+    SetDlgItemTextA(dialog, IDC_PROFILE_NAME, "Viewer");
+    SetDlgItemTextA(dialog, IDC_PROFILE_PROGRAM, "viewer.exe");
+    SetDlgItemTextA(dialog, IDC_PROFILE_CAPTION, "");
+    SetDlgItemTextA(dialog, IDC_PROFILE_CLASS, "ViewerPane");
+    Click(dialog, IDOK);
+  };
+  EXPECT_EQ(RunDialog(profile, steps), IDOK);
   EXPECT_TRUE(gDriver.boxes.empty());
   EXPECT_STREQ(profile.szParName, "Viewer");
   EXPECT_STREQ(profile.szPrgPath, "viewer.exe");
@@ -238,9 +239,9 @@ RECT WindowRectOf(HWND window) {
   const RECT o = WindowRectOf(overlay);
   const RECT w = WindowRectOf(window);
   if (!EqualRect(&o, &w)) {
-    return ::testing::AssertionFailure() << "overlay at " << o.left << "," << o.top << "-" << o.right << ","
-                                         << o.bottom << ", window at " << w.left << "," << w.top << "-" << w.right
-                                         << "," << w.bottom;
+    return ::testing::AssertionFailure() << "overlay at " << o.left << "," << o.top << "-" << o.right << "," << o.bottom
+                                         << ", window at " << w.left << "," << w.top << "-" << w.right << ","
+                                         << w.bottom;
   }
   return ::testing::AssertionSuccess();
 }
@@ -257,50 +258,50 @@ TEST_F(ProfileDialogTest, PickerReadsAnotherProgramsWindowsAndEscKeepsTheValues)
   SetPickerMouse(&TestButtons, &TestCursor);
 
   Profile profile = NamedProfile();
-  EXPECT_EQ(RunDialog(profile, [&](HWND dialog) {
-              // Away from the target, so that only the target is under the points.
-              SetWindowPos(dialog, nullptr, 500, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-              const HWND pick = GetDlgItem(dialog, IDC_PROFILE_PICK);
-              const auto tick = [&] { SendMessageA(pick, WM_TIMER, kPickerTimerId, 0); };
-              gButtonDown = true;
-              SendMessageA(pick, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(4, 4));
-              EXPECT_TRUE(IsWindowPickerActive());
-              EXPECT_EQ(GetCapture(), pick);
-              EXPECT_EQ(SendMessageA(pick, WM_GETDLGCODE, 0, 0), DLGC_WANTALLKEYS);
+  const auto steps = [&](HWND dialog) {
+    // Away from the target, so that only the target is under the points.
+    SetWindowPos(dialog, nullptr, 500, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const HWND pick = GetDlgItem(dialog, IDC_PROFILE_PICK);
+    const auto tick = [&] { SendMessageA(pick, WM_TIMER, kPickerTimerId, 0); };
+    gButtonDown = true;
+    SendMessageA(pick, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(4, 4));
+    EXPECT_TRUE(IsWindowPickerActive());
+    EXPECT_EQ(GetCapture(), pick);
+    EXPECT_EQ(SendMessageA(pick, WM_GETDLGCODE, 0, 0), DLGC_WANTALLKEYS);
 
-              gCursor = POINT{60, 80};  // the target's own area
-              tick();
-              EXPECT_EQ(_stricmp(Field(dialog, IDC_PROFILE_PROGRAM).c_str(), program.c_str()), 0)
-                  << Field(dialog, IDC_PROFILE_PROGRAM);
-              EXPECT_EQ(Field(dialog, IDC_PROFILE_CAPTION), "Pick target");
-              EXPECT_EQ(Field(dialog, IDC_PROFILE_CLASS), "VeltranoPickTarget");
-              EXPECT_TRUE(OutlinedBy(CaptureOverlayWindow(), top));
+    gCursor = POINT{60, 80};  // the target's own area
+    tick();
+    EXPECT_EQ(_stricmp(Field(dialog, IDC_PROFILE_PROGRAM).c_str(), program.c_str()), 0)
+        << Field(dialog, IDC_PROFILE_PROGRAM);
+    EXPECT_EQ(Field(dialog, IDC_PROFILE_CAPTION), "Pick target");
+    EXPECT_EQ(Field(dialog, IDC_PROFILE_CLASS), "VeltranoPickTarget");
+    EXPECT_TRUE(OutlinedBy(CaptureOverlayWindow(), top));
 
-              gCursor = POINT{250, 80};  // the child window in its right half
-              tick();
-              EXPECT_EQ(Field(dialog, IDC_PROFILE_CAPTION), "Pick child");
-              EXPECT_EQ(Field(dialog, IDC_PROFILE_CLASS), "VeltranoPickChild");
-              const HWND overlay = CaptureOverlayWindow();
-              EXPECT_TRUE(OutlinedBy(overlay, child));
+    gCursor = POINT{250, 80};  // the child window in its right half
+    tick();
+    EXPECT_EQ(Field(dialog, IDC_PROFILE_CAPTION), "Pick child");
+    EXPECT_EQ(Field(dialog, IDC_PROFILE_CLASS), "VeltranoPickChild");
+    const HWND overlay = CaptureOverlayWindow();
+    EXPECT_TRUE(OutlinedBy(overlay, child));
 
-              SendMessageA(pick, WM_KEYDOWN, VK_ESCAPE, 0);
-              EXPECT_FALSE(IsWindowPickerActive());
-              EXPECT_NE(GetCapture(), pick);
-              EXPECT_EQ(CaptureOverlayWindow(), nullptr);
-              EXPECT_FALSE(IsWindow(overlay));
-              EXPECT_EQ(Field(dialog, IDC_PROFILE_CLASS), "VeltranoPickChild");
+    SendMessageA(pick, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(IsWindowPickerActive());
+    EXPECT_NE(GetCapture(), pick);
+    EXPECT_EQ(CaptureOverlayWindow(), nullptr);
+    EXPECT_FALSE(IsWindow(overlay));
+    EXPECT_EQ(Field(dialog, IDC_PROFILE_CLASS), "VeltranoPickChild");
 
-              // A pick also ends at the first tick that finds both buttons up.
-              SendMessageA(pick, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
-              tick();
-              ASSERT_NE(CaptureOverlayWindow(), nullptr);
-              gButtonDown = false;
-              tick();
-              EXPECT_FALSE(IsWindowPickerActive());
-              EXPECT_EQ(CaptureOverlayWindow(), nullptr);
-              Click(dialog, IDOK);
-            }),
-            IDOK);
+    // A pick also ends at the first tick that finds both buttons up.
+    SendMessageA(pick, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    tick();
+    ASSERT_NE(CaptureOverlayWindow(), nullptr);
+    gButtonDown = false;
+    tick();
+    EXPECT_FALSE(IsWindowPickerActive());
+    EXPECT_EQ(CaptureOverlayWindow(), nullptr);
+    Click(dialog, IDOK);
+  };
+  EXPECT_EQ(RunDialog(profile, steps), IDOK);
   EXPECT_STREQ(profile.szWndCaption, "Pick child");
   EXPECT_STREQ(profile.szWndClass, "VeltranoPickChild");
   PostMessageA(top, WM_CLOSE, 0, 0);
@@ -352,9 +353,9 @@ TEST_F(ProfileDialogTest, OverlayIsARedFrameOverTheVisibleBoundsAndLeavesTheInsi
   const struct {
     int x, y;
     bool frame;
-  } points[] = {{0, 50, true},      {4, 50, true},      {5, 50, false},     {w - 5, 50, true},
-                {w - 6, 50, false},  {90, 0, true},      {90, 4, true},      {90, 5, false},
-                {90, h - 5, true},   {90, h - 6, false}, {w / 2, h / 2, false}};
+  } points[] = {{0, 50, true},      {4, 50, true},      {5, 50, false},       {w - 5, 50, true},
+                {w - 6, 50, false}, {90, 0, true},      {90, 4, true},        {90, 5, false},
+                {90, h - 5, true},  {90, h - 6, false}, {w / 2, h / 2, false}};
   for (const auto& p : points) {
     SCOPED_TRACE(std::to_string(p.x) + "," + std::to_string(p.y));
     EXPECT_EQ(PtInRegion(shape.Get(), p.x, p.y) != FALSE, p.frame);

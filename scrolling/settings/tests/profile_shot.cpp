@@ -6,9 +6,9 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <vector>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "framework/app/application.h"
 #include "framework/util/monitors.h"
