@@ -36,10 +36,11 @@ std::string ClassOf(HWND window) {
 std::string Field(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
 
 // Runs the dialog on a profile; steps get the dialog once it shows and must
-// end it. Message boxes it owns are answered with OK, their caption and
-// texts kept one a line.
+// end it. Dialogs it owns are answered with OK, their caption and texts kept
+// one a line; a file dialog gets the file named first.
 struct Driver {
   std::function<void(HWND)> steps;
+  std::string file;
   HWND dialog = nullptr;
   bool done = false;
   std::vector<HWND> answered;
@@ -70,6 +71,10 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
       std::string all = Text(window) + "\n";
       EnumChildWindows(window, &CollectText, reinterpret_cast<LPARAM>(&all));
       gDriver.boxes.push_back(all);
+      if (!gDriver.file.empty()) {
+        // The file name field of either layout of the open-file dialog.
+        for (const int field : {0x47C, 0x480}) SetDlgItemTextA(window, field, gDriver.file.c_str());
+      }
       PostMessageA(window, WM_COMMAND, IDOK, 0);
     } else if (gDriver.dialog == nullptr && Text(window) == "Profile") {
       gDriver.dialog = window;
@@ -82,9 +87,10 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   }
 }
 
-INT_PTR RunDialog(Profile& profile, std::function<void(HWND)> steps) {
+INT_PTR RunDialog(Profile& profile, std::function<void(HWND)> steps, const std::string& file = {}) {
   gDriver = Driver{};
   gDriver.steps = std::move(steps);
+  gDriver.file = file;
   const UINT_PTR timer = SetTimer(nullptr, 0, 10, &Tick);
   const INT_PTR result = RunProfileDialog(nullptr, profile);
   KillTimer(nullptr, timer);
@@ -226,6 +232,29 @@ TEST_F(ProfileDialogTest, OkCopiesNameAndPatternsBackAndKeepsTheRest) {
   EXPECT_STREQ(profile.szWndClass, "ViewerPane");
   EXPECT_EQ(profile.dSpeedX, 0.25);
   EXPECT_NE(ProfilesGeneration(), generation);  // the pattern index follows
+}
+
+TEST_F(ProfileDialogTest, BrowseFillsTheProgramAndNamesOnlyAProfileThatCameWithoutAName) {
+  const std::string program = test_support::ProgramFolder() + "\\pick_target.exe";
+  const struct {
+    const char* name;  // as the dialog opens
+    const char* shown;
+  } cases[] = {{"", "pick_target.exe"}, {"Kept", ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Profile profile = NamedProfile();
+    std::strcpy(profile.szParName, c.name);
+    const auto steps = [&](HWND dialog) {
+      SetDlgItemTextA(dialog, IDC_PROFILE_NAME, "");  // typed since it opened: does not count
+      Click(dialog, IDC_PROFILE_BROWSE);
+      EXPECT_EQ(_stricmp(Field(dialog, IDC_PROFILE_PROGRAM).c_str(), program.c_str()), 0)
+          << Field(dialog, IDC_PROFILE_PROGRAM);
+      EXPECT_EQ(Field(dialog, IDC_PROFILE_NAME), c.shown);
+      Click(dialog, IDCANCEL);
+    };
+    EXPECT_EQ(RunDialog(profile, steps, program), IDCANCEL);
+    EXPECT_EQ(gDriver.boxes.size(), 1u);
+  }
 }
 
 RECT WindowRectOf(HWND window) {
