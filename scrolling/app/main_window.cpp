@@ -15,6 +15,7 @@
 #include "scrolling/engine/win32_platform.h"
 #include "scrolling/options/options.h"
 #include "scrolling/options/options_file.h"
+#include "scrolling/settings/profile_dialog.h"
 #include "scrolling/settings/settings_dialog.h"
 
 namespace {
@@ -256,6 +257,8 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       OnHotKey(wParam);
       break;
     case WM_HOOK_MOUSE:
+      // The picker's own presses and its pick are not drags.
+      if (IsWindowPickerEvent(reinterpret_cast<HWND>(lParam))) return 0;
       return HandleMouseEvent(static_cast<UINT>(wParam));
     case WM_HOOK_WHEEL:
       return HandleMouseWheel(static_cast<UINT>(wParam), reinterpret_cast<HWND>(lParam));

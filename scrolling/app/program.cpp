@@ -80,6 +80,7 @@ std::uint32_t StartUp(RunState& state) noexcept {
     gDwmGetWindowAttribute = reinterpret_cast<DwmGetWindowAttributeFunction>(
         reinterpret_cast<void*>(GetProcAddress(state.dwmapi, "DwmGetWindowAttribute")));
   }
+  SetOverlayFrameBoundsFunction(gDwmGetWindowAttribute);
   state.shared = GetSharedMemory(false);
   if (state.shared == nullptr) return kErrorSharedMemory;
   std::memset(state.shared, 0, sizeof(SharedMemory));
@@ -138,6 +139,7 @@ void ShutDown(RunState& state, std::uint32_t result) noexcept {
     state.shared = nullptr;
   }
   gDwmGetWindowAttribute = nullptr;
+  SetOverlayFrameBoundsFunction(nullptr);
   if (state.dwmapi != nullptr) FreeLibrary(state.dwmapi);
   if (state.user32 != nullptr) FreeLibrary(state.user32);
   state = RunState{};

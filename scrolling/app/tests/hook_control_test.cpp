@@ -16,6 +16,7 @@
 #include "scrolling/app/main_window.h"
 #include "scrolling/engine/win32_platform.h"
 #include "scrolling/options/options.h"
+#include "scrolling/settings/profile_dialog.h"
 #include "scrolling/texts/tests/use_product_texts.h"
 
 namespace {
@@ -195,6 +196,37 @@ TEST_F(HookControlTest, SwitchingOffEndsADragInProgress) {
   EXPECT_EQ(GetCapture(), nullptr);
   SetProgramDisabled(false);
   EXPECT_EQ(gOpt.bDisabled, 0);
+  DestroyWindow(view);
+}
+
+TEST_F(HookControlTest, ThePickersPressAndARunningPickAreNoDrag) {
+  HWND view = MakeWindow("VeltranoPickDragView", &DefWindowProcA);
+  SetWindowPos(view, HWND_TOPMOST, 100, 100, 400, 300, SWP_SHOWWINDOW);
+  gOpt.iNumPar = 1;
+  SetProfileDefaults(gOpt.Par[0]);
+  gOpt.Par[0].bUseCtrl = 0;
+  gOpt.Par[0].bSwapCtrl = 1;
+  ResetTargetCache();
+  ASSERT_TRUE(test_support::MoveCursorTo(300, 250));
+  const HWND button = CreateWindowExA(0, "Button", "Pick", WS_POPUP, 0, 0, 40, 20, nullptr, nullptr, nullptr, nullptr);
+  AttachWindowPicker(button);
+  const auto hookReport = [](UINT message, HWND window) {
+    return MainWndProc(MainWindow(), WM_HOOK_MOUSE, message, reinterpret_cast<LPARAM>(window));
+  };
+  // The press that starts a pick reaches the button before it holds the capture.
+  EXPECT_EQ(hookReport(WM_RBUTTONDOWN, button), 0);
+  EXPECT_EQ(EngineScrollDrag().State(), DragState::Idle);
+  SendMessageA(button, WM_RBUTTONDOWN, MK_RBUTTON, 0);
+  ASSERT_TRUE(IsWindowPickerActive());
+  EXPECT_EQ(hookReport(WM_MOUSEMOVE, view), 0);
+  EXPECT_EQ(hookReport(WM_RBUTTONDOWN, view), 0);
+  EXPECT_EQ(EngineScrollDrag().State(), DragState::Idle);
+  SendMessageA(button, WM_RBUTTONUP, 0, 0);
+  EXPECT_FALSE(IsWindowPickerActive());
+  // With the pick over, the same press over the view starts a drag again.
+  EXPECT_EQ(hookReport(WM_RBUTTONDOWN, view), 1);
+  EngineScrollDrag().EndScrolling();
+  DestroyWindow(button);
   DestroyWindow(view);
 }
 

@@ -1,0 +1,398 @@
+// The profile dialog driven by messages while it runs modally, the picker
+// over a window of another program, and the capture overlay.
+#include "scrolling/settings/profile_dialog.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "framework/app/application.h"
+#include "framework/util/tests/win_test_support.h"
+#include "framework/util/win_handles.h"
+#include "scrolling/options/options.h"
+#include "scrolling/settings/res/profile_dialog_ids.h"
+#include "scrolling/texts/tests/use_product_texts.h"
+
+namespace {
+
+std::string Text(HWND window) {
+  char text[1024] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+std::string ClassOf(HWND window) {
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+std::string Field(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
+
+// Runs the dialog on a profile; steps get the dialog once it shows and must
+// end it. Dialogs it owns are answered with OK, their caption and texts kept
+// one a line; a file dialog gets the file named first.
+struct Driver {
+  std::function<void(HWND)> steps;
+  std::string file;
+  HWND dialog = nullptr;
+  bool done = false;
+  std::vector<HWND> answered;
+  std::vector<std::string> boxes;
+};
+Driver gDriver;
+
+BOOL CALLBACK CollectText(HWND child, LPARAM all) {
+  *reinterpret_cast<std::string*>(all) += Text(child) + "\n";
+  return TRUE;
+}
+
+BOOL CALLBACK FindDialogProc(HWND window, LPARAM found) {
+  if (ClassOf(window) == "#32770" && IsWindowVisible(window))
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+  return TRUE;
+}
+
+// Posted messages come before timer ticks, so a dialog still open at the tick
+// after its steps ended ignored them.
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+  std::vector<HWND> dialogs;
+  EnumThreadWindows(GetCurrentThreadId(), &FindDialogProc, reinterpret_cast<LPARAM>(&dialogs));
+  for (const HWND window : dialogs) {
+    if (gDriver.dialog != nullptr && GetWindow(window, GW_OWNER) == gDriver.dialog) {
+      if (std::find(gDriver.answered.begin(), gDriver.answered.end(), window) != gDriver.answered.end()) continue;
+      gDriver.answered.push_back(window);
+      std::string all = Text(window) + "\n";
+      EnumChildWindows(window, &CollectText, reinterpret_cast<LPARAM>(&all));
+      gDriver.boxes.push_back(all);
+      if (!gDriver.file.empty()) {
+        // The file name field of either layout of the open-file dialog.
+        for (const int field : {0x47C, 0x480}) SetDlgItemTextA(window, field, gDriver.file.c_str());
+      }
+      PostMessageA(window, WM_COMMAND, IDOK, 0);
+    } else if (gDriver.dialog == nullptr && Text(window) == "Profile") {
+      gDriver.dialog = window;
+      gDriver.steps(window);
+      gDriver.done = true;
+    } else if (window == gDriver.dialog && gDriver.done) {
+      ADD_FAILURE() << "the dialog did not end on its steps";
+      EndDialog(window, 99);
+    }
+  }
+}
+
+INT_PTR RunDialog(Profile& profile, std::function<void(HWND)> steps, const std::string& file = {}) {
+  gDriver = Driver{};
+  gDriver.steps = std::move(steps);
+  gDriver.file = file;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 10, &Tick);
+  const INT_PTR result = RunProfileDialog(nullptr, profile);
+  KillTimer(nullptr, timer);
+  EXPECT_NE(gDriver.dialog, nullptr) << "the dialog never showed";
+  return result;
+}
+
+void Click(HWND dialog, int id) {
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+Profile NamedProfile() {
+  Profile p;
+  SetProfileDefaults(p);
+  std::strcpy(p.szParName, "Editor");
+  std::strcpy(p.szPrgPath, "C:\\Tools\\editor.exe");
+  std::strcpy(p.szWndCaption, "Untitled");
+  std::strcpy(p.szWndClass, "EditorFrame");
+  p.dSpeedX = 0.25;
+  return p;
+}
+
+// The picker reads the mouse through these while a test holds it.
+bool gButtonDown = false;
+POINT gCursor{};
+bool TestButtons() { return gButtonDown; }
+BOOL WINAPI TestCursor(POINT* p) {
+  *p = gCursor;
+  return TRUE;
+}
+
+class ProfileDialogTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    UseProductTexts();
+    gApp.hInstance = GetModuleHandleA(nullptr);
+    // As start-up registers it: the procedure and the name only.
+    WNDCLASSA overlay{};
+    overlay.lpfnWndProc = &OverlayWndProc;
+    overlay.lpszClassName = "VeltranoCaptureOverlay";
+    RegisterClassA(&overlay);
+  }
+  void TearDown() override {
+    ShowCaptureOverlay(nullptr);
+    SetPickerMouse(nullptr, nullptr);
+    SetOverlayFrameBoundsFunction(nullptr);
+  }
+};
+
+struct Control {
+  int id;  // -1: a label without an id
+  const char* kind;
+  const char* text;
+};
+
+TEST_F(ProfileDialogTest, ShowsEveryControlWithItsTextAndTheProfileUnclipped) {
+  const Control expected[] = {
+      {-1, "Button", "Profile"},
+      {-1, "Static", "Name:"},
+      {IDC_PROFILE_NAME, "Edit", "Editor"},
+      {-1, "Static", "Please choose a unique name for the profile"},
+      {-1, "Button", "Program and Window"},
+      {-1, "Static", "Program:"},
+      {IDC_PROFILE_PROGRAM, "Edit", "C:\\Tools\\editor.exe"},
+      {IDC_PROFILE_BROWSE, "Button", "Browse..."},
+      {-1, "Static", "Window caption:"},
+      {IDC_PROFILE_CAPTION, "Edit", "Untitled"},
+      {-1, "Static", "Window class:"},
+      {IDC_PROFILE_CLASS, "Edit", "EditorFrame"},
+      {IDC_PROFILE_PICK, "Button", "Pick !       "},
+      {-1, "Static", "Press and hold this button and then move the mouse cursor over a window to get its parameters."},
+      {IDOK, "Button", "OK"},
+      {IDCANCEL, "Button", "Cancel"},
+      {IDC_PROFILE_HELP, "Button", "Help"},
+  };
+  Profile profile = NamedProfile();
+  const auto steps = [&](HWND dialog) {
+    std::vector<HWND> children;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
+    ASSERT_EQ(children.size(), std::size(expected));
+    for (std::size_t i = 0; i < children.size(); ++i) {
+      const HWND c = children[i];
+      SCOPED_TRACE(expected[i].text);
+      EXPECT_EQ(static_cast<int>(static_cast<short>(GetDlgCtrlID(c))), expected[i].id);
+      EXPECT_EQ(ClassOf(c), expected[i].kind);
+      EXPECT_EQ(Text(c), expected[i].text);
+      if (ClassOf(c) != "Static") continue;
+      // A label's text fits its box at the dialog's font.
+      RECT box{};
+      GetClientRect(c, &box);
+      RECT need = box;
+      const CDcHandle dc(c);
+      const CSelectObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageA(c, WM_GETFONT, 0, 0)));
+      DrawTextA(dc.Get(), expected[i].text, -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+      EXPECT_LE(need.right, box.right);
+      EXPECT_LE(need.bottom, box.bottom);
+    }
+    EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_PROFILE_NAME));
+    Click(dialog, IDCANCEL);
+  };
+  EXPECT_EQ(RunDialog(profile, steps), IDCANCEL);
+}
+
+TEST_F(ProfileDialogTest, AnEmptyNameIsRefusedAndCancelThenLeavesTheProfile) {
+  Profile profile = NamedProfile();
+  const Profile before = profile;
+  const std::uint64_t generation = ProfilesGeneration();
+  const auto steps = [](HWND dialog) {
+    SetDlgItemTextA(dialog, IDC_PROFILE_NAME, "");
+    SetDlgItemTextA(dialog, IDC_PROFILE_PROGRAM, "C:\\Other\\other.exe");
+    Click(dialog, IDOK);
+    ASSERT_EQ(gDriver.boxes.size(), 1u);
+    const std::string& box = gDriver.boxes[0];
+    EXPECT_EQ(box.rfind("Veltrano\n", 0), 0u) << box;
+    EXPECT_NE(box.find("\nPlease select a unique name for the profile!\n"), std::string::npos) << box;
+    EXPECT_TRUE(IsWindowVisible(dialog));  // still open
+    Click(dialog, IDCANCEL);
+  };
+  EXPECT_EQ(RunDialog(profile, steps), IDCANCEL);
+  EXPECT_EQ(std::memcmp(&profile, &before, sizeof profile), 0);
+  EXPECT_EQ(ProfilesGeneration(), generation);
+}
+
+TEST_F(ProfileDialogTest, OkCopiesNameAndPatternsBackAndKeepsTheRest) {
+  Profile profile = NamedProfile();
+  const std::uint64_t generation = ProfilesGeneration();
+  const auto steps = [](HWND dialog) {
+    SetDlgItemTextA(dialog, IDC_PROFILE_NAME, "Viewer");
+    SetDlgItemTextA(dialog, IDC_PROFILE_PROGRAM, "viewer.exe");
+    SetDlgItemTextA(dialog, IDC_PROFILE_CAPTION, "");
+    SetDlgItemTextA(dialog, IDC_PROFILE_CLASS, "ViewerPane");
+    Click(dialog, IDOK);
+  };
+  EXPECT_EQ(RunDialog(profile, steps), IDOK);
+  EXPECT_TRUE(gDriver.boxes.empty());
+  EXPECT_STREQ(profile.szParName, "Viewer");
+  EXPECT_STREQ(profile.szPrgPath, "viewer.exe");
+  EXPECT_STREQ(profile.szWndCaption, "");
+  EXPECT_STREQ(profile.szWndClass, "ViewerPane");
+  EXPECT_EQ(profile.dSpeedX, 0.25);
+  EXPECT_NE(ProfilesGeneration(), generation);  // the pattern index follows
+}
+
+TEST_F(ProfileDialogTest, BrowseFillsTheProgramAndNamesOnlyAProfileThatCameWithoutAName) {
+  const std::string program = test_support::ProgramFolder() + "\\pick_target.exe";
+  const struct {
+    const char* name;  // as the dialog opens
+    const char* shown;
+  } cases[] = {{"", "pick_target.exe"}, {"Kept", ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Profile profile = NamedProfile();
+    std::strcpy(profile.szParName, c.name);
+    const auto steps = [&](HWND dialog) {
+      SetDlgItemTextA(dialog, IDC_PROFILE_NAME, "");  // typed since it opened: does not count
+      Click(dialog, IDC_PROFILE_BROWSE);
+      EXPECT_EQ(_stricmp(Field(dialog, IDC_PROFILE_PROGRAM).c_str(), program.c_str()), 0)
+          << Field(dialog, IDC_PROFILE_PROGRAM);
+      EXPECT_EQ(Field(dialog, IDC_PROFILE_NAME), c.shown);
+      Click(dialog, IDCANCEL);
+    };
+    EXPECT_EQ(RunDialog(profile, steps, program), IDCANCEL);
+    EXPECT_EQ(gDriver.boxes.size(), 1u);
+  }
+}
+
+RECT WindowRectOf(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return r;
+}
+
+::testing::AssertionResult OutlinedBy(HWND overlay, HWND window) {
+  if (overlay == nullptr) return ::testing::AssertionFailure() << "no overlay";
+  const RECT o = WindowRectOf(overlay);
+  const RECT w = WindowRectOf(window);
+  if (!EqualRect(&o, &w)) {
+    return ::testing::AssertionFailure() << "overlay at " << o.left << "," << o.top << "-" << o.right << "," << o.bottom
+                                         << ", window at " << w.left << "," << w.top << "-" << w.right << ","
+                                         << w.bottom;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+TEST_F(ProfileDialogTest, PickerReadsAnotherProgramsWindowsAndEscKeepsTheValues) {
+  const std::string program = test_support::ProgramFolder() + "\\pick_target.exe";
+  const CKernelHandle process = test_support::StartProgram(program, "20 20 300 160");
+  ASSERT_TRUE(process);
+  HWND top = nullptr;
+  for (int i = 0; i < 500 && (top = FindWindowA("VeltranoPickTarget", "Pick target")) == nullptr; ++i) Sleep(10);
+  ASSERT_NE(top, nullptr);
+  const HWND child = FindWindowExA(top, nullptr, "VeltranoPickChild", "Pick child");
+  ASSERT_NE(child, nullptr);
+  SetPickerMouse(&TestButtons, &TestCursor);
+
+  Profile profile = NamedProfile();
+  const auto steps = [&](HWND dialog) {
+    // Away from the target, so that only the target is under the points.
+    SetWindowPos(dialog, nullptr, 500, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const HWND pick = GetDlgItem(dialog, IDC_PROFILE_PICK);
+    const auto tick = [&] { SendMessageA(pick, WM_TIMER, kPickerTimerId, 0); };
+    gButtonDown = true;
+    SendMessageA(pick, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(4, 4));
+    EXPECT_TRUE(IsWindowPickerActive());
+    EXPECT_EQ(GetCapture(), pick);
+    EXPECT_EQ(SendMessageA(pick, WM_GETDLGCODE, 0, 0), DLGC_WANTALLKEYS);
+
+    gCursor = POINT{60, 80};  // the target's own area
+    tick();
+    EXPECT_EQ(_stricmp(Field(dialog, IDC_PROFILE_PROGRAM).c_str(), program.c_str()), 0)
+        << Field(dialog, IDC_PROFILE_PROGRAM);
+    EXPECT_EQ(Field(dialog, IDC_PROFILE_CAPTION), "Pick target");
+    EXPECT_EQ(Field(dialog, IDC_PROFILE_CLASS), "VeltranoPickTarget");
+    EXPECT_TRUE(OutlinedBy(CaptureOverlayWindow(), top));
+
+    gCursor = POINT{250, 80};  // the child window in its right half
+    tick();
+    EXPECT_EQ(Field(dialog, IDC_PROFILE_CAPTION), "Pick child");
+    EXPECT_EQ(Field(dialog, IDC_PROFILE_CLASS), "VeltranoPickChild");
+    const HWND overlay = CaptureOverlayWindow();
+    EXPECT_TRUE(OutlinedBy(overlay, child));
+
+    SendMessageA(pick, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(IsWindowPickerActive());
+    EXPECT_NE(GetCapture(), pick);
+    EXPECT_EQ(CaptureOverlayWindow(), nullptr);
+    EXPECT_FALSE(IsWindow(overlay));
+    EXPECT_EQ(Field(dialog, IDC_PROFILE_CLASS), "VeltranoPickChild");
+
+    // A pick also ends at the first tick that finds both buttons up.
+    SendMessageA(pick, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    tick();
+    ASSERT_NE(CaptureOverlayWindow(), nullptr);
+    gButtonDown = false;
+    tick();
+    EXPECT_FALSE(IsWindowPickerActive());
+    EXPECT_EQ(CaptureOverlayWindow(), nullptr);
+    Click(dialog, IDOK);
+  };
+  EXPECT_EQ(RunDialog(profile, steps), IDOK);
+  EXPECT_STREQ(profile.szWndCaption, "Pick child");
+  EXPECT_STREQ(profile.szWndClass, "VeltranoPickChild");
+  PostMessageA(top, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(process.Get(), 10000) != WAIT_OBJECT_0) TerminateProcess(process.Get(), 1);
+}
+
+HRESULT WINAPI InsetBounds(HWND window, DWORD attribute, void* value, DWORD size) {
+  if (attribute != 9 || size != sizeof(RECT)) return E_INVALIDARG;
+  RECT r = WindowRectOf(window);
+  InflateRect(&r, -7, -7);
+  std::memcpy(value, &r, sizeof r);
+  return S_OK;
+}
+HRESULT WINAPI FailingBounds(HWND, DWORD, void*, DWORD) { return E_FAIL; }
+
+TEST_F(ProfileDialogTest, OverlayIsARedFrameOverTheVisibleBoundsAndLeavesTheInside) {
+  const HWND window = CreateWindowExA(0, "Static", "below", WS_POPUP | WS_VISIBLE, 50, 60, 200, 120, nullptr, nullptr,
+                                      nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  SetOverlayFrameBoundsFunction(&FailingBounds);
+  ShowCaptureOverlay(window);
+  HWND overlay = CaptureOverlayWindow();
+  ASSERT_TRUE(OutlinedBy(overlay, window));
+
+  SetOverlayFrameBoundsFunction(&InsetBounds);
+  ShowCaptureOverlay(window);
+  EXPECT_FALSE(IsWindow(overlay));  // the previous one is gone
+  overlay = CaptureOverlayWindow();
+  ASSERT_NE(overlay, nullptr);
+  const RECT r = WindowRectOf(overlay);
+  EXPECT_TRUE(r.left == 57 && r.top == 67 && r.right == 243 && r.bottom == 173);
+  EXPECT_TRUE(IsWindowVisible(overlay));
+  EXPECT_EQ(ClassOf(overlay), "VeltranoCaptureOverlay");
+  EXPECT_EQ(GetWindowLongA(overlay, GWL_EXSTYLE) & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST),
+            WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
+  EXPECT_NE(GetActiveWindow(), overlay);
+
+  const int w = 186, h = 106;
+  const CRegionHandle shape(CreateRectRgn(0, 0, 0, 0));
+  ASSERT_NE(GetWindowRgn(overlay, shape.Get()), ERROR);
+  CMemoryDcHandle dc(CreateCompatibleDC(nullptr));
+  CBitmapHandle bitmap(CreateCompatibleBitmap(CDcHandle().Get(), w, h));
+  const CSelectObject selected(dc.Get(), bitmap.Get());
+  const RECT all{0, 0, w, h};
+  FillRect(dc.Get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SendMessageA(overlay, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
+  // Points across each edge: on the frame the overlay is red, one pixel in
+  // it is neither there nor painted.
+  const struct {
+    int x, y;
+    bool frame;
+  } points[] = {{0, 50, true},      {4, 50, true},      {5, 50, false},       {w - 5, 50, true},
+                {w - 6, 50, false}, {90, 0, true},      {90, 4, true},        {90, 5, false},
+                {90, h - 5, true},  {90, h - 6, false}, {w / 2, h / 2, false}};
+  for (const auto& p : points) {
+    SCOPED_TRACE(std::to_string(p.x) + "," + std::to_string(p.y));
+    EXPECT_EQ(PtInRegion(shape.Get(), p.x, p.y) != FALSE, p.frame);
+    EXPECT_EQ(GetPixel(dc.Get(), p.x, p.y), p.frame ? RGB(255, 0, 0) : RGB(255, 255, 255));
+  }
+  ShowCaptureOverlay(nullptr);
+  EXPECT_FALSE(IsWindow(overlay));
+  DestroyWindow(window);
+}
+
+}  // namespace
