@@ -39,9 +39,6 @@ void SetHostStarted(INT_PTR result) noexcept;
 // The settings dialog while it is open; null until the settings exist.
 [[nodiscard]] HWND SettingsDialog() noexcept;
 
-// The class of the window picker's overlay, registered at start-up with
-// OverlayWndProc.
-inline constexpr char kCaptureOverlayClass[] = "VeltranoCaptureOverlay";
 
 // Tests replace the system's hook installation to make it fail.
 using SetHookFunction = HHOOK(WINAPI*)(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId);

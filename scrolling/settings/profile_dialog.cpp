@@ -27,7 +27,6 @@ constexpr DWORD kOpenFlags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR 
 static_assert(kOpenFlags == 0x8100C);
 constexpr DWORD kExtendedFrameBounds = 9;  // DWMWA_EXTENDED_FRAME_BOUNDS
 constexpr COLORREF kFrameColour = RGB(255, 0, 0);
-constexpr char kOverlayClass[] = "VeltranoCaptureOverlay";
 constexpr int kWindowTextSize = 260;
 
 bool SystemButtonsDown() { return ((GetAsyncKeyState(VK_LBUTTON) | GetAsyncKeyState(VK_RBUTTON)) & 0x8000) != 0; }
@@ -355,7 +354,7 @@ void ShowCaptureOverlay(HWND window) noexcept {
   const RECT r = OverlayRect(window);
   const int width = r.right - r.left;
   const int height = r.bottom - r.top;
-  const HWND overlay = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kOverlayClass, "", WS_POPUP, r.left, r.top,
+  const HWND overlay = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kCaptureOverlayClass, "", WS_POPUP, r.left, r.top,
                                        width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   if (overlay == nullptr) return;
   GiveFrameShape(overlay, width, height);

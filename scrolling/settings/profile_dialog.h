@@ -20,6 +20,10 @@ INT_PTR RunProfileDialog(HWND owner, Profile& profile) noexcept;
 // and any while a pick runs. Reads no window state.
 [[nodiscard]] bool IsWindowPickerEvent(HWND window) noexcept;
 
+// The class of the picker's overlay, registered at start-up with
+// OverlayWndProc.
+inline constexpr char kCaptureOverlayClass[] = "VeltranoCaptureOverlay";
+
 // The window procedure of class "VeltranoCaptureOverlay".
 LRESULT CALLBACK OverlayWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
