@@ -74,8 +74,8 @@ TEST(SettingsCore, ListEditsMoveTheSelectionAndNoteEveryChange) {
     EXPECT_EQ(done, c.done);
     EXPECT_EQ(ProfilesGeneration() != before, c.done);
     EXPECT_EQ(selected, c.selectedAfter);
-    if (c.count < kMaxProfiles) EXPECT_EQ(Names(*o), c.names);
-    if (c.count == kMaxProfiles) EXPECT_EQ(o->iNumPar, kMaxProfiles);
+    EXPECT_EQ(c.count < kMaxProfiles ? Names(*o) : std::string(), c.names);
+    EXPECT_EQ(o->iNumPar, c.count + (c.done ? (c.op == Op::Insert ? 1 : c.op == Op::Delete ? -1 : 0) : 0));
   }
 }
 
@@ -175,9 +175,10 @@ TEST(SettingsCore, PageFieldsReachTheirProfileMembers) {
     ASSERT_NE(f, nullptr) << c.id;
     SetFieldInt(p, *f, c.value);
     const std::int32_t expected = f->kind == FieldKind::Check ? 1 : c.value;
-    if (c.member32 != nullptr) EXPECT_EQ(p.*c.member32, expected) << c.id;
-    if (c.member16 != nullptr) EXPECT_EQ(p.*c.member16, expected) << c.id;
-    if (c.memberKey != nullptr) EXPECT_EQ(p.*c.memberKey, expected) << c.id;
+    const std::int32_t stored = c.member32 != nullptr   ? p.*c.member32
+                                : c.member16 != nullptr ? p.*c.member16
+                                                        : p.*c.memberKey;
+    EXPECT_EQ(stored, expected) << c.id;
     EXPECT_EQ(FieldInt(p, *f), expected) << c.id;
   }
   // The same number names different fields on different pages.
