@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/app/application.h"
+#include "framework/app/message_loop.h"
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "scrolling/app/main_window.h"
@@ -305,6 +306,15 @@ TEST_F(SettingsDialogTest, ProfileButtonsEditTheListAndNoteEachChange) {
   Command(IDC_SET_NEW);
   EXPECT_EQ(gOpt.iNumPar, 1);
 
+  // A double click edits the profile in place.
+  gRunnerAnswer = IDOK;
+  std::strcpy(gOpt.Par[0].szParName, "Renamed");
+  FillProfileList();
+  const std::uint64_t beforeEdit = ProfilesGeneration();
+  Command(IDC_SET_PROFILE_LIST, nullptr, LBN_DBLCLK);
+  EXPECT_EQ(ListNames(), std::vector<std::string>{"Edited"});
+  EXPECT_NE(ProfilesGeneration(), beforeEdit);
+
   // At the limit: no new profile, no copy, and the last one stays last.
   gRunnerAnswer = IDOK;
   gOpt.iNumPar = kMaxProfiles;
@@ -340,14 +350,15 @@ TEST_F(SettingsDialogTest, PageFieldsStoreClampedValuesAndKeepExactOnes) {
     EXPECT_TRUE(e.stored()) << e.id << " <- \"" << e.text << "\"";
   }
 
-  // A value shown rounded stays exact when another control changes.
+  // Values shown rounded stay exact when another control changes.
   p.dSpeedX = 0.0001;
+  p.dSpeedY = 1.23456;
   ShowPages();
   EXPECT_EQ(Text(GetDlgItem(Page(SettingsPage::Scroll), IDC_SCR_SPEED_X)), "0");
-  Type(SettingsPage::Scroll, IDC_SCR_SPEED_Y, "3");
+  Type(SettingsPage::Scroll, IDC_SCR_TRIGGER, "7");
   SendDlgItemMessageA(Page(SettingsPage::Scroll), IDC_SCR_FREEZE, BM_CLICK, 0, 0);
   EXPECT_EQ(p.dSpeedX, 0.0001);
-  EXPECT_EQ(p.dSpeedY, 3.0);
+  EXPECT_EQ(p.dSpeedY, 1.23456);
 
   // Check boxes and lists write their fields and the enable rules follow.
   gCalls.hooks.clear();
@@ -430,9 +441,13 @@ TEST_F(SettingsDialogTest, ApplySavesAndCancelRestoresWhatWasBeforeTheDialog) {
   }
   delete applied;
 
-  // Cancel puts back the options, the hot key and the tray icon of before.
+  // Cancel (Escape in a page's field, through the program's message loop)
+  // puts back the options, the hot key and the tray icon of before.
   gCalls = HostCalls{};
-  Command(IDCANCEL);
+  const std::uint64_t generation = ProfilesGeneration();
+  MSG escape{GetDlgItem(Page(SettingsPage::Wheel), IDC_WHL_WSMAX), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+  PreTranslateMessage(&escape);
+  EXPECT_NE(ProfilesGeneration(), generation);
   EXPECT_FALSE(IsWindow(dialog_));
   EXPECT_EQ(gOpt.iNumPar, profiles);
   EXPECT_EQ(gOpt.bDisabled, 0);
