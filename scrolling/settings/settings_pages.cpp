@@ -142,7 +142,11 @@ INT_PTR PageProc(SettingsPage which, HWND page, UINT message, WPARAM wParam, LPA
       InitPage(page, which);
       return FALSE;
     case WM_COMMAND:
-      OnPageCommand(page, which, LOWORD(wParam), HIWORD(wParam));
+      if (which == SettingsPage::Scroll) {
+        ReadScrollPage(LOWORD(wParam), HIWORD(wParam));
+      } else {
+        OnPageCommand(page, which, LOWORD(wParam), HIWORD(wParam));
+      }
       return TRUE;
     case WM_HSCROLL:
       if (which == SettingsPage::Wheel) OnWheelTrackbar(page);
@@ -217,23 +221,66 @@ void ShowPage(SettingsPage which) noexcept {
 }
 
 void ShowPages() noexcept {
-  for (int i = 0; i < kSettingsPageCount; ++i) ShowPage(static_cast<SettingsPage>(i));
+  ShowScrollPage();
+  ShowWheelPage();
+  ShowButtonPage();
+}
+
+namespace {
+
+void ApplyEnables(SettingsPage which, const Profile& profile) noexcept {
+  const HWND page = PageWindow(which);
+  if (page == nullptr) return;
+  const PageEnables enables = PageEnablesFor(which, profile);
+  for (std::size_t i = 0; i < enables.count; ++i) {
+    EnableWindow(GetDlgItem(page, enables.items[i].id), enables.items[i].enabled ? TRUE : FALSE);
+  }
+}
+
+// A change of a field that decides the hook mask takes effect at once.
+void InstallHooksForChange() noexcept {
+  if (Host().installHooks != nullptr) (void)Host().installHooks(true);
+}
+
+}  // namespace
+
+void EnableScrollPageControls(const Profile& profile) noexcept {
+  ApplyEnables(SettingsPage::Scroll, profile);
+  InstallHooksForChange();
+}
+
+void EnableWheelPageControls(Profile& profile) noexcept {
+  ApplyEnables(SettingsPage::Wheel, profile);
+  // The engine reads the curve, never the characteristic: keep them in step.
+  ComputeWheelCurve(profile);
+  InvalidateRect(GetDlgItem(PageWindow(SettingsPage::Wheel), IDC_WHL_CURVE), nullptr, TRUE);
+  InstallHooksForChange();
+}
+
+void EnableButtonPageControls(const Profile& profile) noexcept {
+  ApplyEnables(SettingsPage::Button, profile);
+  InstallHooksForChange();
 }
 
 void EnablePageControls(SettingsPage which) noexcept {
-  const HWND page = PageWindow(which);
-  if (Profile* p = SelectedProfile(); page != nullptr && p != nullptr) {
-    const PageEnables enables = PageEnablesFor(which, *p);
-    for (std::size_t i = 0; i < enables.count; ++i) {
-      EnableWindow(GetDlgItem(page, enables.items[i].id), enables.items[i].enabled ? TRUE : FALSE);
-    }
-    if (which == SettingsPage::Wheel) {
-      // The engine reads the curve, never the characteristic: keep them in step.
-      ComputeWheelCurve(*p);
-      InvalidateRect(GetDlgItem(page, IDC_WHL_CURVE), nullptr, TRUE);
-    }
+  Profile* p = SelectedProfile();
+  if (p == nullptr) {
+    InstallHooksForChange();
+    return;
   }
-  if (Host().installHooks != nullptr) (void)Host().installHooks(true);
+  switch (which) {
+    case SettingsPage::Scroll: EnableScrollPageControls(*p); break;
+    case SettingsPage::Wheel: EnableWheelPageControls(*p); break;
+    case SettingsPage::Button: EnableButtonPageControls(*p); break;
+  }
+}
+
+void ShowScrollPage() noexcept { ShowPage(SettingsPage::Scroll); }
+void ShowWheelPage() noexcept { ShowPage(SettingsPage::Wheel); }
+void ShowButtonPage() noexcept { ShowPage(SettingsPage::Button); }
+
+void ReadScrollPage(int id, UINT code) noexcept {
+  OnPageCommand(PageWindow(SettingsPage::Scroll), SettingsPage::Scroll, id, code);
 }
 
 INT_PTR CALLBACK ScrollPageDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -42,8 +42,22 @@ CHotKeyEdit* PageHotKeyEdit(SettingsPage page, int id) noexcept;
 // The selected profile, or null while none is.
 Profile* SelectedProfile() noexcept;
 
+// Write the selected profile into a page (nothing while none is selected),
+// ending with its enable routine.
 void ShowPage(SettingsPage page) noexcept;
+void ShowScrollPage() noexcept;
+void ShowWheelPage() noexcept;
+void ShowButtonPage() noexcept;
 void ShowPages() noexcept;
+// Reads the scroll page's control id back into the selected profile after
+// its notification code; the other pages read theirs the same way.
+void ReadScrollPage(int id, UINT code) noexcept;
+// The enable rules of a page for the profile, then the hooks that the
+// options need; the wheel page also recomputes the profile's curve.
+void EnableScrollPageControls(const Profile& profile) noexcept;
+void EnableWheelPageControls(Profile& profile) noexcept;
+void EnableButtonPageControls(const Profile& profile) noexcept;
+// The page's routine for the selected profile (only the hooks when none is).
 void EnablePageControls(SettingsPage page) noexcept;
 void FillProfileList() noexcept;
 void EnableListButtons() noexcept;
