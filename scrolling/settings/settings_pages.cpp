@@ -253,7 +253,9 @@ void EnableWheelPageControls(Profile& profile) noexcept {
   ApplyEnables(SettingsPage::Wheel, profile);
   // The engine reads the curve, never the characteristic: keep them in step.
   ComputeWheelCurve(profile);
-  InvalidateRect(GetDlgItem(PageWindow(SettingsPage::Wheel), IDC_WHL_CURVE), nullptr, TRUE);
+  if (const HWND curve = GetDlgItem(PageWindow(SettingsPage::Wheel), IDC_WHL_CURVE)) {
+    InvalidateRect(curve, nullptr, TRUE);
+  }
   InstallHooksForChange();
 }
 
