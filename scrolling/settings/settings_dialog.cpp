@@ -56,6 +56,20 @@ void ShowTab(int tab) noexcept {
   }
 }
 
+// Pages over a tab control take the tab's themed background where the
+// system draws themes; elsewhere (or without the library) they stay plain.
+void UseTabBackground(HWND page) noexcept {
+  using EnableTextureFunction = HRESULT(WINAPI*)(HWND, DWORD);
+  constexpr DWORD kEnableTab = 6;  // ETDT_ENABLETAB
+  static const auto enable = [] {
+    const HMODULE theme = LoadLibraryA("uxtheme.dll");
+    return theme != nullptr ? reinterpret_cast<EnableTextureFunction>(
+                                  reinterpret_cast<void*>(GetProcAddress(theme, "EnableThemeDialogTexture")))
+                            : nullptr;
+  }();
+  if (enable != nullptr) (void)enable(page, kEnableTab);
+}
+
 void CreatePages(HWND dialog) noexcept {
   const HWND place = GetDlgItem(dialog, IDC_SET_PAGE_PLACE);
   RECT r{};
@@ -72,6 +86,7 @@ void CreatePages(HWND dialog) noexcept {
     const HWND page = CreateDialogParamA(gApp.ResourceInstance(), MAKEINTRESOURCEA(kPageResources[i]), dialog,
                                          kPageProcs[i], 0);
     if (page == nullptr) continue;
+    UseTabBackground(page);
     SetWindowPos(page, above != nullptr ? above : HWND_TOP, r.left, r.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
   }
   ShowTab(gState.tab);
