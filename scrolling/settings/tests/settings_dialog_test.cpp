@@ -418,7 +418,8 @@ TEST_F(SettingsDialogTest, TrackbarAndMeasuredWheelSpeedUpdateTheWheelPage) {
   const Report reports[] = {{false, 70, "40", 40}, {true, 70, "70", 70}, {true, 50, "70", 70}, {true, 300, "300", 100}};
   for (const Report& r : reports) {
     SetFocus(r.focused ? GetDlgItem(page, IDC_WHL_WSMAX) : GetDlgItem(dialog_, IDC_SET_PROFILE_LIST));
-    SendMessageA(dialog_, kWmWheelSpeedReport, r.speed, 0);
+    // The engine reports the speed it measured to the open dialog.
+    EnginePlatformInstance().ReportWheelSpeed(static_cast<std::int32_t>(r.speed));
     EXPECT_EQ(Text(GetDlgItem(page, IDC_WHL_WSMAX)), r.shown) << r.speed;
     EXPECT_EQ(p.iWSmax, r.stored) << r.speed;
   }
@@ -515,6 +516,25 @@ TEST_F(SettingsDialogTest, HotKeySetInTheDialogTogglesTheProgramAndAFailedOneKee
   EXPECT_FALSE(RegisterHotKey(nullptr, 98, MOD_CONTROL | MOD_SHIFT, VK_F7));
   EXPECT_FALSE(test_support::Exists(tmp_ / "Options.oqc"));
   UnregisterHotKey(gMain, 7);
+}
+
+TEST_F(SettingsDialogTest, ADpiChangeScalesTheDialogAndItsPages) {
+  auto width = [](HWND w) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    return r.right - r.left;
+  };
+  const HWND tabs = GetDlgItem(dialog_, IDC_SET_TABS);
+  const HWND field = GetDlgItem(Page(SettingsPage::Wheel), IDC_WHL_WSMAX);
+  const LONG tabsBefore = width(tabs), fieldBefore = width(field);
+  RECT suggested{};
+  GetWindowRect(dialog_, &suggested);
+  suggested.right = suggested.left + (suggested.right - suggested.left) * 3 / 2;
+  suggested.bottom = suggested.top + (suggested.bottom - suggested.top) * 3 / 2;
+  SendMessageA(dialog_, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_NEAR(width(tabs), tabsBefore * 3 / 2, 2);
+  EXPECT_NEAR(width(field), fieldBefore * 3 / 2, 2);
+  EXPECT_EQ(width(dialog_), suggested.right - suggested.left);
 }
 
 TEST_F(SettingsDialogTest, OkClosesByDestroyingAndTabsSwitchPages) {
