@@ -112,11 +112,11 @@ void ScrollEnables(const Profile& p, EnableWriter& w) noexcept {
 
 void WheelEnables(const Profile& p, EnableWriter& w) noexcept {
   const bool on = p.bWheelEnable != 0;
-  w.Set({IDC_WHL_METRICS_LABEL, IDC_WHL_WSMIN_LABEL, IDC_WHL_WSMIN, IDC_WHL_WSMIN_UNIT, IDC_WHL_WSMAX_LABEL,
-         IDC_WHL_WSMAX, IDC_WHL_WSMAX_UNIT, IDC_WHL_SSMIN_LABEL, IDC_WHL_SSMIN, IDC_WHL_SSMIN_UNIT,
-         IDC_WHL_SSMAX_LABEL, IDC_WHL_SSMAX, IDC_WHL_SSMAX_UNIT, IDC_WHL_WSMED_LABEL, IDC_WHL_WSMED,
-         IDC_WHL_WSMED_UNIT, IDC_WHL_CURVE_X_MIN, IDC_WHL_CURVE_X_NAME, IDC_WHL_CURVE_X_MAX, IDC_WHL_CURVE_Y_MAX,
-         IDC_WHL_CURVE_Y_NAME, IDC_WHL_CURVE_Y_MIN, IDC_WHL_CURVE, IDC_WHL_WSMED_SLIDER},
+  w.Set({IDC_WHL_METRICS_LABEL, IDC_WHL_WSMIN_LABEL, IDC_WHL_WSMIN,        IDC_WHL_WSMIN_UNIT,  IDC_WHL_WSMAX_LABEL,
+         IDC_WHL_WSMAX,         IDC_WHL_WSMAX_UNIT,  IDC_WHL_SSMIN_LABEL,  IDC_WHL_SSMIN,       IDC_WHL_SSMIN_UNIT,
+         IDC_WHL_SSMAX_LABEL,   IDC_WHL_SSMAX,       IDC_WHL_SSMAX_UNIT,   IDC_WHL_WSMED_LABEL, IDC_WHL_WSMED,
+         IDC_WHL_WSMED_UNIT,    IDC_WHL_CURVE_X_MIN, IDC_WHL_CURVE_X_NAME, IDC_WHL_CURVE_X_MAX, IDC_WHL_CURVE_Y_MAX,
+         IDC_WHL_CURVE_Y_NAME,  IDC_WHL_CURVE_Y_MIN, IDC_WHL_CURVE,        IDC_WHL_WSMED_SLIDER},
         on);
   w.Set({IDC_WHL_DEFLINES_UNIT, IDC_WHL_DEFLINES, IDC_WHL_DEFLINES_LABEL}, !on);
 }
@@ -220,7 +220,7 @@ bool MoveProfileDown(Options& options, int& selected) noexcept {
 }
 
 ListButtons ListButtonsFor(int count, int selected) noexcept {
-  return ListButtons{count < kMaxProfiles, count > 0, selected > 0 && selected < count,
+  return ListButtons{count<kMaxProfiles, count> 0, selected > 0 && selected < count,
                      selected >= 0 && selected < count - 1};
 }
 

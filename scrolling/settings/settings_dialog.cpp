@@ -83,8 +83,8 @@ void CreatePages(HWND dialog) noexcept {
   const HWND tabs = GetDlgItem(dialog, IDC_SET_TABS);
   const HWND above = tabs != nullptr ? GetWindow(tabs, GW_HWNDPREV) : nullptr;
   for (int i = 0; i < kSettingsPageCount; ++i) {
-    const HWND page = CreateDialogParamA(gApp.ResourceInstance(), MAKEINTRESOURCEA(kPageResources[i]), dialog,
-                                         kPageProcs[i], 0);
+    const HWND page =
+        CreateDialogParamA(gApp.ResourceInstance(), MAKEINTRESOURCEA(kPageResources[i]), dialog, kPageProcs[i], 0);
     if (page == nullptr) continue;
     UseTabBackground(page);
     SetWindowPos(page, above != nullptr ? above : HWND_TOP, r.left, r.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
@@ -349,12 +349,8 @@ void EnableListButtons() noexcept {
 
 INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG:
-      OnInitDialog(dialog);
-      return FALSE;
-    case WM_COMMAND:
-      OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
-      return TRUE;
+    case WM_INITDIALOG: OnInitDialog(dialog); return FALSE;
+    case WM_COMMAND: OnCommand(dialog, LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header != nullptr && header->idFrom == IDC_SET_TABS && header->code == static_cast<UINT>(TCN_SELCHANGE)) {
@@ -363,12 +359,8 @@ INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
       }
       return TRUE;
     }
-    case WM_DPICHANGED:
-      OnDpiChanged(dialog, wParam, lParam);
-      return TRUE;
-    case kWmWheelSpeedReport:
-      OnWheelSpeed(wParam);
-      return TRUE;
+    case WM_DPICHANGED: OnDpiChanged(dialog, wParam, lParam); return TRUE;
+    case kWmWheelSpeedReport: OnWheelSpeed(wParam); return TRUE;
     case WM_DESTROY:
       HotKeyEdits().enable.DetachHotKeyEdit();
       if (gState.dialog == dialog) {
@@ -377,10 +369,7 @@ INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         EnginePlatformInstance().SetSettingsDialog(nullptr);
       }
       return FALSE;
-    case WM_NCDESTROY:
-      gState.curvePreviousProc = nullptr;
-      return FALSE;
-    default:
-      return FALSE;
+    case WM_NCDESTROY: gState.curvePreviousProc = nullptr; return FALSE;
+    default: return FALSE;
   }
 }

@@ -138,9 +138,7 @@ void DestroyPage(SettingsPage which) noexcept {
 
 INT_PTR PageProc(SettingsPage which, HWND page, UINT message, WPARAM wParam, LPARAM) noexcept {
   switch (message) {
-    case WM_INITDIALOG:
-      InitPage(page, which);
-      return FALSE;
+    case WM_INITDIALOG: InitPage(page, which); return FALSE;
     case WM_COMMAND:
       if (which == SettingsPage::Scroll) {
         ReadScrollPage(LOWORD(wParam), HIWORD(wParam));
@@ -151,14 +149,9 @@ INT_PTR PageProc(SettingsPage which, HWND page, UINT message, WPARAM wParam, LPA
     case WM_HSCROLL:
       if (which == SettingsPage::Wheel) OnWheelTrackbar(page);
       return TRUE;
-    case WM_DPICHANGED:
-      (void)ApplyDialogFontForDpi(page, LOWORD(wParam));
-      return TRUE;
-    case WM_DESTROY:
-      DestroyPage(which);
-      return FALSE;
-    default:
-      return FALSE;
+    case WM_DPICHANGED: (void)ApplyDialogFontForDpi(page, LOWORD(wParam)); return TRUE;
+    case WM_DESTROY: DestroyPage(which); return FALSE;
+    default: return FALSE;
   }
 }
 

@@ -86,12 +86,9 @@ TEST(SettingsCore, ListButtonsFollowCountAndSelection) {
     ListButtons expected;
   };
   const Case cases[] = {
-      {0, -1, {true, false, false, false}},
-      {1, 0, {true, true, false, false}},
-      {3, 0, {true, true, false, true}},
-      {3, 1, {true, true, true, true}},
-      {3, 2, {true, true, true, false}},
-      {kMaxProfiles, kMaxProfiles - 1, {false, true, true, false}},
+      {0, -1, {true, false, false, false}}, {1, 0, {true, true, false, false}},
+      {3, 0, {true, true, false, true}},    {3, 1, {true, true, true, true}},
+      {3, 2, {true, true, true, false}},    {kMaxProfiles, kMaxProfiles - 1, {false, true, true, false}},
   };
   for (const Case& c : cases) {
     const ListButtons b = ListButtonsFor(c.count, c.selected);
@@ -118,30 +115,68 @@ TEST(SettingsCore, EnableRulesGiveTheEnabledControlsOfEachPage) {
     void (*set)(Profile&);
     std::set<int> enabled;
   };
-  const std::set<int> kScrollBase = {1070, 1053, 1051, 1009, 1010, 1071, 1117, 1118, 1119, 1015, 1011, 1017, 1081, 1032, 1016};
-  const std::set<int> kCurve = {1082, 1088, 1035, 1089, 1086, 1034, 1087, 1079, 1031, 1080, 1077, 1030, 1078,
-                                1085, 1033, 1083, 1061, 1062, 1063, 1064, 1065, 1066, 1023, 1056};
+  const std::set<int> kScrollBase = {1070, 1053, 1051, 1009, 1010, 1071, 1117, 1118,
+                                     1119, 1015, 1011, 1017, 1081, 1032, 1016};
+  const std::set<int> kCurve = {1082, 1088, 1035, 1089, 1086, 1034, 1087, 1079, 1031, 1080, 1077, 1030,
+                                1078, 1085, 1033, 1083, 1061, 1062, 1063, 1064, 1065, 1066, 1023, 1056};
   auto with = [](std::set<int> a, std::set<int> b) {
     a.insert(b.begin(), b.end());
     return a;
   };
   const Case cases[] = {
-      {"scroll off", SettingsPage::Scroll, [](Profile& p) { p.bEnableX = p.bEnableY = 1; p.iUpMode = 3; }, {}},
-      {"scroll on, no axis", SettingsPage::Scroll, [](Profile& p) { p.bScrollEnable = 1; p.iUpMode = 3; }, kScrollBase},
+      {"scroll off",
+       SettingsPage::Scroll,
+       [](Profile& p) {
+         p.bEnableX = p.bEnableY = 1;
+         p.iUpMode = 3;
+       },
+       {}},
+      {"scroll on, no axis", SettingsPage::Scroll,
+       [](Profile& p) {
+         p.bScrollEnable = 1;
+         p.iUpMode = 3;
+       },
+       kScrollBase},
       {"x axis, left keys", SettingsPage::Scroll,
-       [](Profile& p) { p.bScrollEnable = p.bEnableX = 1; p.iLeftMode = 3; p.iUpMode = 3; },
+       [](Profile& p) {
+         p.bScrollEnable = p.bEnableX = 1;
+         p.iLeftMode = 3;
+         p.iUpMode = 3;
+       },
        with(kScrollBase, {1012, 1091, 1036, 1074, 1097, 1075, 1098, 1045})},
       {"y axis, up and down keys", SettingsPage::Scroll,
-       [](Profile& p) { p.bScrollEnable = p.bEnableY = 1; p.iUpMode = p.iDownMode = 3; p.iRightMode = 3; },
+       [](Profile& p) {
+         p.bScrollEnable = p.bEnableY = 1;
+         p.iUpMode = p.iDownMode = 3;
+         p.iRightMode = 3;
+       },
        with(kScrollBase, {1013, 1094, 1037, 1076, 1095, 1072, 1096, 1047, 1044})},
       {"wheel on", SettingsPage::Wheel, [](Profile& p) { p.bWheelEnable = 1; }, kCurve},
       {"wheel off", SettingsPage::Wheel, [](Profile&) {}, {1084, 1036, 1090}},
-      {"buttons off, middle keys", SettingsPage::Button,
-       [](Profile& p) { p.iBackMode = 2; p.bBackCursor = 1; p.iMiddleMode = 1; }, {1113}},
-      {"back keys, forward command, cursor", SettingsPage::Button,
-       [](Profile& p) { p.bEnableBackFwd = p.bBackCursor = 1; p.iBackMode = 2; p.iForwardMode = 3; p.iMiddleMode = 2; },
+      {"buttons off, middle keys",
+       SettingsPage::Button,
+       [](Profile& p) {
+         p.iBackMode = 2;
+         p.bBackCursor = 1;
+         p.iMiddleMode = 1;
+       },
+       {1113}},
+      {"back keys, forward command, cursor",
+       SettingsPage::Button,
+       [](Profile& p) {
+         p.bEnableBackFwd = p.bBackCursor = 1;
+         p.iBackMode = 2;
+         p.iForwardMode = 3;
+         p.iMiddleMode = 2;
+       },
        {1097, 1100, 1101, 1103, 1099, 1098, 1102, 1109, 1110, 1114, 1115}},
-      {"back command", SettingsPage::Button, [](Profile& p) { p.bEnableBackFwd = 1; p.iBackMode = 3; p.iForwardMode = 2; },
+      {"back command",
+       SettingsPage::Button,
+       [](Profile& p) {
+         p.bEnableBackFwd = 1;
+         p.iBackMode = 3;
+         p.iForwardMode = 2;
+       },
        {1097, 1100, 1101, 1103, 1099, 1107, 1108, 1104}},
   };
   for (const Case& c : cases) {
