@@ -124,6 +124,7 @@ std::uint32_t StartUp(RunState& state) noexcept {
 }
 
 void ShutDown(RunState& state, std::uint32_t result) noexcept {
+  if (const HWND dialog = SettingsDialogWindow()) DestroyWindow(dialog);
   // A drag in progress holds the capture and may have hidden the cursors.
   EngineScrollDrag().EndScrolling();
   (void)InstallHooks(false);

@@ -128,7 +128,10 @@ int RunScenario(const std::string& scenario, const char* logPath) {
   {
     test_support::DialogAnswerer answerer;
     code = RunMainProgram(GetModuleHandleA(nullptr), commandLine, SW_SHOWNORMAL);
-    boxes = answerer.Take();
+    // The settings dialog that the tray opens is no message box.
+    for (const std::string& box : answerer.Take()) {
+      if (box.rfind("Veltrano\nProfiles\n", 0) != 0) boxes.push_back(box);
+    }
   }
   if (driver.joinable()) driver.join();
   squatter.Reset();
