@@ -244,6 +244,9 @@ void CompleteKeyNameTable(KeyNameEntry* table, const KeyboardLayoutQueries& layo
     }
     if (layout.keyNameText == nullptr) continue;
     const std::uint32_t scan = layout.scanCode != nullptr ? layout.scanCode(e.code) : 0;
+    // A code the layout maps to no scan code is no key of it; the layout's
+    // name for scan code 0 belongs to something else.
+    if (scan == 0) continue;
     const auto lParam = static_cast<std::int32_t>(scan << 16);
     name[0] = '\0';
     int length = layout.keyNameText(lParam, name, static_cast<int>(sizeof name));

@@ -108,7 +108,7 @@ std::int32_t FakeCharacter(std::uint32_t code) {
   const auto it = gCharacters.find(code);
   return it == gCharacters.end() ? 0 : it->second;
 }
-std::uint32_t FakeScan(std::uint32_t code) { return code + 1; }
+std::uint32_t FakeScan(std::uint32_t code) { return code == 0x3D ? 0 : code + 1; }
 int FakeName(std::int32_t lParam, char* out, int capacity) {
   const auto it = gNames.find(lParam);
   if (it == gNames.end()) return 0;
@@ -120,7 +120,8 @@ std::int32_t Plain(std::uint32_t code) { return static_cast<std::int32_t>((code 
 TEST(KeyNameTable, CompletionFromTheLayout) {
   gCharacters = {{0xBA, ';'}, {'A', 'a'}, {0xDE, -1}, {0x0D, '\r'}, {0xE2, 0xE4}};
   const std::string longName(40, 'n');
-  gNames = {{Plain('A'), "A-Taste"}, {Plain(0x2D) | (1 << 24), "Einfg"}, {Plain(0x13), longName}};
+  gNames = {{Plain('A'), "A-Taste"}, {Plain(0x2D) | (1 << 24), "Einfg"}, {Plain(0x13), longName},
+            {0, "Mute"}, {1 << 24, "Mute"}};
   auto table = CopyOfTable();
   CompleteKeyNameTable(table.data(), {FakeCharacter, FakeScan, FakeName});
 
@@ -138,6 +139,7 @@ TEST(KeyNameTable, CompletionFromTheLayout) {
       {0xE2, "\xE4", ""},               // a character of the code page's upper half
       {0x2D, "Ins", "Einfg"},           // named only as an extended key
       {0x13, "Pause", cut.c_str()},  // cut to the field
+      {0x3D, "", ""},                // no scan code: the layout has no such key
   };
   for (const Row& r : rows) {
     EXPECT_STREQ(table[r.code].displayName, r.display) << r.code;
