@@ -62,15 +62,6 @@ void CreateUiFonts(int dpi) noexcept {
   ThemeSetUiFont(gApp.theme, face, static_cast<int>(gApp.settings.uiFontSize), dpi);
 }
 
-int ClientWidth(HWND window) noexcept {
-  RECT r{};
-  return window != nullptr && GetClientRect(window, &r) ? r.right - r.left : 0;
-}
-int ClientHeight(HWND window) noexcept {
-  RECT r{};
-  return window != nullptr && GetClientRect(window, &r) ? r.bottom - r.top : 0;
-}
-
 bool ReadSavedPlacement(std::uint16_t id, FramePlacement& placement) noexcept {
   if (gApp.dataFolder[0] == '\0' || !IsSettingsVersionCurrent()) return false;
   WindowPlacementRecord record{};

@@ -21,6 +21,16 @@
 class CDockBay;
 class CUIItem;
 
+// The client size of a window; 0 for no window.
+inline int ClientWidth(HWND window) noexcept {
+  RECT r{};
+  return window != nullptr && GetClientRect(window, &r) ? r.right - r.left : 0;
+}
+inline int ClientHeight(HWND window) noexcept {
+  RECT r{};
+  return window != nullptr && GetClientRect(window, &r) ? r.bottom - r.top : 0;
+}
+
 class CFrameWindow {
  public:
   CFrameWindow() noexcept { InitFrameRecord(); }

@@ -30,15 +30,6 @@ CList* ListOf(HWND window) noexcept {
   return static_cast<CList*>(reinterpret_cast<CUIItem*>(GetWindowLongPtrA(window, GWLP_USERDATA)));
 }
 
-int ClientWidth(HWND window) noexcept {
-  RECT r{};
-  return window != nullptr && GetClientRect(window, &r) ? r.right - r.left : 0;
-}
-int ClientHeight(HWND window) noexcept {
-  RECT r{};
-  return window != nullptr && GetClientRect(window, &r) ? r.bottom - r.top : 0;
-}
-
 bool IsHeaderCode(UINT code, UINT ansi, UINT wide) noexcept { return code == ansi || code == wide; }
 
 int HeaderItemWidth(HWND header, int index, const NMHEADERA* change) noexcept {

@@ -92,46 +92,26 @@ void OnWheelTrackbar(HWND page) noexcept {
   EnablePageControls(SettingsPage::Wheel);
 }
 
+// The mode lists and the hot-key fields of a page come from its field table.
 void InitPage(HWND page, SettingsPage which) noexcept {
   Settings().pages[static_cast<int>(which)] = page;
   (void)PrepareDialog(page);
-  SettingsHotKeyEdits& keys = HotKeyEdits();
-  switch (which) {
-    case SettingsPage::Scroll:
-      FillModeList(page, IDC_SCR_UP_MODE, kVerticalModeTextId, 4);
-      FillModeList(page, IDC_SCR_DOWN_MODE, kVerticalModeTextId, 4);
-      FillModeList(page, IDC_SCR_LEFT_MODE, kHorizontalModeTextId, 4);
-      FillModeList(page, IDC_SCR_RIGHT_MODE, kHorizontalModeTextId, 4);
-      keys.left.AttachHotKeyEdit(GetDlgItem(page, IDC_SCR_LEFT_KEYS));
-      keys.up.AttachHotKeyEdit(GetDlgItem(page, IDC_SCR_UP_KEYS));
-      keys.right.AttachHotKeyEdit(GetDlgItem(page, IDC_SCR_RIGHT_KEYS));
-      keys.down.AttachHotKeyEdit(GetDlgItem(page, IDC_SCR_DOWN_KEYS));
-      break;
-    case SettingsPage::Wheel:
-      SendDlgItemMessageA(page, IDC_WHL_WSMED_SLIDER, TBM_SETRANGE, FALSE, MAKELPARAM(1, 100));
-      break;
-    case SettingsPage::Button:
-      FillModeList(page, IDC_BTN_BACK_MODE, kBackFwdModeTextId, 4);
-      FillModeList(page, IDC_BTN_FWD_MODE, kBackFwdModeTextId, 4);
-      FillModeList(page, IDC_BTN_MIDDLE_MODE, kMiddleModeTextId, 3);
-      keys.back.AttachHotKeyEdit(GetDlgItem(page, IDC_BTN_BACK_KEYS));
-      keys.forward.AttachHotKeyEdit(GetDlgItem(page, IDC_BTN_FWD_KEYS));
-      keys.middle.AttachHotKeyEdit(GetDlgItem(page, IDC_BTN_MIDDLE_KEYS));
-      break;
+  const PageFields fields = PageFieldsFor(which);
+  for (std::size_t i = 0; i < fields.count; ++i) {
+    const PageField& f = fields.fields[i];
+    if (f.kind == FieldKind::Mode) FillModeList(page, f.id, f.min, f.max);
+    if (CHotKeyEdit* keys = PageHotKeyEdit(which, f.id)) keys->AttachHotKeyEdit(GetDlgItem(page, f.id));
+  }
+  if (which == SettingsPage::Wheel) {
+    SendDlgItemMessageA(page, IDC_WHL_WSMED_SLIDER, TBM_SETRANGE, FALSE, MAKELPARAM(1, 100));
   }
   ShowPage(which);
 }
 
 void DestroyPage(SettingsPage which) noexcept {
-  SettingsHotKeyEdits& keys = HotKeyEdits();
-  switch (which) {
-    case SettingsPage::Scroll:
-      for (CHotKeyEdit* e : {&keys.left, &keys.up, &keys.right, &keys.down}) e->DetachHotKeyEdit();
-      break;
-    case SettingsPage::Wheel: break;
-    case SettingsPage::Button:
-      for (CHotKeyEdit* e : {&keys.back, &keys.forward, &keys.middle}) e->DetachHotKeyEdit();
-      break;
+  const PageFields fields = PageFieldsFor(which);
+  for (std::size_t i = 0; i < fields.count; ++i) {
+    if (CHotKeyEdit* keys = PageHotKeyEdit(which, fields.fields[i].id)) keys->DetachHotKeyEdit();
   }
   Settings().pages[static_cast<int>(which)] = nullptr;
 }
