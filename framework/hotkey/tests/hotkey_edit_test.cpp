@@ -12,6 +12,7 @@
 #include "framework/app/framework_messages.h"
 #include "framework/hotkey/key_names_win32.h"
 #include "framework/ui/list_item.h"
+#include "framework/util/tests/win_test_support.h"
 
 namespace {
 
@@ -36,20 +37,16 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
   return FALSE;
 }
 
-void Pump(HWND page) {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (!IsDialogMessageA(page, &msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-  }
-}
+using test_support::Pump;
+using test_support::Text;
 
-std::string TextOf(HWND window) {
-  char text[260] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
+// A keystroke as input, so that it passes the keyboard hook. Negative: a release.
+void SendKey(int key) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = static_cast<WORD>(key < 0 ? -key : key);
+  in.ki.dwFlags = key < 0 ? KEYEVENTF_KEYUP : 0;
+  ASSERT_EQ(SendInput(1, &in, sizeof in), 1u);
 }
 
 class HotKeyFieldTest : public ::testing::Test {
@@ -74,14 +71,10 @@ class HotKeyFieldTest : public ::testing::Test {
     hotKey_.DestroyHotKeyEdit();
   }
   // Each keystroke is taken before the next is sent, so that the modifiers
-  // the hook asks for are those of that moment. Negative: a release.
+  // the hook asks for are those of that moment.
   void Type(std::initializer_list<int> keys) {
     for (int k : keys) {
-      INPUT in{};
-      in.type = INPUT_KEYBOARD;
-      in.ki.wVk = static_cast<WORD>(k < 0 ? -k : k);
-      in.ki.dwFlags = k < 0 ? KEYEVENTF_KEYUP : 0;
-      ASSERT_EQ(SendInput(1, &in, sizeof in), 1u);
+      SendKey(k);
       Pump(page_);
     }
   }
@@ -143,7 +136,7 @@ TEST_F(HotKeyFieldTest, KeystrokesThroughTheHook) {
     hotKey_.SetHotKey(c.before);
     Type(c.keys);
     EXPECT_EQ(hotKey_.GetHotKey(), c.value) << c.text;
-    EXPECT_EQ(TextOf(field_), c.text);  // the hook's text, nothing typed after it
+    EXPECT_EQ(Text(field_), c.text);  // the hook's text, nothing typed after it
   }
   Type({-VK_CONTROL, -'A'});
 }
@@ -206,11 +199,7 @@ DialogStep DoubleClick(unsigned code) {
 DialogStep Key(int key) {
   return [key](HWND, CList& list) {
     ASSERT_EQ(GetFocus(), list.listBox);
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = static_cast<WORD>(key < 0 ? -key : key);
-    in.ki.dwFlags = key < 0 ? KEYEVENTF_KEYUP : 0;
-    ASSERT_EQ(SendInput(1, &in, sizeof in), 1u);
+    SendKey(key);
   };
 }
 DialogStep Inspect(std::function<void(HWND, CList&)> check) { return check; }
@@ -256,7 +245,7 @@ TEST_F(KeyCombinationDialogTest, ChoiceEndsInTheFieldAndIsReportedFromTheFocused
     SCOPED_TRACE(c.what);
     Run(c.before, c.steps);
     EXPECT_EQ(hotKey_.GetHotKey(), c.after);
-    EXPECT_EQ(TextOf(field_), FormatHotKeyName(c.after));
+    EXPECT_EQ(Text(field_), FormatHotKeyName(c.after));
     // A page that reads the focused control's changes hears of a new value.
     const bool reported = !gNotices.empty() && gNotices.back().id == kField && gNotices.back().code == EN_CHANGE &&
                           gNotices.back().focused;

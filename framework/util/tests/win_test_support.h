@@ -1,16 +1,64 @@
-// Helpers for the Win32 tests: a fresh temporary folder removed with all its
-// contents at the end, small file helpers, the cursor, and the programs the
-// tests start.
+// Helpers for the Win32 tests: window texts and dialogs, the message queue, a
+// fresh temporary folder removed with all its contents at the end, small file
+// helpers, the cursor, and the programs the tests start.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "framework/util/win_handles.h"
 
 namespace test_support {
+
+inline std::string Text(HWND window) {
+  char text[1024] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+inline std::string ClassOf(HWND window) {
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+inline BOOL CALLBACK CollectShownDialog(HWND window, LPARAM list) {
+  if (IsWindowVisible(window) && ClassOf(window) == "#32770") {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  }
+  return TRUE;
+}
+
+// The visible dialog boxes of a thread, or of the whole desktop for thread 0.
+inline std::vector<HWND> ShownDialogs(DWORD thread) {
+  std::vector<HWND> found;
+  if (thread == 0) {
+    EnumWindows(&CollectShownDialog, reinterpret_cast<LPARAM>(&found));
+  } else {
+    EnumThreadWindows(thread, &CollectShownDialog, reinterpret_cast<LPARAM>(&found));
+  }
+  return found;
+}
+
+// A window's caption and the texts of its controls, one a line.
+inline std::string AllTexts(HWND window) {
+  std::string all = Text(window) + "\n";
+  for (HWND c = GetWindow(window, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) all += Text(c) + "\n";
+  return all;
+}
+
+// Handles what is queued for the thread, through the dialog's keys when one is given.
+inline void Pump(HWND dialog = nullptr) {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (dialog != nullptr && IsDialogMessageA(dialog, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
 
 inline DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
 inline bool Exists(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }

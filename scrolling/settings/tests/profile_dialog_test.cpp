@@ -21,17 +21,8 @@
 
 namespace {
 
-std::string Text(HWND window) {
-  char text[1024] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
-std::string ClassOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
+using test_support::ClassOf;
+using test_support::Text;
 
 std::string Field(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
 
@@ -48,29 +39,14 @@ struct Driver {
 };
 Driver gDriver;
 
-BOOL CALLBACK CollectText(HWND child, LPARAM all) {
-  *reinterpret_cast<std::string*>(all) += Text(child) + "\n";
-  return TRUE;
-}
-
-BOOL CALLBACK FindDialogProc(HWND window, LPARAM found) {
-  if (ClassOf(window) == "#32770" && IsWindowVisible(window))
-    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-  return TRUE;
-}
-
 // Posted messages come before timer ticks, so a dialog still open at the tick
 // after its steps ended ignored them.
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-  std::vector<HWND> dialogs;
-  EnumThreadWindows(GetCurrentThreadId(), &FindDialogProc, reinterpret_cast<LPARAM>(&dialogs));
-  for (const HWND window : dialogs) {
+  for (const HWND window : test_support::ShownDialogs(GetCurrentThreadId())) {
     if (gDriver.dialog != nullptr && GetWindow(window, GW_OWNER) == gDriver.dialog) {
       if (std::find(gDriver.answered.begin(), gDriver.answered.end(), window) != gDriver.answered.end()) continue;
       gDriver.answered.push_back(window);
-      std::string all = Text(window) + "\n";
-      EnumChildWindows(window, &CollectText, reinterpret_cast<LPARAM>(&all));
-      gDriver.boxes.push_back(all);
+      gDriver.boxes.push_back(test_support::AllTexts(window));
       if (!gDriver.file.empty()) {
         // The file name field of either layout of the open-file dialog.
         for (const int field : {0x47C, 0x480}) SetDlgItemTextA(window, field, gDriver.file.c_str());
@@ -148,23 +124,14 @@ struct Control {
 
 TEST_F(ProfileDialogTest, ShowsEveryControlWithItsTextAndTheProfileUnclipped) {
   const Control expected[] = {
-      {-1, "Button", "Profile"},
-      {-1, "Static", "Name:"},
-      {IDC_PROFILE_NAME, "Edit", "Editor"},
-      {-1, "Static", "Please choose a unique name for the profile"},
-      {-1, "Button", "Program and Window"},
-      {-1, "Static", "Program:"},
-      {IDC_PROFILE_PROGRAM, "Edit", "C:\\Tools\\editor.exe"},
-      {IDC_PROFILE_BROWSE, "Button", "Browse..."},
-      {-1, "Static", "Window caption:"},
-      {IDC_PROFILE_CAPTION, "Edit", "Untitled"},
-      {-1, "Static", "Window class:"},
-      {IDC_PROFILE_CLASS, "Edit", "EditorFrame"},
-      {IDC_PROFILE_PICK, "Button", "Pick !       "},
+      {-1, "Button", "Profile"}, {-1, "Static", "Name:"}, {IDC_PROFILE_NAME, "Edit", "Editor"},
+      {-1, "Static", "Please choose a unique name for the profile"}, {-1, "Button", "Program and Window"},
+      {-1, "Static", "Program:"}, {IDC_PROFILE_PROGRAM, "Edit", "C:\\Tools\\editor.exe"},
+      {IDC_PROFILE_BROWSE, "Button", "Browse..."}, {-1, "Static", "Window caption:"},
+      {IDC_PROFILE_CAPTION, "Edit", "Untitled"}, {-1, "Static", "Window class:"},
+      {IDC_PROFILE_CLASS, "Edit", "EditorFrame"}, {IDC_PROFILE_PICK, "Button", "Pick !       "},
       {-1, "Static", "Press and hold this button and then move the mouse cursor over a window to get its parameters."},
-      {IDOK, "Button", "OK"},
-      {IDCANCEL, "Button", "Cancel"},
-      {IDC_PROFILE_HELP, "Button", "Help"},
+      {IDOK, "Button", "OK"}, {IDCANCEL, "Button", "Cancel"}, {IDC_PROFILE_HELP, "Button", "Help"}
   };
   Profile profile = NamedProfile();
   const auto steps = [&](HWND dialog) {

@@ -124,59 +124,23 @@ TEST(SettingsCore, EnableRulesGiveTheEnabledControlsOfEachPage) {
     return a;
   };
   const Case cases[] = {
-      {"scroll off",
-       SettingsPage::Scroll,
-       [](Profile& p) {
-         p.bEnableX = p.bEnableY = 1;
-         p.iUpMode = 3;
-       },
-       {}},
-      {"scroll on, no axis", SettingsPage::Scroll,
-       [](Profile& p) {
-         p.bScrollEnable = 1;
-         p.iUpMode = 3;
-       },
-       kScrollBase},
+      {"scroll off", SettingsPage::Scroll, [](Profile& p) { p.bEnableX = p.bEnableY = 1; p.iUpMode = 3; }, {}},
+      {"scroll on, no axis", SettingsPage::Scroll, [](Profile& p) { p.bScrollEnable = 1; p.iUpMode = 3; }, kScrollBase},
       {"x axis, left keys", SettingsPage::Scroll,
-       [](Profile& p) {
-         p.bScrollEnable = p.bEnableX = 1;
-         p.iLeftMode = 3;
-         p.iUpMode = 3;
-       },
+       [](Profile& p) { p.bScrollEnable = p.bEnableX = 1; p.iLeftMode = p.iUpMode = 3; },
        with(kScrollBase, {1012, 1091, 1036, 1074, 1097, 1075, 1098, 1045})},
       {"y axis, up and down keys", SettingsPage::Scroll,
-       [](Profile& p) {
-         p.bScrollEnable = p.bEnableY = 1;
-         p.iUpMode = p.iDownMode = 3;
-         p.iRightMode = 3;
-       },
+       [](Profile& p) { p.bScrollEnable = p.bEnableY = 1; p.iUpMode = p.iDownMode = p.iRightMode = 3; },
        with(kScrollBase, {1013, 1094, 1037, 1076, 1095, 1072, 1096, 1047, 1044})},
       {"wheel on", SettingsPage::Wheel, [](Profile& p) { p.bWheelEnable = 1; }, kCurve},
       {"wheel off", SettingsPage::Wheel, [](Profile&) {}, {1084, 1036, 1090}},
-      {"buttons off, middle keys",
-       SettingsPage::Button,
-       [](Profile& p) {
-         p.iBackMode = 2;
-         p.bBackCursor = 1;
-         p.iMiddleMode = 1;
-       },
-       {1113}},
-      {"back keys, forward command, cursor",
-       SettingsPage::Button,
-       [](Profile& p) {
-         p.bEnableBackFwd = p.bBackCursor = 1;
-         p.iBackMode = 2;
-         p.iForwardMode = 3;
-         p.iMiddleMode = 2;
-       },
+      {"buttons off, middle keys", SettingsPage::Button,
+       [](Profile& p) { p.iBackMode = 2; p.bBackCursor = 1; p.iMiddleMode = 1; }, {1113}},
+      {"back keys, forward command, cursor", SettingsPage::Button,
+       [](Profile& p) { p.bEnableBackFwd = p.bBackCursor = 1; p.iBackMode = p.iMiddleMode = 2; p.iForwardMode = 3; },
        {1097, 1100, 1101, 1103, 1099, 1098, 1102, 1109, 1110, 1114, 1115}},
-      {"back command",
-       SettingsPage::Button,
-       [](Profile& p) {
-         p.bEnableBackFwd = 1;
-         p.iBackMode = 3;
-         p.iForwardMode = 2;
-       },
+      {"back command", SettingsPage::Button,
+       [](Profile& p) { p.bEnableBackFwd = 1; p.iBackMode = 3; p.iForwardMode = 2; },
        {1097, 1100, 1101, 1103, 1099, 1107, 1108, 1104}},
   };
   for (const Case& c : cases) {

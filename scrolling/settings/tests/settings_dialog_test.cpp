@@ -56,39 +56,19 @@ INT_PTR RenamingRunner(HWND, Profile& profile) {
   return gRunnerAnswer;
 }
 
-std::string Text(HWND window) {
-  char text[1024] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
-std::string ClassOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
+using test_support::ClassOf;
+using test_support::Pump;
+using test_support::Text;
 
 // Answers the message boxes shown over the settings dialog with OK, from a
 // timer that fires inside their modal loop, and keeps their texts.
 std::vector<std::string> gBoxes;
-BOOL CALLBACK AnswerBox(HWND window, LPARAM dialog) {
-  if (window == reinterpret_cast<HWND>(dialog) || ClassOf(window) != "#32770" || !IsWindowVisible(window)) return TRUE;
-  std::string texts = Text(window);
-  for (HWND c = GetWindow(window, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) texts += "\n" + Text(c);
-  gBoxes.push_back(texts);
-  PostMessageA(window, WM_COMMAND, IDOK, 0);
-  return TRUE;
-}
 HWND gAnswerOver = nullptr;
 void CALLBACK AnswerTick(HWND, UINT, UINT_PTR, DWORD) {
-  EnumThreadWindows(GetCurrentThreadId(), &AnswerBox, reinterpret_cast<LPARAM>(gAnswerOver));
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+  for (const HWND box : test_support::ShownDialogs(GetCurrentThreadId())) {
+    if (box == gAnswerOver) continue;
+    gBoxes.push_back(test_support::AllTexts(box));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
   }
 }
 
@@ -181,113 +161,47 @@ TEST_F(SettingsDialogTest, EveryControlIsThereWithItsClassAndText) {
     const char* text;
   };
   const Control controls[] = {
-      {-1, 1, "Button", "OK"},
-      {-1, 2, "Button", "Cancel"},
-      {-1, 3, "Button", "Apply"},
-      {-1, 1041, "Button", "Profiles"},
-      {-1, 1048, "ListBox", nullptr},
-      {-1, 1000, "Button", "New..."},
-      {-1, 1001, "Button", "Copy..."},
-      {-1, 1005, "Button", "Delete"},
-      {-1, 1006, "Button", "Up"},
-      {-1, 1002, "Button", "Down"},
-      {-1, 1059, "Static", nullptr},
-      {-1, 1040, "Button", "General Options"},
-      {-1, 1007, "Button", "Start with Windows"},
-      {-1, 1016, "Button", "Tray icon"},
-      {-1, 1008, "Button", "Enabled"},
-      {-1, 1119, "Edit", nullptr},
-      {-1, 1071, "Static", "Veltrano V1.2.3"},
-      {-1, 1067, "Static", nullptr},
-      {-1, 1057, "SysTabControl32", nullptr},
-      {-1, 9, "Button", "Help"},
-      {-1, 4, "Button", "About"},
-      {-1, 1004, "Button", "Quit"},
-      {0, 1014, "Button", "Scroll Navigation"},
-      {0, 1070, "Static", "Mouse button:"},
-      {0, 1053, "Button", "Right"},
-      {0, 1051, "Button", "Middle"},
-      {0, 1071, "Static", "Disable if pressed:"},
-      {0, 1117, "Button", "Ctrl"},
-      {0, 1118, "Button", "Alt"},
-      {0, 1119, "Button", "Shift"},
-      {0, 1015, "Button", "Enable instead of disable"},
-      {0, 1009, "Button", "Enable X axis"},
-      {0, 1012, "Button", "Invert X axis"},
-      {0, 1091, "Static", "X axis speed factor:"},
-      {0, 1036, "Edit", nullptr},
-      {0, 1010, "Button", "Enable Y axis"},
-      {0, 1013, "Button", "Invert Y axis"},
-      {0, 1094, "Static", "Y axis speed factor:"},
-      {0, 1037, "Edit", nullptr},
-      {0, 1011, "Button", "Freeze mouse cursor position"},
-      {0, 1017, "Button", "Hide mouse cursor"},
-      {0, 1081, "Static", "Trigger distance:"},
-      {0, 1032, "Edit", nullptr},
-      {0, 1016, "Button", "Lock movement to one axis"},
-      {0, 1076, "Static", "Scroll up:"},
-      {0, 1095, "ComboBox", nullptr},
-      {0, 1047, "Edit", nullptr},
-      {0, 1072, "Static", "Scroll down:"},
-      {0, 1096, "ComboBox", nullptr},
-      {0, 1044, "Edit", nullptr},
-      {0, 1074, "Static", "Scroll left:"},
-      {0, 1097, "ComboBox", nullptr},
-      {0, 1045, "Edit", nullptr},
-      {0, 1075, "Static", "Scroll right:"},
-      {0, 1098, "ComboBox", nullptr},
-      {0, 1046, "Edit", nullptr},
-      {1, 1019, "Button", "Wheel Acceleration"},
-      {1, 1082, "Static", "Wheel metrics:"},
-      {1, 1088, "Static", "Minimum wheel speed:"},
-      {1, 1035, "Edit", nullptr},
-      {1, 1089, "Static", "notches per second"},
-      {1, 1086, "Static", "Maximum wheel speed:"},
-      {1, 1034, "Edit", nullptr},
-      {1, 1087, "Static", "notches per second"},
-      {1, 1079, "Static", "Minimum scroll distance:"},
-      {1, 1031, "Edit", nullptr},
-      {1, 1080, "Static", "lines"},
-      {1, 1077, "Static", "Maximum scroll distance:"},
-      {1, 1030, "Edit", nullptr},
-      {1, 1078, "Static", "lines"},
-      {1, 1085, "Static", "Response characteristic:"},
-      {1, 1033, "Edit", nullptr},
-      {1, 1083, "Static", "of activity"},
-      {1, 1056, "msctls_trackbar32", nullptr},
-      {1, 1090, "Static", "Default wheel speed:"},
-      {1, 1036, "Edit", nullptr},
-      {1, 1084, "Static", "lines"},
-      {1, 1023, "Static", ""},
-      {1, 1061, "Static", "(min)"},
-      {1, 1062, "Static", "Wheel Speed"},
-      {1, 1063, "Static", "(max)"},
-      {1, 1064, "Static", "(max)"},
-      {1, 1065, "Static", "Scroll\nSpeed"},
-      {1, 1066, "Static", "(min)"},
-      {1, 1038, "Button", "Wheel Options"},
+      {-1, 1, "Button", "OK"}, {-1, 2, "Button", "Cancel"}, {-1, 3, "Button", "Apply"},
+      {-1, 1041, "Button", "Profiles"}, {-1, 1048, "ListBox", nullptr}, {-1, 1000, "Button", "New..."},
+      {-1, 1001, "Button", "Copy..."}, {-1, 1005, "Button", "Delete"}, {-1, 1006, "Button", "Up"},
+      {-1, 1002, "Button", "Down"}, {-1, 1059, "Static", nullptr}, {-1, 1040, "Button", "General Options"},
+      {-1, 1007, "Button", "Start with Windows"}, {-1, 1016, "Button", "Tray icon"}, {-1, 1008, "Button", "Enabled"},
+      {-1, 1119, "Edit", nullptr}, {-1, 1071, "Static", "Veltrano V1.2.3"}, {-1, 1067, "Static", nullptr},
+      {-1, 1057, "SysTabControl32", nullptr}, {-1, 9, "Button", "Help"}, {-1, 4, "Button", "About"},
+      {-1, 1004, "Button", "Quit"}, {0, 1014, "Button", "Scroll Navigation"}, {0, 1070, "Static", "Mouse button:"},
+      {0, 1053, "Button", "Right"}, {0, 1051, "Button", "Middle"}, {0, 1071, "Static", "Disable if pressed:"},
+      {0, 1117, "Button", "Ctrl"}, {0, 1118, "Button", "Alt"}, {0, 1119, "Button", "Shift"},
+      {0, 1015, "Button", "Enable instead of disable"}, {0, 1009, "Button", "Enable X axis"},
+      {0, 1012, "Button", "Invert X axis"}, {0, 1091, "Static", "X axis speed factor:"}, {0, 1036, "Edit", nullptr},
+      {0, 1010, "Button", "Enable Y axis"}, {0, 1013, "Button", "Invert Y axis"},
+      {0, 1094, "Static", "Y axis speed factor:"}, {0, 1037, "Edit", nullptr},
+      {0, 1011, "Button", "Freeze mouse cursor position"}, {0, 1017, "Button", "Hide mouse cursor"},
+      {0, 1081, "Static", "Trigger distance:"}, {0, 1032, "Edit", nullptr},
+      {0, 1016, "Button", "Lock movement to one axis"}, {0, 1076, "Static", "Scroll up:"},
+      {0, 1095, "ComboBox", nullptr}, {0, 1047, "Edit", nullptr}, {0, 1072, "Static", "Scroll down:"},
+      {0, 1096, "ComboBox", nullptr}, {0, 1044, "Edit", nullptr}, {0, 1074, "Static", "Scroll left:"},
+      {0, 1097, "ComboBox", nullptr}, {0, 1045, "Edit", nullptr}, {0, 1075, "Static", "Scroll right:"},
+      {0, 1098, "ComboBox", nullptr}, {0, 1046, "Edit", nullptr}, {1, 1019, "Button", "Wheel Acceleration"},
+      {1, 1082, "Static", "Wheel metrics:"}, {1, 1088, "Static", "Minimum wheel speed:"}, {1, 1035, "Edit", nullptr},
+      {1, 1089, "Static", "notches per second"}, {1, 1086, "Static", "Maximum wheel speed:"},
+      {1, 1034, "Edit", nullptr}, {1, 1087, "Static", "notches per second"},
+      {1, 1079, "Static", "Minimum scroll distance:"}, {1, 1031, "Edit", nullptr}, {1, 1080, "Static", "lines"},
+      {1, 1077, "Static", "Maximum scroll distance:"}, {1, 1030, "Edit", nullptr}, {1, 1078, "Static", "lines"},
+      {1, 1085, "Static", "Response characteristic:"}, {1, 1033, "Edit", nullptr}, {1, 1083, "Static", "of activity"},
+      {1, 1056, "msctls_trackbar32", nullptr}, {1, 1090, "Static", "Default wheel speed:"}, {1, 1036, "Edit", nullptr},
+      {1, 1084, "Static", "lines"}, {1, 1023, "Static", ""}, {1, 1061, "Static", "(min)"},
+      {1, 1062, "Static", "Wheel Speed"}, {1, 1063, "Static", "(max)"}, {1, 1064, "Static", "(max)"},
+      {1, 1065, "Static", "Scroll\nSpeed"}, {1, 1066, "Static", "(min)"}, {1, 1038, "Button", "Wheel Options"},
       {1, 1017, "Button", "Send wheel movements to window under mouse cursor"},
-      {1, 1020, "Button", "Bring window to foreground"},
-      {1, 1021, "Button", "Invert wheel direction"},
+      {1, 1020, "Button", "Bring window to foreground"}, {1, 1021, "Button", "Invert wheel direction"},
       {2, 1118, "Button", "Back / Forward Buttons"},
       {2, 1097, "Button", "Send back / forward clicks to window under mouse cursor"},
-      {2, 1098, "Button", "Bring window to foreground"},
-      {2, 1100, "Static", "Back:"},
-      {2, 1101, "ComboBox", nullptr},
-      {2, 1102, "Edit", nullptr},
-      {2, 1107, "Static", "Command:"},
-      {2, 1108, "Edit", nullptr},
-      {2, 1103, "Static", "Forward:"},
-      {2, 1099, "ComboBox", nullptr},
-      {2, 1104, "Edit", nullptr},
-      {2, 1109, "Static", "Command:"},
-      {2, 1110, "Edit", nullptr},
-      {2, 1106, "Button", "Middle Mouse Button"},
-      {2, 1111, "Static", "Click:"},
-      {2, 1112, "ComboBox", nullptr},
-      {2, 1113, "Edit", nullptr},
-      {2, 1114, "Static", "Command:"},
-      {2, 1115, "Edit", nullptr},
+      {2, 1098, "Button", "Bring window to foreground"}, {2, 1100, "Static", "Back:"}, {2, 1101, "ComboBox", nullptr},
+      {2, 1102, "Edit", nullptr}, {2, 1107, "Static", "Command:"}, {2, 1108, "Edit", nullptr},
+      {2, 1103, "Static", "Forward:"}, {2, 1099, "ComboBox", nullptr}, {2, 1104, "Edit", nullptr},
+      {2, 1109, "Static", "Command:"}, {2, 1110, "Edit", nullptr}, {2, 1106, "Button", "Middle Mouse Button"},
+      {2, 1111, "Static", "Click:"}, {2, 1112, "ComboBox", nullptr}, {2, 1113, "Edit", nullptr},
+      {2, 1114, "Static", "Command:"}, {2, 1115, "Edit", nullptr}
   };
   const HDC dc = GetDC(dialog_);
   for (const Control& c : controls) {

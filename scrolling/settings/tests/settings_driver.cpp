@@ -15,53 +15,19 @@
 #include <cstring>
 #include <string>
 
+#include "framework/util/tests/win_test_support.h"
 #include "scrolling/settings/res/settings_ids.h"
 
 namespace {
 
-struct Search {
-  HWND except;
-  DWORD process;
-  HWND found;
-};
-
-std::string ClassOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
-std::string Caption(HWND window) {
-  char text[256] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
-BOOL CALLBACK FindSettings(HWND window, LPARAM lParam) {
-  auto* s = reinterpret_cast<Search*>(lParam);
-  if (!IsWindowVisible(window) || ClassOf(window) != "#32770" || GetDlgItem(window, IDC_SET_TABS) == nullptr) {
-    return TRUE;
-  }
-  s->found = window;
-  return FALSE;
-}
-
-BOOL CALLBACK FindOther(HWND window, LPARAM lParam) {
-  auto* s = reinterpret_cast<Search*>(lParam);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  if (window == s->except || process != s->process || !IsWindowVisible(window) || ClassOf(window) != "#32770") {
-    return TRUE;
-  }
-  s->found = window;
-  return FALSE;
-}
+using test_support::ClassOf;
+using test_support::Text;
 
 HWND Settings(int tries) {
   for (int i = 0; i < tries; ++i, Sleep(100)) {
-    Search s{nullptr, 0, nullptr};
-    EnumWindows(&FindSettings, reinterpret_cast<LPARAM>(&s));
-    if (s.found != nullptr) return s.found;
+    for (const HWND window : test_support::ShownDialogs(0)) {
+      if (GetDlgItem(window, IDC_SET_TABS) != nullptr) return window;
+    }
   }
   return nullptr;
 }
@@ -70,9 +36,11 @@ HWND Other(HWND dialog, int tries) {
   DWORD process = 0;
   GetWindowThreadProcessId(dialog, &process);
   for (int i = 0; i < tries; ++i, Sleep(100)) {
-    Search s{dialog, process, nullptr};
-    EnumWindows(&FindOther, reinterpret_cast<LPARAM>(&s));
-    if (s.found != nullptr) return s.found;
+    for (const HWND window : test_support::ShownDialogs(0)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (window != dialog && owner == process) return window;
+    }
   }
   return nullptr;
 }
@@ -82,7 +50,7 @@ HWND PlusButton(HWND dialog) {
   const HWND field = GetDlgItem(dialog, IDC_SET_HOTKEY);
   for (HWND parent : {field, dialog}) {
     for (HWND c = GetWindow(parent, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
-      if (ClassOf(c) == "Button" && Caption(c) == "+") return c;
+      if (ClassOf(c) == "Button" && Text(c) == "+") return c;
     }
   }
   return nullptr;
@@ -126,7 +94,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     if (command == "other") {
-      std::printf("%s\n", Caption(other).c_str());
+      std::printf("%s\n", Text(other).c_str());
     } else {
       PostMessageA(other, WM_COMMAND, IDCANCEL, 0);
     }
