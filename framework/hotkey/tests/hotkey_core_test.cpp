@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -136,7 +136,7 @@ TEST(HotKeyCore, ListedCandidates) {
 
 TEST(HotKeyCore, FormattedNames) {
   KeyNameEntry* table = KeyNameTable();
-  const std::array<KeyNameEntry, 4> saved{table[kShift], table[kControl], table[kMenu], table[kLWin]};
+  const std::vector<KeyNameEntry> saved(table, table + kKeyNameCount);
   std::strcpy(table[kControl].localName, "Strg");
   std::strcpy(table[kShift].localName, "Umschalt");
   std::strcpy(table[kMenu].localName, "Alt");
@@ -154,10 +154,7 @@ TEST(HotKeyCore, FormattedNames) {
       {0x0007, "0x07"},         // no display or layout name: the virtual-key name
   };
   for (const Row& r : rows) EXPECT_STREQ(FormatHotKeyName(r.value), r.text) << r.value;
-  table[kShift] = saved[0];
-  table[kControl] = saved[1];
-  table[kMenu] = saved[2];
-  table[kLWin] = saved[3];
+  std::copy(saved.begin(), saved.end(), table);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "framework/util/win_handles.h"
 #include "scrolling/options/options.h"
 #include "scrolling/settings/res/profile_dialog_ids.h"
+#include "scrolling/settings/tests/dialog_checks.h"
 #include "scrolling/texts/tests/use_product_texts.h"
 
 namespace {
@@ -139,21 +140,8 @@ TEST_F(ProfileDialogTest, ShowsEveryControlWithItsTextAndTheProfileUnclipped) {
     for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
     ASSERT_EQ(children.size(), std::size(expected));
     for (std::size_t i = 0; i < children.size(); ++i) {
-      const HWND c = children[i];
-      SCOPED_TRACE(expected[i].text);
-      EXPECT_EQ(static_cast<int>(static_cast<short>(GetDlgCtrlID(c))), expected[i].id);
-      EXPECT_EQ(ClassOf(c), expected[i].kind);
-      EXPECT_EQ(Text(c), expected[i].text);
-      if (ClassOf(c) != "Static") continue;
-      // A label's text fits its box at the dialog's font.
-      RECT box{};
-      GetClientRect(c, &box);
-      RECT need = box;
-      const CDcHandle dc(c);
-      const CSelectObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageA(c, WM_GETFONT, 0, 0)));
-      DrawTextA(dc.Get(), expected[i].text, -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-      EXPECT_LE(need.right, box.right);
-      EXPECT_LE(need.bottom, box.bottom);
+      EXPECT_EQ(static_cast<int>(static_cast<short>(GetDlgCtrlID(children[i]))), expected[i].id) << i;
+      EXPECT_TRUE(test_support::ControlShows(children[i], expected[i].kind, expected[i].text)) << expected[i].text;
     }
     EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_PROFILE_NAME));
     Click(dialog, IDCANCEL);
@@ -231,15 +219,10 @@ RECT WindowRectOf(HWND window) {
 }
 
 ::testing::AssertionResult OutlinedBy(HWND overlay, HWND window) {
-  if (overlay == nullptr) return ::testing::AssertionFailure() << "no overlay";
-  const RECT o = WindowRectOf(overlay);
-  const RECT w = WindowRectOf(window);
-  if (!EqualRect(&o, &w)) {
-    return ::testing::AssertionFailure() << "overlay at " << o.left << "," << o.top << "-" << o.right << "," << o.bottom
-                                         << ", window at " << w.left << "," << w.top << "-" << w.right << ","
-                                         << w.bottom;
-  }
-  return ::testing::AssertionSuccess();
+  const RECT o = WindowRectOf(overlay), w = WindowRectOf(window);
+  if (overlay != nullptr && EqualRect(&o, &w)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "overlay " << overlay << " at " << o.left << "," << o.top << "-" << o.right
+                                       << "," << o.bottom << ", window at " << w.left << "," << w.top;
 }
 
 TEST_F(ProfileDialogTest, PickerReadsAnotherProgramsWindowsAndEscKeepsTheValues) {

@@ -152,32 +152,26 @@ TEST(SettingsCore, EnableRulesGiveTheEnabledControlsOfEachPage) {
 
 TEST(SettingsCore, PageFieldsReachTheirProfileMembers) {
   Profile p{};
-  struct Case {
+  const struct {
     SettingsPage page;
     int id;
     std::int32_t value;
-    std::int32_t Profile::*member32;
-    std::int16_t Profile::*member16;
-    std::uint16_t Profile::*memberKey;
+    std::int32_t (*stored)(const Profile&);
+  } cases[] = {
+      {SettingsPage::Wheel, IDC_WHL_WSMAX, 77, [](const Profile& q) -> std::int32_t { return q.iWSmax; }},
+      {SettingsPage::Wheel, IDC_WHL_DEFLINES, 9, [](const Profile& q) -> std::int32_t { return q.iWheelDefLines; }},
+      {SettingsPage::Scroll, IDC_SCR_TRIGGER, -5, [](const Profile& q) -> std::int32_t { return q.iTriggerDistance; }},
+      {SettingsPage::Scroll, IDC_SCR_LOCK_AXIS, 7, [](const Profile& q) -> std::int32_t { return q.bLockOneAxis; }},
+      {SettingsPage::Scroll, IDC_SCR_LEFT_MODE, 2, [](const Profile& q) -> std::int32_t { return q.iLeftMode; }},
+      {SettingsPage::Button, IDC_BTN_FWD_KEYS, 0x0241, [](const Profile& q) -> std::int32_t { return q.hkForward; }},
+      {SettingsPage::Button, IDC_BTN_MIDDLE_MODE, 2, [](const Profile& q) -> std::int32_t { return q.iMiddleMode; }},
   };
-  const Case cases[] = {
-      {SettingsPage::Wheel, IDC_WHL_WSMAX, 77, &Profile::iWSmax, nullptr, nullptr},
-      {SettingsPage::Wheel, IDC_WHL_DEFLINES, 9, &Profile::iWheelDefLines, nullptr, nullptr},
-      {SettingsPage::Scroll, IDC_SCR_TRIGGER, -5, nullptr, &Profile::iTriggerDistance, nullptr},
-      {SettingsPage::Scroll, IDC_SCR_LOCK_AXIS, 7, nullptr, &Profile::bLockOneAxis, nullptr},
-      {SettingsPage::Scroll, IDC_SCR_LEFT_MODE, 2, &Profile::iLeftMode, nullptr, nullptr},
-      {SettingsPage::Button, IDC_BTN_FWD_KEYS, 0x0241, nullptr, nullptr, &Profile::hkForward},
-      {SettingsPage::Button, IDC_BTN_MIDDLE_MODE, 2, &Profile::iMiddleMode, nullptr, nullptr},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     const PageField* f = FindPageField(c.page, c.id);
     ASSERT_NE(f, nullptr) << c.id;
     SetFieldInt(p, *f, c.value);
     const std::int32_t expected = f->kind == FieldKind::Check ? 1 : c.value;
-    const std::int32_t stored = c.member32 != nullptr   ? p.*c.member32
-                                : c.member16 != nullptr ? p.*c.member16
-                                                        : p.*c.memberKey;
-    EXPECT_EQ(stored, expected) << c.id;
+    EXPECT_EQ(c.stored(p), expected) << c.id;
     EXPECT_EQ(FieldInt(p, *f), expected) << c.id;
   }
   // The same number names different fields on different pages.

@@ -21,6 +21,7 @@
 #include "scrolling/settings/res/settings_ids.h"
 #include "scrolling/settings/settings_dialog.h"
 #include "scrolling/settings/settings_state.h"
+#include "scrolling/settings/tests/dialog_checks.h"
 #include "scrolling/texts/tests/use_product_texts.h"
 
 namespace {
@@ -203,29 +204,9 @@ TEST_F(SettingsDialogTest, EveryControlIsThereWithItsClassAndText) {
       {2, 1111, "Static", "Click:"}, {2, 1112, "ComboBox", nullptr}, {2, 1113, "Edit", nullptr},
       {2, 1114, "Static", "Command:"}, {2, 1115, "Edit", nullptr}
   };
-  const HDC dc = GetDC(dialog_);
   for (const Control& c : controls) {
-    const HWND control = Item(c.page, c.id);
-    ASSERT_NE(control, nullptr) << c.page << ":" << c.id;
-    EXPECT_EQ(ClassOf(control), c.cls) << c.page << ":" << c.id;
-    // A one-line text fits its control in the font it is drawn with, beside
-    // the box of a check box or radio button.
-    const std::string text = Text(control);
-    if (!text.empty() && text.find('\n') == std::string::npos && ClassOf(control) != "Edit") {
-      const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
-      SIZE size{};
-      GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-      SelectObject(dc, old);
-      const LONG_PTR type = GetWindowLongPtrA(control, GWL_STYLE) & BS_TYPEMASK;
-      const bool box = ClassOf(control) == "Button" && type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON;
-      RECT r{};
-      GetClientRect(control, &r);
-      EXPECT_LE(size.cx + (box ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 0), r.right) << text;
-    }
-    EXPECT_EQ(c.text != nullptr ? Text(control) : std::string(), c.text != nullptr ? c.text : "")
-        << c.page << ":" << c.id;
+    EXPECT_TRUE(test_support::ControlShows(Item(c.page, c.id), c.cls, c.text)) << c.page << ":" << c.id;
   }
-  ReleaseDC(dialog_, dc);
   EXPECT_EQ(Text(dialog_), "Veltrano");
   EXPECT_EQ(GetDlgItem(dialog_, IDC_SET_PAGE_PLACE), nullptr);
   const HWND tabs = GetDlgItem(dialog_, IDC_SET_TABS);
