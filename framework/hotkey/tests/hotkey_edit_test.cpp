@@ -179,8 +179,11 @@ DialogStep Select(std::initializer_list<unsigned> codes) {
 }
 DialogStep Boxes(std::uint8_t modifiers) {
   return [modifiers](HWND dialog, CList&) {
-    const std::pair<int, std::uint8_t> boxes[] = {{50149, kModShift}, {50150, kModCtrl}, {50151, kModAlt}, {50152, kModWin}};
-    for (const auto& b : boxes) CheckDlgButton(dialog, b.first, (modifiers & b.second) != 0 ? BST_CHECKED : BST_UNCHECKED);
+    const std::pair<int, std::uint8_t> boxes[] = {
+        {50149, kModShift}, {50150, kModCtrl}, {50151, kModAlt}, {50152, kModWin}};
+    for (const auto& b : boxes) {
+      CheckDlgButton(dialog, b.first, (modifiers & b.second) != 0 ? BST_CHECKED : BST_UNCHECKED);
+    }
   };
 }
 DialogStep DoubleClick(unsigned code) {
@@ -213,7 +216,8 @@ class KeyCombinationDialogTest : public HotKeyFieldTest {
     gIdleTicks = 0;
     gNotices.clear();
     const UINT_PTR timer = SetTimer(nullptr, 0, 10, &DialogTick);
-    SendMessageA(field_, WM_COMMAND, MAKEWPARAM(kHotKeyButtonId, BN_CLICKED), reinterpret_cast<LPARAM>(hotKey_.Button()));
+    SendMessageA(field_, WM_COMMAND, MAKEWPARAM(kHotKeyButtonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(hotKey_.Button()));
     KillTimer(nullptr, timer);
     EXPECT_EQ(gNextStep, gSteps.size()) << "the dialog closed before its last step";
     EXPECT_EQ(GetFocus(), field_);

@@ -91,6 +91,17 @@ class ItemWindowTest : public ::testing::Test {
     ASSERT_GE(AddCommand(id, kind, flags, 0, textId), 0);
   }
 
+  // A button item of the command, 50 x 20 at x on the parent.
+  void MakeButton(CUIItem& item, std::uint16_t id, std::uint32_t flags, int x) {
+    Add(id, CommandKind::kButton, flags);
+    ASSERT_EQ(item.Create(id, parent, parent, nullptr), kStatusOk);
+    item.SetItemBounds(x, 0, 50, 20);
+  }
+  static std::uint32_t Flags(std::uint16_t id) {
+    CommandRecord r{};
+    EXPECT_EQ(GetCommand(id, &r), kStatusOk);
+    return r.flags;
+  }
   void DestroyParent() { parent_.Reset(); }
   static void Forget() {
     ForgetItemPresses();
@@ -106,11 +117,9 @@ class ItemWindowTest : public ::testing::Test {
 // ---- the item base ---------------------------------------------------------------
 
 TEST_F(ItemWindowTest, PressesDoubleClicksAndReleases) {
-  Add(40, CommandKind::kButton, 0);
   CUIItem item;
-  ASSERT_EQ(item.Create(40, parent, parent, nullptr), kStatusOk);
-  item.SetItemBounds(0, 0, 50, 20);
-  HWND w = item.window;
+  ASSERT_NO_FATAL_FAILURE(MakeButton(item, 40, 0, 0));
+  const HWND w = item.window;
 
   // The second left press within the time is a double click; the first is not.
   SendMessageA(w, WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
@@ -141,24 +150,15 @@ TEST_F(ItemWindowTest, PressesDoubleClicksAndReleases) {
   for (int i = 0; i < 2; ++i) SendMessageA(w, WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
   SendMessageA(w, WM_LBUTTONUP, 0, -1);
   EXPECT_TRUE(gSent.empty());
-  CommandRecord record{};
-  ASSERT_EQ(GetCommand(40, &record), kStatusOk);
-  EXPECT_EQ(record.flags & kCommandPressed, 0u);
+  EXPECT_EQ(Flags(40) & kCommandPressed, 0u);
 }
 
 TEST_F(ItemWindowTest, MovesMakeOneItemHotAndDraggingOutIsReported) {
-  Add(42, CommandKind::kButton, kItemDragOut);
-  Add(43, CommandKind::kButton, 0);
   CUIItem a;
   CUIItem b;
-  ASSERT_EQ(a.Create(42, parent, parent, nullptr), kStatusOk);
-  ASSERT_EQ(b.Create(43, parent, parent, nullptr), kStatusOk);
-  a.SetItemBounds(0, 0, 50, 20);
-  b.SetItemBounds(60, 0, 50, 20);
-  const auto hot = [](std::uint16_t id) {
-    CommandRecord r{};
-    return GetCommand(id, &r) == kStatusOk && (r.flags & kCommandHot) != 0;
-  };
+  ASSERT_NO_FATAL_FAILURE(MakeButton(a, 42, kItemDragOut, 0));
+  ASSERT_NO_FATAL_FAILURE(MakeButton(b, 43, 0, 60));
+  const auto hot = [](std::uint16_t id) { return (Flags(id) & kCommandHot) != 0; };
   ASSERT_TRUE(test_support::MoveCursorTo(390, 290));
   SendMessageA(a.window, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
   EXPECT_TRUE(hot(42));
