@@ -36,12 +36,7 @@ TEST(HotKeyCore, KeystrokeValues) {
 }
 
 std::vector<unsigned> gDown;
-bool IsDown(unsigned key) {
-  for (unsigned k : gDown) {
-    if (k == key) return true;
-  }
-  return false;
-}
+bool IsDown(unsigned key) { return std::count(gDown.begin(), gDown.end(), key) > 0; }
 
 TEST(HotKeyCore, HeldModifiersTestTheLeftWindowsKeyOnly) {
   gDown = {kControl, kMenu, kRWin};
@@ -119,11 +114,7 @@ TEST(HotKeyCore, DialogKeyEvents) {
 TEST(HotKeyCore, ListedCandidates) {
   std::uint8_t state[256] = {};
   bool candidate[kKeyNameCount];
-  const auto count = [&] {
-    int n = 0;
-    for (bool c : candidate) n += c ? 1 : 0;
-    return n;
-  };
+  const auto count = [&] { return std::count(candidate, candidate + kKeyNameCount, true); };
   state[kLControl] = 0x81;
   state['Q'] = 0x01;  // toggled, not down
   state[0xFF] = 0x80;  // beyond the table

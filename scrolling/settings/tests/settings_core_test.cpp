@@ -80,21 +80,16 @@ TEST(SettingsCore, ListEditsMoveTheSelectionAndNoteEveryChange) {
 }
 
 TEST(SettingsCore, ListButtonsFollowCountAndSelection) {
-  struct Case {
+  const struct {
     int count;
     int selected;
-    ListButtons expected;
-  };
-  const Case cases[] = {
-      {0, -1, {true, false, false, false}}, {1, 0, {true, true, false, false}},
-      {3, 0, {true, true, false, true}},    {3, 1, {true, true, true, true}},
-      {3, 2, {true, true, true, false}},    {kMaxProfiles, kMaxProfiles - 1, {false, true, true, false}},
-  };
-  for (const Case& c : cases) {
+    const char* enabled;  // New, Delete (and Copy), Up, Down
+  } cases[] = {{0, -1, "N---"}, {1, 0, "ND--"}, {3, 0, "ND-v"}, {3, 1, "ND^v"}, {3, 2, "ND^-"},
+               {kMaxProfiles, kMaxProfiles - 1, "-D^-"}};
+  for (const auto& c : cases) {
     const ListButtons b = ListButtonsFor(c.count, c.selected);
-    EXPECT_EQ((std::vector<bool>{b.newProfile, b.remove, b.up, b.down}),
-              (std::vector<bool>{c.expected.newProfile, c.expected.remove, c.expected.up, c.expected.down}))
-        << c.count << " at " << c.selected;
+    const std::string enabled{b.newProfile ? 'N' : '-', b.remove ? 'D' : '-', b.up ? '^' : '-', b.down ? 'v' : '-'};
+    EXPECT_EQ(enabled, c.enabled) << c.count << " at " << c.selected;
   }
   EXPECT_EQ(CorrectedSelection(4, -1), 0);
 }
