@@ -71,25 +71,35 @@ part_frame() {
   wait_for "$log" "exit 0"
 }
 
+# Starts a program of the tests that logs "dpi N" and a ready line to the
+# file named by its last argument, waits until it is ready and has painted,
+# checks that it ran at the DPI asked for, shoots its windows (an overlay
+# only inside the regions it logged, when asked to) and ends it.
+shoot_program() {  # name, DPI, exe, ready line, whole|clip, the exe's arguments
+  local name=$1 dpi=$2 exe=$3 ready=$4 clip=$5 log=$out/$1.log pid ran_at
+  shift 5
+  rm -f "$log" "$out/$name.png"
+  "$wine" "$bin/$exe" "$@" "$(windows_path "$log")" </dev/null >/dev/null 2>&1 &
+  pid=$!
+  desktop_pids+=("$pid")
+  wait_for "$log" "$ready"
+  sleep 1.5  # the windows paint after they are shown
+  ran_at=$(sed -n 's/^dpi //p' "$log")
+  [ "$ran_at" = "$dpi" ] || { echo "screenshot: asked for $dpi DPI, $exe ran at $ran_at" >&2; return 1; }
+  if [ "$clip" = clip ]; then shoot "$out/$name" "$exe" "$log"; else shoot "$out/$name" "$exe"; fi
+  echo "screenshot: $out/$name.png ($dpi DPI)"
+  kill "$pid" 2>/dev/null || true
+  "$wineserver" -k >/dev/null 2>&1 || true
+  wait "$pid" 2>/dev/null || true
+}
+
 part_keys() {
-  local dpi log pid ran_at
+  local dpi
   start_desktop 1024x768
   prepare_prefix "$root/build/win64/wineprefix-screenshot"
   for dpi in 96 144; do
     set_dpi "$dpi"
-    log=$out/key_dialog_$dpi.log
-    rm -f "$log" "$out/key_dialog_$dpi.png"
-    "$wine" "$bin/key_dialog_probe.exe" "$(windows_path "$log")" </dev/null >/dev/null 2>&1 &
-    pid=$!
-    desktop_pids+=("$pid")
-    wait_for "$log" shown
-    sleep 1  # the dialog paints after it is shown
-    ran_at=$(sed -n 's/^dpi //p' "$log")
-    [ "$ran_at" = "$dpi" ] || { echo "screenshot: asked for $dpi DPI, the probe ran at $ran_at" >&2; return 1; }
-    shoot "$out/key_dialog_$dpi" key_dialog_probe.exe
-    echo "screenshot: $out/key_dialog_$dpi.png ($dpi DPI)"
-    "$wineserver" -k >/dev/null 2>&1 || true
-    wait "$pid" 2>/dev/null || true
+    shoot_program "key_dialog_$dpi" "$dpi" key_dialog_probe.exe shown whole
   done
 }
 
@@ -149,26 +159,13 @@ part_settings() {
 }
 
 part_profile() {
-  local dpi mode name pid ran_at log=$out/profile_shot.log
+  local dpi mode
   start_desktop 1400x900
   prepare_prefix "$root/build/win64/wineprefix-profile-shot"
   for dpi in 96 144; do
     set_dpi "$dpi"
     for mode in dialog pick; do
-      name=profile_${mode}_$dpi
-      rm -f "$log" "$out/$name.png"
-      "$wine" "$bin/profile_shot.exe" "$mode" "$(windows_path "$log")" </dev/null >/dev/null 2>&1 &
-      pid=$!
-      desktop_pids+=("$pid")
-      wait_for "$log" ready
-      sleep 1.5  # the windows paint after they are shown
-      ran_at=$(sed -n 's/^dpi //p' "$log")
-      [ "$ran_at" = "$dpi" ] || { echo "screenshot: asked for $dpi DPI, the dialog got $ran_at" >&2; return 1; }
-      shoot "$out/$name" profile_shot.exe "$log"
-      echo "screenshot: $out/$name.png ($dpi DPI)"
-      kill "$pid" 2>/dev/null || true
-      "$wineserver" -k >/dev/null 2>&1 || true
-      wait "$pid" 2>/dev/null || true
+      shoot_program "profile_${mode}_$dpi" "$dpi" profile_shot.exe ready clip "$mode"
     done
   done
 }

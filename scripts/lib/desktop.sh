@@ -64,8 +64,9 @@ prepare_prefix() {
   touch "$WINEPREFIX/.veltrano-prepared"
 }
 
-# Each program reads the DPI once at its start, and the desktop process holds
-# the metrics it started with: the server is ended so that everything starts
+# A program takes LogPixels from the registry when it starts, so the next
+# programs get N with no more than this value; the server is ended all the
+# same so that Wine's own desktop processes, started at the old value, start
 # anew at N. The programs log the DPI they ran at; the callers check it.
 set_dpi() {
   "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 </dev/null
