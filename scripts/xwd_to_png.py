@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Converts X window dumps (xwd) of a true-colour screen to PNG.
 
-Usage: xwd_to_png.py OUT.png ROOT.xwd [WINDOW.xwd ...]
+Usage: xwd_to_png.py [--regions LOG] OUT.png ROOT.xwd [WINDOW.xwd[:clip] ...]
 The dumps of single windows (xwd -id) are laid over the root's dump at the
-windows' places, in the order given. Only the standard library: the machines
-have no image tools.
+windows' places, in the order given. A dump marked ":clip" is laid over only
+inside the regions that LOG lists as "region LEFT TOP RIGHT BOTTOM" lines
+(screen coordinates, right and bottom excluded). Only the standard library:
+the machines have no image tools.
 """
 import struct
 import sys
@@ -55,18 +57,39 @@ def write_png(path, width, height, rows):
                 chunk(b"IEND", b""))
 
 
-def main(out, root, windows):
+def read_regions(path):
+    regions = []
+    for line in open(path):
+        fields = line.split()
+        if fields[:1] == ["region"]:
+            if len(fields) != 5:
+                raise SystemExit("xwd_to_png: bad region line: " + line.strip())
+            regions.append(tuple(int(f) for f in fields[1:]))
+    return regions
+
+
+def main(out, root, windows, regions):
     width, height, _x, _y, screen = read_xwd(root)
+    whole_screen = [(0, 0, width, height)]
     for path in windows:
-        w, h, left, top, rows = read_xwd(path)
-        for y in range(max(0, -top), min(h, height - top)):
-            x0, x1 = max(0, -left), min(w, width - left)
-            if x1 > x0:
-                screen[top + y][(left + x0) * 3:(left + x1) * 3] = rows[y][x0 * 3:x1 * 3]
+        clipped = path.endswith(":clip")
+        w, h, left, top, rows = read_xwd(path[:-len(":clip")] if clipped else path)
+        for (l, t, r, b) in regions if clipped else whole_screen:
+            # The part of the window inside both the region and the screen.
+            l, t = max(l, left, 0), max(t, top, 0)
+            r, b = min(r, left + w, width), min(b, top + h, height)
+            for sy in range(t, b):
+                if r > l:
+                    screen[sy][l * 3:r * 3] = rows[sy - top][(l - left) * 3:(r - left) * 3]
     write_png(out, width, height, screen)
 
 
 if __name__ == "__main__":
-    if len(sys.argv) < 3:
+    args = sys.argv[1:]
+    regions = []
+    if args[:1] == ["--regions"] and len(args) > 1:
+        regions = read_regions(args[1])
+        args = args[2:]
+    if len(args) < 2:
         raise SystemExit(__doc__)
-    main(sys.argv[1], sys.argv[2], sys.argv[3:])
+    main(args[0], args[1], args[2:], regions)

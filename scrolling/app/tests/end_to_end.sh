@@ -13,23 +13,10 @@ set -euo pipefail
 bin=$1
 work=$2
 mkdir -p "$work"
-export WINEPREFIX=$work/wineprefix-e2e
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
+. "$(dirname "$0")/../../../scripts/lib/desktop.sh"
 log=$work/e2e-target.log
 winlog="Z:${log//\//\\}"
 failures=0
-
-pids=()
-xvfb_pid=""
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  "$wineserver" -k >/dev/null 2>&1 || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 count() { local n; n=$(tail -n +"$1" "$log" | grep -c -E "^$2( |\$)" || true); echo "$n"; }
@@ -50,44 +37,20 @@ wait_for_line() {  # pattern, from line; up to 20 s
   return 1
 }
 
-display_file=$work/e2e-display
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$display_file")"
-
-if [ ! -f "$WINEPREFIX/.veltrano-e2e-ready" ]; then
-  mkdir -p "$WINEPREFIX"
-  "$wine" wineboot -i >/dev/null 2>&1 </dev/null || true
-  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
-  "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d 'no-crash-debugger %ld %ld' /f >/dev/null 2>&1 </dev/null
-  touch "$WINEPREFIX/.veltrano-e2e-ready"
-fi
+start_desktop 1024x768
+prepare_prefix "$work/wineprefix-e2e"
 "$wineserver" -k >/dev/null 2>&1 || true
 "$wineserver" -p >/dev/null 2>&1 </dev/null
 "$wine" cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
-
 # The installation record, as the installer writes it: install folder = the
 # build's programs, data folder in the prefix.
-install_folder="Z:${bin//\//\\}"
-record=$(python3 - "$install_folder" <<'PY'
-import struct, sys
-r = bytearray(1326)
-struct.pack_into('<HH', r, 16, 1, 0)
-folder = sys.argv[1].encode()
-r[20:20 + len(folder)] = folder
-data = b'C:\\VeltranoData'
-r[280:280 + len(data)] = data
-print(r.hex())
-PY
-)
-"$wine" reg add 'HKLM\Software\Brindlex' /v Veltrano /t REG_BINARY /d "$record" /f >/dev/null 2>&1 </dev/null
+write_install_record "$bin" 'C:\VeltranoData'
 rm -rf "$WINEPREFIX/drive_c/VeltranoData"
 : >"$log"
 
 start_target() {
   "$wine" "$bin/scroll_target.exe" "$winlog" >/dev/null 2>&1 </dev/null &
-  pids+=($!)
+  desktop_pids+=($!)
   target_pid=$!
   wait_for_line ready "$1" || { echo "FAIL: the scrollable window did not come up"; exit 1; }
 }
@@ -97,7 +60,7 @@ start_program() {
   t0=$(date +%s%N)
   "$wine" "$bin/Veltrano.exe" -MINIMIZE >/dev/null 2>&1 </dev/null &
   program_pid=$!
-  pids+=($program_pid)
+  desktop_pids+=($program_pid)
   "$wine" "$bin/program_ready.exe" 30 </dev/null || { echo "FAIL: Veltrano.exe did not start"; exit 1; }
   t1=$(date +%s%N)
   echo "start to hooks in place (including Wine's process start): $(((t1 - t0) / 1000000)) ms"
