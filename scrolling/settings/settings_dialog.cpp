@@ -12,6 +12,7 @@
 #include "framework/app/dialog_setup.h"
 #include "framework/app/help_tray.h"
 #include "framework/app/message_box.h"
+#include "framework/app/product_info.h"
 #include "framework/text/text_table.h"
 #include "framework/util/dialog_fields.h"
 #include "scrolling/engine/win32_platform.h"
@@ -31,7 +32,6 @@ constexpr int kHotKeyId = 1;
 constexpr int kWindowsVista = 6;
 constexpr std::uint32_t kHotKeyErrorText = 5011;
 constexpr std::uint32_t kHotKeyErrorFlags = 0x11;
-constexpr std::uint32_t kAboutFlags = 0x14;
 constexpr int kFirstTabTextId = 100;
 constexpr char kHelpFile[] = "Veltrano.chm";
 
@@ -232,10 +232,7 @@ void OnCommand(HWND dialog, int id, UINT code) noexcept {
       PostQuitMessage(0);
       break;
     case IDC_SET_ABOUT:
-      // Until the product information dialog exists: name and version.
-      (void)ShowMessageBox(gApp, dialog, ProductName(), "%s V%d.%d.%d", kAboutFlags, 0, ProductName(),
-                           static_cast<int>(gApp.versionMajor), static_cast<int>(gApp.versionMinor),
-                           static_cast<int>(gApp.versionBuild));
+      (void)ShowProductInfo(dialog, 0);
       break;
     case IDC_SET_HELP: (void)ShowHelpTopic(kHelpFile, nullptr); break;
     case IDC_SET_NEW: EditProfile(dialog, false); break;
