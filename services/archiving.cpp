@@ -23,6 +23,12 @@ bool IsAbsolute(const char* path) noexcept {
 // Nothing to test yet: no archive schedule exists to be due.
 void ArchiveIfDue() noexcept {}
 
+// Placeholder until the tokens are known: no pattern expands.
+bool ExpandPathTokens(const char*, char* out, std::size_t capacity) noexcept {
+  if (out != nullptr && capacity > 0) out[0] = '\0';
+  return false;
+}
+
 void GetScheduledArchiveFolder(char* out, std::size_t capacity) noexcept {
   if (out == nullptr || capacity == 0) return;
   out[0] = '\0';
