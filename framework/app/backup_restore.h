@@ -22,4 +22,16 @@ inline constexpr std::uint32_t kBackupCopyFailed = 3;
 inline constexpr std::uint32_t kBackupWrongProduct = 4;
 inline constexpr std::uint32_t kBackupSomeFilesFailed = 5;
 
+// Modes 0 to 2 ask and report with message boxes (the success message is
+// the caller's); mode 3 is silent. A restore stages only an archive of this
+// product whose every entry reads back with the right CRC-32.
 [[nodiscard]] std::uint32_t BackupRestoreConfiguration(HWND parent, BackupMode mode, const char* path) noexcept;
+
+// The file dialog that the backup and the restore choose with, in the shape
+// of ShowFileDialog (file_dialogs.h).
+using BackupFileChooser = const char* (*)(bool save, const char* filter, int filterIndex,
+                                          std::uint8_t* outFilterIndex, char* folder,
+                                          const char* initialName) noexcept;
+// Replaces the dialog (a program that chooses for the user, as tests do);
+// null puts ShowFileDialog back.
+void SetBackupFileChooser(BackupFileChooser chooser) noexcept;

@@ -26,6 +26,9 @@ class DialogAnswerer {
   DialogAnswerer& operator=(const DialogAnswerer&) = delete;
 
   void SetAnswer(int answer) { answer_ = answer; }
+  // The command posted instead to a box that does not show the answer's
+  // button (OK for the messages among questions answered Yes); 0: none.
+  void SetFallback(int fallback) { fallback_ = fallback; }
 
   // The boxes answered since the last call: caption and texts, one a line.
   std::vector<std::string> Take() {
@@ -68,12 +71,16 @@ class DialogAnswerer {
       std::lock_guard<std::mutex> lock(self->mutex_);
       self->texts_.push_back(all);
     }
-    PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(self->answer_.load()), 0);
+    int answer = self->answer_.load();
+    const HWND button = GetDlgItem(window, answer);
+    if (self->fallback_ != 0 && (button == nullptr || !IsWindowVisible(button))) answer = self->fallback_;
+    PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(answer), 0);
     return TRUE;
   }
 
   std::atomic<bool> stop_{false};
   std::atomic<int> answer_;
+  std::atomic<int> fallback_{0};
   std::mutex mutex_;
   std::vector<std::string> texts_;
   std::set<HWND> answered_;

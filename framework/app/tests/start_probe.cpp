@@ -13,10 +13,15 @@
 //   VELTRANO_PROBE_INSTALL  write an installation record with this custom
 //                           data path (and the probe's folder as the install
 //                           folder) before starting, as an installer would
+//   VELTRANO_PROBE_BACKUP   after start-up, run the configuration backup in
+//                           this mode (0 restore, 1 backup, 2 reset), the
+//                           file dialog choosing VELTRANO_PROBE_FILE and
+//                           every question answered Yes
 // The command line (without the program's name) goes to start-up.
 //
 // Lines: "start 0x<result>", "data <folder>", "allusers <folder>",
-// "settings language=<n> changed=<0|1>", "version <a.b.c>", "box <caption and
+// "settings language=<n> changed=<0|1>", "version <a.b.c>", "backup <result>",
+// "box <caption and
 // texts, joined by |>" for each message box (answered with OK except in
 // "show"), "ready" as the loop starts, "fw 0x<message>" for each framework
 // message the main window sees, "destroy", "shown", "exit <code>".
@@ -30,6 +35,7 @@
 
 #include "framework/app/app_exit.h"
 #include "framework/app/application.h"
+#include "framework/app/backup_restore.h"
 #include "framework/app/framework_messages.h"
 #include "framework/app/message_box.h"
 #include "framework/app/message_loop.h"
@@ -119,6 +125,12 @@ LRESULT CALLBACK ProductProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   return FrameDefaultProc(window, message, wParam, lParam);
 }
 
+std::string gChosenFile;
+
+const char* ChooseTestFile(bool, const char*, int, std::uint8_t*, char*, const char*) noexcept {
+  return gChosenFile.c_str();
+}
+
 std::string Joined(const std::string& texts) {
   std::string out = texts;
   while (!out.empty() && out.back() == '\n') out.pop_back();
@@ -155,6 +167,11 @@ int main() {
   // Every box of start-up is answered (and noted) unless one is to be looked at.
   std::unique_ptr<test_support::DialogAnswerer> answerer;
   if (gMode != "show") answerer = std::make_unique<test_support::DialogAnswerer>();
+  const std::string backupMode = Env("VELTRANO_PROBE_BACKUP");
+  if (answerer && !backupMode.empty()) {
+    answerer->SetAnswer(IDYES);
+    answerer->SetFallback(IDOK);
+  }
 
   const char* arguments = test_support::ArgumentsOf(GetCommandLineA());
   const std::uint32_t result = InitApplication(GetModuleHandleA(nullptr), 0, gTexts, 0, 1, arguments, SW_SHOWNORMAL);
@@ -168,6 +185,16 @@ int main() {
       " changed=" + std::to_string(gApp.settingsVersionChanged));
   Log("version " + std::to_string(gApp.versionMajor) + "." + std::to_string(gApp.versionMinor) + "." +
       std::to_string(gApp.versionBuild));
+  if (result == 0 && !backupMode.empty()) {
+    gChosenFile = Env("VELTRANO_PROBE_FILE");
+    SetBackupFileChooser(&ChooseTestFile);
+    const std::uint32_t backup =
+        BackupRestoreConfiguration(nullptr, static_cast<BackupMode>(std::atoi(backupMode.c_str())), nullptr);
+    if (answerer) {
+      for (const std::string& box : answerer->Take()) Log("box " + Joined(box));
+    }
+    Log("backup " + std::to_string(backup));
+  }
   int code = static_cast<int>(result);
   if (result == 0 && (gMode == "loop" || gMode == "show")) code = RunProduct();
   AppExit();

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -411,6 +412,147 @@ TEST_F(PendingRestore, SecondStartLeavesTheRunningInstanceAndItsFilesAloneAndQui
   EXPECT_TRUE(Exists(data_ + "\\(Orvo)App.oqc"));
   EXPECT_TRUE(Exists(Pending()));
   EXPECT_TRUE(LinesStarting(log_, "box ").empty());
+}
+
+// The backup, restore and reset of the running program, which the next start
+// applies.
+class BackupRestore : public PendingRestore {
+ protected:
+  void SetUp() override {
+    PendingRestore::SetUp();
+    CreateDirectoryA((data_ + "\\sub\\deep").c_str(), nullptr);
+    ASSERT_TRUE(WriteWholeFile(data_ + "\\sub\\deep\\Profile.oqc", std::string("profile\0\xFF\r\n", 11)));
+    ASSERT_TRUE(WriteWholeFile(saved_, "the user's own archive"));
+  }
+  // One probe run that backs up (1), restores (0) or resets (2) after its
+  // start-up, the file dialog choosing file.
+  DWORD RunBackup(int mode, const std::string& file) {
+    SetEnvironmentVariableA("VELTRANO_PROBE_BACKUP", std::to_string(mode).c_str());
+    SetEnvironmentVariableA("VELTRANO_PROBE_FILE", file.c_str());
+    DeleteFileA(log_.c_str());
+    const DWORD code = RunProbe(app_, log_);
+    SetEnvironmentVariableA("VELTRANO_PROBE_BACKUP", nullptr);
+    SetEnvironmentVariableA("VELTRANO_PROBE_FILE", nullptr);
+    return code;
+  }
+  // Every record file below the data folder but the command line, which
+  // each start writes.
+  std::map<std::string, std::string> Records(const std::string& relative = "") const {
+    std::map<std::string, std::string> out;
+    WIN32_FIND_DATAA found;
+    const std::string folder = relative.empty() ? data_ : data_ + "\\" + relative;
+    const HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return out;
+    do {
+      const std::string name = found.cFileName;
+      const std::string path = relative.empty() ? name : relative + "\\" + name;
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        if (name != "." && name != "..") out.merge(Records(path));
+      } else if (name.size() > 4 && name.compare(name.size() - 4, 4, ".oqc") == 0 && name != "(Orvo)Cmd.oqc") {
+        out[path] = ReadWholeFile(folder + "\\" + name);
+      }
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    return out;
+  }
+
+  const std::string archive_ = dir_ / "saved-by-the-user.BrindlexConfig";
+  const std::string saved_ = dir_ / "older.BrindlexConfig";  // an archive outside the data folder
+};
+
+TEST_F(BackupRestore, RestoreBringsEveryRecordBackAtTheNextStart) {
+  ASSERT_EQ(RunProbe(app_, log_), 0u);  // the program's own state record is there too
+  ASSERT_EQ(RunBackup(1, archive_), 0u);
+  EXPECT_TRUE(HasLine(log_, "backup 0"));
+  EXPECT_TRUE(Boxes().empty());
+  const std::map<std::string, std::string> backedUp = Records();
+  ASSERT_EQ(backedUp.count("sub\\deep\\Profile.oqc"), 1u);
+  ASSERT_EQ(backedUp.count("(Orvo)App.oqc"), 1u);
+
+  ASSERT_TRUE(WriteWholeFile(data_ + "\\Options.oqc", "changed"));
+  ASSERT_TRUE(DeleteFileA((data_ + "\\sub\\deep\\Profile.oqc").c_str()));
+  ASSERT_TRUE(WriteWholeFile(data_ + "\\sub\\added.oqc", "added"));
+  ASSERT_EQ(RunBackup(0, archive_), 0u);
+  EXPECT_TRUE(HasLine(log_, "backup 0"));
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_NE(Boxes()[0].find("Warning: your current configuration will be overwritten!"), std::string::npos);
+  EXPECT_TRUE(Exists(Pending()));
+  EXPECT_EQ(File("Options.oqc"), "changed");  // the running program's files wait for the next start
+
+  DeleteFileA(log_.c_str());
+  ASSERT_EQ(RunProbe(app_, log_), 0u);
+  EXPECT_EQ(Records(), backedUp);
+  EXPECT_FALSE(Exists(Pending()));
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(BackupRestore, ResetStartsWithoutRecordsAndLeavesTheArchivesAlone) {
+  ASSERT_EQ(RunBackup(2, ""), 0u);
+  EXPECT_TRUE(HasLine(log_, "backup 0"));
+  ZipHandle* zip = OpenZipFile(Pending().c_str(), nullptr);
+  ASSERT_NE(zip, nullptr);
+  ZipEntryInfo info{};
+  EXPECT_EQ(GetZipEntry(zip, -1, &info), kZipOk);
+  EXPECT_EQ(info.index, 1);
+  EXPECT_EQ(GetZipEntry(zip, 0, &info), kZipOk);
+  EXPECT_EQ(info.name, app_);
+  (void)CloseZip(zip);
+
+  DeleteFileA(log_.c_str());
+  ASSERT_EQ(RunProbe(app_, log_), 0u);
+  // Only what this start wrote itself.
+  std::map<std::string, std::string> records = Records();
+  records.erase("(Orvo)App.oqc");
+  EXPECT_EQ(records, (std::map<std::string, std::string>{}));
+  for (const char* kept : {"mine.BrindlexConfig", "Backup\\Veltrano-2026.01.01.BrindlexConfig"}) {
+    EXPECT_EQ(File(kept), Current(kept));
+  }
+  EXPECT_EQ(ReadWholeFile(saved_), "the user's own archive");
+  EXPECT_FALSE(Exists(Pending()));
+}
+
+TEST_F(BackupRestore, ForeignDamagedOrNoArchiveIsRefusedWithAMessageAndNothingStaged) {
+  const std::string foreign = dir_ / "foreign.BrindlexConfig";
+  ASSERT_TRUE(WriteConfigArchive(foreign, "OtherProduct", "", {{"Options.oqc", "foreign options"}}));
+  const std::string damaged = dir_ / "damaged.BrindlexConfig";
+  std::string options;
+  while (options.size() < 3000) options += "restored options " + std::to_string(options.size()) + "\r\n";
+  ASSERT_TRUE(WriteConfigArchive(damaged, app_, "", {{"Options.oqc", options}}));
+  ASSERT_TRUE(DamageEntry(damaged, "Options.oqc"));
+  const struct {
+    std::string file;
+    const char* result;
+    std::string message;
+  } cases[] = {
+      {foreign, "backup 4", "Wrong product!"},
+      {damaged, "backup 2", "the file is damaged.|" + damaged},
+      {saved_, "backup 2", "Configuration file error!"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    ASSERT_EQ(RunBackup(0, c.file), 0u);
+    EXPECT_TRUE(HasLine(log_, c.result));
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_NE(Boxes()[0].find(c.message), std::string::npos) << Boxes()[0];
+    EXPECT_FALSE(Exists(Pending()));
+    EXPECT_EQ(File("Options.oqc"), Current("Options.oqc"));
+  }
+}
+
+TEST_F(BackupRestore, RecordInUseIsMissingFromTheBackupAndTheUserIsTold) {
+  const CFileHandle inUse(CreateFileA((data_ + "\\sub\\old.oqc").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(inUse);
+  ASSERT_EQ(RunBackup(1, archive_), 0u);
+  EXPECT_TRUE(HasLine(log_, "backup 5"));
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_NE(Boxes()[0].find("Some file(s) could not be backed up!"), std::string::npos) << Boxes()[0];
+  ZipHandle* zip = OpenZipFile(archive_.c_str(), nullptr);
+  ASSERT_NE(zip, nullptr);
+  int index = -1;
+  EXPECT_EQ(FindZipEntry(zip, "Options.oqc", 0, &index, nullptr), kZipOk);
+  EXPECT_NE(FindZipEntry(zip, "sub\\old.oqc", 0, &index, nullptr), kZipOk);
+  (void)CloseZip(zip);
 }
 
 TEST_F(Startup, QuitWithoutARunningInstanceEndsAtOnce) {
