@@ -551,7 +551,8 @@ TEST_F(BackupRestore, RecordInUseIsMissingFromTheBackupAndTheUserIsTold) {
   ASSERT_NE(zip, nullptr);
   int index = -1;
   EXPECT_EQ(FindZipEntry(zip, "Options.oqc", 0, &index, nullptr), kZipOk);
-  EXPECT_NE(FindZipEntry(zip, "sub\\old.oqc", 0, &index, nullptr), kZipOk);
+  EXPECT_EQ(FindZipEntry(zip, "sub/deep/Profile.oqc", 0, &index, nullptr), kZipOk);
+  EXPECT_NE(FindZipEntry(zip, "sub/old.oqc", 0, &index, nullptr), kZipOk);
   (void)CloseZip(zip);
 }
 
