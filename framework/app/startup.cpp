@@ -20,6 +20,7 @@
 #include "framework/app/message_box.h"
 #include "framework/app/startup_core.h"
 #include "framework/hotkey/key_names_win32.h"
+#include "framework/store/config_backup.h"
 #include "framework/store/config_file.h"
 #include "framework/ui/ui_item.h"
 #include "framework/util/crc32.h"
@@ -33,7 +34,6 @@
 #include "services/archiving.h"
 #include "services/update_check.h"
 #include "zip/win32/zip_win32.h"
-#include "zip/zip_reader.h"
 
 namespace {
 
@@ -223,27 +223,6 @@ using ZipOwner = std::unique_ptr<ZipHandle, ZipCloser>;
 
 enum class RestoreOutcome { kApplied, kDamaged, kIncomplete };
 
-// Every entry can be written below the data folder and reads to its end with
-// the right CRC-32: only then may the data folder be emptied for it.
-bool IsWholeArchive(ZipHandle* zip) noexcept {
-  ZipEntryInfo info{};
-  if (GetZipEntry(zip, -1, &info) != kZipOk) return false;
-  const int count = info.index;
-  const std::size_t folderLength = std::strlen(gApp.dataFolder);
-  std::uint8_t buffer[16384];
-  for (int i = 0; i < count; ++i) {
-    if (GetZipEntry(zip, i, &info) != kZipOk) return false;
-    if (std::strcmp(info.name, gApp.appName) != 0 &&
-        (!zip::IsSafeRelativePath(info.name) || folderLength + 1 + std::strlen(info.name) >= MAX_PATH)) {
-      return false;
-    }
-    ZipResult read = kZipMoreData;
-    while (read == kZipMoreData) read = UnzipEntryToMemory(zip, i, buffer, sizeof buffer);
-    if (read != kZipOk) return false;
-  }
-  return true;
-}
-
 // Sends one file to the Recycle Bin without any dialog; failures are left as
 // they are.
 void RecycleFile(const char* path) noexcept {
@@ -260,10 +239,11 @@ void RecycleFile(const char* path) noexcept {
 // entry's pattern list) and the configuration archives, then extracts the
 // archive's files into it.
 RestoreOutcome ApplyRestoreArchive(const char* path, CFileCollector& collector) noexcept {
+  // Only an archive that is whole may empty the data folder.
+  if (CheckConfigurationArchive(path, gApp.appName) != ConfigArchiveCheck::kUsable) return RestoreOutcome::kDamaged;
   const ZipOwner zip(OpenZipFile(path, nullptr));
   int productIndex = -1;
-  if (!zip || FindZipEntry(zip.get(), gApp.appName, 0, &productIndex, nullptr) != kZipOk ||
-      !IsWholeArchive(zip.get())) {
+  if (!zip || FindZipEntry(zip.get(), gApp.appName, 0, &productIndex, nullptr) != kZipOk) {
     return RestoreOutcome::kDamaged;
   }
   // The keep list ends at the first zero byte (the backup's version follows).

@@ -12,6 +12,7 @@
 #include "framework/util/file_collector.h"
 #include "zip/win32/zip_win32.h"
 #include "zip/zip.h"
+#include "zip/zip_reader.h"
 
 namespace {
 
@@ -126,8 +127,18 @@ ConfigArchiveCheck CheckConfigurationArchive(const char* path, const char* produ
   ZipEntryInfo info{};
   if (GetZipEntry(zip.get(), -1, &info) != kZipOk) return ConfigArchiveCheck::kDamaged;
   const int count = info.index;
+  const std::size_t folderLength = std::strlen(gApp.dataFolder);
   std::uint8_t buffer[16384];
   for (int i = 0; i < count; ++i) {
+    if (GetZipEntry(zip.get(), i, &info) != kZipOk) return ConfigArchiveCheck::kDamaged;
+    if (i != productIndex) {
+      try {
+        if (!zip::IsSafeRelativePath(info.name)) return ConfigArchiveCheck::kDamaged;
+      } catch (...) {
+        return ConfigArchiveCheck::kDamaged;
+      }
+      if (folderLength + 1 + std::strlen(info.name) >= MAX_PATH) return ConfigArchiveCheck::kDamaged;
+    }
     ZipResult read = kZipMoreData;
     while (read == kZipMoreData) read = UnzipEntryToMemory(zip.get(), i, buffer, sizeof buffer);
     if (read != kZipOk) return ConfigArchiveCheck::kDamaged;

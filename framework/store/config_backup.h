@@ -22,9 +22,11 @@ enum class ConfigArchiveCheck : int {
   kUsable = 0,
   kNotArchive,    // missing, unreadable or no ZIP archive
   kWrongProduct,  // no entry named as the product
-  kDamaged,       // an entry that cannot be read whole or fails its CRC-32
+  kDamaged,       // an entry that cannot be read whole, fails its CRC-32 or
+                  // cannot be placed below the data folder
 };
 
 // Whether the file is a configuration archive of productName that can be
-// restored: every entry is read through to its end.
+// restored into the data folder: every entry is read through to its end,
+// and every record's name stays below the folder.
 [[nodiscard]] ConfigArchiveCheck CheckConfigurationArchive(const char* path, const char* productName) noexcept;

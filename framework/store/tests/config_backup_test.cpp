@@ -210,6 +210,13 @@ TEST_F(ConfigBackup, RestoreTakesOnlyAWholeArchiveOfThisProduct) {
   const std::string damaged = dir_ / "damaged.BrindlexConfig";
   ASSERT_TRUE(CopyFileA(target_.c_str(), damaged.c_str(), FALSE));
   ASSERT_TRUE(DamageEntry(damaged, "Options.oqc"));
+  // A record that would land outside the data folder.
+  const std::string escaping = dir_ / "escaping.BrindlexConfig";
+  ZipHandle* zip = CreateZipFile(escaping.c_str(), nullptr);
+  ASSERT_NE(zip, nullptr);
+  EXPECT_EQ(ZipAddBuffer(zip, "Veltrano", productEntry_.data(), 6), kZipOk);
+  EXPECT_EQ(ZipAddBuffer(zip, "..\\Options.oqc", "x", 1), kZipOk);
+  ASSERT_EQ(CloseZip(zip), kZipOk);
   const std::string text = dir_ / "text.BrindlexConfig";
   ASSERT_TRUE(WriteWholeFile(text, "no archive at all"));
   const struct {
@@ -220,6 +227,7 @@ TEST_F(ConfigBackup, RestoreTakesOnlyAWholeArchiveOfThisProduct) {
       {target_, "Veltrano", ConfigArchiveCheck::kUsable},
       {target_, "Otherprog", ConfigArchiveCheck::kWrongProduct},
       {damaged, "Veltrano", ConfigArchiveCheck::kDamaged},
+      {escaping, "Veltrano", ConfigArchiveCheck::kDamaged},
       {text, "Veltrano", ConfigArchiveCheck::kNotArchive},
       {dir_ / "missing.BrindlexConfig", "Veltrano", ConfigArchiveCheck::kNotArchive},
   };
