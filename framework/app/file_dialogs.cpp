@@ -113,6 +113,10 @@ int BrowseForFolder(const char* title, char* path, bool fileSystemOnly) noexcept
                               dialog.PutVoid()))) {
     return kFolderNotChosen;
   }
+  // The options first: folder mode may bring a title of its own.
+  FILEOPENDIALOGOPTIONS options = FOS_PICKFOLDERS;
+  if (fileSystemOnly) options |= FOS_FORCEFILESYSTEM;
+  if (FAILED(dialog->SetOptions(options))) return kFolderNotChosen;
   if (title != nullptr && title[0] != '\0') {
     const std::wstring wideTitle = WidenAnsi(title);
     if (!wideTitle.empty()) dialog->SetTitle(wideTitle.c_str());
@@ -126,9 +130,6 @@ int BrowseForFolder(const char* title, char* path, bool fileSystemOnly) noexcept
       dialog->SetFolder(start.Get());
     }
   }
-  FILEOPENDIALOGOPTIONS options = FOS_PICKFOLDERS;
-  if (fileSystemOnly) options |= FOS_FORCEFILESYSTEM;
-  if (FAILED(dialog->SetOptions(options))) return kFolderNotChosen;
   if (dialog->Show(nullptr) != S_OK) return kFolderNotChosen;
 
   CComRef<IShellItem> result;

@@ -133,15 +133,20 @@ TEST(FolderPicker, ANameTypedInTheStartFolderComesBackInTheAnsiCodePageAndCancel
   ASSERT_TRUE(CreateDirectoryA(chosen.c_str(), nullptr));
   char path[260];
   lstrcpynA(path, start.c_str(), sizeof path);
+  std::string caption;
   {
     // A name without its folder is found only in the folder the picker
     // started at.
-    DialogDriver driver(TypeAndOk("Sch\xFCler"));
+    DialogDriver driver([&caption](HWND dialog) {
+      caption = test_support::Text(dialog);
+      TypeAndOk("Sch\xFCler")(dialog);
+    });
     EXPECT_EQ(BrowseForFolder("Choose the archive folder", path, true), kFolderChosen);
     EXPECT_TRUE(driver.Acted());
     EXPECT_FALSE(driver.LeftOpen());
   }
   EXPECT_EQ(std::string(path), chosen);
+  EXPECT_EQ(caption, "Choose the archive folder");
 
   {
     DialogDriver driver(Press(IDCANCEL));
