@@ -14,8 +14,9 @@
 #           settings_driver switches the pages and presses the buttons.
 # profile   profile_dialog_<dpi>.png, profile_pick_<dpi>.png: the profile
 #           dialog, and the picker's overlay over a sample window.
-# filedlg   filedlg_save.png, filedlg_folder.png: the save dialog with the
-#           configuration filter and a proposed name, and the folder picker
+# filedlg   filedlg_save.png, filedlg_folder.png, filedlg_link.png: the save
+#           dialog with the configuration filter and a proposed name, the
+#           folder picker, and two link labels, the second with the focus
 #           (framework/app/tests/file_dialog_probe).
 # <dpi> is 96 and 144, set as Wine's LogPixels; each program reports the DPI
 # it ran at, and a part fails when it is not the one asked for.
@@ -178,7 +179,7 @@ part_filedlg() {
   start_desktop 1024x768
   prepare_prefix "$root/build/win64/wineprefix-screenshot"
   set_dpi 96
-  for mode in save folder; do
+  for mode in save folder link; do
     shoot_program "filedlg_$mode" 96 file_dialog_probe.exe shown whole "$mode"
   done
 }
