@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the program's windows, drawn under wine64 on private virtual
 # displays (Xvfb) and saved as PNG files in build/screenshots:
-#   scripts/screenshot.sh [all|frame|keys|settings|profile]   (default all)
+#   scripts/screenshot.sh [all|frame|keys|settings|profile|filedlg]   (default all)
 # frame     frame_window.png, message_box.png: the start-up tests' probe
 #           product (framework/app/tests/start_probe) with its main window,
 #           then with the framework's message box over it.
@@ -14,6 +14,10 @@
 #           settings_driver switches the pages and presses the buttons.
 # profile   profile_dialog_<dpi>.png, profile_pick_<dpi>.png: the profile
 #           dialog, and the picker's overlay over a sample window.
+# filedlg   filedlg_save.png, filedlg_folder.png, filedlg_link.png: the save
+#           dialog with the configuration filter and a proposed name, the
+#           folder picker, and two link labels, the second with the focus
+#           (framework/app/tests/file_dialog_probe).
 # <dpi> is 96 and 144, set as Wine's LogPixels; each program reports the DPI
 # it ran at, and a part fails when it is not the one asked for.
 set -euo pipefail
@@ -22,15 +26,15 @@ root=$PWD
 bin=$root/build/win64/bin
 out=$root/build/screenshots
 
-parts=(frame keys settings profile)
+parts=(frame keys settings profile filedlg)
 case "${1:-all}" in
   all) ;;
-  frame | keys | settings | profile) parts=("$1") ;;
-  *) echo "usage: $0 [all|frame|keys|settings|profile]" >&2; exit 2 ;;
+  frame | keys | settings | profile | filedlg) parts=("$1") ;;
+  *) echo "usage: $0 [all|frame|keys|settings|profile|filedlg]" >&2; exit 2 ;;
 esac
 
 declare -A targets=([frame]=start_probe [keys]=key_dialog_probe [settings]="veltrano settings_driver"
-                    [profile]=profile_shot)
+                    [profile]=profile_shot [filedlg]=file_dialog_probe)
 build=()
 for part in "${parts[@]}"; do read -ra t <<<"${targets[$part]}"; build+=("${t[@]}"); done
 scripts/setup.sh
@@ -167,6 +171,16 @@ part_profile() {
     for mode in dialog pick; do
       shoot_program "profile_${mode}_$dpi" "$dpi" profile_shot.exe ready clip "$mode"
     done
+  done
+}
+
+part_filedlg() {
+  local mode
+  start_desktop 1024x768
+  prepare_prefix "$root/build/win64/wineprefix-screenshot"
+  set_dpi 96
+  for mode in save folder link; do
+    shoot_program "filedlg_$mode" 96 file_dialog_probe.exe shown whole "$mode"
   done
 }
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 
 // filter: pairs of NUL-terminated description and pattern, ended by an
@@ -20,3 +21,8 @@ inline constexpr int kFolderNotChosen = 2;
 // path (260 characters) starts the picker and receives the folder chosen;
 // kFolderChosen, or kFolderNotChosen with path unchanged.
 [[nodiscard]] int BrowseForFolder(const char* title, char* path, bool fileSystemOnly) noexcept;
+
+// The shell's wide path in the ANSI code page into path (size bytes), only
+// when every character has its own code there and the whole name fits;
+// otherwise false with path unchanged, never a name with substitutes.
+[[nodiscard]] bool WidePathToAnsi(const wchar_t* wide, char* path, std::size_t size) noexcept;

@@ -1,5 +1,6 @@
-// A help viewer for the tests: writes the command line it was started with
-// to help_viewer_stub.txt beside itself, and ends.
+// A program that the tests register for a file type or protocol: writes the
+// command line it was started with to a .txt file of its own name beside
+// itself, and ends.
 #include <windows.h>
 
 #include <cstdio>
