@@ -42,8 +42,10 @@ std::uint32_t FakeWriteArchive(const char* target, bool) noexcept {
     case Writer::kDamaged:
       return WriteWholeFile(target, "PK\x03\x04 not an archive") ? 0 : 2;
     case Writer::kBlocking:
+      // Bounded only so that a second run that was wrongly let in fails the
+      // test instead of hanging it: the test releases the first at once.
       SetEvent(gWriterEntered);
-      WaitForSingleObject(gWriterRelease, INFINITE);
+      WaitForSingleObject(gWriterRelease, 60000);
       break;
     case Writer::kGood:
       break;
@@ -168,6 +170,7 @@ TEST_F(Archiving, FailedOrUnreadableArchivePrunesNothingAndKeepsTheLastTime) {
     gWriter = writer;
     EXPECT_EQ(RunArchiveNow(), kArchiveFailed);
     std::set<std::string> after = FilesIn(backup_);
+    EXPECT_EQ(after.count("Veltrano-2026.12.07.BrindlexConfig"), writer == Writer::kDamaged ? 1u : 0u);
     after.erase("Veltrano-2026.12.07.BrindlexConfig");  // the damaged one, for the next run to replace
     EXPECT_EQ(after, before);
     EXPECT_FALSE(Exists(record_));
