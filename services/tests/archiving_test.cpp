@@ -2,15 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "framework/app/application.h"
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/text_util.h"
+#include "services/archive_dialog.h"
 #include "services/file_finder.h"
+#include "services/res/archive_dialog_ids.h"
 #include "zip/win32/zip_win32.h"
 
 using test_support::Exists;
@@ -239,6 +245,183 @@ TEST(FileFinder, MatchesOfOnePatternWithTheirPathsAndAnEndedSearch) {
   // A pattern that does not fit finds nothing rather than other files.
   EXPECT_FALSE(SetFileFinderPattern(finder, "%s\\%s", tmp.Path().c_str(), std::string(300, 'a').c_str()));
   EXPECT_FALSE(FindNextMatch(finder));
+}
+
+// The archive dialog run modally and driven from a timer: each step is
+// retried at the next tick until it answers true; boxes the dialog owns are
+// answered with OK and their texts kept.
+struct Driver {
+  std::vector<std::function<bool(HWND)>> steps;
+  std::size_t next = 0;
+  HWND dialog = nullptr;
+  bool inStep = false;
+  std::vector<HWND> answered;
+  std::vector<std::string> boxes;
+};
+Driver gDriver;
+
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+  for (const HWND window : test_support::ShownDialogs(GetCurrentThreadId())) {
+    if (gDriver.dialog != nullptr && GetWindow(window, GW_OWNER) == gDriver.dialog) {
+      if (std::find(gDriver.answered.begin(), gDriver.answered.end(), window) != gDriver.answered.end()) continue;
+      gDriver.answered.push_back(window);
+      gDriver.boxes.push_back(test_support::AllTexts(window));
+      PostMessageA(window, WM_COMMAND, IDOK, 0);
+    } else if (test_support::Text(window) == "Archive Configuration") {
+      gDriver.dialog = window;
+    }
+  }
+  if (gDriver.dialog == nullptr || gDriver.inStep || gDriver.next >= gDriver.steps.size()) return;
+  gDriver.inStep = true;
+  if (gDriver.steps[gDriver.next](gDriver.dialog)) ++gDriver.next;
+  gDriver.inStep = false;
+}
+
+INT_PTR RunArchiveDialog(std::vector<std::function<bool(HWND)>> steps) {
+  gDriver = Driver{};
+  gDriver.steps = std::move(steps);
+  const UINT_PTR timer = SetTimer(nullptr, 0, 10, &Tick);
+  const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ARCHIVE), nullptr,
+                                         ArchiveDialogProc, 0);
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(gDriver.next, gDriver.steps.size()) << "the dialog ended before its steps";
+  return result;
+}
+
+void Click(HWND dialog, int id) {
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+// The check box as a click sets it: checked state toggled, then its command.
+void Toggle(HWND dialog, int id) {
+  CheckDlgButton(dialog, id, IsDlgButtonChecked(dialog, id) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
+  Click(dialog, id);
+}
+std::string Field(HWND dialog, int id) { return test_support::Text(GetDlgItem(dialog, id)); }
+bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+bool BoxSays(std::size_t index, const char* text) {
+  return gDriver.boxes.size() > index && gDriver.boxes[index].find(text) != std::string::npos;
+}
+
+class ArchiveDialog : public Archiving {
+ protected:
+  static void SetUpTestSuite() {
+    gApp.hInstance = GetModuleHandleA(nullptr);
+    InstallAppTexts(nullptr);
+  }
+};
+
+TEST_F(ArchiveDialog, ControlsPreviewsAndOkThatRefusesInvalidPatterns) {
+  const struct {
+    int id;
+    const char* kind;
+    const char* text;
+  } controls[] = {
+      {-1, "Button", "Archive Configuration"}, {IDC_ARCHIVE_ENABLED, "Button", "Automatic archiving every:"},
+      {IDC_ARCHIVE_INTERVAL, "Edit", "14"}, {IDC_ARCHIVE_DAYS_LABEL, "Static", "days."},
+      {IDC_ARCHIVE_NOW, "Button", "Archive now!"}, {-1, "Static", "Keep up to:"}, {IDC_ARCHIVE_KEEP, "Edit", "3"},
+      {-1, "Static", "configurations"}, {-1, "Static", "Path for archiving:"},
+      {IDC_ARCHIVE_PATH, "Edit", "%CONFIGDIR%\\Backup"}, {IDC_ARCHIVE_BROWSE, "Button", "Browse..."},
+      {IDC_ARCHIVE_PATH_PREVIEW, "Static", nullptr}, {-1, "Static", "Filename:"},
+      {IDC_ARCHIVE_NAME, "Edit", "%PROGRAM%-%YEAR%.%MONTH%.%DAY%"}, {IDC_ARCHIVE_DEFAULT, "Button", "Default"},
+      {IDC_ARCHIVE_NAME_PREVIEW, "Static", "Veltrano-2026.12.07"},
+      {-1, "Static",
+       "You can use various tokens and environment variables in the path and the filename. Please see the manual "
+       "for details."},
+      {IDOK, "Button", "OK"}, {IDCANCEL, "Button", "Cancel"}, {IDC_ARCHIVE_HELP, "Button", "Help"}};
+  ASSERT_TRUE(SaveArchiveSettings());
+  SetEnvironmentVariableA("ARCHIVE_TEST_DIR", "X:\\Env");
+  const std::string previewPath = backup_;
+  const std::string saved = ReadWholeFile(record_);
+  const INT_PTR result = RunArchiveDialog({
+      [&](HWND dialog) {
+        std::vector<HWND> children;
+        for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
+        EXPECT_EQ(children.size(), std::size(controls));
+        for (std::size_t i = 0; i < children.size() && i < std::size(controls); ++i) {
+          SCOPED_TRACE(i);
+          EXPECT_EQ(static_cast<WORD>(GetDlgCtrlID(children[i])), static_cast<WORD>(controls[i].id));
+          EXPECT_EQ(test_support::ClassOf(children[i]), controls[i].kind);
+          EXPECT_EQ(test_support::Text(children[i]), controls[i].text != nullptr ? controls[i].text : previewPath);
+        }
+        EXPECT_EQ(ArchiveDialogWindow(), dialog);
+        EXPECT_FALSE(Enabled(dialog, IDC_ARCHIVE_INTERVAL));
+        Toggle(dialog, IDC_ARCHIVE_ENABLED);
+        EXPECT_TRUE(Enabled(dialog, IDC_ARCHIVE_INTERVAL));
+        EXPECT_TRUE(Enabled(dialog, IDC_ARCHIVE_DAYS_LABEL));
+        SetDlgItemTextA(dialog, IDC_ARCHIVE_NAME, "%PROGVER%-%ARCHIVE_TEST_DIR%");
+        EXPECT_EQ(Field(dialog, IDC_ARCHIVE_NAME_PREVIEW), "0.0.0-X:\\Env");
+        SetDlgItemTextA(dialog, IDC_ARCHIVE_PATH, "");
+        EXPECT_EQ(Field(dialog, IDC_ARCHIVE_PATH_PREVIEW), "");
+        Click(dialog, IDOK);  // automatic archiving on: the empty path is refused
+        SetDlgItemTextA(dialog, IDC_ARCHIVE_NAME, "");
+        Toggle(dialog, IDC_ARCHIVE_ENABLED);
+        Click(dialog, IDOK);  // an empty name is refused in any case
+        EXPECT_TRUE(BoxSays(0, "Please enter a valid path!")) << (gDriver.boxes.empty() ? "" : gDriver.boxes[0]);
+        EXPECT_TRUE(BoxSays(1, "Please enter a valid filename!"));
+        EXPECT_EQ(ReadWholeFile(record_), saved);
+        Click(dialog, IDC_ARCHIVE_DEFAULT);
+        EXPECT_EQ(Field(dialog, IDC_ARCHIVE_PATH), "%CONFIGDIR%\\Backup");
+        EXPECT_EQ(Field(dialog, IDC_ARCHIVE_NAME_PREVIEW), "Veltrano-2026.12.07");
+        SetDlgItemTextA(dialog, IDC_ARCHIVE_KEEP, "5000");
+        Toggle(dialog, IDC_ARCHIVE_ENABLED);
+        Click(dialog, IDOK);
+        return true;
+      },
+  });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(gDriver.boxes.size(), 2u);
+  EXPECT_EQ(ArchiveDialogWindow(), nullptr);
+  // Switched on, with the interval passed since 1970: archived at once.
+  for (int i = 0; i < 6000 && IsArchiveRunning(); ++i) Sleep(10);
+  EXPECT_EQ(gWrites.load(), 1);
+  const ArchiveRecord stored = GetArchiveSettings();
+  EXPECT_EQ(stored.enabled, 1);
+  EXPECT_EQ(stored.keepCount, 999);
+  EXPECT_EQ(StoredLastArchive(record_), kDec1);
+}
+
+TEST_F(ArchiveDialog, ArchiveNowRunsOnTheWorkerAndIsRefusedWhileARunIsInProgress) {
+  gWriterEntered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  gWriterRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  gWriter = Writer::kBlocking;
+  const INT_PTR result = RunArchiveDialog({
+      [](HWND dialog) {
+        Click(dialog, IDC_ARCHIVE_NOW);  // returns while the writer still waits
+        EXPECT_FALSE(Enabled(dialog, IDC_ARCHIVE_NOW));
+        return true;
+      },
+      [](HWND) { return WaitForSingleObject(gWriterEntered, 0) == WAIT_OBJECT_0; },
+      [](HWND dialog) {
+        EXPECT_TRUE(IsArchiveRunning());
+        EXPECT_FALSE(StartArchiveRun(dialog));
+        SetEvent(gWriterRelease);
+        return true;
+      },
+      [](HWND dialog) {
+        if (gDriver.boxes.empty()) return false;
+        EXPECT_TRUE(BoxSays(0, "Archiving finished successfully!")) << gDriver.boxes[0];
+        EXPECT_TRUE(Enabled(dialog, IDC_ARCHIVE_NOW));
+        // A run started elsewhere is in progress: the button is refused.
+        ResetEvent(gWriterEntered);
+        ResetEvent(gWriterRelease);
+        EXPECT_TRUE(StartArchiveRun(nullptr));
+        return true;
+      },
+      [](HWND) { return WaitForSingleObject(gWriterEntered, 0) == WAIT_OBJECT_0; },
+      [](HWND dialog) {
+        Click(dialog, IDC_ARCHIVE_NOW);
+        EXPECT_TRUE(BoxSays(1, "An archive is being made right now.")) << gDriver.boxes.size();
+        SetEvent(gWriterRelease);
+        Click(dialog, IDCANCEL);
+        return true;
+      },
+  });
+  EXPECT_EQ(result, IDCANCEL);
+  for (int i = 0; i < 6000 && IsArchiveRunning(); ++i) Sleep(10);
+  EXPECT_EQ(gWrites.load(), 2);
+  EXPECT_TRUE(Exists(backup_ + "\\Veltrano-2026.12.07.BrindlexConfig"));
+  CloseHandle(gWriterEntered);
+  CloseHandle(gWriterRelease);
 }
 
 }  // namespace
