@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the program's windows, drawn under wine64 on private virtual
 # displays (Xvfb) and saved as PNG files in build/screenshots:
-#   scripts/screenshot.sh [all|frame|keys|settings|profile]   (default all)
+#   scripts/screenshot.sh [all|frame|keys|settings|profile|archive]   (default all)
 # frame     frame_window.png, message_box.png: the start-up tests' probe
 #           product (framework/app/tests/start_probe) with its main window,
 #           then with the framework's message box over it.
@@ -14,6 +14,8 @@
 #           settings_driver switches the pages and presses the buttons.
 # profile   profile_dialog_<dpi>.png, profile_pick_<dpi>.png: the profile
 #           dialog, and the picker's overlay over a sample window.
+# archive   archive_dialog_<dpi>.png: the archive dialog with its default
+#           patterns and their expansions.
 # <dpi> is 96 and 144, set as Wine's LogPixels; each program reports the DPI
 # it ran at, and a part fails when it is not the one asked for.
 set -euo pipefail
@@ -22,15 +24,15 @@ root=$PWD
 bin=$root/build/win64/bin
 out=$root/build/screenshots
 
-parts=(frame keys settings profile)
+parts=(frame keys settings profile archive)
 case "${1:-all}" in
   all) ;;
-  frame | keys | settings | profile) parts=("$1") ;;
-  *) echo "usage: $0 [all|frame|keys|settings|profile]" >&2; exit 2 ;;
+  frame | keys | settings | profile | archive) parts=("$1") ;;
+  *) echo "usage: $0 [all|frame|keys|settings|profile|archive]" >&2; exit 2 ;;
 esac
 
 declare -A targets=([frame]=start_probe [keys]=key_dialog_probe [settings]="veltrano settings_driver"
-                    [profile]=profile_shot)
+                    [profile]=profile_shot [archive]=archive_shot)
 build=()
 for part in "${parts[@]}"; do read -ra t <<<"${targets[$part]}"; build+=("${t[@]}"); done
 scripts/setup.sh
@@ -167,6 +169,16 @@ part_profile() {
     for mode in dialog pick; do
       shoot_program "profile_${mode}_$dpi" "$dpi" profile_shot.exe ready clip "$mode"
     done
+  done
+}
+
+part_archive() {
+  local dpi
+  start_desktop 1024x768
+  prepare_prefix "$root/build/win64/wineprefix-screenshot"
+  for dpi in 96 144; do
+    set_dpi "$dpi"
+    shoot_program "archive_dialog_$dpi" "$dpi" archive_shot.exe ready whole
   done
 }
 
