@@ -156,6 +156,10 @@ TEST(ArchiveTokensWin32, ConfigDirStoredOrInUseAndEnvironmentAfterTokens) {
     }
   }
   gApp.install.dataPath[0] = '\0';
+  // The folder a restore spares follows the same rule.
+  char folder[260];
+  GetScheduledArchiveFolder(folder, sizeof folder);
+  EXPECT_STREQ(folder, "C:\\InUse\\Backup");
 }
 
 TEST_F(Archiving, RunWritesTheRecordAndKeepsExactlyTheNewestArchivesOfTheProduct) {
