@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the program's windows, drawn under wine64 on private virtual
 # displays (Xvfb) and saved as PNG files in build/screenshots:
-#   scripts/screenshot.sh [all|frame|keys|settings|profile|filedlg]   (default all)
+#   scripts/screenshot.sh [all|frame|keys|settings|profile|filedlg|archive]   (default all)
 # frame     frame_window.png, message_box.png: the start-up tests' probe
 #           product (framework/app/tests/start_probe) with its main window,
 #           then with the framework's message box over it.
@@ -18,6 +18,8 @@
 #           dialog with the configuration filter and a proposed name, the
 #           folder picker, and two link labels, the second with the focus
 #           (framework/app/tests/file_dialog_probe).
+# archive   archive_dialog_<dpi>.png: the archive dialog with its default
+#           patterns and their expansions.
 # <dpi> is 96 and 144, set as Wine's LogPixels; each program reports the DPI
 # it ran at, and a part fails when it is not the one asked for.
 set -euo pipefail
@@ -26,15 +28,15 @@ root=$PWD
 bin=$root/build/win64/bin
 out=$root/build/screenshots
 
-parts=(frame keys settings profile filedlg)
+parts=(frame keys settings profile filedlg archive)
 case "${1:-all}" in
   all) ;;
-  frame | keys | settings | profile | filedlg) parts=("$1") ;;
-  *) echo "usage: $0 [all|frame|keys|settings|profile|filedlg]" >&2; exit 2 ;;
+  frame | keys | settings | profile | filedlg | archive) parts=("$1") ;;
+  *) echo "usage: $0 [all|frame|keys|settings|profile|filedlg|archive]" >&2; exit 2 ;;
 esac
 
 declare -A targets=([frame]=start_probe [keys]=key_dialog_probe [settings]="veltrano settings_driver"
-                    [profile]=profile_shot [filedlg]=file_dialog_probe)
+                    [profile]=profile_shot [filedlg]=file_dialog_probe [archive]=archive_shot)
 build=()
 for part in "${parts[@]}"; do read -ra t <<<"${targets[$part]}"; build+=("${t[@]}"); done
 scripts/setup.sh
@@ -181,6 +183,16 @@ part_filedlg() {
   set_dpi 96
   for mode in save folder link; do
     shoot_program "filedlg_$mode" 96 file_dialog_probe.exe shown whole "$mode"
+  done
+}
+
+part_archive() {
+  local dpi
+  start_desktop 1024x768
+  prepare_prefix "$root/build/win64/wineprefix-screenshot"
+  for dpi in 96 144; do
+    set_dpi "$dpi"
+    shoot_program "archive_dialog_$dpi" "$dpi" archive_shot.exe ready whole
   done
 }
 

@@ -1,12 +1,57 @@
-// The scheduled archive of the configuration.
+// The scheduled archive of the configuration: the settings record
+// "(Orvo)Archive", the due test, the run on a worker thread and the pruning
+// of the oldest archives.
 #pragma once
 
-#include <cstddef>
+#include <windows.h>
 
-// The daily due test: starts an archive run when the configured interval has
-// passed since the last one. Configuration archiving is not part of the
-// program yet, so nothing is ever due and nothing is started.
+#include <cstddef>
+#include <cstdint>
+
+#include "services/archive_core.h"
+
+// Reads "(Orvo)Archive" over the settings in memory (a missing or short file
+// leaves what it does not cover) and applies the defaults.
+void LoadArchiveSettings() noexcept;
+
+// A copy of the settings in memory, and their replacement (memory only). The
+// worker thread reads and updates them too, so they are never handed out by
+// reference.
+[[nodiscard]] ArchiveRecord GetArchiveSettings() noexcept;
+void SetArchiveSettings(const ArchiveRecord& record) noexcept;
+
+// Writes the settings in memory to "(Orvo)Archive". False when it failed.
+[[nodiscard]] bool SaveArchiveSettings() noexcept;
+
+// The daily due test: starts an archive run on the worker thread when
+// automatic archiving is on and more than the interval has passed since the
+// last archive, unless a run is in progress.
 void ArchiveIfDue() noexcept;
+
+// Results of a run.
+inline constexpr std::uint32_t kArchiveDone = 0;
+inline constexpr std::uint32_t kArchiveNoPath = 1;  // the path pattern is empty
+inline constexpr std::uint32_t kArchiveFailed = 2;  // an expansion, the archive or its check failed
+inline constexpr std::uint32_t kArchiveBusy = 3;    // refused: another run is in progress
+
+// Posted to the window a run was started for when it has ended; wParam is
+// its result.
+inline constexpr UINT kArchiveFinishedMessage = WM_APP + 0x1A0;
+
+// Starts a run on a new thread; notify (optional) receives
+// kArchiveFinishedMessage. False, with nothing started, when a run is in
+// progress or no thread can be made. The caller never waits for the run.
+[[nodiscard]] bool StartArchiveRun(HWND notify) noexcept;
+
+// One run on the calling thread, for callers that want its result at once:
+// kArchiveBusy when another run is in progress.
+[[nodiscard]] std::uint32_t RunArchiveNow() noexcept;
+
+[[nodiscard]] bool IsArchiveRunning() noexcept;
+
+// The worker thread's procedure; its parameter is the window to notify or
+// null. Started only by StartArchiveRun, which has claimed the run for it.
+DWORD WINAPI ArchiveConfigurationThread(void* notify);
 
 // Replaces the path tokens (%PROGRAM%, %YEAR%, ...) of pattern, then its
 // environment variables, into out. False when any step fails, an expansion
@@ -18,3 +63,13 @@ void ArchiveIfDue() noexcept;
 // CutToFixedFolder). Empty when it names no absolute folder: a restore then
 // has no archive folder to spare.
 void GetScheduledArchiveFolder(char* out, std::size_t capacity) noexcept;
+
+// What a run takes from the system; tests set a clock and an archive writer
+// of their own. A null member keeps the system's.
+struct ArchiveEnvironment {
+  std::int64_t (*utcNow)() noexcept;                  // seconds since 1970
+  void (*localNow)(ArchiveDateTime* out) noexcept;    // for the tokens
+  std::uint32_t (*writeArchive)(const char* target, bool withRecords) noexcept;  // 0 done
+};
+// Set before any run starts.
+void SetArchiveEnvironment(const ArchiveEnvironment& environment) noexcept;

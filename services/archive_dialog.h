@@ -1,0 +1,13 @@
+// The dialog "Archive Configuration" (resource 50103): the schedule and the
+// patterns of the scheduled archiving, with their expansions shown live and
+// an archive made on request. Run modally from the product information
+// dialog: DialogBoxParamA(instance, MAKEINTRESOURCEA(50103), owner,
+// ArchiveDialogProc, 0).
+#pragma once
+
+#include <windows.h>
+
+INT_PTR CALLBACK ArchiveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The open archive dialog, or null while it is closed.
+[[nodiscard]] HWND ArchiveDialogWindow() noexcept;

@@ -1,0 +1,20 @@
+/* Ids of the archive dialog (50103) and its controls, read by the resource
+   compiler and by the code alike, so they are plain defines. */
+#ifndef VELTRANO_SERVICES_ARCHIVE_DIALOG_IDS_H
+#define VELTRANO_SERVICES_ARCHIVE_DIALOG_IDS_H
+
+#define IDD_ARCHIVE 50103
+#define IDC_ARCHIVE_DAYS_LABEL 50139
+#define IDC_ARCHIVE_NOW 50141
+#define IDC_ARCHIVE_ENABLED 50142
+#define IDC_ARCHIVE_INTERVAL 50143
+#define IDC_ARCHIVE_PATH 50144
+#define IDC_ARCHIVE_BROWSE 50145
+#define IDC_ARCHIVE_KEEP 50146
+#define IDC_ARCHIVE_NAME 50147
+#define IDC_ARCHIVE_DEFAULT 50148
+#define IDC_ARCHIVE_PATH_PREVIEW 50149
+#define IDC_ARCHIVE_NAME_PREVIEW 50150
+#define IDC_ARCHIVE_HELP 9
+
+#endif

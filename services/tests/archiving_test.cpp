@@ -1,0 +1,431 @@
+#include "services/archiving.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <iterator>
+#include <cstring>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "framework/app/application.h"
+#include "framework/util/tests/win_test_support.h"
+#include "framework/util/text_util.h"
+#include "services/archive_dialog.h"
+#include "services/file_finder.h"
+#include "services/res/archive_dialog_ids.h"
+#include "zip/win32/zip_win32.h"
+
+using test_support::Exists;
+using test_support::ReadWholeFile;
+using test_support::TempDir;
+using test_support::WriteWholeFile;
+
+namespace {
+
+constexpr std::int64_t kDec1 = 1796083200;  // 2026-12-01 00:00:00 UTC
+constexpr std::int64_t kDec15 = kDec1 + 14 * kSecondsPerDay;
+
+enum class Writer { kGood, kFails, kDamaged, kBlocking };
+
+std::atomic<std::int64_t> gNow{kDec1};
+std::atomic<Writer> gWriter{Writer::kGood};
+std::atomic<int> gWrites{0};
+HANDLE gWriterEntered = nullptr;
+HANDLE gWriterRelease = nullptr;
+
+std::int64_t FakeNow() noexcept { return gNow.load(); }
+void FakeLocalNow(ArchiveDateTime* out) noexcept { *out = ArchiveDateTime{2026, 12, 7, 9, 5, 3}; }
+
+std::uint32_t FakeWriteArchive(const char* target, bool) noexcept {
+  ++gWrites;
+  switch (gWriter.load()) {
+    case Writer::kFails:
+      return 2;
+    case Writer::kDamaged:
+      return WriteWholeFile(target, "PK\x03\x04 not an archive") ? 0 : 2;
+    case Writer::kBlocking:
+      // Bounded only so that a second run that was wrongly let in fails the
+      // test instead of hanging it: the test releases the first at once.
+      SetEvent(gWriterEntered);
+      WaitForSingleObject(gWriterRelease, 60000);
+      break;
+    case Writer::kGood:
+      break;
+  }
+  ZipHandle* zip = CreateZipFile(target, nullptr);
+  if (zip == nullptr) return 2;
+  const bool added = ZipAddBuffer(zip, "Veltrano.cfg", "settings", 8) == kZipOk;
+  return CloseZip(zip) == kZipOk && added ? 0 : 2;
+}
+
+// A file whose creation time is day days after an arbitrary start.
+void MakeFileCreatedOn(const std::string& path, int day) {
+  ASSERT_TRUE(WriteWholeFile(path, "old"));
+  HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  const std::uint64_t t = 133000000000000000ull + static_cast<std::uint64_t>(day) * 864000000000ull;
+  const FILETIME created{static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
+  EXPECT_TRUE(SetFileTime(file, &created, nullptr, nullptr));
+  CloseHandle(file);
+}
+
+std::set<std::string> FilesIn(const std::string& folder) {
+  std::set<std::string> names;
+  CFileFinder finder{};
+  EXPECT_TRUE(InitFileFinder(finder, "%s\\*", folder.c_str()));
+  while (FindNextMatch(finder)) {
+    const std::string name = finder.findData.cFileName;
+    if (name != "." && name != "..") names.insert(name);
+  }
+  return names;
+}
+
+class Archiving : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CopyText(gApp.appName, sizeof gApp.appName, "Veltrano");
+    CopyText(gApp.dataFolder, sizeof gApp.dataFolder, (tmp_ / "data").c_str());
+    gApp.install.dataPath[0] = '\0';
+    SetArchiveEnvironment(ArchiveEnvironment{FakeNow, FakeLocalNow, FakeWriteArchive});
+    gNow = kDec1;
+    gWriter = Writer::kGood;
+    gWrites = 0;
+    ArchiveRecord record{};
+    record.keepCount = 3;
+    ApplyArchiveDefaults(record);
+    SetArchiveSettings(record);
+  }
+  // Five archives of the product created on days 1 to 5, and files that are
+  // no archives of it.
+  void MakeOldArchives() {
+    ASSERT_TRUE(CreateDirectoryA(gApp.dataFolder, nullptr));
+    ASSERT_TRUE(CreateDirectoryA(backup_.c_str(), nullptr));
+    for (int day = 1; day <= 5; ++day) MakeFileCreatedOn(backup_ + "\\veltrano-" + std::to_string(day) + ".BrindlexConfig", day);
+    MakeFileCreatedOn(backup_ + "\\Other.BrindlexConfig", 0);
+    MakeFileCreatedOn(backup_ + "\\Veltrano-notes.txt", 0);
+  }
+  static std::int64_t StoredLastArchive(const std::string& recordPath) {
+    const std::string bytes = ReadWholeFile(recordPath);
+    if (bytes.size() != sizeof(ArchiveRecord)) return -1;
+    ArchiveRecord record;
+    std::memcpy(&record, bytes.data(), sizeof record);
+    return record.lastArchiveTime;
+  }
+
+  TempDir tmp_;
+  const std::string backup_ = tmp_ / "data\\Backup";
+  const std::string record_ = tmp_ / "data\\(Orvo)Archive.oqc";
+};
+
+TEST(ArchiveTokensWin32, ConfigDirStoredOrInUseAndEnvironmentAfterTokens) {
+  CopyText(gApp.appName, sizeof gApp.appName, "Veltrano");
+  CopyText(gApp.dataFolder, sizeof gApp.dataFolder, "C:\\InUse");
+  SetArchiveEnvironment(ArchiveEnvironment{FakeNow, FakeLocalNow, nullptr});
+  SetEnvironmentVariableA("ARCHIVE_TEST_DIR", "X:\\Env");
+  SetEnvironmentVariableA("ARCHIVE_TEST_TOKEN", "%YEAR%");
+  const std::string longValue(30, 'v');
+  SetEnvironmentVariableA("ARCHIVE_TEST_LONG", longValue.c_str());
+  const struct {
+    const char* stored;
+    const char* pattern;
+    std::size_t capacity;
+    const char* expected;  // null: refused
+  } cases[] = {
+      {"", "%CONFIGDIR%\\Backup", 260, "C:\\InUse\\Backup"},
+      {"E:\\Stored", "%CONFIGDIR%\\Backup", 260, "E:\\Stored\\Backup"},
+      {"", "%ARCHIVE_TEST_DIR%\\%PROGRAM%", 260, "X:\\Env\\Veltrano"},
+      {"", "%ARCHIVE_TEST_TOKEN%", 260, "%YEAR%"},  // a variable's value holds no tokens
+      {"", "%DATE%", 11, "07.12.2026"},
+      {"", "%DATE%", 10, nullptr},
+      {"", "%ARCHIVE_TEST_LONG%", 31, longValue.c_str()},
+      {"", "%ARCHIVE_TEST_LONG%", 30, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.pattern) + " in " + std::to_string(c.capacity));
+    CopyText(gApp.install.dataPath, sizeof gApp.install.dataPath, c.stored);
+    char out[260];
+    std::memset(out, 'x', sizeof out);
+    const bool expanded = ExpandPathTokens(c.pattern, out, c.capacity);
+    EXPECT_EQ(expanded, c.expected != nullptr);
+    if (expanded) {
+      EXPECT_STREQ(out, c.expected);
+    }
+  }
+  gApp.install.dataPath[0] = '\0';
+  // The folder a restore spares follows the same rule.
+  char folder[260];
+  GetScheduledArchiveFolder(folder, sizeof folder);
+  EXPECT_STREQ(folder, "C:\\InUse\\Backup");
+}
+
+TEST_F(Archiving, RunWritesTheRecordAndKeepsExactlyTheNewestArchivesOfTheProduct) {
+  MakeOldArchives();
+  gNow = kDec15 + 3600;
+  ASSERT_EQ(RunArchiveNow(), kArchiveDone);
+  EXPECT_EQ(FilesIn(backup_),
+            (std::set<std::string>{"Veltrano-2026.12.07.BrindlexConfig", "veltrano-5.BrindlexConfig",
+                                   "veltrano-4.BrindlexConfig", "Other.BrindlexConfig", "Veltrano-notes.txt"}));
+  EXPECT_EQ(StoredLastArchive(record_), kDec15);
+  EXPECT_FALSE(IsArchiveRunning());
+}
+
+TEST_F(Archiving, FailedOrUnreadableArchivePrunesNothingAndKeepsTheLastTime) {
+  MakeOldArchives();
+  const std::set<std::string> before = FilesIn(backup_);
+  for (const Writer writer : {Writer::kFails, Writer::kDamaged}) {
+    gWriter = writer;
+    EXPECT_EQ(RunArchiveNow(), kArchiveFailed);
+    std::set<std::string> after = FilesIn(backup_);
+    EXPECT_EQ(after.count("Veltrano-2026.12.07.BrindlexConfig"), writer == Writer::kDamaged ? 1u : 0u);
+    after.erase("Veltrano-2026.12.07.BrindlexConfig");  // the damaged one, for the next run to replace
+    EXPECT_EQ(after, before);
+    EXPECT_FALSE(Exists(record_));
+  }
+}
+
+TEST_F(Archiving, PathsThatCannotBeMadeAreRefusedBeforeWriting) {
+  ArchiveRecord record = GetArchiveSettings();
+  // Fits 260 characters alone, but not with the name and ".BrindlexConfig".
+  CopyText(record.pathPattern, sizeof record.pathPattern, (tmp_ / std::string(230 - tmp_.Path().size(), 'f')).c_str());
+  SetArchiveSettings(record);
+  EXPECT_EQ(RunArchiveNow(), kArchiveFailed);
+  record.pathPattern[0] = '\0';
+  SetArchiveSettings(record);
+  EXPECT_EQ(RunArchiveNow(), kArchiveNoPath);
+  EXPECT_EQ(gWrites.load(), 0);
+}
+
+TEST_F(Archiving, DueTestStartsOneRunAndRefusesASecondWhileItRuns) {
+  ArchiveRecord record = GetArchiveSettings();
+  record.enabled = 1;
+  record.lastArchiveTime = kDec1;
+  SetArchiveSettings(record);
+  ASSERT_TRUE(SaveArchiveSettings());
+  gNow = kDec15;  // exactly the interval: not yet
+  ArchiveIfDue();
+  EXPECT_FALSE(IsArchiveRunning());
+
+  gWriterEntered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  gWriterRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  gWriter = Writer::kBlocking;
+  gNow = kDec15 + 1;
+  ArchiveIfDue();
+  ASSERT_EQ(WaitForSingleObject(gWriterEntered, 60000), WAIT_OBJECT_0);
+  EXPECT_TRUE(IsArchiveRunning());
+  EXPECT_FALSE(StartArchiveRun(nullptr));
+  EXPECT_EQ(RunArchiveNow(), kArchiveBusy);
+  ArchiveIfDue();
+  SetEvent(gWriterRelease);
+  for (int i = 0; i < 6000 && IsArchiveRunning(); ++i) Sleep(10);
+  ASSERT_FALSE(IsArchiveRunning());
+  EXPECT_EQ(gWrites.load(), 1);
+  EXPECT_EQ(StoredLastArchive(record_), kDec15);
+  ArchiveIfDue();  // the same day again: the run has moved the last time on
+  EXPECT_FALSE(IsArchiveRunning());
+  EXPECT_EQ(gWrites.load(), 1);
+  CloseHandle(gWriterEntered);
+  CloseHandle(gWriterRelease);
+}
+
+TEST(FileFinder, MatchesOfOnePatternWithTheirPathsAndAnEndedSearch) {
+  TempDir tmp;
+  for (const char* name : {"a.txt", "b.txt", "c.log"}) ASSERT_TRUE(WriteWholeFile(tmp / name, name));
+  CFileFinder finder{};
+  ASSERT_TRUE(InitFileFinder(finder, "%s\\*.%s", tmp.Path().c_str(), "txt"));
+  EXPECT_STREQ(GetFoundFilePath(finder), "");  // no search open yet
+  std::set<std::string> found;
+  while (FindNextMatch(finder)) found.insert(GetFoundFilePath(finder));
+  EXPECT_EQ(found, (std::set<std::string>{tmp / "a.txt", tmp / "b.txt"}));
+  EXPECT_EQ(finder.matchCount, 2);
+  EXPECT_EQ(CloseFileFinder(finder), 1);
+  EXPECT_EQ(CloseFileFinder(finder), -1);
+  EXPECT_TRUE(FindFirstMatch(finder, "%s\\c.*", tmp.Path().c_str()));
+  EXPECT_EQ(std::string(GetFoundFilePath(finder)), tmp / "c.log");
+  EXPECT_FALSE(FindFirstMatch(finder, "%s\\*.none", tmp.Path().c_str()));
+  // A pattern that does not fit finds nothing rather than other files.
+  EXPECT_FALSE(SetFileFinderPattern(finder, "%s\\%s", tmp.Path().c_str(), std::string(300, 'a').c_str()));
+  EXPECT_FALSE(FindNextMatch(finder));
+}
+
+// The archive dialog run modally and driven from a timer: each step is
+// retried at the next tick until it answers true; boxes the dialog owns are
+// answered with OK and their texts kept.
+struct Driver {
+  std::vector<std::function<bool(HWND)>> steps;
+  std::size_t next = 0;
+  HWND dialog = nullptr;
+  bool inStep = false;
+  std::vector<HWND> answered;
+  std::vector<std::string> boxes;
+};
+Driver gDriver;
+
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+  for (const HWND window : test_support::ShownDialogs(GetCurrentThreadId())) {
+    if (gDriver.dialog != nullptr && GetWindow(window, GW_OWNER) == gDriver.dialog) {
+      if (std::find(gDriver.answered.begin(), gDriver.answered.end(), window) != gDriver.answered.end()) continue;
+      gDriver.answered.push_back(window);
+      gDriver.boxes.push_back(test_support::AllTexts(window));
+      PostMessageA(window, WM_COMMAND, IDOK, 0);
+    } else if (test_support::Text(window) == "Archive Configuration") {
+      gDriver.dialog = window;
+    }
+  }
+  if (gDriver.dialog == nullptr || gDriver.inStep || gDriver.next >= gDriver.steps.size()) return;
+  gDriver.inStep = true;
+  if (gDriver.steps[gDriver.next](gDriver.dialog)) ++gDriver.next;
+  gDriver.inStep = false;
+}
+
+INT_PTR RunArchiveDialog(std::vector<std::function<bool(HWND)>> steps) {
+  gDriver = Driver{};
+  gDriver.steps = std::move(steps);
+  const UINT_PTR timer = SetTimer(nullptr, 0, 10, &Tick);
+  const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ARCHIVE), nullptr,
+                                         ArchiveDialogProc, 0);
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(gDriver.next, gDriver.steps.size()) << "the dialog ended before its steps";
+  return result;
+}
+
+void Click(HWND dialog, int id) {
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+// The check box as a click sets it: checked state toggled, then its command.
+void Toggle(HWND dialog, int id) {
+  CheckDlgButton(dialog, id, IsDlgButtonChecked(dialog, id) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
+  Click(dialog, id);
+}
+std::string Field(HWND dialog, int id) { return test_support::Text(GetDlgItem(dialog, id)); }
+bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+bool BoxSays(std::size_t index, const char* text) {
+  return gDriver.boxes.size() > index && gDriver.boxes[index].find(text) != std::string::npos;
+}
+
+class ArchiveDialog : public Archiving {
+ protected:
+  static void SetUpTestSuite() {
+    gApp.hInstance = GetModuleHandleA(nullptr);
+    InstallAppTexts(nullptr);
+  }
+};
+
+TEST_F(ArchiveDialog, ControlsPreviewsAndOkThatRefusesInvalidPatterns) {
+  const struct {
+    int id;
+    const char* kind;
+    const char* text;
+  } controls[] = {
+      {-1, "Button", "Archive Configuration"}, {IDC_ARCHIVE_ENABLED, "Button", "Automatic archiving every:"},
+      {IDC_ARCHIVE_INTERVAL, "Edit", "14"}, {IDC_ARCHIVE_DAYS_LABEL, "Static", "days."},
+      {IDC_ARCHIVE_NOW, "Button", "Archive now!"}, {-1, "Static", "Keep up to:"}, {IDC_ARCHIVE_KEEP, "Edit", "3"},
+      {-1, "Static", "configurations"}, {-1, "Static", "Path for archiving:"},
+      {IDC_ARCHIVE_PATH, "Edit", "%CONFIGDIR%\\Backup"}, {IDC_ARCHIVE_BROWSE, "Button", "Browse..."},
+      {IDC_ARCHIVE_PATH_PREVIEW, "Static", nullptr}, {-1, "Static", "Filename:"},
+      {IDC_ARCHIVE_NAME, "Edit", "%PROGRAM%-%YEAR%.%MONTH%.%DAY%"}, {IDC_ARCHIVE_DEFAULT, "Button", "Default"},
+      {IDC_ARCHIVE_NAME_PREVIEW, "Static", "Veltrano-2026.12.07"},
+      {-1, "Static",
+       "You can use various tokens and environment variables in the path and the filename. Please see the manual "
+       "for details."},
+      {IDOK, "Button", "OK"}, {IDCANCEL, "Button", "Cancel"}, {IDC_ARCHIVE_HELP, "Button", "Help"}};
+  ASSERT_TRUE(SaveArchiveSettings());
+  SetEnvironmentVariableA("ARCHIVE_TEST_DIR", "X:\\Env");
+  const std::string previewPath = backup_;
+  const std::string saved = ReadWholeFile(record_);
+  const INT_PTR result = RunArchiveDialog({
+      [&](HWND dialog) {
+        std::vector<HWND> children;
+        for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
+        EXPECT_EQ(children.size(), std::size(controls));
+        for (std::size_t i = 0; i < children.size() && i < std::size(controls); ++i) {
+          SCOPED_TRACE(i);
+          EXPECT_EQ(static_cast<WORD>(GetDlgCtrlID(children[i])), static_cast<WORD>(controls[i].id));
+          EXPECT_EQ(test_support::ClassOf(children[i]), controls[i].kind);
+          EXPECT_EQ(test_support::Text(children[i]), controls[i].text != nullptr ? controls[i].text : previewPath);
+        }
+        EXPECT_EQ(ArchiveDialogWindow(), dialog);
+        EXPECT_FALSE(Enabled(dialog, IDC_ARCHIVE_INTERVAL));
+        Toggle(dialog, IDC_ARCHIVE_ENABLED);
+        EXPECT_TRUE(Enabled(dialog, IDC_ARCHIVE_INTERVAL));
+        EXPECT_TRUE(Enabled(dialog, IDC_ARCHIVE_DAYS_LABEL));
+        SetDlgItemTextA(dialog, IDC_ARCHIVE_NAME, "%PROGVER%-%ARCHIVE_TEST_DIR%");
+        EXPECT_EQ(Field(dialog, IDC_ARCHIVE_NAME_PREVIEW), "0.0.0-X:\\Env");
+        SetDlgItemTextA(dialog, IDC_ARCHIVE_PATH, "");
+        EXPECT_EQ(Field(dialog, IDC_ARCHIVE_PATH_PREVIEW), "");
+        Click(dialog, IDOK);  // automatic archiving on: the empty path is refused
+        SetDlgItemTextA(dialog, IDC_ARCHIVE_NAME, "");
+        Toggle(dialog, IDC_ARCHIVE_ENABLED);
+        Click(dialog, IDOK);  // an empty name is refused in any case
+        EXPECT_TRUE(BoxSays(0, "Please enter a valid path!")) << (gDriver.boxes.empty() ? "" : gDriver.boxes[0]);
+        EXPECT_TRUE(BoxSays(1, "Please enter a valid filename!"));
+        EXPECT_EQ(ReadWholeFile(record_), saved);
+        Click(dialog, IDC_ARCHIVE_DEFAULT);
+        EXPECT_EQ(Field(dialog, IDC_ARCHIVE_PATH), "%CONFIGDIR%\\Backup");
+        EXPECT_EQ(Field(dialog, IDC_ARCHIVE_NAME_PREVIEW), "Veltrano-2026.12.07");
+        SetDlgItemTextA(dialog, IDC_ARCHIVE_KEEP, "5000");
+        Toggle(dialog, IDC_ARCHIVE_ENABLED);
+        Click(dialog, IDOK);
+        return true;
+      },
+  });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(gDriver.boxes.size(), 2u);
+  EXPECT_EQ(ArchiveDialogWindow(), nullptr);
+  // Switched on, with the interval passed since 1970: archived at once.
+  for (int i = 0; i < 6000 && IsArchiveRunning(); ++i) Sleep(10);
+  EXPECT_EQ(gWrites.load(), 1);
+  const ArchiveRecord stored = GetArchiveSettings();
+  EXPECT_EQ(stored.enabled, 1);
+  EXPECT_EQ(stored.keepCount, 999);
+  EXPECT_EQ(StoredLastArchive(record_), kDec1);
+}
+
+TEST_F(ArchiveDialog, ArchiveNowRunsOnTheWorkerAndIsRefusedWhileARunIsInProgress) {
+  gWriterEntered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  gWriterRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  gWriter = Writer::kBlocking;
+  const INT_PTR result = RunArchiveDialog({
+      [](HWND dialog) {
+        Click(dialog, IDC_ARCHIVE_NOW);  // returns while the writer still waits
+        EXPECT_FALSE(Enabled(dialog, IDC_ARCHIVE_NOW));
+        return true;
+      },
+      [](HWND) { return WaitForSingleObject(gWriterEntered, 0) == WAIT_OBJECT_0; },
+      [](HWND dialog) {
+        EXPECT_TRUE(IsArchiveRunning());
+        EXPECT_FALSE(StartArchiveRun(dialog));
+        SetEvent(gWriterRelease);
+        return true;
+      },
+      [](HWND dialog) {
+        if (gDriver.boxes.empty()) return false;
+        EXPECT_TRUE(BoxSays(0, "Archiving finished successfully!")) << gDriver.boxes[0];
+        EXPECT_TRUE(Enabled(dialog, IDC_ARCHIVE_NOW));
+        // A run started elsewhere is in progress: the button is refused.
+        ResetEvent(gWriterEntered);
+        ResetEvent(gWriterRelease);
+        EXPECT_TRUE(StartArchiveRun(nullptr));
+        return true;
+      },
+      [](HWND) { return WaitForSingleObject(gWriterEntered, 0) == WAIT_OBJECT_0; },
+      [](HWND dialog) {
+        Click(dialog, IDC_ARCHIVE_NOW);
+        EXPECT_TRUE(BoxSays(1, "An archive is being made right now.")) << gDriver.boxes.size();
+        SetEvent(gWriterRelease);
+        Click(dialog, IDCANCEL);
+        return true;
+      },
+  });
+  EXPECT_EQ(result, IDCANCEL);
+  for (int i = 0; i < 6000 && IsArchiveRunning(); ++i) Sleep(10);
+  EXPECT_EQ(gWrites.load(), 2);
+  EXPECT_TRUE(Exists(backup_ + "\\Veltrano-2026.12.07.BrindlexConfig"));
+  CloseHandle(gWriterEntered);
+  CloseHandle(gWriterRelease);
+}
+
+}  // namespace
