@@ -9,7 +9,6 @@
 #include "framework/app/message_box.h"
 #include "framework/app/startup_core.h"
 #include "framework/store/config_backup.h"
-#include "framework/store/config_file.h"
 #include "framework/text/text_table.h"
 #include "framework/util/text_util.h"
 #include "services/archiving.h"
@@ -28,11 +27,6 @@ constexpr std::uint32_t kErrorFlags = 273;      // error icon, OK, first line bo
 
 // Description and pattern pairs, ended by an empty description.
 constexpr char kArchiveFilter[] = "Brindlex Configuration Data\0*.BrindlexConfig\0All files\0*.*\0";
-
-// The archive settings record: the path pattern, then the file-name pattern.
-constexpr char kArchiveRecord[] = "(Orvo)Archive";
-constexpr std::uint32_t kPatternSize = 260;
-constexpr char kDefaultNamePattern[] = "%PROGRAM%-%YEAR%.%MONTH%.%DAY%";
 
 std::atomic<BackupFileChooser> gChooser{nullptr};
 
@@ -54,12 +48,9 @@ bool AskToOverwrite(HWND parent) noexcept {
 // that does not fit: the user then names the file alone.
 void ProposedName(char* out, std::size_t capacity) noexcept {
   out[0] = '\0';
-  char record[2 * kPatternSize] = {};
-  (void)ReadConfigFile(kArchiveRecord, -1, record, sizeof record, 0);
-  char pattern[kPatternSize] = {};
-  std::memcpy(pattern, record + kPatternSize, kPatternSize - 1);
-  if (pattern[0] == '\0') (void)CopyText(pattern, sizeof pattern, kDefaultNamePattern);
-  if (!ExpandPathTokens(pattern, out, capacity) || !AppendText(out, capacity, ".") ||
+  LoadArchiveSettings();
+  const ArchiveRecord settings = GetArchiveSettings();
+  if (!ExpandPathTokens(settings.namePattern, out, capacity) || !AppendText(out, capacity, ".") ||
       !AppendText(out, capacity, kConfigArchiveExtension)) {
     out[0] = '\0';
   }
