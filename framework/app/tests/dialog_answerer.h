@@ -29,6 +29,10 @@ class DialogAnswerer {
   // The command posted instead to a box that does not show the answer's
   // button (OK for the messages among questions answered Yes); 0: none.
   void SetFallback(int fallback) { fallback_ = fallback; }
+  // Dialogs holding a control of this id are no boxes: they are neither
+  // answered nor kept (0: none). Told apart by the control, not by texts
+  // that another thread may be filling in at that moment.
+  void IgnoreDialogsWithControl(int id) { ignoredControl_ = id; }
 
   // The boxes answered since the last call: caption and texts, one a line.
   std::vector<std::string> Take() {
@@ -62,6 +66,8 @@ class DialogAnswerer {
         self->answered_.count(window) != 0) {
       return TRUE;
     }
+    const int ignored = self->ignoredControl_.load();
+    if (ignored != 0 && GetDlgItem(window, ignored) != nullptr) return TRUE;
     char caption[260] = {};
     GetWindowTextA(window, caption, sizeof caption);
     std::string all = std::string(caption) + "\n";
@@ -81,6 +87,7 @@ class DialogAnswerer {
   std::atomic<bool> stop_{false};
   std::atomic<int> answer_;
   std::atomic<int> fallback_{0};
+  std::atomic<int> ignoredControl_{0};
   std::mutex mutex_;
   std::vector<std::string> texts_;
   std::set<HWND> answered_;

@@ -25,6 +25,7 @@
 #include "framework/app/framework_messages.h"
 #include "scrolling/app/main_window.h"
 #include "scrolling/app/program.h"
+#include "scrolling/settings/res/settings_ids.h"
 #include "scrolling/engine/win32_platform.h"
 #include "scrolling/options/options.h"
 
@@ -127,11 +128,11 @@ int RunScenario(const std::string& scenario, const char* logPath) {
   std::vector<std::string> boxes;
   {
     test_support::DialogAnswerer answerer;
+    // The settings dialog that the tray opens is no message box: it is told
+    // apart by its profile list and stays open until the run ends.
+    answerer.IgnoreDialogsWithControl(IDC_SET_PROFILE_LIST);
     code = RunMainProgram(GetModuleHandleA(nullptr), commandLine, SW_SHOWNORMAL);
-    // The settings dialog that the tray opens is no message box.
-    for (const std::string& box : answerer.Take()) {
-      if (box.rfind("Veltrano\nProfiles\n", 0) != 0) boxes.push_back(box);
-    }
+    boxes = answerer.Take();
   }
   if (driver.joinable()) driver.join();
   squatter.Reset();
