@@ -259,19 +259,14 @@ struct Driver {
   std::size_t next = 0;
   HWND dialog = nullptr;
   bool inStep = false;
-  std::vector<HWND> answered;
-  std::vector<std::string> boxes;
+  test_support::OwnedBoxes boxes;
 };
 Driver gDriver;
 
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   for (const HWND window : test_support::ShownDialogs(GetCurrentThreadId())) {
-    if (gDriver.dialog != nullptr && GetWindow(window, GW_OWNER) == gDriver.dialog) {
-      if (std::find(gDriver.answered.begin(), gDriver.answered.end(), window) != gDriver.answered.end()) continue;
-      gDriver.answered.push_back(window);
-      gDriver.boxes.push_back(test_support::AllTexts(window));
-      PostMessageA(window, WM_COMMAND, IDOK, 0);
-    } else if (test_support::Text(window) == "Archive Configuration") {
+    if (gDriver.boxes.Answer(window, gDriver.dialog)) continue;
+    if (test_support::Text(window) == "Archive Configuration") {
       gDriver.dialog = window;
     }
   }
@@ -292,9 +287,7 @@ INT_PTR RunArchiveDialog(std::vector<std::function<bool(HWND)>> steps) {
   return result;
 }
 
-void Click(HWND dialog, int id) {
-  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
+using test_support::Click;
 // The check box as a click sets it: checked state toggled, then its command.
 void Toggle(HWND dialog, int id) {
   CheckDlgButton(dialog, id, IsDlgButtonChecked(dialog, id) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
@@ -303,7 +296,7 @@ void Toggle(HWND dialog, int id) {
 std::string Field(HWND dialog, int id) { return test_support::Text(GetDlgItem(dialog, id)); }
 bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
 bool BoxSays(std::size_t index, const char* text) {
-  return gDriver.boxes.size() > index && gDriver.boxes[index].find(text) != std::string::npos;
+  return gDriver.boxes.texts.size() > index && gDriver.boxes.texts[index].find(text) != std::string::npos;
 }
 
 class ArchiveDialog : public Archiving {
@@ -360,7 +353,7 @@ TEST_F(ArchiveDialog, ControlsPreviewsAndOkThatRefusesInvalidPatterns) {
         SetDlgItemTextA(dialog, IDC_ARCHIVE_NAME, "");
         Toggle(dialog, IDC_ARCHIVE_ENABLED);
         Click(dialog, IDOK);  // an empty name is refused in any case
-        EXPECT_TRUE(BoxSays(0, "Please enter a valid path!")) << (gDriver.boxes.empty() ? "" : gDriver.boxes[0]);
+        EXPECT_TRUE(BoxSays(0, "Please enter a valid path!")) << (gDriver.boxes.texts.empty() ? "" : gDriver.boxes.texts[0]);
         EXPECT_TRUE(BoxSays(1, "Please enter a valid filename!"));
         EXPECT_EQ(ReadWholeFile(record_), saved);
         Click(dialog, IDC_ARCHIVE_DEFAULT);
@@ -373,7 +366,7 @@ TEST_F(ArchiveDialog, ControlsPreviewsAndOkThatRefusesInvalidPatterns) {
       },
   });
   EXPECT_EQ(result, IDCANCEL);
-  EXPECT_EQ(gDriver.boxes.size(), 2u);
+  EXPECT_EQ(gDriver.boxes.texts.size(), 2u);
   EXPECT_EQ(ArchiveDialogWindow(), nullptr);
   // Switched on, with the interval passed since 1970: archived at once.
   for (int i = 0; i < 6000 && IsArchiveRunning(); ++i) Sleep(10);
@@ -402,8 +395,8 @@ TEST_F(ArchiveDialog, ArchiveNowRunsOnTheWorkerAndIsRefusedWhileARunIsInProgress
         return true;
       },
       [](HWND dialog) {
-        if (gDriver.boxes.empty()) return false;
-        EXPECT_TRUE(BoxSays(0, "Archiving finished successfully!")) << gDriver.boxes[0];
+        if (gDriver.boxes.texts.empty()) return false;
+        EXPECT_TRUE(BoxSays(0, "Archiving finished successfully!")) << gDriver.boxes.texts[0];
         EXPECT_TRUE(Enabled(dialog, IDC_ARCHIVE_NOW));
         // A run started elsewhere is in progress: the button is refused.
         ResetEvent(gWriterEntered);
@@ -414,7 +407,7 @@ TEST_F(ArchiveDialog, ArchiveNowRunsOnTheWorkerAndIsRefusedWhileARunIsInProgress
       [](HWND) { return WaitForSingleObject(gWriterEntered, 0) == WAIT_OBJECT_0; },
       [](HWND dialog) {
         Click(dialog, IDC_ARCHIVE_NOW);
-        EXPECT_TRUE(BoxSays(1, "An archive is being made right now.")) << gDriver.boxes.size();
+        EXPECT_TRUE(BoxSays(1, "An archive is being made right now.")) << gDriver.boxes.texts.size();
         SetEvent(gWriterRelease);
         Click(dialog, IDCANCEL);
         return true;

@@ -51,6 +51,35 @@ inline std::string AllTexts(HWND window) {
 }
 
 // Handles what is queued for the thread, through the dialog's keys when one is given.
+// The boxes a modally run dialog owns, answered once each with OK from a
+// timer of the dialog's thread, their caption and texts kept; before (when
+// given) sees each new box first.
+struct OwnedBoxes {
+  std::vector<HWND> answered;
+  std::vector<std::string> texts;
+  // True when window is a box of owner (answered now or earlier).
+  template <typename Before>
+  bool Answer(HWND window, HWND owner, Before before) {
+    if (owner == nullptr || GetWindow(window, GW_OWNER) != owner) return false;
+    for (const HWND done : answered) {
+      if (done == window) return true;
+    }
+    answered.push_back(window);
+    texts.push_back(AllTexts(window));
+    before(window);
+    PostMessageA(window, WM_COMMAND, IDOK, 0);
+    return true;
+  }
+  bool Answer(HWND window, HWND owner) {
+    return Answer(window, owner, [](HWND) {});
+  }
+};
+
+// A button click as the dialog manager reports it.
+inline void Click(HWND dialog, int id) {
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
 inline void Pump(HWND dialog = nullptr) {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -23,6 +23,7 @@
 namespace {
 
 using test_support::ClassOf;
+using test_support::Click;
 using test_support::Text;
 
 std::string Field(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
@@ -35,8 +36,7 @@ struct Driver {
   std::string file;
   HWND dialog = nullptr;
   bool done = false;
-  std::vector<HWND> answered;
-  std::vector<std::string> boxes;
+  test_support::OwnedBoxes boxes;
 };
 Driver gDriver;
 
@@ -44,16 +44,13 @@ Driver gDriver;
 // after its steps ended ignored them.
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   for (const HWND window : test_support::ShownDialogs(GetCurrentThreadId())) {
-    if (gDriver.dialog != nullptr && GetWindow(window, GW_OWNER) == gDriver.dialog) {
-      if (std::find(gDriver.answered.begin(), gDriver.answered.end(), window) != gDriver.answered.end()) continue;
-      gDriver.answered.push_back(window);
-      gDriver.boxes.push_back(test_support::AllTexts(window));
-      if (!gDriver.file.empty()) {
-        // The file name field of either layout of the open-file dialog.
-        for (const int field : {0x47C, 0x480}) SetDlgItemTextA(window, field, gDriver.file.c_str());
-      }
-      PostMessageA(window, WM_COMMAND, IDOK, 0);
-    } else if (gDriver.dialog == nullptr && Text(window) == "Profile") {
+    const bool box = gDriver.boxes.Answer(window, gDriver.dialog, [](HWND b) {
+      // The file name field of either layout of the open-file dialog.
+      if (gDriver.file.empty()) return;
+      for (const int field : {0x47C, 0x480}) SetDlgItemTextA(b, field, gDriver.file.c_str());
+    });
+    if (box) continue;
+    if (gDriver.dialog == nullptr && Text(window) == "Profile") {
       gDriver.dialog = window;
       gDriver.steps(window);
       gDriver.done = true;
@@ -73,10 +70,6 @@ INT_PTR RunDialog(Profile& profile, std::function<void(HWND)> steps, const std::
   KillTimer(nullptr, timer);
   EXPECT_NE(gDriver.dialog, nullptr) << "the dialog never showed";
   return result;
-}
-
-void Click(HWND dialog, int id) {
-  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 Profile NamedProfile() {
@@ -157,8 +150,8 @@ TEST_F(ProfileDialogTest, AnEmptyNameIsRefusedAndCancelThenLeavesTheProfile) {
     SetDlgItemTextA(dialog, IDC_PROFILE_NAME, "");
     SetDlgItemTextA(dialog, IDC_PROFILE_PROGRAM, "C:\\Other\\other.exe");
     Click(dialog, IDOK);
-    ASSERT_EQ(gDriver.boxes.size(), 1u);
-    const std::string& box = gDriver.boxes[0];
+    ASSERT_EQ(gDriver.boxes.texts.size(), 1u);
+    const std::string& box = gDriver.boxes.texts[0];
     EXPECT_EQ(box.rfind("Veltrano\n", 0), 0u) << box;
     EXPECT_NE(box.find("\nPlease select a unique name for the profile!\n"), std::string::npos) << box;
     EXPECT_TRUE(IsWindowVisible(dialog));  // still open
@@ -180,7 +173,7 @@ TEST_F(ProfileDialogTest, OkCopiesNameAndPatternsBackAndKeepsTheRest) {
     Click(dialog, IDOK);
   };
   EXPECT_EQ(RunDialog(profile, steps), IDOK);
-  EXPECT_TRUE(gDriver.boxes.empty());
+  EXPECT_TRUE(gDriver.boxes.texts.empty());
   EXPECT_STREQ(profile.szParName, "Viewer");
   EXPECT_STREQ(profile.szPrgPath, "viewer.exe");
   EXPECT_STREQ(profile.szWndCaption, "");
@@ -208,7 +201,7 @@ TEST_F(ProfileDialogTest, BrowseFillsTheProgramAndNamesOnlyAProfileThatCameWitho
       Click(dialog, IDCANCEL);
     };
     EXPECT_EQ(RunDialog(profile, steps, program), IDCANCEL);
-    EXPECT_EQ(gDriver.boxes.size(), 1u);
+    EXPECT_EQ(gDriver.boxes.texts.size(), 1u);
   }
 }
 
