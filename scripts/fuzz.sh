@@ -11,9 +11,9 @@ targets=(
   "zip_reader_fuzz:zip/fuzz/corpus/reader"
   "config_text_lookup_fuzz:framework/store/fuzz/corpus/lookup"
   "tagged_field_fuzz:framework/store/fuzz/corpus/tagged"
-  "http_head_fuzz:services/fuzz/corpus/head"
-  "http_url_fuzz:services/fuzz/corpus/url"
-  "update_version_fuzz:services/fuzz/corpus/version"
+  "http_head_fuzz:services/update/fuzz/corpus/head"
+  "http_url_fuzz:services/update/fuzz/corpus/url"
+  "update_version_fuzz:services/update/fuzz/corpus/version"
 )
 
 log_dir=$root/build/logs

@@ -10,8 +10,8 @@
 #include "framework/app/restart_core.h"
 #include "framework/ui/frame_window.h"
 #include "framework/util/monitors.h"
-#include "services/archiving.h"
-#include "services/update_check.h"
+#include "services/archive/archiving.h"
+#include "services/update/update_check.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "framework/store/config_backup.h"
 #include "framework/text/text_table.h"
 #include "framework/util/text_util.h"
-#include "services/archiving.h"
+#include "services/archive/archiving.h"
 
 namespace {
 

@@ -31,8 +31,8 @@
 #include "framework/util/status_codes.h"
 #include "framework/util/text_util.h"
 #include "framework/util/win_handles.h"
-#include "services/archiving.h"
-#include "services/update_check.h"
+#include "services/archive/archiving.h"
+#include "services/update/update_check.h"
 #include "zip/win32/zip_win32.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "framework/app/application.h"
 #include "framework/util/monitors.h"
 #include "framework/util/text_util.h"
-#include "services/archive_dialog.h"
+#include "services/archive/archive_dialog.h"
 
 namespace {
 

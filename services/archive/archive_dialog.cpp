@@ -1,4 +1,4 @@
-#include "services/archive_dialog.h"
+#include "services/archive/archive_dialog.h"
 
 #include <cstdio>
 #include <cstring>
@@ -11,8 +11,8 @@
 #include "framework/util/dialog_fields.h"
 #include "framework/util/monitors.h"
 #include "framework/util/text_util.h"
-#include "services/archiving.h"
-#include "services/res/archive_dialog_ids.h"
+#include "services/archive/archiving.h"
+#include "services/archive/res/archive_dialog_ids.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "services/archive_folder.h"
+#include "services/archive/archive_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "services/http_url.h"
+#include "services/update/http_url.h"
 
 inline constexpr std::size_t kHttpRequestHeadSize = 1040;       // request head, with its zero
 inline constexpr std::size_t kHttpMaxResponseHead = 16 * 1024;  // head up to and with "\r\n\r\n"

@@ -1,4 +1,4 @@
-#include "services/update_logic.h"
+#include "services/update/update_logic.h"
 
 #include <gtest/gtest.h>
 

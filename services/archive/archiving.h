@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "services/archive_core.h"
+#include "services/archive/archive_core.h"
 
 // Reads "(Orvo)Archive" over the settings in memory (a missing or short file
 // leaves what it does not cover) and applies the defaults.

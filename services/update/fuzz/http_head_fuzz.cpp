@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "services/http_message.h"
+#include "services/update/http_message.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // An exact-size copy, so a read past the end is caught.

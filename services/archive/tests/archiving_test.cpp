@@ -1,4 +1,4 @@
-#include "services/archiving.h"
+#include "services/archive/archiving.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +14,9 @@
 #include "framework/app/application.h"
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/text_util.h"
-#include "services/archive_dialog.h"
-#include "services/file_finder.h"
-#include "services/res/archive_dialog_ids.h"
+#include "services/archive/archive_dialog.h"
+#include "services/archive/file_finder.h"
+#include "services/archive/res/archive_dialog_ids.h"
 #include "zip/win32/zip_win32.h"
 
 using test_support::Exists;

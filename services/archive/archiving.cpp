@@ -1,4 +1,4 @@
-#include "services/archiving.h"
+#include "services/archive/archiving.h"
 
 #include <atomic>
 #include <cstdio>
@@ -11,8 +11,8 @@
 #include "framework/util/files.h"
 #include "framework/util/grow_array.h"
 #include "framework/util/text_util.h"
-#include "services/archive_folder.h"
-#include "services/file_finder.h"
+#include "services/archive/archive_folder.h"
+#include "services/archive/file_finder.h"
 #include "zip/win32/zip_win32.h"
 
 namespace {

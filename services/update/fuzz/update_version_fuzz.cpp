@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "services/update_logic.h"
+#include "services/update/update_logic.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::vector<char> reply(data, data + size);

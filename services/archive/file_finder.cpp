@@ -1,4 +1,4 @@
-#include "services/file_finder.h"
+#include "services/archive/file_finder.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "services/http_message.h"
+#include "services/update/http_message.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "services/archive_core.h"
+#include "services/archive/archive_core.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "services/archive_folder.h"
+#include "services/archive/archive_folder.h"
 
 #pragma pack(push, 1)
 

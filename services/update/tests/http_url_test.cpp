@@ -1,4 +1,4 @@
-#include "services/http_url.h"
+#include "services/update/http_url.h"
 
 #include <gtest/gtest.h>
 
