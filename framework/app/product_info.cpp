@@ -6,7 +6,10 @@
 
 namespace {
 constexpr std::uint32_t kInformationFlags = 0x14;  // information icon, OK
+ProductInfoServices gServices;
 }  // namespace
+
+void SetProductInfoServices(const ProductInfoServices& services) noexcept { gServices = services; }
 
 // Until the dialog itself exists, the product's name and version in a
 // message box: what the dialog's first line would show, and nothing that

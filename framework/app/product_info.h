@@ -7,6 +7,17 @@
 
 #include <cstdint>
 
+// The settings dialogs of the product's services that the dialog's
+// "Archive..." and "Update..." buttons open (resources 50103 and 50101, in the
+// product's resources): the framework cannot link the services' dialogs, so
+// the product hands their procedures over at start-up. A null procedure
+// leaves its button disabled.
+struct ProductInfoServices {
+  DLGPROC archiveDialog = nullptr;
+  DLGPROC updateDialog = nullptr;
+};
+void SetProductInfoServices(const ProductInfoServices& services) noexcept;
+
 // Runs the dialog modally over window (null: this process's foreground
 // window) and returns the thread's last error code.
 std::uint32_t ShowProductInfo(HWND window, LPARAM parameter) noexcept;
