@@ -1,23 +1,198 @@
 #include "framework/app/product_info.h"
 
+#include <cstdio>
+
+#include "framework/app/app_exit.h"
 #include "framework/app/application.h"
+#include "framework/app/backup_restore.h"
+#include "framework/app/command_table.h"
+#include "framework/app/dialog_setup.h"
+#include "framework/app/framework_messages.h"
 #include "framework/app/message_box.h"
+#include "framework/app/message_box_core.h"
+#include "framework/app/res/framework_resource_ids.h"
 #include "framework/text/text_table.h"
+#include "framework/ui/app_windows.h"
+#include "framework/ui/frame_window.h"
+#include "framework/util/link_label.h"
+#include "framework/util/win_handles.h"
 
 namespace {
-constexpr std::uint32_t kInformationFlags = 0x14;  // information icon, OK
+
+constexpr unsigned kProductText = 0xF005;  // version format, notice line, web address
+constexpr unsigned kDoneText = 0xF00A;     // restored, backed up, reset
+constexpr unsigned kRestartText = 0xF00B;
+constexpr unsigned kRestoredIndex = 0;
+constexpr unsigned kBackedUpIndex = 1;
+constexpr unsigned kResetIndex = 2;
+constexpr std::uint32_t kRestartPromptFlags = kMsgBoxQuestion | kMsgBoxOkCancel | kMsgBoxBoldFirstLine;  // 296
+constexpr std::uint32_t kBackedUpFlags = kMsgBoxAsterisk | kMsgBoxOk | kMsgBoxBoldFirstLine;           // 276
+constexpr int kRestartWithCurrentElevation = -1;
+constexpr int kProgramIconId = 1;
+// The services' dialogs, in the product's resources.
+constexpr int kUpdateDialogId = 50101;
+constexpr int kArchiveDialogId = 50103;
+constexpr LPARAM kOpenedFromProductInfo = 1;
+constexpr char kHelpTopic[] = "About";
+
 ProductInfoServices gServices;
+// One per process, as the dialog runs once at a time; each is detached when
+// the dialog goes.
+CLinkLabel gWebLink;
+CLinkLabel gProgramFolderLink;
+CLinkLabel gDataFolderLink;
+
+const char* TextOr(unsigned id, unsigned index, const char* fallback) noexcept {
+  const char* text = GetText(id, index);
+  return text != nullptr ? text : fallback;
+}
+
+void SetVersionFont(HWND dialog, HFONT font) noexcept {
+  SendDlgItemMessageA(dialog, FW_IDC_ABOUT_VERSION, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void EnableButton(HWND dialog, int id, bool enable) noexcept { EnableWindow(GetDlgItem(dialog, id), enable ? TRUE : FALSE); }
+
+BOOL OnInitDialog(HWND dialog) noexcept {
+  SetVersionFont(dialog, PrepareDialog(dialog));
+  SetWindowTextA(dialog, gApp.appName);
+  char line[320];
+  std::snprintf(line, sizeof line, TextOr(kProductText, 0, "%s v%d.%d.%d"), gApp.appName,
+                static_cast<int>(gApp.versionMajor), static_cast<int>(gApp.versionMinor),
+                static_cast<int>(gApp.versionBuild));
+  SetDlgItemTextA(dialog, FW_IDC_ABOUT_VERSION, line);
+  SetDlgItemTextA(dialog, FW_IDC_ABOUT_NOTICE, TextOr(kProductText, 1, ""));
+  (void)AttachLinkLabel(gWebLink, dialog, FW_IDC_ABOUT_WEB, TextOr(kProductText, 2, ""));
+  (void)AttachLinkLabel(gProgramFolderLink, dialog, FW_IDC_ABOUT_PROGRAM_FOLDER, gApp.programFolder);
+  (void)AttachLinkLabel(gDataFolderLink, dialog, FW_IDC_ABOUT_DATA_FOLDER, gApp.dataFolder);
+  EnableButton(dialog, IDHELP, FirstFrameWindowHandle() != nullptr);
+  EnableButton(dialog, FW_IDC_ABOUT_ARCHIVE, gServices.archiveDialog != nullptr);
+  EnableButton(dialog, FW_IDC_ABOUT_UPDATE, gServices.updateDialog != nullptr);
+  return FALSE;  // PrepareDialog has set the focus
+}
+
+void RequestHelp() noexcept {
+  if (const HWND frame = FirstFrameWindowHandle()) {
+    SendMessageA(frame, WM_FW_HELPREQUEST, reinterpret_cast<WPARAM>(kHelpTopic), 0);
+  }
+}
+
+// A restore or reset takes effect at the next start: offered at once, and
+// the program keeps running when the user declines.
+void StageAndOfferRestart(HWND dialog, BackupMode mode, unsigned doneIndex) noexcept {
+  if (BackupRestoreConfiguration(dialog, mode, nullptr) != kBackupDone) return;
+  if (ShowMessageBox(gApp, dialog, nullptr, "%s\n%s", kRestartPromptFlags, 0, TextOr(kDoneText, doneIndex, ""),
+                     TextOr(kRestartText, 0, "")) == IDOK) {
+    (void)RequestExit(kRestartWithCurrentElevation, nullptr, 1);
+  }
+}
+
+// The archive holds what is on disk: the framework's state and the
+// product's options are written before the files are packed.
+void Backup(HWND dialog) noexcept {
+  SaveAppState();
+  (void)SendToActiveWindow(WM_FW_SAVEOPTIONS, 0, 0);
+  if (BackupRestoreConfiguration(dialog, BackupMode::kBackup, nullptr) == kBackupDone) {
+    (void)ShowMessageBox(gApp, dialog, nullptr, "%s", kBackedUpFlags, 0, TextOr(kDoneText, kBackedUpIndex, ""));
+  }
+}
+
+void OpenServiceDialog(HWND dialog, int resourceId, DLGPROC procedure) noexcept {
+  if (procedure == nullptr) return;
+  (void)DialogBoxParamA(gApp.ResourceInstance(), MAKEINTRESOURCEA(resourceId), dialog, procedure,
+                        kOpenedFromProductInfo);
+}
+
+BOOL OnCommand(HWND dialog, int id) noexcept {
+  switch (id) {
+    case IDOK:
+    case IDCANCEL:
+      EndDialog(dialog, id);
+      return TRUE;
+    case IDHELP:
+      RequestHelp();
+      return TRUE;
+    case FW_IDC_ABOUT_RESTORE:
+      StageAndOfferRestart(dialog, BackupMode::kRestore, kRestoredIndex);
+      return TRUE;
+    case FW_IDC_ABOUT_RESET:
+      StageAndOfferRestart(dialog, BackupMode::kReset, kResetIndex);
+      return TRUE;
+    case FW_IDC_ABOUT_BACKUP:
+      Backup(dialog);
+      return TRUE;
+    case FW_IDC_ABOUT_ARCHIVE:
+      OpenServiceDialog(dialog, kArchiveDialogId, gServices.archiveDialog);
+      return TRUE;
+    case FW_IDC_ABOUT_UPDATE:
+      OpenServiceDialog(dialog, kUpdateDialogId, gServices.updateDialog);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+// The program's icon at the item's top-left corner, as tall as the item
+// (rounded down to an even size, which icons come in).
+void DrawProgramIcon(const DRAWITEMSTRUCT& item) noexcept {
+  const int size = (item.rcItem.bottom - item.rcItem.top) & ~1;
+  if (size <= 0) return;
+  const CIconHandle icon(static_cast<HICON>(
+      LoadImageA(gApp.ResourceInstance(), MAKEINTRESOURCEA(kProgramIconId), IMAGE_ICON, size, size, 0)));
+  if (icon) DrawIconEx(item.hDC, item.rcItem.left, item.rcItem.top, icon.Get(), size, size, 0, nullptr, DI_NORMAL);
+}
+
 }  // namespace
 
 void SetProductInfoServices(const ProductInfoServices& services) noexcept { gServices = services; }
 
-// Until the dialog itself exists, the product's name and version in a
-// message box: what the dialog's first line would show, and nothing that
-// pretends to offer its buttons.
-std::uint32_t ShowProductInfo(HWND window, LPARAM) noexcept {
-  const char* name = GetText(0, 0);
-  (void)ShowMessageBox(gApp, window, name, "%s V%d.%d.%d", kInformationFlags, 0, name,
-                       static_cast<int>(gApp.versionMajor), static_cast<int>(gApp.versionMinor),
-                       static_cast<int>(gApp.versionBuild));
+INT_PTR CALLBACK ProductInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return OnInitDialog(dialog);
+    case WM_COMMAND:
+      return OnCommand(dialog, LOWORD(wParam));
+    case WM_HELP:
+      RequestHelp();
+      return TRUE;
+    case WM_DRAWITEM:
+      if (wParam != FW_IDC_ABOUT_ICON || lParam == 0) return FALSE;
+      DrawProgramIcon(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_DPICHANGED: {
+      SetVersionFont(dialog, ApplyDialogFontForDpi(dialog, LOWORD(wParam)));
+      if (const auto* r = reinterpret_cast<const RECT*>(lParam)) {
+        SetWindowPos(dialog, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      return TRUE;
+    }
+    case WM_DESTROY:
+      DestroyLinkLabel(gWebLink);
+      DestroyLinkLabel(gProgramFolderLink);
+      DestroyLinkLabel(gDataFolderLink);
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+std::uint32_t ShowProductInfo(HWND window, LPARAM parameter) noexcept {
+  if (window == nullptr) window = GetOwnForegroundWindow();
+  if (window != nullptr) {
+    if (CFrameWindow* frame = FindWindowRecord(window)) {
+      if ((frame->flags & kFrameKeptHidden) == 0) {
+        frame->ShowFrame(SW_SHOW, false);
+        SetForegroundWindow(window);
+      }
+    } else {
+      ShowWindow(window, SW_SHOW);
+      SetForegroundWindow(window);
+    }
+  }
+  ChangeModalDepth(true);
+  (void)DialogBoxParamA(gApp.ResourceInstance(), MAKEINTRESOURCEA(FW_IDD_PRODUCT_INFO), window,
+                        &ProductInfoDialogProc, parameter);
+  ChangeModalDepth(false);
   return GetLastError();
 }

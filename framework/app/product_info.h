@@ -19,5 +19,11 @@ struct ProductInfoServices {
 void SetProductInfoServices(const ProductInfoServices& services) noexcept;
 
 // Runs the dialog modally over window (null: this process's foreground
-// window) and returns the thread's last error code.
+// window), shown and brought forward first (a framework window kept hidden
+// stays so), and returns the thread's last error code.
 std::uint32_t ShowProductInfo(HWND window, LPARAM parameter) noexcept;
+
+// The procedure of dialog 50102. Restore and reset offer to restart the
+// program at once; backup writes the framework's state and asks the active
+// framework window to save the product's options first.
+INT_PTR CALLBACK ProductInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

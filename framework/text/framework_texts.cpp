@@ -12,7 +12,7 @@ TextRecord gFrameworkTexts[] = {
     {0xF002, T(" * ", nullptr, "Displays additional items", "Additional Items")},
     {0xF003, T("Error initializing the application!\nError code 0x%08X.", "Ag")},
     {0xF004, T("Ready")},
-    {0xF005, T("%s v%d.%d.%d", "Copyright (c) Brindlex. All rights reserved.", "www.brindlex.com")},
+    {0xF005, T("%s v%d.%d.%d", "Copyright (c) 2026 Veltrano. All rights reserved.", "https://www.veltrano.app")},
     {0xF007,
      T("Could not display the manual \"%s\".\nPlease make sure that a viewer for this file type "
        "is installed on your system.",

@@ -10,6 +10,7 @@
 #include "framework/app/framework_messages.h"
 #include "framework/app/message_box.h"
 #include "framework/app/message_loop.h"
+#include "framework/app/product_info.h"
 #include "framework/app/startup.h"
 #include "framework/text/text_table.h"
 #include "framework/ui/app_windows.h"
@@ -22,6 +23,7 @@
 #include "scrolling/settings/profile_dialog.h"
 #include "scrolling/settings/settings_dialog.h"
 #include "scrolling/texts/product_texts.h"
+#include "services/archive/archive_dialog.h"
 
 namespace {
 
@@ -156,6 +158,9 @@ int RunMainProgram(HINSTANCE instance, const char* commandLine, int showCommand)
     AppExit();
     return 0;
   }
+  ProductInfoServices services;
+  services.archiveDialog = &ArchiveDialogProc;
+  SetProductInfoServices(services);
   RunState state;
   const std::uint32_t result = StartUp(state);
   ShutDown(state, result);

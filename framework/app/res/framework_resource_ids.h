@@ -18,6 +18,24 @@
 #define FW_IDC_KEY_WIN 50152
 #define FW_IDC_KEY_CLEAR 50153
 
+// The product information dialog and its controls. The icon and the
+// version line share their ids with the message box's icon and first line.
+#define FW_IDD_PRODUCT_INFO 50102
+#define FW_IDC_ABOUT_ICON 50106
+#define FW_IDC_ABOUT_UNUSED 50107
+#define FW_IDC_ABOUT_VERSION 50108
+#define FW_IDC_ABOUT_RESTORE 50111
+#define FW_IDC_ABOUT_BACKUP 50112
+#define FW_IDC_ABOUT_RESET 50113
+#define FW_IDC_ABOUT_PRODUCT_GROUP 50114
+#define FW_IDC_ABOUT_WEB 50116
+#define FW_IDC_ABOUT_NOTICE 50120
+#define FW_IDC_ABOUT_CONFIG_GROUP 50131
+#define FW_IDC_ABOUT_PROGRAM_FOLDER 50132
+#define FW_IDC_ABOUT_DATA_FOLDER 50133
+#define FW_IDC_ABOUT_ARCHIVE 50140
+#define FW_IDC_ABOUT_UPDATE 50147
+
 // The standard command icons of the framework window's menu.
 #define FW_IDI_CAPTION_MENU 0xC350
 #define FW_IDI_COLOUR_MENU 0xC351

@@ -1,0 +1,59 @@
+// Shows the product information dialog for screenshots, as the product opens
+// it: the archive dialog offered, the update check not (yet). Logs "dpi N"
+// and then "ready" to the file named by the argument, and runs until it is
+// ended from outside.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "framework/app/application.h"
+#include "framework/app/product_info.h"
+#include "framework/util/monitors.h"
+#include "framework/util/text_util.h"
+#include "resources/version.h"
+
+namespace {
+
+std::string gLog;
+
+void Log(const std::string& line) {
+  if (FILE* f = std::fopen(gLog.c_str(), "ab")) {
+    std::fprintf(f, "%s\n", line.c_str());
+    std::fclose(f);
+  }
+}
+
+void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
+  const HWND dialog = FindWindowA(nullptr, "Veltrano");
+  if (dialog == nullptr || !IsWindowVisible(dialog)) return;
+  KillTimer(nullptr, timer);
+  Log("dpi " + std::to_string(GetWindowDpi(dialog)));
+  Log("ready");
+}
+
+INT_PTR CALLBACK NoDialog(HWND dialog, UINT message, WPARAM, LPARAM) {
+  if (message == WM_INITDIALOG) EndDialog(dialog, IDCANCEL);
+  return FALSE;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
+  gLog = arguments;
+  gApp.hInstance = instance;
+  InstallAppTexts(nullptr);
+  (void)CopyText(gApp.appName, sizeof gApp.appName, "Veltrano");
+  gApp.versionMajor = VELTRANO_VERSION_MAJOR;
+  gApp.versionMinor = VELTRANO_VERSION_MINOR;
+  gApp.versionBuild = VELTRANO_VERSION_PATCH;
+  (void)CopyText(gApp.programFolder, sizeof gApp.programFolder, "C:\\Program Files\\Veltrano");
+  (void)CopyText(gApp.dataFolder, sizeof gApp.dataFolder,
+                 "C:\\users\\Public\\Application Data\\Veltrano\\A rather long data folder name\\Data");
+  ProductInfoServices services;
+  services.archiveDialog = &NoDialog;
+  SetProductInfoServices(services);
+  SetTimer(nullptr, 0, 50, &Tick);
+  (void)ShowProductInfo(nullptr, 0);
+  return 0;
+}
