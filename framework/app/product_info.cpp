@@ -68,7 +68,9 @@ BOOL OnInitDialog(HWND dialog) noexcept {
   EnableButton(dialog, IDHELP, FirstFrameWindowHandle() != nullptr);
   EnableButton(dialog, FW_IDC_ABOUT_ARCHIVE, gServices.archiveDialog != nullptr);
   EnableButton(dialog, FW_IDC_ABOUT_UPDATE, gServices.updateDialog != nullptr);
-  return FALSE;  // PrepareDialog has set the focus
+  // On OK rather than on the first link, which would show its focus frame.
+  SetFocus(GetDlgItem(dialog, IDOK));
+  return FALSE;
 }
 
 void RequestHelp() noexcept {

@@ -3,8 +3,10 @@
 // and then "ready" to the file named by the argument, and runs until it is
 // ended from outside.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "framework/app/application.h"
@@ -24,10 +26,23 @@ void Log(const std::string& line) {
   }
 }
 
+BOOL CALLBACK SwitchOffTooltip(HWND window, LPARAM) {
+  char name[32] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (std::strcmp(name, TOOLTIPS_CLASSA) == 0) {
+    SendMessageA(window, TTM_ACTIVATE, FALSE, 0);
+    SendMessageA(window, TTM_POP, 0, 0);
+  }
+  return TRUE;
+}
+
 void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
   const HWND dialog = FindWindowA(nullptr, "Veltrano");
   if (dialog == nullptr || !IsWindowVisible(dialog)) return;
   KillTimer(nullptr, timer);
+  // The pointer starts in the middle of the screen, over a link whose
+  // tooltip would cover the dialog: the tooltips are switched off.
+  EnumThreadWindows(GetCurrentThreadId(), &SwitchOffTooltip, 0);
   Log("dpi " + std::to_string(GetWindowDpi(dialog)));
   Log("ready");
 }
