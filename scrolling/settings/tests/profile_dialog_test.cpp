@@ -223,9 +223,15 @@ TEST_F(ProfileDialogTest, PickerReadsAnotherProgramsWindowsAndEscKeepsTheValues)
   const CKernelHandle process = test_support::StartProgram(program, "20 20 300 160");
   ASSERT_TRUE(process);
   HWND top = nullptr;
-  for (int i = 0; i < 500 && (top = FindWindowA("VeltranoPickTarget", "Pick target")) == nullptr; ++i) Sleep(10);
+  HWND child = nullptr;
+  // The target makes its child after its own window, which can be found
+  // in between: wait for both.
+  for (int i = 0; i < 500 && child == nullptr; ++i) {
+    top = FindWindowA("VeltranoPickTarget", "Pick target");
+    if (top != nullptr) child = FindWindowExA(top, nullptr, "VeltranoPickChild", "Pick child");
+    if (child == nullptr) Sleep(10);
+  }
   ASSERT_NE(top, nullptr);
-  const HWND child = FindWindowExA(top, nullptr, "VeltranoPickChild", "Pick child");
   ASSERT_NE(child, nullptr);
   SetPickerMouse(&TestButtons, &TestCursor);
 
