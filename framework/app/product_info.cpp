@@ -51,7 +51,9 @@ void SetVersionFont(HWND dialog, HFONT font) noexcept {
   SendDlgItemMessageA(dialog, FW_IDC_ABOUT_VERSION, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
-void EnableButton(HWND dialog, int id, bool enable) noexcept { EnableWindow(GetDlgItem(dialog, id), enable ? TRUE : FALSE); }
+void EnableButton(HWND dialog, int id, bool enable) noexcept {
+  EnableWindow(GetDlgItem(dialog, id), enable ? TRUE : FALSE);
+}
 
 BOOL OnInitDialog(HWND dialog) noexcept {
   SetVersionFont(dialog, PrepareDialog(dialog));
