@@ -24,3 +24,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get update -qq
   $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
+
+# OpenSSL's static libraries for both Windows targets: built once and cached
+# outside the source tree (scripts/lib/openssl.sh); the configure of the
+# win64 and win32 presets finds them there.
+for triplet in x86_64-w64-mingw32 i686-w64-mingw32; do
+  "$(dirname "$0")/lib/openssl.sh" "$triplet" >/dev/null
+done
