@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64 xvfb xdotool x11-utils x11-apps unzip zip python3 util-linux
+  make perl  # scripts/lib/openssl.sh builds OpenSSL with them
 )
 
 missing=()

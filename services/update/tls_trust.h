@@ -1,9 +1,13 @@
-// The certificate authorities a TLS client trusts: the system's defaults
-// (SSL_CERT_FILE and SSL_CERT_DIR honoured).
+// The certificate authorities the TLS client trusts: the system's own.
 #pragma once
 
-#include <openssl/ssl.h>
+// Declared here rather than through OpenSSL's headers, so that a Windows
+// source can include <wincrypt.h> before them (see win_cert_store.h).
+struct ssl_ctx_st;
+typedef struct ssl_ctx_st SSL_CTX;
 
-[[nodiscard]] inline bool AddPlatformRootCertificates(SSL_CTX* ctx) noexcept {
-  return SSL_CTX_set_default_verify_paths(ctx) == 1;
-}
+// Adds the system's trusted root certificates to context's store. On Windows
+// these are the certificates of the ROOT system store; elsewhere OpenSSL's
+// default places, which the SSL_CERT_FILE and SSL_CERT_DIR variables replace.
+// False when none could be added: nothing would verify.
+[[nodiscard]] bool AddPlatformRootCertificates(SSL_CTX* context) noexcept;
