@@ -1,15 +1,20 @@
 #include "services/update/http_request.h"
 
 #include <gtest/gtest.h>
+#include <openssl/x509_vfy.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "services/update/tests/local_server.h"
+#include "services/update/tests/test_pki.h"
 
 namespace {
 
@@ -282,6 +287,90 @@ TEST(HttpRequest, CancelEndsConnectAndReceiveWithinAPoll) {
     EXPECT_EQ(code, kHttpCancelled);
     EXPECT_LT(latency, 1000);
   }
+}
+
+// The test authority becomes trusted for this process only: natively
+// through SSL_CERT_FILE, under Wine in the test prefix's root store.
+bool TrustTestAuthority() {
+  static const bool trusted = [] {
+#ifdef _WIN32
+    return test_pki::AddAuthorityToUserRootStore();
+#else
+    // One file per process (tests run in parallel), removed at its end.
+    static const struct TempFile {
+      std::string path = (std::filesystem::temp_directory_path() /
+                          ("veltrano-test-ca-" + std::to_string(std::random_device()()) + ".pem"))
+                             .string();
+      ~TempFile() { std::remove(path.c_str()); }
+    } file;
+    return test_pki::WriteAuthorityFile(file.path) && setenv("SSL_CERT_FILE", file.path.c_str(), 1) == 0;
+#endif
+  }();
+  return trusted;
+}
+
+LocalTlsContext ServerTls(test_pki::ServerCase which) {
+  const test_pki::Credentials& server = test_pki::Server(which);
+  return MakeServerTls(server.certificatePem, server.keyPem);
+}
+
+TEST(HttpRequest, TlsTakesOnlyAVerifiedServerOfTheNameAsked) {
+  ASSERT_TRUE(TrustTestAuthority());
+  using test_pki::ServerCase;
+  struct Case {
+    const char* name;
+    ServerCase server;
+    const char* host;
+    int code;
+    long verify;
+  };
+  const Case cases[] = {
+      {"valid", ServerCase::kValid, "localhost", kHttpOk, X509_V_OK},
+      {"valid, by address", ServerCase::kValid, "127.0.0.1", kHttpOk, X509_V_OK},
+      {"unknown authority", ServerCase::kUnknownAuthority, "localhost", kHttpConnectFailed,
+       X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY},
+      {"expired", ServerCase::kExpired, "localhost", kHttpConnectFailed, X509_V_ERR_CERT_HAS_EXPIRED},
+      {"other host", ServerCase::kOtherHost, "localhost", kHttpConnectFailed, X509_V_ERR_HOSTNAME_MISMATCH},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const LocalTlsContext tls = ServerTls(c.server);
+    ASSERT_TRUE(tls);
+    LocalServer server(Reply({HttpAnswer("200 OK", "1.2.3")}), tls.get());
+    CHttpRequest request;
+    const Fetched got = Fetch(request, server.Url("/v.txt", c.host));
+    EXPECT_EQ(got.code, c.code);
+    EXPECT_EQ(got.body, c.code == kHttpOk ? "1.2.3" : "");
+    EXPECT_EQ(request.TlsVerifyResult(), c.verify);
+  }
+}
+
+// TLS runs inside the proxy's tunnel, and a redirect never leaves https
+// for plain http.
+TEST(HttpRequest, HttpsTunnelsThroughAProxyAndIsNeverDowngraded) {
+  ASSERT_TRUE(TrustTestAuthority());
+  const LocalTlsContext tls = ServerTls(test_pki::ServerCase::kValid);
+  ASSERT_TRUE(tls);
+  LocalServer proxy([&](LocalSession& s) {
+    if (s.ReadHead().rfind("CONNECT localhost:443 HTTP/1.0\r\n", 0) != 0 ||
+        !s.Write("HTTP/1.0 200 Connection established\r\n\r\n") || !s.StartTls(tls.get())) {
+      return;
+    }
+    s.Write(s.ReadHead().rfind("GET /v.txt HTTP/1.0\r\n", 0) == 0 ? HttpAnswer("200 OK", "4.0")
+                                                                  : HttpAnswer("400 Bad", ""));
+  });
+  CHttpRequest tunnelled;
+  ASSERT_TRUE(tunnelled.SetProxy("127.0.0.1", proxy.Port(), false, nullptr, nullptr));
+  const Fetched got = Fetch(tunnelled, "https://localhost/v.txt");
+  EXPECT_EQ(got.code, kHttpOk);
+  EXPECT_EQ(got.body, "4.0");
+
+  LocalServer plain(Reply({HttpAnswer("200 OK", "5.0")}));
+  const std::string location = "Location: " + plain.Url("/v.txt") + "\r\n";
+  LocalServer secure(Reply({HttpAnswer("301 Moved", "", location.c_str())}), tls.get());
+  CHttpRequest request;
+  EXPECT_EQ(Fetch(request, secure.Url("/v.txt", "localhost")).code, kHttpRedirectUnusable);
+  EXPECT_EQ(plain.Connections(), 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "services/update/tests/local_server.h"
 
 #include <openssl/err.h>
+#include <openssl/pem.h>
 #include <openssl/ssl.h>
 
 #include <csignal>
@@ -129,4 +130,23 @@ void LocalServer::Run() {
 std::string HttpAnswer(const char* status, const std::string& body, const char* headers) {
   return std::string("HTTP/1.0 ") + status + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n" +
          headers + "\r\n" + body;
+}
+
+void LocalTlsFree::operator()(ssl_ctx_st* context) const noexcept { SSL_CTX_free(context); }
+
+LocalTlsContext MakeServerTls(const std::string& certificatePem, const std::string& keyPem) {
+  LocalTlsContext context(SSL_CTX_new(TLS_server_method()));
+  if (!context) return context;
+  BIO* certificateBio = BIO_new_mem_buf(certificatePem.data(), static_cast<int>(certificatePem.size()));
+  BIO* keyBio = BIO_new_mem_buf(keyPem.data(), static_cast<int>(keyPem.size()));
+  X509* certificate = certificateBio ? PEM_read_bio_X509(certificateBio, nullptr, nullptr, nullptr) : nullptr;
+  EVP_PKEY* key = keyBio ? PEM_read_bio_PrivateKey(keyBio, nullptr, nullptr, nullptr) : nullptr;
+  const bool loaded = certificate && key && SSL_CTX_use_certificate(context.get(), certificate) == 1 &&
+                      SSL_CTX_use_PrivateKey(context.get(), key) == 1;
+  X509_free(certificate);
+  EVP_PKEY_free(key);
+  BIO_free(certificateBio);
+  BIO_free(keyBio);
+  if (!loaded) context.reset();
+  return context;
 }

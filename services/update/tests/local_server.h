@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -73,6 +74,14 @@ class LocalServer {
   std::atomic<int> connections_{0};
   std::thread thread_;
 };
+
+// A server's TLS context with its certificate and key (PEM); null when
+// they do not load.
+struct LocalTlsFree {
+  void operator()(ssl_ctx_st* context) const noexcept;
+};
+using LocalTlsContext = std::unique_ptr<ssl_ctx_st, LocalTlsFree>;
+LocalTlsContext MakeServerTls(const std::string& certificatePem, const std::string& keyPem);
 
 // An answer with a Content-Length that matches its body.
 std::string HttpAnswer(const char* status, const std::string& body, const char* headers = "");
