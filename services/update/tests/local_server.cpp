@@ -94,6 +94,11 @@ bool LocalSession::StartTls(ssl_ctx_st* context) {
   return false;
 }
 
+std::string LocalSession::ServerName() const {
+  const char* name = ssl_ ? SSL_get_servername(ssl_, TLSEXT_NAMETYPE_host_name) : nullptr;
+  return name ? name : "";
+}
+
 void LocalSession::WaitForClose() {
   char sink[512];
   while (!Stopping() && ReadSome(sink, sizeof sink) >= 0) {

@@ -32,6 +32,8 @@ class LocalSession {
   // The server's side of a handshake on this connection (also inside a
   // tunnel this server pretends to open).
   bool StartTls(ssl_ctx_st* context);
+  // The name the client sent in its TLS hello; empty for none.
+  [[nodiscard]] std::string ServerName() const;
   // Until the client closes or the server stops.
   void WaitForClose();
   [[nodiscard]] bool Stopping() const noexcept { return stop_.load(); }
