@@ -2,6 +2,8 @@
 
 #ifdef _WIN32
 #include "services/update/win_cert_store.h"
+#else
+#include <unistd.h>
 #endif
 
 #include <openssl/bio.h>
@@ -12,6 +14,9 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace test_pki {
 
@@ -173,6 +178,24 @@ bool WriteAuthorityFile(const std::string& path) {
   if (file == nullptr) return false;
   const bool written = std::fwrite(pem.data(), 1, pem.size(), file) == pem.size();
   return std::fclose(file) == 0 && written;
+}
+
+bool TrustAuthority() {
+#ifdef _WIN32
+  return AddAuthorityToUserRootStore();
+#else
+  // Test programs running side by side write the same file: each writes a
+  // copy of its own and moves it over the shared name, so that none reads a
+  // file half written.
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+  if (error) return false;
+  const std::filesystem::path path = folder / "veltrano_test_authority.pem";
+  const std::filesystem::path copy = folder / ("veltrano_test_authority." + std::to_string(getpid()) + ".tmp");
+  if (!WriteAuthorityFile(copy.string())) return false;
+  std::filesystem::rename(copy, path, error);
+  return !error && setenv("SSL_CERT_FILE", path.c_str(), 1) == 0;
+#endif
 }
 
 #ifdef _WIN32

@@ -40,6 +40,11 @@ using X509Ptr = std::unique_ptr<X509, X509Free>;
 // Writes the authority's certificate as a PEM file (for SSL_CERT_FILE).
 [[nodiscard]] bool WriteAuthorityFile(const std::string& path);
 
+// Makes the system trust the authority, in the test's own world only: under
+// Wine the prefix's root store, natively a file in the temporary folder that
+// SSL_CERT_FILE names for this process.
+[[nodiscard]] bool TrustAuthority();
+
 #ifdef _WIN32
 // Adds the authority to the current user's ROOT system store. Refuses, with
 // false, outside Wine: only a test prefix may ever trust it.

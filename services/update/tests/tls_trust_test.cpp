@@ -4,7 +4,6 @@
 #include <openssl/ssl.h>
 #include <openssl/x509_vfy.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -21,17 +20,6 @@ struct StoreContextFree {
   void operator()(X509_STORE_CTX* context) const noexcept { X509_STORE_CTX_free(context); }
 };
 
-// Makes the system trust the test authority, in the test's own world only:
-// the Wine prefix's root store, or natively the file SSL_CERT_FILE names.
-bool TrustTestAuthority() {
-#ifdef _WIN32
-  return test_pki::AddAuthorityToUserRootStore();
-#else
-  const std::string path = ::testing::TempDir() + "veltrano_test_authority.pem";
-  return test_pki::WriteAuthorityFile(path) && setenv("SSL_CERT_FILE", path.c_str(), 1) == 0;
-#endif
-}
-
 // X509_V_OK, or why the server's certificate does not verify for host.
 int Verify(SSL_CTX* context, ServerCase which, const char* host, bool address) {
   const test_pki::X509Ptr leaf = test_pki::ReadCertificate(test_pki::Server(which).certificatePem);
@@ -45,7 +33,7 @@ int Verify(SSL_CTX* context, ServerCase which, const char* host, bool address) {
 }
 
 TEST(TlsTrust, SystemRootsVerifyOnlyTheTestAuthoritysValidChain) {
-  ASSERT_TRUE(TrustTestAuthority());
+  ASSERT_TRUE(test_pki::TrustAuthority());
   const std::unique_ptr<SSL_CTX, ContextFree> context(SSL_CTX_new(TLS_client_method()));
   ASSERT_TRUE(context);
   ASSERT_TRUE(AddPlatformRootCertificates(context.get()));
