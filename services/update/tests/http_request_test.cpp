@@ -6,11 +6,8 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <map>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -303,33 +300,13 @@ TEST(HttpRequest, CancelEndsConnectAndReceiveWithinAPoll) {
   }
 }
 
-// The test authority becomes trusted for this process only: natively
-// through SSL_CERT_FILE, under Wine in the test prefix's root store.
-bool TrustTestAuthority() {
-  static const bool trusted = [] {
-#ifdef _WIN32
-    return test_pki::AddAuthorityToUserRootStore();
-#else
-    // One file per process (tests run in parallel), removed at its end.
-    static const struct TempFile {
-      std::string path = (std::filesystem::temp_directory_path() /
-                          ("veltrano-test-ca-" + std::to_string(std::random_device()()) + ".pem"))
-                             .string();
-      ~TempFile() { std::remove(path.c_str()); }
-    } file;
-    return test_pki::WriteAuthorityFile(file.path) && setenv("SSL_CERT_FILE", file.path.c_str(), 1) == 0;
-#endif
-  }();
-  return trusted;
-}
-
 LocalTlsContext ServerTls(test_pki::ServerCase which) {
   const test_pki::Credentials& server = test_pki::Server(which);
   return MakeServerTls(server.certificatePem, server.keyPem);
 }
 
 TEST(HttpRequest, TlsTakesOnlyAVerifiedServerOfTheNameAsked) {
-  ASSERT_TRUE(TrustTestAuthority());
+  ASSERT_TRUE(test_pki::TrustAuthority());
   using test_pki::ServerCase;
   struct Case {
     const char* name;
@@ -368,7 +345,7 @@ TEST(HttpRequest, TlsTakesOnlyAVerifiedServerOfTheNameAsked) {
 // TLS runs inside the proxy's tunnel, and a redirect never leaves https
 // for plain http.
 TEST(HttpRequest, HttpsTunnelsThroughAProxyAndIsNeverDowngraded) {
-  ASSERT_TRUE(TrustTestAuthority());
+  ASSERT_TRUE(test_pki::TrustAuthority());
   const LocalTlsContext tls = ServerTls(test_pki::ServerCase::kValid);
   ASSERT_TRUE(tls);
   LocalServer proxy([&](LocalSession& s) {
