@@ -13,7 +13,7 @@
 #include "services/update/http_message.h"
 #include "services/update/http_url.h"
 
-// HttpGet's and HttpConnect's results.
+// HttpGet's results.
 inline constexpr int kHttpOk = 0;
 inline constexpr int kHttpSendFailed = 100;
 inline constexpr int kHttpReceiveFailed = 101;
