@@ -10,6 +10,7 @@
 #include "framework/app/framework_messages.h"
 #include "framework/app/message_box.h"
 #include "framework/app/message_loop.h"
+#include "framework/app/product_info.h"
 #include "framework/app/startup.h"
 #include "framework/text/text_table.h"
 #include "framework/ui/app_windows.h"
@@ -22,6 +23,9 @@
 #include "scrolling/settings/profile_dialog.h"
 #include "scrolling/settings/settings_dialog.h"
 #include "scrolling/texts/product_texts.h"
+#include "services/archive/archive_dialog.h"
+#include "services/update/update_check.h"
+#include "services/update/update_dialog.h"
 
 namespace {
 
@@ -125,6 +129,8 @@ std::uint32_t StartUp(RunState& state) noexcept {
 
 void ShutDown(RunState& state, std::uint32_t result) noexcept {
   if (const HWND dialog = SettingsDialogWindow()) DestroyWindow(dialog);
+  CancelUpdateCheck();
+  if (const HWND dialog = UpdateDialogWindow()) DestroyWindow(dialog);
   // A drag in progress holds the capture and may have hidden the cursors.
   EngineScrollDrag().EndScrolling();
   (void)InstallHooks(false);
@@ -152,6 +158,9 @@ void ShutDown(RunState& state, std::uint32_t result) noexcept {
 DwmGetWindowAttributeFunction DwmGetWindowAttributePointer() noexcept { return gDwmGetWindowAttribute; }
 
 int RunMainProgram(HINSTANCE instance, const char* commandLine, int showCommand) noexcept {
+  SetProductInfoServices(ProductInfoServices{&ArchiveDialogProc, &UpdateCheckDialogProc});
+  // Before start-up, whose due test may start the first check.
+  SetUpdateDialogProcedure(&UpdateCheckDialogProc);
   if (InitApplication(instance, 0, ProductTexts(), 0, kSettingsVersion, commandLine, showCommand) != 0) {
     AppExit();
     return 0;
