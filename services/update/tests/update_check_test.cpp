@@ -49,6 +49,7 @@ int FakeFetch(const char*, const std::atomic<std::uint8_t>* cancel, char* reply,
     if (gHonourCancel.load() && cancel->load() != 0) return kHttpCancelled;
     Sleep(5);
   }
+  if (gHonourCancel.load() && cancel->load() != 0) return kHttpCancelled;
   *length = 0;
   if (gFetchResult.load() != kHttpOk) return gFetchResult.load();
   *length = gReply.size() < capacity ? gReply.size() : capacity;
