@@ -76,6 +76,8 @@ void OnInit(HWND dialog, LPARAM parameter) noexcept {
     ShowLastCheck(dialog, record.lastCheck);
   }
   SetUpdateDialogWindow(dialog);
+  // On OK, not on the first button: Enter must not open the download page.
+  SetFocus(GetDlgItem(dialog, IDOK));
 }
 
 void OnNews(HWND dialog, unsigned status) noexcept {
@@ -130,7 +132,7 @@ INT_PTR CALLBACK UpdateCheckDialogProc(HWND dialog, UINT message, WPARAM wParam,
   switch (message) {
     case WM_INITDIALOG:
       OnInit(dialog, lParam);
-      return FALSE;  // the preparation has set the focus
+      return FALSE;  // the focus is set
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDC_UPDATE_ENABLED:
