@@ -35,18 +35,19 @@ function(veltrano_library name)
   target_link_libraries(${name} PUBLIC veltrano_options ${A_DEPS})
 endfunction()
 
-# veltrano_test(name [PURE] SOURCES ... [DEPS ...])
-# PURE tests run natively only; the others are Win32 tests that run under
-# wine64 through the cross-compiling emulator.
+# veltrano_test(name [PURE|PORTABLE] SOURCES ... [DEPS ...])
+# PURE tests run natively only; PORTABLE ones natively and under wine64; the
+# others are Win32 tests that run under wine64 through the cross-compiling
+# emulator.
 function(veltrano_test name)
-  cmake_parse_arguments(A "PURE" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(A "PURE;PORTABLE" "" "SOURCES;DEPS" ${ARGN})
   if(NOT VELTRANO_RUN_TESTS)
     return()
   endif()
   if(A_PURE AND WIN32)
     return()
   endif()
-  if(NOT A_PURE AND NOT WIN32)
+  if(NOT A_PURE AND NOT A_PORTABLE AND NOT WIN32)
     return()
   endif()
   add_executable(${name} ${A_SOURCES})

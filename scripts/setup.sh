@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64 xvfb xdotool x11-utils x11-apps unzip zip python3 util-linux
+  make perl  # scripts/lib/openssl.sh builds OpenSSL with them
 )
 
 missing=()
@@ -24,3 +25,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get update -qq
   $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
+
+# OpenSSL's static libraries for both Windows targets: built once and cached
+# outside the source tree (scripts/lib/openssl.sh); the configure of the
+# win64 and win32 presets finds them there.
+for triplet in x86_64-w64-mingw32 i686-w64-mingw32; do
+  "$(dirname "$0")/lib/openssl.sh" "$triplet" >/dev/null
+done
