@@ -158,13 +158,16 @@ void ShutDown(RunState& state, std::uint32_t result) noexcept {
 DwmGetWindowAttributeFunction DwmGetWindowAttributePointer() noexcept { return gDwmGetWindowAttribute; }
 
 int RunMainProgram(HINSTANCE instance, const char* commandLine, int showCommand) noexcept {
-  SetProductInfoServices(ProductInfoServices{&ArchiveDialogProc, &UpdateCheckDialogProc});
-  // Before start-up, whose due test may start the first check.
-  SetUpdateDialogProcedure(&UpdateCheckDialogProc);
   if (InitApplication(instance, 0, ProductTexts(), 0, kSettingsVersion, commandLine, showCommand) != 0) {
     AppExit();
     return 0;
   }
+  ProductInfoServices services;
+  services.archiveDialog = &ArchiveDialogProc;
+  services.updateDialog = &UpdateCheckDialogProc;
+  SetProductInfoServices(services);
+  // Before the message loop, which hears of start-up's first check.
+  SetUpdateDialogProcedure(&UpdateCheckDialogProc);
   RunState state;
   const std::uint32_t result = StartUp(state);
   ShutDown(state, result);

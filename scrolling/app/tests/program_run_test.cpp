@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -30,6 +31,7 @@
 #include "scrolling/engine/win32_platform.h"
 #include "scrolling/options/options.h"
 #include "services/update/http_request.h"
+#include "services/update/tests/local_server.h"
 #include "services/update/res/update_dialog_ids.h"
 #include "services/update/update_check.h"
 
@@ -113,22 +115,27 @@ void QuitDuringADrag(std::ostream& log) {
   DestroyWindow(view);
 }
 
-// An update server that answers slowly: the n-th fetch waits until n are
-// released or its check is cancelled, then offers a newer version.
-std::atomic<int> gFetches{0};
+// An update server on 127.0.0.1 that answers slowly: the n-th request waits
+// until n are released (or the client has gone), then offers a newer
+// version.
+std::atomic<int> gRequests{0};
 std::atomic<int> gReleased{0};
 
-int SlowFetch(const char*, const std::atomic<std::uint8_t>* cancel, char* reply, std::size_t capacity,
-              std::size_t* length) noexcept {
-  const int call = ++gFetches;
-  for (int i = 0; gReleased.load() < call && i < 12000; ++i) {
-    if (cancel->load() != 0) return kHttpCancelled;
-    Sleep(5);
-  }
-  static const char kNewer[] = "999.0.0";
-  *length = sizeof kNewer - 1 < capacity ? sizeof kNewer - 1 : capacity;
-  std::memcpy(reply, kNewer, *length);
-  return kHttpOk;
+void SlowVersionServer(LocalSession& session) {
+  const int request = ++gRequests;
+  if (session.ReadHead().empty()) return;
+  for (int i = 0; gReleased.load() < request && !session.Stopping() && i < 12000; ++i) Sleep(5);
+  if (session.Write(HttpAnswer("200 OK", "999.0.0\r\n"))) session.WaitForClose();
+}
+
+// The installation record of the run with the server's address to check.
+bool AskServerForUpdates(const std::string& data, const LocalServer& server) {
+  std::vector<unsigned char> bytes = test_support::MakeInstallRecord(test_support::ProgramFolder(), data, true, false);
+  InstallRecord record;
+  std::memcpy(&record, bytes.data(), sizeof record);
+  server.Url("/version").copy(record.updateCheckUrl, sizeof record.updateCheckUrl - 1);
+  std::memcpy(bytes.data(), &record, sizeof record);
+  return test_support::WriteInstallRecord("Veltrano", bytes);
 }
 
 template <typename Done>
@@ -164,7 +171,7 @@ double SlowestHookAnswer(HWND main, int count) {
 void MeasureDuringUpdateChecks(std::ostream& log) {
   const HWND main = WaitForMainWindow();
   if (main == nullptr) return;
-  log << "checking " << WaitUntil([] { return gFetches.load() == 1; }) << "\n";
+  log << "checking " << WaitUntil([] { return gRequests.load() == 1; }) << "\n";
   for (int i = 0; i < 24; ++i) PostMessageA(gApp.appWindow, WM_TIMER, 0x4321, 0);
   double slowest = SlowestHookAnswer(main, 200);
   gReleased = 1;
@@ -173,13 +180,13 @@ void MeasureDuringUpdateChecks(std::ostream& log) {
   log << "popup " << (dialog != nullptr) << "\npopupthread "
       << (GetWindowThreadProcessId(dialog, nullptr) == GetWindowThreadProcessId(main, nullptr)) << "\n";
   PostMessageA(dialog, WM_COMMAND, IDC_UPDATE_CHECK_NOW, 0);
-  WaitUntil([] { return gFetches.load() == 2; });
+  WaitUntil([] { return gRequests.load() == 2; });
   PostMessageA(dialog, WM_COMMAND, IDC_UPDATE_CHECK_NOW, 0);
   const double during = SlowestHookAnswer(main, 200);
   if (during > slowest) slowest = during;
   gReleased = 3;
-  WaitUntil([] { return gFetches.load() == 3 && !IsUpdateCheckRunning(); });
-  log << "fetches " << gFetches.load() << "\nslowest " << slowest << "\n";
+  WaitUntil([] { return gRequests.load() == 3 && !IsUpdateCheckRunning(); });
+  log << "requests " << gRequests.load() << "\nslowest " << slowest << "\n";
   PostMessageA(main, WM_FW_QUIT, 0, 0);
 }
 
@@ -198,8 +205,11 @@ int RunScenario(const std::string& scenario, const char* logPath) {
   std::thread driver;
   if (scenario == "messages") driver = std::thread([&] { DriveMainWindow(driven, tray); });
   if (scenario == "dragquit") driver = std::thread([&] { QuitDuringADrag(driven); });
+  std::unique_ptr<LocalServer> server;
   if (scenario == "update") {
-    SetUpdateCheckEnvironment(UpdateCheckEnvironment{nullptr, &SlowFetch});
+    server = std::make_unique<LocalServer>(&SlowVersionServer);
+    const std::string path = logPath;  // the data folder's path and ".log"
+    if (!AskServerForUpdates(path.substr(0, path.size() - 4), *server)) return 1;
     driver = std::thread([&] { MeasureDuringUpdateChecks(driven); });
   }
   int code = -1;
@@ -332,7 +342,7 @@ TEST(ProgramRun, TheMainWindowAnswersHookMessagesWhileUpdateChecksWaitOnTheirSer
   EXPECT_EQ(o.Int("checking"), 1) << "start-up's due test started a check";
   EXPECT_EQ(o.Int("popup"), 1);
   EXPECT_EQ(o.Int("popupthread"), 1) << "the dialog belongs to the main thread";
-  EXPECT_EQ(o.Int("fetches"), 3) << "the second Check now stopped the check and started a fresh one";
+  EXPECT_EQ(o.Int("requests"), 3) << "the second Check now stopped the check and started a fresh one";
   const double slowest = o.values.count("slowest") ? std::stod(o.values["slowest"]) : 1e9;
   std::printf("slowest hook answer during the update checks: %.2f ms\n", slowest);
   // Far above the measured figure, far below the 5 s the main thread once waited.
