@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the program's windows, drawn under wine64 on private virtual
 # displays (Xvfb) and saved as PNG files in build/screenshots:
-#   scripts/screenshot.sh [all|frame|keys|settings|profile|filedlg|archive|about]   (default all)
+#   scripts/screenshot.sh [all|frame|keys|settings|profile|filedlg|archive|about|update]   (default all)
 # frame     frame_window.png, message_box.png: the start-up tests' probe
 #           product (framework/app/tests/start_probe) with its main window,
 #           then with the framework's message box over it.
@@ -22,6 +22,8 @@
 #           patterns and their expansions.
 # about     about_dialog_<dpi>.png: the product information dialog
 #           (framework/app/tests/about_shot).
+# update    update_dialog_<dpi>.png: the update dialog after a check that
+#           found a newer version.
 # <dpi> is 96 and 144, set as Wine's LogPixels; each program reports the DPI
 # it ran at, and a part fails when it is not the one asked for.
 set -euo pipefail
@@ -30,16 +32,16 @@ root=$PWD
 bin=$root/build/win64/bin
 out=$root/build/screenshots
 
-parts=(frame keys settings profile filedlg archive about)
+parts=(frame keys settings profile filedlg archive about update)
 case "${1:-all}" in
   all) ;;
-  frame | keys | settings | profile | filedlg | archive | about) parts=("$1") ;;
-  *) echo "usage: $0 [all|frame|keys|settings|profile|filedlg|archive|about]" >&2; exit 2 ;;
+  frame | keys | settings | profile | filedlg | archive | about | update) parts=("$1") ;;
+  *) echo "usage: $0 [all|frame|keys|settings|profile|filedlg|archive|about|update]" >&2; exit 2 ;;
 esac
 
 declare -A targets=([frame]=start_probe [keys]=key_dialog_probe [settings]="veltrano settings_driver"
                     [profile]=profile_shot [filedlg]=file_dialog_probe [archive]=archive_shot
-                    [about]=about_shot)
+                    [about]=about_shot [update]=update_shot)
 build=()
 for part in "${parts[@]}"; do read -ra t <<<"${targets[$part]}"; build+=("${t[@]}"); done
 scripts/setup.sh
@@ -206,6 +208,16 @@ part_about() {
   for dpi in 96 144; do
     set_dpi "$dpi"
     shoot_program "about_dialog_$dpi" "$dpi" about_shot.exe ready whole
+  done
+}
+
+part_update() {
+  local dpi
+  start_desktop 1024x768
+  prepare_prefix "$root/build/win64/wineprefix-screenshot"
+  for dpi in 96 144; do
+    set_dpi "$dpi"
+    shoot_program "update_dialog_$dpi" "$dpi" update_shot.exe ready whole
   done
 }
 

@@ -125,6 +125,11 @@ LRESULT CALLBACK AppWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_TIMER:
       if (wParam == kDailyTimerId && gDailyTicker.Tick()) RunDueTests();
       break;
+    case kUpdateCheckFinishedMessage:
+      // The update check's worker reports here: its news and its dialog
+      // belong to this thread.
+      OnUpdateCheckFinished();
+      return 0;
     case WM_DISPLAYCHANGE:
     case WM_DPICHANGED:
       HandleDisplayChange(message, wParam, lParam);

@@ -24,6 +24,8 @@
 #include "scrolling/settings/settings_dialog.h"
 #include "scrolling/texts/product_texts.h"
 #include "services/archive/archive_dialog.h"
+#include "services/update/update_check.h"
+#include "services/update/update_dialog.h"
 
 namespace {
 
@@ -127,6 +129,8 @@ std::uint32_t StartUp(RunState& state) noexcept {
 
 void ShutDown(RunState& state, std::uint32_t result) noexcept {
   if (const HWND dialog = SettingsDialogWindow()) DestroyWindow(dialog);
+  CancelUpdateCheck();
+  if (const HWND dialog = UpdateDialogWindow()) DestroyWindow(dialog);
   // A drag in progress holds the capture and may have hidden the cursors.
   EngineScrollDrag().EndScrolling();
   (void)InstallHooks(false);
@@ -160,7 +164,10 @@ int RunMainProgram(HINSTANCE instance, const char* commandLine, int showCommand)
   }
   ProductInfoServices services;
   services.archiveDialog = &ArchiveDialogProc;
+  services.updateDialog = &UpdateCheckDialogProc;
   SetProductInfoServices(services);
+  // Before the message loop, which hears of start-up's first check.
+  SetUpdateDialogProcedure(&UpdateCheckDialogProc);
   RunState state;
   const std::uint32_t result = StartUp(state);
   ShutDown(state, result);

@@ -1,0 +1,308 @@
+#include "services/update/update_check.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "framework/app/app_window.h"
+#include "framework/app/application.h"
+#include "framework/util/tests/win_test_support.h"
+#include "framework/util/text_util.h"
+#include "services/update/http_request.h"
+#include "services/update/res/update_dialog_ids.h"
+#include "services/update/update_dialog.h"
+#include "services/update/update_logic.h"
+
+using test_support::Click;
+using test_support::ReadWholeFile;
+using test_support::Text;
+using test_support::TempDir;
+
+namespace {
+
+constexpr std::int64_t kDec7 = 1796601600;  // 2026-12-07 00:00:00
+constexpr std::int64_t kLateEvening = 23 * 3600 + 30 * 60;
+
+// The update server of the tests: each fetch answers with the reply or the
+// error set; while hold is set, the n-th fetch first waits until n fetches
+// are released (or, when it honours it, for the cancel byte).
+std::atomic<std::int64_t> gNow{kDec7};
+std::atomic<int> gFetches{0};
+std::atomic<int> gFetchResult{kHttpOk};
+std::atomic<bool> gHold{false};
+std::atomic<bool> gHonourCancel{true};
+std::string gReply;  // written only while no check runs
+std::atomic<int> gReleased{0};
+HANDLE gEntered = nullptr;
+
+std::int64_t FakeNow() noexcept { return gNow.load(); }
+
+int FakeFetch(const char*, const std::atomic<std::uint8_t>* cancel, char* reply, std::size_t capacity,
+              std::size_t* length) noexcept {
+  const int call = ++gFetches;
+  SetEvent(gEntered);
+  // Bounded only so that a test that forgot to release fails instead of hanging.
+  for (int i = 0; gHold.load() && gReleased.load() < call && i < 12000; ++i) {
+    if (gHonourCancel.load() && cancel->load() != 0) return kHttpCancelled;
+    Sleep(5);
+  }
+  if (gHonourCancel.load() && cancel->load() != 0) return kHttpCancelled;
+  *length = 0;
+  if (gFetchResult.load() != kHttpOk) return gFetchResult.load();
+  *length = gReply.size() < capacity ? gReply.size() : capacity;
+  std::memcpy(reply, gReply.data(), *length);
+  return kHttpOk;
+}
+
+// The hidden window's reports of ended checks, counted once handled.
+WNDPROC gAppWindowProc = nullptr;
+int gReports = 0;
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = CallWindowProcA(gAppWindowProc, window, message, wParam, lParam);
+  if (message == kUpdateCheckFinishedMessage) ++gReports;
+  return result;
+}
+
+// Handles this thread's messages until done() or about 30 s.
+template <typename Done>
+bool PumpUntil(Done done) {
+  for (int i = 0; i < 6000; ++i) {
+    test_support::Pump(UpdateDialogWindow());
+    if (done()) return true;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+  return false;
+}
+
+bool WaitForReports(int count) {
+  return PumpUntil([count] { return gReports >= count; });
+}
+
+std::string Field(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
+bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+void Toggle(HWND dialog, int id) {
+  CheckDlgButton(dialog, id, IsDlgButtonChecked(dialog, id) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
+  Click(dialog, id);
+}
+
+class UpdateCheck : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    gApp.hInstance = GetModuleHandleA(nullptr);
+    InstallAppTexts(nullptr);
+    CopyText(gApp.appName, sizeof gApp.appName, "Veltrano");
+    gApp.versionMajor = 2;
+    gApp.versionMinor = 5;
+    gApp.versionBuild = 10;
+    ASSERT_NE(CreateAppHiddenWindow(), nullptr);
+    gAppWindowProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(gApp.appWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingProc)));
+    SetUpdateDialogProcedure(&UpdateCheckDialogProc);
+    SetUpdateCheckEnvironment(UpdateCheckEnvironment{FakeNow, FakeFetch});
+    gEntered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  }
+  void SetUp() override {
+    CopyText(gApp.dataFolder, sizeof gApp.dataFolder, tmp_.Path().c_str());
+    gNow = kDec7 + kLateEvening;
+    gFetches = 0;
+    gFetchResult = kHttpOk;
+    gHold = false;
+    gHonourCancel = true;
+    gReply = "2.6.0\r\n";
+    gReports = 0;
+    gReleased = 0;
+    ResetEvent(gEntered);
+  }
+  void TearDown() override {
+    if (const HWND dialog = UpdateDialogWindow()) DestroyWindow(dialog);
+    CancelUpdateCheck();
+    gReleased = 1000;
+    EXPECT_TRUE(PumpUntil([] { return !IsUpdateCheckRunning(); }));
+    test_support::Pump();
+  }
+  static HWND OpenDialog() {
+    const HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_UPDATE), nullptr,
+                                           &UpdateCheckDialogProc, kUpdateDialogModeless);
+    EXPECT_NE(dialog, nullptr);
+    EXPECT_EQ(UpdateDialogWindow(), dialog);
+    return dialog;
+  }
+  UpdateCheckRecord StoredRecord() const {
+    const std::string bytes = ReadWholeFile(record_);
+    UpdateCheckRecord record{};
+    if (bytes.size() == sizeof record) std::memcpy(&record, bytes.data(), sizeof record);
+    return record;
+  }
+  void WriteRecord(const UpdateCheckRecord& record) const {
+    ASSERT_TRUE(test_support::WriteWholeFile(record_, std::string(reinterpret_cast<const char*>(&record), sizeof record)));
+  }
+
+  TempDir tmp_;
+  const std::string record_ = tmp_ / "(Orvo)UpdateCheck.oqc";
+};
+
+TEST_F(UpdateCheck, DueTestAndANewerReplyThatPopsTheDialogOnTheMainThreadOnce) {
+  UpdateCheckRecord record{};
+  record.enabled = 1;
+  record.intervalDays = 7;
+  record.lastCheck = kDec7 - 7 * kSecondsPerDay;
+  WriteRecord(record);
+  gNow = kDec7;  // exactly the interval: not yet
+  CheckForUpdateIfDue();
+  EXPECT_FALSE(IsUpdateCheckRunning());
+
+  // Longer than the stored text: the same reply must still count as seen.
+  gReply = "2.6.0 " + std::string(300, 'x');
+  gNow = kDec7 + kLateEvening;
+  CheckForUpdateIfDue();
+  ASSERT_TRUE(WaitForReports(1));
+  const HWND dialog = UpdateDialogWindow();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(GetWindowThreadProcessId(dialog, nullptr), GetCurrentThreadId());
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  EXPECT_EQ(Text(dialog), "Veltrano Update Check");
+  EXPECT_EQ(Field(dialog, IDC_UPDATE_STATUS), "New version available");
+  EXPECT_EQ(Field(dialog, IDC_UPDATE_OWN_VERSION), "2.5.10");
+  EXPECT_EQ(Field(dialog, IDC_UPDATE_REPLY), gReply.substr(0, kUpdateReplySize - 1));
+  EXPECT_TRUE(Enabled(dialog, IDC_UPDATE_DOWNLOAD));
+  record = StoredRecord();
+  EXPECT_EQ(record.lastCheck, kDec7);
+  EXPECT_EQ(record.newerFound, 1);
+  EXPECT_EQ(std::string(record.lastReply), gReply.substr(0, kUpdateReplySize - 1));
+  Click(dialog, IDCANCEL);
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_EQ(UpdateDialogWindow(), nullptr);
+
+  gNow = kDec7 + 8 * kSecondsPerDay + kLateEvening;
+  CheckForUpdateIfDue();
+  ASSERT_TRUE(WaitForReports(2));
+  EXPECT_EQ(gFetches.load(), 2);
+  EXPECT_EQ(UpdateDialogWindow(), nullptr) << "the same reply again";
+  // The day of the check as the user's clock had it, late in that evening.
+  const HWND reopened = OpenDialog();
+  EXPECT_EQ(Field(reopened, IDC_UPDATE_STATUS), "Last check: 15.12.2026");
+}
+
+TEST_F(UpdateCheck, CheckNowShowsEachOutcomeAndOnlyAReadableReplyIsStored) {
+  const struct {
+    int result;
+    const char* reply;
+    const char* status;
+    bool stored;
+    bool update;
+  } cases[] = {
+      {kHttpConnectFailed, "", "Version download error", false, false},
+      {kHttpOk, "2.6", "Version format error", false, false},
+      {kHttpOk, "2.5.10\n", "No update available", true, false},
+      {kHttpOk, "2.4.99", "No update available", true, false},
+      {kHttpOk, "2.5.11 beta\n", "New version available", true, true},
+  };
+  const HWND dialog = OpenDialog();
+  int reports = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.status);
+    gFetchResult = c.result;
+    gReply = c.reply;
+    const std::string before = ReadWholeFile(record_);
+    Click(dialog, IDC_UPDATE_CHECK_NOW);
+    EXPECT_EQ(Field(dialog, IDC_UPDATE_STATUS), "Checking...");
+    ASSERT_TRUE(WaitForReports(++reports));
+    EXPECT_EQ(Field(dialog, IDC_UPDATE_STATUS), c.status);
+    EXPECT_EQ(ReadWholeFile(record_) != before, c.stored);
+    EXPECT_EQ(Enabled(dialog, IDC_UPDATE_DOWNLOAD), c.update);
+  }
+  EXPECT_EQ(Field(dialog, IDC_UPDATE_REPLY), "2.5.11 beta");
+  EXPECT_EQ(UpdateDialogWindow(), dialog) << "no second dialog";
+}
+
+TEST_F(UpdateCheck, OkStoresTheSwitchAndAtLeastSevenDaysAndLetsTheCheckItStartsRun) {
+  HWND dialog = OpenDialog();
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_UPDATE_ENABLED), BST_CHECKED) << "a new record checks every 7 days";
+  EXPECT_EQ(Field(dialog, IDC_UPDATE_INTERVAL), "7");
+  Toggle(dialog, IDC_UPDATE_ENABLED);
+  EXPECT_FALSE(Enabled(dialog, IDC_UPDATE_INTERVAL));
+  EXPECT_FALSE(Enabled(dialog, IDC_UPDATE_DAYS_LABEL));
+  SetDlgItemTextA(dialog, IDC_UPDATE_INTERVAL, "3");
+  Click(dialog, IDOK);
+  EXPECT_FALSE(IsWindow(dialog));
+  UpdateCheckRecord record = StoredRecord();
+  EXPECT_EQ(record.enabled, 0);
+  EXPECT_EQ(record.intervalDays, 7);
+  EXPECT_FALSE(IsUpdateCheckRunning());
+
+  dialog = OpenDialog();
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_UPDATE_ENABLED), BST_UNCHECKED);
+  EXPECT_FALSE(Enabled(dialog, IDC_UPDATE_INTERVAL));
+  Toggle(dialog, IDC_UPDATE_ENABLED);
+  EXPECT_TRUE(Enabled(dialog, IDC_UPDATE_INTERVAL));
+  SetDlgItemTextA(dialog, IDC_UPDATE_INTERVAL, "12");
+  gHold = true;
+  gReply = "2.5.10";
+  Click(dialog, IDOK);  // never checked: due at once
+  EXPECT_FALSE(IsWindow(dialog));
+  ASSERT_EQ(WaitForSingleObject(gEntered, 30000), WAIT_OBJECT_0);
+  gReleased = 1;
+  ASSERT_TRUE(WaitForReports(1));
+  record = StoredRecord();
+  EXPECT_EQ(record.enabled, 1);
+  EXPECT_EQ(record.intervalDays, 12);
+  EXPECT_STREQ(record.lastReply, "2.5.10") << "the check OK started ran to its end";
+  EXPECT_EQ(UpdateDialogWindow(), nullptr) << "no newer version";
+}
+
+// Check now while a check hangs: the main thread goes on answering, the
+// hanging check is told to stop, a fresh one follows when it has ended, and
+// only the fresh one's outcome is shown.
+TEST_F(UpdateCheck, CheckNowWhileACheckRunsNeverMakesTheMainThreadWait) {
+  const HWND dialog = OpenDialog();
+  gHold = true;
+  gHonourCancel = false;  // a server that keeps the first check busy
+  std::atomic<bool> probing{true};
+  std::atomic<double> slowest{0};
+  std::atomic<int> probes{0};
+  const HWND appWindow = gApp.appWindow;
+  std::thread prober([&] {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    while (probing.load()) {
+      LARGE_INTEGER start;
+      LARGE_INTEGER end;
+      QueryPerformanceCounter(&start);
+      DWORD_PTR answer = 0;
+      SendMessageTimeoutA(appWindow, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer);
+      QueryPerformanceCounter(&end);
+      const double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+      if (ms > slowest.load()) slowest = ms;
+      ++probes;
+      Sleep(1);
+    }
+  });
+  Click(dialog, IDC_UPDATE_CHECK_NOW);
+  ASSERT_EQ(WaitForSingleObject(gEntered, 30000), WAIT_OBJECT_0);
+  Click(dialog, IDC_UPDATE_CHECK_NOW);
+  Click(dialog, IDC_UPDATE_CHECK_NOW);
+  EXPECT_EQ(StartUpdateCheck(), kUpdateCheckQueued);
+  EXPECT_TRUE(IsUpdateCheckRunning());
+  EXPECT_EQ(Field(dialog, IDC_UPDATE_STATUS), "Checking...");
+  const int before = probes.load();
+  EXPECT_TRUE(PumpUntil([&] { return probes.load() >= before + 50; }));
+  gReleased = 1;
+  ASSERT_TRUE(WaitForReports(1));
+  EXPECT_EQ(Field(dialog, IDC_UPDATE_STATUS), "Checking...") << "the stopped check's end is no news";
+  EXPECT_TRUE(PumpUntil([] { return gFetches.load() == 2; }));
+  gReleased = 2;
+  ASSERT_TRUE(WaitForReports(2));
+  probing = false;
+  prober.join();
+  EXPECT_EQ(gFetches.load(), 2);
+  EXPECT_EQ(Field(dialog, IDC_UPDATE_STATUS), "New version available");
+  // A bound far above the measured figure, far below the old wait of 5 s.
+  std::printf("slowest answer of the main thread during the checks: %.2f ms over %d messages\n", slowest.load(),
+              probes.load());
+  EXPECT_LT(slowest.load(), 2000.0);
+}
+
+}  // namespace
