@@ -42,6 +42,18 @@ const char* FileNamePart(const char* path) noexcept {
   return name;
 }
 
+// The invisible anchor of the popup menu at the cursor. Its popup window
+// goes as soon as the menu closes (the next menu makes its own): a hidden
+// window owned by the owner would stay in the owner's way, and under Wine
+// the owner then can no longer be made topmost.
+class CPopupAnchor : public CMenu {
+ public:
+  void ClosePopup() override {
+    CMenu::ClosePopup();
+    OnDestroy();
+  }
+};
+
 }  // namespace
 
 HelpResult ShowHelpTopic(const char* file, const char* topic) noexcept {
@@ -76,7 +88,7 @@ CUIItem* ShowPopupMenu(std::uint16_t menuId, const POINT* point, HWND owner) noe
   ClearPopupShown();
   // One anchor serves every popup menu at the cursor: an invisible menu item
   // in the owner, made again for each menu.
-  static CMenu anchorMenu;
+  static CPopupAnchor anchorMenu;
   anchorMenu.OnDestroy();
   std::uint32_t status = anchorMenu.Create(menuId, owner, owner, nullptr);
   if (status != kStatusOk) {
