@@ -72,8 +72,8 @@ struct BarRect {
 };
 struct StaticBar {
   BarRect outline;
-  BarRect fill;       // the filled part inside the outline (may be empty)
-  int percentLeft;    // where the "%d%%" text starts
+  BarRect fill;     // the filled part inside the outline (may be empty)
+  int percentLeft;  // where the "%d%%" text starts
 };
 // The progress bar after a drawn text of textWidth x textHeight that starts
 // at textLeft; s is the space width.

@@ -1,7 +1,5 @@
 #include "framework/ui/menu_item.h"
 
-#include <new>
-
 #include "framework/app/application.h"
 #include "framework/app/command_table.h"
 #include "framework/app/command_table_core.h"
@@ -11,7 +9,6 @@
 #include "framework/theme/theme.h"
 #include "framework/ui/menu_core.h"
 #include "framework/util/monitors.h"
-#include "framework/util/win_handles.h"
 
 namespace {
 
@@ -73,8 +70,7 @@ bool IsCallerItem(const CUIItem* item) noexcept {
 bool IsNavigable(const CUIItem* item) noexcept {
   const CommandRecord* record = CommandOf(item);
   return record != nullptr && record->id != kSeparatorCommandId &&
-         record->kind != static_cast<std::uint16_t>(CommandKind::kSeparator) &&
-         (record->flags & kCommandEnabled) != 0;
+         record->kind != static_cast<std::uint16_t>(CommandKind::kSeparator) && (record->flags & kCommandEnabled) != 0;
 }
 
 // Another menu item stacked directly above or below this one in the same
@@ -243,7 +239,8 @@ std::uint32_t CMenu::OnCreate(const CommandRecord& command, HWND parent, HWND, C
 }
 
 void CMenu::MeasureExtra(const CommandRecord& command, int) {
-  if ((command.flags & kCommandSplitPopup) != 0 || holder != nullptr) arrowWidth = 6 * ThemeSpaceWidth(gApp.theme, Dpi());
+  if ((command.flags & kCommandSplitPopup) != 0 || holder != nullptr)
+    arrowWidth = 6 * ThemeSpaceWidth(gApp.theme, Dpi());
 }
 
 void CMenu::OnDestroy() {
@@ -342,12 +339,9 @@ void CMenu::DestroyEntries() noexcept {
     CUIItem* entry = entries[i];
     (void)entries.RemoveAt(i);
     if (entry == nullptr) continue;
-    if (IsCallerItem(entry)) {
-      entry->Destroy();
-    } else {
-      entry->Destroy();
-      delete entry;
-    }
+    const bool callers = IsCallerItem(entry);
+    entry->Destroy();
+    if (!callers) delete entry;
   }
 }
 
@@ -423,8 +417,8 @@ void CMenu::Paint(HDC dc, const RECT& client) {
     const RECT arrowFrame = ArrowZone(client, arrowWidth);
     DrawItemFrame(theme, dc, &arrowFrame, arrowStyle, arrowStyle != 0 ? 2u | 8u : 0u, 0, -1, -1, -1);
   } else {
-    DrawItemFrame(theme, dc, &client, state.frameStyle, state.frameStyle != 0 ? 15u : 0u, inPopup ? column : 0, -1,
-                  -1, -1);
+    DrawItemFrame(theme, dc, &client, state.frameStyle, state.frameStyle != 0 ? 15u : 0u, inPopup ? column : 0, -1, -1,
+                  -1);
   }
   LayoutParts(client, state.pressedOffset, state.centre != 0, inPopup);
   const std::uint16_t iconId = record != nullptr ? record->iconId : 0;

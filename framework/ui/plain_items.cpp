@@ -41,7 +41,8 @@ void CStatic::Paint(HDC dc, const RECT& client) {
   DrawItemFrame(theme, dc, &client, style, style != 0 ? 15u : 0u, 0, -1, -1, -1);
   LayoutParts(client, 0, centre, holder != nullptr);
   const std::uint16_t iconId = record != nullptr ? record->iconId : 0;
-  if (iconId != 0 && iconWidth > 0) (void)DrawThemeIcon(theme, dc, iconId, (live & kCommandEnabled) != 0 ? 1 : 0, &iconRect);
+  if (iconId != 0 && iconWidth > 0)
+    (void)DrawThemeIcon(theme, dc, iconId, (live & kCommandEnabled) != 0 ? 1 : 0, &iconRect);
 
   const char* label = GetItemText(kItemTextLabel);
   if (labelWidth > 0 && label != nullptr) {
@@ -62,8 +63,8 @@ void CStatic::Paint(HDC dc, const RECT& client) {
       int w = 0;
       int h = 0;
       (void)MeasureTextThemeFont(theme, text, &w, &h, bold, dpi);
-      const StaticBar bar = StaticBarRects(textRect.left, labelRect.top, labelRect.bottom - labelRect.top, w, h, s,
-                                           parts.percent);
+      const StaticBar bar =
+          StaticBarRects(textRect.left, labelRect.top, labelRect.bottom - labelRect.top, w, h, s, parts.percent);
       const RECT outline = ToRect(bar.outline);
       FrameSolidRect(dc, &outline, theme.slots[4]);
       const RECT fill = ToRect(bar.fill);

@@ -55,11 +55,12 @@ class MenuTest : public ::testing::Test {
     static char more[] = "More";
     static char cut[] = "Cut";
     static char paste[] = "Paste";
-    static TextRecord product[] = {{kOpen, {open}},  {kSave, {save}}, {kNote, {note}},    {kMore, {more}},
-                                   {kCut, {cut}},    {kPaste, {paste}}, {kTextTableEnd, {}}};
+    static TextRecord product[] = {{kOpen, {open}}, {kSave, {save}},   {kNote, {note}},    {kMore, {more}},
+                                   {kCut, {cut}},   {kPaste, {paste}}, {kTextTableEnd, {}}};
     InstallAppTexts(product);
     ASSERT_GE(AddCommand(kMenu, CommandKind::kPopup, 0, 0, 0xFFFF, gMenuEntries), 0);
-    for (std::uint16_t id : {kOpen, kSave, kCut, kPaste}) ASSERT_GE(AddCommand(id, CommandKind::kButton, 0, 0, 0xFFFF), 0);
+    for (std::uint16_t id : {kOpen, kSave, kCut, kPaste})
+      ASSERT_GE(AddCommand(id, CommandKind::kButton, 0, 0, 0xFFFF), 0);
     ASSERT_GE(AddCommand(kNote, CommandKind::kStatic, 0, 0, 0xFFFF), 0);
     ASSERT_GE(AddCommand(kMore, CommandKind::kPopup, 0, 0, 0xFFFF, gMoreEntries), 0);
     ASSERT_GE(AddCommand(kBroken, CommandKind::kPopup, 0, 0, 0xFFFF, gBrokenEntries), 0);
