@@ -10,7 +10,9 @@
 #include "framework/ui/dock_bay.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/list_item.h"
+#include "framework/ui/tree_item.h"
 #include "framework/ui/ui_item.h"
+#include "framework/ui/value_items.h"
 
 namespace {
 
@@ -436,6 +438,16 @@ CUIItem* CreateUiItem(std::uint16_t kind, CUIItem* object) noexcept {
       return object;
     case CommandKind::kList:
       return new (std::nothrow) CList();
+    case CommandKind::kTree:
+      return new (std::nothrow) CTree();
+    case CommandKind::kSlider:
+      return new (std::nothrow) CSlider();
+    case CommandKind::kBrushSize:
+      return new (std::nothrow) CBrushSize();
+    case CommandKind::kColor:
+      return new (std::nothrow) CColor();
+    case CommandKind::kPalette:
+      return new (std::nothrow) CPalette();
     default:
       return nullptr;
   }
