@@ -207,7 +207,7 @@ TEST_F(ValueItemTest, ColourIsPickedFromTheWindowUnderThePointer) {
 
 TEST_F(ValueItemTest, PaletteRepicksTheCellPressedAndNoEntryBeyondItsSixteen) {
   PaletteValue palette{};
-  palette.selected = 16;  // no cell: the application's record may say anything
+  palette.selected = 17;  // no cell: the application's record may say anything
   const std::unique_ptr<CUIItem> item = Make(61, CommandKind::kPalette, &palette, 120);
   ASSERT_NE(item, nullptr);
   auto& cells = static_cast<CPalette&>(*item).cells;
@@ -219,7 +219,7 @@ TEST_F(ValueItemTest, PaletteRepicksTheCellPressedAndNoEntryBeyondItsSixteen) {
     SendMessageA(item->window, WM_LBUTTONUP, 0, PointFor(*item, kOnSwatch));
   };
   pick(0, 0);  // outside every cell: the selection stays
-  EXPECT_EQ(palette.selected, 16);
+  EXPECT_EQ(palette.selected, 17);
   EXPECT_EQ(palette.pick, kSwatchArgb);
   const auto colours = [&] { return std::vector<std::uint32_t>(std::begin(palette.colors), std::end(palette.colors)); };
   EXPECT_EQ(colours(), std::vector<std::uint32_t>(kPaletteColors, 0u));
