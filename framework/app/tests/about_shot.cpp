@@ -1,30 +1,19 @@
 // Shows the product information dialog for screenshots, as the product opens
-// it: the archive dialog offered, the update check not (yet). Logs "dpi N"
+// it, with the archive and update dialogs offered. Logs "dpi N"
 // and then "ready" to the file named by the argument, and runs until it is
 // ended from outside.
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "framework/app/application.h"
 #include "framework/app/product_info.h"
-#include "framework/util/monitors.h"
+#include "framework/util/tests/shot_support.h"
 #include "framework/util/text_util.h"
 #include "resources/version.h"
 
 namespace {
-
-std::string gLog;
-
-void Log(const std::string& line) {
-  if (FILE* f = std::fopen(gLog.c_str(), "ab")) {
-    std::fprintf(f, "%s\n", line.c_str());
-    std::fclose(f);
-  }
-}
 
 BOOL CALLBACK SwitchOffTooltip(HWND window, LPARAM) {
   char name[32] = {};
@@ -36,16 +25,9 @@ BOOL CALLBACK SwitchOffTooltip(HWND window, LPARAM) {
   return TRUE;
 }
 
-void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
-  const HWND dialog = FindWindowA(nullptr, "Veltrano");
-  if (dialog == nullptr || !IsWindowVisible(dialog)) return;
-  KillTimer(nullptr, timer);
-  // The pointer starts in the middle of the screen, over a link whose
-  // tooltip would cover the dialog: the tooltips are switched off.
-  EnumThreadWindows(GetCurrentThreadId(), &SwitchOffTooltip, 0);
-  Log("dpi " + std::to_string(GetWindowDpi(dialog)));
-  Log("ready");
-}
+// The pointer starts in the middle of the screen, over a link whose tooltip
+// would cover the dialog: the tooltips are switched off.
+void SwitchOffTooltips(HWND) { EnumThreadWindows(GetCurrentThreadId(), &SwitchOffTooltip, 0); }
 
 INT_PTR CALLBACK NoDialog(HWND dialog, UINT message, WPARAM, LPARAM) {
   if (message == WM_INITDIALOG) EndDialog(dialog, IDCANCEL);
@@ -55,7 +37,6 @@ INT_PTR CALLBACK NoDialog(HWND dialog, UINT message, WPARAM, LPARAM) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
-  gLog = arguments;
   gApp.hInstance = instance;
   InstallAppTexts(nullptr);
   (void)CopyText(gApp.appName, sizeof gApp.appName, "Veltrano");
@@ -67,8 +48,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
                  "C:\\users\\Public\\Application Data\\Veltrano\\A rather long data folder name\\Data");
   ProductInfoServices services;
   services.archiveDialog = &NoDialog;
+  services.updateDialog = &NoDialog;
   SetProductInfoServices(services);
-  SetTimer(nullptr, 0, 50, &Tick);
+  shot_support::ReportWhenShown(arguments, "Veltrano", &SwitchOffTooltips);
   (void)ShowProductInfo(nullptr, 0);
   return 0;
 }
