@@ -159,3 +159,12 @@ BOOL AdjustWindowRectDpi(RECT* rect, DWORD style, BOOL hasMenu, DWORD exStyle, i
   if (fn != nullptr && dpi > 0) return fn(rect, style, hasMenu, exStyle, static_cast<UINT>(dpi));
   return AdjustWindowRectEx(rect, style, hasMenu, exStyle);
 }
+
+HFONT OnDialogDpiChanged(HWND dialog, WPARAM wParam, LPARAM lParam) noexcept {
+  const HFONT font = ApplyDialogFontForDpi(dialog, LOWORD(wParam));
+  if (const auto* r = reinterpret_cast<const RECT*>(lParam)) {
+    SetWindowPos(dialog, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return font;
+}

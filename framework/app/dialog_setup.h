@@ -25,6 +25,11 @@ HFONT PrepareDialog(HWND dialog) noexcept;
 // their own controls.
 HFONT ApplyDialogFontForDpi(HWND dialog, int dpi) noexcept;
 
+// WM_DPICHANGED of a top-level dialog as a whole: ApplyDialogFontForDpi for
+// the new DPI, then the dialog moves to the rectangle the message suggests.
+// Returns the dialog font; the dialog answers the message with TRUE.
+HFONT OnDialogDpiChanged(HWND dialog, WPARAM wParam, LPARAM lParam) noexcept;
+
 // Child enumeration procedure of both: lParam's low word is the dialog's
 // default control id (0 for none); with kDialogSetupFocus the default
 // control also gets the focus. Always continues the enumeration.

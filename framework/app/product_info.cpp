@@ -163,14 +163,9 @@ INT_PTR CALLBACK ProductInfoDialogProc(HWND dialog, UINT message, WPARAM wParam,
       if (wParam != FW_IDC_ABOUT_ICON || lParam == 0) return FALSE;
       DrawProgramIcon(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
-    case WM_DPICHANGED: {
-      SetVersionFont(dialog, ApplyDialogFontForDpi(dialog, LOWORD(wParam)));
-      if (const auto* r = reinterpret_cast<const RECT*>(lParam)) {
-        SetWindowPos(dialog, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-      }
+    case WM_DPICHANGED:
+      SetVersionFont(dialog, OnDialogDpiChanged(dialog, wParam, lParam));
       return TRUE;
-    }
     case WM_DESTROY:
       DestroyLinkLabel(gWebLink);
       DestroyLinkLabel(gProgramFolderLink);

@@ -203,16 +203,10 @@ INT_PTR CALLBACK KeyCombinationDialogProc(HWND dialog, UINT message, WPARAM wPar
         default:
           return FALSE;
       }
-    case WM_DPICHANGED: {
-      const int dpi = LOWORD(wParam);
-      (void)ApplyDialogFontForDpi(dialog, dpi);
-      if (CList* list = CurrentList()) list->SetFont(dpi);
-      if (const auto* r = reinterpret_cast<const RECT*>(lParam)) {
-        SetWindowPos(dialog, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-      }
+    case WM_DPICHANGED:
+      (void)OnDialogDpiChanged(dialog, wParam, lParam);
+      if (CList* list = CurrentList()) list->SetFont(LOWORD(wParam));
       return TRUE;
-    }
     case WM_NCDESTROY:
       gCurrent = nullptr;
       return FALSE;

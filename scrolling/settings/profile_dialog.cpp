@@ -266,11 +266,7 @@ INT_PTR CALLBACK ProfileDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       }
     }
     case WM_DPICHANGED:
-      ApplyDialogFontForDpi(dialog, LOWORD(wParam));
-      if (const auto* r = reinterpret_cast<const RECT*>(lParam)) {
-        SetWindowPos(dialog, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-      }
+      (void)OnDialogDpiChanged(dialog, wParam, lParam);
       return TRUE;
     case WM_NCDESTROY:
       delete StateOf(dialog);

@@ -190,11 +190,7 @@ INT_PTR CALLBACK ArchiveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
       ShowHelp();
       return TRUE;
     case WM_DPICHANGED:
-      (void)ApplyDialogFontForDpi(dialog, LOWORD(wParam));
-      if (const auto* r = reinterpret_cast<const RECT*>(lParam)) {
-        SetWindowPos(dialog, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-      }
+      (void)OnDialogDpiChanged(dialog, wParam, lParam);
       return TRUE;
     default:
       return FALSE;

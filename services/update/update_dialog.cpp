@@ -164,11 +164,7 @@ INT_PTR CALLBACK UpdateCheckDialogProc(HWND dialog, UINT message, WPARAM wParam,
       RequestHelp();
       return TRUE;
     case WM_DPICHANGED:
-      (void)ApplyDialogFontForDpi(dialog, LOWORD(wParam));
-      if (const auto* r = reinterpret_cast<const RECT*>(lParam)) {
-        SetWindowPos(dialog, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-      }
+      (void)OnDialogDpiChanged(dialog, wParam, lParam);
       return TRUE;
     case WM_DESTROY:
       if (UpdateDialogWindow() == dialog) SetUpdateDialogWindow(nullptr);
