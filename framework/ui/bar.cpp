@@ -8,6 +8,7 @@
 #include "framework/app/dialog_setup.h"
 #include "framework/app/framework_messages.h"
 #include "framework/store/config_file.h"
+#include "framework/text/text_table.h"
 #include "framework/theme/draw.h"
 #include "framework/ui/dock_bay.h"
 #include "framework/ui/frame_window.h"
@@ -48,10 +49,18 @@ int MeasureItems(CBar& bar, int orientation, BarItem* out) noexcept {
     CUIItem* item = bar.items[i];
     CommandRecord command{};
     if (GetCommand(static_cast<std::uint16_t>(item->id), &command) != kStatusOk) command.flags = kCommandHidden;
+    // The item keeps the size it was placed at (it paints that much); the
+    // layout takes the measured one.
+    const int placedWidth = item->width;
+    const int placedHeight = item->height;
     if (item->window != nullptr) item->Measure(command, orientation);
     const bool vertical = orientation == kBarVertical;
     out[i].along = vertical ? item->height : item->width;
     out[i].across = vertical ? item->width : item->height;
+    if (placedWidth > 0 && placedHeight > 0) {
+      item->width = placedWidth;
+      item->height = placedHeight;
+    }
     out[i].commandFlags = command.flags;
     out[i].commandId = static_cast<std::uint16_t>(item->id);
     out[i].separator = command.kind == static_cast<std::uint16_t>(CommandKind::kSeparator);
@@ -102,6 +111,8 @@ std::uint32_t CBar::CreateBar(std::uint16_t barId, CFrameWindow& frame, const st
                            gApp.ResourceInstance(), nullptr);
   if (window == nullptr) return kStatusWindowNotCreated;
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  // A floating bar's caption is the label of its command.
+  if (const char* title = GetText(barId, 0)) SetWindowTextA(window, title);
   if (FindCommandIndex(barId) < 0 && AddCommand(barId, CommandKind::kButton, 0, 0, kSameIdAsCommand) < 0) {
     return kStatusWindowNotCreated;
   }
@@ -205,6 +216,8 @@ void CBar::LayoutBar(int width, int height, bool force) noexcept {
     const int ih = vertical ? p.length : p.thickness;
     items[i]->x = ix;
     items[i]->y = iy;
+    items[i]->width = iw;
+    items[i]->height = ih;
     SetWindowPos(item, nullptr, ix, iy, iw, ih, SWP_SHOWWINDOW | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   if (!EqualRect(&now, &lastInner)) {

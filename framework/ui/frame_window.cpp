@@ -275,7 +275,12 @@ void CFrameWindow::ShowFrame(int showCommand, bool barsOnly) noexcept {
   for (CBar* bar : gApp.bars) {
     if (bar == nullptr || bar->frameId != id || bar->side != kBarFloating || bar->window == nullptr) continue;
     if ((bar->flags & kBarVisible) == 0) continue;
-    bar->ShowBar(showCommand == SW_HIDE || showCommand == SW_MINIMIZE ? SW_HIDE : SW_SHOWNA);
+    if (showCommand == SW_HIDE || showCommand == SW_MINIMIZE) {
+      bar->ShowBar(SW_HIDE);
+    } else {
+      // Above the window that was just brought to the front.
+      SetWindowPos(bar->window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    }
   }
 }
 

@@ -90,9 +90,9 @@ const DemoCommand kCommands[] = {
     {0x5407, CommandKind::kSeparator, 0, nullptr, nullptr, nullptr, 0, 0},
     {0x5408, CommandKind::kButton, kLabel | kIcon, "Undo", "Takes back the last change", nullptr, 0, 0},
     {0x5409, CommandKind::kButton, kLabel | kIcon, "Redo", "Makes the change again", nullptr, 0, 0},
-    {0x5500, CommandKind::kCallerItem, kIcon, nullptr, "A plain item: the pen", nullptr, 0, 0},
-    {0x5501, CommandKind::kCallerItem, kIcon, nullptr, "A plain item: the brush", nullptr, 0, 0},
-    {0x5502, CommandKind::kCallerItem, kIcon, nullptr, "A plain item: the fill", nullptr, 0, 0},
+    {0x5500, CommandKind::kCallerItem, kLabel, "Pen", "A plain item: the pen", nullptr, 0, 0},
+    {0x5501, CommandKind::kCallerItem, kLabel, "Brush", "A plain item: the brush", nullptr, 0, 0},
+    {0x5502, CommandKind::kCallerItem, kLabel, "Fill", "A plain item: the fill", nullptr, 0, 0},
     {0x5600, CommandKind::kList, kLabel | kFixed, "Files", "The files of the demonstration", nullptr, 6, 6},
     {0x5700, CommandKind::kStatic, kLabel | kStretch | kFixed, "Ready", "What happens", nullptr, 0, 0},
     {0x5701, CommandKind::kStatic, kLabel | kFixed, "Bars: 6", "How many bars there are", nullptr, 0, 0},
@@ -101,10 +101,11 @@ const DemoCommand kCommands[] = {
     {0x5802, CommandKind::kButton, kLabel | kIcon, "Underline", "Underlines the text", nullptr, 0, 0},
 };
 
-// The bars: their bay (-1 floating), place, flags and items.
+// The bars: their bay (-1 floating), row, place, flags and items.
 struct DemoBar {
   std::uint16_t id;
   int side;
+  std::uint16_t row;
   int x;
   int y;
   int width;  // a floating bar's wrapping width
@@ -112,12 +113,12 @@ struct DemoBar {
   std::vector<std::uint16_t> items;
 };
 const DemoBar kBars[] = {
-    {0x5001, kBayTop, 0, 0, 0, kBarFillsRow, {0x5100, 0x5200, 0x5300}},
-    {0x5002, kBayTop, 0, 0, 0, 0, {0x5400, 0x5401, 0x5402, 0x5403, 0x5404, 0x5405, 0x5406, 0x5407, 0x5408, 0x5409}},
-    {0x5003, kBayLeft, 0, 0, 0, 0, {0x5500, 0x5501, 0x5502}},
-    {0x5004, kBayRight, 0, 0, 0, kBarResizableRow, {0x5600}},
-    {0x5005, kBayBottom, 0, 0, 0, kBarFillsRow, {0x5700, 0x5701}},
-    {0x5006, -1, 620, 140, 120, kBarSystemMenu, {0x5800, 0x5801, 0x5802}},
+    {0x5001, kBayTop, 0, 0, 0, 0, kBarFillsRow, {0x5100, 0x5200, 0x5300}},
+    {0x5002, kBayTop, 1, 0, 0, 0, 0, {0x5400, 0x5401, 0x5402, 0x5403, 0x5404, 0x5405, 0x5406, 0x5407, 0x5408, 0x5409}},
+    {0x5003, kBayLeft, 0, 0, 0, 0, 0, {0x5500, 0x5501, 0x5502}},
+    {0x5004, kBayRight, 0, 0, 0, 0, kBarResizableRow, {0x5600}},
+    {0x5005, kBayBottom, 0, 0, 0, 0, kBarFillsRow, {0x5700, 0x5701}},
+    {0x5006, -1, 0, 720, 140, 120, kBarSystemMenu, {0x5800, 0x5801, 0x5802}},
 };
 
 const char* const kFiles[][2] = {{"notes.txt", "2 KB"}, {"plan.txt", "14 KB"}, {"todo.txt", "1 KB"},
@@ -245,6 +246,7 @@ bool AddDemoBars() {
       delete bar;
       return false;
     }
+    bar->row = b.row;
     if (AddBar(bar, b.side < 0 ? -1 : b.side + gFrame->id * 256, b.x, b.y, b.width, 0) < 0) return false;
   }
   // The file list's columns and rows.
@@ -273,13 +275,22 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   gApp.theme.instance = instance;
   gApp.noStateSave = 1;  // a demonstration leaves no records behind
   ComputeAppColours();
-  if (!RegisterUIItemClass() || !AddDemoCommands()) return 1;
+  if (!RegisterUIItemClass() || !AddDemoCommands()) {
+    Log("failed: the commands");
+    return 1;
+  }
   const bool narrow = gMode == "overflow";
   const int index = CreateAppWindow(kDemoWindowId, &DemoProc, "Veltrano bars and items", 1, kFrameSizable, 60, 40,
                                     narrow ? 330 : 620, narrow ? 380 : 460);
-  if (index < 0) return 1;
+  if (index < 0) {
+    Log("failed: the window");
+    return 1;
+  }
   gFrame = gApp.windows[index];
-  if (!AddDemoBars()) return 1;
+  if (!AddDemoBars()) {
+    Log("failed: the bars");
+    return 1;
+  }
   gFrame->ShowFrame(SW_SHOWNORMAL, false);
   if (!gMode.empty()) SetTimer(gFrame->window, kReadyTimer, 700, nullptr);
   const int code = RunMessageLoop();
