@@ -10,6 +10,8 @@
 #include "framework/ui/dock_bay.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/list_item.h"
+#include "framework/ui/menu_item.h"
+#include "framework/ui/plain_items.h"
 #include "framework/ui/ui_item.h"
 
 namespace {
@@ -235,9 +237,11 @@ void ActivateCommandItem(CUIItem* item, std::uint32_t buttonMask) noexcept {
     }
   }
 
+  // Closing the popup destroys its entries, this item among them.
+  const HWND owner = item->owner;
   (void)ClosePopupMenu(nullptr);
   if (gApp.runningPopup == nullptr) {
-    if (item->owner != nullptr) SendMessageA(item->owner, WM_FW_COMMAND, MAKEWPARAM(id, buttonMask), 0);
+    if (owner != nullptr) SendMessageA(owner, WM_FW_COMMAND, MAKEWPARAM(id, buttonMask), 0);
   } else {
     gApp.chosenCommand = id;
   }
@@ -436,6 +440,14 @@ CUIItem* CreateUiItem(std::uint16_t kind, CUIItem* object) noexcept {
       return object;
     case CommandKind::kList:
       return new (std::nothrow) CList();
+    case CommandKind::kButton:
+      return new (std::nothrow) CButton();
+    case CommandKind::kStatic:
+      return new (std::nothrow) CStatic();
+    case CommandKind::kPopup:
+      return new (std::nothrow) CMenu();
+    case CommandKind::kSeparator:
+      return new (std::nothrow) CSeparator();
     default:
       return nullptr;
   }

@@ -11,6 +11,7 @@
 #include "framework/app/message_box.h"
 #include "framework/text/text_table.h"
 #include "framework/ui/frame_window.h"
+#include "framework/ui/menu_item.h"
 #include "framework/util/text_util.h"
 #include "framework/util/win_handles.h"
 
@@ -41,6 +42,18 @@ const char* FileNamePart(const char* path) noexcept {
   return name;
 }
 
+// The invisible anchor of the popup menu at the cursor. Its popup window
+// goes as soon as the menu closes (the next menu makes its own): a hidden
+// window owned by the owner would stay in the owner's way, and under Wine
+// the owner then can no longer be made topmost.
+class CPopupAnchor : public CMenu {
+ public:
+  void ClosePopup() override {
+    CMenu::ClosePopup();
+    OnDestroy();
+  }
+};
+
 }  // namespace
 
 HelpResult ShowHelpTopic(const char* file, const char* topic) noexcept {
@@ -70,16 +83,33 @@ HelpResult ShowHelpTopic(const char* file, const char* topic) noexcept {
 }
 
 CUIItem* ShowPopupMenu(std::uint16_t menuId, const POINT* point, HWND owner) noexcept {
-  (void)menuId;
-  (void)point;
-  (void)owner;
   (void)ClosePopupMenu(nullptr);
   gApp.navigationItems.Clear();
-  // The menu popup that would hold the entries is not part of the program
-  // yet: no menu can be built, and the caller hears so instead of getting a
-  // menu that never shows.
-  SetLastError(kStatusWindowNotCreated);
-  return nullptr;
+  ClearPopupShown();
+  // One anchor serves every popup menu at the cursor: an invisible menu item
+  // in the owner, made again for each menu.
+  static CPopupAnchor anchorMenu;
+  anchorMenu.OnDestroy();
+  std::uint32_t status = anchorMenu.Create(menuId, owner, owner, nullptr);
+  if (status != kStatusOk) {
+    SetLastError(status);
+    return nullptr;
+  }
+  POINT at{};
+  if (point != nullptr) {
+    at = *point;
+  } else {
+    GetCursorPos(&at);
+  }
+  const RECT anchor{at.x, at.y, at.x, at.y};
+  SetForegroundWindow(owner);
+  status = anchorMenu.OpenPopup(anchor);
+  SetLastError(status);
+  if (status != kStatusOk) return nullptr;
+  // The popup takes no activation: its keys reach it through the message
+  // loop's navigation, and a click elsewhere closes it.
+  if (anchorMenu.isOpen != 0) gApp.popupNavigation = 1;
+  return &anchorMenu;
 }
 
 int SetTrayIconV(std::uint16_t windowId, int iconId, const char* tipFormat, va_list args) noexcept {

@@ -59,8 +59,11 @@ bool PreTranslatePopupNavigation(const MSG& msg) noexcept {
       // still goes where it was aimed.
       POINT cursor;
       HWND popup = OpenPopupWindow();
-      if (popup != nullptr && GetCursorPos(&cursor) && WindowFromPoint(cursor) != popup) {
-        (void)ClosePopupMenu(nullptr);
+      if (popup != nullptr && GetCursorPos(&cursor)) {
+        const HWND hit = WindowFromPoint(cursor);
+        const bool inside = gPopupHandlers.insideOpenPopups != nullptr ? gPopupHandlers.insideOpenPopups(hit)
+                                                                       : hit == popup;
+        if (!inside) (void)ClosePopupMenu(nullptr);
       }
       return false;
     }

@@ -32,8 +32,12 @@ void PreTranslateMessage(MSG* msg) noexcept;
 // (Enter, Escape, the arrow keys; other keys do nothing). Until they are
 // installed no popup counts as open.
 enum class PopupKey { kEnter, kEscape, kLeft, kRight, kUp, kDown, kOther };
+// A click lands inside the popups when insideOpenPopups says so for the
+// window under the cursor (an entry of a submenu, say); without it only the
+// open popup's own window counts.
 struct PopupNavigationHandlers {
   HWND (*openPopupWindow)() = nullptr;
   void (*handleKey)(PopupKey key) = nullptr;
+  bool (*insideOpenPopups)(HWND window) = nullptr;
 };
 void SetPopupNavigationHandlers(const PopupNavigationHandlers& handlers) noexcept;

@@ -12,6 +12,7 @@
 #include "framework/app/help_tray.h"
 #include "framework/app/message_box.h"
 #include "framework/app/restart_core.h"
+#include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"
 #include "framework/util/status_codes.h"
 #include "framework/util/win_handles.h"
@@ -128,7 +129,15 @@ void BuildWindowMenu(CFrameWindow& frame, int* count) noexcept {
   in.ghostMode = frame.ghostMode != 0;
   in.schemeMode = gApp.settings.colorSchemeMode;
   in.customFont = HasCustomFont();
-  // The window's bars head the menu; a window without bars lists none.
+  // The window's bars head the menu, as many as the list has room for.
+  WindowMenuBar bars[kWindowMenuSize];
+  for (const CBar* bar : gApp.bars) {
+    if (in.barCount == kWindowMenuSize) break;
+    if (bar != nullptr && bar->frameId == frame.id) {
+      bars[in.barCount++] = WindowMenuBar{bar->id, (bar->flags & kBarVisible) != 0};
+    }
+  }
+  in.bars = bars;
   const WindowMenuModel menu = BuildWindowMenuModel(in);
   std::memcpy(frame.windowMenu, menu.list, sizeof frame.windowMenu);
   for (int i = 0; i < menu.checkCount; ++i) (void)SetCommandChecked(menu.checks[i].id, menu.checks[i].on);
@@ -209,6 +218,10 @@ bool HandleFrameCommand(CFrameWindow& frame, unsigned id) noexcept {
     ChooseCustomColour(frame, index);
     return true;
   }
-  // A bar's id shows or hides the bar; a window without bars has none.
+  // A bar's id shows or hides the bar.
+  if (CBar* bar = FindBarById(command)) {
+    ShowBarWindow(bar, (bar->flags & kBarVisible) == 0);
+    return true;
+  }
   return false;
 }

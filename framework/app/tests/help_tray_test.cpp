@@ -115,7 +115,7 @@ TEST_F(HelpTest, TheViewerGetsOneQuotedParameterWithTheShortPathAndTheTopic) {
   EXPECT_TRUE(Contains(shown[0], "Could not display the manual \"" + helpFile + "\"")) << shown[0];
 }
 
-TEST(PopupMenuAtCursor, FailsWithItsReasonWhileTheMenuPopupIsMissing) {
+TEST(PopupMenuAtCursor, FailsWithItsReasonWithoutAnOwner) {
   CUIItem entry;
   ASSERT_GE(gApp.navigationItems.Append(&entry), 0);
   gApp.popupNavigation = 1;

@@ -1,0 +1,312 @@
+// Popup menus on a framework window, driven by real messages through the
+// message loop's pre-translation: keys posted to the window, clicks sent as
+// input, and the window menu's commands seen in the window's styles.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "framework/app/application.h"
+#include "framework/app/command_table.h"
+#include "framework/app/help_tray.h"
+#include "framework/app/message_loop.h"
+#include "framework/ui/app_windows.h"
+#include "framework/ui/bar.h"
+#include "framework/ui/frame_window.h"
+#include "framework/ui/menu_item.h"
+#include "framework/ui/window_menu.h"
+#include "framework/util/tests/win_test_support.h"
+
+namespace {
+
+std::vector<WPARAM> gCommands;  // WM_FW_COMMAND as the product's window heard it
+
+LRESULT CALLBACK ProductProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_FW_COMMAND) gCommands.push_back(wParam);
+  return FrameDefaultProc(window, message, wParam, lParam);
+}
+
+// A menu of our own: two commands, a separator, a thin spacer, a text and a
+// submenu with two more commands.
+constexpr std::uint16_t kMenu = 0x5100;
+constexpr std::uint16_t kOpen = 0x5101;
+constexpr std::uint16_t kSave = 0x5102;
+constexpr std::uint16_t kNote = 0x5103;
+constexpr std::uint16_t kMore = 0x5104;
+constexpr std::uint16_t kCut = 0x5105;
+constexpr std::uint16_t kPaste = 0x5106;
+constexpr std::uint16_t kBroken = 0x5107;
+constexpr std::uint16_t kEmpty = 0x5108;
+std::uint16_t gMenuEntries[] = {kOpen, kSave, 0xF000, 0xF001, kNote, kMore, 0xFFFF};
+std::uint16_t gMoreEntries[] = {kCut, kPaste, 0xFFFF};
+std::uint16_t gBrokenEntries[] = {kOpen, 0x7777, 0xFFFF};
+std::uint16_t gNoEntries[] = {0xFFFF};
+
+class MenuTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    gApp.theme.instance = GetModuleHandleA(nullptr);
+    ASSERT_EQ(RegisterStandardCommands(), kStatusOk);
+    static char open[] = "Open";
+    static char save[] = "Save";
+    static char note[] = "#0@50 Half";
+    static char more[] = "More";
+    static char cut[] = "Cut";
+    static char paste[] = "Paste";
+    static TextRecord product[] = {{kOpen, {open}}, {kSave, {save}},   {kNote, {note}},    {kMore, {more}},
+                                   {kCut, {cut}},   {kPaste, {paste}}, {kTextTableEnd, {}}};
+    InstallAppTexts(product);
+    ASSERT_GE(AddCommand(kMenu, CommandKind::kPopup, 0, 0, 0xFFFF, gMenuEntries), 0);
+    for (std::uint16_t id : {kOpen, kSave, kCut, kPaste})
+      ASSERT_GE(AddCommand(id, CommandKind::kButton, 0, 0, 0xFFFF), 0);
+    ASSERT_GE(AddCommand(kNote, CommandKind::kStatic, 0, 0, 0xFFFF), 0);
+    ASSERT_GE(AddCommand(kMore, CommandKind::kPopup, 0, 0, 0xFFFF, gMoreEntries), 0);
+    ASSERT_GE(AddCommand(kBroken, CommandKind::kPopup, 0, 0, 0xFFFF, gBrokenEntries), 0);
+    ASSERT_GE(AddCommand(kEmpty, CommandKind::kPopup, 0, 0, 0xFFFF, gNoEntries), 0);
+  }
+
+  void SetUp() override {
+    gApp.hInstance = GetModuleHandleA(nullptr);
+    gApp.noStateSave = 1;
+    gApp.settings = DefaultAppSettings();
+    gCommands.clear();
+    const int index = CreateAppWindow(9, &ProductProc, "Menus", 1, kFrameSizable, 300, 200, 400, 300);
+    ASSERT_GE(index, 0);
+    frame = gApp.windows[index];
+    frame->ShowFrame(SW_SHOWNORMAL, false);
+    Pump();
+    ASSERT_TRUE(test_support::MoveCursorTo(40, 40));
+  }
+  void TearDown() override {
+    (void)ClosePopupMenu(nullptr);
+    gApp.bars.Clear();
+    DestroyAllWindows();
+  }
+
+  // Takes the waiting messages through the loop's pre-translation, as the
+  // program's message loop does.
+  static void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) PreTranslateMessage(&msg);
+  }
+  // Input goes through the system's queue: it is waited for, up to a bound.
+  template <typename Done>
+  static bool PumpUntil(Done done) {
+    for (int i = 0; i < 300 && !done(); ++i) {
+      Pump();
+      Sleep(10);
+    }
+    return done();
+  }
+  void Key(WPARAM key) {
+    PostMessageA(frame->window, key == VK_MENU ? WM_SYSKEYUP : WM_KEYDOWN, key, 1);
+    Pump();
+  }
+  static CMenu* Root() { return dynamic_cast<CMenu*>(gApp.openPopupItem); }
+  static int Hot(const CMenu* menu) { return HotEntryIndex(menu); }
+  static bool Click(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    if (!test_support::MoveCursorTo((r.left + r.right) / 2, (r.top + r.bottom) / 2)) return false;
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    return SendInput(2, in, sizeof(INPUT)) == 2;
+  }
+  LONG ExStyle() const { return GetWindowLongA(frame->window, GWL_EXSTYLE); }
+
+  CFrameWindow* frame = nullptr;
+};
+
+TEST_F(MenuTest, WindowMenuIsWalkedByKeyboardAndItsCommandsChangeTheWindow) {
+  SendMessageA(frame->window, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+  CMenu* root = Root();
+  ASSERT_NE(root, nullptr);
+  ASSERT_TRUE(root->isOpen);
+  EXPECT_TRUE(IsWindowVisible(root->popup));
+  EXPECT_EQ(root->entries.Count(), 7);
+  RECT r{};
+  GetWindowRect(root->popup, &r);
+  EXPECT_EQ(r.left, 40);  // top-left corner at the cursor
+  EXPECT_EQ(r.top, 40);
+  EXPECT_NE(GetForegroundWindow(), root->popup);  // never activated
+  EXPECT_NE(GetWindowLongA(root->popup, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+
+  // "Always on Top" is the first entry; Enter runs it and closes the menu.
+  Key(VK_DOWN);
+  EXPECT_EQ(Hot(root), 0);
+  Key(VK_RETURN);
+  EXPECT_NE(ExStyle() & WS_EX_TOPMOST, 0);
+  EXPECT_EQ(Root(), nullptr);
+  EXPECT_FALSE(IsWindowVisible(root->popup));
+
+  // Down to "Caption", whose submenu opens; Right enters it, Escape leaves
+  // it and keeps the window menu open.
+  SendMessageA(frame->window, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+  root = Root();
+  ASSERT_NE(root, nullptr);
+  for (int i = 0; i < 3; ++i) Key(VK_DOWN);
+  EXPECT_EQ(Hot(root), 2);
+  CMenu* caption = root->openChild;
+  ASSERT_NE(caption, nullptr);
+  ASSERT_EQ(caption->entries.Count(), 4);
+  EXPECT_EQ(caption->holder, root);
+  Key(VK_RIGHT);
+  EXPECT_EQ(Hot(caption), 0);
+  EXPECT_EQ(Hot(root), -1);
+  Key(VK_DOWN);
+  EXPECT_EQ(Hot(caption), 1);
+  Key(VK_ESCAPE);
+  EXPECT_EQ(root->openChild, nullptr);
+  EXPECT_EQ(Root(), root);
+  EXPECT_TRUE(IsWindowVisible(root->popup));
+  // Back in: "No Caption" takes the caption away.
+  Key(VK_DOWN);
+  EXPECT_EQ(Hot(root), 0);
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  Key(VK_RIGHT);
+  ASSERT_NE(root->openChild, nullptr);
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  Key(VK_RETURN);
+  EXPECT_EQ(GetWindowLongA(frame->window, GWL_STYLE) & WS_CAPTION, WS_DLGFRAME);
+  EXPECT_EQ(Root(), nullptr);
+
+  // Alt closes every level at once.
+  SendMessageA(frame->window, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+  root = Root();
+  ASSERT_NE(root, nullptr);
+  Key(VK_UP);  // wraps to "Transparency"
+  ASSERT_NE(root->openChild, nullptr);
+  Key(VK_RIGHT);
+  EXPECT_EQ(Hot(root->openChild), 0);
+  Key(VK_MENU);
+  EXPECT_EQ(Root(), nullptr);
+  EXPECT_EQ(gApp.popupNavigation, 0);
+  EXPECT_FALSE(IsWindowVisible(root->popup));
+
+  // Transparency 50%: "Off", the separator skipped, then 10% to 50%.
+  SendMessageA(frame->window, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+  Key(VK_UP);
+  Key(VK_RIGHT);
+  for (int i = 0; i < 5; ++i) Key(VK_DOWN);
+  Key(VK_RETURN);
+  EXPECT_EQ(frame->transparency, 50);
+  ASSERT_NE(ExStyle() & WS_EX_LAYERED, 0);
+  BYTE alpha = 0;
+  DWORD how = 0;
+  ASSERT_TRUE(GetLayeredWindowAttributes(frame->window, nullptr, &alpha, &how));
+  EXPECT_NE(how & LWA_ALPHA, 0u);
+  EXPECT_EQ(alpha, 127);
+  EXPECT_EQ(gCommands.size(), 3u);
+}
+
+TEST_F(MenuTest, ClicksRunEntriesOfTheMenuAndItsSubmenuAndAClickElsewhereClosesIt) {
+  const POINT at{60, 50};
+  CMenu* menu = static_cast<CMenu*>(ShowPopupMenu(kMenu, &at, frame->window));
+  ASSERT_NE(menu, nullptr);
+  ASSERT_EQ(menu->entries.Count(), 6);
+  // The plain items from their kinds; the separators measure themselves.
+  const int types[] = {1, 1, 0, 0, 2, 3};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(menu->entries[i]->type, types[i]) << i;
+  EXPECT_EQ(menu->entries[2]->height, 6);
+  EXPECT_EQ(menu->entries[3]->height, 3);
+  EXPECT_EQ(menu->entries[2]->width, menu->entries[0]->width);  // stretched to the popup
+
+  ASSERT_TRUE(Click(menu->entries[1]->window));
+  ASSERT_TRUE(PumpUntil([] { return !gCommands.empty(); }));
+  EXPECT_EQ(LOWORD(gCommands[0]), kSave);
+  EXPECT_EQ(HIWORD(gCommands[0]), 1);
+  EXPECT_EQ(Root(), nullptr);
+
+  // Hovering the submenu entry opens it; a click inside the submenu lands
+  // there instead of closing the menus first.
+  ASSERT_NE(ShowPopupMenu(kMenu, &at, frame->window), nullptr);
+  RECT more{};
+  GetWindowRect(menu->entries[5]->window, &more);
+  ASSERT_TRUE(test_support::MoveCursorTo(more.left + 5, more.top + 3));
+  ASSERT_TRUE(PumpUntil([menu] { return menu->openChild != nullptr; }));
+  CMenu* sub = menu->openChild;
+  RECT subRect{};
+  GetWindowRect(sub->popup, &subRect);
+  EXPECT_EQ(subRect.left, more.right - 2);  // beside its entry
+  gCommands.clear();
+  ASSERT_TRUE(Click(sub->entries[1]->window));
+  ASSERT_TRUE(PumpUntil([] { return !gCommands.empty(); }));
+  EXPECT_EQ(LOWORD(gCommands[0]), kPaste);
+  EXPECT_EQ(Root(), nullptr);
+
+  // A click on the window outside closes the menu and runs nothing.
+  ASSERT_NE(ShowPopupMenu(kMenu, &at, frame->window), nullptr);
+  gCommands.clear();
+  RECT client{};
+  GetWindowRect(frame->window, &client);
+  ASSERT_TRUE(test_support::MoveCursorTo(client.right - 30, client.bottom - 30));
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ASSERT_EQ(SendInput(2, in, sizeof(INPUT)), 2u);
+  ASSERT_TRUE(PumpUntil([] { return Root() == nullptr; }));
+  EXPECT_FALSE(IsWindowVisible(menu->popup));
+  EXPECT_TRUE(gCommands.empty());
+}
+
+TEST_F(MenuTest, APopupThatCannotOpenLeavesNoOpenRootBehind) {
+  const POINT at{60, 50};
+  SetLastError(0);
+  EXPECT_EQ(ShowPopupMenu(kBroken, &at, frame->window), nullptr);
+  EXPECT_EQ(GetLastError(), kStatusUnknownCommand);
+  EXPECT_EQ(gApp.openPopupItem, nullptr);
+  EXPECT_EQ(frame->openPopup, nullptr);
+  // An empty list shows nothing and is no open menu either.
+  CMenu* empty = static_cast<CMenu*>(ShowPopupMenu(kEmpty, &at, frame->window));
+  ASSERT_NE(empty, nullptr);
+  EXPECT_FALSE(IsWindowVisible(empty->popup));
+  EXPECT_EQ(gApp.openPopupItem, nullptr);
+  EXPECT_EQ(frame->openPopup, nullptr);
+  // A good menu opens afterwards as the root.
+  ASSERT_NE(ShowPopupMenu(kMenu, &at, frame->window), nullptr);
+  EXPECT_EQ(gApp.openPopupItem, frame->openPopup);
+  EXPECT_NE(gApp.openPopupItem, nullptr);
+}
+
+TEST_F(MenuTest, WindowMenuListsTheWindowsBarsAsFarAsItsListHolds) {
+  std::vector<CBar> bars(80);
+  for (std::size_t i = 0; i < bars.size(); ++i) {
+    bars[i].id = static_cast<std::uint16_t>(0x6000 + i);
+    bars[i].frameId = i == 1 ? 77 : frame->id;  // one bar of another window
+    bars[i].flags = i % 2 == 0 ? kBarVisible : 0;
+    ASSERT_GE(gApp.bars.Append(&bars[i]), 0);
+    ASSERT_GE(AddCommand(bars[i].id, CommandKind::kButton, 0, 0, 0xFFFF), 0);
+  }
+  int count = 0;
+  BuildWindowMenu(*frame, &count);
+  EXPECT_EQ(count, kWindowMenuSize - 1);
+  EXPECT_EQ(frame->windowMenu[0], 0x6000);
+  EXPECT_EQ(frame->windowMenu[1], 0x6002);
+  EXPECT_EQ(frame->windowMenu[count - 8], kCmdSeparator);
+  EXPECT_EQ(frame->windowMenu[count - 1], kCmdTransparencyMenu);
+  EXPECT_EQ(frame->windowMenu[count], kMenuListEnd);
+  CommandRecord record{};
+  ASSERT_EQ(GetCommand(0x6000, &record), kStatusOk);
+  EXPECT_NE(record.flags & kCommandChecked, 0u);
+  ASSERT_EQ(GetCommand(0x6003, &record), kStatusOk);
+  EXPECT_EQ(record.flags & kCommandChecked, 0u);
+  ASSERT_EQ(GetCommand(kCmdLockBarSizes, &record), kStatusOk);
+  EXPECT_NE(record.flags & kCommandEnabled, 0u);
+
+  // A bar's entry shows or hides the bar.
+  EXPECT_TRUE(HandleFrameCommand(*frame, 0x6003));
+  EXPECT_NE(bars[3].flags & kBarVisible, 0);
+  EXPECT_TRUE(HandleFrameCommand(*frame, 0x6003));
+  EXPECT_EQ(bars[3].flags & kBarVisible, 0);
+  gApp.bars.Clear();
+  EXPECT_FALSE(HandleFrameCommand(*frame, 0x6003));
+}
+
+}  // namespace
