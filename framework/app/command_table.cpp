@@ -12,7 +12,9 @@
 #include "framework/ui/list_item.h"
 #include "framework/ui/menu_item.h"
 #include "framework/ui/plain_items.h"
+#include "framework/ui/tree_item.h"
 #include "framework/ui/ui_item.h"
+#include "framework/ui/value_items.h"
 
 namespace {
 
@@ -448,6 +450,16 @@ CUIItem* CreateUiItem(std::uint16_t kind, CUIItem* object) noexcept {
       return new (std::nothrow) CMenu();
     case CommandKind::kSeparator:
       return new (std::nothrow) CSeparator();
+    case CommandKind::kTree:
+      return new (std::nothrow) CTree();
+    case CommandKind::kSlider:
+      return new (std::nothrow) CSlider();
+    case CommandKind::kBrushSize:
+      return new (std::nothrow) CBrushSize();
+    case CommandKind::kColor:
+      return new (std::nothrow) CColor();
+    case CommandKind::kPalette:
+      return new (std::nothrow) CPalette();
     default:
       return nullptr;
   }

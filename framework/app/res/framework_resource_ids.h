@@ -28,3 +28,6 @@
 #define FW_IDI_TRANSPARENCY_MENU 0xC356
 #define FW_IDI_BRUSH 0xC357           // the brush-size item's icon, and the marked colour item's overlay
 #define FW_IDI_COLOUR_OVERLAY 0xC358  // the unmarked colour item's overlay
+
+// The cursor of a colour picked from the screen.
+#define FW_IDC_COLOUR_PICKER 50105

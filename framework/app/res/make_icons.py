@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the framework's standard command icons and writes them as .ico files.
+"""Draws the framework's standard command icons and its colour picker cursor
+and writes them as .ico and .cur files.
 
 Each icon is a handful of shapes on a 16-unit grid, rasterised with 4 x 4
 supersampling at 16 and 32 pixels into 32-bit images with an alpha channel
@@ -153,6 +154,19 @@ def colour_overlay():
             (circle(5.3, 4.7, 1.0), rgba('#FFFFFF', 0.55))]
 
 
+def colour_picker():
+    """A pipette whose tip, the hot spot, lies at the bottom left."""
+    return [(line(1.2, 14.8, 8.5, 7.5, 2.6), rgba('#FFFFFF')),
+            (line(1.2, 14.8, 8.5, 7.5, 1.2), rgba('#263238')),
+            (line(7, 6, 10, 9, 3.4), rgba('#263238')),
+            (circle(11.5, 4.5, 3.6), rgba('#263238')),
+            (circle(11.5, 4.5, 2.4), rgba('#607D8B'))]
+
+
+CURSORS = {
+    'colour_picker.cur': (colour_picker, (1.0, 15.0)),
+}
+
 ICONS = {
     'caption_menu.ico': caption_menu,
     'colour_menu.ico': colour_menu,
@@ -205,6 +219,12 @@ def main():
         images = [(size, render(layers, size)) for size in SIZES]
         with open(os.path.join(folder, name), 'wb') as f:
             f.write(icon_file(images))
+    for name, (draw, (hx, hy)) in CURSORS.items():
+        layers = draw()
+        images = [(size, render(layers, size)) for size in (32,)]
+        hotspots = [(int(hx * size / UNITS), int(hy * size / UNITS)) for size, _ in images]
+        with open(os.path.join(folder, name), 'wb') as f:
+            f.write(icon_file(images, hotspots=hotspots))
 
 
 if __name__ == '__main__':
