@@ -1,8 +1,10 @@
 // A framework window with bars in each of its four dock bays and a floating
-// bar, holding an item of every kind the framework has, for a person to try
+// bar, holding an item of every kind the framework has (menus with a
+// submenu, buttons, static texts, separators, plain items, a list, a tree, a
+// slider, a brush size, a colour and a palette), for a person to try
 // them and for the screenshots.
 //
-//   veltrano_ui_demo.exe [docked|floating|overflow|menu|windowmenu] [log file]
+//   veltrano_ui_demo.exe [docked|overflow|menu|windowmenu] [log file]
 //
 // Without arguments the window opens for trying. With a mode, the program
 // writes "dpi N" and "ready" to the log file once the window is shown (and,
@@ -11,6 +13,7 @@
 // and opens its overflow popup, "menu" opens the File menu and its submenu,
 // "windowmenu" the window menu.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstring>
@@ -27,7 +30,10 @@
 #include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/list_item.h"
+#include "framework/ui/menu_item.h"
+#include "framework/ui/tree_item.h"
 #include "framework/ui/ui_item.h"
+#include "framework/ui/value_items.h"
 #include "framework/util/monitors.h"
 
 namespace {
@@ -47,6 +53,18 @@ std::uint16_t gRecentMenu[] = {0x5111, 0x5112, 0x5113, kCommandListEnd};
 std::uint16_t gEditMenu[] = {0x5201, 0x5202, 0x5203, kCommandListEnd};
 std::uint16_t gViewMenu[] = {0x5301, 0x5302, kCommandListEnd};
 
+// The value items' records, changed in place as the items are used.
+RangeValue gZoom{40, 10, 200};
+RangeValue gBrush{8, 1, 64};
+ColorValue gColour{0xFF3366CCu, 0};
+PaletteValue gPalette{{0xFF000000u, 0xFF800000u, 0xFF008000u, 0xFF808000u, 0xFF000080u, 0xFF800080u, 0xFF008080u,
+                       0xFFC0C0C0u, 0xFF808080u, 0xFFFF0000u, 0xFF00FF00u, 0xFFFFFF00u, 0xFF0000FFu, 0xFFFF00FFu,
+                       0xFF00FFFFu, 0xFFFFFFFFu},
+                      0,
+                      3};
+
+LRESULT CALLBACK DemoTreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 // Every command of the demonstration, one a line: the item kind shows it.
 struct DemoCommand {
   std::uint16_t id;
@@ -65,21 +83,22 @@ const DemoCommand kCommands[] = {
     {0x5004, CommandKind::kButton, 0, "Files", "Shows or hides the file list", nullptr, 0, 0},
     {0x5005, CommandKind::kButton, 0, "Status", "Shows or hides the status bar", nullptr, 0, 0},
     {0x5006, CommandKind::kButton, 0, "Floating", "Shows or hides the floating bar", nullptr, 0, 0},
+    {0x5007, CommandKind::kButton, 0, "Parts", "Shows or hides the tree of parts", nullptr, 0, 0},
     {0x5100, CommandKind::kPopup, kLabel, "File", "The file commands", gFileMenu, 0, 0},
-    {0x5101, CommandKind::kPopup, kLabel | kIcon, "New", "Starts a new document", nullptr, 0, 0},
-    {0x5102, CommandKind::kPopup, kLabel | kIcon, "Open...", "Opens a document", nullptr, 0, 0},
+    {0x5101, CommandKind::kButton, kLabel | kIcon, "New", "Starts a new document", nullptr, 0, 0},
+    {0x5102, CommandKind::kButton, kLabel | kIcon, "Open...", "Opens a document", nullptr, 0, 0},
     {0x5103, CommandKind::kPopup, kLabel, "Recent", "Documents opened lately", gRecentMenu, 0, 0},
-    {0x5104, CommandKind::kPopup, kLabel, "Exit", "Ends the demonstration", nullptr, 0, 0},
-    {0x5111, CommandKind::kPopup, kLabel, "notes.txt", "Opens notes.txt", nullptr, 0, 0},
-    {0x5112, CommandKind::kPopup, kLabel, "plan.txt", "Opens plan.txt", nullptr, 0, 0},
-    {0x5113, CommandKind::kPopup, kLabel, "todo.txt", "Opens todo.txt", nullptr, 0, 0},
+    {0x5104, CommandKind::kButton, kLabel, "Exit", "Ends the demonstration", nullptr, 0, 0},
+    {0x5111, CommandKind::kButton, kLabel, "notes.txt", "Opens notes.txt", nullptr, 0, 0},
+    {0x5112, CommandKind::kButton, kLabel, "plan.txt", "Opens plan.txt", nullptr, 0, 0},
+    {0x5113, CommandKind::kButton, kLabel, "todo.txt", "Opens todo.txt", nullptr, 0, 0},
     {0x5200, CommandKind::kPopup, kLabel, "Edit", "The editing commands", gEditMenu, 0, 0},
-    {0x5201, CommandKind::kPopup, kLabel, "Cut", "Cuts the selection", nullptr, 0, 0},
-    {0x5202, CommandKind::kPopup, kLabel, "Copy", "Copies the selection", nullptr, 0, 0},
-    {0x5203, CommandKind::kPopup, kLabel, "Paste", "Pastes the clipboard", nullptr, 0, 0},
+    {0x5201, CommandKind::kButton, kLabel, "Cut", "Cuts the selection", nullptr, 0, 0},
+    {0x5202, CommandKind::kButton, kLabel, "Copy", "Copies the selection", nullptr, 0, 0},
+    {0x5203, CommandKind::kButton, kLabel, "Paste", "Pastes the clipboard", nullptr, 0, 0},
     {0x5300, CommandKind::kPopup, kLabel, "View", "The view commands", gViewMenu, 0, 0},
-    {0x5301, CommandKind::kPopup, kLabel, "Zoom in", "Makes everything larger", nullptr, 0, 0},
-    {0x5302, CommandKind::kPopup, kLabel, "Zoom out", "Makes everything smaller", nullptr, 0, 0},
+    {0x5301, CommandKind::kButton, kLabel, "Zoom in", "Makes everything larger", nullptr, 0, 0},
+    {0x5302, CommandKind::kButton, kLabel, "Zoom out", "Makes everything smaller", nullptr, 0, 0},
     {0x5400, CommandKind::kButton, kLabel | kIcon | kFixed, "New", "Starts a new document", nullptr, 0, 0},
     {0x5401, CommandKind::kButton, kLabel | kIcon, "Open", "Opens a document", nullptr, 0, 0},
     {0x5402, CommandKind::kButton, kLabel | kIcon, "Save", "Saves the document", nullptr, 0, 0},
@@ -95,10 +114,17 @@ const DemoCommand kCommands[] = {
     {0x5502, CommandKind::kCallerItem, kLabel, "Fill", "A plain item: the fill", nullptr, 0, 0},
     {0x5600, CommandKind::kList, kLabel | kFixed, "Files", "The files of the demonstration", nullptr, 6, 6},
     {0x5700, CommandKind::kStatic, kLabel | kStretch | kFixed, "Ready", "What happens", nullptr, 0, 0},
-    {0x5701, CommandKind::kStatic, kLabel | kFixed, "Bars: 6", "How many bars there are", nullptr, 0, 0},
+    {0x5701, CommandKind::kStatic, kLabel | kFixed, "Bars: 7", "How many bars there are", nullptr, 0, 0},
     {0x5800, CommandKind::kButton, kLabel | kIcon, "Bold", "Makes the text bold", nullptr, 0, 0},
     {0x5801, CommandKind::kButton, kLabel | kIcon, "Italic", "Makes the text italic", nullptr, 0, 0},
     {0x5802, CommandKind::kButton, kLabel | kIcon, "Underline", "Underlines the text", nullptr, 0, 0},
+    {0x5803, CommandKind::kSeparator, 0, nullptr, nullptr, nullptr, 0, 0},
+    {0x5804, CommandKind::kSlider, kLabel, "Zoom", "Drag to zoom", &gZoom, 0, 0},
+    {0x5805, CommandKind::kBrushSize, 0, nullptr, "Drag up or down for the brush size", &gBrush, 0, 0},
+    {0x5806, CommandKind::kColor, 0, nullptr, "Press and drag out to pick a colour from the screen", &gColour, 0, 0},
+    {0x5807, CommandKind::kPalette, 0, nullptr, "Press a colour and drag out to pick it anew", &gPalette, 0, 0},
+    {0x5900, CommandKind::kTree, 0, nullptr, "The parts of the demonstration",
+     reinterpret_cast<void*>(&DemoTreeProc), 0, 0},
 };
 
 // The bars: their bay (-1 floating), row, place, flags and items.
@@ -118,7 +144,8 @@ const DemoBar kBars[] = {
     {0x5003, kBayLeft, 0, 0, 0, 0, 0, {0x5500, 0x5501, 0x5502}},
     {0x5004, kBayRight, 0, 0, 0, 0, kBarResizableRow, {0x5600}},
     {0x5005, kBayBottom, 0, 0, 0, 0, kBarFillsRow, {0x5700, 0x5701}},
-    {0x5006, -1, 0, 720, 140, 120, kBarSystemMenu, {0x5800, 0x5801, 0x5802}},
+    {0x5006, -1, 0, 720, 140, 170, kBarSystemMenu, {0x5800, 0x5801, 0x5802, 0x5803, 0x5804, 0x5805, 0x5806, 0x5807}},
+    {0x5007, kBayRight, 0, 0, 200, 0, 0, {0x5900}},
 };
 
 const char* const kFiles[][2] = {{"notes.txt", "2 KB"}, {"plan.txt", "14 KB"}, {"todo.txt", "1 KB"},
@@ -156,6 +183,31 @@ void Paint(HWND window) {
 
 CBar* FindDemoBar(std::uint16_t id) { return FindBarById(id); }
 
+// The tree's behaviour, which the application gives it: its parts filled in
+// when it is made, everything else as a tree view does it.
+LRESULT CALLBACK DemoTreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* tree = reinterpret_cast<CTree*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (message == WM_CREATE) {
+    TVINSERTSTRUCTA insert{};
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT;
+    char bars[] = "Bars";
+    insert.item.pszText = bars;
+    const auto root = reinterpret_cast<HTREEITEM>(SendMessageA(window, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    char names[][16] = {"Main menu", "Standard", "Tools", "Files", "Status", "Floating"};
+    insert.hParent = root;
+    for (char* name : names) {
+      insert.item.pszText = name;
+      SendMessageA(window, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert));
+    }
+    SendMessageA(window, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
+    return 0;
+  }
+  return tree != nullptr && tree->oldTreeProc != nullptr
+             ? CallWindowProcA(tree->oldTreeProc, window, message, wParam, lParam)
+             : DefWindowProcA(window, message, wParam, lParam);
+}
+
 // Presses and releases the item as a click does.
 void ClickItem(const CUIItem* item) {
   if (item == nullptr || item->window == nullptr) return;
@@ -171,9 +223,12 @@ void OpenAskedPopup() {
   } else if (gMode == "menu") {
     CBar* bar = FindDemoBar(0x5001);
     if (bar != nullptr && bar->items.Count() > 0) ClickItem(bar->items[0]);
-    // Down to "Recent" and into its submenu.
-    for (const WPARAM key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT}) {
-      PostMessageA(gFrame->window, WM_KEYDOWN, key, 0);
+    // And its "Recent" entry, which opens the submenu.
+    if (bar != nullptr && bar->items.Count() > 0) {
+      const auto* file = static_cast<const CMenu*>(bar->items[0]);
+      for (const CUIItem* entry : file->entries) {
+        if (entry->id == 0x5103) ClickItem(entry);
+      }
     }
   } else if (gMode == "windowmenu") {
     SendMessageA(gFrame->window, WM_FW_WINDOWMENU, 0, 0);
