@@ -178,7 +178,8 @@ BarRowLayout LayoutBarItems(const BarItem* items, int n, int margin, int crossMa
       }
       continue;
     }
-    const bool full = (items[i].commandFlags & kItemFullHeight) != 0;
+    // A separator runs across the whole bar.
+    const bool full = (items[i].commandFlags & kItemFullHeight) != 0 || items[i].separator;
     p.along = x;
     p.thickness = full ? innerThickness : items[i].across;
     p.across = full ? crossMargin : crossMargin + (innerThickness - items[i].across) / 2;

@@ -141,7 +141,8 @@ struct BarRowLayout {
   bool overflowShown = false;
 };
 
-// Lays out n items of a docked bar, the last of them the overflow button,
+// Lays out n items of a docked bar, the last of them the overflow button
+// (separators and items of full-height commands across the whole of it),
 // in the inner rectangle [margin, margin + innerLength) along and
 // [crossMargin, crossMargin + innerThickness) across. Items of hidden
 // commands stay hidden; when the items do not fit, the overflow button is

@@ -43,6 +43,7 @@ constexpr UINT_PTR kReadyTimer = 1;
 constexpr std::uint32_t kLabel = 0x80;      // the item measures its label
 constexpr std::uint32_t kIcon = 0x100;      // the item shows the default icon
 constexpr std::uint32_t kStretch = 0x2;     // takes the spare length of its bar
+constexpr std::uint32_t kFullHeight = 0x4;  // as thick as its bar
 constexpr std::uint32_t kFixed = 0;         // never moves into the overflow popup
 constexpr std::uint32_t kOverflows = 0x1000;
 constexpr int kUiNormalFontSet = 4;
@@ -123,7 +124,7 @@ const DemoCommand kCommands[] = {
     {0x5805, CommandKind::kBrushSize, 0, nullptr, "Drag up or down for the brush size", &gBrush, 0, 0},
     {0x5806, CommandKind::kColor, 0, nullptr, "Press and drag out to pick a colour from the screen", &gColour, 0, 0},
     {0x5807, CommandKind::kPalette, 0, nullptr, "Press a colour and drag out to pick it anew", &gPalette, 0, 0},
-    {0x5900, CommandKind::kTree, 0, nullptr, "The parts of the demonstration",
+    {0x5900, CommandKind::kTree, kStretch | kFullHeight, nullptr, "The parts of the demonstration",
      reinterpret_cast<void*>(&DemoTreeProc), 0, 0},
 };
 
@@ -145,7 +146,7 @@ const DemoBar kBars[] = {
     {0x5004, kBayRight, 0, 0, 0, 0, kBarResizableRow, {0x5600}},
     {0x5005, kBayBottom, 0, 0, 0, 0, kBarFillsRow, {0x5700, 0x5701}},
     {0x5006, -1, 0, 720, 140, 170, kBarSystemMenu, {0x5800, 0x5801, 0x5802, 0x5803, 0x5804, 0x5805, 0x5806, 0x5807}},
-    {0x5007, kBayRight, 0, 0, 200, 0, 0, {0x5900}},
+    {0x5007, kBayRight, 0, 0, 200, 0, kBarFillsRow, {0x5900}},
 };
 
 const char* const kFiles[][2] = {{"notes.txt", "2 KB"}, {"plan.txt", "14 KB"}, {"todo.txt", "1 KB"},
@@ -208,12 +209,18 @@ LRESULT CALLBACK DemoTreeProc(HWND window, UINT message, WPARAM wParam, LPARAM l
              : DefWindowProcA(window, message, wParam, lParam);
 }
 
-// Presses and releases the item as a click does.
+// Moves the pointer onto the item, presses and releases it as a click does.
 void ClickItem(const CUIItem* item) {
   if (item == nullptr || item->window == nullptr) return;
-  SendMessageA(item->window, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-  SendMessageA(item->window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-  SendMessageA(item->window, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  RECT r{};
+  GetClientRect(item->window, &r);
+  POINT centre{r.right / 2, r.bottom / 2};
+  const LPARAM at = MAKELPARAM(centre.x, centre.y);
+  ClientToScreen(item->window, &centre);
+  SetCursorPos(centre.x, centre.y);
+  SendMessageA(item->window, WM_MOUSEMOVE, 0, at);
+  SendMessageA(item->window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageA(item->window, WM_LBUTTONUP, 0, at);
 }
 
 void OpenAskedPopup() {

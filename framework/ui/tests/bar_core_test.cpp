@@ -180,6 +180,11 @@ TEST(Bars, StretchAndCentring) {
   EXPECT_EQ(out[2].along, 2 + 22 + 56);
   EXPECT_EQ(out[2].across, 2);
   EXPECT_EQ(out[2].thickness, 20);
+  // A separator runs across the bar.
+  const std::vector<BarItem> separated = {{6, 6, 0, 0xF000, true}, {12, 20, 0, kOverflowCommandId}};
+  (void)LayoutBarItems(separated.data(), 2, 2, 2, 100, 20, 2, out.data(), nullptr, 0);
+  EXPECT_EQ(out[0].across, 2);
+  EXPECT_EQ(out[0].thickness, 20);
 }
 
 TEST(Bars, FloatingItemsWrapIntoLines) {
