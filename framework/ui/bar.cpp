@@ -282,6 +282,16 @@ void CBar::DockOrFloatBar(int newBayId, int left, int top, int width, int height
   if ((bay != nullptr || wasDocked) && frame != nullptr) frame->MoveFrame(0, 0, -1, 0, 0);
 }
 
+void CBar::RefreshLayout() noexcept {
+  const bool vertical = Orientation() == kBarVertical;
+  LayoutBar(vertical ? thickness : length, vertical ? length : thickness, true);
+  if (side == kBarFloating) {
+    DockOrFloatBar(-1, x, y, 0, 0, false);
+  } else if (holder != nullptr) {
+    holder->Relayout();
+  }
+}
+
 void CBar::SaveBarPosition() const noexcept {
   if (gApp.dataFolder[0] == '\0') return;
   const BarPlacementRecord record{x,       y,   length, thickness, frameId, static_cast<std::uint16_t>(bayId & 0xFF),

@@ -70,6 +70,9 @@ class CBar {
   // at (x, y) of the screen (bay id -1). With reparent the bar takes the
   // style, parent and orientation of its new place.
   void DockOrFloatBar(int newBayId, int left, int top, int width, int height, bool reparent) noexcept;
+  // After an item changed its size: the items laid out again, and the
+  // floating bar resized or the docked bar's window laid out again.
+  void RefreshLayout() noexcept;
   // Writes the record "(Orvo)Bar<id>".
   void SaveBarPosition() const noexcept;
   void ShowBusyOverlay(bool on) noexcept;

@@ -17,6 +17,7 @@
 #include "framework/ui/bar.h"
 #include "framework/ui/dock_bay.h"
 #include "framework/ui/frame_window.h"
+#include "framework/ui/menu_item.h"
 #include "framework/ui/ui_item.h"
 #include "framework/util/tests/win_test_support.h"
 
@@ -192,6 +193,21 @@ TEST_F(BarTest, NarrowedWindowHidesItemsLastFirstIntoTheOverflowPopup) {
       EXPECT_EQ(IsWindowVisible(bar->items[i]->window) != FALSE, i < 8 - step.hidden) << step.hidden << " " << i;
     }
     EXPECT_EQ(IsWindowVisible(button->window) != FALSE, step.hidden > 0) << step.hidden;
+    if (step.hidden == 0) continue;
+    // A click on the overflow button opens its popup with the hidden items.
+    RECT r{};
+    GetWindowRect(button->window, &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    const LPARAM at = MAKELPARAM((r.right - r.left) / 2, (r.bottom - r.top) / 2);
+    SendMessageA(button->window, WM_MOUSEMOVE, 0, at);
+    SendMessageA(button->window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(button->window, WM_LBUTTONUP, 0, at);
+    const auto* menu = static_cast<const CMenu*>(button);
+    std::vector<std::uint16_t> entries;
+    for (const CUIItem* entry : menu->entries) entries.push_back(static_cast<std::uint16_t>(entry->id));
+    EXPECT_EQ(entries, expected) << step.hidden;
+    EXPECT_TRUE(menu->popup != nullptr && IsWindowVisible(menu->popup)) << step.hidden;
+    (void)ClosePopupMenu(nullptr);
   }
 }
 
