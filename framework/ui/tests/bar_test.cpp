@@ -157,6 +157,11 @@ TEST_F(BarTest, RowsCloseUpAndSplitterDragsWithinLimits) {
   // Locked bar sizes: no splitter to press.
   frame->flags |= kFrameLockBarSizes;
   EXPECT_EQ(bay.DockBaySplitterHitTest(&press), -1);
+  // A DPI change scales the thickness a drag set.
+  inner->thickness = 40;
+  ASSERT_GT(frame->dpi, 0);
+  SendMessageA(frame->window, WM_DPICHANGED, MAKEWPARAM(frame->dpi * 2, frame->dpi * 2), 0);
+  EXPECT_EQ(inner->thickness, 80);
 }
 
 std::vector<std::uint16_t> OverflowList(const CBar& bar) {
