@@ -294,8 +294,8 @@ void CBar::RefreshLayout() noexcept {
 
 void CBar::SaveBarPosition() const noexcept {
   if (gApp.dataFolder[0] == '\0') return;
-  const BarPlacementRecord record{x,       y,   length, thickness, frameId, static_cast<std::uint16_t>(bayId & 0xFF),
-                                  row,     flags};
+  const BarPlacementRecord record{x,   y,    length, thickness, frameId, static_cast<std::uint16_t>(bayId & 0xFF),
+                                  row, flags};
   (void)WriteConfigFile(kBarRecordName, id, &record, sizeof record, 0);
 }
 

@@ -29,8 +29,8 @@ class CBar {
 
   HWND window = nullptr;
   HWND busyOverlay = nullptr;
-  std::uint16_t id = 0;       // also the id of its command in the window menu
-  std::uint16_t frameId = 0;  // the framework window it belongs to
+  std::uint16_t id = 0;            // also the id of its command in the window menu
+  std::uint16_t frameId = 0;       // the framework window it belongs to
   std::uint16_t bayId = kNoBayId;  // floating: none
   std::uint16_t row = 0;
   std::int16_t x = 0;

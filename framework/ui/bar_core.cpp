@@ -221,8 +221,8 @@ FloatingSize LayoutFloatingItems(const BarItem* items, int n, int margin, int wi
     if ((item.commandFlags & kHiddenCommand) != 0) continue;
     const bool own = (item.commandFlags & kItemOwnLine) != 0;
     Line* line = count > 0 ? &lines[count - 1] : nullptr;
-    bool breaks = line == nullptr || own || line->ownLine || line->separator ||
-                  line->width + gap + item.along > barWidth;
+    bool breaks =
+        line == nullptr || own || line->ownLine || line->separator || line->width + gap + item.along > barWidth;
     bool separatorLine = false;
     if (item.separator && line != nullptr) {
       // A separator at a line's end stands between two lines instead.

@@ -26,12 +26,12 @@ inline constexpr int kBarVertical = 1;
 inline constexpr int kBarFloatingOrientation = 2;
 
 [[nodiscard]] constexpr int BarOrientation(int side) noexcept {
-  return side == kBayTop || side == kBayBottom ? kBarHorizontal
+  return side == kBayTop || side == kBayBottom   ? kBarHorizontal
          : side == kBayLeft || side == kBayRight ? kBarVertical
                                                  : kBarFloatingOrientation;
 }
 
-inline constexpr int kBarMargin = 2;         // around the items, on every side
+inline constexpr int kBarMargin = 2;  // around the items, on every side
 inline constexpr int kEmptyBarLength = 20;
 inline constexpr int kEmptyBarBase = 20;
 
@@ -84,7 +84,7 @@ struct DockedBar {
   std::uint16_t flags = 0;
   int thickness = 0;  // as GetBarThickness gives it
   int minThickness = 0;
-  int position = 0;   // along the row
+  int position = 0;  // along the row
   int length = 0;
   int minLength = 0;
   int preferredLength = 0;

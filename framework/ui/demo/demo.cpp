@@ -58,11 +58,11 @@ std::uint16_t gViewMenu[] = {0x5301, 0x5302, kCommandListEnd};
 RangeValue gZoom{40, 10, 200};
 RangeValue gBrush{8, 1, 64};
 ColorValue gColour{0xFF3366CCu, 0};
-PaletteValue gPalette{{0xFF000000u, 0xFF800000u, 0xFF008000u, 0xFF808000u, 0xFF000080u, 0xFF800080u, 0xFF008080u,
-                       0xFFC0C0C0u, 0xFF808080u, 0xFFFF0000u, 0xFF00FF00u, 0xFFFFFF00u, 0xFF0000FFu, 0xFFFF00FFu,
-                       0xFF00FFFFu, 0xFFFFFFFFu},
-                      0,
-                      3};
+PaletteValue gPalette{
+    {0xFF000000u, 0xFF800000u, 0xFF008000u, 0xFF808000u, 0xFF000080u, 0xFF800080u, 0xFF008080u, 0xFFC0C0C0u,
+     0xFF808080u, 0xFFFF0000u, 0xFF00FF00u, 0xFFFFFF00u, 0xFF0000FFu, 0xFFFF00FFu, 0xFF00FFFFu, 0xFFFFFFFFu},
+    0,
+    3};
 
 LRESULT CALLBACK DemoTreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -194,7 +194,8 @@ LRESULT CALLBACK DemoTreeProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     insert.item.mask = TVIF_TEXT;
     char bars[] = "Bars";
     insert.item.pszText = bars;
-    const auto root = reinterpret_cast<HTREEITEM>(SendMessageA(window, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    const auto root =
+        reinterpret_cast<HTREEITEM>(SendMessageA(window, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
     char names[][16] = {"Main menu", "Standard", "Tools", "Files", "Status", "Floating"};
     insert.hParent = root;
     for (char* name : names) {

@@ -90,14 +90,16 @@ TEST(BayRows, BarsPlacedAlongARow) {
        {0, 30},
        {30, 40}},
       {"pushed to the end", {RowBar(0, 50, 20, 0), RowBar(60, 40, 20, kBarPushedToEnd)}, 300, {0, 260}, {50, 40}},
-      {"fills up to the next bar", {RowBar(0, 50, 20, kBarFillsRow), RowBar(200, 40, 20, 0)}, 300, {0, 200},
-       {200, 40}},
+      {"fills up to the next bar", {RowBar(0, 50, 20, kBarFillsRow), RowBar(200, 40, 20, 0)}, 300, {0, 200}, {200, 40}},
       {"follows the one before at its preferred length",
        {RowBar(0, 50, 20, 0, 70), RowBar(5, 40, 20, kBarFollowsPrevious)},
        300,
        {0, 70},
        {70, 40}},
-      {"too long: gaps go first, last gap first", {RowBar(10, 50, 20, 0), RowBar(100, 40, 20, 0)}, 130, {10, 90},
+      {"too long: gaps go first, last gap first",
+       {RowBar(10, 50, 20, 0), RowBar(100, 40, 20, 0)},
+       130,
+       {10, 90},
        {50, 40}},
       {"then the filling bars, then all bars, last first, down to their minimum",
        {RowBar(0, 100, 30, 0), RowBar(100, 100, 60, kBarFillsRow), RowBar(200, 100, 50, 0)},
@@ -134,8 +136,8 @@ constexpr std::uint32_t kMay = 0x1000;
 
 TEST(Bars, ItemsHiddenLastFirstIntoTheOverflowList) {
   // Five items 30 long with a gap of 2, the overflow button 12 long last.
-  std::vector<BarItem> items = {{30, 20, kMay, 1},       {30, 20, 0, 2},   {10, 20, kMay, 0xF000, true},
-                                {30, 20, kMay, 4},       {30, 20, kMay, 5}, {12, 20, 0, kOverflowCommandId}};
+  std::vector<BarItem> items = {{30, 20, kMay, 1}, {30, 20, 0, 2},    {10, 20, kMay, 0xF000, true},
+                                {30, 20, kMay, 4}, {30, 20, kMay, 5}, {12, 20, 0, kOverflowCommandId}};
   struct Case {
     int inner;
     std::vector<bool> shown;
@@ -151,8 +153,8 @@ TEST(Bars, ItemsHiddenLastFirstIntoTheOverflowList) {
   for (const Case& c : cases) {
     std::vector<BarItemPlace> out(items.size());
     std::uint16_t list[8];
-    const BarRowLayout r = LayoutBarItems(items.data(), static_cast<int>(items.size()), 2, 2, c.inner, 22, 2,
-                                          out.data(), list, 8);
+    const BarRowLayout r =
+        LayoutBarItems(items.data(), static_cast<int>(items.size()), 2, 2, c.inner, 22, 2, out.data(), list, 8);
     std::vector<bool> shown;
     for (const BarItemPlace& p : out) shown.push_back(p.shown);
     EXPECT_EQ(shown, c.shown) << c.inner;
@@ -171,8 +173,8 @@ TEST(Bars, ItemsHiddenLastFirstIntoTheOverflowList) {
 }
 
 TEST(Bars, StretchAndCentring) {
-  const std::vector<BarItem> items = {{20, 10, 0, 1}, {20, 10, kItemStretches, 2}, {20, 10, kItemFullHeight, 3},
-                                      {12, 20, 0, kOverflowCommandId}};
+  const std::vector<BarItem> items = {
+      {20, 10, 0, 1}, {20, 10, kItemStretches, 2}, {20, 10, kItemFullHeight, 3}, {12, 20, 0, kOverflowCommandId}};
   std::vector<BarItemPlace> out(items.size());
   (void)LayoutBarItems(items.data(), 4, 2, 2, 100, 20, 2, out.data(), nullptr, 0);
   EXPECT_EQ(out[0].across, 7);  // centred
