@@ -365,6 +365,19 @@ LRESULT CALLBACK BarWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       // A floating bar the user sizes wraps its items again.
       if (bar->side == kBarFloating && IsWindowVisible(window)) bar->LayoutBar(LOWORD(lParam), HIWORD(lParam), false);
       break;
+    case WM_MOVE:
+      // A floating bar keeps its screen place for its record.
+      if (bar->side == kBarFloating) {
+        RECT r{};
+        GetWindowRect(window, &r);
+        bar->x = static_cast<std::int16_t>(r.left);
+        bar->y = static_cast<std::int16_t>(r.top);
+      }
+      break;
+    case WM_EXITSIZEMOVE:
+      // Sized by the user: as high as its wrapped lines need.
+      if (bar->side == kBarFloating) bar->RefreshLayout();
+      break;
     case WM_CLOSE:
       ShowBarWindow(bar, false);
       return 0;
