@@ -4,14 +4,16 @@
 // slider, a brush size, a colour and a palette), for a person to try
 // them and for the screenshots.
 //
-//   veltrano_ui_demo.exe [docked|overflow|menu|windowmenu] [log file]
+//   veltrano_ui_demo.exe [docked|overflow|menu|windowmenu|check] [log file]
 //
 // Without arguments the window opens for trying. With a mode, the program
 // writes "dpi N" and "ready" to the log file once the window is shown (and,
 // for the last three, the popup asked for is open) and runs until it is
 // ended: "overflow" narrows the window so that the top tool bar overflows
 // and opens its overflow popup, "menu" opens the File menu and its submenu,
-// "windowmenu" the window menu.
+// "windowmenu" the window menu. "check" opens the three popups in turn,
+// logs "<mode> open" or "<mode> closed" for each and ends with the number
+// that did not open as its exit code.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -243,6 +245,25 @@ void OpenAskedPopup() {
   }
 }
 
+// The open popup menu's window, if it is shown.
+bool PopupShown() {
+  const auto* root = dynamic_cast<const CMenu*>(gApp.openPopupItem);
+  return root != nullptr && root->popup != nullptr && IsWindowVisible(root->popup) && root->entries.Count() > 0;
+}
+
+int CheckPopups() {
+  int failed = 0;
+  for (const char* mode : {"overflow", "menu", "windowmenu"}) {
+    gMode = mode;
+    OpenAskedPopup();
+    const bool open = PopupShown();
+    failed += open ? 0 : 1;
+    Log((gMode + (open ? " open" : " closed")).c_str());
+    (void)ClosePopupMenu(nullptr);
+  }
+  return failed;
+}
+
 LRESULT CALLBACK DemoProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT:
@@ -267,6 +288,10 @@ LRESULT CALLBACK DemoProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_TIMER:
       if (wParam != kReadyTimer) break;
       KillTimer(window, kReadyTimer);
+      if (gMode == "check") {
+        PostQuitMessage(CheckPopups());
+        return 0;
+      }
       OpenAskedPopup();
       if (!gLog.empty()) {
         char line[32];
@@ -342,7 +367,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     Log("failed: the commands");
     return 1;
   }
-  const bool narrow = gMode == "overflow";
+  const bool narrow = gMode == "overflow" || gMode == "check";
   const int index = CreateAppWindow(kDemoWindowId, &DemoProc, "Veltrano bars and items", 1, kFrameSizable, 60, 40,
                                     narrow ? 330 : 620, narrow ? 380 : 460);
   if (index < 0) {
