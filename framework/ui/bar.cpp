@@ -103,7 +103,10 @@ std::uint32_t CBar::CreateBar(std::uint16_t barId, CFrameWindow& frame, const st
   flags = barFlags;
   side = kBarFloating;
   itemGap = 2;
-  if (!RegisterBarClass()) return kStatusWindowNotCreated;
+  // Room for every item and the overflow button after them.
+  if (count < 0 || count >= kMaxBarItems || (count > 0 && commands == nullptr) || !RegisterBarClass()) {
+    return kStatusWindowNotCreated;
+  }
   overflow = new (std::nothrow) std::uint16_t[kOverflowListSize];
   if (overflow == nullptr) return kStatusWindowNotCreated;
   overflow[0] = kOverflowListEnd;
@@ -116,7 +119,7 @@ std::uint32_t CBar::CreateBar(std::uint16_t barId, CFrameWindow& frame, const st
   if (FindCommandIndex(barId) < 0 && AddCommand(barId, CommandKind::kButton, 0, 0, kSameIdAsCommand) < 0) {
     return kStatusWindowNotCreated;
   }
-  for (int i = 0; i <= count && i < kMaxBarItems; ++i) {
+  for (int i = 0; i <= count; ++i) {
     const bool button = i == count;
     const std::uint16_t commandId = button ? kOverflowCommandId : commands[i];
     CommandRecord command{};

@@ -49,8 +49,8 @@ class CBar {
   CFrameWindow* holder = nullptr;
   std::uint16_t* overflow = nullptr;  // ids of the items hidden for lack of room, ended by 0xFFFF
 
-  // Makes the bar's window (hidden, floating) with an item for each
-  // command (made by the item factory by the command's kind; a kind
+  // Makes the bar's window (hidden, floating) with an item for each of
+  // fewer than 256 commands (made by the item factory by the command's kind; a kind
   // without a class gets a plain item) and the overflow button last. The
   // command of the bar's own id is added when missing. 0, or
   // kStatusWindowNotCreated (the caller destroys the bar).
