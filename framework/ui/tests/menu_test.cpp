@@ -157,6 +157,9 @@ TEST_F(MenuTest, WindowMenuIsWalkedByKeyboardAndItsCommandsChangeTheWindow) {
   Key(VK_RIGHT);
   EXPECT_EQ(Hot(caption), 0);
   EXPECT_EQ(Hot(root), -1);
+  Key(VK_LEFT);  // back to the entry that opened it
+  EXPECT_EQ(Hot(root), 2);
+  Key(VK_RIGHT);
   Key(VK_DOWN);
   EXPECT_EQ(Hot(caption), 1);
   Key(VK_ESCAPE);
