@@ -1,7 +1,9 @@
 // The tree item: a system tree view instead of an owner-drawn item window.
 // The application gives it its behaviour: the command's value is a window
 // procedure that subclasses the tree view and passes on to oldTreeProc
-// (the item is the tree window's user data).
+// (the item is the tree window's user data). Right after subclassing, the
+// procedure gets a WM_CREATE of its own with lParam 0 to fill the tree in;
+// that one is not for the tree view and is not passed on.
 #pragma once
 
 #include <windows.h>

@@ -120,7 +120,8 @@ int BrushSizeHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, CUIIt
       break;
     case WM_LBUTTONUP:
       gBrushStartY = kNoBrushDrag;
-      Notify(item, 0);
+      // Like every item, a disabled one reports nothing.
+      if (IsEnabled(item)) Notify(item, 0);
       break;
     default:
       break;
