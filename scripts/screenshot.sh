@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the program's windows, drawn under wine64 on private virtual
 # displays (Xvfb) and saved as PNG files in build/screenshots:
-#   scripts/screenshot.sh [all|frame|keys|settings|profile|filedlg|archive|about|update]   (default all)
+#   scripts/screenshot.sh [all|frame|keys|settings|profile|filedlg|archive|about|update|demo]   (default all)
 # frame     frame_window.png, message_box.png: the start-up tests' probe
 #           product (framework/app/tests/start_probe) with its main window,
 #           then with the framework's message box over it.
@@ -24,6 +24,12 @@
 #           (framework/app/tests/about_shot).
 # update    update_dialog_<dpi>.png: the update dialog after a check that
 #           found a newer version.
+# demo      demo_docked.png, demo_overflow.png, demo_menu.png,
+#           demo_windowmenu.png: the bars and items demonstration
+#           (framework/ui/demo) with bars in all four bays and a floating
+#           bar, then narrowed with the standard bar's overflow popup open,
+#           with the File menu and its Recent submenu open, and with the
+#           window menu open.
 # <dpi> is 96 and 144, set as Wine's LogPixels; each program reports the DPI
 # it ran at, and a part fails when it is not the one asked for.
 set -euo pipefail
@@ -32,16 +38,17 @@ root=$PWD
 bin=$root/build/win64/bin
 out=$root/build/screenshots
 
-parts=(frame keys settings profile filedlg archive about update)
+parts=(frame keys settings profile filedlg archive about update demo)
 case "${1:-all}" in
   all) ;;
-  frame | keys | settings | profile | filedlg | archive | about | update) parts=("$1") ;;
-  *) echo "usage: $0 [all|frame|keys|settings|profile|filedlg|archive|about|update]" >&2; exit 2 ;;
+  frame | keys | settings | profile | filedlg | archive | about | update | demo) parts=("$1") ;;
+  *) echo "usage: $0 [all|frame|keys|settings|profile|filedlg|archive|about|update|demo]" >&2; exit 2 ;;
 esac
 
 declare -A targets=([frame]=start_probe [keys]=key_dialog_probe [settings]="veltrano settings_driver"
                     [profile]=profile_shot [filedlg]=file_dialog_probe [archive]=archive_shot
-                    [about]=about_shot [update]=update_shot)
+                    [about]=about_shot [update]=update_shot
+                    [demo]=veltrano_ui_demo)
 build=()
 for part in "${parts[@]}"; do read -ra t <<<"${targets[$part]}"; build+=("${t[@]}"); done
 scripts/setup.sh
@@ -218,6 +225,16 @@ part_update() {
   for dpi in 96 144; do
     set_dpi "$dpi"
     shoot_program "update_dialog_$dpi" "$dpi" update_shot.exe ready whole
+  done
+}
+
+part_demo() {
+  local mode
+  start_desktop 1024x768
+  prepare_prefix "$root/build/win64/wineprefix-screenshot"
+  set_dpi 96
+  for mode in docked overflow menu windowmenu; do
+    shoot_program "demo_$mode" 96 veltrano_ui_demo.exe ready whole "$mode"
   done
 }
 

@@ -56,6 +56,7 @@ int IsProcessElevated() noexcept {
 void SaveAppState() noexcept {
   if (gApp.settingsLoaded == 0 || gApp.noStateSave != 0) return;
   for (int i = 0; i < gApp.windows.Count(); ++i) gApp.windows[i]->SaveFramePlacement();
+  for (const CBar* bar : gApp.bars) bar->SaveBarPosition();
   // A failed write keeps the previous record: it is replaced atomically.
   (void)WriteConfigFile(kAppStateRecord, -1, &gApp.settings, sizeof gApp.settings, 0);
 }
@@ -121,7 +122,7 @@ void AppExit() noexcept {
   gApp.navigationItems.ArrayFree();
   gApp.commands.ArrayFree();
   gApp.items.ArrayFree();
-  gApp.bars.ArrayFree();
+  FreeAllBars();
   gApp.windows.ArrayFree();
   ThemeFree(gApp.theme);
 }

@@ -149,7 +149,7 @@ void RefreshCommandItems(std::uint16_t id, int relayout, int state) noexcept {
     CUIItem* item = gApp.items[i];
     if (item->id != id) continue;
     if (state != -1 && enabled && !item->Refresh(state)) continue;
-    if (relayout != 0 && item->bar != nullptr && item->bar->holder != nullptr) item->bar->holder->Relayout();
+    if (relayout != 0 && item->bar != nullptr) item->bar->RefreshLayout();
     if (item->window != nullptr) RedrawWindow(item->window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   }
 }

@@ -4,6 +4,7 @@
 
 #include "framework/app/app_exit.h"
 #include "framework/app/application.h"
+#include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"
 #include "framework/util/status_codes.h"
 
@@ -51,7 +52,7 @@ void DestroyAllWindows() {
   // each clears its handle as it goes and is destroyed only once.
   DestroyHiddenWindow(gApp.tooltipWindow);
   DestroyHiddenWindow(gApp.appWindow);
-  // Bars go first, from the last to the first, once the program has bars.
+  DestroyAllBars();
   while (gApp.windows.Count() > 0) {
     const std::uint16_t id = gApp.windows[gApp.windows.Count() - 1]->id;
     int first = 0;

@@ -2,6 +2,7 @@
 
 #include "framework/app/application.h"
 #include "framework/theme/draw.h"
+#include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"
 #include "framework/util/monitors.h"
 #include "framework/util/shell_util.h"
@@ -50,6 +51,28 @@ bool InGrip(const CDockBay& bay, HWND window, LPARAM screenPoint) noexcept {
   GetClientRect(window, &client);
   return p.x >= client.right - bay.gripSize && p.y >= client.bottom - bay.gripSize && p.x < client.right &&
          p.y < client.bottom;
+}
+
+// A splitter drag moved the cursor: the row's resizable bars take the new
+// thickness, never below the largest minimum of the row's bars.
+void DragSplitter(CDockBay& bay) noexcept {
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  int delta = bay.vertical ? cursor.x - bay.dragStart.x : cursor.y - bay.dragStart.y;
+  if (bay.side == kBayBottom || bay.side == kBayRight) delta = -delta;
+  int largestMinimum = 0;
+  for (CBar* bar : gApp.bars) {
+    if (bar == nullptr || bar->bayId != bay.bayId || bar->row != bay.draggedRow) continue;
+    (void)bar->GetBarThickness();
+    if (bar->minThickness > largestMinimum) largestMinimum = bar->minThickness;
+  }
+  const int t = DraggedRowThickness(bay.dragStartThickness, delta, largestMinimum);
+  for (CBar* bar : gApp.bars) {
+    if (bar == nullptr || bar->bayId != bay.bayId || bar->row != bay.draggedRow) continue;
+    if ((bar->flags & kBarResizableRow) != 0) bar->thickness = static_cast<std::uint16_t>(t);
+  }
+  if (bay.frame != nullptr) bay.frame->MoveFrame(0, 0, -1, 0, 0);
+  InvalidateRect(bay.window, nullptr, FALSE);
 }
 
 }  // namespace
@@ -107,19 +130,103 @@ void CDockBay::PositionDockBay(int x, int y, int width, int height) noexcept {
   SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_SHOWWINDOW | SWP_NOZORDER);
 }
 
-void CDockBay::MeasureDockBayRows() noexcept {
-  for (std::int32_t& row : rowSizes) row = 0;
-  // The visible bars docked here fill the rows; a window without bars
-  // leaves them empty.
+namespace {
+
+constexpr int kMaxBayBars = 128;
+
+// The bars docked in a bay, as the row arithmetic sees them.
+struct BayBars {
+  DockedBar docked[kMaxBayBars];
+  CBar* bars[kMaxBayBars];
+  int count = 0;
+};
+
+void CollectBayBars(std::uint16_t bayId, BayBars& out) noexcept {
+  out.count = 0;
+  for (CBar* bar : gApp.bars) {
+    if (bar == nullptr || bar->bayId != bayId || out.count == kMaxBayBars) continue;
+    DockedBar& d = out.docked[out.count];
+    d.bayId = bar->bayId;
+    d.row = bar->row;
+    d.flags = bar->flags;
+    d.thickness = (bar->flags & kBarVisible) != 0 ? bar->GetBarThickness() : 0;
+    d.minThickness = bar->minThickness;
+    d.position = IsVerticalBay(bar->side) ? bar->y : bar->x;
+    d.length = bar->length;
+    d.minLength = bar->minLength;
+    d.preferredLength = bar->preferredLength;
+    out.bars[out.count++] = bar;
+  }
 }
 
-int CDockBay::LayoutDockBay([[maybe_unused]] int length) noexcept {
-  MeasureDockBayRows();
-  // The bars of each row are placed along length; the bay is as thick as
-  // its rows together.
+}  // namespace
+
+void CDockBay::MeasureDockBayRows() noexcept {
+  BayBars found;
+  CollectBayBars(bayId, found);
+  MeasureBayRows(found.docked, found.count, bayId, rowSizes);
+  for (int i = 0; i < found.count; ++i) found.bars[i]->row = found.docked[i].row;
+}
+
+int CDockBay::LayoutDockBay(int length) noexcept {
+  BayBars found;
+  CollectBayBars(bayId, found);
+  MeasureBayRows(found.docked, found.count, bayId, rowSizes);
+  for (int i = 0; i < found.count; ++i) found.bars[i]->row = found.docked[i].row;
+  bool bottomBars = false;
+  for (CBar* bar : gApp.bars) {
+    if (bar != nullptr && bar->frameId == frameId && bar->side == kBayBottom && (bar->flags & kBarVisible) != 0) {
+      bottomBars = true;
+    }
+  }
   int thickness = 0;
   for (int row = 0; row < kBayRowCount && rowSizes[row] != 0; ++row) {
-    thickness += rowSizes[row] < 0 ? -rowSizes[row] : rowSizes[row];
+    if (gripMode != -1) {
+      gripMode = side == kBayTop || side == kBayLeft ? 0 : 1;
+      if (side == kBayRight && bottomBars) gripMode = 0;
+      for (int i = 0; i < found.count; ++i) {
+        if ((found.docked[i].flags & kBarVisible) != 0 && found.docked[i].row > row) gripMode = 0;
+      }
+    }
+    // The row's bars in their order along it; ties keep the list's order.
+    DockedBar* rowBars[kMaxBayBars];
+    CBar* rowOwners[kMaxBayBars];
+    int n = 0;
+    for (int i = 0; i < found.count; ++i) {
+      DockedBar& d = found.docked[i];
+      if ((d.flags & kBarVisible) == 0 || d.row != row) continue;
+      int at = n;
+      while (at > 0 && rowBars[at - 1]->position > d.position) {
+        rowBars[at] = rowBars[at - 1];
+        rowOwners[at] = rowOwners[at - 1];
+        --at;
+      }
+      rowBars[at] = &d;
+      rowOwners[at] = found.bars[i];
+      ++n;
+    }
+    if (n == 0) break;
+    const int usable = length - (gripMode == 1 ? gripSize : 0);
+    RowPlace places[kMaxBayBars];
+    LayoutBayRow(rowBars, n, usable, places);
+    int across = 0;
+    for (int i = 0; i < n; ++i) across = rowBars[i]->thickness > across ? rowBars[i]->thickness : across;
+    const bool splitter = rowSizes[row] < 0;
+    const int offset = thickness + (splitter && (side == kBayBottom || side == kBayRight) ? kSplitterSize : 0);
+    for (int i = 0; i < n; ++i) {
+      CBar* bar = rowOwners[i];
+      if ((bar->flags & kBarFollowsPrevious) != 0) {
+        (vertical ? bar->y : bar->x) = static_cast<std::int16_t>(rowBars[i]->position);
+      }
+      const int w = vertical ? across : places[i].length;
+      const int h = vertical ? places[i].length : across;
+      if (bar->window != nullptr) {
+        SetWindowPos(bar->window, nullptr, vertical ? offset : places[i].along, vertical ? places[i].along : offset, w,
+                     h, SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      bar->LayoutBar(w, h, false);
+    }
+    thickness += RowMagnitude(rowSizes[row]);
   }
   return thickness;
 }
@@ -169,6 +276,28 @@ LRESULT CALLBACK DockBayWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return TRUE;
     case WM_NCHITTEST:
       if (InGrip(*bay, window, lParam)) return HTBOTTOMRIGHT;
+      break;
+    case WM_LBUTTONDOWN: {
+      const POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      const int row = bay->DockBaySplitterHitTest(&p);
+      if (row < 0) break;
+      bay->draggedRow = row;
+      GetCursorPos(&bay->dragStart);
+      bay->dragStartThickness = RowMagnitude(bay->rowSizes[row]) - kSplitterSize;
+      SetCapture(window);
+      return 0;
+    }
+    case WM_MOUSEMOVE:
+      if (bay->draggedRow < 0) break;
+      DragSplitter(*bay);
+      return 0;
+    case WM_LBUTTONUP:
+      if (bay->draggedRow < 0) break;
+      bay->draggedRow = -1;
+      ReleaseCapture();
+      return 0;
+    case WM_CAPTURECHANGED:
+      bay->draggedRow = -1;
       break;
     case WM_RBUTTONUP:
       if (bay->frame != nullptr && bay->frame->window != nullptr) {

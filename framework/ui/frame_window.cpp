@@ -8,6 +8,7 @@
 #include "framework/app/help_tray.h"
 #include "framework/store/config_file.h"
 #include "framework/theme/draw.h"
+#include "framework/ui/bar.h"
 #include "framework/ui/dock_bay.h"
 #include "framework/ui/window_menu.h"
 #include "framework/util/monitors.h"
@@ -105,8 +106,10 @@ void OnDpiChanged(CFrameWindow& frame, WPARAM wParam, LPARAM lParam) noexcept {
   const DpiChange change = ComputeDpiChange(frame.dpi, LOWORD(wParam));
   frame.dpi = change.dpi;
   if (change.dpi > 0) CreateUiFonts(change.dpi);
-  // The bars of the window scale their thickness by change.factor; a window
-  // without bars has nothing more to scale.
+  for (CBar* bar : gApp.bars) {
+    if (bar == nullptr || bar->frameId != frame.id) continue;
+    bar->thickness = static_cast<std::uint16_t>(bar->thickness * change.factor + 0.5);
+  }
   if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
     SetWindowPos(frame.window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER);
@@ -146,7 +149,9 @@ void OnModalDepth(CFrameWindow& frame, WPARAM depthParam) noexcept {
     DestroyWindow(frame.busyOverlay);
     frame.busyOverlay = nullptr;
   }
-  // Floating bars show the same overlay; a window without bars has none.
+  for (CBar* bar : gApp.bars) {
+    if (bar != nullptr && bar->frameId == frame.id && bar->side == kBarFloating) bar->ShowBusyOverlay(depth > 0);
+  }
 }
 
 LRESULT WithoutObject(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -267,7 +272,16 @@ void CFrameWindow::ShowFrame(int showCommand, bool barsOnly) noexcept {
     ShowWindow(window, showCommand);
     if (showCommand == SW_SHOW || showCommand == SW_SHOWNORMAL) SetForegroundWindow(window);
   }
-  // Floating bars follow the window; a window without bars has none.
+  for (CBar* bar : gApp.bars) {
+    if (bar == nullptr || bar->frameId != id || bar->side != kBarFloating || bar->window == nullptr) continue;
+    if ((bar->flags & kBarVisible) == 0) continue;
+    if (showCommand == SW_HIDE || showCommand == SW_MINIMIZE) {
+      bar->ShowBar(SW_HIDE);
+    } else {
+      // Above the window that was just brought to the front.
+      SetWindowPos(bar->window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    }
+  }
 }
 
 void CFrameWindow::MoveFrame(int x, int y, int width, int height, int show) {
