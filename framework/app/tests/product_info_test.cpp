@@ -31,50 +31,17 @@ using test_support::Text;
 
 constexpr char kProduct[] = "AboutTest";
 
-// The dialog run through ShowProductInfo and driven from a timer: each step
-// is retried at the next tick until it answers true. The boxes the dialog
-// owns are answered in turn from answers (OK when they run out), their
+// The dialog run through ShowProductInfo and driven by its steps. The boxes
+// it owns are answered in turn from answers (OK when they run out), their
 // caption and texts kept; any other dialog is closed.
-struct Driver {
-  std::vector<std::function<bool(HWND)>> steps;
-  std::vector<int> answers;
-  std::size_t next = 0;
-  HWND dialog = nullptr;
-  bool inStep = false;
-  std::set<HWND> answered;
-  std::vector<std::string> boxes;
-};
-Driver gDriver;
-
-void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-  for (const HWND window : test_support::ShownDialogs(GetCurrentThreadId())) {
-    if (GetDlgItem(window, FW_IDC_ABOUT_CONFIG_GROUP) != nullptr) {
-      gDriver.dialog = window;
-    } else if (gDriver.dialog != nullptr && GetWindow(window, GW_OWNER) == gDriver.dialog &&
-               gDriver.answered.insert(window).second) {
-      const std::size_t index = gDriver.boxes.size();
-      gDriver.boxes.push_back(test_support::AllTexts(window));
-      PostMessageA(window, WM_COMMAND, index < gDriver.answers.size() ? gDriver.answers[index] : IDOK, 0);
-    } else if (gDriver.dialog == nullptr && gDriver.answered.insert(window).second) {
-      // Something else than the dialog: closed, so that the steps fail
-      // instead of waiting for it.
-      PostMessageA(window, WM_COMMAND, IDOK, 0);
-    }
-  }
-  if (gDriver.dialog == nullptr || gDriver.inStep || gDriver.next >= gDriver.steps.size()) return;
-  gDriver.inStep = true;
-  if (gDriver.steps[gDriver.next](gDriver.dialog)) ++gDriver.next;
-  gDriver.inStep = false;
-}
+test_support::ModalSteps gDriver;
 
 void RunDialog(std::vector<std::function<bool(HWND)>> steps, std::vector<int> answers = {}) {
-  gDriver = Driver{};
+  gDriver = test_support::ModalSteps{};
+  gDriver.isDialog = [](HWND window) { return GetDlgItem(window, FW_IDC_ABOUT_CONFIG_GROUP) != nullptr; };
   gDriver.steps = std::move(steps);
-  gDriver.answers = std::move(answers);
-  const UINT_PTR timer = SetTimer(nullptr, 0, 10, &Tick);
-  (void)ShowProductInfo(nullptr, 0);
-  KillTimer(nullptr, timer);
-  EXPECT_EQ(gDriver.next, gDriver.steps.size()) << "the dialog ended before its steps";
+  gDriver.boxes.answers = std::move(answers);
+  EXPECT_TRUE(gDriver.Run([] { (void)ShowProductInfo(nullptr, 0); })) << "the dialog ended before its steps";
 }
 
 bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
@@ -224,8 +191,8 @@ TEST_F(ProductInfo, RestoreAndResetOfferARestartThatOnlyOkRequests) {
       return true;
     });
     RunDialog(steps, c.answers);
-    ASSERT_EQ(gDriver.boxes.size(), c.boxes.size());
-    for (std::size_t i = 0; i < c.boxes.size(); ++i) EXPECT_TRUE(BoxSays(gDriver.boxes[i], c.boxes[i]));
+    ASSERT_EQ(gDriver.boxes.texts.size(), c.boxes.size());
+    for (std::size_t i = 0; i < c.boxes.size(); ++i) EXPECT_TRUE(BoxSays(gDriver.boxes.texts[i], c.boxes[i]));
     EXPECT_EQ(Exists(pending_), c.staged);
     EXPECT_EQ(QuitPosted(), c.restart);
     EXPECT_EQ(gApp.broadcastRestart, c.restart ? 1 : 0);
@@ -247,8 +214,8 @@ TEST_F(ProductInfo, BackupSavesStateAndOptionsFirstAndHelpAsksTheFrameworkWindow
     Click(dialog, IDOK);
     return true;
   }});
-  ASSERT_EQ(gDriver.boxes.size(), 1u);
-  EXPECT_TRUE(BoxSays(gDriver.boxes[0], GetText(0xF00A, 1)));
+  ASSERT_EQ(gDriver.boxes.texts.size(), 1u);
+  EXPECT_TRUE(BoxSays(gDriver.boxes.texts[0], GetText(0xF00A, 1)));
   const std::set<std::string> entries = EntriesOf(gChosen);
   EXPECT_EQ(entries.count("Options.oqc"), 1u);
   EXPECT_EQ(entries.count("(Orvo)App.oqc"), 1u);

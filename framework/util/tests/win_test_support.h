@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,6 +59,7 @@ inline std::string AllTexts(HWND window) {
 struct OwnedBoxes {
   std::vector<HWND> answered;
   std::vector<std::string> texts;
+  std::vector<int> answers;  // the command each box gets in turn; IDOK after them
   // True when window is a box of owner (answered now or earlier).
   template <typename Before>
   bool Answer(HWND window, HWND owner, Before before) {
@@ -64,14 +67,64 @@ struct OwnedBoxes {
     for (const HWND done : answered) {
       if (done == window) return true;
     }
+    const std::size_t index = texts.size();
     answered.push_back(window);
     texts.push_back(AllTexts(window));
     before(window);
-    PostMessageA(window, WM_COMMAND, IDOK, 0);
+    PostMessageA(window, WM_COMMAND, index < answers.size() ? answers[index] : IDOK, 0);
     return true;
   }
   bool Answer(HWND window, HWND owner) {
     return Answer(window, owner, [](HWND) {});
+  }
+};
+
+// A modal dialog driven from a timer of its thread: isDialog picks it among
+// the thread's shown dialogs, the boxes it owns are answered as OwnedBoxes
+// does, and a dialog that shows before it is closed, so that the steps fail
+// instead of waiting for it. Each step is retried at the next tick until it
+// answers true.
+struct ModalSteps {
+  std::function<bool(HWND)> isDialog;
+  std::vector<std::function<bool(HWND)>> steps;
+  OwnedBoxes boxes;
+  HWND dialog = nullptr;
+  std::size_t next = 0;
+  bool inStep = false;
+  std::vector<HWND> closed;
+
+  // Runs show, which returns when the dialog has ended; true when every
+  // step ran.
+  bool Run(const std::function<void()>& show) {
+    Active() = this;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, &Tick);
+    show();
+    KillTimer(nullptr, timer);
+    Active() = nullptr;
+    return next == steps.size();
+  }
+
+ private:
+  static ModalSteps*& Active() {
+    static ModalSteps* active = nullptr;
+    return active;
+  }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    ModalSteps* s = Active();
+    if (s == nullptr) return;
+    for (const HWND window : ShownDialogs(GetCurrentThreadId())) {
+      if (s->boxes.Answer(window, s->dialog) || s->dialog != nullptr) continue;
+      if (s->isDialog(window)) {
+        s->dialog = window;
+      } else if (std::find(s->closed.begin(), s->closed.end(), window) == s->closed.end()) {
+        s->closed.push_back(window);
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+      }
+    }
+    if (s->dialog == nullptr || s->inStep || s->next >= s->steps.size()) return;
+    s->inStep = true;
+    if (s->steps[s->next](s->dialog)) ++s->next;
+    s->inStep = false;
   }
 };
 

@@ -251,39 +251,18 @@ TEST(FileFinder, MatchesOfOnePatternWithTheirPathsAndAnEndedSearch) {
   EXPECT_FALSE(FindNextMatch(finder));
 }
 
-// The archive dialog run modally and driven from a timer: each step is
-// retried at the next tick until it answers true; boxes the dialog owns are
-// answered with OK and their texts kept.
-struct Driver {
-  std::vector<std::function<bool(HWND)>> steps;
-  std::size_t next = 0;
-  HWND dialog = nullptr;
-  bool inStep = false;
-  test_support::OwnedBoxes boxes;
-};
-Driver gDriver;
-
-void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-  for (const HWND window : test_support::ShownDialogs(GetCurrentThreadId())) {
-    if (gDriver.boxes.Answer(window, gDriver.dialog)) continue;
-    if (test_support::Text(window) == "Archive Configuration") {
-      gDriver.dialog = window;
-    }
-  }
-  if (gDriver.dialog == nullptr || gDriver.inStep || gDriver.next >= gDriver.steps.size()) return;
-  gDriver.inStep = true;
-  if (gDriver.steps[gDriver.next](gDriver.dialog)) ++gDriver.next;
-  gDriver.inStep = false;
-}
+// The archive dialog run modally and driven by its steps; the boxes it owns
+// are answered with OK and their texts kept.
+test_support::ModalSteps gDriver;
 
 INT_PTR RunArchiveDialog(std::vector<std::function<bool(HWND)>> steps) {
-  gDriver = Driver{};
+  gDriver = test_support::ModalSteps{};
+  gDriver.isDialog = [](HWND window) { return test_support::Text(window) == "Archive Configuration"; };
   gDriver.steps = std::move(steps);
-  const UINT_PTR timer = SetTimer(nullptr, 0, 10, &Tick);
-  const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ARCHIVE), nullptr,
-                                         ArchiveDialogProc, 0);
-  KillTimer(nullptr, timer);
-  EXPECT_EQ(gDriver.next, gDriver.steps.size()) << "the dialog ended before its steps";
+  INT_PTR result = 0;
+  EXPECT_TRUE(gDriver.Run([&] {
+    result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ARCHIVE), nullptr, ArchiveDialogProc, 0);
+  })) << "the dialog ended before its steps";
   return result;
 }
 
