@@ -33,11 +33,11 @@ struct BioFree {
 };
 using BioPtr = std::unique_ptr<BIO, BioFree>;
 
-// An Ed25519 key from a seed of its own: the same key on every run.
+// An Ed25519 key from fixed private bytes: the same key on every run.
 KeyPtr FixedKey(unsigned char tag) {
-  std::array<unsigned char, 32> seed{};
-  for (std::size_t i = 0; i < seed.size(); ++i) seed[i] = static_cast<unsigned char>(tag * 37 + i * 11 + 1);
-  return KeyPtr(EVP_PKEY_new_raw_private_key(EVP_PKEY_ED25519, nullptr, seed.data(), seed.size()));
+  std::array<unsigned char, 32> secret{};
+  for (std::size_t i = 0; i < secret.size(); ++i) secret[i] = static_cast<unsigned char>(tag * 37 + i * 11 + 1);
+  return KeyPtr(EVP_PKEY_new_raw_private_key(EVP_PKEY_ED25519, nullptr, secret.data(), secret.size()));
 }
 
 struct Fields {
