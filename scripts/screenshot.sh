@@ -198,35 +198,23 @@ part_filedlg() {
   done
 }
 
-part_archive() {
-  local dpi
+# A dialog program that logs "ready", shot whole at 96 and at 144 DPI as
+# <name>_<dpi>.png.
+shoot_dialog_at_both_dpis() {
+  local name=$1 program=$2 dpi
   start_desktop 1024x768
   prepare_prefix "$root/build/win64/wineprefix-screenshot"
   for dpi in 96 144; do
     set_dpi "$dpi"
-    shoot_program "archive_dialog_$dpi" "$dpi" archive_shot.exe ready whole
+    shoot_program "${name}_$dpi" "$dpi" "$program" ready whole
   done
 }
 
-part_about() {
-  local dpi
-  start_desktop 1024x768
-  prepare_prefix "$root/build/win64/wineprefix-screenshot"
-  for dpi in 96 144; do
-    set_dpi "$dpi"
-    shoot_program "about_dialog_$dpi" "$dpi" about_shot.exe ready whole
-  done
-}
+part_archive() { shoot_dialog_at_both_dpis archive_dialog archive_shot.exe; }
 
-part_update() {
-  local dpi
-  start_desktop 1024x768
-  prepare_prefix "$root/build/win64/wineprefix-screenshot"
-  for dpi in 96 144; do
-    set_dpi "$dpi"
-    shoot_program "update_dialog_$dpi" "$dpi" update_shot.exe ready whole
-  done
-}
+part_about() { shoot_dialog_at_both_dpis about_dialog about_shot.exe; }
+
+part_update() { shoot_dialog_at_both_dpis update_dialog update_shot.exe; }
 
 part_demo() {
   local mode

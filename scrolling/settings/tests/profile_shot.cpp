@@ -12,6 +12,7 @@
 
 #include "framework/app/application.h"
 #include "framework/util/monitors.h"
+#include "framework/util/tests/shot_support.h"
 #include "scrolling/options/options.h"
 #include "scrolling/settings/profile_dialog.h"
 #include "scrolling/settings/res/profile_dialog_ids.h"
@@ -19,18 +20,12 @@
 
 namespace {
 
-std::string gLog;
+using shot_support::Log;
+
 bool gPick = false;
 bool gStarted = false;
 HWND gSample = nullptr;
 POINT gCursor{};
-
-void Log(const std::string& line) {
-  if (FILE* f = std::fopen(gLog.c_str(), "ab")) {
-    std::fprintf(f, "%s\n", line.c_str());
-    std::fclose(f);
-  }
-}
 
 bool HeldDown() { return true; }
 BOOL WINAPI HeldCursor(POINT* p) {
@@ -93,7 +88,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   char mode[16] = {};
   char log[MAX_PATH] = {};
   if (std::sscanf(commandLine, "%15s %259s", mode, log) != 2) return 2;
-  gLog = log;
+  shot_support::LogPath() = log;
   gPick = std::strcmp(mode, "pick") == 0;
   UseProductTexts();
   gApp.hInstance = instance;
