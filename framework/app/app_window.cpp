@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "framework/app/app_exit.h"
+#include "framework/app/app_services.h"
 #include "framework/app/application.h"
 #include "framework/app/command_table.h"
 #include "framework/app/framework_messages.h"
@@ -10,8 +11,6 @@
 #include "framework/app/restart_core.h"
 #include "framework/ui/frame_window.h"
 #include "framework/util/monitors.h"
-#include "services/archive/archiving.h"
-#include "services/update/update_check.h"
 
 namespace {
 
@@ -20,11 +19,6 @@ constexpr UINT kDailyTimerPeriod = 3600000;  // one hour
 constexpr char kAppWindowClass[] = "OrvoPhantom";
 
 DailyTicker gDailyTicker;
-
-void RunDueTests() noexcept {
-  CheckForUpdateIfDue();
-  ArchiveIfDue();
-}
 
 void HandleControlMessage(WPARAM wParam, LPARAM lParam) noexcept {
   switch (DecideControlMessage(wParam, static_cast<std::uint64_t>(lParam), gApp.appCrc)) {
@@ -123,18 +117,16 @@ LRESULT CALLBACK AppWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       SaveAppState();
       break;
     case WM_TIMER:
-      if (wParam == kDailyTimerId && gDailyTicker.Tick()) RunDueTests();
+      if (wParam == kDailyTimerId && gDailyTicker.Tick()) RunServiceDueTests();
       break;
-    case kUpdateCheckFinishedMessage:
-      // The update check's worker reports here: its news and its dialog
-      // belong to this thread.
-      OnUpdateCheckFinished();
-      return 0;
     case WM_DISPLAYCHANGE:
     case WM_DPICHANGED:
       HandleDisplayChange(message, wParam, lParam);
       break;
     default:
+      // The services' workers report here: their news and their dialogs
+      // belong to this thread.
+      if (OnServiceMessage(message, wParam, lParam)) return 0;
       break;
   }
   return DefWindowProcA(window, message, wParam, lParam);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "framework/app/app_services.h"
 #include "framework/app/application.h"
 #include "framework/app/file_dialogs.h"
 #include "framework/app/message_box.h"
@@ -11,7 +12,6 @@
 #include "framework/store/config_backup.h"
 #include "framework/text/text_table.h"
 #include "framework/util/text_util.h"
-#include "services/archive/archiving.h"
 
 namespace {
 
@@ -43,22 +43,10 @@ bool AskToOverwrite(HWND parent) noexcept {
   return Say(parent, kOverwriteQuestion, "Overwrite the current configuration?", kQuestionFlags) == IDYES;
 }
 
-// The name proposed in the dialogs: the scheduled archives' file-name
-// pattern with its tokens expanded, and the archive extension. Empty when
-// that does not fit: the user then names the file alone.
-void ProposedName(char* out, std::size_t capacity) noexcept {
-  out[0] = '\0';
-  LoadArchiveSettings();
-  const ArchiveRecord settings = GetArchiveSettings();
-  if (!ExpandPathTokens(settings.namePattern, out, capacity) || !AppendText(out, capacity, ".") ||
-      !AppendText(out, capacity, kConfigArchiveExtension)) {
-    out[0] = '\0';
-  }
-}
-
 const char* Choose(bool save) noexcept {
+  // Without a proposal the user names the file alone.
   char proposed[MAX_PATH];
-  ProposedName(proposed, sizeof proposed);
+  GetProposedArchiveName(proposed, sizeof proposed);
   const BackupFileChooser chooser = gChooser.load();
   // Filter index 0: the configuration archives, whose extension the save
   // dialog appends to a name typed without one.

@@ -12,6 +12,7 @@
 #include <new>
 
 #include "framework/app/app_exit.h"
+#include "framework/app/app_services.h"
 #include "framework/app/app_window.h"
 #include "framework/app/application.h"
 #include "framework/app/command_table.h"
@@ -31,8 +32,6 @@
 #include "framework/util/status_codes.h"
 #include "framework/util/text_util.h"
 #include "framework/util/win_handles.h"
-#include "services/archive/archiving.h"
-#include "services/update/update_check.h"
 #include "zip/win32/zip_win32.h"
 
 namespace {
@@ -253,7 +252,7 @@ RestoreOutcome ApplyRestoreArchive(const char* path, CFileCollector& collector) 
   // The list is taken as it is: a '%' in it is no format.
   if (keepPatterns[0] != '\0') (void)InitFileCollector(keep, gApp.dataFolder, "%s", keepPatterns);
   char archiveFolder[MAX_PATH];
-  GetScheduledArchiveFolder(archiveFolder, sizeof archiveFolder);
+  GetServiceArchiveFolder(archiveFolder, sizeof archiveFolder);
   (void)CollectFiles(collector, gApp.dataFolder, "*.*");
   for (const CollectedPath& file : collector.files) {
     bool kept = RestoreKeepsArchive(file.text, gApp.dataFolder, archiveFolder);
@@ -406,8 +405,7 @@ std::uint32_t RunStartup(HINSTANCE hInstance, std::uint16_t appTextId, TextRecor
     ShowStartupError(r);
     return r;
   }
-  CheckForUpdateIfDue();
-  ArchiveIfDue();
+  RunServiceDueTests();
   return kStatusOk;
 }
 

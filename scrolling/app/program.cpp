@@ -24,6 +24,7 @@
 #include "scrolling/settings/settings_dialog.h"
 #include "scrolling/texts/product_texts.h"
 #include "services/archive/archive_dialog.h"
+#include "services/scheduled_services.h"
 #include "services/update/update_check.h"
 #include "services/update/update_dialog.h"
 
@@ -158,6 +159,8 @@ void ShutDown(RunState& state, std::uint32_t result) noexcept {
 DwmGetWindowAttributeFunction DwmGetWindowAttributePointer() noexcept { return gDwmGetWindowAttribute; }
 
 int RunMainProgram(HINSTANCE instance, const char* commandLine, int showCommand) noexcept {
+  // Start-up already runs the services' due tests.
+  SetAppServices(ScheduledServices());
   if (InitApplication(instance, 0, ProductTexts(), 0, kSettingsVersion, commandLine, showCommand) != 0) {
     AppExit();
     return 0;

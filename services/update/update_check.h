@@ -14,7 +14,8 @@
 #include <cstdint>
 
 // In services/update/update_logic.h, which this header leaves out: its
-// names would meet the archiving's in the framework's hidden window.
+// names would meet the archiving's where both are handed to the framework
+// (services/scheduled_services.cpp).
 struct UpdateCheckRecord;
 
 // The daily due test (start-up and every 24th tick of the hidden window's

@@ -34,6 +34,7 @@
 #include <string>
 
 #include "framework/app/app_exit.h"
+#include "framework/app/app_services.h"
 #include "framework/app/application.h"
 #include "framework/app/backup_restore.h"
 #include "framework/app/framework_messages.h"
@@ -131,6 +132,12 @@ const char* ChooseTestFile(bool, const char*, int, std::uint8_t*, char*, const c
   return gChosenFile.c_str();
 }
 
+// The product's scheduled archives lie in the data folder's "Backup" unless
+// the user chose another folder: a restore spares them.
+void ArchiveFolder(char* out, std::size_t capacity) noexcept {
+  std::snprintf(out, capacity, "%s\\Backup", gApp.dataFolder);
+}
+
 std::string Joined(const std::string& texts) {
   std::string out = texts;
   while (!out.empty() && out.back() == '\n') out.pop_back();
@@ -173,6 +180,9 @@ int main() {
     answerer->SetFallback(IDOK);
   }
 
+  AppServices services;
+  services.scheduledArchiveFolder = &ArchiveFolder;
+  SetAppServices(services);
   const char* arguments = test_support::ArgumentsOf(GetCommandLineA());
   const std::uint32_t result = InitApplication(GetModuleHandleA(nullptr), 0, gTexts, 0, 1, arguments, SW_SHOWNORMAL);
   if (answerer) {

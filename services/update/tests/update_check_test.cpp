@@ -11,6 +11,7 @@
 #include "framework/app/application.h"
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/text_util.h"
+#include "services/scheduled_services.h"
 #include "services/update/http_request.h"
 #include "services/update/res/update_dialog_ids.h"
 #include "services/update/update_dialog.h"
@@ -97,6 +98,9 @@ class UpdateCheck : public ::testing::Test {
     gApp.versionMajor = 2;
     gApp.versionMinor = 5;
     gApp.versionBuild = 10;
+    // The hidden window hands the worker's report to the check as the
+    // program's does.
+    SetAppServices(ScheduledServices());
     ASSERT_NE(CreateAppHiddenWindow(), nullptr);
     gAppWindowProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(gApp.appWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingProc)));

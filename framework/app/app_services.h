@@ -1,0 +1,32 @@
+// The product's scheduled services (the update check and the configuration
+// archiving) sit above the framework, which runs them without linking them:
+// the program's entry hands them over before start-up. A member left null is
+// a service the program does not have, and the framework goes on without it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+struct AppServices {
+  // The due tests, at start-up and on every 24th tick of the hidden
+  // application window's hourly timer: the update check first.
+  void (*checkForUpdateIfDue)() noexcept = nullptr;
+  void (*archiveIfDue)() noexcept = nullptr;
+  // A message to the hidden application window that belongs to a service (a
+  // worker's report of its end): true when the service handled it.
+  bool (*onAppWindowMessage)(UINT message, WPARAM wParam, LPARAM lParam) noexcept = nullptr;
+  // The folder of the scheduled archives, which a restore spares; empty when
+  // there is none.
+  void (*scheduledArchiveFolder)(char* out, std::size_t capacity) noexcept = nullptr;
+  // The file name that the backup's and the restore's dialogs propose; empty
+  // when there is none.
+  void (*proposedArchiveName)(char* out, std::size_t capacity) noexcept = nullptr;
+};
+void SetAppServices(const AppServices& services) noexcept;
+
+// What the framework asks of them; each does nothing without its service.
+void RunServiceDueTests() noexcept;
+[[nodiscard]] bool OnServiceMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+void GetServiceArchiveFolder(char* out, std::size_t capacity) noexcept;
+void GetProposedArchiveName(char* out, std::size_t capacity) noexcept;
