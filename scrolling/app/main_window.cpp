@@ -4,10 +4,11 @@
 #include <string>
 
 #include "framework/app/framework_messages.h"
-#include "framework/app/help_tray.h"
+#include "framework/app/help.h"
 #include "framework/app/message_loop.h"
 #include "framework/text/text_table.h"
 #include "framework/ui/frame_window.h"
+#include "framework/ui/tray_icon.h"
 #include "framework/util/win_handles.h"
 #include "hooklib/hooklib.h"
 #include "host64/hook_mask.h"

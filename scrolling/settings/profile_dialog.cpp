@@ -7,7 +7,7 @@
 
 #include "framework/app/application.h"
 #include "framework/app/dialog_setup.h"
-#include "framework/app/help_tray.h"
+#include "framework/app/help.h"
 #include "framework/text/text_table.h"
 #include "framework/theme/draw.h"
 #include "framework/util/monitors.h"

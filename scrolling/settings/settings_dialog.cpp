@@ -10,7 +10,7 @@
 #include "framework/app/application.h"
 #include "framework/app/autostart_shortcut.h"
 #include "framework/app/dialog_setup.h"
-#include "framework/app/help_tray.h"
+#include "framework/app/help.h"
 #include "framework/app/message_box.h"
 #include "framework/app/product_info.h"
 #include "framework/text/text_table.h"

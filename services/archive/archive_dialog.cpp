@@ -6,7 +6,7 @@
 #include "framework/app/application.h"
 #include "framework/app/dialog_setup.h"
 #include "framework/app/file_dialogs.h"
-#include "framework/app/help_tray.h"
+#include "framework/app/help.h"
 #include "framework/app/message_box.h"
 #include "framework/util/dialog_fields.h"
 #include "framework/util/monitors.h"

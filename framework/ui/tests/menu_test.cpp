@@ -10,12 +10,12 @@
 
 #include "framework/app/application.h"
 #include "framework/app/command_table.h"
-#include "framework/app/help_tray.h"
 #include "framework/app/message_loop.h"
 #include "framework/ui/app_windows.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/menu_item.h"
+#include "framework/ui/tray_icon.h"
 #include "framework/ui/window_menu.h"
 #include "framework/util/tests/win_test_support.h"
 

@@ -1,4 +1,5 @@
-// Help, the popup menu at the cursor and the tray icon.
+// The notification-area icon of a framework window, and the popup menu at the
+// cursor that such an icon opens.
 #pragma once
 
 #include <windows.h>
@@ -7,19 +8,6 @@
 #include <cstdint>
 
 class CUIItem;
-
-enum class HelpResult : int {
-  kStarted = 0,      // the viewer was started at the topic
-  kNotHelpFile = 1,  // the name holds no ".chm"; nothing is shown
-  kNoViewer = 2,     // no program is registered for the file
-  kNoFile = 3,       // the file exists neither as named nor in the program folder
-  kNotStarted = 4,   // the viewer could not be started
-};
-
-// Opens the compiled help file at a topic (empty or null: its start page).
-// A file that does not exist as named is looked for in the program folder.
-// Every failure but kNotHelpFile is also shown in a message box.
-HelpResult ShowHelpTopic(const char* file, const char* topic) noexcept;
 
 // Shows the popup menu of the popup command menuId at point (screen; null:
 // the cursor) for owner, which receives its commands. The menu object, or
