@@ -5,11 +5,11 @@
 #include "framework/app/app_exit.h"
 #include "framework/app/app_services.h"
 #include "framework/app/application.h"
-#include "framework/app/command_table.h"
 #include "framework/app/framework_messages.h"
 #include "framework/app/loop_core.h"
 #include "framework/app/restart_core.h"
 #include "framework/ui/frame_window.h"
+#include "framework/ui/item_commands.h"
 #include "framework/util/monitors.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <new>
 
 #include "framework/app/application.h"
-#include "framework/app/command_table.h"
+#include "framework/app/commands.h"
 #include "framework/app/dialog_setup.h"
 #include "framework/app/dialog_setup_core.h"
 #include "framework/text/text_table.h"

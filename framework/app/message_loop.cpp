@@ -4,9 +4,10 @@
 #include <cstring>
 
 #include "framework/app/application.h"
-#include "framework/app/command_table.h"
+#include "framework/app/commands.h"
 #include "framework/app/loop_core.h"
 #include "framework/ui/frame_window.h"
+#include "framework/ui/item_commands.h"
 #include "framework/util/monitors.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "framework/app/app_exit.h"
 #include "framework/app/application.h"
 #include "framework/app/backup_restore.h"
-#include "framework/app/command_table.h"
+#include "framework/app/commands.h"
 #include "framework/app/dialog_setup.h"
 #include "framework/app/framework_messages.h"
 #include "framework/app/message_box.h"
@@ -14,6 +14,7 @@
 #include "framework/text/text_table.h"
 #include "framework/ui/app_windows.h"
 #include "framework/ui/frame_window.h"
+#include "framework/ui/item_commands.h"
 #include "framework/util/link_label.h"
 #include "framework/util/win_handles.h"
 

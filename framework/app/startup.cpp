@@ -15,7 +15,7 @@
 #include "framework/app/app_services.h"
 #include "framework/app/app_window.h"
 #include "framework/app/application.h"
-#include "framework/app/command_table.h"
+#include "framework/app/commands.h"
 #include "framework/app/data_path.h"
 #include "framework/app/framework_messages.h"
 #include "framework/app/message_box.h"

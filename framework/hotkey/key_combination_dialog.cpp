@@ -9,7 +9,7 @@
 #include <new>
 
 #include "framework/app/application.h"
-#include "framework/app/command_table.h"
+#include "framework/app/commands.h"
 #include "framework/app/dialog_setup.h"
 #include "framework/app/framework_messages.h"
 #include "framework/app/res/framework_resource_ids.h"

@@ -4,6 +4,8 @@
 
 #include "framework/app/app_exit.h"
 #include "framework/app/application.h"
+#include "framework/app/commands.h"
+#include "framework/app/framework_messages.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"
 #include "framework/util/status_codes.h"
@@ -15,6 +17,15 @@ int IndexOf(const CFrameWindow* frame) noexcept {
     if (gApp.windows[i] == frame) return i;
   }
   return -1;
+}
+
+// A dialog runs over the framework windows: each shows the modal depth.
+void TellFramesModalDepth(int depth) noexcept {
+  for (CFrameWindow* frame : gApp.windows) {
+    if (frame->window != nullptr) {
+      SendMessageA(frame->window, WM_FW_MODALDEPTH, static_cast<WPARAM>(depth), 0);
+    }
+  }
 }
 
 void DestroyHiddenWindow(HWND& window) noexcept {
@@ -36,6 +47,7 @@ int CreateAppWindow(std::uint16_t id, WNDPROC windowProc, const char* title, std
     return -1;
   }
   if (gApp.theme.firstFrameWindow == nullptr) gApp.theme.firstFrameWindow = &FirstFrameWindowHandle;
+  SetModalDepthListener(&TellFramesModalDepth);
   if (frame->CreateFrameWindow(id, windowProc, title, iconId, flags, x, y, width, height) != kStatusOk) {
     // Destroyed while still listed, so that whatever it removes (its tray
     // icon) still finds it.

@@ -8,7 +8,9 @@
 
 // Allocates a framework window, puts it at the end of gApp.windows and
 // creates it (see CFrameWindow::CreateFrameWindow). Its index in the list,
-// or -1 when it could not be made (nothing is left behind).
+// or -1 when it could not be made (nothing is left behind). The framework
+// windows' listener of the modal depth goes to the application with it
+// (SetModalDepthListener, framework/app/commands.h).
 int CreateAppWindow(std::uint16_t id, WNDPROC windowProc, const char* title, std::uint16_t iconId,
                     std::uint32_t flags, int x, int y, int width, int height) noexcept;
 

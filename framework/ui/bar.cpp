@@ -4,7 +4,7 @@
 
 #include "framework/app/app_exit.h"
 #include "framework/app/application.h"
-#include "framework/app/command_table.h"
+#include "framework/app/commands.h"
 #include "framework/app/dialog_setup.h"
 #include "framework/app/framework_messages.h"
 #include "framework/store/config_file.h"
@@ -12,6 +12,7 @@
 #include "framework/theme/draw.h"
 #include "framework/ui/dock_bay.h"
 #include "framework/ui/frame_window.h"
+#include "framework/ui/item_commands.h"
 #include "framework/ui/ui_item.h"
 #include "framework/util/monitors.h"
 #include "framework/util/status_codes.h"

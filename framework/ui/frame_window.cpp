@@ -4,11 +4,12 @@
 
 #include "framework/app/app_exit.h"
 #include "framework/app/application.h"
-#include "framework/app/command_table.h"
+#include "framework/app/commands.h"
 #include "framework/store/config_file.h"
 #include "framework/theme/draw.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/dock_bay.h"
+#include "framework/ui/item_commands.h"
 #include "framework/ui/tray_icon.h"
 #include "framework/ui/window_menu.h"
 #include "framework/util/monitors.h"

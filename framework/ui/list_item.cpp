@@ -5,13 +5,13 @@
 #include <utility>
 
 #include "framework/app/application.h"
-#include "framework/app/command_table.h"
 #include "framework/app/framework_messages.h"
 #include "framework/text/text_table.h"
 #include "framework/theme/draw.h"
 #include "framework/theme/theme.h"
 #include "framework/ui/frame_core.h"
 #include "framework/ui/frame_window.h"
+#include "framework/ui/item_commands.h"
 #include "framework/util/colour.h"
 #include "framework/util/monitors.h"
 

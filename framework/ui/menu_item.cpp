@@ -1,12 +1,13 @@
 #include "framework/ui/menu_item.h"
 
 #include "framework/app/application.h"
-#include "framework/app/command_table.h"
 #include "framework/app/command_table_core.h"
+#include "framework/app/commands.h"
 #include "framework/app/framework_messages.h"
 #include "framework/app/message_loop.h"
 #include "framework/theme/draw.h"
 #include "framework/theme/theme.h"
+#include "framework/ui/item_commands.h"
 #include "framework/ui/menu_core.h"
 #include "framework/util/monitors.h"
 

@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "framework/app/application.h"
-#include "framework/app/command_table.h"
 #include "framework/app/framework_messages.h"
 #include "framework/ui/frame_window.h"
+#include "framework/ui/item_commands.h"
 #include "framework/ui/menu_item.h"
 #include "framework/util/text_util.h"
 #include "framework/util/win_handles.h"

@@ -1,7 +1,7 @@
 #include "framework/ui/tree_item.h"
 
 #include "framework/app/application.h"
-#include "framework/app/command_table.h"
+#include "framework/app/commands.h"
 
 CTree::CTree() noexcept { type = kTreeItemType; }
 

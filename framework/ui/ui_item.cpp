@@ -5,13 +5,13 @@
 #include <cstdio>
 
 #include "framework/app/application.h"
-#include "framework/app/command_table.h"
 #include "framework/app/command_table_core.h"
 #include "framework/app/framework_messages.h"
 #include "framework/text/text_table.h"
 #include "framework/theme/draw.h"
 #include "framework/theme/theme.h"
 #include "framework/ui/frame_window.h"
+#include "framework/ui/item_commands.h"
 #include "framework/util/monitors.h"
 
 #if !defined(_WIN64)

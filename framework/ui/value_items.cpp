@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "framework/app/application.h"
-#include "framework/app/command_table.h"
+#include "framework/app/commands.h"
 #include "framework/app/framework_messages.h"
 #include "framework/app/res/framework_resource_ids.h"
 #include "framework/theme/draw.h"

@@ -8,11 +8,12 @@
 
 #include "framework/app/app_exit.h"
 #include "framework/app/application.h"
-#include "framework/app/command_table.h"
+#include "framework/app/commands.h"
 #include "framework/app/message_box.h"
 #include "framework/app/restart_core.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"
+#include "framework/ui/item_commands.h"
 #include "framework/ui/tray_icon.h"
 #include "framework/util/status_codes.h"
 #include "framework/util/win_handles.h"

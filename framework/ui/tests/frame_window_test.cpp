@@ -11,7 +11,7 @@
 
 #include "framework/app/app_exit.h"
 #include "framework/app/application.h"
-#include "framework/app/command_table.h"
+#include "framework/app/commands.h"
 #include "framework/app/restart_core.h"
 #include "framework/app/tests/dialog_answerer.h"
 #include "framework/theme/draw.h"

@@ -9,11 +9,12 @@
 #include <vector>
 
 #include "framework/app/application.h"
-#include "framework/app/command_table.h"
+#include "framework/app/commands.h"
 #include "framework/app/message_loop.h"
 #include "framework/ui/app_windows.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"
+#include "framework/ui/item_commands.h"
 #include "framework/ui/menu_item.h"
 #include "framework/ui/tray_icon.h"
 #include "framework/ui/window_menu.h"

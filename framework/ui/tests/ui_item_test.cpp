@@ -10,8 +10,9 @@
 #include <vector>
 
 #include "framework/app/application.h"
-#include "framework/app/command_table.h"
+#include "framework/app/commands.h"
 #include "framework/app/framework_messages.h"
+#include "framework/ui/item_commands.h"
 #include "framework/ui/list_item.h"
 #include "framework/ui/ui_item.h"
 #include "framework/util/tests/win_test_support.h"

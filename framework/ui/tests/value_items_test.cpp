@@ -12,9 +12,10 @@
 #include <vector>
 
 #include "framework/app/application.h"
-#include "framework/app/command_table.h"
+#include "framework/app/commands.h"
 #include "framework/app/framework_messages.h"
 #include "framework/theme/theme.h"
+#include "framework/ui/item_commands.h"
 #include "framework/ui/tree_item.h"
 #include "framework/util/tests/win_test_support.h"
 

@@ -1,4 +1,4 @@
-#include "framework/app/command_table.h"
+#include "framework/ui/item_commands.h"
 
 #include <windows.h>
 
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/app/application.h"
+#include "framework/app/commands.h"
 #include "framework/app/framework_messages.h"
 #include "framework/ui/app_windows.h"
 #include "framework/ui/bar.h"

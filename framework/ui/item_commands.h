@@ -1,32 +1,22 @@
-// The application's command table and the services that work on the lists
-// of framework windows, bars and UI items: command records and their flags,
-// the states of the items bound to them, keyboard navigation of the menus,
-// and lookups in the window, bar and dock-bay lists.
+// The services that work on the UI items, bars and framework windows bound
+// to the application's commands (framework/app/commands.h): the states of the
+// items of a command and their redraw, keyboard navigation of the menus, the
+// item factory, and lookups in the window, bar and dock-bay lists.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 
-#include "framework/app/command_record.h"
-#include "framework/app/command_table_core.h"
+#include "framework/app/commands.h"
 
 class CBar;
 class CDockBay;
 class CFrameWindow;
 class CUIItem;
 
-// ---- the table -------------------------------------------------------------
+// ---- the records and their items ---------------------------------------------
 
-// Adds a command at its sorted place (iconId or textId 0xFFFF: the id
-// itself; the flags gain enabled and may-overflow). The index, or -1 when
-// the table cannot grow.
-[[nodiscard]] std::int32_t AddCommand(std::uint16_t id, CommandKind kind, std::uint32_t flags, std::uint16_t iconId,
-                                      std::uint16_t textId, void* value = nullptr, float param1 = 0.0f,
-                                      float param2 = 0.0f) noexcept;
-[[nodiscard]] std::int32_t FindCommandIndex(std::uint16_t id) noexcept;
-// Copies the record of id; 0, or kStatusUnknownCommand.
-[[nodiscard]] std::uint32_t GetCommand(std::uint16_t id, CommandRecord* out) noexcept;
 // Overwrites the record of id (its id stays) and redraws its items; 0, or
 // kStatusUnknownCommand.
 std::uint32_t ReplaceCommandRecord(std::uint16_t id, const CommandRecord& record) noexcept;
@@ -38,10 +28,6 @@ std::uint32_t SetCommandChecked(std::uint16_t id, bool checked) noexcept;
 // enabled command is redrawn only when its Refresh(state) reports a change;
 // with relayout, the bar of an item is laid out again.
 void RefreshCommandItems(std::uint16_t id, int relayout, int state) noexcept;
-
-// Start-up's standard commands and their icons, in order. 0, or
-// kStatusStandardIconNotAdded / kStatusStandardCommandNotAdded.
-[[nodiscard]] std::uint32_t RegisterStandardCommands() noexcept;
 
 // ---- the items of a command ---------------------------------------------------
 
@@ -94,9 +80,6 @@ CUIItem* ClosePopupMenu(CUIItem* item) noexcept;
 // Sends to the last framework window (down to the second) with the
 // main-window flag, else to the first; -1 when there is none.
 LRESULT SendToActiveWindow(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-// Raises or lowers the modal depth (never below 0) and tells every framework
-// window the new depth.
-void ChangeModalDepth(bool entering) noexcept;
 // Shows or hides the bar, lays every framework window out again and tells
 // the bar's window.
 void ShowBarWindow(CBar* bar, bool show) noexcept;
@@ -112,5 +95,3 @@ void SetSizingCursor(int zone) noexcept;
 [[nodiscard]] CFrameWindow* FindWindowRecordById(std::uint16_t id) noexcept;
 // The framework window that the window is or lies in (parents and owners).
 [[nodiscard]] CFrameWindow* FindWindowRecordByChild(HWND window) noexcept;
-// The foreground window when it belongs to this process, else null.
-[[nodiscard]] HWND GetOwnForegroundWindow() noexcept;

@@ -1,10 +1,9 @@
-#include "framework/app/command_table.h"
+#include "framework/ui/item_commands.h"
 
 #include <new>
 
 #include "framework/app/application.h"
 #include "framework/app/framework_messages.h"
-#include "framework/app/standard_commands.h"
 #include "framework/text/text_table.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/dock_bay.h"
@@ -111,21 +110,7 @@ const char* HintText(const CUIItem* item, const CommandRecord& record) noexcept 
 
 }  // namespace
 
-// ---- the table ---------------------------------------------------------------
-
-std::int32_t AddCommand(std::uint16_t id, CommandKind kind, std::uint32_t flags, std::uint16_t iconId,
-                        std::uint16_t textId, void* value, float param1, float param2) noexcept {
-  return InsertCommandRecord(gApp.commands, MakeCommandRecord(id, kind, flags, iconId, textId, value, param1, param2));
-}
-
-std::int32_t FindCommandIndex(std::uint16_t id) noexcept { return FindCommandIndex(gApp.commands, id); }
-
-std::uint32_t GetCommand(std::uint16_t id, CommandRecord* out) noexcept {
-  const CommandRecord* record = FindCommand(gApp.commands, id);
-  if (record == nullptr) return kStatusUnknownCommand;
-  if (out != nullptr) *out = *record;
-  return kStatusOk;
-}
+// ---- the records and their items -----------------------------------------------
 
 std::uint32_t ReplaceCommandRecord(std::uint16_t id, const CommandRecord& record) noexcept {
   const std::uint32_t result = OverwriteCommandRecord(gApp.commands, id, record);
@@ -152,33 +137,6 @@ void RefreshCommandItems(std::uint16_t id, int relayout, int state) noexcept {
     if (relayout != 0 && item->bar != nullptr) item->bar->RefreshLayout();
     if (item->window != nullptr) RedrawWindow(item->window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   }
-}
-
-std::uint32_t RegisterStandardCommands() noexcept {
-  int count = 0;
-  const StandardCommandStep* steps = StandardCommandSteps(&count);
-  for (int i = 0; i < count; ++i) {
-    const StandardCommandStep& s = steps[i];
-    switch (s.step) {
-      case StandardStep::kIcon:
-        if (ThemeAddIcon(gApp.theme, s.id, s.iconResource, 0, 0, nullptr) != kStatusOk) {
-          return kStatusStandardIconNotAdded;
-        }
-        break;
-      case StandardStep::kOwnerDrawnIcon:
-        if (ThemeAddIcon(gApp.theme, s.id, reinterpret_cast<std::uintptr_t>(OwnerDrawnIconSize()), kIconOwnerDrawn,
-                         0, nullptr) != kStatusOk) {
-          return kStatusStandardIconNotAdded;
-        }
-        break;
-      case StandardStep::kCommand:
-        if (AddCommand(s.id, s.kind, s.flags, s.iconId, s.textId, s.entries) < 0) {
-          return kStatusStandardCommandNotAdded;
-        }
-        break;
-    }
-  }
-  return kStatusOk;
 }
 
 // ---- the items of a command ------------------------------------------------------
@@ -386,19 +344,6 @@ LRESULT SendToActiveWindow(UINT message, WPARAM wParam, LPARAM lParam) noexcept 
   return SendMessageA(target->window, message, wParam, lParam);
 }
 
-void ChangeModalDepth(bool entering) noexcept {
-  if (entering) {
-    ++gApp.modalDepth;
-  } else if (gApp.modalDepth > 0) {
-    --gApp.modalDepth;
-  }
-  for (CFrameWindow* frame : gApp.windows) {
-    if (frame->window != nullptr) {
-      SendMessageA(frame->window, WM_FW_MODALDEPTH, static_cast<WPARAM>(gApp.modalDepth), 0);
-    }
-  }
-}
-
 void ShowBarWindow(CBar* bar, bool show) noexcept {
   if (bar == nullptr) return;
   bar->flags = show ? static_cast<std::uint16_t>(bar->flags | kBarVisible)
@@ -501,12 +446,4 @@ CFrameWindow* FindWindowRecordByChild(HWND window) noexcept {
     if (CFrameWindow* frame = FindWindowRecord(w)) return frame;
   }
   return nullptr;
-}
-
-HWND GetOwnForegroundWindow() noexcept {
-  HWND foreground = GetForegroundWindow();
-  DWORD process = 0;
-  if (foreground == nullptr) return nullptr;
-  GetWindowThreadProcessId(foreground, &process);
-  return process == GetCurrentProcessId() ? foreground : nullptr;
 }
