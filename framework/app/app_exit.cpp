@@ -7,15 +7,12 @@
 #include "framework/app/application.h"
 #include "framework/app/framework_messages.h"
 #include "framework/app/restart_core.h"
-#include "framework/store/config_file.h"
 #include "framework/ui/app_windows.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"
 #include "framework/util/win_handles.h"
 
 namespace {
-
-constexpr char kAppStateRecord[] = "(Orvo)App";
 
 void Relaunch() noexcept {
   char path[MAX_PATH];
@@ -53,14 +50,6 @@ int IsProcessElevated() noexcept {
   return elevation.TokenIsElevated != 0 ? 1 : 0;
 }
 
-void SaveAppState() noexcept {
-  if (gApp.settingsLoaded == 0 || gApp.noStateSave != 0) return;
-  for (int i = 0; i < gApp.windows.Count(); ++i) gApp.windows[i]->SaveFramePlacement();
-  for (const CBar* bar : gApp.bars) bar->SaveBarPosition();
-  // A failed write keeps the previous record: it is replaced atomically.
-  (void)WriteConfigFile(kAppStateRecord, -1, &gApp.settings, sizeof gApp.settings, 0);
-}
-
 bool IsSettingsVersionCurrent() noexcept { return gApp.settingsVersionChanged == 0; }
 
 void ComputeAppColours() noexcept {
@@ -71,19 +60,6 @@ void ComputeAppColours() noexcept {
   (void)ThemeComputeColors(gApp.theme, scheme);
   // An automatic mode comes back resolved, and is kept so in the saved state.
   s.colorSchemeMode = scheme.mode;
-}
-
-void SetColorScheme(int mode) noexcept {
-  gApp.settings.colorSchemeMode = static_cast<std::uint8_t>(mode);
-  ComputeAppColours();
-  (void)ThemeReloadIcons(gApp.theme);
-  constexpr UINT kRedraw = RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_INVALIDATE;
-  for (CFrameWindow* frame : gApp.windows) {
-    if (frame->window != nullptr) RedrawWindow(frame->window, nullptr, nullptr, kRedraw);
-  }
-  for (CBar* bar : gApp.bars) {
-    if (bar->window != nullptr) RedrawWindow(bar->window, nullptr, nullptr, kRedraw);
-  }
 }
 
 bool SetWindowOpacity(HWND window, int percent, std::uint8_t clickThrough) noexcept {
@@ -97,14 +73,6 @@ bool SetWindowOpacity(HWND window, int percent, std::uint8_t clickThrough) noexc
   SetWindowLongA(window, GWL_EXSTYLE, layered);
   SetLayeredWindowAttributes(window, 0, static_cast<BYTE>((100 - percent) * 255 / 100), LWA_ALPHA);
   return GetWindowLongA(window, GWL_EXSTYLE) == layered;
-}
-
-void RefreshNonClientAreas() noexcept {
-  for (CFrameWindow* frame : gApp.windows) {
-    SendMessageA(frame->window, WM_NCACTIVATE, 0, 0);
-    if ((frame->flags & kFrameNoCaption) != 0) SendMessageA(frame->window, WM_NCPAINT, 0, 0);
-  }
-  for (CBar* bar : gApp.bars) SendMessageA(bar->window, WM_NCACTIVATE, 0, 0);
 }
 
 void AppExit() noexcept {

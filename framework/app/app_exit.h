@@ -1,8 +1,9 @@
-// The end of the run: exit and restart requests, the saved application state
-// "(Orvo)App" and the application's exit, which the program's entry calls
-// after its own clean-up; with them the window-wide settings that go with
-// that state: the colour scheme, window opacity and the redraw of the
-// captions.
+// The end of the run: exit and restart requests and the application's exit,
+// which the program's entry calls after its own clean-up; with them what goes
+// with the saved application state "(Orvo)App" and needs no framework window:
+// its settings version, the theme's colours from its colour scheme, and
+// window opacity. The framework windows' part (saving their placement, the
+// scheme's redraw, the captions) is in framework/ui/app_windows.h.
 #pragma once
 
 #include <windows.h>
@@ -20,12 +21,6 @@ int RequestExit(int mode, const char* commandLine, int broadcast) noexcept;
 // not elevated, -1 when the process token cannot be asked.
 [[nodiscard]] int IsProcessElevated() noexcept;
 
-// Every framework window saves its placement, then the settings record is
-// written atomically as "(Orvo)App". Nothing is written before start-up has
-// read the stored settings (the defaults would replace the user's) or when
-// start-up ended without running the program (noStateSave).
-void SaveAppState() noexcept;
-
 // False when the stored settings came from another settings version.
 [[nodiscard]] bool IsSettingsVersionCurrent() noexcept;
 
@@ -33,17 +28,10 @@ void SaveAppState() noexcept;
 // automatic mode comes back resolved into the settings, which keep it.
 void ComputeAppColours() noexcept;
 
-// Stores the colour-scheme mode, recomputes the theme's colours and icons
-// and redraws every framework window and bar.
-void SetColorScheme(int mode) noexcept;
-
 // Percent 0 makes the window opaque and lets clicks reach it again;
 // otherwise it becomes layered with alpha (100 - percent) x 255 / 100, and
 // click-through when clickThrough is set. True when the style took effect.
 bool SetWindowOpacity(HWND window, int percent, std::uint8_t clickThrough) noexcept;
-
-// Every framework window and bar redraws its caption as active or inactive.
-void RefreshNonClientAreas() noexcept;
 
 // The application's exit: destroys the framework's windows (saving the
 // state), ends OLE, asks the other instances to restart when that was

@@ -8,6 +8,7 @@
 #include "framework/app/framework_messages.h"
 #include "framework/app/loop_core.h"
 #include "framework/app/restart_core.h"
+#include "framework/ui/app_windows.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/item_commands.h"
 #include "framework/util/monitors.h"

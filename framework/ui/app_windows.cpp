@@ -6,11 +6,14 @@
 #include "framework/app/application.h"
 #include "framework/app/commands.h"
 #include "framework/app/framework_messages.h"
+#include "framework/store/config_file.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"
 #include "framework/util/status_codes.h"
 
 namespace {
+
+constexpr char kAppStateRecord[] = "(Orvo)App";
 
 int IndexOf(const CFrameWindow* frame) noexcept {
   for (int i = 0; i < gApp.windows.Count(); ++i) {
@@ -78,3 +81,32 @@ void DestroyAllWindows() {
 }
 
 HWND FirstFrameWindowHandle() noexcept { return gApp.windows.Count() > 0 ? gApp.windows[0]->window : nullptr; }
+
+void SaveAppState() noexcept {
+  if (gApp.settingsLoaded == 0 || gApp.noStateSave != 0) return;
+  for (int i = 0; i < gApp.windows.Count(); ++i) gApp.windows[i]->SaveFramePlacement();
+  for (const CBar* bar : gApp.bars) bar->SaveBarPosition();
+  // A failed write keeps the previous record: it is replaced atomically.
+  (void)WriteConfigFile(kAppStateRecord, -1, &gApp.settings, sizeof gApp.settings, 0);
+}
+
+void SetColorScheme(int mode) noexcept {
+  gApp.settings.colorSchemeMode = static_cast<std::uint8_t>(mode);
+  ComputeAppColours();
+  (void)ThemeReloadIcons(gApp.theme);
+  constexpr UINT kRedraw = RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_INVALIDATE;
+  for (CFrameWindow* frame : gApp.windows) {
+    if (frame->window != nullptr) RedrawWindow(frame->window, nullptr, nullptr, kRedraw);
+  }
+  for (CBar* bar : gApp.bars) {
+    if (bar->window != nullptr) RedrawWindow(bar->window, nullptr, nullptr, kRedraw);
+  }
+}
+
+void RefreshNonClientAreas() noexcept {
+  for (CFrameWindow* frame : gApp.windows) {
+    SendMessageA(frame->window, WM_NCACTIVATE, 0, 0);
+    if ((frame->flags & kFrameNoCaption) != 0) SendMessageA(frame->window, WM_NCPAINT, 0, 0);
+  }
+  for (CBar* bar : gApp.bars) SendMessageA(bar->window, WM_NCACTIVATE, 0, 0);
+}

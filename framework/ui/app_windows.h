@@ -1,5 +1,7 @@
 // The application's framework windows: made into its window list and
-// destroyed from it at exit.
+// destroyed from it at exit, and what they do all together: saving the
+// application state with their placement, the colour scheme's redraw and the
+// redraw of their captions.
 #pragma once
 
 #include <windows.h>
@@ -21,3 +23,16 @@ void DestroyAllWindows();
 // The first framework window, which draws the window menu's owner-drawn
 // icons for the theme; null when there is none.
 [[nodiscard]] HWND FirstFrameWindowHandle() noexcept;
+
+// Every framework window saves its placement, then the settings record is
+// written atomically as "(Orvo)App". Nothing is written before start-up has
+// read the stored settings (the defaults would replace the user's) or when
+// start-up ended without running the program (noStateSave).
+void SaveAppState() noexcept;
+
+// Stores the colour-scheme mode, recomputes the theme's colours and icons
+// and redraws every framework window and bar.
+void SetColorScheme(int mode) noexcept;
+
+// Every framework window and bar redraws its caption as active or inactive.
+void RefreshNonClientAreas() noexcept;
