@@ -3,7 +3,7 @@
 # displays (Xvfb) and saved as PNG files in build/screenshots:
 #   scripts/screenshot.sh [all|frame|keys|settings|profile|filedlg|archive|about|update|demo]   (default all)
 # frame     frame_window.png, message_box.png: the start-up tests' probe
-#           product (framework/app/tests/start_probe) with its main window,
+#           product (framework/run/tests/start_probe) with its main window,
 #           then with the framework's message box over it.
 # keys      key_dialog_<dpi>.png: the hot-key field's key-combination dialog.
 # settings  settings_<dpi>_page<N>.png (pages 0 to 2), settings_<dpi>_keys.png
@@ -21,7 +21,7 @@
 # archive   archive_dialog_<dpi>.png: the archive dialog with its default
 #           patterns and their expansions.
 # about     about_dialog_<dpi>.png: the product information dialog
-#           (framework/app/tests/about_shot).
+#           (framework/run/tests/about_shot).
 # update    update_dialog_<dpi>.png: the update dialog after a check that
 #           found a newer version.
 # demo      demo_docked.png, demo_overflow.png, demo_menu.png,

@@ -1,9 +1,9 @@
-// The end of the run: exit and restart requests and the application's exit,
-// which the program's entry calls after its own clean-up; with them what goes
-// with the saved application state "(Orvo)App" and needs no framework window:
-// its settings version, the theme's colours from its colour scheme, and
-// window opacity. The framework windows' part (saving their placement, the
-// scheme's redraw, the captions) is in framework/ui/app_windows.h.
+// Exit and restart requests, which the application's exit
+// (framework/run/shutdown.h) carries out; with them what goes with the saved
+// application state "(Orvo)App" and needs no framework window: its settings
+// version, the theme's colours from its colour scheme, and window opacity. The
+// framework windows' part (saving their placement, the scheme's redraw, the
+// captions) is in framework/ui/app_windows.h.
 #pragma once
 
 #include <windows.h>
@@ -32,10 +32,3 @@ void ComputeAppColours() noexcept;
 // otherwise it becomes layered with alpha (100 - percent) x 255 / 100, and
 // click-through when clickThrough is set. True when the style took effect.
 bool SetWindowOpacity(HWND window, int percent, std::uint8_t clickThrough) noexcept;
-
-// The application's exit: destroys the framework's windows (saving the
-// state), ends OLE, asks the other instances to restart when that was
-// requested, relaunches the program when a restart was requested, and frees
-// the application object's lists and theme. Called once by the program's
-// entry after its own clean-up, never from a destructor.
-void AppExit() noexcept;

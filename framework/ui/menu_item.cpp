@@ -4,7 +4,6 @@
 #include "framework/app/command_table_core.h"
 #include "framework/app/commands.h"
 #include "framework/app/framework_messages.h"
-#include "framework/app/message_loop.h"
 #include "framework/theme/draw.h"
 #include "framework/theme/theme.h"
 #include "framework/ui/item_commands.h"
@@ -91,28 +90,33 @@ bool StackedOnAnotherMenu(const CMenu& menu) noexcept {
   return false;
 }
 
+}  // namespace
+
 // ---- keyboard navigation of the open popups ------------------------------------------
 
+namespace {
+
 CMenu* OpenRoot() noexcept { return dynamic_cast<CMenu*>(gApp.openPopupItem); }
+
+// A made-up move (lParam -1) makes the entry hot as the pointer would.
+void MoveTo(const CMenu* level, int index) noexcept {
+  if (level == nullptr || index < 0 || index >= level->entries.Count()) return;
+  if (const HWND w = level->entries[index]->window) SendMessageA(w, WM_MOUSEMOVE, 0, -1);
+}
+
+}  // namespace
 
 HWND OpenRootPopupWindow() noexcept {
   const CMenu* root = OpenRoot();
   return root != nullptr && root->isOpen != 0 ? root->popup : nullptr;
 }
 
-// The window lies in one of the open popups (the root's or a submenu's).
 bool InsideOpenPopups(HWND window) noexcept {
   const HWND top = window != nullptr ? GetAncestor(window, GA_ROOT) : nullptr;
   for (const CMenu* level = OpenRoot(); level != nullptr && top != nullptr; level = level->openChild) {
     if (level->popup == top) return true;
   }
   return false;
-}
-
-// A made-up move (lParam -1) makes the entry hot as the pointer would.
-void MoveTo(const CMenu* level, int index) noexcept {
-  if (level == nullptr || index < 0 || index >= level->entries.Count()) return;
-  if (const HWND w = level->entries[index]->window) SendMessageA(w, WM_MOUSEMOVE, 0, -1);
 }
 
 void HandlePopupKey(PopupKey key) noexcept {
@@ -169,13 +173,7 @@ void HandlePopupKey(PopupKey key) noexcept {
   }
 }
 
-void InstallPopupNavigation() noexcept {
-  PopupNavigationHandlers handlers;
-  handlers.openPopupWindow = &OpenRootPopupWindow;
-  handlers.handleKey = &HandlePopupKey;
-  handlers.insideOpenPopups = &InsideOpenPopups;
-  SetPopupNavigationHandlers(handlers);
-}
+namespace {
 
 // ---- painting -----------------------------------------------------------------------------
 
@@ -214,7 +212,6 @@ CMenu::~CMenu() {
 }
 
 std::uint32_t CMenu::OnCreate(const CommandRecord& command, HWND parent, HWND, CUIItem*) {
-  InstallPopupNavigation();
   entryIds = static_cast<const std::uint16_t*>(command.value);
   SetHook([](HWND, UINT message, WPARAM, LPARAM, CUIItem* item) -> int {
     // A split entry repaints when the pointer crosses into or out of its

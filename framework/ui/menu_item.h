@@ -67,3 +67,13 @@ void ClearPopupShown() noexcept;
 // first enabled one that is no separator; after a whole round the index
 // reached; -1 without entries.
 [[nodiscard]] int NextEntryIndex(const CMenu* menu, int index, int step) noexcept;
+
+// Keyboard navigation inside the open popup menus, which the message loop's
+// pre-translation drives: the open popup's window (null when none is open),
+// whether a window lies in one of the open popups (the root's or a
+// submenu's), and the handling of one key in the current level (Enter,
+// Escape, the arrow keys; other keys do nothing).
+enum class PopupKey { kEnter, kEscape, kLeft, kRight, kUp, kDown, kOther };
+[[nodiscard]] HWND OpenRootPopupWindow() noexcept;
+[[nodiscard]] bool InsideOpenPopups(HWND window) noexcept;
+void HandlePopupKey(PopupKey key) noexcept;

@@ -5,7 +5,7 @@
 
 #include "framework/app/framework_messages.h"
 #include "framework/app/help.h"
-#include "framework/app/message_loop.h"
+#include "framework/run/message_loop.h"
 #include "framework/text/text_table.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/tray_icon.h"

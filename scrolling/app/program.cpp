@@ -4,14 +4,15 @@
 
 #include <cstring>
 
-#include "framework/app/app_exit.h"
+#include "framework/app/app_services.h"
 #include "framework/app/application.h"
 #include "framework/app/autostart_shortcut.h"
 #include "framework/app/framework_messages.h"
 #include "framework/app/message_box.h"
-#include "framework/app/message_loop.h"
-#include "framework/app/product_info.h"
-#include "framework/app/startup.h"
+#include "framework/run/message_loop.h"
+#include "framework/run/product_info.h"
+#include "framework/run/shutdown.h"
+#include "framework/run/startup.h"
 #include "framework/text/text_table.h"
 #include "framework/ui/app_windows.h"
 #include "hooklib/hooklib.h"

@@ -12,7 +12,7 @@
 #include "framework/app/dialog_setup.h"
 #include "framework/app/help.h"
 #include "framework/app/message_box.h"
-#include "framework/app/product_info.h"
+#include "framework/run/product_info.h"
 #include "framework/text/text_table.h"
 #include "framework/util/dialog_fields.h"
 #include "scrolling/engine/win32_platform.h"

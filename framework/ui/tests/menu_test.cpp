@@ -10,7 +10,7 @@
 
 #include "framework/app/application.h"
 #include "framework/app/commands.h"
-#include "framework/app/message_loop.h"
+#include "framework/run/message_loop.h"
 #include "framework/ui/app_windows.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"

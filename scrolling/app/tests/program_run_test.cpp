@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "framework/app/tests/dialog_answerer.h"
-#include "framework/app/tests/install_record_writer.h"
+#include "framework/run/tests/install_record_writer.h"
 #include "framework/ui/tests/fake_notification_area.h"
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/win_handles.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "framework/app/application.h"
-#include "framework/app/message_loop.h"
+#include "framework/run/message_loop.h"
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "scrolling/app/main_window.h"

@@ -1,4 +1,4 @@
-#include "framework/app/message_loop.h"
+#include "framework/run/message_loop.h"
 
 #include <cstdint>
 #include <cstring>
@@ -8,11 +8,10 @@
 #include "framework/app/loop_core.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/item_commands.h"
+#include "framework/ui/menu_item.h"
 #include "framework/util/monitors.h"
 
 namespace {
-
-PopupNavigationHandlers gPopupHandlers;
 
 // Resizing of borderless framework windows by their edges (main thread only).
 struct ResizeState {
@@ -42,10 +41,6 @@ PopupKey ToPopupKey(WPARAM key) noexcept {
   }
 }
 
-HWND OpenPopupWindow() noexcept {
-  return gPopupHandlers.openPopupWindow != nullptr ? gPopupHandlers.openPopupWindow() : nullptr;
-}
-
 // Keyboard navigation through open popup menus; true when the message was
 // consumed.
 bool PreTranslatePopupNavigation(const MSG& msg) noexcept {
@@ -56,24 +51,20 @@ bool PreTranslatePopupNavigation(const MSG& msg) noexcept {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
-      // A click outside the open popup closes the popups; the click itself
-      // still goes where it was aimed.
+      // A click outside the open popups (an entry of a submenu is inside
+      // them) closes them; the click itself still goes where it was aimed.
       POINT cursor;
-      HWND popup = OpenPopupWindow();
-      if (popup != nullptr && GetCursorPos(&cursor)) {
-        const HWND hit = WindowFromPoint(cursor);
-        const bool inside = gPopupHandlers.insideOpenPopups != nullptr ? gPopupHandlers.insideOpenPopups(hit)
-                                                                       : hit == popup;
-        if (!inside) (void)ClosePopupMenu(nullptr);
+      if (OpenRootPopupWindow() != nullptr && GetCursorPos(&cursor)) {
+        if (!InsideOpenPopups(WindowFromPoint(cursor))) (void)ClosePopupMenu(nullptr);
       }
       return false;
     }
     case WM_KEYDOWN:
-      if (OpenPopupWindow() == nullptr) return false;
+      if (OpenRootPopupWindow() == nullptr) return false;
       if (msg.wParam == VK_MENU) {
         (void)NavigateBarItems(kMenuNavigateEnd);
-      } else if (gPopupHandlers.handleKey != nullptr) {
-        gPopupHandlers.handleKey(ToPopupKey(msg.wParam));
+      } else {
+        HandlePopupKey(ToPopupKey(msg.wParam));
       }
       return true;
     case WM_SYSKEYUP:
@@ -165,8 +156,6 @@ void Dispatch(MSG* msg) noexcept {
 }
 
 }  // namespace
-
-void SetPopupNavigationHandlers(const PopupNavigationHandlers& handlers) noexcept { gPopupHandlers = handlers; }
 
 void PreTranslateMessage(MSG* msg) noexcept {
   const HWND ownForeground = GetOwnForegroundWindow();

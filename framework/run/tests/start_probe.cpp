@@ -33,16 +33,16 @@
 #include <memory>
 #include <string>
 
-#include "framework/app/app_exit.h"
 #include "framework/app/app_services.h"
 #include "framework/app/application.h"
 #include "framework/app/backup_restore.h"
 #include "framework/app/framework_messages.h"
 #include "framework/app/message_box.h"
-#include "framework/app/message_loop.h"
-#include "framework/app/startup.h"
 #include "framework/app/tests/dialog_answerer.h"
-#include "framework/app/tests/install_record_writer.h"
+#include "framework/run/message_loop.h"
+#include "framework/run/shutdown.h"
+#include "framework/run/startup.h"
+#include "framework/run/tests/install_record_writer.h"
 #include "framework/theme/draw.h"
 #include "framework/ui/app_windows.h"
 #include "framework/ui/frame_window.h"

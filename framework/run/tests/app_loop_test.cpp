@@ -10,11 +10,12 @@
 #include <vector>
 
 #include "framework/app/app_exit.h"
-#include "framework/app/app_window.h"
 #include "framework/app/application.h"
 #include "framework/app/framework_messages.h"
-#include "framework/app/message_loop.h"
 #include "framework/app/restart_core.h"
+#include "framework/run/app_window.h"
+#include "framework/run/message_loop.h"
+#include "framework/run/shutdown.h"
 #include "framework/ui/app_windows.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "framework/app/application.h"
-#include "framework/app/product_info.h"
+#include "framework/run/product_info.h"
 #include "framework/util/tests/shot_support.h"
 #include "framework/util/text_util.h"
 #include "resources/version.h"

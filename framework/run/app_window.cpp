@@ -1,4 +1,4 @@
-#include "framework/app/app_window.h"
+#include "framework/run/app_window.h"
 
 #include <cstdint>
 

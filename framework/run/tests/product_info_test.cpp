@@ -1,4 +1,4 @@
-#include "framework/app/product_info.h"
+#include "framework/run/product_info.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "framework/app/startup.h"
+#include "framework/run/startup.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -13,7 +13,6 @@
 
 #include "framework/app/app_exit.h"
 #include "framework/app/app_services.h"
-#include "framework/app/app_window.h"
 #include "framework/app/application.h"
 #include "framework/app/commands.h"
 #include "framework/app/data_path.h"
@@ -21,6 +20,7 @@
 #include "framework/app/message_box.h"
 #include "framework/app/startup_core.h"
 #include "framework/hotkey/key_names_win32.h"
+#include "framework/run/app_window.h"
 #include "framework/store/config_backup.h"
 #include "framework/store/config_file.h"
 #include "framework/ui/ui_item.h"

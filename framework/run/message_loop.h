@@ -25,19 +25,3 @@ void PreTranslateMessage(MSG* msg) noexcept;
 // ends, and the pump returns at once. On a thread other than the hidden
 // application window's it only sleeps (and returns true).
 [[nodiscard]] bool PumpMessagesFor(DWORD milliseconds) noexcept;
-
-// Keyboard navigation inside open popup menus works on the popups' levels,
-// which the menu popups provide once they exist: the open popup's window
-// (null when none is open) and the handling of one key in the current level
-// (Enter, Escape, the arrow keys; other keys do nothing). Until they are
-// installed no popup counts as open.
-enum class PopupKey { kEnter, kEscape, kLeft, kRight, kUp, kDown, kOther };
-// A click lands inside the popups when insideOpenPopups says so for the
-// window under the cursor (an entry of a submenu, say); without it only the
-// open popup's own window counts.
-struct PopupNavigationHandlers {
-  HWND (*openPopupWindow)() = nullptr;
-  void (*handleKey)(PopupKey key) = nullptr;
-  bool (*insideOpenPopups)(HWND window) = nullptr;
-};
-void SetPopupNavigationHandlers(const PopupNavigationHandlers& handlers) noexcept;

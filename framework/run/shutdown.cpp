@@ -1,0 +1,49 @@
+#include "framework/run/shutdown.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+#include "framework/app/application.h"
+#include "framework/app/framework_messages.h"
+#include "framework/app/restart_core.h"
+#include "framework/ui/app_windows.h"
+#include "framework/ui/bar.h"
+
+namespace {
+
+void Relaunch() noexcept {
+  char path[MAX_PATH];
+  // Start-up notes the program's path; an exit before that asks for it.
+  if (gApp.modulePath[0] != '\0') {
+    lstrcpynA(path, gApp.modulePath, MAX_PATH);
+  } else {
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+  }
+  // A relaunch that fails is silent: the program has already ended its work.
+  (void)ShellExecuteA(nullptr, RestartVerb(gApp.exitMode, gApp.osVersion), path, gApp.restartCommandLine, nullptr,
+                      SW_SHOWNORMAL);
+}
+
+}  // namespace
+
+void AppExit() noexcept {
+  DestroyAllWindows();
+  if (gApp.oleInitialized != 0) {
+    OleUninitialize();
+    gApp.oleInitialized = 0;
+  }
+  // This instance's hidden window is gone, so it does not answer its own call.
+  if (gApp.broadcastRestart != 0 && gApp.controlMsg != 0) {
+    PostMessageA(HWND_BROADCAST, gApp.controlMsg, WM_FW_RESTART, static_cast<LPARAM>(gApp.appCrc));
+  }
+  if (gApp.exitMode != kExitNormal) Relaunch();
+  gApp.switches.clear();
+  gApp.navigationItems.ArrayFree();
+  gApp.commands.ArrayFree();
+  gApp.items.ArrayFree();
+  FreeAllBars();
+  gApp.windows.ArrayFree();
+  ThemeFree(gApp.theme);
+}
