@@ -3,7 +3,8 @@
 # input from xdotool: installation record in the registry, factory options,
 # "-MINIMIZE". A program of the test shows a scrollable window and logs what
 # it receives. Checks: a right-button drag scrolls it and never reaches it as
-# a press; a right click without movement arrives as exactly one click; with
+# a press; a right click without movement arrives as exactly one click; a
+# drag released over the window's caption ends there; with
 # a first profile that sends the wheel to the window under the cursor, a
 # wheel turn over it reaches it while another window has the focus; "-QUIT"
 # ends the program with exit code 0 and the wheel-lines value is back.
