@@ -260,7 +260,8 @@ HWND ArchiveDialogWindow() noexcept {
 
 bool StartArchiveRun(bool forDialog) noexcept {
   if (!ClaimRun()) return false;
-  // Any non-null parameter stands for the dialog.
+  // The parameter only says whether the run reports: which dialog hears of
+  // it is looked up at its end.
   void* parameter = forDialog ? &gArchiveDialog : nullptr;
   CKernelHandle thread(CreateThread(nullptr, 0, ArchiveConfigurationThread, parameter, 0, nullptr));
   if (!thread) {
