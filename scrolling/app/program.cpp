@@ -24,6 +24,7 @@
 #include "scrolling/settings/settings_dialog.h"
 #include "scrolling/texts/product_texts.h"
 #include "services/archive/archive_dialog.h"
+#include "services/archive/archiving.h"
 #include "services/update/update_check.h"
 #include "services/update/update_dialog.h"
 
@@ -31,6 +32,8 @@ namespace {
 
 constexpr std::uint32_t kSettingsVersion = 1;
 constexpr char kHostProgram[] = "Veltrano64.exe";
+// How long shut-down waits for the update check and the archive run together.
+constexpr DWORD kWorkerStopMs = 2000;
 
 using ChangeWindowMessageFilterFunction = BOOL(WINAPI*)(UINT message, DWORD flag);
 constexpr DWORD kMessageFilterAdd = 1;
@@ -130,6 +133,7 @@ std::uint32_t StartUp(RunState& state) noexcept {
 void ShutDown(RunState& state, std::uint32_t result) noexcept {
   if (const HWND dialog = SettingsDialogWindow()) DestroyWindow(dialog);
   CancelUpdateCheck();
+  CancelArchiveRun();
   if (const HWND dialog = UpdateDialogWindow()) DestroyWindow(dialog);
   // A drag in progress holds the capture and may have hidden the cursors.
   EngineScrollDrag().EndScrolling();
@@ -138,6 +142,12 @@ void ShutDown(RunState& state, std::uint32_t result) noexcept {
   if (HostStarted() != 0) {
     if (const HWND host = FindHostWindow()) SendMessageA(host, WM_QUIT, 0, 0);
   }
+  // Both workers write files: ended with the process, they would leave them
+  // half-written. No hook waits for this thread any more, and neither
+  // worker waits for it.
+  const DWORD until = GetTickCount() + kWorkerStopMs;
+  (void)WaitForUpdateCheck(until);
+  (void)WaitForArchiveRun(until);
   if (state.hotKeyRegistered) UnregisterHotKey(MainWindow(), kHotKeyId);
   UpdateTrayIcon(false);
   if (state.shared != nullptr) {

@@ -253,6 +253,21 @@ TEST_F(UpdateCheck, OkStoresTheSwitchAndAtLeastSevenDaysAndLetsTheCheckItStartsR
   EXPECT_EQ(UpdateDialogWindow(), nullptr) << "no newer version";
 }
 
+// At shut-down the check is told to stop and its worker is waited for, a
+// bounded time; the stopped check leaves the record as it was.
+TEST_F(UpdateCheck, ShutDownStopsTheCheckAndWaitsForItABoundedTime) {
+  gHold = true;
+  gHonourCancel = false;  // deaf to the request at first
+  ASSERT_EQ(StartUpdateCheck(), kUpdateCheckStarted);
+  ASSERT_EQ(WaitForSingleObject(gEntered, 30000), WAIT_OBJECT_0);
+  CancelUpdateCheck();
+  EXPECT_FALSE(WaitForUpdateCheck(GetTickCount() + 300));
+  gHonourCancel = true;
+  EXPECT_TRUE(WaitForUpdateCheck(GetTickCount() + 30000));
+  EXPECT_FALSE(IsUpdateCheckRunning());
+  EXPECT_FALSE(test_support::Exists(record_));
+}
+
 // Check now while a check hangs: the main thread goes on answering, the
 // hanging check is told to stop, a fresh one follows when it has ended, and
 // only the fresh one's outcome is shown.
