@@ -167,6 +167,12 @@ void Dispatch(MSG* msg) noexcept {
 
 void SetPopupNavigationHandlers(const PopupNavigationHandlers& handlers) noexcept { gPopupHandlers = handlers; }
 
+void ForgetResizeTarget(const CFrameWindow* frame) noexcept {
+  if (frame == nullptr || gResize.target != frame) return;
+  gResize.target = nullptr;
+  gResize.resizing = false;
+}
+
 void PreTranslateMessage(MSG* msg) noexcept {
   const HWND ownForeground = GetOwnForegroundWindow();
   const bool consumed = gApp.popupNavigation != 0 ? PreTranslatePopupNavigation(*msg)

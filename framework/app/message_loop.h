@@ -20,6 +20,10 @@ int RunMessageLoopWith(GetMessageFunction getMessage) noexcept;
 // dialog).
 void PreTranslateMessage(MSG* msg) noexcept;
 
+class CFrameWindow;
+// A framework window that is going: the edge resizing no longer aims at it.
+void ForgetResizeTarget(const CFrameWindow* frame) noexcept;
+
 // Handles the thread's messages for the given time. False when a WM_QUIT
 // arrived: it is posted again, so that the loop that owns the thread still
 // ends, and the pump returns at once. On a thread other than the hidden

@@ -52,8 +52,17 @@ bool ChooseDataFolders(const InstallRecord& install, const DataFolderSources& so
                          : CopyText(dataFolder, kMaxPathText, install.dataPath);
     return allUsersFit && fit;
   }
-  const bool fit = JoinThree(dataFolder, sources.appData, "\\Brindlex\\", sources.appName);
-  return JoinThree(allUsersDataFolder, sources.commonAppData, "\\Brindlex\\", sources.appName) && fit;
+  // A special folder that was not found leaves its data folder empty too:
+  // "\Brindlex\<name>" alone would be a folder at the current drive's root.
+  const auto below = [&sources](char* out, const char* special) {
+    if (special == nullptr || special[0] == '\0') {
+      out[0] = '\0';
+      return false;
+    }
+    return JoinThree(out, special, "\\Brindlex\\", sources.appName);
+  };
+  const bool fit = below(dataFolder, sources.appData);
+  return below(allUsersDataFolder, sources.commonAppData) && fit;
 }
 
 std::uint32_t OsVersionFrom(std::uint32_t major, std::uint32_t minor, std::uint32_t build) noexcept {

@@ -26,7 +26,8 @@ struct DataFolderSources {
 // record's data path when it asks for one (with "\<user name>" appended to
 // the per-user folder when it asks for that too), else
 // "<application data>\Brindlex\<application name>" of each. False when a
-// folder does not fit: a cut path would be another folder.
+// folder does not fit (a cut path would be another folder) or its
+// application-data folder is empty (not found): that folder is left empty.
 [[nodiscard]] bool ChooseDataFolders(const InstallRecord& install, const DataFolderSources& sources,
                                      char* dataFolder, char* allUsersDataFolder) noexcept;
 

@@ -6,6 +6,7 @@
 #include "framework/app/application.h"
 #include "framework/app/command_table.h"
 #include "framework/app/help_tray.h"
+#include "framework/app/message_loop.h"
 #include "framework/store/config_file.h"
 #include "framework/theme/draw.h"
 #include "framework/ui/bar.h"
@@ -449,6 +450,7 @@ LRESULT CALLBACK FrameWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
       frame->window = nullptr;
       frame->busyOverlay = nullptr;
       SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+      ForgetResizeTarget(frame);
       break;
     case WM_MOVE:
       frame->TrackFramePlacement();

@@ -108,6 +108,26 @@ class AppLoop : public testing::Test {
   }
 };
 
+TEST_F(AppLoop, EdgeResizingForgetsAFrameThatIsDestroyed) {
+  CFrameWindow* frame = MakeFrame(1, kFrameBorderless | kFrameTopmost);
+  ASSERT_NE(frame, nullptr);
+  ShowWindow(frame->window, SW_SHOWNA);
+  RECT r{};
+  ASSERT_TRUE(GetWindowRect(frame->window, &r));
+  MSG move{frame->window, WM_MOUSEMOVE, 0, 0, 0, POINT{r.left + 2, (r.top + r.bottom) / 2}};
+  PreTranslateMessage(&move);
+  ASSERT_EQ(CountSeen(frame->window, WM_MOUSEMOVE), 0) << "the left edge takes the move";
+  DestroyAllWindows();
+  // A press afterwards goes where it was aimed, not to a frame that is gone.
+  const WNDCLASSA wc{0, &BarProc, 0, 0, gApp.hInstance, nullptr, nullptr, nullptr, nullptr, "VltLoopTestBar"};
+  RegisterClassA(&wc);
+  const CWindowHandle other(
+      CreateWindowExA(0, "VltLoopTestBar", "", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, gApp.hInstance, nullptr));
+  MSG press{other.Get(), WM_LBUTTONDOWN, 0, 0, 0, POINT{}};
+  PreTranslateMessage(&press);
+  EXPECT_EQ(CountSeen(other.Get(), WM_LBUTTONDOWN), 1);
+}
+
 TEST_F(AppLoop, ControlMessagesOfAnotherProcessActOnlyOnDefinedValuesWithOurTag) {
   const std::string crc = Hex(gApp.appCrc);
   // Unknown values, a window message's number and another application's

@@ -22,7 +22,7 @@ TEST(InstallRecord, ValueShorterThanTheRecordIsNoneAndTextsAreCutToTheirFields) 
   }
 }
 
-TEST(DataFolders, AFolderThatDoesNotFitIsLeftEmpty) {
+TEST(DataFolders, AFolderThatDoesNotFitOrWhoseSpecialFolderIsMissingIsLeftEmpty) {
   InstallRecord record{};
   record.customDataPath = 1;
   record.perUserDataPath = 1;
@@ -32,6 +32,15 @@ TEST(DataFolders, AFolderThatDoesNotFitIsLeftEmpty) {
   EXPECT_FALSE(ChooseDataFolders(record, DataFolderSources{"", "", "App", "a-rather-long-user"}, data, allUsers));
   EXPECT_STREQ(data, "");
   EXPECT_EQ(std::strlen(allUsers), 250u);
+
+  // Never "\Brindlex\App", a folder at the root of the current drive.
+  record = InstallRecord{};
+  EXPECT_FALSE(ChooseDataFolders(record, DataFolderSources{"", "C:\\All", "App", ""}, data, allUsers));
+  EXPECT_STREQ(data, "");
+  EXPECT_STREQ(allUsers, "C:\\All\\Brindlex\\App");
+  EXPECT_FALSE(ChooseDataFolders(record, DataFolderSources{"C:\\Me", "", "App", ""}, data, allUsers));
+  EXPECT_STREQ(data, "C:\\Me\\Brindlex\\App");
+  EXPECT_STREQ(allUsers, "");
 }
 
 TEST(SystemVersion, NumbersGiveTheVersionsTheProgramKnows) {

@@ -216,6 +216,18 @@ TEST_F(UpdateCheck, CheckNowShowsEachOutcomeAndOnlyAReadableReplyIsStored) {
   }
   EXPECT_EQ(Field(dialog, IDC_UPDATE_REPLY), "2.5.11 beta");
   EXPECT_EQ(UpdateDialogWindow(), dialog) << "no second dialog";
+
+  // A second dialog (from the product information) hears of the checks
+  // while it is open and hands them back to the first as it closes; one
+  // that outlives the first leaves no handle behind.
+  HWND second = OpenDialog();
+  Click(second, IDCANCEL);
+  EXPECT_EQ(UpdateDialogWindow(), dialog);
+  second = OpenDialog();
+  Click(dialog, IDCANCEL);
+  EXPECT_EQ(UpdateDialogWindow(), second);
+  Click(second, IDCANCEL);
+  EXPECT_EQ(UpdateDialogWindow(), nullptr);
 }
 
 TEST_F(UpdateCheck, OkStoresTheSwitchAndAtLeastSevenDaysAndLetsTheCheckItStartsRun) {
