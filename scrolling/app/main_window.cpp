@@ -131,9 +131,11 @@ void SaveOptions() noexcept { (void)LoadSaveOptions(1); }
 
 void OnCreate(HWND window) noexcept {
   gMainWindow = window;
-  if (SharedMemory* shared = EnginePlatformInstance().Shared()) {
+  Win32EnginePlatform& platform = EnginePlatformInstance();
+  if (SharedMemory* shared = platform.Shared()) {
     shared->mainWindow = StoreHandle32(reinterpret_cast<std::uintptr_t>(window));
   }
+  platform.SetAnnouncementWindow(window);
   SetTimer(window, kSelectTimerId, kSelectTimerPeriodMs, nullptr);
 }
 
@@ -286,6 +288,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_HOOK_SELECTTARGET:
       (void)FindTargetWindow(nullptr);
       return 1;
+    case kWmAnnounceWheelLines:
+      EnginePlatformInstance().AnnounceWheelLines();
+      return 0;
     case WM_FW_SAVEOPTIONS:
       SaveOptions();
       break;
@@ -306,6 +311,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       break;
     case WM_NCDESTROY:
       gMainWindow = nullptr;
+      EnginePlatformInstance().SetAnnouncementWindow(nullptr);
       break;
     default:
       break;
