@@ -135,10 +135,13 @@ void ShutDown(RunState& state, std::uint32_t result) noexcept {
   CancelUpdateCheck();
   CancelArchiveRun();
   if (const HWND dialog = UpdateDialogWindow()) DestroyWindow(dialog);
+  // The re-selection would set the wheel lines again, in the error box's
+  // modal loop too.
+  if (const HWND main = MainWindow()) KillTimer(main, kSelectTimerId);
   // A drag in progress holds the capture and may have hidden the cursors.
   EngineScrollDrag().EndScrolling();
   (void)InstallHooks(false);
-  EngineTargetSelector().RestoreStartupWheelLines();
+  RestoreWheelLinesForGood();
   if (HostStarted() != 0) {
     if (const HWND host = FindHostWindow()) SendMessageA(host, WM_QUIT, 0, 0);
   }

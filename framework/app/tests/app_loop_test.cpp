@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -168,6 +169,39 @@ TEST_F(AppLoop, PumpKeepsAQuitThatHasMessagesBehindIt) {
   EXPECT_EQ(DrainQueue(), 7);
   // With nothing waiting the pump returns when its time is up.
   EXPECT_TRUE(PumpMessagesFor(0));
+}
+
+std::uint64_t ThreadCpuMs() {
+  FILETIME created, exited, kernel, user;
+  GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+  const auto ticks = [](const FILETIME& t) { return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+  return (ticks(kernel) + ticks(user)) / 10000;
+}
+
+TEST_F(AppLoop, PumpSleepsThroughItsTimeAndWakesForWhatArrives) {
+  const std::uint64_t cpuBefore = ThreadCpuMs();
+  const ULONGLONG start = GetTickCount64();
+  EXPECT_TRUE(PumpMessagesFor(1000));
+  const ULONGLONG wall = GetTickCount64() - start;
+  const std::uint64_t cpu = ThreadCpuMs() - cpuBefore;
+  std::printf("a pumped wait of 1 s took %llu ms of CPU time\n", static_cast<unsigned long long>(cpu));
+  EXPECT_GE(wall, 1000u);
+  EXPECT_LT(cpu, 200u) << "the pump spins";
+  // A message sent from another thread is answered during the wait, and a
+  // quit ends it; the bound is far below the long wait itself.
+  const DWORD self = GetCurrentThreadId();
+  DWORD_PTR answer = 0;
+  BOOL answered = FALSE;
+  std::thread other([&] {
+    answered = SendMessageTimeoutA(gApp.appWindow, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
+    PostThreadMessageA(self, WM_QUIT, 3, 0);
+  });
+  const ULONGLONG longStart = GetTickCount64();
+  EXPECT_FALSE(PumpMessagesFor(120000));
+  other.join();
+  EXPECT_LT(GetTickCount64() - longStart, 20000u);
+  EXPECT_TRUE(answered);
+  EXPECT_EQ(DrainQueue(), 3);
 }
 
 // A message source that hands out a script of results.

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -36,6 +37,8 @@
 #include "services/update/update_check.h"
 
 namespace {
+
+constexpr UINT kLinesBeforeStart = 6;
 
 int gHookCalls = 0;
 bool gFailGetMessage = false;
@@ -190,11 +193,38 @@ void MeasureDuringUpdateChecks(std::ostream& log) {
   PostMessageA(main, WM_FW_QUIT, 0, 0);
 }
 
+UINT SystemWheelLines() {
+  UINT lines = 0;
+  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  return lines;
+}
+
 // Runs the program as the scenario asks and writes what is left afterwards.
 int RunScenario(const std::string& scenario, const char* logPath) {
   const char* commandLine = "-MINIMIZE";
   CKernelHandle squatter;
-  if (scenario == "hooks") gFailGetMessage = true;
+  const UINT userLines = SystemWheelLines();
+  CWindowHandle accelerated;
+  std::atomic<UINT> boxLines{0};
+  std::function<void(HWND)> beforeAnswer;
+  if (scenario == "hooks") {
+    gFailGetMessage = true;
+    // The catch-all profile accelerates the wheel over a window of this
+    // process under the cursor. While the error box is open, the value from
+    // before the start stays, whatever the main window is asked meanwhile.
+    SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, kLinesBeforeStart, nullptr, 0);
+    accelerated.Reset(CreateWindowExA(WS_EX_TOPMOST, "STATIC", "wheel", WS_POPUP | WS_VISIBLE, 100, 100, 400, 300,
+                                      nullptr, nullptr, nullptr, nullptr));
+    test_support::MoveCursorTo(300, 250);
+    beforeAnswer = [&boxLines](HWND) {
+      Sleep(1500);  // three turns of the re-selection timer
+      if (const HWND main = MainWindow()) {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(main, WM_HOOK_SELECTTARGET, 0, 0, SMTO_NORMAL, 10000, &answer);
+      }
+      boxLines = SystemWheelLines();
+    };
+  }
   // Another object under the shared memory's name: the mapping cannot be made.
   if (scenario == "shared") squatter.Reset(CreateMutexA(nullptr, FALSE, kSharedMemoryName));
   if (scenario == "autostart") commandLine = "-AUTOSTART";
@@ -215,7 +245,7 @@ int RunScenario(const std::string& scenario, const char* logPath) {
   int code = -1;
   std::vector<std::string> boxes;
   {
-    test_support::DialogAnswerer answerer;
+    test_support::DialogAnswerer answerer(IDOK, beforeAnswer);
     // The settings dialog that the tray opens is no message box: it is told
     // apart by its profile list and stays open until the run ends.
     answerer.IgnoreDialogsWithControl(scenario == "update" ? IDC_UPDATE_CHECK_NOW : IDC_SET_PROFILE_LIST);
@@ -224,6 +254,9 @@ int RunScenario(const std::string& scenario, const char* logPath) {
   }
   if (driver.joinable()) driver.join();
   squatter.Reset();
+  accelerated.Reset();
+  const UINT linesAfter = SystemWheelLines();
+  SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, userLines, nullptr, 0);
   int hooksLeft = 0;
   for (HHOOK hook : gMade) hooksLeft += UnhookWindowsHookEx(hook) ? 1 : 0;
   HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedMemoryName);
@@ -232,7 +265,8 @@ int RunScenario(const std::string& scenario, const char* logPath) {
 
   std::ofstream log(logPath);
   log << "code " << code << "\nhookcalls " << gHookCalls << "\nhooksleft " << hooksLeft << "\nshared "
-      << sharedLeft << "\ntray " << tray.icons.size() << "\nboxes " << boxes.size() << "\n";
+      << sharedLeft << "\ntray " << tray.icons.size() << "\nboxes " << boxes.size() << "\nboxlines " << boxLines
+      << "\nlinesafter " << linesAfter << "\n";
   for (const std::string& box : boxes) log << "box " << OneLine(box) << "\n";
   log << driven.str();
   log << "idle " << (EngineScrollDrag().State() == DragState::Idle) << "\ncursorshidden "
@@ -301,6 +335,8 @@ TEST(ProgramStartup, AHookThatCannotBeInstalledEndsWithItsTextAndLeavesNothing) 
   EXPECT_EQ(o.Int("hooksleft"), 0);
   EXPECT_EQ(o.Int("shared"), 0);
   EXPECT_EQ(o.Int("tray"), 0);
+  EXPECT_EQ(o.Int("boxlines"), static_cast<int>(kLinesBeforeStart)) << "the wheel lines changed after the restore";
+  EXPECT_EQ(o.Int("linesafter"), static_cast<int>(kLinesBeforeStart));
 }
 
 TEST(ProgramStartup, SharedMemoryThatCannotBeMadeEndsWithItsText) {
