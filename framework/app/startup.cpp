@@ -302,9 +302,13 @@ void ApplyPendingRestore(CFileCollector& collector) noexcept {
 }
 
 void ReadAppSettings(std::uint32_t settingsVersion) noexcept {
-  (void)ReadConfigFile(kAppStateRecord, -1, &gApp.settings, sizeof gApp.settings, 0);
+  std::uint32_t count = 0;
+  const RecordRead read = ReadConfigFileChecked(kAppStateRecord, -1, &gApp.settings, sizeof gApp.settings, 0, &count);
   gApp.settingsVersionChanged = NormalizeAppSettings(gApp.settings, settingsVersion) ? 1 : 0;
-  gApp.settingsLoaded = 1;
+  // A record that is there but could not be read (held by another program,
+  // a read error) is the user's still: the state saved at exit must not put
+  // defaults in its place.
+  gApp.settingsLoaded = read != RecordRead::kUnreadable ? 1 : 0;
 }
 
 void SetUpThemeFonts() noexcept {

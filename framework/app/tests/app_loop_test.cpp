@@ -260,6 +260,19 @@ TEST_F(AppLoop, ExitSavesTheStateOnlyAfterTheSettingsWereReadAndTheProgramRan) {
   }
 }
 
+TEST_F(AppLoop, EndOfSessionSavesTheProductsOptionsAndTheState) {
+  TempDir dir;
+  std::strcpy(gApp.dataFolder, dir.Path().c_str());
+  gApp.settings = DefaultAppSettings();
+  gApp.settingsLoaded = 1;
+  ASSERT_NE(MakeFrame(1024, 0), nullptr);
+  gSeen.clear();
+  SendMessageA(gApp.appWindow, WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(SentMessages(), std::vector<UINT>{WM_FW_SAVEOPTIONS});
+  EXPECT_EQ(ReadWholeFile(AppRecordPath(dir)).size(), sizeof gApp.settings);
+  gApp.settingsLoaded = 0;  // the folder goes with the test
+}
+
 TEST_F(AppLoop, RestartRelaunchesTheProgramWithoutLogonSwitches) {
   TempDir dir;
   const std::string out = dir / "relaunched.txt";

@@ -304,6 +304,22 @@ TEST_F(Startup, SettingsRecordIsReadWithItsLanguageCheckedAndVersionTaken) {
   EXPECT_EQ(+back.customColor2, 0x123456u);
 }
 
+TEST_F(Startup, SettingsRecordThatCouldNotBeReadIsNotOverwrittenAtExit) {
+  ASSERT_TRUE(CreateDirectoryA(data_.c_str(), nullptr));
+  const std::string record = data_ + "\\(Orvo)App.oqc";
+  ASSERT_TRUE(WriteWholeFile(record, "the user's state"));
+  ASSERT_TRUE(Install(data_));
+  // Held without sharing while start-up reads it, let go while the program runs.
+  CFileHandle held = test_support::OpenExisting(record, 0);
+  ASSERT_TRUE(held);
+  Probe probe(app_, log_, "-MINIMIZE", "loop");
+  ASSERT_TRUE(WaitForLine(log_, "ready"));
+  held.Reset();
+  EXPECT_EQ(RunProbe(app_, dir_ / "quit.log", "-QUIT"), kOtherInstance);
+  EXPECT_EQ(probe.Wait(), 0u);
+  EXPECT_EQ(ReadWholeFile(record), "the user's state");
+}
+
 // The data folder of the restore tests: the current configuration, the
 // user's own backup, and the archive folder of the scheduled archiving.
 class PendingRestore : public Startup {
