@@ -9,6 +9,7 @@
 #include "framework/app/application.h"
 #include "framework/store/config_backup.h"
 #include "framework/store/config_file.h"
+#include "framework/util/file_replace.h"
 #include "framework/util/files.h"
 #include "framework/util/grow_array.h"
 #include "framework/util/text_util.h"
@@ -151,6 +152,13 @@ void PruneArchives(const char* folder, std::int32_t keepCount, const char* justM
   }
 }
 
+// A complete archive waits out a reader of the one it replaces (a backup or
+// sync tool); an incomplete one only ever takes a free name.
+bool PutArchiveInPlace(const char* temp, const char* path, bool complete) noexcept {
+  if (complete) return ReplaceFileRetrying(temp, path);
+  return MoveFileExA(temp, path, MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
 // Writes the archive beside path under a name of its own and puts it in
 // place only once it reads back: a complete archive replaces an older one of
 // its name, one that misses some files only takes a free name, and nothing
@@ -161,8 +169,7 @@ bool WriteArchiveInPlace(const char* folder, const char* path) noexcept {
   const std::uint32_t written = gEnvironment.writeArchive(temp, true, &gCancel);
   const bool complete = written == kWrittenWhole;
   const bool readable = (complete || written == kWrittenWithoutSomeFiles) && ArchiveReadsBack(temp);
-  const DWORD replace = complete ? MOVEFILE_REPLACE_EXISTING : 0;
-  if (!readable || gCancel.load() || !MoveFileExA(temp, path, replace | MOVEFILE_WRITE_THROUGH)) {
+  if (!readable || gCancel.load() || !PutArchiveInPlace(temp, path, complete)) {
     (void)DeleteFileA(temp);
     return false;
   }
