@@ -46,7 +46,7 @@ bool SetWindowOpacity(HWND window, int percent, std::uint8_t clickThrough) noexc
 void RefreshNonClientAreas() noexcept;
 
 // The application's exit: destroys the framework's windows (saving the
-// state), ends OLE, asks the other instances to restart when that was
+// state), gives up the mark of the running instance, ends OLE, asks the other instances to restart when that was
 // requested, relaunches the program when a restart was requested, and frees
 // the application object's lists and theme. Called once by the program's
 // entry after its own clean-up, never from a destructor.

@@ -1,5 +1,6 @@
 #include "framework/app/startup_core.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "framework/util/text_util.h"
@@ -80,6 +81,15 @@ std::uint32_t OsVersionFrom(std::uint32_t major, std::uint32_t minor, std::uint3
 bool IsMinimizedShowCommand(int showCommand) noexcept {
   constexpr int kShowNormal = 1, kShow = 5, kShowDefault = 10;
   return showCommand != kShowNormal && showCommand != kShow && showCommand != kShowDefault;
+}
+
+void InstanceObjectName(const char* appName, std::uint32_t appCrc, char (&out)[kMaxPathText]) noexcept {
+  const int head = std::snprintf(out, sizeof out, "Local\\OrvoInstance_%08X_", static_cast<unsigned>(appCrc));
+  std::size_t at = head > 0 ? static_cast<std::size_t>(head) : 0;
+  for (const char* c = appName != nullptr ? appName : ""; *c != '\0' && at + 1 < sizeof out; ++c) {
+    out[at++] = *c == '\\' ? '_' : *c;
+  }
+  out[at] = '\0';
 }
 
 bool RestoreKeepsArchive(const char* path, const char* dataFolder, const char* archiveFolder) noexcept {

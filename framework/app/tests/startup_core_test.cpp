@@ -53,6 +53,17 @@ TEST(SystemVersion, NumbersGiveTheVersionsTheProgramKnows) {
   for (int minimized : {0, 2, 6, 7}) EXPECT_TRUE(IsMinimizedShowCommand(minimized));
 }
 
+TEST(InstanceName, LiesInTheSessionWithNoOtherBackslashAndFitsMaxPath) {
+  char name[kMaxPathText];
+  InstanceObjectName("Veltrano", 0x1234ABCD, name);
+  EXPECT_STREQ(name, "Local\\OrvoInstance_1234ABCD_Veltrano");
+  const std::string longName = "a\\b" + std::string(400, 'x');
+  InstanceObjectName(longName.c_str(), 0, name);
+  EXPECT_EQ(std::strlen(name), kMaxPathText - 1);
+  EXPECT_EQ(std::string(name).rfind('\\'), 5u);
+  EXPECT_EQ(std::string(name).substr(28, 4), "a_bx");
+}
+
 TEST(PendingRestore, KeepsTheArchivesThatCouldUndoIt) {
   const char* data = "C:\\Data";
   const struct {

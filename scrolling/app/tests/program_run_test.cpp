@@ -1,7 +1,8 @@
 // The program's run, each in a process of its own (this test program started
 // again with "--scenario"): start-up that fails ends with its text, start-up
-// that ends early or fails leaves nothing behind, and a whole run answers the
-// messages of the main window's table until it is told to quit.
+// that ends early or fails leaves nothing behind, a whole run answers the
+// messages of the main window's table until it is told to quit, and an
+// options file it cannot read is kept.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -116,6 +117,14 @@ void QuitDuringADrag(std::ostream& log) {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
   }
   DestroyWindow(view);
+}
+
+// Another start with "-QUIT" ends the run; its exit code.
+void QuitFromAnotherStart(std::ostream& log) {
+  if (WaitForMainWindow() == nullptr) return;
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  log << "quitcode " << test_support::RunToEnd(self, "--quit") << "\n";
 }
 
 // An update server on 127.0.0.1 that answers slowly: the n-th request waits
@@ -235,6 +244,7 @@ int RunScenario(const std::string& scenario, const char* logPath) {
   std::thread driver;
   if (scenario == "messages") driver = std::thread([&] { DriveMainWindow(driven, tray); });
   if (scenario == "dragquit") driver = std::thread([&] { QuitDuringADrag(driven); });
+  if (scenario == "damaged") driver = std::thread([&] { QuitFromAnotherStart(driven); });
   std::unique_ptr<LocalServer> server;
   if (scenario == "update") {
     server = std::make_unique<LocalServer>(&SlowVersionServer);
@@ -277,16 +287,28 @@ int RunScenario(const std::string& scenario, const char* logPath) {
 struct Outcome {
   std::map<std::string, std::string> values;
   std::string boxes;
+  std::string data;  // the run's data folder
   int Int(const std::string& key) { return values.count(key) ? std::stoi(values[key]) : -99; }
 };
 
-Outcome RunProgramIn(const std::string& scenario) {
+// options: what the options file holds at the start (empty: as the last run
+// left it).
+Outcome RunProgramIn(const std::string& scenario, const std::string& options = "") {
   Outcome out;
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
   const std::string data = std::string(temp) + "veltrano-startup-" + scenario;
+  out.data = data;
   const std::string logPath = data + ".log";
   DeleteFileA(logPath.c_str());
+  if (!options.empty()) {
+    CreateDirectoryA(data.c_str(), nullptr);
+    DeleteFileA((data + "\\Options_damaged.oqc").c_str());
+    if (!test_support::WriteWholeFile(data + "\\Options.oqc", options)) {
+      ADD_FAILURE() << "no options file";
+      return out;
+    }
+  }
   // Never checked: start-up's due test starts a check.
   DeleteFileA((data + "\\(Orvo)UpdateCheck.oqc").c_str());
   if (!test_support::WriteInstallRecord(
@@ -395,10 +417,25 @@ TEST(ProgramRun, QuitDuringADragEndsTheDragFirst) {
   EXPECT_EQ(o.Int("cursorshidden"), 0);
 }
 
+TEST(ProgramRun, AnOptionsFileOfZerosIsKeptAndAnotherStartQuitsTheRun) {
+  const std::string zeros(4096, '\0');  // what a power loss can leave
+  Outcome o = RunProgramIn("damaged", zeros);
+  EXPECT_EQ(o.Int("code"), 0);
+  EXPECT_EQ(o.Int("quitcode"), 0);
+  EXPECT_EQ(o.Int("boxes"), 0) << o.boxes;
+  const std::string kept = test_support::ReadWholeFile(o.data + "\\Options_damaged.oqc");
+  EXPECT_TRUE(kept == zeros) << kept.substr(0, 16);
+  // The factory options, saved at the exit beside it.
+  EXPECT_EQ(test_support::ReadWholeFile(o.data + "\\Options.oqc").substr(0, 4), "PK\x03\x04");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "--scenario") == 0) return RunScenario(argv[2], argv[3]);
+  if (argc == 2 && std::strcmp(argv[1], "--quit") == 0) {
+    return RunMainProgram(GetModuleHandleA(nullptr), "-QUIT", SW_SHOWNORMAL);
+  }
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
