@@ -2,7 +2,8 @@
 # objdump prints it. Run in script mode:
 #   cmake -DOBJDUMP=<objdump> -DBINARY=<file> -DCHECK=imports -DALLOW=<a.dll,b.dll> -P check-binary.cmake
 #   cmake -DOBJDUMP=<objdump> -DBINARY=<file> -DCHECK=exports -DEXPECT=<name,name> -P check-binary.cmake
-# The table is written to a file next to the binary and read from there.
+# The table is written to a file next to the binary and read from there, one
+# file per check: CTest runs the checks of one binary at the same time.
 cmake_minimum_required(VERSION 3.20)
 
 foreach(var OBJDUMP BINARY CHECK)
@@ -12,7 +13,7 @@ foreach(var OBJDUMP BINARY CHECK)
 endforeach()
 
 get_filename_component(name "${BINARY}" NAME)
-set(table "${BINARY}.objdump.txt")
+set(table "${BINARY}.${CHECK}.objdump.txt")
 execute_process(COMMAND "${OBJDUMP}" -p "${BINARY}" OUTPUT_FILE "${table}" ERROR_VARIABLE error RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "check-binary: ${OBJDUMP} -p ${BINARY} failed (${status}): ${error}")

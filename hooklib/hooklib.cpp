@@ -33,16 +33,25 @@ LRESULT Chain(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-bool IsReportedMouseMessage(WPARAM message) {
+// The mouse message reported for a hooked one, 0 for one that is not. The
+// main program cannot capture another program's window, so a button that
+// went down in a client area may come up over a caption, menu bar, scroll
+// bar or border; that up is reported as the plain up of its button, or the
+// drag it ends would go on scrolling with every move.
+WPARAM ReportedMouseMessage(WPARAM message) {
   switch (message) {
     case WM_MOUSEMOVE:
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
-      return true;
+      return message;
+    case WM_NCRBUTTONUP:
+      return WM_RBUTTONUP;
+    case WM_NCMBUTTONUP:
+      return WM_MBUTTONUP;
     default:
-      return false;
+      return 0;
   }
 }
 
@@ -121,9 +130,10 @@ void ReleaseSharedMemory() {
 LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam) {
   SharedMemory* shm = View();
   // HC_NOREMOVE events are peeks: the same event comes again as HC_ACTION.
-  if (!shm || code != HC_ACTION || !IsReportedMouseMessage(wParam)) return Chain(code, wParam, lParam);
+  const WPARAM reported = ReportedMouseMessage(wParam);
+  if (!shm || code != HC_ACTION || reported == 0) return Chain(code, wParam, lParam);
   const auto* info = reinterpret_cast<const MOUSEHOOKSTRUCT*>(lParam);
-  const LRESULT answer = SendMessageA(MainWindow(*shm), WM_HOOK_MOUSE, wParam,
+  const LRESULT answer = SendMessageA(MainWindow(*shm), WM_HOOK_MOUSE, reported,
                                       reinterpret_cast<LPARAM>(info->hwnd));
   if (answer == kHookSwallow) return 1;
   return Chain(code, wParam, lParam);

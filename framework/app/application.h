@@ -19,6 +19,7 @@
 #include "framework/text/text_table.h"
 #include "framework/theme/theme.h"
 #include "framework/util/grow_array.h"
+#include "framework/util/win_handles.h"
 
 class CFrameWindow;
 class CBar;
@@ -67,6 +68,9 @@ struct CApplication {
   std::uint8_t oleInitialized = 0;
   std::uint8_t inMessageLoop = 0;
   std::uint32_t appCrc = 0;
+  // The named object of the session that marks this process as the
+  // application's running instance: made by start-up, held until the exit.
+  CKernelHandle instanceMark;
   std::uint8_t autoStart = 0;
   std::uint8_t startMinimized = 0;
   std::uint8_t taskScheduler = 0;

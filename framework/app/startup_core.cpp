@@ -1,5 +1,6 @@
 #include "framework/app/startup_core.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "framework/util/text_util.h"
@@ -52,8 +53,17 @@ bool ChooseDataFolders(const InstallRecord& install, const DataFolderSources& so
                          : CopyText(dataFolder, kMaxPathText, install.dataPath);
     return allUsersFit && fit;
   }
-  const bool fit = JoinThree(dataFolder, sources.appData, "\\Brindlex\\", sources.appName);
-  return JoinThree(allUsersDataFolder, sources.commonAppData, "\\Brindlex\\", sources.appName) && fit;
+  // A special folder that was not found leaves its data folder empty too:
+  // "\Brindlex\<name>" alone would be a folder at the current drive's root.
+  const auto below = [&sources](char* out, const char* special) {
+    if (special == nullptr || special[0] == '\0') {
+      out[0] = '\0';
+      return false;
+    }
+    return JoinThree(out, special, "\\Brindlex\\", sources.appName);
+  };
+  const bool fit = below(dataFolder, sources.appData);
+  return below(allUsersDataFolder, sources.commonAppData) && fit;
 }
 
 std::uint32_t OsVersionFrom(std::uint32_t major, std::uint32_t minor, std::uint32_t build) noexcept {
@@ -71,6 +81,15 @@ std::uint32_t OsVersionFrom(std::uint32_t major, std::uint32_t minor, std::uint3
 bool IsMinimizedShowCommand(int showCommand) noexcept {
   constexpr int kShowNormal = 1, kShow = 5, kShowDefault = 10;
   return showCommand != kShowNormal && showCommand != kShow && showCommand != kShowDefault;
+}
+
+void InstanceObjectName(const char* appName, std::uint32_t appCrc, char (&out)[kMaxPathText]) noexcept {
+  const int head = std::snprintf(out, sizeof out, "Local\\OrvoInstance_%08X_", static_cast<unsigned>(appCrc));
+  std::size_t at = head > 0 ? static_cast<std::size_t>(head) : 0;
+  for (const char* c = appName != nullptr ? appName : ""; *c != '\0' && at + 1 < sizeof out; ++c) {
+    out[at++] = *c == '\\' ? '_' : *c;
+  }
+  out[at] = '\0';
 }
 
 bool RestoreKeepsArchive(const char* path, const char* dataFolder, const char* archiveFolder) noexcept {

@@ -1,12 +1,14 @@
 // Start-up's decisions that need no system: the installation record taken
-// from the registry's bytes, the data folders it names, the system version
-// and which files a pending restore leaves in place.
+// from the registry's bytes, the data folders it names, the system version,
+// the name that marks the running instance and which files a pending restore
+// leaves in place.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 #include "framework/app/app_records.h"
+#include "framework/util/text_util.h"
 
 // Copies the first sizeof(InstallRecord) bytes of the registry value into
 // out. The installer (or anyone with access to the machine's registry) wrote
@@ -26,7 +28,8 @@ struct DataFolderSources {
 // record's data path when it asks for one (with "\<user name>" appended to
 // the per-user folder when it asks for that too), else
 // "<application data>\Brindlex\<application name>" of each. False when a
-// folder does not fit: a cut path would be another folder.
+// folder does not fit (a cut path would be another folder) or its
+// application-data folder is empty (not found): that folder is left empty.
 [[nodiscard]] bool ChooseDataFolders(const InstallRecord& install, const DataFolderSources& sources,
                                      char* dataFolder, char* allUsersDataFolder) noexcept;
 
@@ -36,6 +39,12 @@ struct DataFolderSources {
 // A program started with a show command other than a plain show starts
 // minimized.
 [[nodiscard]] bool IsMinimizedShowCommand(int showCommand) noexcept;
+
+// The name of the object that marks the application's running instance in
+// the user's session: "Local\" followed by the application's tag (the CRC-32
+// of its name) and the name itself, in which every backslash becomes '_' (a
+// further backslash would name another namespace), cut to fit MAX_PATH.
+void InstanceObjectName(const char* appName, std::uint32_t appCrc, char (&out)[kMaxPathText]) noexcept;
 
 // The configuration archives' extension: backups, scheduled archives and the
 // pending restore.

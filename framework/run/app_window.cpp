@@ -115,6 +115,9 @@ LRESULT CALLBACK AppWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       KillTimer(window, kDailyTimerId);
       break;
     case WM_ENDSESSION:
+      // The session may end without a WM_DESTROY of the product's window:
+      // its options are saved here too, as before a backup.
+      (void)SendToActiveWindow(WM_FW_SAVEOPTIONS, 0, 0);
       SaveAppState();
       break;
     case WM_TIMER:

@@ -69,7 +69,11 @@ bool PumpMessagesFor(DWORD milliseconds) noexcept {
       }
       PreTranslateMessage(&msg);
     }
-    if (GetTickCount64() - start >= milliseconds) return true;
-    Sleep(0);
+    const ULONGLONG elapsed = GetTickCount64() - start;
+    if (elapsed >= milliseconds) return true;
+    // Sleeps for the rest of the time unless something arrives first: a
+    // message sent by a hook is answered at once, and the core is free.
+    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(milliseconds - elapsed), QS_ALLINPUT,
+                                MWMO_INPUTAVAILABLE);
   }
 }

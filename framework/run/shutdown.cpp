@@ -30,6 +30,9 @@ void Relaunch() noexcept {
 
 void AppExit() noexcept {
   DestroyAllWindows();
+  // The windows have saved what they keep: the next instance may start now,
+  // also the relaunched one.
+  gApp.instanceMark.Reset();
   if (gApp.oleInitialized != 0) {
     OleUninitialize();
     gApp.oleInitialized = 0;

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "framework/app/app_exit.h"
 #include "framework/app/app_services.h"
@@ -46,6 +47,10 @@ constexpr std::uint32_t kTextConfiguration = 0xF009;
 constexpr unsigned kRestoreDamagedIndex = 5;
 constexpr unsigned kRestoreIncompleteIndex = 6;
 constexpr WORD kTrayIconId = 1;
+// How long a second start waits for the hidden window of an instance that is
+// still starting, and how often it looks.
+constexpr DWORD kRunningInstanceWaitMs = 10000;
+constexpr DWORD kRunningInstancePollMs = 50;
 
 const char* TextOr(unsigned id, unsigned index, const char* fallback) noexcept {
   const char* text = GetText(id, index);
@@ -181,16 +186,59 @@ std::uint32_t CheckDataFolders(CDataPathWaiter& waiter, int commandLineMode) noe
   return CheckDataFolder(waiter, gApp.allUsersDataFolder, cycles);
 }
 
+// Whether this start made the session's instance mark (it is then held in
+// `mark`), found it made by another start, or could not use the name at all.
+// Making it is the test and the claim in one step: of two starts at the same
+// moment exactly one makes it.
+enum class InstanceClaim { kClaimed, kHeldByOther, kNoMark };
+
+InstanceClaim ClaimInstanceMark(const char* name, CKernelHandle& mark) noexcept {
+  CKernelHandle made(CreateMutexA(nullptr, FALSE, name));
+  const DWORD error = GetLastError();
+  // A mark made by an elevated instance is there but refuses this one.
+  if (!made) return error == ERROR_ACCESS_DENIED ? InstanceClaim::kHeldByOther : InstanceClaim::kNoMark;
+  if (error == ERROR_ALREADY_EXISTS) return InstanceClaim::kHeldByOther;
+  mark = std::move(made);
+  return InstanceClaim::kClaimed;
+}
+
+bool InstanceMarkExists(const char* name) noexcept {
+  const CKernelHandle mark(OpenMutexA(SYNCHRONIZE, FALSE, name));
+  return mark.Valid() || GetLastError() == ERROR_ACCESS_DENIED;
+}
+
 // A running instance keeps the data folder's files in use and writes its
-// state at its exit: a second start must end before it touches them.
+// state at its exit: a second start must end before it touches them, or the
+// folder. The instance that holds the mark may still be starting: its hidden
+// window, which hears the control message, is waited for (bounded) before it
+// is told to show itself or, with "-QUIT", to quit. "-QUIT" never makes the
+// mark.
 std::uint32_t SignalRunningInstance(std::uint8_t allowMultiple, int commandLineMode) noexcept {
   const bool quit = commandLineMode == kCommandLineQuit;
   if (allowMultiple != 0 && !quit) return kStatusOk;
-  if (FindPhantomWindow(gApp.appName) != nullptr) {
-    PostMessageA(HWND_BROADCAST, gApp.controlMsg, quit ? WM_FW_QUIT : WM_FW_SHOW, static_cast<LPARAM>(gApp.appCrc));
-    return kStatusOtherInstance;
+  char name[kMaxPathText];
+  InstanceObjectName(gApp.appName, gApp.appCrc, name);
+  const DWORD start = GetTickCount();
+  for (;;) {
+    bool markedByOther = false;
+    if (quit) {
+      markedByOther = InstanceMarkExists(name);
+    } else {
+      const InstanceClaim claim = ClaimInstanceMark(name, gApp.instanceMark);
+      if (claim == InstanceClaim::kClaimed) return kStatusOk;
+      markedByOther = claim == InstanceClaim::kHeldByOther;
+    }
+    if (FindPhantomWindow(gApp.appName) != nullptr) {
+      PostMessageA(HWND_BROADCAST, gApp.controlMsg, quit ? WM_FW_QUIT : WM_FW_SHOW, static_cast<LPARAM>(gApp.appCrc));
+      return kStatusOtherInstance;
+    }
+    // Without a mark the window was the whole test: there is no instance.
+    if (!markedByOther) return quit ? kStatusOtherInstance : kStatusOk;
+    // An instance that never shows its window is left alone; one that ended
+    // meanwhile has given up its mark, which the next round claims.
+    if (GetTickCount() - start >= kRunningInstanceWaitMs) return kStatusOtherInstance;
+    Sleep(kRunningInstancePollMs);
   }
-  return quit ? kStatusOtherInstance : kStatusOk;
 }
 
 // The data folder's first start: the install folder's "Init" files are
@@ -301,9 +349,13 @@ void ApplyPendingRestore(CFileCollector& collector) noexcept {
 }
 
 void ReadAppSettings(std::uint32_t settingsVersion) noexcept {
-  (void)ReadConfigFile(kAppStateRecord, -1, &gApp.settings, sizeof gApp.settings, 0);
+  std::uint32_t count = 0;
+  const RecordRead read = ReadConfigFileChecked(kAppStateRecord, -1, &gApp.settings, sizeof gApp.settings, 0, &count);
   gApp.settingsVersionChanged = NormalizeAppSettings(gApp.settings, settingsVersion) ? 1 : 0;
-  gApp.settingsLoaded = 1;
+  // A record that is there but could not be read (held by another program,
+  // a read error) is the user's still: the state saved at exit must not put
+  // defaults in its place.
+  gApp.settingsLoaded = read != RecordRead::kUnreadable ? 1 : 0;
 }
 
 void SetUpThemeFonts() noexcept {
@@ -384,8 +436,10 @@ std::uint32_t RunStartup(HINSTANCE hInstance, std::uint16_t appTextId, TextRecor
     return kStatusNoInstallRecord;
   }
   ChooseAppDataFolders();
-  if (const std::uint32_t r = CheckDataFolders(waiter, commandLineMode); r != kStatusOk) return r;
+  // Before the data folder's write test, which two starts at the same moment
+  // would make fail for one of them.
   if (const std::uint32_t r = SignalRunningInstance(allowMultiple, commandLineMode); r != kStatusOk) return r;
+  if (const std::uint32_t r = CheckDataFolders(waiter, commandLineMode); r != kStatusOk) return r;
 
   CopyFirstStartFiles(collector);
   ApplyPendingRestore(collector);

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "framework/store/config_file.h"
+#include "framework/util/file_replace.h"
 #include "zip/win32/zip_win32.h"
 
 namespace {
@@ -36,7 +37,7 @@ bool CDataFolderStore::RenameRecord(const char* name, const char* newName, int a
   if (!BuildConfigFilePath(name, -1, from, allUsers) || !BuildConfigFilePath(newName, -1, to, allUsers)) {
     return false;
   }
-  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  return ReplaceFileRetrying(from, to);
 }
 
 zip::ZipPlatform& CDataFolderStore::ArchivePlatform() { return zip::Win32ZipPlatform(); }

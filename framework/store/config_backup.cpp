@@ -10,6 +10,7 @@
 
 #include "framework/app/application.h"
 #include "framework/util/file_collector.h"
+#include "framework/util/file_replace.h"
 #include "zip/win32/zip_win32.h"
 #include "zip/zip.h"
 #include "zip/zip_reader.h"
@@ -105,7 +106,7 @@ std::uint32_t WriteConfigurationArchiveWith(zip::ZipPlatform& platform, const ch
       }
     }
   }
-  if (!made || !MoveFileExA(temp.c_str(), target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!made || !ReplaceFileRetrying(temp.c_str(), target)) {
     (void)DeleteFileA(temp.c_str());
     return kNotMade;
   }

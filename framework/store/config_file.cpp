@@ -6,6 +6,7 @@
 
 #include "framework/app/application.h"
 #include "framework/store/record_path.h"
+#include "framework/util/file_replace.h"
 #include "framework/util/files.h"
 #include "framework/util/text_util.h"
 #include "framework/util/win_handles.h"
@@ -45,29 +46,57 @@ bool BuildConfigFilePath(const char* name, int index, char* outPath, int allUser
   return ComposeDataFilePath(DataFolder(allUsers), recordName, "oqc", outPath, kRecordPathSize);
 }
 
-std::uint32_t ReadDataFile(const char* folder, const char* name, const char* extension, void* buffer,
-                           std::uint32_t size, int allUsers) noexcept {
+namespace {
+
+// ReadDataFile, telling a missing file from one that is there but could not
+// be opened or read.
+RecordRead ReadDataFileChecked(const char* folder, const char* name, const char* extension, void* buffer,
+                               std::uint32_t size, int allUsers, std::uint32_t* count) noexcept {
+  *count = 0;
   char path[kRecordPathSize];
   if (!ComposeDataFilePath(folder != nullptr ? folder : DataFolder(allUsers), name, extension, path, sizeof path)) {
-    return 0;
+    return RecordRead::kUnreadable;
   }
-  CFileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return 0;
+  CFileHandle file(
+      CreateFileA(path, GENERIC_READ, kReaderShareMode, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? RecordRead::kMissing
+                                                                          : RecordRead::kUnreadable;
+  }
   if (buffer == nullptr) {
     LARGE_INTEGER length;
-    if (!GetFileSizeEx(file.Get(), &length) || length.QuadPart < 0) return 0;
-    return length.QuadPart > 0xFFFFFFFFll ? 0xFFFFFFFFu : static_cast<std::uint32_t>(length.QuadPart);
+    if (!GetFileSizeEx(file.Get(), &length) || length.QuadPart < 0) return RecordRead::kUnreadable;
+    *count = length.QuadPart > 0xFFFFFFFFll ? 0xFFFFFFFFu : static_cast<std::uint32_t>(length.QuadPart);
+    return RecordRead::kRead;
   }
   DWORD read = 0;
-  if (!ReadFile(file.Get(), buffer, size, &read, nullptr)) return 0;
-  return read;
+  if (!ReadFile(file.Get(), buffer, size, &read, nullptr)) return RecordRead::kUnreadable;
+  *count = read;
+  return RecordRead::kRead;
+}
+
+}  // namespace
+
+std::uint32_t ReadDataFile(const char* folder, const char* name, const char* extension, void* buffer,
+                           std::uint32_t size, int allUsers) noexcept {
+  std::uint32_t count = 0;
+  (void)ReadDataFileChecked(folder, name, extension, buffer, size, allUsers, &count);
+  return count;
 }
 
 std::uint32_t ReadConfigFile(const char* name, int index, void* buffer, std::uint32_t size, int allUsers) noexcept {
+  std::uint32_t count = 0;
+  (void)ReadConfigFileChecked(name, index, buffer, size, allUsers, &count);
+  return count;
+}
+
+RecordRead ReadConfigFileChecked(const char* name, int index, void* buffer, std::uint32_t size, int allUsers,
+                                 std::uint32_t* count) noexcept {
+  *count = 0;
   char recordName[kRecordPathSize];
-  if (!ComposeRecordName(name, index, recordName, sizeof recordName)) return 0;
-  return ReadDataFile(nullptr, recordName, "oqc", buffer, size, allUsers);
+  if (!ComposeRecordName(name, index, recordName, sizeof recordName)) return RecordRead::kUnreadable;
+  return ReadDataFileChecked(nullptr, recordName, "oqc", buffer, size, allUsers, count);
 }
 
 std::uint32_t WriteFileAtomic(const char* folder, const char* name, const char* extension, const void* data,
@@ -80,16 +109,16 @@ std::uint32_t WriteFileAtomic(const char* folder, const char* name, const char* 
       !ComposeTempPath(target, temp, sizeof temp)) {
     return 0;
   }
+  bool written = false;
   {
     CFileHandle file = CreateCreatingFolder(temp, GENERIC_WRITE, 0, CREATE_ALWAYS);
     if (!file) return 0;
-    // The temporary file stays behind on failure; the next write replaces it.
-    if (!WriteAll(file.Get(), data, size)) return 0;
     // The data must be on disk before the move can make it the record.
-    if (!FlushFileBuffers(file.Get())) return 0;
+    written = WriteAll(file.Get(), data, size) && FlushFileBuffers(file.Get());
   }
-  if (!MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
-  return size;
+  if (written && ReplaceFileRetrying(temp, target)) return size;
+  (void)DeleteFileA(temp);
+  return 0;
 }
 
 std::uint32_t WriteConfigFile(const char* name, int index, const void* data, std::uint32_t size,

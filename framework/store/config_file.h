@@ -19,9 +19,20 @@ bool BuildConfigFilePath(const char* name, int index, char* outPath, int allUser
 [[nodiscard]] std::uint32_t ReadConfigFile(const char* name, int index, void* buffer, std::uint32_t size,
                                            int allUsers) noexcept;
 
-// Writes the data to "<target>_tmp", flushes it and moves it over the target,
-// creating the folder when it is missing. Returns size on success, else 0; on
-// failure the previous target file is untouched.
+enum class RecordRead : int {
+  kRead,        // opened and read (count bytes, perhaps 0)
+  kMissing,     // there is no such file; the buffer is untouched
+  kUnreadable,  // it is there but could not be opened or read: held, or a read error
+};
+// ReadConfigFile for a caller that must not take a record it could not read
+// for a missing one; count receives what ReadConfigFile returns.
+[[nodiscard]] RecordRead ReadConfigFileChecked(const char* name, int index, void* buffer, std::uint32_t size,
+                                               int allUsers, std::uint32_t* count) noexcept;
+
+// Writes the data to "<target>_tmp", flushes it and moves it over the target
+// (waiting a moment for a target that another program holds), creating the
+// folder when it is missing. Returns size on success, else 0; on failure the
+// previous target file is untouched and the temporary file removed.
 [[nodiscard]] std::uint32_t WriteFileAtomic(const char* folder, const char* name, const char* extension,
                                             const void* data, std::uint32_t size, int allUsers) noexcept;
 

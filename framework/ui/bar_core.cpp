@@ -4,7 +4,6 @@ namespace {
 
 constexpr std::uint32_t kMayOverflow = 0x1000;
 constexpr std::uint32_t kHiddenCommand = 0x800000;
-constexpr int kMaxRowBars = 64;  // bars of one row that get their own placing
 
 int Max(int a, int b) noexcept { return a > b ? a : b; }
 int Min(int a, int b) noexcept { return a < b ? a : b; }

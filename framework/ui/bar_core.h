@@ -98,6 +98,9 @@ void MeasureBayRows(DockedBar* bars, int count, std::uint16_t bayId, std::int32_
 
 [[nodiscard]] constexpr int RowMagnitude(std::int32_t size) noexcept { return size < 0 ? -size : size; }
 
+// The bars of one row that get their own placing.
+inline constexpr int kMaxRowBars = 64;
+
 // Where the bars of one row go: along is the offset from the row's start.
 struct RowPlace {
   int along = 0;
@@ -107,7 +110,8 @@ struct RowPlace {
 // bars follow, push to the end and fill as their flags ask, and what does
 // not fit is taken from the gaps, then from the filling bars, then from all
 // bars, the last first, none below its minimum length. A bar that follows
-// the one before it takes its place as its position.
+// the one before it takes its place as its position. Only the first
+// kMaxRowBars bars are placed.
 void LayoutBayRow(DockedBar* const* bars, int n, int usable, RowPlace* out) noexcept;
 
 // The thickness a splitter drag gives a row: the start thickness moved by

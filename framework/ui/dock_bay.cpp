@@ -189,10 +189,12 @@ int CDockBay::LayoutDockBay(int length) noexcept {
       }
     }
     // The row's bars in their order along it; ties keep the list's order.
-    DockedBar* rowBars[kMaxBayBars];
-    CBar* rowOwners[kMaxBayBars];
+    // A row holds no more bars than its layout places: a bar beyond them
+    // stays where it is rather than take a place that was never set.
+    DockedBar* rowBars[kMaxRowBars];
+    CBar* rowOwners[kMaxRowBars];
     int n = 0;
-    for (int i = 0; i < found.count; ++i) {
+    for (int i = 0; i < found.count && n < kMaxRowBars; ++i) {
       DockedBar& d = found.docked[i];
       if ((d.flags & kBarVisible) == 0 || d.row != row) continue;
       int at = n;
@@ -207,7 +209,7 @@ int CDockBay::LayoutDockBay(int length) noexcept {
     }
     if (n == 0) break;
     const int usable = length - (gripMode == 1 ? gripSize : 0);
-    RowPlace places[kMaxBayBars];
+    RowPlace places[kMaxRowBars];
     LayoutBayRow(rowBars, n, usable, places);
     int across = 0;
     for (int i = 0; i < n; ++i) across = rowBars[i]->thickness > across ? rowBars[i]->thickness : across;

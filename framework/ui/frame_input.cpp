@@ -132,3 +132,9 @@ bool PreTranslateFrameInput(const MSG& msg, HWND ownForeground) noexcept {
       return false;
   }
 }
+
+void ForgetResizeTarget(const CFrameWindow* frame) noexcept {
+  if (frame == nullptr || gResize.target != frame) return;
+  gResize.target = nullptr;
+  gResize.resizing = false;
+}

@@ -11,3 +11,7 @@
 // Resizing, Tab focus cycling and the Alt key; true when consumed.
 // ownForeground is this process's foreground window, or null.
 [[nodiscard]] bool PreTranslateFrameInput(const MSG& msg, HWND ownForeground) noexcept;
+
+class CFrameWindow;
+// A framework window that is going: the edge resizing no longer aims at it.
+void ForgetResizeTarget(const CFrameWindow* frame) noexcept;

@@ -10,6 +10,7 @@
 #include "framework/ui/app_windows.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/dock_bay.h"
+#include "framework/ui/frame_input.h"
 #include "framework/ui/item_commands.h"
 #include "framework/ui/tray_icon.h"
 #include "framework/ui/window_menu.h"
@@ -451,6 +452,7 @@ LRESULT CALLBACK FrameWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
       frame->window = nullptr;
       frame->busyOverlay = nullptr;
       SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+      ForgetResizeTarget(frame);
       break;
     case WM_MOVE:
       frame->TrackFramePlacement();

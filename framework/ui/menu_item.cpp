@@ -263,11 +263,6 @@ bool CMenu::IsCursorOnSubmenuArrow() const {
 
 std::uint32_t CMenu::AbandonOpening(std::uint32_t status) noexcept {
   ClosePopup();
-  if (const HWND parent = window != nullptr ? GetParent(window) : nullptr) {
-    if (reinterpret_cast<CMenu*>(SendMessageA(parent, WM_FW_GETPOPUP, 0, 0)) == this) {
-      SendMessageA(parent, WM_FW_SETPOPUP, 0, 0);
-    }
-  }
   return status;
 }
 
@@ -352,6 +347,13 @@ void CMenu::ClosePopup() {
   if (popup != nullptr) ShowWindow(popup, SW_HIDE);
   DestroyEntries();
   if (gApp.openPopupItem == this) gApp.openPopupItem = nullptr;
+  // However it closed (its owner, its own destruction), the window that
+  // holds it must not keep it as its open popup.
+  if (const HWND parent = window != nullptr ? GetParent(window) : nullptr) {
+    if (reinterpret_cast<CMenu*>(SendMessageA(parent, WM_FW_GETPOPUP, 0, 0)) == this) {
+      SendMessageA(parent, WM_FW_SETPOPUP, 0, 0);
+    }
+  }
   if (window != nullptr) InvalidateRect(window, nullptr, TRUE);
 }
 

@@ -29,6 +29,11 @@ bool gClassRegistered = false;
 
 CUIItem* ItemOf(HWND window) noexcept { return reinterpret_cast<CUIItem*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
 
+// Whoever heard of the item synchronously (its owner, a command it ran) may
+// have closed the popup that held it or destroyed it otherwise: the item is
+// only touched afterwards while its window still lives and still names it.
+bool ItemLives(const CUIItem* item, HWND window) noexcept { return IsWindow(window) && ItemOf(window) == item; }
+
 // A window that is gone is neither hot nor pressed.
 void ForgetWindow(HWND window) noexcept {
   if (window == nullptr) return;
@@ -92,7 +97,10 @@ LRESULT CALLBACK UIItemWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 LRESULT CUIItem::HandleMessage(CUIItem* item, HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-  if (item->hook != nullptr) (void)item->hook(window, message, wParam, lParam, item);
+  if (item->hook != nullptr) {
+    (void)item->hook(window, message, wParam, lParam, item);
+    if (!ItemLives(item, window)) return 0;
+  }
   const CommandRecord* record = FindCommand(gApp.commands, static_cast<std::uint16_t>(item->id));
   const std::uint32_t liveFlags = record != nullptr ? record->flags : 0;
   const bool enabled = (liveFlags & kCommandEnabled) != 0;
@@ -153,6 +161,7 @@ LRESULT CUIItem::HandleMessage(CUIItem* item, HWND window, UINT message, WPARAM 
       if ((liveFlags & kItemDragOut) != 0 && !over && gPressedWindow == window) {
         item->inDragOut = 1;
         if (item->owner != nullptr) SendMessageA(item->owner, WM_FW_DRAGOUT, item->id, 0);
+        if (!ItemLives(item, window)) return 0;
         ReleaseCapture();
         item->inDragOut = 0;
         PostMessageA(window, WM_MOUSELEAVE, 0, 0);
@@ -186,8 +195,7 @@ LRESULT CUIItem::HandleMessage(CUIItem* item, HWND window, UINT message, WPARAM 
       const bool onItem =
           lParam == -1 || (pressed == window && GetCursorPos(&cursor) && WindowFromPoint(cursor) == window);
       if (onItem) ActivateCommandItem(item, GetMouseButtonMask(message));
-      // The command may have destroyed the item and its window.
-      return IsWindow(window) ? DefWindowProcA(window, message, wParam, lParam) : 0;
+      return ItemLives(item, window) ? DefWindowProcA(window, message, wParam, lParam) : 0;
     }
     case WM_MOUSELEAVE:
       LeaveCommandItem(item);

@@ -70,11 +70,16 @@ HCURSOR PickerCursor() noexcept {
   return cursor != nullptr ? cursor : LoadCursorA(nullptr, IDC_CROSS);
 }
 
-// Takes the command's value record; null when the command has none.
+// Takes the command's value record; null when the command has none. An
+// item made again for such a command keeps no hook of its earlier record:
+// its window stays, and the hook would read the record it no longer has.
 template <typename Record>
 Record* ValueRecordOf(const CommandRecord& command, CUIItem* item, UIItemHook hook, bool valueItem) noexcept {
   auto* record = static_cast<Record*>(command.value);
-  if (record == nullptr) return nullptr;
+  if (record == nullptr) {
+    item->SetHook(nullptr);
+    return nullptr;
+  }
   if (valueItem) {
     if (CommandRecord* live = CommandOf(item)) live->flags |= kCommandKeepsPressed;
   }

@@ -44,8 +44,9 @@ class HookLibrary : public ::testing::Test {
   SharedMemory* shm_ = nullptr;
 };
 
-// Only right and middle buttons and moves taken off the queue are reported;
-// the event is swallowed only on an answer of exactly 1.
+// Only right and middle buttons and moves taken off the queue are reported,
+// a right or middle release outside a client area as the plain release; the
+// event is swallowed only on an answer of exactly 1.
 TEST_F(HookLibrary, ReportsRightMiddleAndMovesAndSwallowsOnAnAnswerOfOne) {
   EXPECT_EQ(GetSharedMemory(true), shm_);  // the view is kept per process, of the one named mapping
   HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedMemoryName);
@@ -56,22 +57,25 @@ TEST_F(HookLibrary, ReportsRightMiddleAndMovesAndSwallowsOnAnAnswerOfOne) {
     int code;
     WPARAM message;
     LRESULT answer, result;
-    bool reported;
+    WPARAM reported;  // 0: not reported
   };
-  const Case cases[] = {{HC_ACTION, WM_MOUSEMOVE, 0, 0, true},         {HC_ACTION, WM_LBUTTONDOWN, 1, 0, false},
-                        {HC_ACTION, WM_LBUTTONUP, 1, 0, false},        {HC_ACTION, WM_LBUTTONDBLCLK, 1, 0, false},
-                        {HC_ACTION, WM_RBUTTONDOWN, 1, 1, true},       {HC_ACTION, WM_RBUTTONUP, 2, 0, true},
-                        {HC_ACTION, WM_RBUTTONDBLCLK, 1, 0, false},    {HC_ACTION, WM_MBUTTONDOWN, -1, 0, true},
-                        {HC_ACTION, WM_MBUTTONUP, 1, 1, true},         {HC_ACTION, WM_MBUTTONDBLCLK, 1, 0, false},
-                        {HC_NOREMOVE, WM_RBUTTONDOWN, 1, 0, false},    {-1, WM_RBUTTONDOWN, 1, 0, false}};
+  const Case cases[] = {{HC_ACTION, WM_MOUSEMOVE, 0, 0, WM_MOUSEMOVE},     {HC_ACTION, WM_LBUTTONDOWN, 1, 0, 0},
+                        {HC_ACTION, WM_LBUTTONUP, 1, 0, 0},                {HC_ACTION, WM_LBUTTONDBLCLK, 1, 0, 0},
+                        {HC_ACTION, WM_RBUTTONDOWN, 1, 1, WM_RBUTTONDOWN}, {HC_ACTION, WM_RBUTTONUP, 2, 0, WM_RBUTTONUP},
+                        {HC_ACTION, WM_RBUTTONDBLCLK, 1, 0, 0},            {HC_ACTION, WM_MBUTTONDOWN, -1, 0, WM_MBUTTONDOWN},
+                        {HC_ACTION, WM_MBUTTONUP, 1, 1, WM_MBUTTONUP},     {HC_ACTION, WM_MBUTTONDBLCLK, 1, 0, 0},
+                        {HC_ACTION, WM_NCRBUTTONUP, 1, 1, WM_RBUTTONUP},   {HC_ACTION, WM_NCMBUTTONUP, 0, 0, WM_MBUTTONUP},
+                        {HC_ACTION, WM_NCRBUTTONDOWN, 1, 0, 0},            {HC_ACTION, WM_NCLBUTTONUP, 1, 0, 0},
+                        {HC_ACTION, WM_NCMOUSEMOVE, 1, 0, 0},              {HC_NOREMOVE, WM_RBUTTONDOWN, 1, 0, 0},
+                        {-1, WM_RBUTTONDOWN, 1, 0, 0}};
   for (const Case& c : cases) {
     recorder_.messages.clear();
     recorder_.answer = [&c](const HookMessage&) { return c.answer; };
     EXPECT_EQ(Mouse(c.code, c.message, under), c.result) << c.code << " " << c.message;
-    ASSERT_EQ(recorder_.messages.size(), c.reported ? 1u : 0u) << c.code << " " << c.message;
-    if (!c.reported) continue;
+    ASSERT_EQ(recorder_.messages.size(), c.reported != 0 ? 1u : 0u) << c.code << " " << c.message;
+    if (c.reported == 0) continue;
     EXPECT_EQ(recorder_.messages[0].message, WM_HOOK_MOUSE);
-    EXPECT_EQ(recorder_.messages[0].wParam, c.message);
+    EXPECT_EQ(recorder_.messages[0].wParam, c.reported);
     EXPECT_EQ(recorder_.messages[0].lParam, reinterpret_cast<LPARAM>(under));
   }
 }

@@ -48,6 +48,11 @@ struct HookControl {
   INT_PTR hostStarted = 0;
   CHookHandle hooks[kHookCount];
   unsigned lastMask = 0;
+  // No mask is taken yet: the first one is applied and told to the host
+  // whatever it is, since the host starts with all of its hooks.
+  bool maskTaken = false;
+  // The host's window was found once: when it is gone now, the host is.
+  bool hostWindowSeen = false;
   bool installing = false;
   bool requestPending = false;
   bool pendingWant = false;
@@ -89,9 +94,15 @@ bool SetLocalHooks(unsigned mask) noexcept {
 }
 
 // Sends the mask to the host until it answers that its hooks are in place.
+// Only a host that was just started is waited for to make its window; a
+// host whose window has gone is not waited for at all.
 bool TellHost(unsigned mask) noexcept {
+  HookControl& c = Control();
   for (int attempt = 0; attempt < kHostHandshakeTries; ++attempt) {
-    if (const HWND host = FindHostWindow()) {
+    const HWND host = FindHostWindow();
+    if (host == nullptr && c.hostWindowSeen) return false;
+    if (host != nullptr) {
+      c.hostWindowSeen = true;
       if (SendMessageA(host, WM_HOST_SETHOOKS, mask, 0) == kHostHooksInPlace) return true;
     }
     // A quit request ends the wait: the program is going.
@@ -106,11 +117,14 @@ bool InstallHooksOnce(bool want) noexcept {
   const unsigned mask = HookMaskForProfiles(gOpt, want);
   // Hooks of a failed installation are still here although the mask was not
   // taken: removing them is a change too.
-  if (mask == c.lastMask && LocalHooksMask() == mask) return true;
+  if (c.maskTaken && mask == c.lastMask && LocalHooksMask() == mask) return true;
   bool ok = SetLocalHooks(mask);
   if (c.hostStarted != 0 && !TellHost(mask)) ok = false;
   // Only a complete change is remembered, so that the next call completes it.
-  if (ok) c.lastMask = mask;
+  if (ok) {
+    c.lastMask = mask;
+    c.maskTaken = true;
+  }
   return ok;
 }
 
@@ -118,9 +132,11 @@ void SaveOptions() noexcept { (void)LoadSaveOptions(1); }
 
 void OnCreate(HWND window) noexcept {
   gMainWindow = window;
-  if (SharedMemory* shared = EnginePlatformInstance().Shared()) {
+  Win32EnginePlatform& platform = EnginePlatformInstance();
+  if (SharedMemory* shared = platform.Shared()) {
     shared->mainWindow = StoreHandle32(reinterpret_cast<std::uintptr_t>(window));
   }
+  platform.SetAnnouncementWindow(window);
   SetTimer(window, kSelectTimerId, kSelectTimerPeriodMs, nullptr);
 }
 
@@ -234,7 +250,12 @@ void SetProgramDisabled(bool disabled) noexcept {
 }
 
 void SetHookLibrary(HMODULE library) noexcept { Control().library = library; }
-void SetHostStarted(INT_PTR result) noexcept { Control().hostStarted = result; }
+void SetHostStarted(INT_PTR result) noexcept {
+  HookControl& c = Control();
+  c.hostStarted = result;
+  c.maskTaken = false;
+  c.hostWindowSeen = false;
+}
 INT_PTR HostStarted() noexcept { return Control().hostStarted; }
 HWND MainWindow() noexcept { return gMainWindow; }
 HWND SettingsDialog() noexcept { return SettingsDialogWindow(); }
@@ -268,6 +289,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_HOOK_SELECTTARGET:
       (void)FindTargetWindow(nullptr);
       return 1;
+    case kWmAnnounceWheelLines:
+      EnginePlatformInstance().AnnounceWheelLines();
+      return 0;
     case WM_FW_SAVEOPTIONS:
       SaveOptions();
       break;
@@ -288,6 +312,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       break;
     case WM_NCDESTROY:
       gMainWindow = nullptr;
+      EnginePlatformInstance().SetAnnouncementWindow(nullptr);
       break;
     default:
       break;

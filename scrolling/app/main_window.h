@@ -13,7 +13,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 // place. The mask is remembered only once that is so: a failed installation
 // is tried again by the next call. A call made while another one waits for
 // the host (hook messages are handled meanwhile) is left to that one, which
-// runs again with the newest request before it returns.
+// runs again with the newest request before it returns. The first call
+// after a host was started tells it the mask even when nothing changes here;
+// a host whose window has gone since is not waited for: the call fails.
 bool InstallHooks(bool want) noexcept;
 
 // EnumWindows callback: finds the host's hidden window into the HWND that

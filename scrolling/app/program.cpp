@@ -25,6 +25,7 @@
 #include "scrolling/settings/settings_dialog.h"
 #include "scrolling/texts/product_texts.h"
 #include "services/archive/archive_dialog.h"
+#include "services/archive/archiving.h"
 #include "services/scheduled_services.h"
 #include "services/update/update_check.h"
 #include "services/update/update_dialog.h"
@@ -33,6 +34,8 @@ namespace {
 
 constexpr std::uint32_t kSettingsVersion = 1;
 constexpr char kHostProgram[] = "Veltrano64.exe";
+// How long shut-down waits for the update check and the archive run together.
+constexpr DWORD kWorkerStopMs = 2000;
 
 using ChangeWindowMessageFilterFunction = BOOL(WINAPI*)(UINT message, DWORD flag);
 constexpr DWORD kMessageFilterAdd = 1;
@@ -132,14 +135,24 @@ std::uint32_t StartUp(RunState& state) noexcept {
 void ShutDown(RunState& state, std::uint32_t result) noexcept {
   if (const HWND dialog = SettingsDialogWindow()) DestroyWindow(dialog);
   CancelUpdateCheck();
+  CancelArchiveRun();
   if (const HWND dialog = UpdateDialogWindow()) DestroyWindow(dialog);
+  // The re-selection would set the wheel lines again, in the error box's
+  // modal loop too.
+  if (const HWND main = MainWindow()) KillTimer(main, kSelectTimerId);
   // A drag in progress holds the capture and may have hidden the cursors.
   EngineScrollDrag().EndScrolling();
   (void)InstallHooks(false);
-  EngineTargetSelector().RestoreStartupWheelLines();
+  RestoreWheelLinesForGood();
   if (HostStarted() != 0) {
     if (const HWND host = FindHostWindow()) SendMessageA(host, WM_QUIT, 0, 0);
   }
+  // Both workers write files: ended with the process, they would leave them
+  // half-written. No hook waits for this thread any more, and neither
+  // worker waits for it.
+  const DWORD until = GetTickCount() + kWorkerStopMs;
+  (void)WaitForUpdateCheck(until);
+  (void)WaitForArchiveRun(until);
   if (state.hotKeyRegistered) UnregisterHotKey(MainWindow(), kHotKeyId);
   UpdateTrayIcon(false);
   if (state.shared != nullptr) {

@@ -130,19 +130,37 @@ void Win32EnginePlatform::GetWindowClass(WindowId window, char* buffer, std::siz
 }
 
 void Win32EnginePlatform::SetSystemWheelScrollLines(std::int32_t lines, WheelLinesScope scope) {
-  if (scope == WheelLinesScope::kSaved) {
-    SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, static_cast<UINT>(lines), nullptr,
-                          SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
-    return;
+  if (wheelLinesFrozen_) return;
+  // Only a value to keep goes into the user's profile. The system is not
+  // asked to announce it: its announcement waits for every window in turn.
+  const UINT flags = scope == WheelLinesScope::kSaved ? SPIF_UPDATEINIFILE : 0;
+  if (!SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, static_cast<UINT>(lines), nullptr, flags)) return;
+  // A profile switch runs while a hooked program waits for the answer; the
+  // announcement is made from the queue once that answer is given.
+  if (announceWindow_ != nullptr) {
+    if (announcePending_) return;
+    if (PostMessageA(announceWindow_, kWmAnnounceWheelLines, 0, 0)) {
+      announcePending_ = true;
+      return;
+    }
   }
-  // The system announces a change only when it writes the profile; programs
-  // that keep the value are told here. This runs while a hooked program
-  // waits for the answer: a window that hangs is not waited for.
-  if (SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, static_cast<UINT>(lines), nullptr, 0)) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETWHEELSCROLLLINES, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
-                        kForeignSendTimeoutMs, &result);
-  }
+  AnnounceWheelLines();
+}
+
+void Win32EnginePlatform::AnnounceWheelLines() noexcept {
+  // A change made during the broadcast (hook messages are answered while it
+  // waits) is announced anew.
+  announcePending_ = false;
+  // A window that hangs is not waited for. The message cannot go without a
+  // wait: the system takes WM_SETTINGCHANGE only from sends that wait.
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETWHEELSCROLLLINES, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
+                      kForeignSendTimeoutMs, &result);
+}
+
+void Win32EnginePlatform::FreezeWheelLines() noexcept {
+  if (announcePending_) AnnounceWheelLines();
+  wheelLinesFrozen_ = true;
 }
 
 void Win32EnginePlatform::WriteBackFwdFlag(std::uint32_t value) {
@@ -269,6 +287,14 @@ void SaveSystemWheelScrollLines() noexcept {
   } else {
     SetStartupWheelLines(kDefaultWheelLines);
   }
+}
+
+void RestoreWheelLinesForGood() noexcept {
+  Win32EnginePlatform& platform = EnginePlatformInstance();
+  // The main window's queue may never be read again.
+  platform.SetAnnouncementWindow(nullptr);
+  EngineTargetSelector().RestoreStartupWheelLines();
+  platform.FreezeWheelLines();
 }
 
 ScrollEngine& EngineScrollDrag() noexcept {

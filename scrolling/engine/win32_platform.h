@@ -50,13 +50,30 @@ class Win32EnginePlatform : public EnginePlatform {
   // wheel speed measured last.
   void SetSettingsDialog(HWND dialog) noexcept { settingsDialog_ = dialog; }
 
+  // A change of the wheel lines is announced to every window from this
+  // window's queue (kWmAnnounceWheelLines posted to it, whose handler calls
+  // AnnounceWheelLines), after the answer to the hooked program that caused
+  // it; null: announced at once.
+  void SetAnnouncementWindow(HWND window) noexcept { announceWindow_ = window; }
+  void AnnounceWheelLines() noexcept;
+
+  // From now on the system's wheel lines are left as they are (shut-down has
+  // put them back); a change not yet announced is announced now.
+  void FreezeWheelLines() noexcept;
+
  private:
   SharedMemory* shared_;
   HWND settingsDialog_ = nullptr;
+  HWND announceWindow_ = nullptr;
+  bool announcePending_ = false;
+  bool wheelLinesFrozen_ = false;
 };
 
 // Sent to the settings dialog with the wheel speed in messages per second.
 inline constexpr UINT kWmWheelSpeedReport = 0x8001;
+// Posted to the announcement window: a change of the wheel lines waits to
+// be announced.
+inline constexpr UINT kWmAnnounceWheelLines = 0x8005;
 
 [[nodiscard]] inline HWND ToHwnd(WindowId id) noexcept { return reinterpret_cast<HWND>(id); }
 [[nodiscard]] inline WindowId ToWindowId(HWND hwnd) noexcept { return reinterpret_cast<WindowId>(hwnd); }
@@ -105,3 +122,6 @@ void SetBlankCursors(bool restore) noexcept;
 // Reads the system's wheel-scroll-lines value for the options' defaults and
 // for restoring it at shut-down; 3 when the query fails.
 void SaveSystemWheelScrollLines() noexcept;
+// Shut-down: puts back the value read at start-up if the program changed it,
+// announces it at once, and keeps any later selection from changing it.
+void RestoreWheelLinesForGood() noexcept;

@@ -229,6 +229,45 @@ bool ReadIntField(CConfigByteBuffer& s, int tag, std::int32_t* out) {
   return true;
 }
 
+// Whether the bytes are a layout B stream as it was written: every field
+// whole, the last ending where the data ends (a value's length takes up to
+// seven bytes). A stream cut short, or random bytes, are not.
+bool IsWholeTaggedStream(const std::uint8_t* data, std::size_t count) noexcept {
+  std::size_t at = 0;
+  while (at < count) {
+    const std::uint8_t h = data[at];
+    const std::size_t numbers = (h & 3u) + ((h >> 2) & 3u);
+    const std::size_t lengthBytes = (h >> 4) & 7u;
+    if (count - at < 1 + numbers + lengthBytes) return false;
+    std::uint64_t length = 0;
+    for (std::size_t i = 0; i < lengthBytes; ++i) {
+      length |= static_cast<std::uint64_t>(data[at + 1 + numbers + i]) << (8 * i);
+    }
+    const std::size_t value = at + 1 + numbers + lengthBytes;
+    if (length > count - value) return false;
+    at = value + static_cast<std::size_t>(length);
+  }
+  return true;
+}
+
+bool IsAllZero(const CConfigByteBuffer& record) noexcept {
+  for (std::size_t i = 0; i < record.count(); ++i) {
+    if (record.data()[i] != 0) return false;
+  }
+  return true;
+}
+
+// A record that the import cannot take (an options file that cannot be read,
+// zeros left by a power loss, random bytes, an older layout cut short) is
+// kept for the user under another name, so that the next save cannot
+// destroy it.
+void KeepDamagedRecord(CRecordStore& store, const CConfigByteBuffer& record) {
+  if (!store.RenameRecord(kOptionsRecordName, kDamagedOptionsRecordName, 0)) {
+    (void)store.WriteRecord(kDamagedOptionsRecordName, -1, 0, record.data(),
+                            static_cast<std::uint32_t>(record.count()));
+  }
+}
+
 }  // namespace
 
 std::int32_t ClampProfileCount(std::int32_t count) noexcept {
@@ -279,23 +318,20 @@ int ImportOldOptionsWith(CRecordStore& store, Options& options) {
   CConfigByteBuffer record;
   const int size = ReadConfigRecordFrom(store, record, kOptionsRecordName, -1, 0);
   if (size < 1) return 0;
-  if (StartsWithZipSignature(record.data(), record.count())) {
-    // An options file of this version that could not be read (damaged, cut
-    // short, another password) is no older layout: keep it for the user
-    // under another name, so that the next save cannot destroy it.
-    if (!store.RenameRecord(kOptionsRecordName, kDamagedOptionsRecordName, 0)) {
-      (void)store.WriteRecord(kDamagedOptionsRecordName, -1, 0, record.data(),
-                              static_cast<std::uint32_t>(record.count()));
+  // An options file of this version that could not be read (damaged, cut
+  // short, another password) is no older layout.
+  if (!StartsWithZipSignature(record.data(), record.count()) && !IsAllZero(record)) {
+    if (record.count() == kLayoutAImageSize) {
+      // Taken as it stands; the next save writes the current form.
+      return ImportLayoutA(record.data(), record.count(), options) ? 1 : 0;
     }
-    return 0;
+    if (IsWholeTaggedStream(record.data(), record.count()) && ImportLayoutB(record, options)) {
+      (void)LoadSaveOptionsWith(store, options, 1);
+      return 1;
+    }
   }
-  if (record.count() == kLayoutAImageSize) {
-    // Taken as it stands; the next save writes the current form.
-    return ImportLayoutA(record.data(), record.count(), options) ? 1 : 0;
-  }
-  if (!ImportLayoutB(record, options)) return 0;
-  (void)LoadSaveOptionsWith(store, options, 1);
-  return 1;
+  KeepDamagedRecord(store, record);
+  return 0;
 }
 
 bool ImportLayoutA(const std::uint8_t* image, std::size_t size, Options& o) {

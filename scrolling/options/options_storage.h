@@ -10,8 +10,9 @@
 #include "scrolling/options/options.h"
 
 inline constexpr char kOptionsRecordName[] = "Options";
-// A file in the current format that cannot be read is moved to this record
-// (Options_damaged.oqc) before anything can save over it.
+// An options file that is neither readable in the current format nor a whole
+// older layout is moved to this record (Options_damaged.oqc) before anything
+// can save over it.
 inline constexpr char kDamagedOptionsRecordName[] = "Options_damaged";
 
 // The older raw image: 16 program-wide bytes and 1024 profile images.
@@ -36,7 +37,8 @@ int LoadSaveOptionsWith(CRecordStore& store, Options& options, int save);
 // Converts an older layout of the options record into `options` (which hold
 // the factory options): 1 when a layout was taken, 0 otherwise. A layout B
 // stream is saved in the current form at once; a layout A image is not. A
-// record in the current format is never imported but moved aside.
+// record in the current format, one of zeros, or one that is no whole older
+// layout is never imported but moved aside.
 int ImportOldOptionsWith(CRecordStore& store, Options& options);
 
 // The importers over bytes. Each profile taken gets its defaults first, so a

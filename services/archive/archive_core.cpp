@@ -1,6 +1,7 @@
 #include "services/archive/archive_core.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "framework/util/text_util.h"
 
@@ -67,6 +68,23 @@ bool ComposeArchivePath(char* out, std::size_t capacity, const char* folder, con
     return false;
   }
   return true;
+}
+
+bool ComposeStagedRestorePath(char* out, std::size_t capacity, const char* dataFolder,
+                              const char* productName) noexcept {
+  if (capacity == 0) return false;
+  const int n = std::snprintf(out, capacity, "%s\\%s.%s", dataFolder, productName, kArchiveExtension);
+  if (dataFolder[0] == '\0' || n < 0 || static_cast<std::size_t>(n) >= capacity) {
+    out[0] = '\0';
+    return false;
+  }
+  return true;
+}
+
+bool IsPrunableArchive(const char* path, const char* productName, const char* stagedRestore) noexcept {
+  const char* slash = std::strrchr(path, '\\');
+  const char* name = slash != nullptr ? slash + 1 : path;
+  return FindNoCase(name, productName) != nullptr && !EqualNoCase(path, stagedRestore);
 }
 
 std::size_t NewestFirstPosition(const ArchiveListEntry* list, std::size_t count, std::uint64_t creationTime) noexcept {

@@ -84,6 +84,18 @@ struct ArchiveListEntry {
 
 static_assert(sizeof(ArchiveListEntry) == 268);
 
+// The pending restore that a restore or reset stages for the next start:
+// "<data folder>\<product>.BrindlexConfig" into out (capacity bytes). False,
+// with out emptied, without a data folder or when it does not fit.
+[[nodiscard]] bool ComposeStagedRestorePath(char* out, std::size_t capacity, const char* dataFolder,
+                                            const char* productName) noexcept;
+
+// Whether the pruning counts the archive it found at path among the
+// scheduled archives it may delete: its file name holds the product name
+// (in any case), and it is not the staged restore (both full paths, compared
+// without case), which the next start still has to apply.
+[[nodiscard]] bool IsPrunableArchive(const char* path, const char* productName, const char* stagedRestore) noexcept;
+
 // Where an archive created at creationTime goes in list (count entries,
 // newest first) so that the order holds: after every archive as new or newer.
 [[nodiscard]] std::size_t NewestFirstPosition(const ArchiveListEntry* list, std::size_t count,

@@ -1,13 +1,14 @@
 #include "services/archive/archive_dialog.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "framework/app/application.h"
 #include "framework/app/dialog_setup.h"
 #include "framework/app/file_dialogs.h"
+#include "framework/app/framework_messages.h"
 #include "framework/app/help.h"
 #include "framework/app/message_box.h"
+#include "framework/ui/app_windows.h"
 #include "framework/util/dialog_fields.h"
 #include "framework/util/monitors.h"
 #include "framework/util/text_util.h"
@@ -25,8 +26,6 @@ constexpr unsigned kTextNotArchived = 4;
 constexpr unsigned kTextRunInProgress = 5;
 constexpr std::uint32_t kErrorBox = kMsgBoxBoldFirstLine | kMsgBoxOk | kMsgBoxError;
 constexpr std::uint32_t kInformationBox = kMsgBoxBoldFirstLine | kMsgBoxOk | kMsgBoxAsterisk;
-
-HWND gArchiveDialog = nullptr;
 
 void Tell(HWND dialog, unsigned index, std::uint32_t flags) noexcept {
   const char* text = GetText(kArchiveTexts, index);
@@ -75,7 +74,7 @@ void OnInit(HWND dialog) noexcept {
   // edit already holds sends none.
   ShowPreview(dialog, IDC_ARCHIVE_PATH, IDC_ARCHIVE_PATH_PREVIEW);
   ShowPreview(dialog, IDC_ARCHIVE_NAME, IDC_ARCHIVE_NAME_PREVIEW);
-  gArchiveDialog = dialog;
+  SetArchiveDialogWindow(dialog);
 }
 
 void OnBrowse(HWND dialog) noexcept {
@@ -88,12 +87,14 @@ void OnBrowse(HWND dialog) noexcept {
 }
 
 void Close(HWND dialog) noexcept {
-  gArchiveDialog = nullptr;
+  SetArchiveDialogWindow(nullptr);
   EndDialog(dialog, IDCANCEL);
 }
 
+// Only the dialog's own fields go back: a run may have stored a newer last
+// archive time since the dialog was opened.
 void OnOk(HWND dialog) noexcept {
-  ArchiveRecord record = GetArchiveSettings();
+  ArchiveRecord record{};
   record.enabled = GetDlgCheck(dialog, IDC_ARCHIVE_ENABLED) == BST_CHECKED ? 1 : 0;
   record.intervalDays = GetDlgItemIntRange(dialog, IDC_ARCHIVE_INTERVAL, 1, 9999, 0);
   TakePatterns(dialog, record);
@@ -106,20 +107,20 @@ void OnOk(HWND dialog) noexcept {
     Tell(dialog, kTextInvalidName, kErrorBox);
     return;
   }
-  SetArchiveSettings(record);
-  (void)SaveArchiveSettings();
+  (void)TakeArchiveDialogFields(record, true, true);
   // A schedule switched on whose interval has already passed archives now.
   ArchiveIfDue();
   Close(dialog);
 }
 
 void OnArchiveNow(HWND dialog) noexcept {
-  ArchiveRecord record = GetArchiveSettings();
+  ArchiveRecord record{};
   TakePatterns(dialog, record);
-  SetArchiveSettings(record);
-  // The run goes to the worker thread like a scheduled one; the dialog hears
-  // its end through kArchiveFinishedMessage and stays responsive meanwhile.
-  if (!StartArchiveRun(dialog)) {
+  (void)TakeArchiveDialogFields(record, false, false);
+  // The run goes to the worker thread like a scheduled one; the dialog (or
+  // one opened since) hears its end through kArchiveFinishedMessage and
+  // stays responsive meanwhile.
+  if (!StartArchiveRun(true)) {
     Tell(dialog, IsArchiveRunning() ? kTextRunInProgress : kTextNotArchived, kErrorBox);
     return;
   }
@@ -135,15 +136,14 @@ void OnArchiveFinished(HWND dialog, WPARAM result) noexcept {
   }
 }
 
-void ShowHelp() noexcept {
-  char file[MAX_PATH];
-  std::snprintf(file, sizeof file, "%s.chm", gApp.appName);
-  (void)ShowHelpTopic(file, "About.htm");
+// The main window opens the help topic that belongs to "About".
+void RequestHelp() noexcept {
+  if (const HWND main = FirstFrameWindowHandle()) {
+    SendMessageA(main, WM_FW_HELPREQUEST, reinterpret_cast<WPARAM>("About"), 0);
+  }
 }
 
 }  // namespace
-
-HWND ArchiveDialogWindow() noexcept { return gArchiveDialog; }
 
 INT_PTR CALLBACK ArchiveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -178,7 +178,7 @@ INT_PTR CALLBACK ArchiveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
           Close(dialog);
           return TRUE;
         case IDC_ARCHIVE_HELP:
-          ShowHelp();
+          RequestHelp();
           return TRUE;
         default:
           return FALSE;
@@ -187,8 +187,12 @@ INT_PTR CALLBACK ArchiveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
       OnArchiveFinished(dialog, wParam);
       return TRUE;
     case WM_HELP:
-      ShowHelp();
+      RequestHelp();
       return TRUE;
+    case WM_DESTROY:
+      // Also when the dialog goes without Cancel, with its owner at shut-down.
+      if (ArchiveDialogWindow() == dialog) SetArchiveDialogWindow(nullptr);
+      return FALSE;
     case WM_DPICHANGED:
       (void)OnDialogDpiChanged(dialog, wParam, lParam);
       return TRUE;

@@ -8,6 +8,3 @@
 #include <windows.h>
 
 INT_PTR CALLBACK ArchiveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-
-// The open archive dialog, or null while it is closed.
-[[nodiscard]] HWND ArchiveDialogWindow() noexcept;

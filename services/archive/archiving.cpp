@@ -4,13 +4,16 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 #include "framework/app/application.h"
 #include "framework/store/config_backup.h"
 #include "framework/store/config_file.h"
+#include "framework/util/file_replace.h"
 #include "framework/util/files.h"
 #include "framework/util/grow_array.h"
 #include "framework/util/text_util.h"
+#include "framework/util/win_handles.h"
 #include "services/archive/archive_folder.h"
 #include "services/archive/file_finder.h"
 #include "zip/win32/zip_win32.h"
@@ -19,6 +22,9 @@ namespace {
 
 constexpr char kArchiveRecordName[] = "(Orvo)Archive";
 constexpr std::size_t kExpansionLimit = 2048;
+// The archive writer's results that leave an archive (config_backup.h).
+constexpr std::uint32_t kWrittenWhole = 0;
+constexpr std::uint32_t kWrittenWithoutSomeFiles = 5;
 
 // The record is shared by the main thread (due tests, the dialog) and the
 // worker; the lock also keeps their writes of the record file apart, since
@@ -27,6 +33,14 @@ std::mutex gRecordLock;
 ArchiveRecord gArchiveRecord{};
 // One run at a time: claimed by whoever starts a run, released at its end.
 std::atomic<bool> gArchiveRunning{false};
+// Set at shut-down: the run stops at its next step.
+std::atomic<bool> gCancel{false};
+// The last worker started, kept for shut-down to wait for (main thread).
+CKernelHandle gWorker;
+// The worker reports under the lock, and the dialog clears its handle under
+// it: once cleared, nothing is posted to that window any more.
+std::mutex gDialogLock;
+HWND gArchiveDialog = nullptr;
 
 bool IsAbsolute(const char* path) noexcept {
   return (path[0] != '\0' && path[1] == ':' && path[2] == '\\') || (path[0] == '\\' && path[1] == '\\');
@@ -54,7 +68,8 @@ void SystemLocalNow(ArchiveDateTime* out) noexcept {
   *out = ArchiveDateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
-std::uint32_t SystemWriteArchive(const char* target, bool withRecords) noexcept {
+// The framework's writer packs a few small records and has no way to stop.
+std::uint32_t SystemWriteArchive(const char* target, bool withRecords, const std::atomic<bool>*) noexcept {
   return WriteConfigurationArchive(target, withRecords);
 }
 
@@ -73,7 +88,7 @@ bool ArchiveReadsBack(const char* path) noexcept {
   bool ok = GetZipEntry(zip, -1, &info) == kZipOk && info.index > 0;
   const int count = ok ? info.index : 0;
   static char buffer[64 * 1024];  // the worker is the only reader: one run at a time
-  for (int i = 0; ok && i < count; ++i) {
+  for (int i = 0; ok && i < count && !gCancel.load(); ++i) {
     ok = GetZipEntry(zip, i, &info) == kZipOk;
     if (!ok || (info.attributes & kZipAttrDirectory) != 0) continue;
     ZipResult r;
@@ -90,44 +105,100 @@ std::uint64_t FileTimeValue(const FILETIME& t) noexcept {
   return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime;
 }
 
-// Deletes the oldest archives of folder (ending in "\") beyond keepCount:
-// files "*.BrindlexConfig" whose names hold the product name. The archive
-// just made is never deleted, whatever the creation times claim.
+// The full path of path, "." and ".." resolved, so that two names of one
+// file compare equal. False when it does not fit.
+bool FullPathOf(const char* path, char (&out)[MAX_PATH]) noexcept {
+  const DWORD length = GetFullPathNameA(path, MAX_PATH, out, nullptr);
+  if (length == 0 || length >= MAX_PATH) {
+    out[0] = '\0';
+    return false;
+  }
+  return true;
+}
+
+// The full path of the restore staged for the next start; empty when there
+// is none to name.
+void StagedRestorePath(char (&out)[MAX_PATH]) noexcept {
+  char staged[MAX_PATH];
+  if (!ComposeStagedRestorePath(staged, sizeof staged, gApp.dataFolder, gApp.appName) || !FullPathOf(staged, out)) {
+    out[0] = '\0';
+  }
+}
+
+// Deletes the oldest archives of folder (a full path ending in "\") beyond
+// keepCount: files "*.BrindlexConfig" whose names hold the product name,
+// never the staged restore, which may lie there when the folder is the data
+// folder. The archive just made is never deleted, whatever the creation
+// times claim.
 void PruneArchives(const char* folder, std::int32_t keepCount, const char* justMade) noexcept {
   CFileFinder finder{};
   if (!InitFileFinder(finder, "%s*.%s", folder, kArchiveExtension)) return;
+  char staged[MAX_PATH];
+  StagedRestorePath(staged);
   CGrowArray<ArchiveListEntry> list;
   while (FindNextMatch(finder)) {
     if ((finder.findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
-    if (FindNoCase(finder.findData.cFileName, gApp.appName) == nullptr) continue;
     ArchiveListEntry entry{};
     if (!CopyText(entry.path, sizeof entry.path, GetFoundFilePath(finder)) || entry.path[0] == '\0') continue;
+    if (!IsPrunableArchive(entry.path, gApp.appName, staged)) continue;
     entry.creationTime = FileTimeValue(finder.findData.ftCreationTime);
     const std::size_t at = NewestFirstPosition(list.Data(), static_cast<std::size_t>(list.Count()), entry.creationTime);
     (void)list.InsertItems(&entry, static_cast<std::int32_t>(at), 1);
   }
   (void)CloseFileFinder(finder);
-  for (std::int32_t i = keepCount; i < list.Count(); ++i) {
+  for (std::int32_t i = keepCount; i < list.Count() && !gCancel.load(); ++i) {
     if (EqualNoCase(list[i].path, justMade)) continue;
     (void)DeleteFileA(list[i].path);
   }
 }
 
+// A complete archive waits out a reader of the one it replaces (a backup or
+// sync tool); an incomplete one only ever takes a free name.
+bool PutArchiveInPlace(const char* temp, const char* path, bool complete) noexcept {
+  if (complete) return ReplaceFileRetrying(temp, path);
+  return MoveFileExA(temp, path, MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+// Writes the archive beside path under a name of its own and puts it in
+// place only once it reads back: a complete archive replaces an older one of
+// its name, one that misses some files only takes a free name, and nothing
+// else ever replaces what lies there. True when a complete archive is there.
+bool WriteArchiveInPlace(const char* folder, const char* path) noexcept {
+  char temp[MAX_PATH];
+  if (gCancel.load() || GetTempFileNameA(folder, "~vl", 0, temp) == 0) return false;
+  const std::uint32_t written = gEnvironment.writeArchive(temp, true, &gCancel);
+  const bool complete = written == kWrittenWhole;
+  const bool readable = (complete || written == kWrittenWithoutSomeFiles) && ArchiveReadsBack(temp);
+  if (!readable || gCancel.load() || !PutArchiveInPlace(temp, path, complete)) {
+    (void)DeleteFileA(temp);
+    return false;
+  }
+  return complete;
+}
+
 std::uint32_t MakeArchive() noexcept {
   const ArchiveRecord settings = GetArchiveSettings();
   if (settings.pathPattern[0] == '\0') return kArchiveNoPath;
+  char expanded[MAX_PATH];
   char folder[MAX_PATH];
-  if (!ExpandPathTokens(settings.pathPattern, folder, sizeof folder) || folder[0] == '\0') return kArchiveFailed;
+  if (!ExpandPathTokens(settings.pathPattern, expanded, sizeof expanded) || expanded[0] == '\0' ||
+      !FullPathOf(expanded, folder)) {
+    return kArchiveFailed;
+  }
   AddTrailingBackslash(folder, sizeof folder);
   if (folder[std::strlen(folder) - 1] != '\\') return kArchiveFailed;
   (void)CreateDirectoryPath(folder, 1);
   char name[MAX_PATH];
   char path[MAX_PATH];
+  char staged[MAX_PATH];
+  StagedRestorePath(staged);
+  // The staged restore is no archive of the schedule: writing over it would
+  // make the next start restore today's configuration instead.
   if (!ExpandPathTokens(settings.namePattern, name, sizeof name) || name[0] == '\0' ||
-      !ComposeArchivePath(path, sizeof path, folder, name)) {
+      !ComposeArchivePath(path, sizeof path, folder, name) || EqualNoCase(path, staged)) {
     return kArchiveFailed;
   }
-  if (gEnvironment.writeArchive(path, true) != 0 || !ArchiveReadsBack(path)) return kArchiveFailed;
+  if (!WriteArchiveInPlace(folder, path)) return kArchiveFailed;
   {
     std::lock_guard<std::mutex> guard(gRecordLock);
     gArchiveRecord.lastArchiveTime = ArchiveDayOf(gEnvironment.utcNow());
@@ -139,7 +210,9 @@ std::uint32_t MakeArchive() noexcept {
 
 [[nodiscard]] bool ClaimRun() noexcept {
   bool idle = false;
-  return gArchiveRunning.compare_exchange_strong(idle, true);
+  if (!gArchiveRunning.compare_exchange_strong(idle, true)) return false;
+  gCancel.store(false);
+  return true;
 }
 
 }  // namespace
@@ -165,19 +238,44 @@ bool SaveArchiveSettings() noexcept {
   return WriteRecordLocked();
 }
 
-void ArchiveIfDue() noexcept {
-  LoadArchiveSettings();
-  if (IsArchiveDue(GetArchiveSettings(), gEnvironment.utcNow())) (void)StartArchiveRun(nullptr);
+bool TakeArchiveDialogFields(const ArchiveRecord& edited, bool withSchedule, bool save) noexcept {
+  std::lock_guard<std::mutex> guard(gRecordLock);
+  if (withSchedule) {
+    gArchiveRecord.enabled = edited.enabled;
+    gArchiveRecord.intervalDays = edited.intervalDays;
+  }
+  gArchiveRecord.keepCount = edited.keepCount;
+  std::memcpy(gArchiveRecord.pathPattern, edited.pathPattern, sizeof gArchiveRecord.pathPattern);
+  std::memcpy(gArchiveRecord.namePattern, edited.namePattern, sizeof gArchiveRecord.namePattern);
+  return !save || WriteRecordLocked();
 }
 
-bool StartArchiveRun(HWND notify) noexcept {
+void ArchiveIfDue() noexcept {
+  LoadArchiveSettings();
+  if (IsArchiveDue(GetArchiveSettings(), gEnvironment.utcNow())) (void)StartArchiveRun(false);
+}
+
+void SetArchiveDialogWindow(HWND dialog) noexcept {
+  std::lock_guard<std::mutex> guard(gDialogLock);
+  gArchiveDialog = dialog;
+}
+
+HWND ArchiveDialogWindow() noexcept {
+  std::lock_guard<std::mutex> guard(gDialogLock);
+  return gArchiveDialog;
+}
+
+bool StartArchiveRun(bool forDialog) noexcept {
   if (!ClaimRun()) return false;
-  HANDLE thread = CreateThread(nullptr, 0, ArchiveConfigurationThread, notify, 0, nullptr);
-  if (thread == nullptr) {
+  // The parameter only says whether the run reports: which dialog hears of
+  // it is looked up at its end.
+  void* parameter = forDialog ? &gArchiveDialog : nullptr;
+  CKernelHandle thread(CreateThread(nullptr, 0, ArchiveConfigurationThread, parameter, 0, nullptr));
+  if (!thread) {
     gArchiveRunning.store(false);
     return false;
   }
-  CloseHandle(thread);
+  gWorker = std::move(thread);
   return true;
 }
 
@@ -190,11 +288,25 @@ std::uint32_t RunArchiveNow() noexcept {
 
 bool IsArchiveRunning() noexcept { return gArchiveRunning.load(); }
 
-DWORD WINAPI ArchiveConfigurationThread(void* notify) {
+void CancelArchiveRun() noexcept { gCancel.store(true); }
+
+bool WaitForArchiveRun(DWORD untilTick) noexcept {
+  if (!gWorker) return true;
+  const DWORD now = GetTickCount();
+  const DWORD left = static_cast<std::int32_t>(untilTick - now) > 0 ? untilTick - now : 0;
+  if (WaitForSingleObject(gWorker.Get(), left) != WAIT_OBJECT_0) return false;
+  gWorker.Reset();
+  return true;
+}
+
+DWORD WINAPI ArchiveConfigurationThread(void* forDialog) {
   const std::uint32_t result = MakeArchive();
   // Released before the report, so that its receiver may start the next run.
   gArchiveRunning.store(false);
-  if (notify != nullptr) (void)PostMessageA(static_cast<HWND>(notify), kArchiveFinishedMessage, result, 0);
+  if (forDialog != nullptr) {
+    std::lock_guard<std::mutex> guard(gDialogLock);
+    if (gArchiveDialog != nullptr) (void)PostMessageA(gArchiveDialog, kArchiveFinishedMessage, result, 0);
+  }
   return result;
 }
 

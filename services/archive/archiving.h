@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -23,6 +24,13 @@ void SetArchiveSettings(const ArchiveRecord& record) noexcept;
 // Writes the settings in memory to "(Orvo)Archive". False when it failed.
 [[nodiscard]] bool SaveArchiveSettings() noexcept;
 
+// The fields that the archive dialog edits, taken from edited into the
+// settings in memory: the kept number and both patterns, withSchedule also
+// the switch and the interval. The last archive time stays what a run may
+// have stored meanwhile. With save, the record is written in the same step.
+// False when it was to be written and was not.
+[[nodiscard]] bool TakeArchiveDialogFields(const ArchiveRecord& edited, bool withSchedule, bool save) noexcept;
+
 // The daily due test: starts an archive run on the worker thread when
 // automatic archiving is on and more than the interval has passed since the
 // last archive, unless a run is in progress.
@@ -34,14 +42,19 @@ inline constexpr std::uint32_t kArchiveNoPath = 1;  // the path pattern is empty
 inline constexpr std::uint32_t kArchiveFailed = 2;  // an expansion, the archive or its check failed
 inline constexpr std::uint32_t kArchiveBusy = 3;    // refused: another run is in progress
 
-// Posted to the window a run was started for when it has ended; wParam is
-// its result.
+// Posted to the archive dialog when a run started for it has ended, if a
+// dialog is open then; wParam is the run's result.
 inline constexpr UINT kArchiveFinishedMessage = WM_APP + 0x1A0;
 
-// Starts a run on a new thread; notify (optional) receives
-// kArchiveFinishedMessage. False, with nothing started, when a run is in
-// progress or no thread can be made. The caller never waits for the run.
-[[nodiscard]] bool StartArchiveRun(HWND notify) noexcept;
+// The open archive dialog: set by the dialog, and cleared before it goes,
+// so that a run never reports to a window that no longer exists.
+void SetArchiveDialogWindow(HWND dialog) noexcept;
+[[nodiscard]] HWND ArchiveDialogWindow() noexcept;
+
+// Main thread only. Starts a run on a new thread; forDialog: its end is
+// reported to the archive dialog. False, with nothing started, when a run is
+// in progress or no thread can be made. The caller never waits for the run.
+[[nodiscard]] bool StartArchiveRun(bool forDialog) noexcept;
 
 // One run on the calling thread, for callers that want its result at once:
 // kArchiveBusy when another run is in progress.
@@ -49,9 +62,17 @@ inline constexpr UINT kArchiveFinishedMessage = WM_APP + 0x1A0;
 
 [[nodiscard]] bool IsArchiveRunning() noexcept;
 
-// The worker thread's procedure; its parameter is the window to notify or
-// null. Started only by StartArchiveRun, which has claimed the run for it.
-DWORD WINAPI ArchiveConfigurationThread(void* notify);
+// Shut-down, main thread only: tells a run in progress to stop at its next
+// step (an archive it has not yet put in place is dropped), and waits for
+// the worker until the tick count untilTick at the latest. True when no
+// worker is left.
+void CancelArchiveRun() noexcept;
+[[nodiscard]] bool WaitForArchiveRun(DWORD untilTick) noexcept;
+
+// The worker thread's procedure; its parameter is non-null when the run was
+// started for the dialog. Started only by StartArchiveRun, which has claimed
+// the run for it.
+DWORD WINAPI ArchiveConfigurationThread(void* forDialog);
 
 // Replaces the path tokens (%PROGRAM%, %YEAR%, ...) of pattern, then its
 // environment variables, into out. False when any step fails, an expansion
@@ -69,7 +90,9 @@ void GetScheduledArchiveFolder(char* out, std::size_t capacity) noexcept;
 struct ArchiveEnvironment {
   std::int64_t (*utcNow)() noexcept;                  // seconds since 1970
   void (*localNow)(ArchiveDateTime* out) noexcept;    // for the tokens
-  std::uint32_t (*writeArchive)(const char* target, bool withRecords) noexcept;  // 0 done
+  // 0 done, 5 some files missing; a writer that can stop early does so
+  // once *cancel is set.
+  std::uint32_t (*writeArchive)(const char* target, bool withRecords, const std::atomic<bool>* cancel) noexcept;
 };
 // Set before any run starts.
 void SetArchiveEnvironment(const ArchiveEnvironment& environment) noexcept;

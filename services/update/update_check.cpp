@@ -2,9 +2,11 @@
 
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 #include "framework/app/application.h"
 #include "framework/store/config_file.h"
+#include "framework/util/win_handles.h"
 #include "services/update/http_request.h"
 #include "services/update/res/update_dialog_ids.h"
 #include "services/update/update_logic.h"
@@ -32,6 +34,7 @@ std::atomic<bool> gRunning{false};
 std::atomic<std::uint8_t> gCancel{0};
 
 // The main thread's own.
+CKernelHandle gWorker;  // the last worker started, for shut-down to wait for
 bool gRestartQueued = false;
 HWND gDialog = nullptr;
 DLGPROC gDialogProcedure = nullptr;
@@ -150,13 +153,13 @@ int StartUpdateCheck() noexcept {
   }
   gCancel.store(0);
   gRunning.store(true);
-  HANDLE thread = CreateThread(nullptr, 0, UpdateCheckThread, gApp.appWindow, 0, nullptr);
-  if (thread == nullptr) {
+  CKernelHandle thread(CreateThread(nullptr, 0, UpdateCheckThread, gApp.appWindow, 0, nullptr));
+  if (!thread) {
     gRunning.store(false);
     ShowStatus(kUpdateStatusNoThread);
     return kUpdateCheckNoThread;
   }
-  CloseHandle(thread);
+  gWorker = std::move(thread);
   ShowStatus(kUpdateStatusChecking);
   return kUpdateCheckStarted;
 }
@@ -167,6 +170,15 @@ void CancelUpdateCheck() noexcept {
 }
 
 bool IsUpdateCheckRunning() noexcept { return gRunning.load(); }
+
+bool WaitForUpdateCheck(DWORD untilTick) noexcept {
+  if (!gWorker) return true;
+  const DWORD now = GetTickCount();
+  const DWORD left = static_cast<std::int32_t>(untilTick - now) > 0 ? untilTick - now : 0;
+  if (WaitForSingleObject(gWorker.Get(), left) != WAIT_OBJECT_0) return false;
+  gWorker.Reset();
+  return true;
+}
 
 DWORD WINAPI UpdateCheckThread(void* notify) {
   // The installation record is read once at start-up and never written.

@@ -41,6 +41,11 @@ void CancelUpdateCheck() noexcept;
 
 [[nodiscard]] bool IsUpdateCheckRunning() noexcept;
 
+// Shut-down, main thread only, after CancelUpdateCheck: waits for the
+// worker until the tick count untilTick at the latest. True when no worker
+// is left.
+[[nodiscard]] bool WaitForUpdateCheck(DWORD untilTick) noexcept;
+
 // The worker; its parameter is the window that hears of its end (the hidden
 // application window). Started only by StartUpdateCheck.
 DWORD WINAPI UpdateCheckThread(void* notify);

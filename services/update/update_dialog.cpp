@@ -18,6 +18,25 @@
 
 namespace {
 
+// The dialog that had the handle when another one opened (from the product
+// information while the one a check popped up is open): it hears of the
+// checks again once the later one has closed.
+HWND gEarlierDialog = nullptr;
+
+void TakeDialogHandle(HWND dialog) noexcept {
+  const HWND open = UpdateDialogWindow();
+  if (open != nullptr && open != dialog) gEarlierDialog = open;
+  SetUpdateDialogWindow(dialog);
+}
+
+void ReleaseDialogHandle(HWND dialog) noexcept {
+  if (gEarlierDialog == dialog) gEarlierDialog = nullptr;
+  if (UpdateDialogWindow() != dialog) return;
+  const HWND earlier = gEarlierDialog;
+  gEarlierDialog = nullptr;
+  SetUpdateDialogWindow(earlier != nullptr && IsWindow(earlier) ? earlier : nullptr);
+}
+
 const char* StatusText(unsigned status) noexcept {
   const char* text = status < 16 ? GetText(kUpdateTexts, status) : nullptr;
   return text != nullptr ? text : "";
@@ -75,7 +94,7 @@ void OnInit(HWND dialog, LPARAM parameter) noexcept {
   } else {
     ShowLastCheck(dialog, record.lastCheck);
   }
-  SetUpdateDialogWindow(dialog);
+  TakeDialogHandle(dialog);
   // On OK, not on the first button: Enter must not open the download page.
   SetFocus(GetDlgItem(dialog, IDOK));
 }
@@ -90,7 +109,7 @@ void OnNews(HWND dialog, unsigned status) noexcept {
 }
 
 void Close(HWND dialog, int result) noexcept {
-  if (UpdateDialogWindow() == dialog) SetUpdateDialogWindow(nullptr);
+  ReleaseDialogHandle(dialog);
   if (GetWindowLongPtrA(dialog, DWLP_USER) == kUpdateDialogModeless) {
     DestroyWindow(dialog);
   } else {
@@ -167,7 +186,7 @@ INT_PTR CALLBACK UpdateCheckDialogProc(HWND dialog, UINT message, WPARAM wParam,
       (void)OnDialogDpiChanged(dialog, wParam, lParam);
       return TRUE;
     case WM_DESTROY:
-      if (UpdateDialogWindow() == dialog) SetUpdateDialogWindow(nullptr);
+      ReleaseDialogHandle(dialog);
       return FALSE;
     default:
       return FALSE;

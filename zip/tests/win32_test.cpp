@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -224,6 +225,64 @@ TEST(ZipWin32, FailedExtractionKeepsTheTargetAndFolderEntriesNeedNoAttributes) {
   // A device name is no file.
   EXPECT_EQ(UnzipEntryToFile(r, 1, "dir\\Aux.txt"), kZipBadArguments);
   CloseZip(r);
+}
+
+// Readers of the extraction's target: another program's, which lets it go a
+// moment later or only after the extraction, and ours, whichever way they
+// opened it. Ours share everything, so a handle that may delete or rename
+// the file keeps none of them out either.
+TEST(ZipWin32, ExtractionWaitsForReadersOfItsTargetAndOurReadersShareEverything) {
+  using test_support::OpenExisting;
+  using test_support::ReleasedAfter;
+  TempDir dir;
+  const std::string archive = dir / "a.zip", target = dir / "t";
+  ZipHandle* w = CreateZipFile(archive.c_str(), nullptr);
+  ASSERT_EQ(ZipAddBuffer(w, "t", "new", 3), kZipOk);
+  ASSERT_EQ(CloseZipWriter(w), kZipOk);
+  zip::ZipPlatform& platform = zip::Win32ZipPlatform();
+  enum class Reader { kOtherProgram, kArchiveReader, kSourceReader };
+  const struct {
+    Reader reader;
+    DWORD releaseAfter;
+    ZipResult result;
+  } cases[] = {{Reader::kOtherProgram, 300, kZipOk},
+               {Reader::kOtherProgram, INFINITE, kZipWriteFailed},
+               {Reader::kArchiveReader, 300, kZipOk},
+               {Reader::kSourceReader, 300, kZipOk}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.reader));
+    ASSERT_TRUE(WriteWholeFile(target, "old"));
+    ZipHandle* r = OpenZipFile(archive.c_str(), nullptr);
+    ASSERT_NE(r, nullptr);
+    ASSERT_EQ(SetUnzipBaseDir(r, dir.Path().c_str()), kZipOk);
+    {
+      zip::SourceInfo info{};
+      ReleasedAfter other(c.reader == Reader::kOtherProgram ? OpenExisting(target, test_support::kIndexerSharing)
+                                                            : CFileHandle(),
+                          c.releaseAfter);
+      ReleasedAfter archiveReader(
+          c.reader == Reader::kArchiveReader ? platform.OpenArchiveFile(target.c_str()) : nullptr, c.releaseAfter);
+      ReleasedAfter sourceReader(
+          c.reader == Reader::kSourceReader ? platform.OpenSourceFile(target.c_str(), &info, nullptr) : nullptr,
+          c.releaseAfter);
+      ASSERT_TRUE(other.Holding() || archiveReader.Holding() || sourceReader.Holding());
+      EXPECT_EQ(UnzipEntryToFile(r, 0, "t"), c.result);
+    }
+    CloseZip(r);
+    EXPECT_EQ(ReadWholeFile(target), c.result == kZipOk ? "new" : "old");
+    std::vector<std::string> names = Listing(dir.Path());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"a.zip", "t"}));  // no temporary left
+  }
+  const CFileHandle deleter = OpenExisting(archive, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           GENERIC_READ | DELETE);
+  ASSERT_TRUE(deleter);
+  ZipHandle* r = OpenZipFile(archive.c_str(), nullptr);
+  EXPECT_NE(r, nullptr);
+  if (r != nullptr) CloseZip(r);
+  w = CreateZipFile((dir / "b.zip").c_str(), nullptr);
+  EXPECT_EQ(ZipAddFile(w, "a.zip", archive.c_str()), kZipOk);
+  EXPECT_EQ(CloseZipWriter(w), kZipOk);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "framework/util/file_replace.h"
 #include "framework/util/win_handles.h"
 
 namespace zip {
@@ -123,8 +124,7 @@ class Win32ExtractFile : public ExtractFile {
     SetFileTime(file_.Get(), &c, &a, &w);
   }
   bool Commit() override {
-    if (!CloseOwned(file_) ||
-        !MoveFileExA(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!CloseOwned(file_) || !ReplaceFileRetrying(temp_.c_str(), target_.c_str())) {
       DeleteFileA(temp_.c_str());
       return false;
     }
@@ -184,7 +184,7 @@ class Win32Platform : public ZipPlatform {
   }
 
   std::unique_ptr<EntrySource> OpenSourceFile(const char* path, SourceInfo* info, ZipResult* error) override {
-    CFileHandle h(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    CFileHandle h(CreateFileA(path, GENERIC_READ, kReaderShareMode, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     BY_HANDLE_FILE_INFORMATION fi;
     if (!h.Valid() || !GetFileInformationByHandle(h.Get(), &fi)) {
@@ -217,7 +217,7 @@ class Win32Platform : public ZipPlatform {
   }
 
   std::unique_ptr<ByteSource> OpenArchiveFile(const char* path) override {
-    CFileHandle h(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    CFileHandle h(CreateFileA(path, GENERIC_READ, kReaderShareMode, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size;
     if (!h.Valid() || !GetFileSizeEx(h.Get(), &size)) return nullptr;

@@ -6,18 +6,23 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <iterator>
 #include <mutex>
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace test_support {
 
 class DialogAnswerer {
  public:
-  explicit DialogAnswerer(int answer = IDOK) : answer_(answer), thread_([this] { Run(); }) {}
+  // beforeAnswer, when given, is called on the answering thread with each
+  // box before its answer is posted.
+  explicit DialogAnswerer(int answer = IDOK, std::function<void(HWND)> beforeAnswer = {})
+      : answer_(answer), beforeAnswer_(std::move(beforeAnswer)), thread_([this] { Run(); }) {}
   ~DialogAnswerer() {
     stop_ = true;
     thread_.join();
@@ -77,6 +82,7 @@ class DialogAnswerer {
       std::lock_guard<std::mutex> lock(self->mutex_);
       self->texts_.push_back(all);
     }
+    if (self->beforeAnswer_) self->beforeAnswer_(window);
     int answer = self->answer_.load();
     const HWND button = GetDlgItem(window, answer);
     if (self->fallback_ != 0 && (button == nullptr || !IsWindowVisible(button))) answer = self->fallback_;
@@ -86,6 +92,7 @@ class DialogAnswerer {
 
   std::atomic<bool> stop_{false};
   std::atomic<int> answer_;
+  const std::function<void(HWND)> beforeAnswer_;
   std::atomic<int> fallback_{0};
   std::atomic<int> ignoredControl_{0};
   std::mutex mutex_;

@@ -22,7 +22,7 @@ TEST(InstallRecord, ValueShorterThanTheRecordIsNoneAndTextsAreCutToTheirFields) 
   }
 }
 
-TEST(DataFolders, AFolderThatDoesNotFitIsLeftEmpty) {
+TEST(DataFolders, AFolderThatDoesNotFitOrWhoseSpecialFolderIsMissingIsLeftEmpty) {
   InstallRecord record{};
   record.customDataPath = 1;
   record.perUserDataPath = 1;
@@ -32,6 +32,15 @@ TEST(DataFolders, AFolderThatDoesNotFitIsLeftEmpty) {
   EXPECT_FALSE(ChooseDataFolders(record, DataFolderSources{"", "", "App", "a-rather-long-user"}, data, allUsers));
   EXPECT_STREQ(data, "");
   EXPECT_EQ(std::strlen(allUsers), 250u);
+
+  // Never "\Brindlex\App", a folder at the root of the current drive.
+  record = InstallRecord{};
+  EXPECT_FALSE(ChooseDataFolders(record, DataFolderSources{"", "C:\\All", "App", ""}, data, allUsers));
+  EXPECT_STREQ(data, "");
+  EXPECT_STREQ(allUsers, "C:\\All\\Brindlex\\App");
+  EXPECT_FALSE(ChooseDataFolders(record, DataFolderSources{"C:\\Me", "", "App", ""}, data, allUsers));
+  EXPECT_STREQ(data, "C:\\Me\\Brindlex\\App");
+  EXPECT_STREQ(allUsers, "");
 }
 
 TEST(SystemVersion, NumbersGiveTheVersionsTheProgramKnows) {
@@ -42,6 +51,17 @@ TEST(SystemVersion, NumbersGiveTheVersionsTheProgramKnows) {
   for (const auto& c : cases) EXPECT_EQ(OsVersionFrom(c.major, c.minor, c.build), c.expected) << c.build;
   for (int shown : {1, 5, 10}) EXPECT_FALSE(IsMinimizedShowCommand(shown));
   for (int minimized : {0, 2, 6, 7}) EXPECT_TRUE(IsMinimizedShowCommand(minimized));
+}
+
+TEST(InstanceName, LiesInTheSessionWithNoOtherBackslashAndFitsMaxPath) {
+  char name[kMaxPathText];
+  InstanceObjectName("Veltrano", 0x1234ABCD, name);
+  EXPECT_STREQ(name, "Local\\OrvoInstance_1234ABCD_Veltrano");
+  const std::string longName = "a\\b" + std::string(400, 'x');
+  InstanceObjectName(longName.c_str(), 0, name);
+  EXPECT_EQ(std::strlen(name), kMaxPathText - 1);
+  EXPECT_EQ(std::string(name).rfind('\\'), 5u);
+  EXPECT_EQ(std::string(name).substr(28, 4), "a_bx");
 }
 
 TEST(PendingRestore, KeepsTheArchivesThatCouldUndoIt) {

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -109,6 +110,26 @@ class AppLoop : public testing::Test {
   }
 };
 
+TEST_F(AppLoop, EdgeResizingForgetsAFrameThatIsDestroyed) {
+  CFrameWindow* frame = MakeFrame(1, kFrameBorderless | kFrameTopmost);
+  ASSERT_NE(frame, nullptr);
+  ShowWindow(frame->window, SW_SHOWNA);
+  RECT r{};
+  ASSERT_TRUE(GetWindowRect(frame->window, &r));
+  MSG move{frame->window, WM_MOUSEMOVE, 0, 0, 0, POINT{r.left + 2, (r.top + r.bottom) / 2}};
+  PreTranslateMessage(&move);
+  ASSERT_EQ(CountSeen(frame->window, WM_MOUSEMOVE), 0) << "the left edge takes the move";
+  DestroyAllWindows();
+  // A press afterwards goes where it was aimed, not to a frame that is gone.
+  const WNDCLASSA wc{0, &BarProc, 0, 0, gApp.hInstance, nullptr, nullptr, nullptr, nullptr, "VltLoopTestBar"};
+  RegisterClassA(&wc);
+  const CWindowHandle other(
+      CreateWindowExA(0, "VltLoopTestBar", "", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, gApp.hInstance, nullptr));
+  MSG press{other.Get(), WM_LBUTTONDOWN, 0, 0, 0, POINT{}};
+  PreTranslateMessage(&press);
+  EXPECT_EQ(CountSeen(other.Get(), WM_LBUTTONDOWN), 1);
+}
+
 TEST_F(AppLoop, ControlMessagesOfAnotherProcessActOnlyOnDefinedValuesWithOurTag) {
   const std::string crc = Hex(gApp.appCrc);
   // Unknown values, a window message's number and another application's
@@ -149,6 +170,39 @@ TEST_F(AppLoop, PumpKeepsAQuitThatHasMessagesBehindIt) {
   EXPECT_EQ(DrainQueue(), 7);
   // With nothing waiting the pump returns when its time is up.
   EXPECT_TRUE(PumpMessagesFor(0));
+}
+
+std::uint64_t ThreadCpuMs() {
+  FILETIME created, exited, kernel, user;
+  GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+  const auto ticks = [](const FILETIME& t) { return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+  return (ticks(kernel) + ticks(user)) / 10000;
+}
+
+TEST_F(AppLoop, PumpSleepsThroughItsTimeAndWakesForWhatArrives) {
+  const std::uint64_t cpuBefore = ThreadCpuMs();
+  const ULONGLONG start = GetTickCount64();
+  EXPECT_TRUE(PumpMessagesFor(1000));
+  const ULONGLONG wall = GetTickCount64() - start;
+  const std::uint64_t cpu = ThreadCpuMs() - cpuBefore;
+  std::printf("a pumped wait of 1 s took %llu ms of CPU time\n", static_cast<unsigned long long>(cpu));
+  EXPECT_GE(wall, 1000u);
+  EXPECT_LT(cpu, 200u) << "the pump spins";
+  // A message sent from another thread is answered during the wait, and a
+  // quit ends it; the bound is far below the long wait itself.
+  const DWORD self = GetCurrentThreadId();
+  DWORD_PTR answer = 0;
+  BOOL answered = FALSE;
+  std::thread other([&] {
+    answered = SendMessageTimeoutA(gApp.appWindow, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
+    PostThreadMessageA(self, WM_QUIT, 3, 0);
+  });
+  const ULONGLONG longStart = GetTickCount64();
+  EXPECT_FALSE(PumpMessagesFor(120000));
+  other.join();
+  EXPECT_LT(GetTickCount64() - longStart, 20000u);
+  EXPECT_TRUE(answered);
+  EXPECT_EQ(DrainQueue(), 3);
 }
 
 // A message source that hands out a script of results.
@@ -205,6 +259,19 @@ TEST_F(AppLoop, ExitSavesTheStateOnlyAfterTheSettingsWereReadAndTheProgramRan) {
     EXPECT_EQ(ReadWholeFile(AppRecordPath(dir)), expected) << int(c.settingsLoaded) << int(c.noStateSave);
     EXPECT_FALSE(Exists(AppRecordPath(dir) + "_tmp"));
   }
+}
+
+TEST_F(AppLoop, EndOfSessionSavesTheProductsOptionsAndTheState) {
+  TempDir dir;
+  std::strcpy(gApp.dataFolder, dir.Path().c_str());
+  gApp.settings = DefaultAppSettings();
+  gApp.settingsLoaded = 1;
+  ASSERT_NE(MakeFrame(1024, 0), nullptr);
+  gSeen.clear();
+  SendMessageA(gApp.appWindow, WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(SentMessages(), std::vector<UINT>{WM_FW_SAVEOPTIONS});
+  EXPECT_EQ(ReadWholeFile(AppRecordPath(dir)).size(), sizeof gApp.settings);
+  gApp.settingsLoaded = 0;  // the folder goes with the test
 }
 
 TEST_F(AppLoop, RestartRelaunchesTheProgramWithoutLogonSwitches) {

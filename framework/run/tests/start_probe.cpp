@@ -13,13 +13,17 @@
 //   VELTRANO_PROBE_INSTALL  write an installation record with this custom
 //                           data path (and the probe's folder as the install
 //                           folder) before starting, as an installer would
+//   VELTRANO_PROBE_GATE     the name of an event to wait for (at most a
+//                           minute) before start-up, so that several probes
+//                           start at the same moment
 //   VELTRANO_PROBE_BACKUP   after start-up, run the configuration backup in
 //                           this mode (0 restore, 1 backup, 2 reset), the
 //                           file dialog choosing VELTRANO_PROBE_FILE and
 //                           every question answered Yes
 // The command line (without the program's name) goes to start-up.
 //
-// Lines: "start 0x<result>", "data <folder>", "allusers <folder>",
+// Lines: "gate" as the probe waits for its gate, "start 0x<result>",
+// "data <folder>", "allusers <folder>",
 // "settings language=<n> changed=<0|1>", "version <a.b.c>", "backup <result>",
 // "box <caption and
 // texts, joined by |>" for each message box (answered with OK except in
@@ -180,6 +184,12 @@ int main() {
     answerer->SetFallback(IDOK);
   }
 
+  const std::string gate = Env("VELTRANO_PROBE_GATE");
+  if (!gate.empty()) {
+    const CKernelHandle event(OpenEventA(SYNCHRONIZE, FALSE, gate.c_str()));
+    Log("gate");
+    if (!event || WaitForSingleObject(event.Get(), 60000) != WAIT_OBJECT_0) return 4;
+  }
   AppServices services;
   services.scheduledArchiveFolder = &ArchiveFolder;
   SetAppServices(services);

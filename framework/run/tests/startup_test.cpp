@@ -1,7 +1,8 @@
 // Start-up as the program's entry runs it, in a probe product of its own
 // (start_probe.cpp): the installation record in the registry, the data
 // folders, the first start's files, a pending restore, the settings record,
-// and a second start or "-QUIT" beside a running instance.
+// and a second start or "-QUIT" beside a running instance, also two starts at
+// the same moment.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -51,10 +52,15 @@ class Probe {
     }
   }
   ~Probe() {
-    if (process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) TerminateProcess(process_.Get(), 1);
+    if (process_ && !Ended()) {
+      TerminateProcess(process_.Get(), 1);
+      WaitForSingleObject(process_.Get(), 10000);
+    }
   }
   Probe(const Probe&) = delete;
   Probe& operator=(const Probe&) = delete;
+
+  [[nodiscard]] bool Ended() const { return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_OBJECT_0; }
 
   // The exit code; a bound for a probe that hangs, not a pace the test
   // depends on.
@@ -304,6 +310,22 @@ TEST_F(Startup, SettingsRecordIsReadWithItsLanguageCheckedAndVersionTaken) {
   EXPECT_EQ(+back.customColor2, 0x123456u);
 }
 
+TEST_F(Startup, SettingsRecordThatCouldNotBeReadIsNotOverwrittenAtExit) {
+  ASSERT_TRUE(CreateDirectoryA(data_.c_str(), nullptr));
+  const std::string record = data_ + "\\(Orvo)App.oqc";
+  ASSERT_TRUE(WriteWholeFile(record, "the user's state"));
+  ASSERT_TRUE(Install(data_));
+  // Held without sharing while start-up reads it, let go while the program runs.
+  CFileHandle held = test_support::OpenExisting(record, 0);
+  ASSERT_TRUE(held);
+  Probe probe(app_, log_, "-MINIMIZE", "loop");
+  ASSERT_TRUE(WaitForLine(log_, "ready"));
+  held.Reset();
+  EXPECT_EQ(RunProbe(app_, dir_ / "quit.log", "-QUIT"), kOtherInstance);
+  EXPECT_EQ(probe.Wait(), 0u);
+  EXPECT_EQ(ReadWholeFile(record), "the user's state");
+}
+
 // The data folder of the restore tests: the current configuration, the
 // user's own backup, and the archive folder of the scheduled archiving.
 class PendingRestore : public Startup {
@@ -412,6 +434,37 @@ TEST_F(PendingRestore, SecondStartLeavesTheRunningInstanceAndItsFilesAloneAndQui
   EXPECT_TRUE(Exists(data_ + "\\(Orvo)App.oqc"));
   EXPECT_TRUE(Exists(Pending()));
   EXPECT_TRUE(LinesStarting(log_, "box ").empty());
+}
+
+TEST_F(Startup, OfTwoStartsAtTheSameMomentOneRunsAndTheOtherSignalsIt) {
+  ASSERT_TRUE(Install(data_));
+  const std::string gateName = app_ + "_gate";
+  const CKernelHandle gate(CreateEventA(nullptr, TRUE, FALSE, gateName.c_str()));
+  ASSERT_TRUE(gate);
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE(round);
+    ResetEvent(gate.Get());
+    const std::string logs[2] = {dir_ / ("a" + std::to_string(round) + ".log"),
+                                 dir_ / ("b" + std::to_string(round) + ".log")};
+    SetEnvironmentVariableA("VELTRANO_PROBE_GATE", gateName.c_str());
+    Probe a(app_, logs[0], "-MINIMIZE", "loop");
+    Probe b(app_, logs[1], "-MINIMIZE", "loop");
+    SetEnvironmentVariableA("VELTRANO_PROBE_GATE", nullptr);
+    ASSERT_TRUE(WaitForLine(logs[0], "gate") && WaitForLine(logs[1], "gate"));
+    SetEvent(gate.Get());
+    Probe* const probes[2] = {&a, &b};
+    int second = -1;
+    for (int i = 0; i < 3000 && second < 0 && !(HasLine(logs[0], "ready") && HasLine(logs[1], "ready"));
+         ++i, Sleep(20)) {
+      for (int p = 0; p < 2; ++p) second = probes[p]->Ended() ? p : second;
+    }
+    ASSERT_GE(second, 0) << "both run";
+    EXPECT_EQ(probes[second]->Wait(), kOtherInstance);
+    EXPECT_TRUE(WaitForLine(logs[1 - second], "fw " + Hex(0x83FF)));
+    EXPECT_FALSE(probes[1 - second]->Ended());
+    EXPECT_EQ(RunProbe(app_, log_, "-QUIT"), kOtherInstance);
+    EXPECT_EQ(probes[1 - second]->Wait(), 0u);
+  }
 }
 
 // The backup, restore and reset of the running program, which the next start

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "framework/app/application.h"
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/text_util.h"
+#include "zip/zip.h"
 
 using test_support::Exists;
 using test_support::ReadWholeFile;
@@ -58,21 +60,36 @@ TEST_F(OptionsFile, SavedInTheDataFoldersAndLoadedBack) {
   EXPECT_EQ(LoadConfigArchive(t, "Options", 4, 0), kArchiveNotOpened);  // not in the other folder
 }
 
-TEST_F(OptionsFile, FailedSaveKeepsThePreviousFile) {
+TEST_F(OptionsFile, SaveWaitsForReadersAndFailedSaveKeepsThePreviousFile) {
+  using test_support::kIndexerSharing;
+  using test_support::OpenExisting;
+  using test_support::ReleasedAfter;
   ASSERT_GT(Save(5), 0);
   const std::string before = ReadWholeFile(path_);
-  // Held open without sharing, the file can be neither replaced nor cut.
-  HANDLE held = CreateFileA(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(Save(9), kArchiveWriteFailed);
-  CloseHandle(held);
+  {
+    // Held open by another program past the retries, the file can be neither
+    // replaced nor cut.
+    ReleasedAfter held(OpenExisting(path_, kIndexerSharing), INFINITE);
+    ASSERT_TRUE(held.Holding());
+    EXPECT_EQ(Save(9), kArchiveWriteFailed);
+  }
   EXPECT_EQ(ReadWholeFile(path_), before);
-  EXPECT_EQ(LoadedValue(), 5);
+  EXPECT_FALSE(Exists(path_ + "_tmp"));
+  {
+    // Another program's reader and one of ours (the archive worker reading
+    // the record while the main thread saves) that let it go a moment later.
+    CDataFolderStore store;
+    ReleasedAfter other(OpenExisting(path_, kIndexerSharing), 300);
+    ReleasedAfter ours(store.OpenRecord("Options", -1, 0), 300);
+    ASSERT_TRUE(other.Holding() && ours.Holding());
+    EXPECT_GT(Save(7), 0);
+  }
+  EXPECT_EQ(LoadedValue(), 7);
+  EXPECT_FALSE(Exists(path_ + "_tmp"));
   // A temporary file that cannot be made (a folder in its place) fails too.
-  DeleteFileA((path_ + "_tmp").c_str());  // left behind by the failed move
   ASSERT_TRUE(CreateDirectoryA((path_ + "_tmp").c_str(), nullptr));
   EXPECT_EQ(Save(9), kArchiveWriteFailed);
-  EXPECT_EQ(LoadedValue(), 5);
+  EXPECT_EQ(LoadedValue(), 7);
 }
 
 TEST_F(OptionsFile, DamagedFileIsKeptAsideReplacingAnEarlierCopy) {
@@ -80,7 +97,12 @@ TEST_F(OptionsFile, DamagedFileIsKeptAsideReplacingAnEarlierCopy) {
   ASSERT_TRUE(CreateDirectoryA((tmp_ / "data").c_str(), nullptr));
   ASSERT_TRUE(WriteWholeFile(path_, "new"));
   ASSERT_TRUE(WriteWholeFile(tmp_ / "data\\Options_damaged.oqc", "old"));
-  EXPECT_TRUE(store.RenameRecord("Options", "Options_damaged", 0));
+  {
+    // Another program reads the file and lets it go a moment later.
+    test_support::ReleasedAfter held(test_support::OpenExisting(path_, test_support::kIndexerSharing), 300);
+    ASSERT_TRUE(held.Holding());
+    EXPECT_TRUE(store.RenameRecord("Options", "Options_damaged", 0));
+  }
   EXPECT_FALSE(Exists(path_));
   EXPECT_EQ(ReadWholeFile(tmp_ / "data\\Options_damaged.oqc"), "new");
   EXPECT_FALSE(store.RenameRecord("Options", "Options_damaged", 0));

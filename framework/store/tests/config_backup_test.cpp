@@ -188,6 +188,29 @@ TEST_F(ConfigBackup, ArchiveThatCannotBeFinishedFailsAndKeepsTheOldOne) {
   EXPECT_EQ(WriteConfigurationArchive((dir_ / "missing\\x.BrindlexConfig").c_str(), true), 2u);
 }
 
+TEST_F(ConfigBackup, ArchiveWaitsForAReaderOfTheOldOneAndFailsCleanlyWhenItStaysHeld) {
+  const struct {
+    DWORD releaseAfter;
+    std::uint32_t result;
+  } cases[] = {{300, 0u}, {INFINITE, 2u}};  // released within the retries, or only after the archive
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.releaseAfter);
+    ASSERT_TRUE(WriteWholeFile(target_, "the archive of yesterday"));
+    {
+      test_support::ReleasedAfter held(test_support::OpenExisting(target_, test_support::kIndexerSharing),
+                                       c.releaseAfter);
+      ASSERT_TRUE(held.Holding());
+      EXPECT_EQ(WriteConfigurationArchive(target_.c_str(), true), c.result);
+    }
+    if (c.result == 0) {
+      EXPECT_EQ(ListArchive(target_).entries, Archived());
+    } else {
+      EXPECT_EQ(ReadWholeFile(target_), "the archive of yesterday");
+    }
+    EXPECT_FALSE(TemporaryFilesLeft(dir_.Path()));
+  }
+}
+
 // Flips a byte of the stored data of the archive's entry `name`.
 bool DamageEntry(const std::string& path, const std::string& name) {
   std::string bytes = ReadWholeFile(path);

@@ -64,18 +64,54 @@ TEST_F(RecordFiles, MissingOrShortRecordLeavesTheRestOfTheBuffer) {
   EXPECT_EQ(std::string(buffer, sizeof buffer), "abczzzzz");
 }
 
-TEST_F(RecordFiles, FailedMoveKeepsThePreviousRecord) {
-  ASSERT_EQ(WriteConfigFile("(Orvo)App", -1, "old", 3, 0), 3u);
+TEST_F(RecordFiles, ReadTellsAMissingRecordFromOneThatCouldNotBeRead) {
+  const std::string path = tmp_ / "user\\(Orvo)App.oqc";
+  const auto read = [](std::uint32_t* count) {
+    char buffer[8];
+    return ReadConfigFileChecked("(Orvo)App", -1, buffer, sizeof buffer, 0, count);
+  };
+  std::uint32_t count = 99;
+  EXPECT_EQ(read(&count), RecordRead::kMissing);  // not even its folder
+  EXPECT_EQ(count, 0u);
+  ASSERT_EQ(WriteConfigFile("(Orvo)App", -1, "abc", 3, 0), 3u);
+  const struct {
+    DWORD share, access;
+    RecordRead expected;
+  } cases[] = {
+      {0, GENERIC_READ, RecordRead::kUnreadable},
+      // A handle that may rename or delete the record (a replace has one)
+      // keeps none of our readers out.
+      {FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, GENERIC_READ | DELETE, RecordRead::kRead},
+  };
+  for (const auto& c : cases) {
+    const CFileHandle held = test_support::OpenExisting(path, c.share, c.access);
+    ASSERT_TRUE(held);
+    EXPECT_EQ(read(&count), c.expected) << c.share;
+    EXPECT_EQ(count, c.expected == RecordRead::kRead ? 3u : 0u);
+  }
+  EXPECT_EQ(read(&count), RecordRead::kRead);
+}
+
+// Another program holds the record while it is replaced, opened with read
+// and write sharing but without delete sharing.
+TEST_F(RecordFiles, ReplaceWaitsForAHeldRecordAndFailsWithoutLeavingItsTemporary) {
   const std::string target = tmp_ / "user\\(Orvo)App.oqc";
-  // Held open without any sharing, the target cannot be replaced.
-  HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(WriteConfigFile("(Orvo)App", -1, "new!", 4, 0), 0u);
-  CloseHandle(held);
-  EXPECT_EQ(ReadWholeFile(target), "old");
-  // Once the target is free again the next write goes through.
-  EXPECT_EQ(WriteConfigFile("(Orvo)App", -1, "new!", 4, 0), 4u);
-  EXPECT_EQ(ReadWholeFile(target), "new!");
+  const struct {
+    DWORD releaseAfter;
+    bool replaced;
+  } cases[] = {{300, true}, {INFINITE, false}};  // released within the retries, or only after the save
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.releaseAfter);
+    ASSERT_EQ(WriteConfigFile("(Orvo)App", -1, "old", 3, 0), 3u);
+    {
+      test_support::ReleasedAfter held(test_support::OpenExisting(target, test_support::kIndexerSharing),
+                                       c.releaseAfter);
+      ASSERT_TRUE(held.Holding());
+      EXPECT_EQ(WriteConfigFile("(Orvo)App", -1, "new!", 4, 0), c.replaced ? 4u : 0u);
+    }
+    EXPECT_EQ(ReadWholeFile(target), c.replaced ? "new!" : "old");
+    EXPECT_FALSE(Exists(target + "_tmp"));
+  }
 }
 
 TEST_F(RecordFiles, OverlongTemporaryNameFailsWithoutTouchingTheTarget) {

@@ -165,6 +165,16 @@ TEST_F(BarTest, RowsCloseUpAndSplitterDragsWithinLimits) {
   EXPECT_EQ(inner->thickness, 80);
 }
 
+TEST_F(BarTest, ARowPlacesNoMoreBarsThanItsLayoutHolds) {
+  std::vector<CBar*> row;
+  for (int i = 0; i <= kMaxRowBars; ++i) row.push_back(Add(static_cast<std::uint16_t>(kBarId + i), 0, 0, kBayTop));
+  EXPECT_GT(Client(row[kMaxRowBars - 1]->window).right, 0);
+  // The bar beyond them keeps the size it docked with, never a place that
+  // the layout did not set.
+  EXPECT_EQ(Client(row[kMaxRowBars]->window).right, row[kMaxRowBars]->length);
+  EXPECT_GT(row[kMaxRowBars]->length, 0);
+}
+
 std::vector<std::uint16_t> OverflowList(const CBar& bar) {
   const auto* list = reinterpret_cast<const std::uint16_t*>(
       SendMessageA(bar.window, WM_FW_GETPOPUPLIST, kOverflowCommandId, 0));

@@ -260,7 +260,7 @@ TEST_F(MenuTest, ClicksRunEntriesOfTheMenuAndItsSubmenuAndAClickElsewhereClosesI
   EXPECT_TRUE(gCommands.empty());
 }
 
-TEST_F(MenuTest, APopupThatCannotOpenLeavesNoOpenRootBehind) {
+TEST_F(MenuTest, APopupThatCannotOpenOrHasClosedLeavesNoOpenRootBehind) {
   const POINT at{60, 50};
   SetLastError(0);
   EXPECT_EQ(ShowPopupMenu(kBroken, &at, frame->window), nullptr);
@@ -274,9 +274,14 @@ TEST_F(MenuTest, APopupThatCannotOpenLeavesNoOpenRootBehind) {
   EXPECT_EQ(gApp.openPopupItem, nullptr);
   EXPECT_EQ(frame->openPopup, nullptr);
   // A good menu opens afterwards as the root.
-  ASSERT_NE(ShowPopupMenu(kMenu, &at, frame->window), nullptr);
+  CUIItem* menu = ShowPopupMenu(kMenu, &at, frame->window);
+  ASSERT_NE(menu, nullptr);
   EXPECT_EQ(gApp.openPopupItem, frame->openPopup);
   EXPECT_NE(gApp.openPopupItem, nullptr);
+  // Closed by itself (as an owner closes it), the window forgets it too.
+  menu->ClosePopup();
+  EXPECT_EQ(gApp.openPopupItem, nullptr);
+  EXPECT_EQ(frame->openPopup, nullptr);
 }
 
 TEST_F(MenuTest, WindowMenuListsTheWindowsBarsAsFarAsItsListHolds) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/app/application.h"
@@ -25,6 +26,7 @@ struct Sent {
   LPARAM lParam;
 };
 std::vector<Sent> gSent;  // what the owner heard
+CUIItem* gDestroyOnNotice = nullptr;  // destroyed by the owner when it hears of it
 LRESULT gKeyAnswer = 0;   // the owner's answer to a key in a list
 
 // The owner: records the items' notifications, answers text requests and
@@ -37,6 +39,7 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_FW_DBLCLICK:
     case WM_FW_DRAGOUT:
       gSent.push_back({message, wParam, lParam});
+      if (gDestroyOnNotice != nullptr) std::exchange(gDestroyOnNotice, nullptr)->Destroy();
       return 0;
     case WM_FW_GETITEMTEXT:
       return reinterpret_cast<LRESULT>(lParam == 0 ? "Open" : lParam == 1 ? "Ctrl+O" : nullptr);
@@ -178,6 +181,18 @@ TEST_F(ItemWindowTest, MovesMakeOneItemHotAndDraggingOutIsReported) {
   ASSERT_EQ(Heard(WM_FW_DRAGOUT).size(), 1u);
   EXPECT_EQ(Heard(WM_FW_DRAGOUT)[0].wParam, 42u);
   EXPECT_EQ(a.inDragOut, 0);
+
+  // An owner that destroys the item as it hears of the drag (closing the
+  // popup that holds it does): the item is not touched afterwards, so its
+  // command does not turn hot.
+  SendMessageA(b.window, WM_MOUSEMOVE, 0, MAKELPARAM(6, 5));
+  SetItemStateFlags(&a, 0, kCommandHot | kCommandPressed);
+  SendMessageA(a.window, WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
+  gDestroyOnNotice = &a;
+  SendMessageA(a.window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(301, 5));
+  ASSERT_EQ(Heard(WM_FW_DRAGOUT).size(), 2u);
+  EXPECT_EQ(a.window, nullptr);
+  EXPECT_FALSE(hot(42));
 }
 
 TEST_F(ItemWindowTest, TooltipWindowsAndTheItemListLiveAsLongAsTheirItem) {

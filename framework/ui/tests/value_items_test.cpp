@@ -27,6 +27,7 @@ struct Heard {
   bool operator==(const Heard& o) const { return wParam == o.wParam && lParam == o.lParam; }
 };
 std::vector<Heard> gHeard;  // the owner's WM_FW_COMMANDs
+CUIItem* gDestroyOnNotice = nullptr;  // destroyed by the owner when it hears of it
 int gTreeSetUps = 0;        // creation messages the tree's procedure saw without a record
 
 constexpr COLORREF kSwatch = RGB(0x12, 0x34, 0x56);
@@ -36,6 +37,7 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   switch (message) {
     case WM_FW_COMMAND:
       gHeard.push_back({wParam, lParam});
+      if (gDestroyOnNotice != nullptr) std::exchange(gDestroyOnNotice, nullptr)->Destroy();
       return 0;
     case WM_ERASEBKGND:
       return 1;
@@ -169,6 +171,16 @@ TEST_F(ValueItemTest, SliderStepsOnTheTrackAndItsThumbDragsWithinARangeAboveZero
   send(WM_LBUTTONUP, 0, -9000);
   send(WM_MOUSEMOVE, 0, centreOf18);
   EXPECT_EQ(range.value, 10);
+
+  // An owner that destroys the slider as it hears of a change (closing the
+  // popup that holds it does): the item is not touched after the news, so
+  // its command is left unpressed.
+  SetItemStateFlags(item.get(), 0, kCommandHot | kCommandPressed);
+  gDestroyOnNotice = item.get();
+  send(WM_LBUTTONDOWN, MK_LBUTTON, t.left + t.width - 1);
+  EXPECT_EQ(slider.window, nullptr);
+  EXPECT_EQ(range.value, 11);
+  EXPECT_EQ(Flags(62) & kCommandPressed, 0u);
 }
 
 TEST_F(ValueItemTest, BrushSizeDragsFivePixelsAStepWithinItsRange) {
@@ -279,6 +291,15 @@ TEST_F(ValueItemTest, TheFactoryMakesEachKindAndRefusesACommandWithoutItsRecord)
     EXPECT_EQ(item->type, code);
     EXPECT_EQ(Make(static_cast<std::uint16_t>(90 + code), kind, nullptr, 0), nullptr) << code;
   }
+  // Made again for a command without its record, an item keeps its window
+  // but no hook that would read the record it had.
+  RangeValue size{20, 18, 25};
+  const std::unique_ptr<CUIItem> brush = Make(70, CommandKind::kBrushSize, &size, 0);
+  ASSERT_NE(brush, nullptr);
+  ASSERT_GE(AddCommand(71, CommandKind::kBrushSize, 0, 0, 0, nullptr), 0);
+  EXPECT_NE(brush->Create(71, parent, parent, nullptr), kStatusOk);
+  EXPECT_EQ(brush->hook, nullptr);
+  SendMessageA(brush->window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Helpers for the Win32 tests: window texts and dialogs, the message queue, a
 // fresh temporary folder removed with all its contents at the end, small file
-// helpers, the cursor, and the programs the tests start.
+// helpers, another program's handle on a file, the cursor, and the programs
+// the tests start.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +10,8 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "framework/util/win_handles.h"
@@ -214,6 +217,44 @@ inline std::string ReadWholeFile(const std::string& path) {
   for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) out.append(buf, n);
   std::fclose(f);
   return out;
+}
+
+// Keeps what it is given (a file handle, an open reader) until releaseAfter
+// milliseconds have passed, on a thread of its own (INFINITE: until the
+// object goes).
+template <typename T>
+class ReleasedAfter {
+ public:
+  ReleasedAfter(T held, DWORD releaseAfter)
+      : held_(std::move(held)), stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    if (static_cast<bool>(held_) && stop_) {
+      thread_ = std::thread([this, releaseAfter] {
+        WaitForSingleObject(stop_.Get(), releaseAfter);
+        held_ = T();
+      });
+    }
+  }
+  ~ReleasedAfter() {
+    if (thread_.joinable()) {
+      SetEvent(stop_.Get());
+      thread_.join();
+    }
+  }
+  ReleasedAfter(const ReleasedAfter&) = delete;
+  ReleasedAfter& operator=(const ReleasedAfter&) = delete;
+  [[nodiscard]] bool Holding() const { return thread_.joinable(); }
+
+ private:
+  T held_;
+  CKernelHandle stop_;
+  std::thread thread_;
+};
+
+// Another program's handle on a file, as indexers, sync and backup tools
+// hold one for a moment: read and write shared, delete not.
+constexpr DWORD kIndexerSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+inline CFileHandle OpenExisting(const std::string& path, DWORD share, DWORD access = GENERIC_READ) {
+  return CFileHandle(CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 // The folder of the test program, where the helper programs it starts lie.

@@ -3,7 +3,8 @@
 # input from xdotool: installation record in the registry, factory options,
 # "-MINIMIZE". A program of the test shows a scrollable window and logs what
 # it receives. Checks: a right-button drag scrolls it and never reaches it as
-# a press; a right click without movement arrives as exactly one click; with
+# a press; a right click without movement arrives as exactly one click; a
+# drag released over the window's caption ends there; with
 # a first profile that sends the wheel to the window under the cursor, a
 # wheel turn over it reaches it while another window has the focus; "-QUIT"
 # ends the program with exit code 0 and the wheel-lines value is back.
@@ -110,6 +111,36 @@ sleep 0.3
 [ "$(count "$mark" rdown)" -eq 1 ] || fail "the click arrived as $(count "$mark" rdown) presses"
 [ "$(count "$mark" rup)" -eq 1 ] || fail "the click arrived as $(count "$mark" rup) releases"
 [ "$(($(count "$mark" vscroll) + $(count "$mark" wheel)))" -eq 0 ] || fail "the click scrolled"
+
+# A drag released over the caption, where the release reaches the window
+# outside its client area: the drag ends there and the release is swallowed.
+# The drag moves only down, the plain moves after it only sideways, so any
+# sideways scrolling came from the plain moves, however late the drag's own
+# scrolling is logged. The click after the moves is logged after them: it
+# arrives, and by then no sideways scrolling came. Then a new drag scrolls.
+read -r cap_x cap_y < <(grep -m1 '^caption ' "$log" | cut -d' ' -f2-) || true
+[ -n "${cap_y:-}" ] || { fail "no point on the caption was found"; cap_x=300; cap_y=90; }
+mark=$(($(lines_now) + 1))
+xdotool mousemove "$cap_x" 200; sleep 0.3
+xdotool mousedown 3; sleep 0.1
+for _ in $(seq 6); do xdotool mousemove_relative -- 0 10; sleep 0.03; done
+within 10 scrolled "$mark" || fail "the drag to the caption did not scroll"
+xdotool mousemove "$cap_x" "$cap_y"; sleep 0.1
+xdotool mouseup 3; sleep 0.1
+moves=$(($(lines_now) + 1))
+for i in $(seq 0 6); do xdotool mousemove $((cap_x + 10 * i)) 200; sleep 0.03; done
+xdotool mousedown 3; sleep 0.05; xdotool mouseup 3
+within 10 seen "$moves" rup || fail "a click after the drag released over the caption did not arrive"
+sleep 0.3
+[ "$(($(count "$mark" hscroll) + $(count "$mark" hwheel)))" -eq 0 ] ||
+  fail "plain moves after the drag released over the caption scrolled"
+[ "$(count "$mark" ncrup)" -eq 0 ] || fail "the release over the caption reached the window"
+mark=$(($(lines_now) + 1))
+xdotool mousemove 300 200; sleep 0.3
+xdotool mousedown 3; sleep 0.1
+for _ in $(seq 12); do xdotool mousemove_relative -- 0 10; sleep 0.03; done
+xdotool mouseup 3
+within 10 scrolled "$mark" || fail "a drag after the one released over the caption did not scroll"
 quit_program
 
 # The wheel to the window under the cursor, through an options file written

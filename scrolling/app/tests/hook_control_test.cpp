@@ -155,6 +155,25 @@ TEST_F(HookControlTest, TheHostIsAskedUntilItAnswersAndARequestMeanwhileWaits) {
   DestroyWindow(host);
 }
 
+TEST_F(HookControlTest, TheHostHearsEvenAFirstMaskOfNoHooksAndIsNotWaitedForOnceItIsGone) {
+  HWND host = MakeWindow(kHostWindowClass, &HostProc);
+  ASSERT_NE(host, nullptr);
+  SetHostStarted(42);
+  gOpt.iNumPar = 0;
+  EXPECT_TRUE(InstallHooks(true));
+  EXPECT_EQ(gHost.masks, std::vector<WPARAM>{0}) << "the host keeps the hooks of its start";
+  EXPECT_TRUE(gInstaller.calls.empty());
+  DestroyWindow(host);
+  // A change for a host whose window has gone fails without waiting: the
+  // message posted before is not pumped.
+  constexpr UINT kPumpProbe = WM_APP + 8;
+  PostMessageA(gNestingWindow, kPumpProbe, 0, 0);
+  SetFactoryOptions();
+  EXPECT_FALSE(InstallHooks(true));
+  MSG msg;
+  EXPECT_TRUE(PeekMessageA(&msg, gNestingWindow, kPumpProbe, kPumpProbe, PM_REMOVE));
+}
+
 TEST_F(HookControlTest, TheRealHostTakesTheMaskAndEndsOnWmQuit) {
   std::string host = "\"" + test_support::ProgramFolder() + "\\Veltrano64.exe\"";
   STARTUPINFOA si{};

@@ -1,7 +1,8 @@
 // The program's run, each in a process of its own (this test program started
 // again with "--scenario"): start-up that fails ends with its text, start-up
-// that ends early or fails leaves nothing behind, and a whole run answers the
-// messages of the main window's table until it is told to quit.
+// that ends early or fails leaves nothing behind, a whole run answers the
+// messages of the main window's table until it is told to quit, and an
+// options file it cannot read is kept.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -36,6 +38,8 @@
 #include "services/update/update_check.h"
 
 namespace {
+
+constexpr UINT kLinesBeforeStart = 6;
 
 int gHookCalls = 0;
 bool gFailGetMessage = false;
@@ -115,6 +119,14 @@ void QuitDuringADrag(std::ostream& log) {
   DestroyWindow(view);
 }
 
+// Another start with "-QUIT" ends the run; its exit code.
+void QuitFromAnotherStart(std::ostream& log) {
+  if (WaitForMainWindow() == nullptr) return;
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  log << "quitcode " << test_support::RunToEnd(self, "--quit") << "\n";
+}
+
 // An update server on 127.0.0.1 that answers slowly: the n-th request waits
 // until n are released (or the client has gone), then offers a newer
 // version.
@@ -190,11 +202,38 @@ void MeasureDuringUpdateChecks(std::ostream& log) {
   PostMessageA(main, WM_FW_QUIT, 0, 0);
 }
 
+UINT SystemWheelLines() {
+  UINT lines = 0;
+  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  return lines;
+}
+
 // Runs the program as the scenario asks and writes what is left afterwards.
 int RunScenario(const std::string& scenario, const char* logPath) {
   const char* commandLine = "-MINIMIZE";
   CKernelHandle squatter;
-  if (scenario == "hooks") gFailGetMessage = true;
+  const UINT userLines = SystemWheelLines();
+  CWindowHandle accelerated;
+  std::atomic<UINT> boxLines{0};
+  std::function<void(HWND)> beforeAnswer;
+  if (scenario == "hooks") {
+    gFailGetMessage = true;
+    // The catch-all profile accelerates the wheel over a window of this
+    // process under the cursor. While the error box is open, the value from
+    // before the start stays, whatever the main window is asked meanwhile.
+    SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, kLinesBeforeStart, nullptr, 0);
+    accelerated.Reset(CreateWindowExA(WS_EX_TOPMOST, "STATIC", "wheel", WS_POPUP | WS_VISIBLE, 100, 100, 400, 300,
+                                      nullptr, nullptr, nullptr, nullptr));
+    test_support::MoveCursorTo(300, 250);
+    beforeAnswer = [&boxLines](HWND) {
+      Sleep(1500);  // three turns of the re-selection timer
+      if (const HWND main = MainWindow()) {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(main, WM_HOOK_SELECTTARGET, 0, 0, SMTO_NORMAL, 10000, &answer);
+      }
+      boxLines = SystemWheelLines();
+    };
+  }
   // Another object under the shared memory's name: the mapping cannot be made.
   if (scenario == "shared") squatter.Reset(CreateMutexA(nullptr, FALSE, kSharedMemoryName));
   if (scenario == "autostart") commandLine = "-AUTOSTART";
@@ -205,6 +244,7 @@ int RunScenario(const std::string& scenario, const char* logPath) {
   std::thread driver;
   if (scenario == "messages") driver = std::thread([&] { DriveMainWindow(driven, tray); });
   if (scenario == "dragquit") driver = std::thread([&] { QuitDuringADrag(driven); });
+  if (scenario == "damaged") driver = std::thread([&] { QuitFromAnotherStart(driven); });
   std::unique_ptr<LocalServer> server;
   if (scenario == "update") {
     server = std::make_unique<LocalServer>(&SlowVersionServer);
@@ -215,7 +255,7 @@ int RunScenario(const std::string& scenario, const char* logPath) {
   int code = -1;
   std::vector<std::string> boxes;
   {
-    test_support::DialogAnswerer answerer;
+    test_support::DialogAnswerer answerer(IDOK, beforeAnswer);
     // The settings dialog that the tray opens is no message box: it is told
     // apart by its profile list and stays open until the run ends.
     answerer.IgnoreDialogsWithControl(scenario == "update" ? IDC_UPDATE_CHECK_NOW : IDC_SET_PROFILE_LIST);
@@ -224,6 +264,9 @@ int RunScenario(const std::string& scenario, const char* logPath) {
   }
   if (driver.joinable()) driver.join();
   squatter.Reset();
+  accelerated.Reset();
+  const UINT linesAfter = SystemWheelLines();
+  SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, userLines, nullptr, 0);
   int hooksLeft = 0;
   for (HHOOK hook : gMade) hooksLeft += UnhookWindowsHookEx(hook) ? 1 : 0;
   HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedMemoryName);
@@ -232,7 +275,8 @@ int RunScenario(const std::string& scenario, const char* logPath) {
 
   std::ofstream log(logPath);
   log << "code " << code << "\nhookcalls " << gHookCalls << "\nhooksleft " << hooksLeft << "\nshared "
-      << sharedLeft << "\ntray " << tray.icons.size() << "\nboxes " << boxes.size() << "\n";
+      << sharedLeft << "\ntray " << tray.icons.size() << "\nboxes " << boxes.size() << "\nboxlines " << boxLines
+      << "\nlinesafter " << linesAfter << "\n";
   for (const std::string& box : boxes) log << "box " << OneLine(box) << "\n";
   log << driven.str();
   log << "idle " << (EngineScrollDrag().State() == DragState::Idle) << "\ncursorshidden "
@@ -243,16 +287,28 @@ int RunScenario(const std::string& scenario, const char* logPath) {
 struct Outcome {
   std::map<std::string, std::string> values;
   std::string boxes;
+  std::string data;  // the run's data folder
   int Int(const std::string& key) { return values.count(key) ? std::stoi(values[key]) : -99; }
 };
 
-Outcome RunProgramIn(const std::string& scenario) {
+// options: what the options file holds at the start (empty: as the last run
+// left it).
+Outcome RunProgramIn(const std::string& scenario, const std::string& options = "") {
   Outcome out;
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
   const std::string data = std::string(temp) + "veltrano-startup-" + scenario;
+  out.data = data;
   const std::string logPath = data + ".log";
   DeleteFileA(logPath.c_str());
+  if (!options.empty()) {
+    CreateDirectoryA(data.c_str(), nullptr);
+    DeleteFileA((data + "\\Options_damaged.oqc").c_str());
+    if (!test_support::WriteWholeFile(data + "\\Options.oqc", options)) {
+      ADD_FAILURE() << "no options file";
+      return out;
+    }
+  }
   // Never checked: start-up's due test starts a check.
   DeleteFileA((data + "\\(Orvo)UpdateCheck.oqc").c_str());
   if (!test_support::WriteInstallRecord(
@@ -301,6 +357,8 @@ TEST(ProgramStartup, AHookThatCannotBeInstalledEndsWithItsTextAndLeavesNothing) 
   EXPECT_EQ(o.Int("hooksleft"), 0);
   EXPECT_EQ(o.Int("shared"), 0);
   EXPECT_EQ(o.Int("tray"), 0);
+  EXPECT_EQ(o.Int("boxlines"), static_cast<int>(kLinesBeforeStart)) << "the wheel lines changed after the restore";
+  EXPECT_EQ(o.Int("linesafter"), static_cast<int>(kLinesBeforeStart));
 }
 
 TEST(ProgramStartup, SharedMemoryThatCannotBeMadeEndsWithItsText) {
@@ -359,10 +417,25 @@ TEST(ProgramRun, QuitDuringADragEndsTheDragFirst) {
   EXPECT_EQ(o.Int("cursorshidden"), 0);
 }
 
+TEST(ProgramRun, AnOptionsFileOfZerosIsKeptAndAnotherStartQuitsTheRun) {
+  const std::string zeros(4096, '\0');  // what a power loss can leave
+  Outcome o = RunProgramIn("damaged", zeros);
+  EXPECT_EQ(o.Int("code"), 0);
+  EXPECT_EQ(o.Int("quitcode"), 0);
+  EXPECT_EQ(o.Int("boxes"), 0) << o.boxes;
+  const std::string kept = test_support::ReadWholeFile(o.data + "\\Options_damaged.oqc");
+  EXPECT_TRUE(kept == zeros) << kept.substr(0, 16);
+  // The factory options, saved at the exit beside it.
+  EXPECT_EQ(test_support::ReadWholeFile(o.data + "\\Options.oqc").substr(0, 4), "PK\x03\x04");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "--scenario") == 0) return RunScenario(argv[2], argv[3]);
+  if (argc == 2 && std::strcmp(argv[1], "--quit") == 0) {
+    return RunMainProgram(GetModuleHandleA(nullptr), "-QUIT", SW_SHOWNORMAL);
+  }
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

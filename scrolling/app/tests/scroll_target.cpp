@@ -1,11 +1,14 @@
 // A program of the end-to-end test: a scrollable window that logs what it
 // receives, and a second window that holds the keyboard focus. The log (the
 // first argument) gets one line per event:
+//   caption <x> <y>          a screen point on the scrollable window's caption
 //   ready <wheel lines>      both windows are up, the focus window has the focus
 //   rdown, rup               right-button press and release in the scrollable window
+//   ncrup                    right-button release outside its client area
 //   vscroll <code>, hscroll <code>
 //   wheel <delta>            a wheel message in the scrollable window (a drag
 //                            may scroll with wheel messages too)
+//   hwheel <delta>           a horizontal wheel message in the scrollable window
 //   focuswheel <delta>       a wheel message in the focus window
 //   lines <wheel lines>      after every change of a system setting
 // Started with "--lines <log>" it only adds "now <wheel lines>" as this new
@@ -20,9 +23,9 @@ namespace {
 
 std::string gLog;
 
-void Log(const char* format, long value) {
+void Log(const char* format, long value, long second = 0) {
   char line[64];
-  std::snprintf(line, sizeof line, format, value);
+  std::snprintf(line, sizeof line, format, value, second);
   HANDLE file = CreateFileA(gLog.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
@@ -42,13 +45,28 @@ LRESULT CALLBACK ScrollProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   switch (message) {
     case WM_RBUTTONDOWN: Log("rdown", 0); return 0;
     case WM_RBUTTONUP: Log("rup", 0); return 0;
+    case WM_NCRBUTTONUP: Log("ncrup", 0); break;
     case WM_VSCROLL: Log("vscroll %ld", LOWORD(wParam)); return 0;
     case WM_HSCROLL: Log("hscroll %ld", LOWORD(wParam)); return 0;
     case WM_MOUSEWHEEL: Log("wheel %ld", GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
+    case WM_MOUSEHWHEEL: Log("hwheel %ld", GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
     case WM_SETTINGCHANGE: Log("lines %ld", WheelLines()); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
-    default: return DefWindowProcA(window, message, wParam, lParam);
+    default: break;
   }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Halfway between the top of the frame and the client area, in the middle
+// of the width: on the caption wherever the system draws it.
+void LogCaptionPoint(HWND window) {
+  RECT frame{};
+  POINT client{0, 0};
+  GetWindowRect(window, &frame);
+  ClientToScreen(window, &client);
+  const long x = (frame.left + frame.right) / 2;
+  const long y = (frame.top + client.y) / 2;
+  if (SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCAPTION) Log("caption %ld %ld", x, y);
 }
 
 LRESULT CALLBACK FocusProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -89,6 +107,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   ShowWindow(focus, SW_SHOWNORMAL);
   SetForegroundWindow(focus);
   SetFocus(focus);
+  LogCaptionPoint(scroll);
   Log("ready %ld", WheelLines());
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "framework/util/monitors.h"
 #include "framework/util/win_handles.h"
@@ -126,18 +128,66 @@ TEST_F(EngineWin32Test, SelectsTheProfileOfTheWindowUnderTheCursor) {
   EXPECT_EQ(shared.backFwdSubclass, 0u);
 }
 
-TEST_F(EngineWin32Test, WheelScrollLinesReachTheSystem) {
+// Wheel-lines announcements heard by a window of another thread.
+std::atomic<int> gAnnouncements{0};
+
+LRESULT CALLBACK ListenerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SETTINGCHANGE && wParam == SPI_SETWHEELSCROLLLINES) ++gAnnouncements;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK AnnouncerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kWmAnnounceWheelLines) EnginePlatformInstance().AnnounceWheelLines();
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(EngineWin32Test, WheelScrollLinesReachTheSystemAndAreAnnouncedOnlyAfterTheAnswer) {
   UINT saved = 0;
   ASSERT_TRUE(SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &saved, 0));
-  Win32EnginePlatform platform;
-  platform.SetSystemWheelScrollLines(7, WheelLinesScope::kSaved);
-  UINT now = 0;
-  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &now, 0);
-  EXPECT_EQ(now, 7u);
+  WNDCLASSA wc{};
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpfnWndProc = ListenerProc;
+  wc.lpszClassName = "VeltranoLinesListener";
+  RegisterClassA(&wc);
+  wc.lpfnWndProc = AnnouncerProc;
+  wc.lpszClassName = "VeltranoLinesAnnouncer";
+  RegisterClassA(&wc);
+  CKernelHandle listening(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  DWORD listenerThread = 0;
+  std::thread listener([&] {
+    const CWindowHandle window(CreateWindowExA(0, "VeltranoLinesListener", "", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                               nullptr, GetModuleHandleA(nullptr), nullptr));
+    listenerThread = GetCurrentThreadId();
+    SetEvent(listening.Get());
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+  });
+  ASSERT_EQ(WaitForSingleObject(listening.Get(), 10000), WAIT_OBJECT_0);
+  Window announcer{"VeltranoLinesAnnouncer", "", WS_POPUP, 0, 0, 10, 10};
+  Win32EnginePlatform& platform = EnginePlatformInstance();
+  platform.SetAnnouncementWindow(announcer.get());
+  // A profile switch runs while a hooked program waits for the answer: the
+  // windows are told from the queue afterwards.
+  for (const auto& [lines, scope] : {std::pair{7, WheelLinesScope::kSaved}, std::pair{1, WheelLinesScope::kThisRun}}) {
+    const int heard = gAnnouncements;
+    platform.SetSystemWheelScrollLines(lines, scope);
+    EXPECT_EQ(gAnnouncements, heard) << lines;
+    UINT now = 0;
+    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &now, 0);
+    EXPECT_EQ(now, static_cast<UINT>(lines));
+    MSG msg;
+    for (int i = 0; i < 2000 && gAnnouncements == heard; ++i, Sleep(10)) {
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+    EXPECT_EQ(gAnnouncements, heard + 1) << lines;
+  }
   SaveSystemWheelScrollLines();
-  EXPECT_EQ(StartupWheelLines(), 7);
+  EXPECT_EQ(StartupWheelLines(), 1);
+  platform.SetAnnouncementWindow(nullptr);
   platform.SetSystemWheelScrollLines(static_cast<std::int32_t>(saved), WheelLinesScope::kSaved);
   SetStartupWheelLines(kDefaultWheelLines);
+  PostThreadMessageA(listenerThread, WM_QUIT, 0, 0);
+  listener.join();
 }
 
 TEST_F(EngineWin32Test, AWindowThatDoesNotAnswerDoesNotHoldTheSender) {

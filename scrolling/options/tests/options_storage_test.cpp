@@ -221,8 +221,11 @@ TEST_F(OptionsStorage, NoFileGivesTheFactoryOptionsAndAFailedSaveKeepsTheFile) {
   EXPECT_EQ(store_.At(kFile), before);
 }
 
-// A file of the current format that cannot be read is kept for the user and
-// the factory options are used; the next save writes a sound file beside it.
+std::vector<std::string> LayoutBFields();  // below
+
+// A file of the current format that cannot be read, or one that is no whole
+// older layout, is kept for the user and the factory options are used; the
+// next save writes a sound file beside it.
 TEST_F(OptionsStorage, DamagedFileIsKeptAsideBeforeAnythingSavesOverIt) {
   auto o = NewOptions();
   SetFactoryOptions(*o);
@@ -235,6 +238,15 @@ TEST_F(OptionsStorage, DamagedFileIsKeptAsideBeforeAnythingSavesOverIt) {
   padded[padded.size() - 100] = 'x';
   Bytes flipped = good;
   flipped[70] ^= 0x01;
+  Bytes random(good.size());
+  std::mt19937 bytes(2024);
+  for (std::uint8_t& b : random) b = static_cast<std::uint8_t>(bytes());
+  std::string stream;
+  for (const std::string& f : LayoutBFields()) stream += f;
+  Bytes image(kLayoutAImageSize - 1000, 0);
+  image[0] = 1, image[1] = 1, image[4] = 1;
+  std::memcpy(&image[16], "Editor", 6);
+  for (std::size_t i = 1000; i < 2000; ++i) image[i] = static_cast<std::uint8_t>(i);
   struct Case {
     const char* name;
     Bytes file;
@@ -242,7 +254,12 @@ TEST_F(OptionsStorage, DamagedFileIsKeptAsideBeforeAnythingSavesOverIt) {
   };
   const Case cases[] = {{"cut short", Bytes(good.begin(), good.end() - 30), false},
                         {"old image size", padded, false},
-                        {"flipped byte, rename fails", flipped, true}};
+                        {"flipped byte, rename fails", flipped, true},
+                        {"zeros", Bytes(good.size(), 0), false},
+                        {"zeros of the old image's size", Bytes(kLayoutAImageSize, 0), false},
+                        {"random bytes, rename fails", random, true},
+                        {"old stream cut in its last field", Bytes(stream.begin(), stream.end() - 3), false},
+                        {"old image cut short", image, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     store_.files = {{kFile, c.file}};
@@ -463,6 +480,8 @@ TEST_F(OptionsStorage, LayoutBWithoutCountIsNotImportedAndItsCountIsCut) {
   EXPECT_EQ(o->iNumPar, kFactoryProfileCount);
   EXPECT_EQ(o->bAutoStart, 0);
   EXPECT_EQ(store_.writes, 0);
+  ASSERT_TRUE(store_.Has("Options_damaged.oqc"));  // no layout without its count: kept aside
+  EXPECT_EQ(store_.At("Options_damaged.oqc"), Bytes(stream.begin(), stream.end()));
 
   stream = TaggedField(0, 3, std::string("\x70\x11\x01\0", 4)) + TaggedField(0, 4, std::string("\x88\x13\0\0", 4)) +
            TaggedField(1024, 0, "last");

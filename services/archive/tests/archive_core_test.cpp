@@ -100,6 +100,28 @@ TEST(ArchivePath, RefusedWhenTheNameWithItsExtensionDoesNotFit) {
   EXPECT_EQ(std::string(path), folder + name + ".BrindlexConfig");
   EXPECT_FALSE(ComposeArchivePath(path, sizeof path, folder.c_str(), (name + "n").c_str()));
   EXPECT_STREQ(path, "");
+
+  ASSERT_TRUE(ComposeStagedRestorePath(path, sizeof path, "C:\\Data", "Veltrano"));
+  EXPECT_STREQ(path, "C:\\Data\\Veltrano.BrindlexConfig");
+  EXPECT_FALSE(ComposeStagedRestorePath(path, 30, "C:\\Data", "Veltrano"));
+  EXPECT_FALSE(ComposeStagedRestorePath(path, sizeof path, "", "Veltrano"));
+  EXPECT_STREQ(path, "");
+}
+
+TEST(ArchivePruning, OnlyArchivesOfTheProductAndNeverTheStagedRestore) {
+  constexpr char kStaged[] = "C:\\Data\\Veltrano.BrindlexConfig";
+  const struct {
+    const char* path;
+    bool prunable;
+  } cases[] = {
+      {"C:\\Data\\Backup\\Veltrano-2026.12.07.BrindlexConfig", true},
+      {"C:\\Data\\veltrano-old.BrindlexConfig", true},
+      {"C:\\Data\\Veltrano.BrindlexConfig", false},  // the archive folder is the data folder
+      {"c:\\data\\VELTRANO.BrindlexConfig", false},
+      {"C:\\Other\\Veltrano.BrindlexConfig", true},
+      {"C:\\Veltrano\\Other.BrindlexConfig", false},  // the product in the folder, not the name
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsPrunableArchive(c.path, "Veltrano", kStaged), c.prunable) << c.path;
 }
 
 TEST(ArchivePruning, ListStaysNewestFirst) {

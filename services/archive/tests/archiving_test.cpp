@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "framework/app/application.h"
+#include "framework/app/framework_messages.h"
+#include "framework/ui/app_windows.h"
+#include "framework/ui/frame_window.h"
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "services/archive/archive_dialog.h"
@@ -29,7 +32,7 @@ namespace {
 constexpr std::int64_t kDec1 = 1796083200;  // 2026-12-01 00:00:00 UTC
 constexpr std::int64_t kDec15 = kDec1 + 14 * kSecondsPerDay;
 
-enum class Writer { kGood, kFails, kDamaged, kBlocking };
+enum class Writer { kGood, kFails, kDamaged, kIncomplete, kBlocking, kUntilCancelled };
 
 std::atomic<std::int64_t> gNow{kDec1};
 std::atomic<Writer> gWriter{Writer::kGood};
@@ -37,16 +40,30 @@ std::atomic<int> gWrites{0};
 HANDLE gWriterEntered = nullptr;
 HANDLE gWriterRelease = nullptr;
 
-std::int64_t FakeNow() noexcept { return gNow.load(); }
-void FakeLocalNow(ArchiveDateTime* out) noexcept { *out = ArchiveDateTime{2026, 12, 7, 9, 5, 3}; }
+// Set: the next reading of the local clock first finishes a whole run, as a
+// run on the worker can finish at any moment of the main thread's work.
+std::atomic<bool> gRunOnClock{false};
 
-std::uint32_t FakeWriteArchive(const char* target, bool) noexcept {
+std::int64_t FakeNow() noexcept { return gNow.load(); }
+void FakeLocalNow(ArchiveDateTime* out) noexcept {
+  if (gRunOnClock.exchange(false)) {
+    EXPECT_EQ(RunArchiveNow(), kArchiveDone);
+  }
+  *out = ArchiveDateTime{2026, 12, 7, 9, 5, 3};
+}
+
+std::uint32_t FakeWriteArchive(const char* target, bool, const std::atomic<bool>* cancel) noexcept {
   ++gWrites;
   switch (gWriter.load()) {
     case Writer::kFails:
       return 2;
     case Writer::kDamaged:
       return WriteWholeFile(target, "PK\x03\x04 not an archive") ? 0 : 2;
+    case Writer::kUntilCancelled:
+      // Then writes a whole archive, as a writer that cannot stop does.
+      SetEvent(gWriterEntered);
+      for (int i = 0; i < 6000 && !cancel->load(); ++i) Sleep(10);
+      break;
     case Writer::kBlocking:
       // Bounded only so that a second run that was wrongly let in fails the
       // test instead of hanging it: the test releases the first at once.
@@ -54,12 +71,14 @@ std::uint32_t FakeWriteArchive(const char* target, bool) noexcept {
       WaitForSingleObject(gWriterRelease, 60000);
       break;
     case Writer::kGood:
+    case Writer::kIncomplete:
       break;
   }
   ZipHandle* zip = CreateZipFile(target, nullptr);
   if (zip == nullptr) return 2;
   const bool added = ZipAddBuffer(zip, "Veltrano.cfg", "settings", 8) == kZipOk;
-  return CloseZip(zip) == kZipOk && added ? 0 : 2;
+  if (CloseZip(zip) != kZipOk || !added) return 2;
+  return gWriter.load() == Writer::kIncomplete ? 5 : 0;
 }
 
 // A file whose creation time is day days after an arbitrary start.
@@ -173,18 +192,56 @@ TEST_F(Archiving, RunWritesTheRecordAndKeepsExactlyTheNewestArchivesOfTheProduct
   EXPECT_FALSE(IsArchiveRunning());
 }
 
-TEST_F(Archiving, FailedOrUnreadableArchivePrunesNothingAndKeepsTheLastTime) {
+// A failed run prunes nothing and keeps the last time; what it wrote never
+// replaces an archive of its name, and only an archive that lacks some
+// files is left, where the name is free.
+TEST_F(Archiving, FailedDamagedOrIncompleteArchiveNeverReplacesOneOfItsName) {
   MakeOldArchives();
-  const std::set<std::string> before = FilesIn(backup_);
-  for (const Writer writer : {Writer::kFails, Writer::kDamaged}) {
-    gWriter = writer;
+  std::set<std::string> files = FilesIn(backup_);
+  const std::string made = backup_ + "\\Veltrano-2026.12.07.BrindlexConfig";
+  const struct {
+    Writer writer;
+    const char* before;  // at the archive's name, or null
+    bool left;
+  } cases[] = {{Writer::kFails, nullptr, false},     {Writer::kDamaged, nullptr, false},
+               {Writer::kDamaged, "complete", false}, {Writer::kIncomplete, "complete", false},
+               {Writer::kIncomplete, nullptr, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.writer));
+    (void)DeleteFileA(made.c_str());
+    if (c.before != nullptr) {
+      ASSERT_TRUE(WriteWholeFile(made, c.before));
+    }
+    gWriter = c.writer;
     EXPECT_EQ(RunArchiveNow(), kArchiveFailed);
-    std::set<std::string> after = FilesIn(backup_);
-    EXPECT_EQ(after.count("Veltrano-2026.12.07.BrindlexConfig"), writer == Writer::kDamaged ? 1u : 0u);
-    after.erase("Veltrano-2026.12.07.BrindlexConfig");  // the damaged one, for the next run to replace
-    EXPECT_EQ(after, before);
+    std::set<std::string> expected = files;
+    if (c.before != nullptr || c.left) expected.insert("Veltrano-2026.12.07.BrindlexConfig");
+    EXPECT_EQ(FilesIn(backup_), expected);
+    if (c.before != nullptr) {
+      EXPECT_EQ(ReadWholeFile(made), c.before);
+    }
     EXPECT_FALSE(Exists(record_));
   }
+}
+
+// The archive folder may be the data folder, where a restore stages its
+// archive for the next start: no run deletes it or writes over it.
+TEST_F(Archiving, TheStagedRestoreIsNeitherPrunedNorWrittenOver) {
+  ASSERT_TRUE(CreateDirectoryA(gApp.dataFolder, nullptr));
+  const std::string staged = tmp_ / "data\\Veltrano.BrindlexConfig";
+  MakeFileCreatedOn(staged, 0);
+  ArchiveRecord record = GetArchiveSettings();
+  // Another spelling of the data folder.
+  CopyText(record.pathPattern, sizeof record.pathPattern, "%CONFIGDIR%\\.");
+  record.keepCount = 1;
+  SetArchiveSettings(record);
+  ASSERT_EQ(RunArchiveNow(), kArchiveDone);
+  EXPECT_EQ(ReadWholeFile(staged), "old");
+  EXPECT_TRUE(Exists(tmp_ / "data\\Veltrano-2026.12.07.BrindlexConfig"));
+  CopyText(record.namePattern, sizeof record.namePattern, "%PROGRAM%");
+  SetArchiveSettings(record);
+  EXPECT_EQ(RunArchiveNow(), kArchiveFailed);
+  EXPECT_EQ(ReadWholeFile(staged), "old");
 }
 
 TEST_F(Archiving, PathsThatCannotBeMadeAreRefusedBeforeWriting) {
@@ -216,7 +273,7 @@ TEST_F(Archiving, DueTestStartsOneRunAndRefusesASecondWhileItRuns) {
   ArchiveIfDue();
   ASSERT_EQ(WaitForSingleObject(gWriterEntered, 60000), WAIT_OBJECT_0);
   EXPECT_TRUE(IsArchiveRunning());
-  EXPECT_FALSE(StartArchiveRun(nullptr));
+  EXPECT_FALSE(StartArchiveRun(false));
   EXPECT_EQ(RunArchiveNow(), kArchiveBusy);
   ArchiveIfDue();
   SetEvent(gWriterRelease);
@@ -227,6 +284,31 @@ TEST_F(Archiving, DueTestStartsOneRunAndRefusesASecondWhileItRuns) {
   ArchiveIfDue();  // the same day again: the run has moved the last time on
   EXPECT_FALSE(IsArchiveRunning());
   EXPECT_EQ(gWrites.load(), 1);
+  CloseHandle(gWriterEntered);
+  CloseHandle(gWriterRelease);
+}
+
+// At shut-down the run is told to stop and its worker is waited for, a
+// bounded time: what it had not yet put in place is dropped.
+TEST_F(Archiving, ShutDownStopsTheRunAndWaitsForItABoundedTime) {
+  gWriterEntered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  gWriterRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  for (const Writer writer : {Writer::kBlocking, Writer::kUntilCancelled}) {
+    SCOPED_TRACE(static_cast<int>(writer));
+    gWriter = writer;
+    ResetEvent(gWriterEntered);
+    ASSERT_TRUE(StartArchiveRun(false));
+    ASSERT_EQ(WaitForSingleObject(gWriterEntered, 60000), WAIT_OBJECT_0);
+    CancelArchiveRun();
+    if (writer == Writer::kBlocking) {  // deaf to the request
+      EXPECT_FALSE(WaitForArchiveRun(GetTickCount() + 300));
+      SetEvent(gWriterRelease);
+    }
+    EXPECT_TRUE(WaitForArchiveRun(GetTickCount() + 60000));
+    EXPECT_FALSE(IsArchiveRunning());
+  }
+  EXPECT_EQ(FilesIn(backup_), std::set<std::string>{});
+  EXPECT_FALSE(Exists(record_));
   CloseHandle(gWriterEntered);
   CloseHandle(gWriterRelease);
 }
@@ -356,48 +438,80 @@ TEST_F(ArchiveDialog, ControlsPreviewsAndOkThatRefusesInvalidPatterns) {
   EXPECT_EQ(StoredLastArchive(record_), kDec1);
 }
 
-TEST_F(ArchiveDialog, ArchiveNowRunsOnTheWorkerAndIsRefusedWhileARunIsInProgress) {
+// A dialog closed while its run goes on is told nothing more; a dialog open
+// when the run ends hears of it.
+TEST_F(ArchiveDialog, ArchiveNowRunsOnTheWorkerAndReportsToTheDialogOpenAtItsEnd) {
   gWriterEntered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   gWriterRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   gWriter = Writer::kBlocking;
-  const INT_PTR result = RunArchiveDialog({
-      [](HWND dialog) {
-        Click(dialog, IDC_ARCHIVE_NOW);  // returns while the writer still waits
-        EXPECT_FALSE(Enabled(dialog, IDC_ARCHIVE_NOW));
-        return true;
-      },
-      [](HWND) { return WaitForSingleObject(gWriterEntered, 0) == WAIT_OBJECT_0; },
-      [](HWND dialog) {
-        EXPECT_TRUE(IsArchiveRunning());
-        EXPECT_FALSE(StartArchiveRun(dialog));
-        SetEvent(gWriterRelease);
-        return true;
-      },
-      [](HWND dialog) {
-        if (gDriver.boxes.texts.empty()) return false;
-        EXPECT_TRUE(BoxSays(0, "Archiving finished successfully!")) << gDriver.boxes.texts[0];
-        EXPECT_TRUE(Enabled(dialog, IDC_ARCHIVE_NOW));
-        // A run started elsewhere is in progress: the button is refused.
-        ResetEvent(gWriterEntered);
-        ResetEvent(gWriterRelease);
-        EXPECT_TRUE(StartArchiveRun(nullptr));
-        return true;
-      },
-      [](HWND) { return WaitForSingleObject(gWriterEntered, 0) == WAIT_OBJECT_0; },
-      [](HWND dialog) {
-        Click(dialog, IDC_ARCHIVE_NOW);
-        EXPECT_TRUE(BoxSays(1, "An archive is being made right now.")) << gDriver.boxes.texts.size();
-        SetEvent(gWriterRelease);
-        Click(dialog, IDCANCEL);
-        return true;
-      },
-  });
-  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(RunArchiveDialog({
+                [](HWND dialog) {
+                  Click(dialog, IDC_ARCHIVE_NOW);  // returns while the writer still waits
+                  EXPECT_FALSE(Enabled(dialog, IDC_ARCHIVE_NOW));
+                  return true;
+                },
+                [](HWND) { return WaitForSingleObject(gWriterEntered, 0) == WAIT_OBJECT_0; },
+                [](HWND dialog) {
+                  EXPECT_TRUE(IsArchiveRunning());
+                  EXPECT_FALSE(StartArchiveRun(true));
+                  Click(dialog, IDCANCEL);
+                  return true;
+                },
+            }),
+            IDCANCEL);
+  EXPECT_EQ(ArchiveDialogWindow(), nullptr);
+  const DWORD start = GetTickCount();
+  EXPECT_EQ(RunArchiveDialog({
+                [](HWND dialog) {
+                  Click(dialog, IDC_ARCHIVE_NOW);
+                  EXPECT_TRUE(BoxSays(0, "An archive is being made right now.")) << gDriver.boxes.texts.size();
+                  SetEvent(gWriterRelease);
+                  return true;
+                },
+                [start](HWND) { return gDriver.boxes.texts.size() > 1 || GetTickCount() - start > 30000; },
+                [](HWND dialog) {
+                  EXPECT_TRUE(BoxSays(1, "Archiving finished successfully!")) << gDriver.boxes.texts.size();
+                  Click(dialog, IDCANCEL);
+                  return true;
+                },
+            }),
+            IDCANCEL);
   for (int i = 0; i < 6000 && IsArchiveRunning(); ++i) Sleep(10);
-  EXPECT_EQ(gWrites.load(), 2);
+  EXPECT_EQ(gWrites.load(), 1);
   EXPECT_TRUE(Exists(backup_ + "\\Veltrano-2026.12.07.BrindlexConfig"));
   CloseHandle(gWriterEntered);
   CloseHandle(gWriterRelease);
+}
+
+// The program's main window, which opens the help topics: keeps the topic
+// it was asked for.
+std::string gHelpTopic;
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_FW_HELPREQUEST) {
+    gHelpTopic = wParam != 0 ? reinterpret_cast<const char*>(wParam) : "<none>";
+    return 0;
+  }
+  return FrameDefaultProc(window, message, wParam, lParam);
+}
+
+TEST_F(ArchiveDialog, HelpAsksTheMainWindowAndOkKeepsTheTimeOfARunThatEndedMeanwhile) {
+  ASSERT_GE(CreateAppWindow(1024, &MainWindowProc, "main", 1, kFrameMainWindow, 10, 10, 200, 150), 0);
+  gHelpTopic.clear();
+  gNow = kDec15 + 3600;
+  EXPECT_EQ(RunArchiveDialog({[](HWND dialog) {
+              Click(dialog, IDC_ARCHIVE_HELP);
+              EXPECT_EQ(gHelpTopic, "About");
+              SetDlgItemTextA(dialog, IDC_ARCHIVE_KEEP, "7");
+              gRunOnClock = true;  // while OK checks the patterns
+              Click(dialog, IDOK);
+              return true;
+            }}),
+            IDCANCEL);
+  gApp.noStateSave = 1;
+  DestroyAllWindows();
+  EXPECT_FALSE(gRunOnClock.load());
+  EXPECT_EQ(StoredLastArchive(record_), kDec15);
+  EXPECT_EQ(GetArchiveSettings().keepCount, 7);
 }
 
 }  // namespace

@@ -220,6 +220,18 @@ TEST_F(UpdateCheck, CheckNowShowsEachOutcomeAndOnlyAReadableReplyIsStored) {
   }
   EXPECT_EQ(Field(dialog, IDC_UPDATE_REPLY), "2.5.11 beta");
   EXPECT_EQ(UpdateDialogWindow(), dialog) << "no second dialog";
+
+  // A second dialog (from the product information) hears of the checks
+  // while it is open and hands them back to the first as it closes; one
+  // that outlives the first leaves no handle behind.
+  HWND second = OpenDialog();
+  Click(second, IDCANCEL);
+  EXPECT_EQ(UpdateDialogWindow(), dialog);
+  second = OpenDialog();
+  Click(dialog, IDCANCEL);
+  EXPECT_EQ(UpdateDialogWindow(), second);
+  Click(second, IDCANCEL);
+  EXPECT_EQ(UpdateDialogWindow(), nullptr);
 }
 
 TEST_F(UpdateCheck, OkStoresTheSwitchAndAtLeastSevenDaysAndLetsTheCheckItStartsRun) {
@@ -255,6 +267,21 @@ TEST_F(UpdateCheck, OkStoresTheSwitchAndAtLeastSevenDaysAndLetsTheCheckItStartsR
   EXPECT_EQ(record.intervalDays, 12);
   EXPECT_STREQ(record.lastReply, "2.5.10") << "the check OK started ran to its end";
   EXPECT_EQ(UpdateDialogWindow(), nullptr) << "no newer version";
+}
+
+// At shut-down the check is told to stop and its worker is waited for, a
+// bounded time; the stopped check leaves the record as it was.
+TEST_F(UpdateCheck, ShutDownStopsTheCheckAndWaitsForItABoundedTime) {
+  gHold = true;
+  gHonourCancel = false;  // deaf to the request at first
+  ASSERT_EQ(StartUpdateCheck(), kUpdateCheckStarted);
+  ASSERT_EQ(WaitForSingleObject(gEntered, 30000), WAIT_OBJECT_0);
+  CancelUpdateCheck();
+  EXPECT_FALSE(WaitForUpdateCheck(GetTickCount() + 300));
+  gHonourCancel = true;
+  EXPECT_TRUE(WaitForUpdateCheck(GetTickCount() + 30000));
+  EXPECT_FALSE(IsUpdateCheckRunning());
+  EXPECT_FALSE(test_support::Exists(record_));
 }
 
 // Check now while a check hangs: the main thread goes on answering, the
