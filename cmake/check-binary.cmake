@@ -1,7 +1,8 @@
-# Checks the import or export table of a Windows program or library, as
-# objdump prints it. Run in script mode:
+# Checks the import or export table of a Windows program or library, or that
+# it is stripped, as objdump prints them. Run in script mode:
 #   cmake -DOBJDUMP=<objdump> -DBINARY=<file> -DCHECK=imports -DALLOW=<a.dll,b.dll> -P check-binary.cmake
 #   cmake -DOBJDUMP=<objdump> -DBINARY=<file> -DCHECK=exports -DEXPECT=<name,name> -P check-binary.cmake
+#   cmake -DOBJDUMP=<objdump> -DBINARY=<file> -DCHECK=stripped -DDEBUG_FILE=ON|OFF -P check-binary.cmake
 # The table is written to a file next to the binary and read from there, one
 # file per check: CTest runs the checks of one binary at the same time.
 cmake_minimum_required(VERSION 3.20)
@@ -13,11 +14,61 @@ foreach(var OBJDUMP BINARY CHECK)
 endforeach()
 
 get_filename_component(name "${BINARY}" NAME)
-set(table "${BINARY}.${CHECK}.objdump.txt")
-execute_process(COMMAND "${OBJDUMP}" -p "${BINARY}" OUTPUT_FILE "${table}" ERROR_VARIABLE error RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "check-binary: ${OBJDUMP} -p ${BINARY} failed (${status}): ${error}")
+
+# objdump_table(FILE OPTION... ): objdump's output for FILE in ${FILE}.${CHECK}.objdump.txt.
+function(objdump_table file)
+  set(table "${file}.${CHECK}.objdump.txt")
+  execute_process(COMMAND "${OBJDUMP}" ${ARGN} "${file}" OUTPUT_FILE "${table}"
+                  ERROR_VARIABLE error RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "check-binary: ${OBJDUMP} ${ARGN} ${file} failed (${status}): ${error}")
+  endif()
+  set(table "${table}" PARENT_SCOPE)
+endfunction()
+
+# The names of FILE's sections, and HAS_SYMS when it has a symbol table.
+function(sections_of file out)
+  objdump_table("${file}" -f -h)
+  file(STRINGS "${table}" lines REGEX "HAS_SYMS|^ +[0-9]+ [^ ]+ ")
+  set(result "")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^ +[0-9]+ ([^ ]+) ")
+      list(APPEND result "${CMAKE_MATCH_1}")
+    elseif(line MATCHES "HAS_SYMS")
+      list(APPEND result HAS_SYMS)
+    endif()
+  endforeach()
+  set(${out} "${result}" PARENT_SCOPE)
+endfunction()
+
+if(CHECK STREQUAL "stripped")
+  # What users download carries neither a symbol table nor debug sections.
+  # Where the build makes debug information, it is kept in NAME.debug beside
+  # the file, which names it for a debugger (.gnu_debuglink).
+  sections_of("${BINARY}" sections)
+  set(debug "${sections}")
+  list(FILTER debug INCLUDE REGEX "^(HAS_SYMS|\\.debug_.*)$")
+  if(debug)
+    list(JOIN debug " " debug)
+    message(FATAL_ERROR "check-binary: ${name} is not stripped: ${debug}")
+  endif()
+  if(DEBUG_FILE)
+    if(NOT ".gnu_debuglink" IN_LIST sections)
+      message(FATAL_ERROR "check-binary: ${name} names no debug file (.gnu_debuglink)")
+    endif()
+    if(NOT EXISTS "${BINARY}.debug")
+      message(FATAL_ERROR "check-binary: ${name}.debug is missing")
+    endif()
+    sections_of("${BINARY}.debug" kept)
+    if(NOT ".debug_info" IN_LIST kept)
+      message(FATAL_ERROR "check-binary: ${name}.debug holds no debug information")
+    endif()
+  endif()
+  message(STATUS "${name} is stripped")
+  return()
 endif()
+
+objdump_table("${BINARY}" -p)
 # Only the lines read below: the import libraries' names, and the export
 # names with their header.
 file(STRINGS "${table}" lines
