@@ -1,16 +1,39 @@
 #!/usr/bin/env bash
 # Installs what the builds and tests need on a Debian 12 machine. Idempotent:
 # packages that dpkg already reports installed are skipped.
+#
+#   scripts/setup.sh          everything scripts/test.sh builds and runs
+#   scripts/setup.sh --run    only what scripts/run.sh needs: the x86_64
+#                             build of the program, Wine and a virtual display
 set -euo pipefail
 
+run_only=false
+case ${1:-} in
+  --run) run_only=true ;;
+  "") ;;
+  *) echo "usage: setup.sh [--run]" >&2; exit 2 ;;
+esac
+
+# The x86_64 build (its configure reads googletest's sources), Wine, a
+# virtual display and the installation record (python3).
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev
-  googletest libgtest-dev libbenchmark-dev zlib1g-dev libssl-dev
-  g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
-  binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  wine64 xvfb xdotool x11-utils x11-apps unzip zip python3 util-linux
+  cmake ninja-build googletest
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 libz-mingw-w64-dev
+  wine64 xvfb x11-utils python3 util-linux
   make perl  # scripts/lib/openssl.sh builds OpenSSL with them
 )
+triplets=(x86_64-w64-mingw32)
+if ! $run_only; then
+  # The native, fuzzing and benchmark builds, the i686 build, the input of
+  # the end-to-end test, the screenshots, and the ZIP tools the archive
+  # tests compare with.
+  packages+=(
+    g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev zlib1g-dev libssl-dev
+    g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools
+    xdotool x11-apps unzip zip
+  )
+  triplets+=(i686-w64-mingw32)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -26,9 +49,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
-# OpenSSL's static libraries for both Windows targets: built once and cached
+# OpenSSL's static libraries for the Windows targets: built once and cached
 # outside the source tree (scripts/lib/openssl.sh); the configure of the
 # win64 and win32 presets finds them there.
-for triplet in x86_64-w64-mingw32 i686-w64-mingw32; do
+for triplet in "${triplets[@]}"; do
   "$(dirname "$0")/lib/openssl.sh" "$triplet" >/dev/null
 done
