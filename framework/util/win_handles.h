@@ -119,6 +119,18 @@ using CMemoryDcHandle = CUniqueHandle<MemoryDcTraits>;
 using CModuleHandle = CUniqueHandle<ModuleHandleTraits>;
 using CRegistryKey = CUniqueHandle<RegistryKeyTraits>;
 
+// Waits for the thread (or other waitable object) held by owner until the
+// tick count untilTick at the latest, and lets it go once it has ended. True
+// when nothing is held any more.
+[[nodiscard]] inline bool WaitAndReleaseUntil(CKernelHandle& owner, DWORD untilTick) noexcept {
+  if (!owner) return true;
+  const DWORD now = GetTickCount();
+  const DWORD left = static_cast<LONG>(untilTick - now) > 0 ? untilTick - now : 0;
+  if (WaitForSingleObject(owner.Get(), left) != WAIT_OBJECT_0) return false;
+  owner.Reset();
+  return true;
+}
+
 // A window's DC (or with no window, the screen's) for the length of a scope.
 class CDcHandle {
  public:

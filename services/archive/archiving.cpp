@@ -291,12 +291,7 @@ bool IsArchiveRunning() noexcept { return gArchiveRunning.load(); }
 void CancelArchiveRun() noexcept { gCancel.store(true); }
 
 bool WaitForArchiveRun(DWORD untilTick) noexcept {
-  if (!gWorker) return true;
-  const DWORD now = GetTickCount();
-  const DWORD left = static_cast<std::int32_t>(untilTick - now) > 0 ? untilTick - now : 0;
-  if (WaitForSingleObject(gWorker.Get(), left) != WAIT_OBJECT_0) return false;
-  gWorker.Reset();
-  return true;
+  return WaitAndReleaseUntil(gWorker, untilTick);
 }
 
 DWORD WINAPI ArchiveConfigurationThread(void* forDialog) {

@@ -172,12 +172,7 @@ void CancelUpdateCheck() noexcept {
 bool IsUpdateCheckRunning() noexcept { return gRunning.load(); }
 
 bool WaitForUpdateCheck(DWORD untilTick) noexcept {
-  if (!gWorker) return true;
-  const DWORD now = GetTickCount();
-  const DWORD left = static_cast<std::int32_t>(untilTick - now) > 0 ? untilTick - now : 0;
-  if (WaitForSingleObject(gWorker.Get(), left) != WAIT_OBJECT_0) return false;
-  gWorker.Reset();
-  return true;
+  return WaitAndReleaseUntil(gWorker, untilTick);
 }
 
 DWORD WINAPI UpdateCheckThread(void* notify) {
