@@ -286,7 +286,7 @@ TEST_F(AppLoop, RestartRelaunchesTheProgramWithoutLogonSwitches) {
   SetEnvironmentVariableA("VELTRANO_PROBE_OUT", nullptr);
   // The relaunch runs on its own; wait for what it writes (a bound for a
   // failure, not a pace the test depends on).
-  for (int i = 0; i < 1200 && !Exists(out); ++i) Sleep(50);
+  EXPECT_TRUE(test_support::WaitUntil([&out] { return Exists(out); }, 60000));
   EXPECT_EQ(ReadWholeFile(out), "-MINIMIZE \"x y\"");
 }
 

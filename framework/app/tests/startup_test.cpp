@@ -110,10 +110,7 @@ std::vector<std::string> LinesStarting(const std::string& log, const std::string
 
 // The other process writes the line in its own time: wait for it (bounded).
 bool WaitForLine(const std::string& log, const std::string& line) {
-  for (int i = 0; i < 3000; ++i, Sleep(20)) {
-    if (HasLine(log, line)) return true;
-  }
-  return false;
+  return test_support::WaitUntil([&] { return HasLine(log, line); }, 60000);
 }
 
 std::string SpecialFolder(int csidl) {

@@ -1,7 +1,7 @@
-// Helpers for the Win32 tests: window texts and dialogs, the message queue, a
-// fresh temporary folder removed with all its contents at the end, small file
-// helpers, another program's handle on a file, the cursor, and the programs
-// the tests start.
+// Helpers for the Win32 tests: window texts and dialogs, the message queue,
+// waits for a condition, a fresh temporary folder removed with all its
+// contents at the end, small file helpers, another program's handle on a
+// file, the cursor, and the programs the tests start.
 #pragma once
 
 #include <windows.h>
@@ -55,7 +55,6 @@ inline std::string AllTexts(HWND window) {
   return all;
 }
 
-// Handles what is queued for the thread, through the dialog's keys when one is given.
 // The boxes a modally run dialog owns, answered once each with OK from a
 // timer of the dialog's thread, their caption and texts kept; before (when
 // given) sees each new box first.
@@ -136,6 +135,7 @@ inline void Click(HWND dialog, int id) {
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+// Handles what is queued for the thread, through the dialog's keys when one is given.
 inline void Pump(HWND dialog = nullptr) {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -143,6 +143,38 @@ inline void Pump(HWND dialog = nullptr) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+}
+
+// Asks done() until it holds or timeoutMs have passed, pausing between
+// two questions; true when it held. The bound is for a failure, never a pace
+// a test depends on.
+template <typename Condition, typename Pause>
+bool PollUntil(Condition&& done, DWORD timeoutMs, Pause&& pause) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount64() >= end) return false;
+    pause();
+  }
+}
+
+// Polls every 10 ms: for what another thread or program does in its time.
+template <typename Condition>
+bool WaitUntil(Condition&& done, DWORD timeoutMs) {
+  return PollUntil(done, timeoutMs, [] { Sleep(10); });
+}
+
+// Handles this thread's messages (through the dialog's keys when one is
+// given) before each question, and wakes as soon as new ones come: sent
+// messages, such as a hook's, are answered at once.
+template <typename Condition>
+bool PumpUntil(Condition&& done, DWORD timeoutMs, HWND dialog = nullptr) {
+  return PollUntil(
+      [&] {
+        Pump(dialog);
+        return done();
+      },
+      timeoutMs, [] { MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT); });
 }
 
 inline DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
@@ -195,11 +227,12 @@ class TempDir {
 // by the test itself or sent by another program) can move it on again, so a
 // few attempts are made before the move counts as refused.
 inline bool MoveCursorTo(int x, int y) {
-  for (int attempt = 0; attempt < 20; ++attempt, Sleep(10)) {
-    POINT p{};
-    if (SetCursorPos(x, y) && GetCursorPos(&p) && p.x == x && p.y == y) return true;
-  }
-  return false;
+  return WaitUntil(
+      [x, y] {
+        POINT p{};
+        return SetCursorPos(x, y) && GetCursorPos(&p) && p.x == x && p.y == y;
+      },
+      1000);
 }
 
 inline bool WriteWholeFile(const std::string& path, const std::string& content) {

@@ -226,13 +226,13 @@ TEST_F(ProfileDialogTest, PickerReadsAnotherProgramsWindowsAndEscKeepsTheValues)
   HWND child = nullptr;
   // The target makes its child after its own window, which can be found
   // in between: wait for both.
-  for (int i = 0; i < 500 && child == nullptr; ++i) {
-    top = FindWindowA("VeltranoPickTarget", "Pick target");
-    if (top != nullptr) child = FindWindowExA(top, nullptr, "VeltranoPickChild", "Pick child");
-    if (child == nullptr) Sleep(10);
-  }
-  ASSERT_NE(top, nullptr);
-  ASSERT_NE(child, nullptr);
+  ASSERT_TRUE(test_support::WaitUntil(
+      [&] {
+        top = FindWindowA("VeltranoPickTarget", "Pick target");
+        if (top != nullptr) child = FindWindowExA(top, nullptr, "VeltranoPickChild", "Pick child");
+        return child != nullptr;
+      },
+      30000));
   SetPickerMouse(&TestButtons, &TestCursor);
 
   Profile profile = NamedProfile();
