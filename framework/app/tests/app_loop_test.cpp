@@ -26,6 +26,7 @@
 namespace {
 
 using test_support::Exists;
+using test_support::Hex;
 using test_support::ProgramFolder;
 using test_support::ReadWholeFile;
 using test_support::TempDir;
@@ -34,12 +35,6 @@ const std::string kProbe = ProgramFolder() + "\\app_probe.exe";
 
 // Runs the probe to its end, so that everything it posted is queued here.
 DWORD RunProbe(const std::string& arguments) { return test_support::RunToEnd(kProbe, arguments); }
-
-std::string Hex(std::uint64_t v) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(v));
-  return text;
-}
 
 // What the framework windows' product procedure and the bar windows saw.
 std::vector<std::pair<HWND, UINT>> gSeen;

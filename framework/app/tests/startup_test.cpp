@@ -23,6 +23,7 @@
 namespace {
 
 using test_support::Exists;
+using test_support::Hex;
 using test_support::IsDirectory;
 using test_support::ProgramFolder;
 using test_support::ReadWholeFile;
@@ -124,12 +125,6 @@ std::string UserName() {
   DWORD length = sizeof name;
   GetUserNameA(name, &length);
   return name;
-}
-
-std::string Hex(std::uint32_t v) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", v);
-  return text;
 }
 
 // A configuration archive as the backup writes it: the product's entry (a

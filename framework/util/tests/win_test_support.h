@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -14,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "framework/util/colour.h"
+#include "framework/util/tests/test_support.h"
 #include "framework/util/win_handles.h"
 
 namespace test_support {
@@ -221,6 +224,63 @@ class TempDir {
 
  private:
   std::string path_;
+};
+
+// The header of a 32-bit top-down bitmap of w x h pixels.
+inline BITMAPINFO TopDown32(int w, int h) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  return bi;
+}
+
+// A white 32-bit DIB section selected into a memory DC: what a window or the
+// code under test draws into dc() is read back pixel by pixel, or whole as
+// top-down 0x00RRGGBB pixels (for WritePng).
+class DibSurface {
+ public:
+  DibSurface(int w, int h) : w_(w), h_(h) {
+    const BITMAPINFO bi = TopDown32(w, h);
+    void* bits = nullptr;
+    bmp_.Reset(CreateDIBSection(dc_.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bits_ = static_cast<std::uint32_t*>(bits);
+    if (bits_ == nullptr) return;
+    old_ = SelectObject(dc_.Get(), bmp_.Get());
+    Fill(0x00FFFFFF);
+  }
+  ~DibSurface() {
+    if (old_ != nullptr) SelectObject(dc_.Get(), old_);
+  }
+  DibSurface(const DibSurface&) = delete;
+  DibSurface& operator=(const DibSurface&) = delete;
+
+  [[nodiscard]] bool Valid() const { return bits_ != nullptr; }
+  [[nodiscard]] HDC dc() const { return dc_.Get(); }
+  [[nodiscard]] int Width() const { return w_; }
+  [[nodiscard]] int Height() const { return h_; }
+  [[nodiscard]] COLORREF At(int x, int y) const {
+    GdiFlush();
+    return SwapRedBlue(bits_[y * w_ + x]);
+  }
+  void Fill(COLORREF c) {
+    GdiFlush();
+    std::fill(bits_, bits_ + w_ * h_, SwapRedBlue(c));
+  }
+  [[nodiscard]] std::vector<std::uint32_t> Pixels() const {
+    GdiFlush();
+    return Valid() ? std::vector<std::uint32_t>(bits_, bits_ + w_ * h_) : std::vector<std::uint32_t>();
+  }
+
+ private:
+  int w_, h_;
+  CMemoryDcHandle dc_{CreateCompatibleDC(nullptr)};
+  CBitmapHandle bmp_;
+  HGDIOBJ old_ = nullptr;
+  std::uint32_t* bits_ = nullptr;
 };
 
 // Moves the cursor and checks where it is. Input still on its way (injected
