@@ -17,11 +17,11 @@
 # filedlg   filedlg_save.png, filedlg_folder.png, filedlg_link.png: the save
 #           dialog with the configuration filter and a proposed name, the
 #           folder picker, and two link labels, the second with the focus
-#           (framework/app/tests/file_dialog_probe).
+#           (file_dialog_probe).
 # archive   archive_dialog_<dpi>.png: the archive dialog with its default
 #           patterns and their expansions.
 # about     about_dialog_<dpi>.png: the product information dialog
-#           (framework/run/tests/about_shot).
+#           (about_shot).
 # update    update_dialog_<dpi>.png: the update dialog after a check that
 #           found a newer version.
 # demo      demo_docked.png, demo_overflow.png, demo_menu.png,
@@ -31,7 +31,8 @@
 #           with the File menu and its Recent submenu open, and with the
 #           window menu open.
 # <dpi> is 96 and 144, set as Wine's LogPixels; each program reports the DPI
-# it ran at, and a part fails when it is not the one asked for.
+# it ran at, and a part fails when it is not the one asked for. The programs
+# and the converter of the dumps are in tools/screenshots.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -89,7 +90,7 @@ part_frame() {
   wait_for "$log" "exit 0"
 }
 
-# Starts a program of the tests that logs "dpi N" and a ready line to the
+# Starts a program of tools/screenshots that logs "dpi N" and a ready line to the
 # file named by its last argument, waits until it is ready and has painted,
 # checks that it ran at the DPI asked for, shoots its windows (an overlay
 # only inside the regions it logged, when asked to) and ends it.

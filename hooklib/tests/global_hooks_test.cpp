@@ -89,7 +89,7 @@ class GlobalHooks : public ::testing::Test {
 
 TEST_F(GlobalHooks, MovesOverAnotherProgramReachTheMainWindow) {
   ASSERT_NO_FATAL_FAILURE(MoveOverTarget());
-  ASSERT_TRUE(PumpUntil([&] { return Seen(WM_HOOK_MOUSE, WM_MOUSEMOVE); }));
+  ASSERT_TRUE(PumpUntil([&] { return Seen(WM_HOOK_MOUSE, WM_MOUSEMOVE); }, 10000));
   bool overTarget = false;
   for (const auto& m : recorder_.messages) {
     overTarget |= m.message == WM_HOOK_MOUSE && m.lParam == reinterpret_cast<LPARAM>(target_);
@@ -104,14 +104,14 @@ TEST_F(GlobalHooks, RightPressIsSwallowedOnlyWhenTheMainWindowSaysSo) {
   };
   SendMouse(MOUSEEVENTF_RIGHTDOWN);
   SendMouse(MOUSEEVENTF_RIGHTUP);
-  ASSERT_TRUE(PumpUntil([&] { return Seen(WM_HOOK_MOUSE, WM_RBUTTONUP); }));
-  ASSERT_TRUE(PumpUntil([&] { return Query(kTargetRightUps) == 1; }));
+  ASSERT_TRUE(PumpUntil([&] { return Seen(WM_HOOK_MOUSE, WM_RBUTTONUP); }, 10000));
+  ASSERT_TRUE(PumpUntil([&] { return Query(kTargetRightUps) == 1; }, 10000));
   EXPECT_EQ(Query(kTargetRightDowns), 0);
 
   recorder_.answer = [](const HookMessage&) -> LRESULT { return 0; };
   SendMouse(MOUSEEVENTF_RIGHTDOWN);
   SendMouse(MOUSEEVENTF_RIGHTUP);
-  ASSERT_TRUE(PumpUntil([&] { return Query(kTargetRightUps) == 2; }));
+  ASSERT_TRUE(PumpUntil([&] { return Query(kTargetRightUps) == 2; }, 10000));
   EXPECT_EQ(Query(kTargetRightDowns), 1);
   EXPECT_EQ(recorder_.Count(WM_HOOK_MOUSE, WM_RBUTTONDOWN), 2u);
 }
@@ -125,10 +125,10 @@ TEST_F(GlobalHooks, WheelDeltaSetByTheMainWindowIsWhatTheProgramSees) {
     return 0;
   };
   SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(WHEEL_DELTA));
-  ASSERT_TRUE(PumpUntil([&] { return Seen(WM_HOOK_WHEEL, WM_MOUSEWHEEL); }));
+  ASSERT_TRUE(PumpUntil([&] { return Seen(WM_HOOK_WHEEL, WM_MOUSEWHEEL); }, 10000));
   EXPECT_EQ(recorder_.messages.back().lParam, reinterpret_cast<LPARAM>(target_));
   EXPECT_EQ(WheelDelta(shm_->wheelWParam), 360);
-  ASSERT_TRUE(PumpUntil([&] { return Query(kTargetWheels) == 1; }));
+  ASSERT_TRUE(PumpUntil([&] { return Query(kTargetWheels) == 1; }, 10000));
   EXPECT_EQ(Query(kTargetLastWheelDelta), 360);
 }
 

@@ -6,23 +6,10 @@
 
 #include <gtest/gtest.h>
 
-// Pumps this thread's messages (the hook messages arrive as sent messages)
-// until the condition holds or the time is up.
-template <typename Condition>
-bool PumpUntil(Condition done, DWORD timeoutMs = 10000) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  for (;;) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    if (done()) return true;
-    const ULONGLONG now = GetTickCount64();
-    if (now >= end) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
+#include "framework/util/tests/win_test_support.h"
+
+// The hook messages arrive as sent messages: the waits pump.
+using test_support::PumpUntil;
 
 inline void SendMouse(DWORD flags, LONG x = 0, LONG y = 0, DWORD data = 0) {
   INPUT input{};

@@ -110,7 +110,7 @@ shoot() {
     xwd -id "${id%:clip}" -silent -display "$DISPLAY" -out "$name-$n.xwd" 2>/dev/null || continue
     dumps+=("$name-$n.xwd${id#"${id%:clip}"}")
   done
-  python3 "$desktop_lib/../xwd_to_png.py" ${regions:+--regions "$regions"} \
+  python3 "$desktop_lib/../../tools/screenshots/xwd_to_png.py" ${regions:+--regions "$regions"} \
     "$name.png" "$name.xwd" ${dumps[@]+"${dumps[@]}"}
   rm -f "$name.xwd" "$name"-*.xwd
 }

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <sys/stat.h>
 
@@ -15,7 +14,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using ziptest::BuildRaw;
 using ziptest::Bytes;
+using ziptest::kRawDos;
+using ziptest::RawEntry;
 using ziptest::ReadFile;
 using ziptest::Str;
 using ziptest::TempDir;
@@ -65,49 +67,6 @@ Bytes ReadAll(ZipHandle* h, int index, ZipResult* result) {
   ZipEntryInfo info{};
   *result = GetZipEntry(h, index, &info);
   return *result == kZipOk ? ReadInPieces(h, index, info.uncompressed_size + 1, result) : Bytes{};
-}
-
-// ---- a hand-made archive of stored entries with every field under control ----
-struct RawEntry {
-  RawEntry(std::string n, Bytes d) : name(std::move(n)), data(std::move(d)) {}
-  std::string name;
-  Bytes data;
-  std::uint16_t made_by = 0x0314;  // Unix host
-  std::uint32_t external = 0x81A40000u;
-  Bytes local_extra;
-  std::optional<std::uint32_t> crc, usize, csize;  // lies in both headers
-};
-
-constexpr std::uint32_t kRawDos = 0x57274A6Eu;
-
-// Appends little-endian fields of the given byte widths.
-void Put(Bytes& b, std::initializer_list<std::pair<std::uint32_t, int>> fields) {
-  for (const auto& [value, width] : fields) {
-    for (int i = 0; i < width; ++i) b.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-  }
-}
-
-Bytes BuildRaw(const std::vector<RawEntry>& entries, std::size_t prefix = 0, const std::string& comment = "") {
-  Bytes a(prefix, 0xEE), central;
-  for (const RawEntry& e : entries) {
-    const auto offset = static_cast<std::uint32_t>(a.size() - prefix);
-    const auto size = static_cast<std::uint32_t>(e.data.size()), n = static_cast<std::uint32_t>(e.name.size());
-    const std::uint32_t crc = e.crc.value_or(crc32(0, e.data.data(), size));
-    const std::uint32_t us = e.usize.value_or(size), cs = e.csize.value_or(size);
-    Put(a, {{zip::kLocalHeaderSignature, 4}, {20, 2}, {0, 2}, {0, 2}, {kRawDos, 4}, {crc, 4}, {cs, 4}, {us, 4},
-            {n, 2}, {static_cast<std::uint32_t>(e.local_extra.size()), 2}});
-    for (const Bytes& part : {Str(e.name), e.local_extra, e.data}) a.insert(a.end(), part.begin(), part.end());
-    Put(central, {{zip::kCentralHeaderSignature, 4}, {e.made_by, 2}, {20, 2}, {0, 2}, {0, 2}, {kRawDos, 4}, {crc, 4},
-                  {cs, 4}, {us, 4}, {n, 2}, {0, 4}, {0, 4}, {e.external, 4}, {offset, 4}});
-    central.insert(central.end(), e.name.begin(), e.name.end());
-  }
-  const auto count = static_cast<std::uint32_t>(entries.size());
-  Put(central, {{zip::kEndRecordSignature, 4}, {0, 4}, {count, 2}, {count, 2},
-                {static_cast<std::uint32_t>(central.size()), 4}, {static_cast<std::uint32_t>(a.size() - prefix), 4},
-                {static_cast<std::uint32_t>(comment.size()), 2}});
-  a.insert(a.end(), central.begin(), central.end());
-  a.insert(a.end(), comment.begin(), comment.end());
-  return a;
 }
 
 TEST(ZipReader, RoundTripsPlainAndEncryptedArchives) {
@@ -302,11 +261,9 @@ TEST(ZipReader, HostileArchivesFailSafely) {
   }
 }
 
-TEST(ZipReader, WrongPasswordIsReportedAtTheFirstReadAndExtractsNothing) {
+TEST(ZipReader, WrongPasswordIsReportedAtTheFirstRead) {
   const Bytes a = Write({{"t.txt", ziptest::TextBytes(100000, 1)}, {"s.gz", Str("stored")}}, "right");
-  TempDir dir;
-  zip::StdioZipPlatform platform;
-  OpenArchive ar(a, "wrong", &platform);
+  OpenArchive ar(a, "wrong");
   ZipEntryInfo info{};
   EXPECT_EQ(GetZipEntry(ar.h, 0, &info), kZipOk);
   int wrong = 0;
@@ -317,117 +274,10 @@ TEST(ZipReader, WrongPasswordIsReportedAtTheFirstReadAndExtractsNothing) {
     wrong += r == kZipBadPassword;
   }
   EXPECT_GE(wrong, 1);  // the check byte matches by chance for 1 in 256
-  ASSERT_EQ(SetUnzipBaseDir(ar.h, dir.path.string().c_str()), kZipOk);
-  EXPECT_NE(UnzipEntryToFile(ar.h, 0, "t.txt"), kZipOk);
-  EXPECT_FALSE(fs::exists(dir.path / "t.txt"));
   OpenArchive none(a, nullptr);
   ZipResult r = 0;
   ReadAll(none.h, 0, &r);
   EXPECT_NE(r, kZipOk);
-}
-
-TEST(ZipReader, ExtractsFilesAndFoldersBelowTheBaseFolderOnly) {
-  TempDir dir;
-  const fs::path base = dir.path / "base";
-  RawEntry folder{"data/", {}}, deep{"data/sub/f.txt", Str("deep")}, up{"../escape.txt", Str("x")};
-  RawEntry drive{"C:\\..\\..\\win.txt", Str("y")}, bad_crc{"bad.txt", Str("corrupt")};
-  RawEntry long_name{std::string(270, 'n'), Str("l")};
-  folder.external = (040755u << 16) | 0x10;
-  bad_crc.crc = 1;
-  zip::StdioZipPlatform platform;
-  OpenArchive ar(BuildRaw({folder, deep, up, drive, bad_crc, long_name}), nullptr, &platform);
-  ASSERT_NE(ar.h, nullptr);
-  ASSERT_EQ(SetUnzipBaseDir(ar.h, base.string().c_str()), kZipOk);
-  ZipEntryInfo info{};
-  auto name = [&](int i) {
-    EXPECT_EQ(GetZipEntry(ar.h, i, &info), kZipOk);
-    return std::string(info.name);
-  };
-
-  EXPECT_EQ(UnzipEntryToFile(ar.h, 0, name(0).c_str()), kZipOk);
-  EXPECT_TRUE(fs::is_directory(base / "data"));
-  EXPECT_TRUE(fs::is_empty(base / "data"));
-  EXPECT_EQ(UnzipEntryToFile(ar.h, 1, name(1).c_str()), kZipOk);
-  EXPECT_TRUE(ReadFile(base / "data" / "sub" / "f.txt") == Str("deep"));
-
-  EXPECT_EQ(name(2), "../escape.txt");
-  EXPECT_EQ(UnzipEntryToFile(ar.h, 2, info.name), kZipBadArguments);
-  EXPECT_FALSE(fs::exists(dir.path / "escape.txt"));
-  EXPECT_EQ(name(3), "win.txt");  // sanitised: drive and climb removed
-  EXPECT_EQ(UnzipEntryToFile(ar.h, 3, "/tmp/absolute.txt"), kZipBadArguments);
-  EXPECT_EQ(UnzipEntryToFile(ar.h, 3, "C:\\x.txt"), kZipBadArguments);
-
-  // A failed extraction leaves no file behind.
-  EXPECT_EQ(UnzipEntryToFile(ar.h, 4, "bad.txt"), kZipCorrupt);
-  EXPECT_FALSE(fs::exists(base / "bad.txt"));
-
-  // A name of 260 characters or more is listed empty and not extracted.
-  EXPECT_EQ(name(5), "");
-  EXPECT_EQ(UnzipEntryToFile(ar.h, 5, info.name), kZipBadArguments);
-  // Base folder plus name beyond 259 characters.
-  EXPECT_EQ(UnzipEntryToFile(ar.h, 1, std::string(250, 'm').c_str()), kZipBadArguments);
-}
-
-// Names of the entries in a folder.
-std::vector<std::string> Listing(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-TEST(ZipReader, AFailedExtractionKeepsTheFileAtTheTarget) {
-  TempDir dir;
-  zip::StdioZipPlatform platform;
-  RawEntry bad_crc{"t.txt", Str("new contents")}, cut{"t.txt", Str("new contents")};
-  bad_crc.crc = 1;
-  cut.csize = 5;  // stored data ends before its size
-  const struct {
-    const char* what;
-    Bytes archive;
-    const char* password;
-  } failures[] = {{"wrong password", Write({{"t.txt", ziptest::TextBytes(30000, 3)}}, "right"), "wrong"},
-                  {"CRC mismatch", BuildRaw({bad_crc}), nullptr},
-                  {"damaged data", BuildRaw({cut}), nullptr}};
-  const Bytes old = Str("the file that was there before");
-  ziptest::WriteFile(dir.path / "t.txt", old);
-  for (const auto& f : failures) {
-    OpenArchive ar(f.archive, f.password, &platform);
-    ASSERT_EQ(SetUnzipBaseDir(ar.h, dir.path.string().c_str()), kZipOk);
-    EXPECT_NE(UnzipEntryToFile(ar.h, 0, "t.txt"), kZipOk) << f.what;
-    EXPECT_TRUE(ReadFile(dir.path / "t.txt") == old) << f.what;
-    EXPECT_EQ(Listing(dir.path), std::vector<std::string>{"t.txt"}) << f.what;  // no temporary left
-  }
-  OpenArchive good(BuildRaw({{"t.txt", Str("new")}}), nullptr, &platform);
-  ASSERT_EQ(SetUnzipBaseDir(good.h, dir.path.string().c_str()), kZipOk);
-  EXPECT_EQ(UnzipEntryToFile(good.h, 0, "t.txt"), kZipOk);
-  EXPECT_TRUE(ReadFile(dir.path / "t.txt") == Str("new"));
-  EXPECT_EQ(Listing(dir.path), std::vector<std::string>{"t.txt"});
-}
-
-TEST(ZipReader, NamesEndingInASeparatorAreFoldersWhateverTheirAttributes) {
-  TempDir dir;
-  zip::StdioZipPlatform platform;
-  // Attributes 0 from a Unix and from a DOS host; a folder whose place a
-  // file has taken.
-  RawEntry unix_zero{"u/", {}}, dos_zero{"d\\", {}}, taken{"taken/", {}};
-  unix_zero.external = dos_zero.external = taken.external = 0;
-  dos_zero.made_by = 0x0014;
-  OpenArchive ar(BuildRaw({unix_zero, dos_zero, taken}), nullptr, &platform);
-  ASSERT_EQ(SetUnzipBaseDir(ar.h, dir.path.string().c_str()), kZipOk);
-  ziptest::WriteFile(dir.path / "taken", Str("a file"));
-  for (int i = 0; i < 2; ++i) {
-    ZipEntryInfo info{};
-    ASSERT_EQ(GetZipEntry(ar.h, i, &info), kZipOk);
-    EXPECT_TRUE(info.attributes & kZipAttrDirectory) << info.name;
-    // Made, then already there: both succeed.
-    EXPECT_EQ(UnzipEntryToFile(ar.h, i, info.name), kZipOk) << info.name;
-    EXPECT_EQ(UnzipEntryToFile(ar.h, i, info.name), kZipOk) << info.name;
-  }
-  EXPECT_TRUE(fs::is_directory(dir.path / "u"));
-  EXPECT_TRUE(fs::is_directory(dir.path / "d"));
-  EXPECT_EQ(UnzipEntryToFile(ar.h, 2, "taken/"), kZipNotFound);
-  EXPECT_TRUE(ReadFile(dir.path / "taken") == Str("a file"));
 }
 
 TEST(ZipReader, FileArchivesRoundTripThroughTheStdioBackEnd) {
@@ -466,3 +316,8 @@ TEST(ZipReader, FileArchivesRoundTripThroughTheStdioBackEnd) {
 }
 
 }  // namespace
+
+zip::ZipPlatform& ziptest::BackEnd() {
+  static zip::StdioZipPlatform platform;
+  return platform;
+}

@@ -1,18 +1,33 @@
-// Shared helpers of the archive tests.
+// Shared helpers of the archive tests, and of the other tests that make or
+// damage archives: bytes, hand-made archives, files and folders through the
+// standard library, so that they serve both back-ends.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
+#include <zlib.h>
 
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
+#include <optional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "zip/stdio_platform.h"
 #include "zip/zip.h"
+#include "zip/zip_format.h"
+#ifndef _WIN32
+#include "zip/stdio_platform.h"
+#endif
 
 namespace ziptest {
 
@@ -45,6 +60,74 @@ inline Bytes RepetitiveBytes(std::size_t n) {
 
 inline Bytes Str(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
+// The back-end that the extraction cases (extraction_test.cpp) run on: each
+// test program that holds them names its own.
+zip::ZipPlatform& BackEnd();
+
+// ---- a hand-made archive of stored entries with every field under control ----
+struct RawEntry {
+  RawEntry(std::string n, Bytes d) : name(std::move(n)), data(std::move(d)) {}
+  std::string name;
+  Bytes data;
+  std::uint16_t made_by = 0x0314;  // Unix host
+  std::uint32_t external = 0x81A40000u;
+  Bytes local_extra;
+  std::optional<std::uint32_t> crc, usize, csize;  // lies in both headers
+};
+
+constexpr std::uint32_t kRawDos = 0x57274A6Eu;
+
+// Appends little-endian fields of the given byte widths.
+inline void Put(Bytes& b, std::initializer_list<std::pair<std::uint32_t, int>> fields) {
+  for (const auto& [value, width] : fields) {
+    for (int i = 0; i < width; ++i) b.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+  }
+}
+
+inline Bytes BuildRaw(const std::vector<RawEntry>& entries, std::size_t prefix = 0, const std::string& comment = "") {
+  Bytes a(prefix, 0xEE), central;
+  for (const RawEntry& e : entries) {
+    const auto offset = static_cast<std::uint32_t>(a.size() - prefix);
+    const auto size = static_cast<std::uint32_t>(e.data.size()), n = static_cast<std::uint32_t>(e.name.size());
+    const std::uint32_t crc = e.crc.value_or(crc32(0, e.data.data(), size));
+    const std::uint32_t us = e.usize.value_or(size), cs = e.csize.value_or(size);
+    Put(a, {{zip::kLocalHeaderSignature, 4}, {20, 2}, {0, 2}, {0, 2}, {kRawDos, 4}, {crc, 4}, {cs, 4}, {us, 4},
+            {n, 2}, {static_cast<std::uint32_t>(e.local_extra.size()), 2}});
+    for (const Bytes& part : {Str(e.name), e.local_extra, e.data}) a.insert(a.end(), part.begin(), part.end());
+    Put(central, {{zip::kCentralHeaderSignature, 4}, {e.made_by, 2}, {20, 2}, {0, 2}, {0, 2}, {kRawDos, 4}, {crc, 4},
+                  {cs, 4}, {us, 4}, {n, 2}, {0, 4}, {0, 4}, {e.external, 4}, {offset, 4}});
+    central.insert(central.end(), e.name.begin(), e.name.end());
+  }
+  const auto count = static_cast<std::uint32_t>(entries.size());
+  Put(central, {{zip::kEndRecordSignature, 4}, {0, 4}, {count, 2}, {count, 2},
+                {static_cast<std::uint32_t>(central.size()), 4}, {static_cast<std::uint32_t>(a.size() - prefix), 4},
+                {static_cast<std::uint32_t>(comment.size()), 2}});
+  a.insert(a.end(), central.begin(), central.end());
+  a.insert(a.end(), comment.begin(), comment.end());
+  return a;
+}
+
+// Where the stored bytes of the entry `name` start (its encryption header
+// included) in an archive without a comment; 0 when it has no such entry.
+inline std::size_t EntryDataOffset(const Bytes& a, const std::string& name) {
+  if (a.size() < zip::kEndRecordSize) return 0;
+  const std::uint8_t* p = a.data();
+  const std::size_t end = a.size() - zip::kEndRecordSize;
+  std::size_t c = zip::GetLe32(p + end + 16);
+  for (int left = zip::GetLe16(p + end + 10); left > 0 && c + zip::kCentralHeaderSize <= end; --left) {
+    const std::size_t length = zip::GetLe16(p + c + 28);
+    const std::size_t local = zip::GetLe32(p + c + 42);
+    const auto* stored = reinterpret_cast<const char*>(p + c + zip::kCentralHeaderSize);
+    if (c + zip::kCentralHeaderSize + length <= end && std::string(stored, length) == name &&
+        local + zip::kLocalHeaderSize <= a.size()) {
+      return local + zip::kLocalHeaderSize + zip::GetLe16(p + local + 26) + zip::GetLe16(p + local + 28);
+    }
+    c += zip::kCentralHeaderSize + length + zip::GetLe16(p + c + 30) + zip::GetLe16(p + c + 32);
+  }
+  return 0;
+}
+
+#ifndef _WIN32
 // Fixed, distinct times, so archive layouts are reproducible; DOS times read
 // as UTC, independent of the test machine's zone.
 class FixedTimePlatform : public zip::StdioZipPlatform {
@@ -59,6 +142,7 @@ class FixedTimePlatform : public zip::StdioZipPlatform {
     return zip::UnixToFileTime(zip::DosDateTimeToUnixUtc(dos));
   }
 };
+#endif
 
 // Finishes a memory writer and hands out its bytes; both steps must give expect.
 inline Bytes Finish(ZipHandle* h, ZipResult expect = kZipOk) {
@@ -71,10 +155,18 @@ inline Bytes Finish(ZipHandle* h, ZipResult expect = kZipOk) {
   return out;
 }
 
+inline int ProcessId() {
+#ifdef _WIN32
+  return _getpid();
+#else
+  return ::getpid();
+#endif
+}
+
 // A fresh folder per test, removed with its contents at the end.
 struct TempDir {
   std::filesystem::path path = std::filesystem::temp_directory_path() /
-                               ("ziptest_" + std::to_string(::getpid()) + "_" +
+                               ("ziptest_" + std::to_string(ProcessId()) + "_" +
                                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
   TempDir() {
     std::filesystem::remove_all(path);
@@ -91,10 +183,31 @@ inline Bytes ReadFile(const std::filesystem::path& p) {
   return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
 }
 
-inline void WriteFile(const std::filesystem::path& p, const Bytes& data) {
+inline bool WriteFile(const std::filesystem::path& p, const Bytes& data) {
   std::filesystem::create_directories(p.parent_path());
-  std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(data.data()),
-                                           static_cast<std::streamsize>(data.size()));
+  std::ofstream f(p, std::ios::binary);
+  f.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+  f.close();
+  return !f.fail();
+}
+
+// The names in a folder, sorted.
+inline std::vector<std::string> Listing(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Flips the byte `at` of the stored bytes of the archive file's entry
+// `name`; at 6, inside an encrypted entry's header, every byte after it
+// reads wrong.
+inline bool DamageEntry(const std::filesystem::path& archive, const std::string& name, std::size_t at = 6) {
+  Bytes a = ReadFile(archive);
+  const std::size_t data = EntryDataOffset(a, name);
+  if (data == 0 || data + at >= a.size()) return false;
+  a[data + at] ^= 0x55;
+  return WriteFile(archive, a);
 }
 
 }  // namespace ziptest

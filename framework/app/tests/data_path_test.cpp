@@ -96,8 +96,9 @@ TEST(WaitForDataPath, UncreatableFolderWaitsItsCyclesOrUntilQuit) {
   // Another thread picks the menu item as soon as the waiter's window exists.
   std::thread user([] {
     HWND w = nullptr;
-    for (int i = 0; i < 1000 && (w = FindWindowA(kWaiterWindowClass, nullptr)) == nullptr; ++i) Sleep(20);
-    if (w != nullptr) PostMessageA(w, WM_COMMAND, 1, 0);
+    if (test_support::WaitUntil([&w] { return (w = FindWindowA(kWaiterWindowClass, nullptr)) != nullptr; }, 20000)) {
+      PostMessageA(w, WM_COMMAND, 1, 0);
+    }
   });
   start = GetTickCount();
   const DataPathWait result = WaitForDataPath(folder.c_str(), -1, 1, "tip", "Quit");

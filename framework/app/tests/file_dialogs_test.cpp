@@ -42,7 +42,7 @@ class DialogDriver {
       if (found != nullptr) {
         act_(found);
         acted_ = true;
-        for (int i = 0; i < 1000 && !stop_ && IsWindow(found); ++i) Sleep(10);
+        test_support::WaitUntil([&] { return stop_ || !IsWindow(found); }, 10000);
         if (IsWindow(found)) {
           leftOpen_ = true;
           PostMessageA(found, WM_COMMAND, IDCANCEL, 0);

@@ -92,7 +92,7 @@ TEST_F(HelpTest, TheViewerGetsOneQuotedParameterWithTheShortPathAndTheTopic) {
   AssociateChmWith(stub);
 
   EXPECT_EQ(ShowHelpTopic("VltHelpTest.chm", "Profiles.htm"), HelpResult::kStarted);
-  for (int i = 0; i < 6000 && !Exists(record); ++i) Sleep(10);
+  EXPECT_TRUE(test_support::WaitUntil([&record] { return Exists(record); }, 60000));
   char shortPath[MAX_PATH] = {};
   ASSERT_GT(GetShortPathNameA(helpFile.c_str(), shortPath, MAX_PATH), 0u);
   const std::string commandLine = ReadWholeFile(record);

@@ -55,18 +55,19 @@ class LinkLabelTest : public ::testing::Test {
   // another target (a late duplicate of an earlier one) is passed over.
   bool Opened(const std::string& target) {
     const std::string end = target + "\"";
-    for (int i = 0; i < 3000; ++i, Sleep(10)) {
-      test_support::Pump();
-      if (!Exists(record)) continue;
-      const std::string line = ReadWholeFile(record);
-      // Seen but not yet readable (the move that makes it may still hold
-      // it): read again, never delete a record unread.
-      if (line == "<missing>") continue;
-      DeleteFileA(record.c_str());
-      if (line.size() >= end.size() && line.compare(line.size() - end.size(), end.size(), end) == 0) return true;
-      std::printf("passed over a start as %s\n", line.c_str());
-    }
-    return false;
+    return test_support::PumpUntil(
+        [&] {
+          if (!Exists(record)) return false;
+          const std::string line = ReadWholeFile(record);
+          // Seen but not yet readable (the move that makes it may still hold
+          // it): read again, never delete a record unread.
+          if (line == "<missing>") return false;
+          DeleteFileA(record.c_str());
+          if (line.size() >= end.size() && line.compare(line.size() - end.size(), end.size(), end) == 0) return true;
+          std::printf("passed over a start as %s\n", line.c_str());
+          return false;
+        },
+        30000);
   }
 
   const std::string stub = ProgramFolder() + "\\link_target_stub.exe";

@@ -20,6 +20,7 @@
 #include "framework/app/message_box.h"
 #include "framework/text/text_table.h"
 #include "framework/util/tests/png_image.h"
+#include "framework/util/tests/win_test_support.h"
 #include "framework/util/win_handles.h"
 
 namespace {
@@ -352,25 +353,18 @@ std::vector<std::uint32_t> Capture(HWND box, int* cx, int* cy, int* captionHeigh
   *captionHeight = GetSystemMetrics(SM_CYCAPTION);
   *cx = client.right;
   *cy = client.bottom + *captionHeight;
-  BITMAPINFO bi{};
-  bi.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), *cx, -*cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  CMemoryDcHandle dc(CreateCompatibleDC(nullptr));
-  void* bits = nullptr;
-  CBitmapHandle bitmap(CreateDIBSection(dc.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap || bits == nullptr) return {};
-  CSelectObject select(dc.Get(), bitmap.Get());
+  test_support::DibSurface surface(*cx, *cy);
+  if (!surface.Valid()) return {};
   RECT caption{0, 0, *cx, *captionHeight};
-  DrawCaption(box, dc.Get(), &caption, DC_ACTIVE | DC_TEXT | DC_ICON | DC_GRADIENT);
-  PrintInto(box, dc.Get(), 0, *captionHeight, PRF_CLIENT | PRF_ERASEBKGND);
+  DrawCaption(box, surface.dc(), &caption, DC_ACTIVE | DC_TEXT | DC_ICON | DC_GRADIENT);
+  PrintInto(box, surface.dc(), 0, *captionHeight, PRF_CLIENT | PRF_ERASEBKGND);
   // Bottom of the z-order first.
   for (HWND c = GetWindow(GetWindow(box, GW_CHILD), GW_HWNDLAST); c != nullptr; c = GetWindow(c, GW_HWNDPREV)) {
     if (!IsWindowVisible(c)) continue;
     const RECT r = InParent(c);
-    PrintInto(c, dc.Get(), r.left, *captionHeight + r.top, PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
+    PrintInto(c, surface.dc(), r.left, *captionHeight + r.top, PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
   }
-  GdiFlush();
-  const auto* p = static_cast<const std::uint32_t*>(bits);
-  return std::vector<std::uint32_t>(p, p + static_cast<std::size_t>(*cx) * static_cast<std::size_t>(*cy));
+  return surface.Pixels();
 }
 
 TEST_F(MessageBoxTest, DrawnBoxIsSavedAsAnImage) {

@@ -27,6 +27,7 @@
 namespace {
 
 using test_support::Exists;
+using test_support::Hex;
 using test_support::ProgramFolder;
 using test_support::ReadWholeFile;
 using test_support::TempDir;
@@ -35,12 +36,6 @@ const std::string kProbe = ProgramFolder() + "\\app_probe.exe";
 
 // Runs the probe to its end, so that everything it posted is queued here.
 DWORD RunProbe(const std::string& arguments) { return test_support::RunToEnd(kProbe, arguments); }
-
-std::string Hex(std::uint64_t v) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(v));
-  return text;
-}
 
 // What the framework windows' product procedure and the bar windows saw.
 std::vector<std::pair<HWND, UINT>> gSeen;
@@ -287,7 +282,7 @@ TEST_F(AppLoop, RestartRelaunchesTheProgramWithoutLogonSwitches) {
   SetEnvironmentVariableA("VELTRANO_PROBE_OUT", nullptr);
   // The relaunch runs on its own; wait for what it writes (a bound for a
   // failure, not a pace the test depends on).
-  for (int i = 0; i < 1200 && !Exists(out); ++i) Sleep(50);
+  EXPECT_TRUE(test_support::WaitUntil([&out] { return Exists(out); }, 60000));
   EXPECT_EQ(ReadWholeFile(out), "-MINIMIZE \"x y\"");
 }
 

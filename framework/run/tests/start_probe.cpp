@@ -56,6 +56,8 @@
 
 namespace {
 
+using test_support::Hex;
+
 constexpr std::uint16_t kMainWindowId = 1024;
 constexpr UINT_PTR kBoxTimer = 1;
 constexpr int kUiNormalFontSet = 4;  // the theme's user-interface font
@@ -74,12 +76,6 @@ void Log(const std::string& line) {
   DWORD written = 0;
   WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   CloseHandle(file);
-}
-
-std::string Hex(unsigned v) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", v);
-  return text;
 }
 
 std::string Env(const char* name) {

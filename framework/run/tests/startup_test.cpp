@@ -19,11 +19,13 @@
 #include "framework/util/crc32.h"
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/win_handles.h"
+#include "zip/tests/test_util.h"
 #include "zip/win32/zip_win32.h"
 
 namespace {
 
 using test_support::Exists;
+using test_support::Hex;
 using test_support::IsDirectory;
 using test_support::ProgramFolder;
 using test_support::ReadWholeFile;
@@ -31,6 +33,7 @@ using test_support::RemoveTree;
 using test_support::StartProgram;
 using test_support::TempDir;
 using test_support::WriteWholeFile;
+using ziptest::DamageEntry;
 
 const std::string kProbe = ProgramFolder() + "\\start_probe.exe";
 const std::string kPoster = ProgramFolder() + "\\app_probe.exe";
@@ -116,10 +119,7 @@ std::vector<std::string> LinesStarting(const std::string& log, const std::string
 
 // The other process writes the line in its own time: wait for it (bounded).
 bool WaitForLine(const std::string& log, const std::string& line) {
-  for (int i = 0; i < 3000; ++i, Sleep(20)) {
-    if (HasLine(log, line)) return true;
-  }
-  return false;
+  return test_support::WaitUntil([&] { return HasLine(log, line); }, 60000);
 }
 
 std::string SpecialFolder(int csidl) {
@@ -135,12 +135,6 @@ std::string UserName() {
   return name;
 }
 
-std::string Hex(std::uint32_t v) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", v);
-  return text;
-}
-
 // A configuration archive as the backup writes it: the product's entry (a
 // keep list, a zero byte, the version) first, then the record files.
 bool WriteConfigArchive(const std::string& path, const std::string& app, const std::string& keepList,
@@ -153,23 +147,6 @@ bool WriteConfigArchive(const std::string& path, const std::string& app, const s
     ok = ok && ZipAddBuffer(zip, name.c_str(), content.data(), static_cast<std::uint32_t>(content.size())) == kZipOk;
   }
   return CloseZip(zip) == kZipOk && ok;
-}
-
-// Flips a byte of the data of the archive's entry `name`.
-bool DamageEntry(const std::string& path, const std::string& name) {
-  std::string bytes = ReadWholeFile(path);
-  for (std::size_t at = bytes.find("PK\x03\x04"); at != std::string::npos; at = bytes.find("PK\x03\x04", at + 4)) {
-    const auto le16 = [&](std::size_t i) {
-      return static_cast<std::size_t>(static_cast<unsigned char>(bytes[i]) |
-                                      static_cast<unsigned char>(bytes[i + 1]) << 8);
-    };
-    if (at + 30 > bytes.size() || bytes.compare(at + 30, le16(at + 26), name) != 0) continue;
-    const std::size_t data = at + 30 + le16(at + 26) + le16(at + 28);
-    if (data + 8 >= bytes.size()) return false;
-    bytes[data + 6] = static_cast<char>(bytes[data + 6] ^ 0x55);
-    return WriteWholeFile(path, bytes);
-  }
-  return false;
 }
 
 class Startup : public testing::Test {

@@ -13,6 +13,7 @@
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "framework/util/win_handles.h"
+#include "zip/tests/test_util.h"
 #include "zip/win32/zip_win32.h"
 #include "zip/zip.h"
 
@@ -20,6 +21,7 @@ using test_support::Exists;
 using test_support::ReadWholeFile;
 using test_support::TempDir;
 using test_support::WriteWholeFile;
+using ziptest::DamageEntry;
 
 namespace {
 
@@ -209,23 +211,6 @@ TEST_F(ConfigBackup, ArchiveWaitsForAReaderOfTheOldOneAndFailsCleanlyWhenItStays
     }
     EXPECT_FALSE(TemporaryFilesLeft(dir_.Path()));
   }
-}
-
-// Flips a byte of the stored data of the archive's entry `name`.
-bool DamageEntry(const std::string& path, const std::string& name) {
-  std::string bytes = ReadWholeFile(path);
-  const auto le16 = [&](std::size_t i) {
-    return static_cast<std::size_t>(static_cast<unsigned char>(bytes[i]) |
-                                    static_cast<unsigned char>(bytes[i + 1]) << 8);
-  };
-  for (std::size_t at = bytes.find("PK\x03\x04"); at != std::string::npos; at = bytes.find("PK\x03\x04", at + 4)) {
-    if (at + 30 > bytes.size() || bytes.compare(at + 30, le16(at + 26), name) != 0) continue;
-    const std::size_t data = at + 30 + le16(at + 26) + le16(at + 28);
-    if (data + 8 >= bytes.size()) return false;
-    bytes[data + 6] = static_cast<char>(bytes[data + 6] ^ 0x55);
-    return WriteWholeFile(path, bytes);
-  }
-  return false;
 }
 
 TEST_F(ConfigBackup, RestoreTakesOnlyAWholeArchiveOfThisProduct) {

@@ -62,7 +62,8 @@ TEST(Scheme, CustomModeUsesCustomColoursWithoutOffset) {
   EXPECT_EQ(base.b0, 0x00EE6E18u);
   EXPECT_EQ(base.b2, 0x0055ADFFu);
   ExpectSlots(s, {{0, 0x00D89361u}, {4, 0x00112233u}, {5, 0x00445566u}, {46, 0x0055ADFFu},
-                  {42, AdjustColorHsl(0x0055ADFFu, 0, 0, 0)}, {58, AdjustColorHsl(0x0055ADFFu, 0, 0.7, -0.2)},
+                  {42, 0x0055ADFFu},  // B2 adjusted by nothing
+                  {58, 0x00FFFEFEu},  // B2 lightened by 0.7, less saturated by 0.2
                   {6, Sys(SysColour::kWindow)}, {57, Sys(SysColour::kBtnFace)}});
 }
 
@@ -90,10 +91,11 @@ TEST(Scheme, DerivedOffsetAndCopies) {
   base.inactiveCaption = 0x00C0C0C0u;
   SchemeSettings scheme = Mode(1);
   const ColourSlots s = Compute(base, scheme);
-  const double r = 131.0 / 255.0 - LightnessOf(RgbToHsl(0x00A05020u)) / 255.0;
-  EXPECT_EQ(base.b0, AdjustColorHsl(0x00A05020u, 0, r + 0.4, -0.25));
-  EXPECT_EQ(s[53], AdjustColorHsl(s[51], 0, r - 0.2, -0.6));  // from slot 51, not from B0
-  EXPECT_EQ(s[18], AdjustColorHsl(0x00C0C0C0u, 0, -0.2, -0.2));
+  // The caption's lightness byte 96 gives the offset r = (131 - 96) / 255.
+  EXPECT_EQ(base.b0, 0x00C8855Du);  // the caption lightened by r + 0.4, less saturated by 0.25
+  EXPECT_EQ(s[51], 0x00E4D6CDu);
+  EXPECT_EQ(s[53], 0x00D0C8C3u);  // slot 51 (not B0) lightened by r - 0.2, less saturated by 0.6
+  EXPECT_EQ(s[18], 0x00999999u);  // the inactive caption darkened by 0.2
   for (const auto& c : {std::pair{2, 1}, {28, 1}, {32, 1}, {39, 1}, {29, 3}, {31, 3}, {40, 3}, {30, 0}, {35, 0},
                         {36, 33}, {37, 34}}) {
     EXPECT_EQ(s[static_cast<std::size_t>(c.first)], s[static_cast<std::size_t>(c.second)]) << c.first;
@@ -104,16 +106,22 @@ TEST(Scheme, ClassicTakesSystemColours) {
   SchemeBase base;
   base.activeCaption = 0x00808080u;
   SchemeSettings scheme = Mode(0);
-  const ColourSlots s = Compute(base, scheme);
-  const ColorRef caption = Sys(SysColour::kActiveCaption);
-  ExpectSlots(s, {{0, Sys(SysColour::kBtnFace)}, {1, Sys(SysColour::k3dLight)}, {2, Sys(SysColour::kBtnHighlight)},
-                  {3, Sys(SysColour::kBtnShadow)}, {38, Sys(SysColour::kMenu)}, {45, caption},
-                  {51, Sys(SysColour::kBtnFace)}, {53, Sys(SysColour::kBtnShadow)}, {50, Sys(SysColour::kGrayText)},
-                  {26, s[3]}, {27, s[2]}, {33, s[0]}, {41, BlendColor(caption, s[0], 0.75)},
-                  {43, BlendColor(caption, s[0], 0.85)}, {42, s[41]}});
-  // A menu colour equal to the face falls back to the highlight.
+  // A caption and a face far apart in every channel, so that the blends
+  // between them show.
   SystemColours sys = kSys;
-  sys[static_cast<std::size_t>(SysColour::kMenu)] = sys[static_cast<std::size_t>(SysColour::kBtnFace)];
+  const auto at = [&sys](SysColour c) -> ColorRef& { return sys[static_cast<std::size_t>(c)]; };
+  at(SysColour::kActiveCaption) = 0x00102030u;
+  at(SysColour::kBtnFace) = 0x00F0E0D0u;
+  const ColourSlots s = Compute(base, scheme, {}, sys);
+  ExpectSlots(s, {{0, 0x00F0E0D0u}, {1, Sys(SysColour::k3dLight)}, {2, Sys(SysColour::kBtnHighlight)},
+                  {3, Sys(SysColour::kBtnShadow)}, {38, Sys(SysColour::kMenu)}, {45, 0x00102030u},
+                  {51, 0x00F0E0D0u}, {53, Sys(SysColour::kBtnShadow)}, {50, Sys(SysColour::kGrayText)},
+                  {26, s[3]}, {27, s[2]}, {33, s[0]},
+                  {41, 0x00B8B0A8u},  // 3/4 of the way from the caption to the face, per channel
+                  {43, 0x00CEC3B8u},  // 85 percent of the way
+                  {42, s[41]}});
+  // A menu colour equal to the face falls back to the highlight.
+  at(SysColour::kMenu) = at(SysColour::kBtnFace);
   EXPECT_EQ(Compute(base, scheme, {}, sys)[38], Sys(SysColour::kBtnHighlight));
 }
 

@@ -10,6 +10,7 @@
 
 #include "framework/theme/draw.h"
 #include "framework/theme/theme.h"
+#include "framework/util/tests/win_test_support.h"
 
 namespace {
 
@@ -17,48 +18,22 @@ constexpr COLORREF kWhite = 0x00FFFFFF;
 
 bool Inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 
-BITMAPINFO TopDown32(int w, int h) {
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  return bi;
-}
+using test_support::TopDown32;
 
-// A white 32-bit DIB section selected into a memory DC, read pixel by pixel.
-class DibSurface {
+// The surface with checks of what was drawn on it.
+class DibSurface : public test_support::DibSurface {
  public:
-  DibSurface(int w, int h) : w_(w), h_(h) {
-    const BITMAPINFO bi = TopDown32(w, h);
-    void* bits = nullptr;
-    bmp_.Reset(CreateDIBSection(dc_.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    bits_ = static_cast<std::uint32_t*>(bits);
-    old_ = SelectObject(dc_.Get(), bmp_.Get());
-    Fill(kWhite);
-  }
-  ~DibSurface() { SelectObject(dc_.Get(), old_); }
-  HDC dc() const { return dc_.Get(); }
-  COLORREF At(int x, int y) const {
-    GdiFlush();
-    return SwapRedBlue(bits_[y * w_ + x]);
-  }
-  void Fill(COLORREF c) {
-    GdiFlush();
-    std::fill(bits_, bits_ + w_ * h_, SwapRedBlue(c));
-  }
+  using test_support::DibSurface::DibSurface;
   int Count(COLORREF c) const {
     int n = 0;
-    for (int i = 0; i < w_ * h_; ++i) n += At(i % w_, i / w_) == c;
+    for (int i = 0; i < Width() * Height(); ++i) n += At(i % Width(), i / Width()) == c;
     return n;
   }
   // Every pixel has the colour that want(x, y) gives.
   template <typename Want>
   testing::AssertionResult Matches(Want want) const {
-    for (int i = 0; i < w_ * h_; ++i) {
-      const int x = i % w_, y = i / w_;
+    for (int i = 0; i < Width() * Height(); ++i) {
+      const int x = i % Width(), y = i / Width();
       if (At(x, y) != want(x, y)) {
         return testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << std::hex << At(x, y)
                                            << ", expected " << want(x, y);
@@ -77,13 +52,6 @@ class DibSurface {
     }
     return testing::AssertionSuccess();
   }
-
- private:
-  int w_, h_;
-  CMemoryDcHandle dc_{CreateCompatibleDC(nullptr)};
-  CBitmapHandle bmp_;
-  HGDIOBJ old_ = nullptr;
-  std::uint32_t* bits_ = nullptr;
 };
 
 // A window of its own class running proc.

@@ -14,8 +14,7 @@ TEST(ShellExecute, StartsTheProgramAndReportsItsOutcome) {
     const std::string args = "/c echo ran>\"" + file + "\"";
     EXPECT_EQ(execute("cmd.exe", args.c_str(), tmp.Path().c_str(), "open", SW_HIDE), S_OK) << marker;
     // A new process under a busy system may take seconds to start.
-    for (int i = 0; i < 600 && !test_support::Exists(file); ++i) Sleep(50);
-    EXPECT_TRUE(test_support::Exists(file)) << marker;
+    EXPECT_TRUE(test_support::WaitUntil([&file] { return test_support::Exists(file); }, 30000)) << marker;
   };
   runs(ShellExecuteUnelevated, "unelevated.txt");
   runs(ShellExecuteHere, "here.txt");

@@ -1,12 +1,13 @@
-// Helpers for the Win32 tests: window texts and dialogs, the message queue, a
-// fresh temporary folder removed with all its contents at the end, small file
-// helpers, another program's handle on a file, the cursor, and the programs
-// the tests start.
+// Helpers for the Win32 tests: window texts and dialogs, the message queue,
+// waits for a condition, a fresh temporary folder removed with all its
+// contents at the end, small file helpers, another program's handle on a
+// file, the cursor, and the programs the tests start.
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -14,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "framework/util/colour.h"
+#include "framework/util/tests/test_support.h"
 #include "framework/util/win_handles.h"
 
 namespace test_support {
@@ -55,7 +58,6 @@ inline std::string AllTexts(HWND window) {
   return all;
 }
 
-// Handles what is queued for the thread, through the dialog's keys when one is given.
 // The boxes a modally run dialog owns, answered once each with OK from a
 // timer of the dialog's thread, their caption and texts kept; before (when
 // given) sees each new box first.
@@ -136,6 +138,7 @@ inline void Click(HWND dialog, int id) {
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+// Handles what is queued for the thread, through the dialog's keys when one is given.
 inline void Pump(HWND dialog = nullptr) {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -143,6 +146,38 @@ inline void Pump(HWND dialog = nullptr) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+}
+
+// Asks done() until it holds or timeoutMs have passed, pausing between
+// two questions; true when it held. The bound is for a failure, never a pace
+// a test depends on.
+template <typename Condition, typename Pause>
+bool PollUntil(Condition&& done, DWORD timeoutMs, Pause&& pause) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount64() >= end) return false;
+    pause();
+  }
+}
+
+// Polls every 10 ms: for what another thread or program does in its time.
+template <typename Condition>
+bool WaitUntil(Condition&& done, DWORD timeoutMs) {
+  return PollUntil(done, timeoutMs, [] { Sleep(10); });
+}
+
+// Handles this thread's messages (through the dialog's keys when one is
+// given) before each question, and wakes as soon as new ones come: sent
+// messages, such as a hook's, are answered at once.
+template <typename Condition>
+bool PumpUntil(Condition&& done, DWORD timeoutMs, HWND dialog = nullptr) {
+  return PollUntil(
+      [&] {
+        Pump(dialog);
+        return done();
+      },
+      timeoutMs, [] { MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT); });
 }
 
 inline DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
@@ -191,15 +226,73 @@ class TempDir {
   std::string path_;
 };
 
+// The header of a 32-bit top-down bitmap of w x h pixels.
+inline BITMAPINFO TopDown32(int w, int h) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  return bi;
+}
+
+// A white 32-bit DIB section selected into a memory DC: what a window or the
+// code under test draws into dc() is read back pixel by pixel, or whole as
+// top-down 0x00RRGGBB pixels (for WritePng).
+class DibSurface {
+ public:
+  DibSurface(int w, int h) : w_(w), h_(h) {
+    const BITMAPINFO bi = TopDown32(w, h);
+    void* bits = nullptr;
+    bmp_.Reset(CreateDIBSection(dc_.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bits_ = static_cast<std::uint32_t*>(bits);
+    if (bits_ == nullptr) return;
+    old_ = SelectObject(dc_.Get(), bmp_.Get());
+    Fill(0x00FFFFFF);
+  }
+  ~DibSurface() {
+    if (old_ != nullptr) SelectObject(dc_.Get(), old_);
+  }
+  DibSurface(const DibSurface&) = delete;
+  DibSurface& operator=(const DibSurface&) = delete;
+
+  [[nodiscard]] bool Valid() const { return bits_ != nullptr; }
+  [[nodiscard]] HDC dc() const { return dc_.Get(); }
+  [[nodiscard]] int Width() const { return w_; }
+  [[nodiscard]] int Height() const { return h_; }
+  [[nodiscard]] COLORREF At(int x, int y) const {
+    GdiFlush();
+    return SwapRedBlue(bits_[y * w_ + x]);
+  }
+  void Fill(COLORREF c) {
+    GdiFlush();
+    std::fill(bits_, bits_ + w_ * h_, SwapRedBlue(c));
+  }
+  [[nodiscard]] std::vector<std::uint32_t> Pixels() const {
+    GdiFlush();
+    return Valid() ? std::vector<std::uint32_t>(bits_, bits_ + w_ * h_) : std::vector<std::uint32_t>();
+  }
+
+ private:
+  int w_, h_;
+  CMemoryDcHandle dc_{CreateCompatibleDC(nullptr)};
+  CBitmapHandle bmp_;
+  HGDIOBJ old_ = nullptr;
+  std::uint32_t* bits_ = nullptr;
+};
+
 // Moves the cursor and checks where it is. Input still on its way (injected
 // by the test itself or sent by another program) can move it on again, so a
 // few attempts are made before the move counts as refused.
 inline bool MoveCursorTo(int x, int y) {
-  for (int attempt = 0; attempt < 20; ++attempt, Sleep(10)) {
-    POINT p{};
-    if (SetCursorPos(x, y) && GetCursorPos(&p) && p.x == x && p.y == y) return true;
-  }
-  return false;
+  return WaitUntil(
+      [x, y] {
+        POINT p{};
+        return SetCursorPos(x, y) && GetCursorPos(&p) && p.x == x && p.y == y;
+      },
+      1000);
 }
 
 inline bool WriteWholeFile(const std::string& path, const std::string& content) {

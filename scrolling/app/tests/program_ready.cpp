@@ -8,39 +8,38 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "framework/util/tests/win_test_support.h"
 #include "hooklib/shared_memory.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   const int seconds = commandLine != nullptr && *commandLine != '\0' ? std::atoi(commandLine) : 30;
-  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
-  while (GetTickCount64() < end) {
-    if (HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedMemoryName)) {
-      const auto* shared = static_cast<const SharedMemory*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(SharedMemory)));
-      const HWND main = shared != nullptr ? reinterpret_cast<HWND>(LoadHandle32(shared->mainWindow)) : nullptr;
-      if (shared != nullptr) UnmapViewOfFile(shared);
-      CloseHandle(mapping);
-      DWORD_PTR answer = 0;
-      // A sent message is handled only where the main thread takes
-      // messages: its loop, which starts after the hooks are in place.
-      if (main != nullptr && SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer)) {
-        FILETIME now, created, exited, kernel, user;
-        GetSystemTimeAsFileTime(&now);
-        DWORD processId = 0;
-        GetWindowThreadProcessId(main, &processId);
-        if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId)) {
-          if (GetProcessTimes(process, &created, &exited, &kernel, &user)) {
-            const auto ticks = [](const FILETIME& t) {
-              return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-            };
-            std::printf("hooks in place %llu ms after the program's process was made\n",
-                        (ticks(now) - ticks(created)) / 10000);
-          }
-          CloseHandle(process);
-        }
-        return 0;
-      }
+  HWND main = nullptr;
+  const auto answers = [&main] {
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedMemoryName);
+    if (mapping == nullptr) return false;
+    const auto* shared = static_cast<const SharedMemory*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(SharedMemory)));
+    main = shared != nullptr ? reinterpret_cast<HWND>(LoadHandle32(shared->mainWindow)) : nullptr;
+    if (shared != nullptr) UnmapViewOfFile(shared);
+    CloseHandle(mapping);
+    DWORD_PTR answer = 0;
+    // A sent message is handled only where the main thread takes
+    // messages: its loop, which starts after the hooks are in place.
+    return main != nullptr && SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer) != 0;
+  };
+  if (!test_support::WaitUntil(answers, static_cast<DWORD>(seconds) * 1000)) return 1;
+  FILETIME now, created, exited, kernel, user;
+  GetSystemTimeAsFileTime(&now);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(main, &processId);
+  if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId)) {
+    if (GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+      const auto ticks = [](const FILETIME& t) {
+        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+      };
+      std::printf("hooks in place %llu ms after the program's process was made\n",
+                  (ticks(now) - ticks(created)) / 10000);
     }
-    Sleep(10);
+    CloseHandle(process);
   }
-  return 1;
+  return 0;
 }

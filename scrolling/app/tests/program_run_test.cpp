@@ -39,6 +39,8 @@
 
 namespace {
 
+using test_support::WaitUntil;
+
 constexpr UINT kLinesBeforeStart = 6;
 
 int gHookCalls = 0;
@@ -65,13 +67,15 @@ std::string OneLine(std::string text) {
 // The program's main window once it answers messages, or null after about
 // 20 s.
 HWND WaitForMainWindow() {
+  HWND main = nullptr;
   DWORD_PTR answer = 0;
-  for (int i = 0; i < 2000; ++i) {
-    const HWND main = MainWindow();
-    if (main != nullptr && SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer)) return main;
-    Sleep(10);
-  }
-  return nullptr;
+  const bool answers = WaitUntil(
+      [&] {
+        main = MainWindow();
+        return main != nullptr && SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer) != 0;
+      },
+      20000);
+  return answers ? main : nullptr;
 }
 
 // While the program runs: its main window's answers to the messages of its
@@ -112,10 +116,7 @@ void QuitDuringADrag(std::ostream& log) {
   log << "dragging " << (EngineScrollDrag().State() != DragState::Idle) << "\n";
   PostMessageA(main, WM_FW_QUIT, 0, 0);
   // The view's messages go on until the program has ended its run.
-  MSG msg;
-  for (int i = 0; i < 3000 && IsWindow(main); ++i, Sleep(10)) {
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-  }
+  test_support::PumpUntil([main] { return !IsWindow(main); }, 30000);
   DestroyWindow(view);
 }
 
@@ -136,7 +137,7 @@ std::atomic<int> gReleased{0};
 void SlowVersionServer(LocalSession& session) {
   const int request = ++gRequests;
   if (session.ReadHead().empty()) return;
-  for (int i = 0; gReleased.load() < request && !session.Stopping() && i < 12000; ++i) Sleep(5);
+  WaitUntil([&] { return gReleased.load() >= request || session.Stopping(); }, 60000);
   if (session.Write(HttpAnswer("200 OK", "999.0.0\r\n"))) session.WaitForClose();
 }
 
@@ -148,14 +149,6 @@ bool AskServerForUpdates(const std::string& data, const LocalServer& server) {
   server.Url("/version").copy(record.updateCheckUrl, sizeof record.updateCheckUrl - 1);
   std::memcpy(bytes.data(), &record, sizeof record);
   return test_support::WriteInstallRecord("Veltrano", bytes);
-}
-
-template <typename Done>
-bool WaitUntil(Done done) {
-  for (int i = 0; i < 2000; ++i, Sleep(10)) {
-    if (done()) return true;
-  }
-  return false;
 }
 
 // Hook messages sent to the main window while the update check waits on its
@@ -183,21 +176,21 @@ double SlowestHookAnswer(HWND main, int count) {
 void MeasureDuringUpdateChecks(std::ostream& log) {
   const HWND main = WaitForMainWindow();
   if (main == nullptr) return;
-  log << "checking " << WaitUntil([] { return gRequests.load() == 1; }) << "\n";
+  log << "checking " << WaitUntil([] { return gRequests.load() == 1; }, 20000) << "\n";
   for (int i = 0; i < 24; ++i) PostMessageA(gApp.appWindow, WM_TIMER, 0x4321, 0);
   double slowest = SlowestHookAnswer(main, 200);
   gReleased = 1;
   HWND dialog = nullptr;
-  WaitUntil([&] { return (dialog = FindWindowA(nullptr, "Veltrano Update Check")) != nullptr; });
+  WaitUntil([&] { return (dialog = FindWindowA(nullptr, "Veltrano Update Check")) != nullptr; }, 20000);
   log << "popup " << (dialog != nullptr) << "\npopupthread "
       << (GetWindowThreadProcessId(dialog, nullptr) == GetWindowThreadProcessId(main, nullptr)) << "\n";
   PostMessageA(dialog, WM_COMMAND, IDC_UPDATE_CHECK_NOW, 0);
-  WaitUntil([] { return gRequests.load() == 2; });
+  WaitUntil([] { return gRequests.load() == 2; }, 20000);
   PostMessageA(dialog, WM_COMMAND, IDC_UPDATE_CHECK_NOW, 0);
   const double during = SlowestHookAnswer(main, 200);
   if (during > slowest) slowest = during;
   gReleased = 3;
-  WaitUntil([] { return gRequests.load() == 3 && !IsUpdateCheckRunning(); });
+  WaitUntil([] { return gRequests.load() == 3 && !IsUpdateCheckRunning(); }, 20000);
   log << "requests " << gRequests.load() << "\nslowest " << slowest << "\n";
   PostMessageA(main, WM_FW_QUIT, 0, 0);
 }

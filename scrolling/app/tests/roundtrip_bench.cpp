@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/util/tests/win_test_support.h"
 #include "hooklib/shared_memory.h"
 
 namespace {
@@ -66,11 +67,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   PROCESS_INFORMATION pi{};
   if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 3;
   HWND bare = nullptr;
-  for (int i = 0; i < 1000 && bare == nullptr; ++i) {
-    bare = FindWindowA(kBareClass, nullptr);
-    if (bare == nullptr) Sleep(10);
+  if (!test_support::WaitUntil([&bare] { return (bare = FindWindowA(kBareClass, nullptr)) != nullptr; }, 10000)) {
+    return 4;
   }
-  if (bare == nullptr) return 4;
 
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);

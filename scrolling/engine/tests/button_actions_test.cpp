@@ -10,6 +10,8 @@
 
 namespace {
 
+using test_support::Hex;
+
 constexpr WindowId kReceiver = 0x700;   // got the command
 constexpr WindowId kUnderCursor = 0x800;
 
@@ -29,7 +31,7 @@ TEST(KeyCombinationTest, HeldKeysAreReleasedThenModifiersWrapTheKey) {
   platform.keysDown.clear();
   // All four modifiers: Shift, Alt, Ctrl, Windows, in and out in that order.
   EXPECT_EQ(Describe(BuildKeyCombination(platform, 0x0F20)),
-            "0x10v 0x12v 0x11v 0x5bv 0x20v 0x20^ 0x10^ 0x12^ 0x11^ 0x5b^ ");
+            "0x10v 0x12v 0x11v 0x5Bv 0x20v 0x20^ 0x10^ 0x12^ 0x11^ 0x5B^ ");
 
   // Sent: the window is activated first; the value 0 types nothing.
   SendKeyCombination(platform, 0, kReceiver);

@@ -4,13 +4,13 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "framework/util/tests/test_support.h"
 #include "scrolling/engine/platform.h"
 
 struct SentMessage {
@@ -22,12 +22,6 @@ struct SentMessage {
 
 inline bool operator==(const SentMessage& a, const SentMessage& b) {
   return a.window == b.window && a.message == b.message && a.wParam == b.wParam && a.lParam == b.lParam;
-}
-
-inline std::string Hex(std::uintptr_t v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(v));
-  return text;
 }
 
 struct DesktopWindow {
@@ -81,7 +75,7 @@ class FakeDesktop : public EnginePlatform {
       if (windows[w].parent == parent) visitor.Visit(w);
     }
   }
-  void CaptureMouse(WindowId window) override { log.push_back("capture " + Hex(window)); }
+  void CaptureMouse(WindowId window) override { log.push_back("capture " + test_support::Hex(window)); }
   void ReleaseMouseCapture() override { log.push_back("release"); }
   void MoveCursor(ScreenPoint point) override {
     log.push_back("cursor " + std::to_string(point.x) + "," + std::to_string(point.y));
@@ -94,13 +88,13 @@ class FakeDesktop : public EnginePlatform {
     sent.push_back(SentMessage{window, message, wParam, lParam});
     return 0;
   }
-  void BringToForeground(WindowId window) override { log.push_back("foreground " + Hex(window)); }
-  void ActivateForInput(WindowId window) override { log.push_back("activate " + Hex(window)); }
+  void BringToForeground(WindowId window) override { log.push_back("foreground " + test_support::Hex(window)); }
+  void ActivateForInput(WindowId window) override { log.push_back("activate " + test_support::Hex(window)); }
   void SendKeyInputs(const KeyInput* inputs, std::size_t count) override {
     keyBatches.emplace_back(inputs, inputs + count);
   }
   void RunProgram(WindowId parent, const char* program, const char* arguments) override {
-    log.push_back("run " + Hex(parent) + " [" + program + "] [" + arguments + "]");
+    log.push_back("run " + test_support::Hex(parent) + " [" + program + "] [" + arguments + "]");
   }
   void ReportWheelSpeed(std::int32_t messagesPerSecond) override { speeds.push_back(messagesPerSecond); }
 

@@ -2,38 +2,45 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
-#include <cmath>
+#include <initializer_list>
+#include <iterator>
 
 namespace {
 
 // x = 101 - iWSmed; values outside 1..100 (a damaged options file) are
 // held to the nearest end, so every curve is finite and rises from 0 to 1.
 TEST(WheelCurve, ExponentAtTheEndsOfBothSlopesAndTheCurveItGives) {
-  struct Case {
-    std::int32_t med;
+  constexpr int kPoints[] = {1, 33, 50, 98};
+  const struct {
+    std::initializer_list<std::int32_t> meds;
     double exponent;
+    double at[4];  // the curve at kPoints
+  } cases[] = {
+      {{INT_MAX, 101, 100}, 10.0, {1.1057273553218814e-20, 1.6935087808430279e-05, 0.0010798118704315248, 0.90345975386519328}},
+      {{55}, 1.7346938775510203, {0.0003452898769629765, 0.14871017359324903, 0.30575721276676182, 0.98254291517889047}},
+      {{51}, 1.0, {0.010101010101010102, 0.33333333333333331, 0.50505050505050508, 0.98989898989898994}},
+      {{50}, 0.982, {0.010972011115460286, 0.33999061405550296, 0.51129881143056666, 0.99007990322941208}},
+      {{1, 0, INT_MIN}, 0.1, {0.63159179657174447, 0.89595845984076206, 0.9339711924122639, 0.99898527803247228}},
   };
-  const Case cases[] = {{INT_MAX, 10.0}, {101, 10.0}, {100, 10.0}, {55, (499.0 - 9.0 * 46.0) / 49.0},
-                        {51, 1.0},       {50, 0.982}, {1, 0.1},    {0, 0.1},   {INT_MIN, 0.1}};
-  for (const Case& c : cases) {
-    EXPECT_NEAR(WheelCurveExponent(c.med), c.exponent, 1e-12) << c.med;
-    Profile p{};
-    p.iWSmed = c.med;
-    ComputeWheelCurve(p);
-    EXPECT_EQ(p.iWSmed, c.med);
-    EXPECT_EQ(p.dTrafo[0], 0.0);
-    for (int i = 1; i < kCurvePoints; ++i) {
-      ASSERT_NEAR(p.dTrafo[i], std::pow(i / 99.0, c.exponent), 1e-12) << c.med << " at " << i;
+  for (const auto& c : cases) {
+    for (const std::int32_t med : c.meds) {
+      SCOPED_TRACE(med);
+      EXPECT_NEAR(WheelCurveExponent(med), c.exponent, 1e-12);
+      Profile p{};
+      p.iWSmed = med;
+      ComputeWheelCurve(p);
+      EXPECT_EQ(p.iWSmed, med);
+      EXPECT_EQ(p.dTrafo[0], 0.0);
+      EXPECT_EQ(p.dTrafo[kCurvePoints - 1], 1.0);
+      for (int i = 0; i < 4; ++i) EXPECT_NEAR(p.dTrafo[kPoints[i]], c.at[i], c.at[i] * 1e-12) << "at " << kPoints[i];
+      for (int i = 1; i < kCurvePoints; ++i) ASSERT_GT(p.dTrafo[i], p.dTrafo[i - 1]) << "at " << i;
+      double curve[kCurvePoints];
+      ComputeWheelCurve(med, curve);
+      EXPECT_TRUE(std::equal(std::begin(curve), std::end(curve), std::begin(p.dTrafo)));
     }
   }
-  double curve[kCurvePoints];
-  ComputeWheelCurve(100, curve);  // k = 10
-  EXPECT_NEAR(curve[50], std::pow(50.0 / 99.0, 10.0), 1e-15);
-  ComputeWheelCurve(1, curve);  // k = 0.1
-  EXPECT_NEAR(curve[1], std::pow(1.0 / 99.0, 0.1), 1e-15);
-  ComputeWheelCurve(51, curve);  // k = 1
-  EXPECT_NEAR(curve[33], 1.0 / 3.0, 1e-12);
 }
 
 }  // namespace

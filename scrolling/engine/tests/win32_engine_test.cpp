@@ -36,13 +36,9 @@ LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 constexpr char kRecorderClass[] = "VeltranoEngineRecorder";
 
-void PumpMessages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
+using test_support::Pump;
+using test_support::PumpUntil;
+using test_support::WaitUntil;
 
 int CountReceived(HWND window, UINT message, WPARAM wParam) {
   int n = 0;
@@ -74,13 +70,13 @@ class EngineActionsWin32Test : public ::testing::Test {
     std::memset(&shared, 0, sizeof shared);
     SetEngineSharedMemory(&shared);
     ResetTargetCache();
-    PumpMessages();
+    Pump();
     gReceived.clear();
   }
   void TearDown() override {
     EngineScrollDrag().EndScrolling();
     SetEngineSharedMemory(nullptr);
-    PumpMessages();
+    Pump();
   }
 
   // Presses at x,y, moves 10 pixels down past the trigger distance and
@@ -111,14 +107,16 @@ TEST_F(EngineActionsWin32Test, ClickIsReplayedAndADragScrollsAWindowWithItsOwnSc
   EXPECT_EQ(HandleMouseEvent(WM_RBUTTONUP), 1);
   bool down = false;
   bool up = false;
-  MSG msg;
-  for (int i = 0; i < 1000 && !(down && up); ++i, Sleep(10)) {
-    while (PeekMessageA(&msg, view.get(), WM_RBUTTONDOWN, WM_RBUTTONUP, PM_REMOVE)) {
-      down = down || msg.message == WM_RBUTTONDOWN;
-      up = up || msg.message == WM_RBUTTONUP;
-    }
-  }
-  EXPECT_TRUE(down && up);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        MSG msg;
+        while (PeekMessageA(&msg, view.get(), WM_RBUTTONDOWN, WM_RBUTTONUP, PM_REMOVE)) {
+          down = down || msg.message == WM_RBUTTONDOWN;
+          up = up || msg.message == WM_RBUTTONUP;
+        }
+        return down && up;
+      },
+      10000));
   EXPECT_EQ(HandleMouseEvent(WM_RBUTTONDOWN), 0);
   EXPECT_EQ(HandleMouseEvent(WM_RBUTTONUP), 0);
   EXPECT_EQ(EngineScrollDrag().State(), DragState::Idle);
@@ -273,7 +271,7 @@ TEST_F(EngineActionsWin32Test, KeyCombinationsTypeIntoAnEditControl) {
   Window other{kRecorderClass, "Other", WS_POPUP | WS_VISIBLE, 500, 100, 200, 200};
   Window edit{"EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10, 200, 24, frame.get()};
   SetForegroundWindow(other.get());
-  PumpMessages();
+  Pump();
 
   // Shift+V, then V alone, then Shift+1: the edit control's top-level
   // window is activated and the edit control gets the focus first.
@@ -281,12 +279,7 @@ TEST_F(EngineActionsWin32Test, KeyCombinationsTypeIntoAnEditControl) {
   SendKeyCombination(0x0056, edit.get());
   SendKeyCombination(0x0431, edit.get());
   char text[32] = {};
-  for (int i = 0; i < 1000; ++i) {
-    PumpMessages();
-    GetWindowTextA(edit.get(), text, sizeof text);
-    if (std::strlen(text) >= 3) break;
-    Sleep(10);
-  }
+  PumpUntil([&] { return GetWindowTextA(edit.get(), text, sizeof text) >= 3; }, 10000);
   EXPECT_EQ(GetFocus(), edit.get());
   EXPECT_EQ(GetActiveWindow(), frame.get());
   EXPECT_STREQ(text, "Vv!");
@@ -315,16 +308,20 @@ struct ProbeCopy {
   }
   // What the probe wrote, once it has written it; "(none)" after 10 s.
   std::string WaitForOutput() const {
-    for (int i = 0; i < 500; ++i, Sleep(20)) {
-      const HANDLE file = CreateFileA(output.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-      if (file == INVALID_HANDLE_VALUE) continue;
-      char buffer[1024];
-      DWORD read = 0;
-      const BOOL ok = ReadFile(file, buffer, sizeof buffer, &read, nullptr);
-      CloseHandle(file);
-      if (ok) return std::string(buffer, read);
-    }
-    return "(none)";
+    std::string text = "(none)";
+    WaitUntil(
+        [&] {
+          const HANDLE file = CreateFileA(output.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+          if (file == INVALID_HANDLE_VALUE) return false;
+          char buffer[1024];
+          DWORD read = 0;
+          const BOOL ok = ReadFile(file, buffer, sizeof buffer, &read, nullptr);
+          CloseHandle(file);
+          if (ok) text.assign(buffer, read);
+          return ok != FALSE;
+        },
+        10000);
+    return text;
   }
   std::string folder, program, output;
   bool copied = false;

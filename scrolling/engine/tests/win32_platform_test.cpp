@@ -175,10 +175,7 @@ TEST_F(EngineWin32Test, WheelScrollLinesReachTheSystemAndAreAnnouncedOnlyAfterTh
     UINT now = 0;
     SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &now, 0);
     EXPECT_EQ(now, static_cast<UINT>(lines));
-    MSG msg;
-    for (int i = 0; i < 2000 && gAnnouncements == heard; ++i, Sleep(10)) {
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    }
+    test_support::PumpUntil([heard] { return gAnnouncements != heard; }, 20000);
     EXPECT_EQ(gAnnouncements, heard + 1) << lines;
   }
   SaveSystemWheelScrollLines();

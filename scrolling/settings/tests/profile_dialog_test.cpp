@@ -226,13 +226,13 @@ TEST_F(ProfileDialogTest, PickerReadsAnotherProgramsWindowsAndEscKeepsTheValues)
   HWND child = nullptr;
   // The target makes its child after its own window, which can be found
   // in between: wait for both.
-  for (int i = 0; i < 500 && child == nullptr; ++i) {
-    top = FindWindowA("VeltranoPickTarget", "Pick target");
-    if (top != nullptr) child = FindWindowExA(top, nullptr, "VeltranoPickChild", "Pick child");
-    if (child == nullptr) Sleep(10);
-  }
-  ASSERT_NE(top, nullptr);
-  ASSERT_NE(child, nullptr);
+  ASSERT_TRUE(test_support::WaitUntil(
+      [&] {
+        top = FindWindowA("VeltranoPickTarget", "Pick target");
+        if (top != nullptr) child = FindWindowExA(top, nullptr, "VeltranoPickChild", "Pick child");
+        return child != nullptr;
+      },
+      30000));
   SetPickerMouse(&TestButtons, &TestCursor);
 
   Profile profile = NamedProfile();
@@ -320,12 +320,9 @@ TEST_F(ProfileDialogTest, OverlayIsARedFrameOverTheVisibleBoundsAndLeavesTheInsi
   const int w = 186, h = 106;
   const CRegionHandle shape(CreateRectRgn(0, 0, 0, 0));
   ASSERT_NE(GetWindowRgn(overlay, shape.Get()), ERROR);
-  CMemoryDcHandle dc(CreateCompatibleDC(nullptr));
-  CBitmapHandle bitmap(CreateCompatibleBitmap(CDcHandle().Get(), w, h));
-  const CSelectObject selected(dc.Get(), bitmap.Get());
-  const RECT all{0, 0, w, h};
-  FillRect(dc.Get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  SendMessageA(overlay, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
+  test_support::DibSurface drawn(w, h);
+  ASSERT_TRUE(drawn.Valid());
+  SendMessageA(overlay, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(drawn.dc()), PRF_CLIENT);
   // Points across each edge: on the frame the overlay is red, one pixel in
   // it is neither there nor painted.
   const struct {
@@ -337,7 +334,7 @@ TEST_F(ProfileDialogTest, OverlayIsARedFrameOverTheVisibleBoundsAndLeavesTheInsi
   for (const auto& p : points) {
     SCOPED_TRACE(std::to_string(p.x) + "," + std::to_string(p.y));
     EXPECT_EQ(PtInRegion(shape.Get(), p.x, p.y) != FALSE, p.frame);
-    EXPECT_EQ(GetPixel(dc.Get(), p.x, p.y), p.frame ? RGB(255, 0, 0) : RGB(255, 255, 255));
+    EXPECT_EQ(drawn.At(p.x, p.y), p.frame ? RGB(255, 0, 0) : RGB(255, 255, 255));
   }
   ShowCaptureOverlay(nullptr);
   EXPECT_FALSE(IsWindow(overlay));

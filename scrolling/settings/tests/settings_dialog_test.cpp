@@ -462,10 +462,7 @@ TEST_F(SettingsDialogTest, HotKeySetInTheDialogTogglesTheProgramAndAFailedOneKee
       keys[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
     }
     ASSERT_EQ(SendInput(6, keys, sizeof(INPUT)), 6u);
-    for (int i = 0; i < 100 && IsDlgButtonChecked(dialog_, IDC_SET_ENABLED) != expected; ++i) {
-      Sleep(10);
-      Pump();
-    }
+    test_support::PumpUntil([&] { return IsDlgButtonChecked(dialog_, IDC_SET_ENABLED) == expected; }, 10000);
     EXPECT_EQ(IsDlgButtonChecked(dialog_, IDC_SET_ENABLED), expected);
   }
 

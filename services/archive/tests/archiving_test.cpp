@@ -62,7 +62,7 @@ std::uint32_t FakeWriteArchive(const char* target, bool, const std::atomic<bool>
     case Writer::kUntilCancelled:
       // Then writes a whole archive, as a writer that cannot stop does.
       SetEvent(gWriterEntered);
-      for (int i = 0; i < 6000 && !cancel->load(); ++i) Sleep(10);
+      test_support::WaitUntil([cancel] { return cancel->load(); }, 60000);
       break;
     case Writer::kBlocking:
       // Bounded only so that a second run that was wrongly let in fails the
@@ -277,8 +277,7 @@ TEST_F(Archiving, DueTestStartsOneRunAndRefusesASecondWhileItRuns) {
   EXPECT_EQ(RunArchiveNow(), kArchiveBusy);
   ArchiveIfDue();
   SetEvent(gWriterRelease);
-  for (int i = 0; i < 6000 && IsArchiveRunning(); ++i) Sleep(10);
-  ASSERT_FALSE(IsArchiveRunning());
+  ASSERT_TRUE(test_support::WaitUntil([] { return !IsArchiveRunning(); }, 60000));
   EXPECT_EQ(gWrites.load(), 1);
   EXPECT_EQ(StoredLastArchive(record_), kDec15);
   ArchiveIfDue();  // the same day again: the run has moved the last time on
@@ -430,7 +429,7 @@ TEST_F(ArchiveDialog, ControlsPreviewsAndOkThatRefusesInvalidPatterns) {
   EXPECT_EQ(gDriver.boxes.texts.size(), 2u);
   EXPECT_EQ(ArchiveDialogWindow(), nullptr);
   // Switched on, with the interval passed since 1970: archived at once.
-  for (int i = 0; i < 6000 && IsArchiveRunning(); ++i) Sleep(10);
+  EXPECT_TRUE(test_support::WaitUntil([] { return !IsArchiveRunning(); }, 60000));
   EXPECT_EQ(gWrites.load(), 1);
   const ArchiveRecord stored = GetArchiveSettings();
   EXPECT_EQ(stored.enabled, 1);
@@ -476,7 +475,7 @@ TEST_F(ArchiveDialog, ArchiveNowRunsOnTheWorkerAndReportsToTheDialogOpenAtItsEnd
                 },
             }),
             IDCANCEL);
-  for (int i = 0; i < 6000 && IsArchiveRunning(); ++i) Sleep(10);
+  EXPECT_TRUE(test_support::WaitUntil([] { return !IsArchiveRunning(); }, 60000));
   EXPECT_EQ(gWrites.load(), 1);
   EXPECT_TRUE(Exists(backup_ + "\\Veltrano-2026.12.07.BrindlexConfig"));
   CloseHandle(gWriterEntered);

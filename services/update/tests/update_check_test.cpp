@@ -18,6 +18,7 @@
 #include "services/update/update_logic.h"
 
 using test_support::Click;
+using test_support::PumpUntil;
 using test_support::ReadWholeFile;
 using test_support::Text;
 using test_support::TempDir;
@@ -45,12 +46,10 @@ int FakeFetch(const char*, const std::atomic<std::uint8_t>* cancel, char* reply,
               std::size_t* length) noexcept {
   const int call = ++gFetches;
   SetEvent(gEntered);
+  const auto cancelled = [cancel] { return gHonourCancel.load() && cancel->load() != 0; };
   // Bounded only so that a test that forgot to release fails instead of hanging.
-  for (int i = 0; gHold.load() && gReleased.load() < call && i < 12000; ++i) {
-    if (gHonourCancel.load() && cancel->load() != 0) return kHttpCancelled;
-    Sleep(5);
-  }
-  if (gHonourCancel.load() && cancel->load() != 0) return kHttpCancelled;
+  test_support::WaitUntil([&] { return !gHold.load() || gReleased.load() >= call || cancelled(); }, 60000);
+  if (cancelled()) return kHttpCancelled;
   *length = 0;
   if (gFetchResult.load() != kHttpOk) return gFetchResult.load();
   *length = gReply.size() < capacity ? gReply.size() : capacity;
@@ -67,19 +66,12 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   return result;
 }
 
-// Handles this thread's messages until done() or about 30 s.
-template <typename Done>
-bool PumpUntil(Done done) {
-  for (int i = 0; i < 6000; ++i) {
-    test_support::Pump(UpdateDialogWindow());
-    if (done()) return true;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return false;
-}
+// The bound of every wait of this thread, which handles its messages
+// meanwhile.
+constexpr DWORD kWaitMs = 30000;
 
 bool WaitForReports(int count) {
-  return PumpUntil([count] { return gReports >= count; });
+  return PumpUntil([count] { return gReports >= count; }, kWaitMs);
 }
 
 std::string Field(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
@@ -124,7 +116,7 @@ class UpdateCheck : public ::testing::Test {
     if (const HWND dialog = UpdateDialogWindow()) DestroyWindow(dialog);
     CancelUpdateCheck();
     gReleased = 1000;
-    EXPECT_TRUE(PumpUntil([] { return !IsUpdateCheckRunning(); }));
+    EXPECT_TRUE(PumpUntil([] { return !IsUpdateCheckRunning(); }, kWaitMs));
     test_support::Pump();
   }
   static HWND OpenDialog() {
@@ -314,18 +306,18 @@ TEST_F(UpdateCheck, CheckNowWhileACheckRunsNeverMakesTheMainThreadWait) {
   Click(dialog, IDC_UPDATE_CHECK_NOW);
   // Every wait of this thread pumps: the prober measures the code under
   // test, not a test that stops answering.
-  ASSERT_TRUE(PumpUntil([] { return WaitForSingleObject(gEntered, 0) == WAIT_OBJECT_0; }));
+  ASSERT_TRUE(PumpUntil([] { return WaitForSingleObject(gEntered, 0) == WAIT_OBJECT_0; }, kWaitMs));
   Click(dialog, IDC_UPDATE_CHECK_NOW);
   Click(dialog, IDC_UPDATE_CHECK_NOW);
   EXPECT_EQ(StartUpdateCheck(), kUpdateCheckQueued);
   EXPECT_TRUE(IsUpdateCheckRunning());
   EXPECT_EQ(Field(dialog, IDC_UPDATE_STATUS), "Checking...");
   const int before = probes.load();
-  EXPECT_TRUE(PumpUntil([&] { return probes.load() >= before + 50; }));
+  EXPECT_TRUE(PumpUntil([&] { return probes.load() >= before + 50; }, kWaitMs));
   gReleased = 1;
   ASSERT_TRUE(WaitForReports(1));
   EXPECT_EQ(Field(dialog, IDC_UPDATE_STATUS), "Checking...") << "the stopped check's end is no news";
-  EXPECT_TRUE(PumpUntil([] { return gFetches.load() == 2; }));
+  EXPECT_TRUE(PumpUntil([] { return gFetches.load() == 2; }, kWaitMs));
   gReleased = 2;
   ASSERT_TRUE(WaitForReports(2));
   probing = false;
@@ -334,7 +326,7 @@ TEST_F(UpdateCheck, CheckNowWhileACheckRunsNeverMakesTheMainThreadWait) {
     prober.join();
     proberEnded = true;
   });
-  EXPECT_TRUE(PumpUntil([&] { return proberEnded.load(); }));
+  EXPECT_TRUE(PumpUntil([&] { return proberEnded.load(); }, kWaitMs));
   waiter.join();
   EXPECT_EQ(gFetches.load(), 2);
   EXPECT_EQ(Field(dialog, IDC_UPDATE_STATUS), "New version available");

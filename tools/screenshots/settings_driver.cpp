@@ -23,26 +23,35 @@ namespace {
 using test_support::ClassOf;
 using test_support::Text;
 
-HWND Settings(int tries) {
-  for (int i = 0; i < tries; ++i, Sleep(100)) {
-    for (const HWND window : test_support::ShownDialogs(0)) {
-      if (GetDlgItem(window, IDC_SET_TABS) != nullptr) return window;
-    }
-  }
-  return nullptr;
+// The first shown dialog that is(window) picks within timeoutMs, or null.
+template <typename Is>
+HWND FindDialog(Is is, DWORD timeoutMs) {
+  HWND found = nullptr;
+  test_support::WaitUntil(
+      [&] {
+        for (const HWND window : test_support::ShownDialogs(0)) {
+          if (is(window)) return (found = window) != nullptr;
+        }
+        return false;
+      },
+      timeoutMs);
+  return found;
 }
 
-HWND Other(HWND dialog, int tries) {
+HWND Settings(DWORD timeoutMs) {
+  return FindDialog([](HWND window) { return GetDlgItem(window, IDC_SET_TABS) != nullptr; }, timeoutMs);
+}
+
+HWND Other(HWND dialog, DWORD timeoutMs) {
   DWORD process = 0;
   GetWindowThreadProcessId(dialog, &process);
-  for (int i = 0; i < tries; ++i, Sleep(100)) {
-    for (const HWND window : test_support::ShownDialogs(0)) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(window, &owner);
-      if (window != dialog && owner == process) return window;
-    }
-  }
-  return nullptr;
+  return FindDialog(
+      [dialog, process](HWND window) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        return window != dialog && owner == process;
+      },
+      timeoutMs);
 }
 
 // The "+" of the hot-key field: a button inside the field or beside it.
@@ -61,7 +70,7 @@ HWND PlusButton(HWND dialog) {
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
   const std::string command = argv[1];
-  const HWND dialog = Settings(command == "wait" ? 300 : 20);
+  const HWND dialog = Settings(command == "wait" ? 30000 : 2000);
   if (dialog == nullptr) {
     std::printf("no settings dialog\n");
     return 1;
@@ -88,7 +97,7 @@ int main(int argc, char** argv) {
     }
     PostMessageA(plus, BM_CLICK, 0, 0);
   } else if (command == "other" || command == "cancel-other") {
-    const HWND other = Other(dialog, command == "other" ? 30 : 5);
+    const HWND other = Other(dialog, command == "other" ? 3000 : 500);
     if (other == nullptr) {
       std::printf("no other dialog\n");
       return 1;

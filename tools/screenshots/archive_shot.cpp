@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "framework/app/application.h"
-#include "framework/util/tests/shot_support.h"
+#include "tools/screenshots/shot_support.h"
 #include "framework/util/text_util.h"
 #include "services/archive/archive_dialog.h"
 

@@ -12,7 +12,7 @@
 
 #include "framework/app/application.h"
 #include "framework/util/monitors.h"
-#include "framework/util/tests/shot_support.h"
+#include "tools/screenshots/shot_support.h"
 #include "scrolling/options/options.h"
 #include "scrolling/settings/profile_dialog.h"
 #include "scrolling/settings/res/profile_dialog_ids.h"

@@ -5,7 +5,7 @@
 
 #include "framework/app/application.h"
 #include "framework/store/config_file.h"
-#include "framework/util/tests/shot_support.h"
+#include "tools/screenshots/shot_support.h"
 #include "framework/util/text_util.h"
 #include "services/update/res/update_dialog_ids.h"
 #include "services/update/update_dialog.h"

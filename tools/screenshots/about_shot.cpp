@@ -9,7 +9,7 @@
 
 #include "framework/app/application.h"
 #include "framework/run/product_info.h"
-#include "framework/util/tests/shot_support.h"
+#include "tools/screenshots/shot_support.h"
 #include "framework/util/text_util.h"
 #include "resources/version.h"
 
