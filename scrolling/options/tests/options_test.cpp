@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "scrolling/texts/tests/use_product_texts.h"
@@ -70,9 +70,15 @@ TEST_F(OptionsTest, ProfileDefaults) {
   }
   EXPECT_TRUE(AllZero(p.szPrgPath, sizeof p.szPrgPath));
   for (const char* command : {p.szBackCmd, p.szForwardCmd, p.szMiddleCmd}) EXPECT_TRUE(AllZero(command, kCommandSize));
-  // The curve for 55: x = 46, k = (499 - 9 * 46) / 49.
-  const double k = (499.0 - 9.0 * 46.0) / 49.0;
-  for (int i = 0; i < kCurvePoints; ++i) ASSERT_NEAR(p.dTrafo[i], std::pow(i / 99.0, k), 1e-12) << i;
+  // The curve for 55 (exponent 85/49) at a few points, written out.
+  const std::pair<int, double> kCurve[] = {{0, 0.0},
+                                           {1, 0.0003452898769629765},
+                                           {10, 0.018744666745160676},
+                                           {50, 0.3057572127667618},
+                                           {98, 0.9825429151788905},
+                                           {99, 1.0}};
+  for (const auto& [i, value] : kCurve) EXPECT_NEAR(p.dTrafo[i], value, 1e-12) << i;
+  for (int i = 1; i < kCurvePoints; ++i) ASSERT_LT(p.dTrafo[i - 1], p.dTrafo[i]) << i;
 }
 
 // The factory profiles, written out from the product's table of built-in
