@@ -4,23 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "framework/app/app_exit.h"
-#include "framework/app/application.h"
-#include "framework/app/commands.h"
-#include "framework/app/framework_messages.h"
-#include "framework/ui/app_windows.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/dock_bay.h"
-#include "framework/ui/frame_window.h"
 #include "framework/ui/item_commands.h"
 #include "framework/ui/menu_item.h"
-#include "framework/ui/ui_item.h"
-#include "framework/util/tests/win_test_support.h"
+#include "framework/ui/tests/ui_test_fixture.h"
 
 namespace {
 
@@ -29,42 +21,30 @@ constexpr std::uint16_t kBarId = 0x7000;
 constexpr std::uint16_t kFirstItem = 0x7100;
 constexpr std::uint32_t kIconItem = 0x100;  // an item with the default icon and nothing else
 
-LRESULT CALLBACK ProductProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return FrameDefaultProc(window, message, wParam, lParam);
-}
-
 RECT Client(HWND w) {
   RECT r{};
   GetClientRect(w, &r);
   return r;
 }
 
-class BarTest : public ::testing::Test {
+class BarTest : public ui_test::UiTest {
  protected:
-  static void SetUpTestSuite() {
-    gApp.theme.instance = GetModuleHandleA(nullptr);
-    ASSERT_EQ(RegisterStandardCommands(), kStatusOk);
-  }
   void SetUp() override {
-    InstallAppTexts(nullptr);
-    gApp.hInstance = GetModuleHandleA(nullptr);
-    std::snprintf(gApp.dataFolder, sizeof gApp.dataFolder, "%s", data_.Path().c_str());
-    gApp.settings = DefaultAppSettings();
+    UiTest::SetUp();
+    AddStandardCommands();
+    SaveStateInDataFolder();
     gApp.settingsVersionChanged = 1;  // no saved placement of an earlier test
-    gApp.noStateSave = 0;
-    gApp.settingsLoaded = 1;
-    for (int i = 0; i < 8; ++i) ASSERT_GE(AddCommand(kFirstItem + i, CommandKind::kButton, kIconItem, 0, 0), 0);
-    const int index = CreateAppWindow(kFrameId, &ProductProc, "Bars", 1, kFrameSizable, 50, 50, 500, 400);
-    ASSERT_GE(index, 0);
-    frame = gApp.windows[index];
+    for (int i = 0; i < 8; ++i) {
+      UiTest::Add(static_cast<std::uint16_t>(kFirstItem + i), CommandKind::kButton, kIconItem);
+    }
+    frame = MakeFrame(kFrameId, kFrameSizable, 50, 50, 500, 400);
+    ASSERT_NE(frame, nullptr);
     frame->minTrackWidth = 1;  // the overflow test narrows it below the usual minimum
     ShowWindow(frame->window, SW_SHOWNA);
   }
   void TearDown() override {
-    DestroyAllWindows();
     FreeAllBars();
-    for (int i = 0; i < 8; ++i) gApp.commands.RemoveAt(FindCommandIndex(kFirstItem + i));
-    gApp.dataFolder[0] = '\0';
+    UiTest::TearDown();
   }
 
   // A visible bar of items with the first count commands, added to the
@@ -85,7 +65,6 @@ class BarTest : public ::testing::Test {
   }
 
   CFrameWindow* frame = nullptr;
-  test_support::TempDir data_;
 };
 
 TEST_F(BarTest, DockedInEachBayAndFloated) {

@@ -6,80 +6,44 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "framework/app/app_exit.h"
-#include "framework/app/application.h"
-#include "framework/app/commands.h"
-#include "framework/app/restart_core.h"
 #include "framework/app/tests/dialog_answerer.h"
 #include "framework/theme/draw.h"
-#include "framework/ui/app_windows.h"
 #include "framework/ui/dock_bay.h"
-#include "framework/ui/frame_window.h"
 #include "framework/ui/tests/fake_notification_area.h"
+#include "framework/ui/tests/ui_test_fixture.h"
 #include "framework/ui/tray_icon.h"
 #include "framework/ui/window_menu.h"
 #include "framework/util/tests/png_image.h"
-#include "framework/util/tests/win_test_support.h"
 
 namespace {
 
-struct Seen {
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-};
-std::vector<Seen> gSeen;
 bool gCreateBlockZero = false;
 
-bool Recorded(UINT m) {
-  return m == WM_CREATE || m == WM_DESTROY || (m >= kFrameworkMessageFirst && m <= kFrameworkMessageLast);
-}
-
-int CountOf(UINT message) {
-  return static_cast<int>(
-      std::count_if(gSeen.begin(), gSeen.end(), [&](const Seen& s) { return s.message == message; }));
-}
-const Seen* Last(UINT message) {
-  for (auto it = gSeen.rbegin(); it != gSeen.rend(); ++it) {
-    if (it->message == message) return &*it;
-  }
-  return nullptr;
-}
-// The lParam of the last such message, 0 when none came.
-LPARAM LastLParam(UINT message) { return Last(message) != nullptr ? Last(message)->lParam : 0; }
-
-// The product's side of the contract: it sees every message first and passes
-// each on to FrameDefaultProc. It paints its client area plainly.
-LRESULT CALLBACK ProductProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+// The product's own answers: it looks at the creation block it is given and
+// paints its client area plainly.
+std::optional<LRESULT> Answer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CREATE) {
     const auto* block = reinterpret_cast<const unsigned char*>(lParam);
     gCreateBlockZero = block != nullptr && std::all_of(block, block + sizeof(CREATESTRUCTA),
                                                        [](unsigned char b) { return b == 0; });
   }
-  if (Recorded(message)) gSeen.push_back(Seen{message, wParam, lParam});
-  if (message == WM_PAINT || message == WM_PRINTCLIENT) {
-    PAINTSTRUCT ps{};
-    HDC dc = message == WM_PAINT ? BeginPaint(window, &ps) : reinterpret_cast<HDC>(wParam);
-    RECT client{};
-    GetClientRect(window, &client);
-    FillSolidRect(dc, &client, gApp.theme.slots[0]);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, gApp.theme.slots[3]);
-    RECT text{client.left + 12, client.bottom - 28, client.right - 12, client.bottom - 8};
-    DrawTextA(dc, "Ready", -1, &text, DT_LEFT | DT_SINGLELINE);
-    if (message == WM_PAINT) EndPaint(window, &ps);
-    return 0;
-  }
-  return FrameDefaultProc(window, message, wParam, lParam);
-}
-
-// The command's flags, or 0 when it is not registered.
-std::uint32_t CommandFlags(std::uint16_t id) {
-  CommandRecord r{};
-  return GetCommand(id, &r) == kStatusOk ? r.flags : 0;
+  if (message != WM_PAINT && message != WM_PRINTCLIENT) return std::nullopt;
+  PAINTSTRUCT ps{};
+  HDC dc = message == WM_PAINT ? BeginPaint(window, &ps) : reinterpret_cast<HDC>(wParam);
+  RECT client{};
+  GetClientRect(window, &client);
+  FillSolidRect(dc, &client, gApp.theme.slots[0]);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, gApp.theme.slots[3]);
+  RECT text{client.left + 12, client.bottom - 28, client.right - 12, client.bottom - 8};
+  DrawTextA(dc, "Ready", -1, &text, DT_LEFT | DT_SINGLELINE);
+  if (message == WM_PAINT) EndPaint(window, &ps);
+  return 0;
 }
 
 RECT WindowRect(HWND w) {
@@ -92,47 +56,30 @@ std::string Str(const RECT& r) {
          std::to_string(r.bottom) + ")";
 }
 
-class FrameWindowTest : public ::testing::Test {
+class FrameWindowTest : public ui_test::UiTest {
  protected:
-  // The window menu's commands and icons, as start-up registers them.
-  static void SetUpTestSuite() {
-    gApp.theme.instance = GetModuleHandleA(nullptr);
-    ASSERT_EQ(RegisterStandardCommands(), kStatusOk);
-  }
-
   void SetUp() override {
+    UiTest::SetUp();
+    AddStandardCommands();
     static char name[] = "Veltrano";
     static TextRecord product[] = {{0, {name}}, {kTextTableEnd, {}}};
     InstallAppTexts(product);
-    gApp.hInstance = GetModuleHandleA(nullptr);
-    std::snprintf(gApp.dataFolder, sizeof gApp.dataFolder, "%s", data_.Path().c_str());
     std::snprintf(gApp.appName, sizeof gApp.appName, "Veltrano");
-    gApp.settings = DefaultAppSettings();
-    gApp.settingsVersionChanged = 0;
-    gApp.noStateSave = 0;
-    gApp.settingsLoaded = 1;
-    gSeen.clear();
-  }
-  void TearDown() override {
-    DestroyAllWindows();
-    gApp.dataFolder[0] = '\0';
-    gApp.exitMode = kExitNormal;
-    MSG quit;
-    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+    SaveStateInDataFolder();
+    log.extra = {WM_CREATE, WM_DESTROY};
+    log.answer = &Answer;
   }
 
-  CFrameWindow& Make(std::uint16_t id, std::uint32_t flags, int x, int y, int w, int h) {
-    const int index = CreateAppWindow(id, &ProductProc, "Veltrano", 1, flags, x, y, w, h);
-    EXPECT_GE(index, 0);
-    return *gApp.windows[index];
+  int CountOf(UINT message) const { return static_cast<int>(log.Count(message)); }
+  // The last such message; an empty record when none came.
+  ui_test::Sent Last(UINT message) const {
+    const std::vector<ui_test::Sent> all = log.Of(message);
+    return all.empty() ? ui_test::Sent{} : all.back();
   }
-
-  test_support::TempDir data_;
 };
 
 TEST_F(FrameWindowTest, MovedAndClosedWindowKeepsItsPlacementAcrossTwoRuns) {
-  CFrameWindow& first = Make(7, kFrameSizable, 0, 0, 0, 0);
+  CFrameWindow& first = *MakeFrame(7, kFrameSizable, 0, 0, 0, 0);
   const HWND firstWindow = first.window;
   SetWindowPos(firstWindow, nullptr, 200, 150, 500, 400, SWP_NOZORDER | SWP_NOACTIVATE);
   ASSERT_TRUE(HandleFrameCommand(first, kCmdTransparencyOff + 3));
@@ -150,7 +97,7 @@ TEST_F(FrameWindowTest, MovedAndClosedWindowKeepsItsPlacementAcrossTwoRuns) {
 
   // The second run asks for the default and gets the saved rectangle, flags
   // and transparency.
-  CFrameWindow& second = Make(7, 0, 0, 0, 0, 0);
+  CFrameWindow& second = *MakeFrame(7, 0, 0, 0, 0, 0);
   EXPECT_EQ(Str(WindowRect(second.window)), "(200, 150, 700, 550)");
   EXPECT_EQ(second.flags, kFrameSizable);
   EXPECT_EQ(second.transparency, 30);
@@ -159,20 +106,20 @@ TEST_F(FrameWindowTest, MovedAndClosedWindowKeepsItsPlacementAcrossTwoRuns) {
 
   // Settings of another version: the saved placement is not used.
   gApp.settingsVersionChanged = 1;
-  CFrameWindow& third = Make(7, 0, 60, 70, 300, 200);
+  CFrameWindow& third = *MakeFrame(7, 0, 60, 70, 300, 200);
   EXPECT_EQ(Str(WindowRect(third.window)), "(60, 70, 360, 270)");
   EXPECT_EQ(third.transparency, 0);
 }
 
 TEST_F(FrameWindowTest, ProductProcedureSeesCreateOnceAndTheFrameworkMessages) {
-  CFrameWindow& f = Make(3, kFrameSizable, 100, 100, 400, 300);
+  CFrameWindow& f = *MakeFrame(3, kFrameSizable, 100, 100, 400, 300);
   EXPECT_EQ(CountOf(WM_CREATE), 1);
   EXPECT_TRUE(gCreateBlockZero);
 
   SetWindowPos(f.window, nullptr, 0, 0, 420, 320, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
   RECT client{};
   GetClientRect(f.window, &client);
-  EXPECT_EQ(LastLParam(WM_FW_LAYOUT), MAKELPARAM(client.right, client.bottom));
+  EXPECT_EQ(Last(WM_FW_LAYOUT).lParam, MAKELPARAM(client.right, client.bottom));
   // Bays without bars are 0 pixels thick: the inner client area is all of it.
   EXPECT_EQ(Str(f.innerClient), Str(client));
   ASSERT_EQ(f.dockBays.Count(), 4);
@@ -191,15 +138,15 @@ TEST_F(FrameWindowTest, ProductProcedureSeesCreateOnceAndTheFrameworkMessages) {
   ASSERT_EQ(GetCommand(kCmdWindowMenu, &menu), 0u);
   EXPECT_EQ(menu.value, static_cast<void*>(f.windowMenu));
   EXPECT_EQ(f.windowMenu[0], kCmdAlwaysOnTop);
-  EXPECT_EQ(CommandFlags(kCmdLockBarSizes) & 1u, 0u);  // no bars to lock
-  EXPECT_NE(CommandFlags(kCmdCaptionNormal) & 0x800u, 0u);
+  EXPECT_EQ(Flags(kCmdLockBarSizes) & 1u, 0u);  // no bars to lock
+  EXPECT_NE(Flags(kCmdCaptionNormal) & 0x800u, 0u);
 
   HELPINFO help{};
   help.cbSize = sizeof help;
   SendMessageA(f.window, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
-  ASSERT_NE(Last(WM_FW_HELPREQUEST), nullptr);
-  EXPECT_EQ(Last(WM_FW_HELPREQUEST)->wParam, 0u);
-  EXPECT_EQ(Last(WM_FW_HELPREQUEST)->lParam, reinterpret_cast<LPARAM>(&help));
+  ASSERT_EQ(CountOf(WM_FW_HELPREQUEST), 1);
+  EXPECT_EQ(Last(WM_FW_HELPREQUEST).wParam, 0u);
+  EXPECT_EQ(Last(WM_FW_HELPREQUEST).lParam, reinterpret_cast<LPARAM>(&help));
 
   // Ctrl+F1 asks for no help.
   INPUT ctrl{};
@@ -213,12 +160,12 @@ TEST_F(FrameWindowTest, ProductProcedureSeesCreateOnceAndTheFrameworkMessages) {
   EXPECT_EQ(CountOf(WM_FW_HELPREQUEST), 1);
 
   SendMessageA(f.window, WM_FW_COMMAND, kCmdCaptionSmall, 0);
-  EXPECT_NE(LastLParam(WM_FW_STYLECHANGED) & WS_EX_TOOLWINDOW, 0);
+  EXPECT_NE(Last(WM_FW_STYLECHANGED).lParam & WS_EX_TOOLWINDOW, 0);
   EXPECT_NE(GetWindowLongA(f.window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
 }
 
 TEST_F(FrameWindowTest, WindowMenuCommandsChangeTheWindow) {
-  CFrameWindow& f = Make(4, kFrameSizable, 100, 100, 400, 300);
+  CFrameWindow& f = *MakeFrame(4, kFrameSizable, 100, 100, 400, 300);
   enum What { kStyle, kExStyle, kFlags, kTransparency };
   struct Step {
     std::uint16_t command;
@@ -271,7 +218,7 @@ TEST_F(FrameWindowTest, WindowMenuCommandsChangeTheWindow) {
 }
 
 TEST_F(FrameWindowTest, LockedWindowKeepsItsPositionAndSize) {
-  CFrameWindow& f = Make(5, kFrameSizable, 100, 100, 400, 300);
+  CFrameWindow& f = *MakeFrame(5, kFrameSizable, 100, 100, 400, 300);
   ASSERT_TRUE(HandleFrameCommand(f, kCmdLockPosition));
   SetWindowPos(f.window, nullptr, 300, 250, 0, 0, SWP_NOZORDER | SWP_NOSIZE | SWP_NOACTIVATE);
   EXPECT_EQ(Str(WindowRect(f.window)), "(100, 100, 500, 400)");
@@ -293,7 +240,7 @@ TEST_F(FrameWindowTest, LockedWindowKeepsItsPositionAndSize) {
 }
 
 TEST_F(FrameWindowTest, DpiChangeBeforeTheWindowWasEverShown) {
-  CFrameWindow& f = Make(6, kFrameSizable, 100, 100, 400, 300);
+  CFrameWindow& f = *MakeFrame(6, kFrameSizable, 100, 100, 400, 300);
   ASSERT_EQ(f.dpi, 0);
   RECT suggested{150, 120, 750, 570};
   SendMessageA(f.window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
@@ -310,7 +257,7 @@ TEST_F(FrameWindowTest, DpiChangeBeforeTheWindowWasEverShown) {
 }
 
 TEST_F(FrameWindowTest, TabCyclesThroughTheVisibleTabStops) {
-  CFrameWindow& f = Make(8, kFrameSizable, 100, 100, 400, 300);
+  CFrameWindow& f = *MakeFrame(8, kFrameSizable, 100, 100, 400, 300);
   EXPECT_FALSE(f.MoveFocusToNextTabStop(1));  // none yet
   f.ShowFrame(SW_SHOWNORMAL, false);
   HWND buttons[3];
@@ -332,7 +279,7 @@ TEST_F(FrameWindowTest, TabCyclesThroughTheVisibleTabStops) {
 }
 
 TEST_F(FrameWindowTest, BusyOverlayCoversTheClientAreaWhileDialogsRun) {
-  CFrameWindow& f = Make(9, 0, 100, 100, 400, 300);
+  CFrameWindow& f = *MakeFrame(9, 0, 100, 100, 400, 300);
   SendMessageA(f.window, WM_FW_MODALDEPTH, 1, 0);
   const HWND overlay = f.busyOverlay;
   ASSERT_NE(overlay, nullptr);
@@ -357,8 +304,8 @@ TEST_F(FrameWindowTest, WindowsAreDestroyedOnceWhicheverGoesFirst) {
   gApp.appWindow = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "owner", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                    gApp.hInstance, nullptr);
   const HWND owner = gApp.appWindow;
-  const HWND a = Make(1, 0, 10, 10, 200, 150).window;
-  const HWND b = Make(2, 0, 20, 20, 200, 150).window;
+  const HWND a = MakeFrame(1, 0, 10, 10, 200, 150)->window;
+  const HWND b = MakeFrame(2, 0, 20, 20, 200, 150)->window;
   ASSERT_EQ(GetWindow(a, GW_OWNER), owner);
   ASSERT_EQ(SetTrayIcon(1, 1, "a"), 1);
   ASSERT_EQ(SetTrayIcon(2, 1, "b"), 1);
@@ -372,7 +319,7 @@ TEST_F(FrameWindowTest, WindowsAreDestroyedOnceWhicheverGoesFirst) {
   EXPECT_EQ(test_support::ReadWholeFile(data_ / "(Orvo)App.oqc").size(), sizeof(AppSettingsRecord));
 
   // A window destroyed by someone else leaves the object without a handle.
-  CFrameWindow& c = Make(3, 0, 10, 10, 200, 150);
+  CFrameWindow& c = *MakeFrame(3, 0, 10, 10, 200, 150);
   DestroyWindow(c.window);
   EXPECT_EQ(c.window, nullptr);
   c.DestroyFrame();
@@ -380,7 +327,7 @@ TEST_F(FrameWindowTest, WindowsAreDestroyedOnceWhicheverGoesFirst) {
 }
 
 TEST_F(FrameWindowTest, DrawsTheCustomColourSwatchesOfTheWindowMenu) {
-  CFrameWindow& f = Make(10, 0, 100, 100, 200, 150);
+  CFrameWindow& f = *MakeFrame(10, 0, 100, 100, 200, 150);
   DrawIconRequest size{kCmdCustomBackground, RECT{}};
   SendMessageA(f.window, WM_FW_DRAWICON, 0, reinterpret_cast<LPARAM>(&size));
   EXPECT_EQ(Str(size.rect), "(0, 0, 16, 16)");
@@ -405,7 +352,7 @@ TEST_F(FrameWindowTest, DrawsTheCustomColourSwatchesOfTheWindowMenu) {
 
 TEST_F(FrameWindowTest, DrawnWindowIsSavedAsAnImage) {
   ComputeAppColours();
-  CFrameWindow& f = Make(11, kFrameSizable | kFrameShowOnTaskbar, 40, 40, 480, 300);
+  CFrameWindow& f = *MakeFrame(11, kFrameSizable | kFrameShowOnTaskbar, 40, 40, 480, 300);
   f.ShowFrame(SW_SHOWNORMAL, false);
   RedrawWindow(f.window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   const RECT r = WindowRect(f.window);

@@ -7,34 +7,23 @@
 #include <initializer_list>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "framework/app/application.h"
-#include "framework/app/commands.h"
-#include "framework/app/framework_messages.h"
-#include "framework/ui/app_windows.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/dock_bay.h"
-#include "framework/ui/frame_window.h"
-#include "framework/ui/ui_item.h"
+#include "framework/ui/tests/ui_test_fixture.h"
 
 namespace {
 
-// What the test windows (frames, bars, popups and the items themselves) were
-// sent.
-struct Sent {
-  HWND window;
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-};
-std::vector<Sent> gSent;
+using ui_test::Sent;
+
 std::map<HWND, CUIItem*> gOpenIn;  // the popup each window was told is open in it
 LRESULT gPopupClickAnswer = 0;
 constexpr UINT kWhoAreYou = WM_APP + 5;
 
-LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> Answer(HWND window, UINT message, WPARAM, LPARAM lParam) {
   switch (message) {
     case WM_FW_SETPOPUP:
       gOpenIn[window] = reinterpret_cast<CUIItem*>(lParam);
@@ -42,45 +31,12 @@ LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_FW_GETPOPUP:
       return reinterpret_cast<LRESULT>(gOpenIn[window]);
     case WM_FW_POPUPCLICK:
-      gSent.push_back({window, message, wParam, lParam});
       return gPopupClickAnswer;
-    case WM_FW_COMMAND:
-    case WM_FW_DBLCLICK:
-    case WM_MOUSEMOVE:
-    case WM_MOUSELEAVE:
-    case WM_PAINT:
-      gSent.push_back({window, message, wParam, lParam});
-      break;
-    default:
-      break;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// The product's procedure of the test's framework windows: it records what
-// they were sent and passes everything on.
-LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
     case kWhoAreYou:
       return reinterpret_cast<LRESULT>(window);
-    case WM_FW_MENUNAVIGATE:
-    case WM_FW_MODALDEPTH:
-    case WM_FW_BARSHOWN:
-    case WM_SIZE:
-      gSent.push_back({window, message, wParam, lParam});
-      break;
     default:
-      break;
+      return std::nullopt;
   }
-  return FrameDefaultProc(window, message, wParam, lParam);
-}
-
-// Shown: hidden items neither paint nor take part in the navigation.
-CFrameWindow* MakeFrame(std::uint16_t id) {
-  const int index = CreateAppWindow(id, &FrameProc, "frame", 1, 0, 10, 10, 200, 150);
-  if (index < 0) return nullptr;
-  ShowWindow(gApp.windows[index]->window, SW_SHOWNOACTIVATE);
-  return gApp.windows[index];
 }
 
 // The hint the window shows (the status text of the item under the mouse),
@@ -90,38 +46,6 @@ std::string HintOf(const CFrameWindow* frame) {
     if (entry.key == kStatusKeyHint) return entry.text;
   }
   return "";
-}
-
-std::vector<Sent> SentTo(HWND window, UINT message) {
-  std::vector<Sent> out;
-  for (const Sent& s : gSent) {
-    if (s.window == window && s.message == message) out.push_back(s);
-  }
-  return out;
-}
-std::size_t Count(HWND window, UINT message) { return SentTo(window, message).size(); }
-// The one message of its kind the window was sent (an empty record when not exactly one).
-Sent OnlySent(HWND window, UINT message) {
-  const auto sent = SentTo(window, message);
-  EXPECT_EQ(sent.size(), 1u) << message;
-  return sent.size() == 1 ? sent[0] : Sent{};
-}
-
-// How often the window was laid out again: each re-layout sends WM_SIZE twice.
-int RelayoutCount(const CFrameWindow* frame) { return static_cast<int>(Count(frame->window, WM_SIZE)) / 2; }
-
-HWND MakeWindow(HWND parent, bool visible = true) {
-  static const ATOM atom = [] {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = TestWindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "VltCommandTestWindow";
-    return RegisterClassA(&wc);
-  }();
-  (void)atom;
-  const DWORD style = (parent != nullptr ? WS_CHILD : WS_POPUP) | (visible ? WS_VISIBLE : 0);
-  return CreateWindowExA(0, "VltCommandTestWindow", "", style, 0, 0, 40, 20, parent, nullptr,
-                         GetModuleHandleA(nullptr), nullptr);
 }
 
 // A popup entry that keeps track of its popup the way the menu item does:
@@ -148,41 +72,34 @@ class FakeMenu : public CUIItem {
   bool onArrow = false;
 };
 
-void ResetApplication() {
-  gApp.bars.Clear();
-  gApp.noStateSave = 1;
-  DestroyAllWindows();
-  gApp.commands.Clear();
-  gApp.navigationItems.Clear();
-  gApp.openPopupItem = nullptr;
-  gApp.openPopupWindowId = 0xFFFF;
-  gApp.popupNavigation = 0;
-  gApp.runningPopup = nullptr;
-  gApp.chosenCommand = 0;
-  gApp.modalDepth = 0;
-  gApp.hintItem = nullptr;
-  gSent.clear();
-  gOpenIn.clear();
-  gPopupClickAnswer = 0;
-}
-
 // A framework window (id 7) holding a bar window, with the items made on it.
-class CommandTableTest : public ::testing::Test {
+class CommandTableTest : public ui_test::UiTest {
  protected:
   void SetUp() override {
-    InstallAppTexts(nullptr);
-    ResetApplication();
-    frame = MakeFrame(7);
+    UiTest::SetUp();
+    gOpenIn.clear();
+    gPopupClickAnswer = 0;
+    log.answer = &Answer;
+    log.extra = {WM_MOUSEMOVE, WM_MOUSELEAVE, WM_PAINT, WM_SIZE};
+    frame = MakeShownFrame(7);
     ASSERT_NE(frame, nullptr);
     barWindow = MakeWindow(frame->window);
-    ownerWindow_.Reset(MakeWindow(nullptr, false));
-    owner = ownerWindow_.Get();
+    owner = MakeWindow(nullptr, false);
   }
   void TearDown() override {
     items_.clear();
-    ResetApplication();
+    UiTest::TearDown();
   }
 
+  // Shown: hidden items neither paint nor take part in the navigation.
+  static CFrameWindow* MakeShownFrame(std::uint16_t id) {
+    CFrameWindow* made = MakeFrame(id);
+    if (made != nullptr) ShowWindow(made->window, SW_SHOWNOACTIVATE);
+    return made;
+  }
+  HWND MakeWindow(HWND parent, bool visible = true) {
+    return UiTest::MakeWindow(parent, 0, 0, 40, 20, visible ? WS_VISIBLE : 0);
+  }
   template <typename Item = CUIItem>
   Item* AddItem(std::uint16_t id, HWND parent = nullptr, bool visible = true) {
     auto item = std::make_unique<Item>();
@@ -192,13 +109,6 @@ class CommandTableTest : public ::testing::Test {
     Item* raw = item.get();
     items_.push_back(std::move(item));
     return raw;
-  }
-  static std::uint32_t Flags(std::uint16_t id) {
-    CommandRecord r{};
-    return GetCommand(id, &r) == kStatusOk ? r.flags : 0xDEADu;
-  }
-  static void Add(std::uint16_t id, CommandKind kind, std::uint32_t flags = 0, std::uint16_t text = 0) {
-    ASSERT_GE(AddCommand(id, kind, flags, 0, text), 0);
   }
   // The bar lies on the test window, holds the items and is known to the application.
   void AddBar(CBar& bar, std::initializer_list<CUIItem*> items) {
@@ -212,13 +122,16 @@ class CommandTableTest : public ::testing::Test {
     ShowItemHint(item);
     ASSERT_NE(HintOf(frame), "");
   }
+  std::size_t Count(HWND window, UINT message) const { return log.Count(message, window); }
+  Sent OnlySent(HWND window, UINT message) const { return log.Only(message, window); }
+  // How often the window was laid out again: each re-layout sends WM_SIZE twice.
+  int RelayoutCount(const CFrameWindow* f) const { return static_cast<int>(Count(f->window, WM_SIZE)) / 2; }
 
   CFrameWindow* frame = nullptr;
   HWND barWindow = nullptr;
   HWND owner = nullptr;
 
  private:
-  CWindowHandle ownerWindow_;
   std::vector<std::unique_ptr<CUIItem>> items_;
 };
 
@@ -239,7 +152,7 @@ TEST_F(CommandTableTest, UnknownIdsChangeNothingAndAReplacedRecordKeepsItsId) {
   ASSERT_EQ(GetCommand(10, &copy), kStatusOk);
   copy.id = 40;
   copy.flags = 0x801;
-  gSent.clear();
+  log.sent.clear();
   EXPECT_EQ(ReplaceCommandRecord(30, copy), kStatusOk);
   EXPECT_EQ(Flags(30), 0x801u);
   EXPECT_EQ(FindCommandIndex(40), -1);
@@ -255,7 +168,7 @@ TEST_F(CommandTableTest, DisablingAHotPressedCommandClearsAllThreeAndRepaintsIts
   CUIItem* other = AddItem(20);
   SetItemStateFlags(a, kCommandHot | kCommandPressed, 0);
   ShowHintInFrame(a);
-  gSent.clear();
+  log.sent.clear();
 
   EXPECT_EQ(EnableCommand(10, false), kStatusOk);
   EXPECT_EQ(Flags(10), 0x1000u);
@@ -264,7 +177,7 @@ TEST_F(CommandTableTest, DisablingAHotPressedCommandClearsAllThreeAndRepaintsIts
   EXPECT_EQ(Count(other->window, WM_PAINT), 0u);
   EXPECT_EQ(HintOf(frame), "");  // the hint of the window that owns the open popup goes
 
-  gSent.clear();
+  log.sent.clear();
   EXPECT_EQ(EnableCommand(10, false), kStatusOk);  // no change: nothing repainted
   EXPECT_EQ(Count(a->window, WM_PAINT), 0u);
   EXPECT_EQ(SetCommandChecked(10, true), kStatusOk);
@@ -296,7 +209,7 @@ TEST_F(CommandTableTest, AnItemIsHotWhileThePointerIsOverItAndClickingRunsItsCom
   NotifyCommandOwner(item, 1);
   EXPECT_EQ(OnlySent(owner, WM_FW_DBLCLICK).wParam, MAKEWPARAM(0xF110, 1));
 
-  gSent.clear();
+  log.sent.clear();
   ActivateCommandItem(separator, 1);
   EXPECT_EQ(Count(owner, WM_FW_COMMAND), 0u);
 }
@@ -429,7 +342,7 @@ TEST_F(CommandTableTest, NavigationMovesThroughTheTopLevelMenusOfTheActiveWindow
     EXPECT_TRUE(s.reached->isOpen);
   }
 
-  gSent.clear();
+  log.sent.clear();
   EXPECT_EQ(NavigateBarItems(kMenuNavigateEnd), 0);
   EXPECT_EQ(OnlySent(m4->window, WM_MOUSELEAVE).lParam, -1);
   EXPECT_FALSE(m4->isOpen);
@@ -458,8 +371,8 @@ TEST_F(CommandTableTest, StepsThroughABarSkippingSeparatorsAndDisabledItems) {
 }
 
 TEST_F(CommandTableTest, ActiveWindowModalDepthAndLookups) {
-  CFrameWindow* second = MakeFrame(8);
-  CFrameWindow* third = MakeFrame(9);
+  CFrameWindow* second = MakeShownFrame(8);
+  CFrameWindow* third = MakeShownFrame(9);
   ASSERT_TRUE(second != nullptr && third != nullptr);
 
   const struct {
@@ -483,7 +396,7 @@ TEST_F(CommandTableTest, ActiveWindowModalDepthAndLookups) {
   for (int i = 0; i < 2; ++i) ChangeModalDepth(true);
   EXPECT_EQ(gApp.modalDepth, 2);
   for (CFrameWindow* f : {frame, second, third}) {
-    const auto depths = SentTo(f->window, WM_FW_MODALDEPTH);
+    const auto depths = log.Of(WM_FW_MODALDEPTH, f->window);
     ASSERT_EQ(depths.size(), 3u);
     EXPECT_EQ(depths[0].wParam, 0u);
     EXPECT_EQ(depths[2].wParam, 2u);
@@ -514,7 +427,7 @@ TEST_F(CommandTableTest, HidingABarLaysOutEveryWindowAndTellsItsOwn) {
   EXPECT_EQ(FindBarById(0x5000), &bar);
   EXPECT_EQ(FindBarById(0x5001), nullptr);
 
-  gSent.clear();
+  log.sent.clear();
   ShowBarWindow(&bar, false);
   EXPECT_EQ(bar.flags & kBarVisible, 0);
   EXPECT_FALSE(IsWindowVisible(bar.window));
@@ -532,7 +445,6 @@ TEST_F(CommandTableTest, HidingABarLaysOutEveryWindowAndTellsItsOwn) {
 }
 
 TEST_F(CommandTableTest, StandardCommandsAndTheirIcons) {
-  gApp.theme.instance = GetModuleHandleA(nullptr);
   EXPECT_EQ(RegisterStandardCommands(), kStatusOk);
   EXPECT_EQ(gApp.commands.Count(), 41);
   EXPECT_EQ(gApp.theme.icons.size(), 13u);
@@ -550,8 +462,6 @@ TEST_F(CommandTableTest, StandardCommandsAndTheirIcons) {
   gApp.theme.icons.clear();
   gApp.theme.instance = GetModuleHandleA("kernel32");
   EXPECT_EQ(RegisterStandardCommands(), kStatusStandardIconNotAdded);
-  gApp.theme.icons.clear();
-  gApp.theme.instance = GetModuleHandleA(nullptr);
 }
 
 }  // namespace

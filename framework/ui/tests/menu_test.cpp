@@ -5,29 +5,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <vector>
 
-#include "framework/app/application.h"
-#include "framework/app/commands.h"
 #include "framework/run/message_loop.h"
-#include "framework/ui/app_windows.h"
 #include "framework/ui/bar.h"
-#include "framework/ui/frame_window.h"
 #include "framework/ui/item_commands.h"
 #include "framework/ui/menu_item.h"
+#include "framework/ui/tests/ui_test_fixture.h"
 #include "framework/ui/tray_icon.h"
 #include "framework/ui/window_menu.h"
-#include "framework/util/tests/win_test_support.h"
 
 namespace {
-
-std::vector<WPARAM> gCommands;  // WM_FW_COMMAND as the product's window heard it
-
-LRESULT CALLBACK ProductProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_FW_COMMAND) gCommands.push_back(wParam);
-  return FrameDefaultProc(window, message, wParam, lParam);
-}
 
 // A menu of our own: two commands, a separator, a thin spacer, a text and a
 // submenu with two more commands.
@@ -45,11 +33,11 @@ std::uint16_t gMoreEntries[] = {kCut, kPaste, 0xFFFF};
 std::uint16_t gBrokenEntries[] = {kOpen, 0x7777, 0xFFFF};
 std::uint16_t gNoEntries[] = {0xFFFF};
 
-class MenuTest : public ::testing::Test {
+class MenuTest : public ui_test::UiTest {
  protected:
-  static void SetUpTestSuite() {
-    gApp.theme.instance = GetModuleHandleA(nullptr);
-    ASSERT_EQ(RegisterStandardCommands(), kStatusOk);
+  void SetUp() override {
+    UiTest::SetUp();
+    AddStandardCommands();
     static char open[] = "Open";
     static char save[] = "Save";
     static char note[] = "#0@50 Half";
@@ -59,33 +47,29 @@ class MenuTest : public ::testing::Test {
     static TextRecord product[] = {{kOpen, {open}}, {kSave, {save}},   {kNote, {note}},    {kMore, {more}},
                                    {kCut, {cut}},   {kPaste, {paste}}, {kTextTableEnd, {}}};
     InstallAppTexts(product);
-    ASSERT_GE(AddCommand(kMenu, CommandKind::kPopup, 0, 0, 0xFFFF, gMenuEntries), 0);
-    for (std::uint16_t id : {kOpen, kSave, kCut, kPaste})
-      ASSERT_GE(AddCommand(id, CommandKind::kButton, 0, 0, 0xFFFF), 0);
-    ASSERT_GE(AddCommand(kNote, CommandKind::kStatic, 0, 0, 0xFFFF), 0);
-    ASSERT_GE(AddCommand(kMore, CommandKind::kPopup, 0, 0, 0xFFFF, gMoreEntries), 0);
-    ASSERT_GE(AddCommand(kBroken, CommandKind::kPopup, 0, 0, 0xFFFF, gBrokenEntries), 0);
-    ASSERT_GE(AddCommand(kEmpty, CommandKind::kPopup, 0, 0, 0xFFFF, gNoEntries), 0);
-  }
-
-  void SetUp() override {
-    gApp.hInstance = GetModuleHandleA(nullptr);
-    gApp.noStateSave = 1;
-    gApp.settings = DefaultAppSettings();
-    gCommands.clear();
-    const int index = CreateAppWindow(9, &ProductProc, "Menus", 1, kFrameSizable, 300, 200, 400, 300);
-    ASSERT_GE(index, 0);
-    frame = gApp.windows[index];
+    Add(kMenu, CommandKind::kPopup, 0, 0xFFFF, gMenuEntries);
+    for (std::uint16_t id : {kOpen, kSave, kCut, kPaste}) Add(id, CommandKind::kButton, 0, 0xFFFF);
+    Add(kNote, CommandKind::kStatic, 0, 0xFFFF);
+    Add(kMore, CommandKind::kPopup, 0, 0xFFFF, gMoreEntries);
+    Add(kBroken, CommandKind::kPopup, 0, 0xFFFF, gBrokenEntries);
+    Add(kEmpty, CommandKind::kPopup, 0, 0xFFFF, gNoEntries);
+    frame = MakeFrame(9, kFrameSizable, 300, 200, 400, 300);
+    ASSERT_NE(frame, nullptr);
     frame->ShowFrame(SW_SHOWNORMAL, false);
     Pump();
     ASSERT_TRUE(test_support::MoveCursorTo(40, 40));
   }
   void TearDown() override {
     (void)ClosePopupMenu(nullptr);
-    gApp.bars.Clear();
-    DestroyAllWindows();
+    UiTest::TearDown();
   }
 
+  // WM_FW_COMMAND as the product's window heard it.
+  std::vector<WPARAM> Commands() const {
+    std::vector<WPARAM> out;
+    for (const ui_test::Sent& s : log.Of(WM_FW_COMMAND, frame->window)) out.push_back(s.wParam);
+    return out;
+  }
   // Takes the waiting messages through the loop's pre-translation, as the
   // program's message loop does.
   static void Pump() {
@@ -206,7 +190,7 @@ TEST_F(MenuTest, WindowMenuIsWalkedByKeyboardAndItsCommandsChangeTheWindow) {
   ASSERT_TRUE(GetLayeredWindowAttributes(frame->window, nullptr, &alpha, &how));
   EXPECT_NE(how & LWA_ALPHA, 0u);
   EXPECT_EQ(alpha, 127);
-  EXPECT_EQ(gCommands.size(), 3u);
+  EXPECT_EQ(Commands().size(), 3u);
 }
 
 TEST_F(MenuTest, ClicksRunEntriesOfTheMenuAndItsSubmenuAndAClickElsewhereClosesIt) {
@@ -222,9 +206,9 @@ TEST_F(MenuTest, ClicksRunEntriesOfTheMenuAndItsSubmenuAndAClickElsewhereClosesI
   EXPECT_EQ(menu->entries[2]->width, menu->entries[0]->width);  // stretched to the popup
 
   ASSERT_TRUE(Click(menu->entries[1]->window));
-  ASSERT_TRUE(PumpUntil([] { return !gCommands.empty(); }));
-  EXPECT_EQ(LOWORD(gCommands[0]), kSave);
-  EXPECT_EQ(HIWORD(gCommands[0]), 1);
+  ASSERT_TRUE(PumpUntil([this] { return !Commands().empty(); }));
+  EXPECT_EQ(LOWORD(Commands()[0]), kSave);
+  EXPECT_EQ(HIWORD(Commands()[0]), 1);
   EXPECT_EQ(Root(), nullptr);
 
   // Hovering the submenu entry opens it; a click inside the submenu lands
@@ -238,15 +222,15 @@ TEST_F(MenuTest, ClicksRunEntriesOfTheMenuAndItsSubmenuAndAClickElsewhereClosesI
   RECT subRect{};
   GetWindowRect(sub->popup, &subRect);
   EXPECT_EQ(subRect.left, more.right - 2);  // beside its entry
-  gCommands.clear();
+  log.sent.clear();
   ASSERT_TRUE(Click(sub->entries[1]->window));
-  ASSERT_TRUE(PumpUntil([] { return !gCommands.empty(); }));
-  EXPECT_EQ(LOWORD(gCommands[0]), kPaste);
+  ASSERT_TRUE(PumpUntil([this] { return !Commands().empty(); }));
+  EXPECT_EQ(LOWORD(Commands()[0]), kPaste);
   EXPECT_EQ(Root(), nullptr);
 
   // A click on the window outside closes the menu and runs nothing.
   ASSERT_NE(ShowPopupMenu(kMenu, &at, frame->window), nullptr);
-  gCommands.clear();
+  log.sent.clear();
   RECT client{};
   GetWindowRect(frame->window, &client);
   ASSERT_TRUE(test_support::MoveCursorTo(client.right - 30, client.bottom - 30));
@@ -257,7 +241,7 @@ TEST_F(MenuTest, ClicksRunEntriesOfTheMenuAndItsSubmenuAndAClickElsewhereClosesI
   ASSERT_EQ(SendInput(2, in, sizeof(INPUT)), 2u);
   ASSERT_TRUE(PumpUntil([] { return Root() == nullptr; }));
   EXPECT_FALSE(IsWindowVisible(menu->popup));
-  EXPECT_TRUE(gCommands.empty());
+  EXPECT_TRUE(Commands().empty());
 }
 
 TEST_F(MenuTest, APopupThatCannotOpenOrHasClosedLeavesNoOpenRootBehind) {
@@ -291,7 +275,7 @@ TEST_F(MenuTest, WindowMenuListsTheWindowsBarsAsFarAsItsListHolds) {
     bars[i].frameId = i == 1 ? 77 : frame->id;  // one bar of another window
     bars[i].flags = i % 2 == 0 ? kBarVisible : 0;
     ASSERT_GE(gApp.bars.Append(&bars[i]), 0);
-    ASSERT_GE(AddCommand(bars[i].id, CommandKind::kButton, 0, 0, 0xFFFF), 0);
+    Add(bars[i].id, CommandKind::kButton, 0, 0xFFFF);
   }
   int count = 0;
   BuildWindowMenu(*frame, &count);

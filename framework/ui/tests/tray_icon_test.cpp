@@ -6,12 +6,8 @@
 
 #include <string>
 
-#include "framework/app/application.h"
-#include "framework/app/framework_messages.h"
-#include "framework/ui/app_windows.h"
-#include "framework/ui/frame_window.h"
 #include "framework/ui/tests/fake_notification_area.h"
-#include "framework/ui/ui_item.h"
+#include "framework/ui/tests/ui_test_fixture.h"
 
 namespace {
 
@@ -26,18 +22,15 @@ TEST(PopupMenuAtCursor, FailsWithItsReasonWithoutAnOwner) {
   EXPECT_EQ(gApp.popupNavigation, 0);
 }
 
-class TrayIconTest : public ::testing::Test {
+class TrayIconTest : public ui_test::UiTest {
  protected:
   void SetUp() override {
+    UiTest::SetUp();
     ASSERT_TRUE(tray.IsTheShellsOwn()) << "another notification area is running";
-    InstallAppTexts(nullptr);
     lstrcpyA(gApp.appName, "Veltrano Test");
-    gApp.noStateSave = 1;
-    const int index = CreateAppWindow(1024, nullptr, "tray", 1, 0, 10, 10, 200, 150);
-    ASSERT_GE(index, 0);
-    frame = gApp.windows[index];
+    frame = MakeFrame(1024);
+    ASSERT_NE(frame, nullptr);
   }
-  void TearDown() override { DestroyAllWindows(); }
 
   test_support::FakeNotificationArea tray;
   CFrameWindow* frame = nullptr;

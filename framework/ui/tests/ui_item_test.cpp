@@ -6,41 +6,23 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "framework/app/application.h"
-#include "framework/app/commands.h"
-#include "framework/app/framework_messages.h"
 #include "framework/ui/item_commands.h"
 #include "framework/ui/list_item.h"
-#include "framework/ui/ui_item.h"
-#include "framework/util/tests/win_test_support.h"
+#include "framework/ui/tests/ui_test_fixture.h"
 
 namespace {
 
-struct Sent {
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-};
-std::vector<Sent> gSent;  // what the owner heard
-CUIItem* gDestroyOnNotice = nullptr;  // destroyed by the owner when it hears of it
-LRESULT gKeyAnswer = 0;   // the owner's answer to a key in a list
+LRESULT gKeyAnswer = 0;  // the owner's answer to a key in a list
 
-// The owner: records the items' notifications, answers text requests and
-// compares list rows by their values.
-LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+// The owner answers text requests and compares list rows by their values.
+std::optional<LRESULT> Answer(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_FW_COMMAND:
-      gSent.push_back({message, wParam, lParam});
       return HIWORD(wParam) == kListKeyDown ? gKeyAnswer : 0;
-    case WM_FW_DBLCLICK:
-    case WM_FW_DRAGOUT:
-      gSent.push_back({message, wParam, lParam});
-      if (gDestroyOnNotice != nullptr) std::exchange(gDestroyOnNotice, nullptr)->Destroy();
-      return 0;
     case WM_FW_GETITEMTEXT:
       return reinterpret_cast<LRESULT>(lParam == 0 ? "Open" : lParam == 1 ? "Ctrl+O" : nullptr);
     case WM_COMPAREITEM: {
@@ -48,74 +30,39 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       return c->itemData1 < c->itemData2 ? -1 : c->itemData1 > c->itemData2 ? 1 : 0;
     }
     default:
-      return DefWindowProcA(window, message, wParam, lParam);
+      return std::nullopt;
   }
-}
-
-HWND MakeWindow(HWND parent, int w, int h) {
-  static const ATOM atom = [] {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = OwnerProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "VltItemTestWindow";
-    return RegisterClassA(&wc);
-  }();
-  (void)atom;
-  return CreateWindowExA(0, "VltItemTestWindow", "", (parent != nullptr ? WS_CHILD : WS_POPUP) | WS_VISIBLE, 10, 10, w,
-                         h, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
-std::vector<Sent> Heard(UINT message, std::uint16_t code = 0) {
-  std::vector<Sent> out;
-  for (const Sent& s : gSent) {
-    if (s.message == message && (code == 0 || HIWORD(s.wParam) == code)) out.push_back(s);
-  }
-  return out;
 }
 
 bool InItemList(const CUIItem* item) { return std::count(gApp.items.begin(), gApp.items.end(), item) > 0; }
 
-class ItemWindowTest : public ::testing::Test {
+class ItemWindowTest : public ui_test::UiTest {
  protected:
   void SetUp() override {
-    InstallAppTexts(nullptr);
-    gApp.commands.Clear();
+    UiTest::SetUp();
     gApp.doubleClickTime = 60000;  // no press of a test is ever too slow
-    Forget();
     gKeyAnswer = 0;
-    parent_.Reset(MakeWindow(nullptr, 400, 300));
-    ASSERT_TRUE(parent_);
-    parent = parent_.Get();
-  }
-  void TearDown() override {
-    parent_.Reset();
-    gApp.commands.Clear();
-  }
-  static void Add(std::uint16_t id, CommandKind kind, std::uint32_t flags, std::uint16_t textId = 0) {
-    ASSERT_GE(AddCommand(id, kind, flags, 0, textId), 0);
+    log.answer = &Answer;
+    parent = MakeWindow(nullptr, 10, 10, 400, 300);
+    ASSERT_NE(parent, nullptr);
   }
 
+  // What the owner heard of that kind, with that notification code (0: any).
+  std::vector<ui_test::Sent> Heard(UINT message, std::uint16_t code = 0) const {
+    return log.Of(message, nullptr, code);
+  }
   // A button item of the command, 50 x 20 at x on the parent.
   void MakeButton(CUIItem& item, std::uint16_t id, std::uint32_t flags, int x) {
     Add(id, CommandKind::kButton, flags);
     ASSERT_EQ(item.Create(id, parent, parent, nullptr), kStatusOk);
     item.SetItemBounds(x, 0, 50, 20);
   }
-  static std::uint32_t Flags(std::uint16_t id) {
-    CommandRecord r{};
-    EXPECT_EQ(GetCommand(id, &r), kStatusOk);
-    return r.flags;
-  }
-  void DestroyParent() { parent_.Reset(); }
-  static void Forget() {
+  void Forget() {
     ForgetItemPresses();
-    gSent.clear();
+    log.sent.clear();
   }
 
   HWND parent = nullptr;
-
- private:
-  CWindowHandle parent_;
 };
 
 // ---- the item base ---------------------------------------------------------------
@@ -153,7 +100,7 @@ TEST_F(ItemWindowTest, PressesDoubleClicksAndReleases) {
   Forget();
   for (int i = 0; i < 2; ++i) SendMessageA(w, WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
   SendMessageA(w, WM_LBUTTONUP, 0, -1);
-  EXPECT_TRUE(gSent.empty());
+  EXPECT_TRUE(log.sent.empty());
   EXPECT_EQ(Flags(40) & kCommandPressed, 0u);
 }
 
@@ -188,7 +135,7 @@ TEST_F(ItemWindowTest, MovesMakeOneItemHotAndDraggingOutIsReported) {
   SendMessageA(b.window, WM_MOUSEMOVE, 0, MAKELPARAM(6, 5));
   SetItemStateFlags(&a, 0, kCommandHot | kCommandPressed);
   SendMessageA(a.window, WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
-  gDestroyOnNotice = &a;
+  log.destroyOnNotice = &a;
   SendMessageA(a.window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(301, 5));
   ASSERT_EQ(Heard(WM_FW_DRAGOUT).size(), 2u);
   EXPECT_EQ(a.window, nullptr);
@@ -227,7 +174,7 @@ TEST_F(ItemWindowTest, TooltipWindowsAndTheItemListLiveAsLongAsTheirItem) {
 
     // Destroyed with its parent: the item knows its window is gone and never
     // destroys a handle that may by now be another window's.
-    HWND child = MakeWindow(parent, 100, 50);
+    HWND child = MakeWindow(parent, 10, 10, 100, 50);
     ASSERT_EQ(second.Create(41, child, parent, nullptr), kStatusOk);
     DestroyWindow(child);
     EXPECT_EQ(second.window, nullptr);
@@ -456,7 +403,7 @@ TEST_F(ListTest, RowRecordsAreCopiesFreedWithTheirRows) {
   // Destroyed with its dialog: the rows are freed and every handle cleared,
   // so the list destroys nothing twice.
   ASSERT_GE(list.AddRow(data[0]), 0);
-  DestroyParent();
+  Destroy(parent);
   EXPECT_EQ(CList::LiveRowBlocks(), live);
   EXPECT_EQ(list.window, nullptr);
   EXPECT_EQ(list.header, nullptr);

@@ -8,50 +8,32 @@
 
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
-#include "framework/app/application.h"
-#include "framework/app/commands.h"
-#include "framework/app/framework_messages.h"
 #include "framework/theme/theme.h"
 #include "framework/ui/item_commands.h"
+#include "framework/ui/tests/ui_test_fixture.h"
 #include "framework/ui/tree_item.h"
-#include "framework/util/tests/win_test_support.h"
 
 namespace {
 
-struct Heard {
-  WPARAM wParam;
-  LPARAM lParam;
-  bool operator==(const Heard& o) const { return wParam == o.wParam && lParam == o.lParam; }
-};
-std::vector<Heard> gHeard;  // the owner's WM_FW_COMMANDs
-CUIItem* gDestroyOnNotice = nullptr;  // destroyed by the owner when it hears of it
-int gTreeSetUps = 0;        // creation messages the tree's procedure saw without a record
+int gTreeSetUps = 0;  // creation messages the tree's procedure saw without a record
 
 constexpr COLORREF kSwatch = RGB(0x12, 0x34, 0x56);
 constexpr std::uint32_t kSwatchArgb = 0xFF123456u;
 
-LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_FW_COMMAND:
-      gHeard.push_back({wParam, lParam});
-      if (gDestroyOnNotice != nullptr) std::exchange(gDestroyOnNotice, nullptr)->Destroy();
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(window, &ps);
-      SetDCBrushColor(dc, kSwatch);
-      FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-      EndPaint(window, &ps);
-      return 0;
-    }
-    default:
-      return DefWindowProcA(window, message, wParam, lParam);
-  }
+// The owner's windows are painted in the swatch's colour.
+std::optional<LRESULT> Paint(HWND window, UINT message, WPARAM, LPARAM) {
+  if (message == WM_ERASEBKGND) return 1;
+  if (message != WM_PAINT) return std::nullopt;
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  SetDCBrushColor(dc, kSwatch);
+  FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  EndPaint(window, &ps);
+  return 0;
 }
 
 // The application's tree procedure: sets itself up on the item's creation
@@ -65,19 +47,6 @@ LRESULT CALLBACK AppTreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   return CallWindowProcA(tree->oldTreeProc, window, message, wParam, lParam);
 }
 
-HWND MakeTopWindow(int x, int y, int w, int h) {
-  static const ATOM atom = [] {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = OwnerProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "VltValueItemOwner";
-    return RegisterClassA(&wc);
-  }();
-  (void)atom;
-  return CreateWindowExA(WS_EX_TOPMOST, "VltValueItemOwner", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, w, h,
-                         nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
 // A mouse message's point for the item: a screen point in its client
 // coordinates (negative left of and above it).
 LPARAM PointFor(const CUIItem& item, POINT screen) {
@@ -85,50 +54,46 @@ LPARAM PointFor(const CUIItem& item, POINT screen) {
   return MAKELPARAM(screen.x, screen.y);
 }
 
-class ValueItemTest : public ::testing::Test {
+struct Heard {
+  WPARAM wParam;
+  LPARAM lParam;
+  bool operator==(const Heard& o) const { return wParam == o.wParam && lParam == o.lParam; }
+};
+
+class ValueItemTest : public ui_test::UiTest {
  protected:
   void SetUp() override {
-    InstallAppTexts(nullptr);
-    gApp.commands.Clear();
+    UiTest::SetUp();
     ThemeSetUiFont(gApp.theme, "Tahoma", 13, 96);
-    gHeard.clear();
-    ForgetItemPresses();
-    parent_.Reset(MakeTopWindow(10, 10, 400, 300));
-    swatch_.Reset(MakeTopWindow(500, 100, 60, 60));
-    ASSERT_TRUE(parent_ && swatch_);
-    parent = parent_.Get();
-    UpdateWindow(swatch_.Get());
+    log.answer = &Paint;
+    constexpr DWORD kStyle = WS_VISIBLE | WS_CLIPCHILDREN;
+    parent = MakeWindow(nullptr, 10, 10, 400, 300, kStyle, WS_EX_TOPMOST);
+    const HWND swatch = MakeWindow(nullptr, 500, 100, 60, 60, kStyle, WS_EX_TOPMOST);
+    ASSERT_TRUE(parent != nullptr && swatch != nullptr);
+    UpdateWindow(swatch);
     test_support::Pump();
     // The items' own click handling must not see the cursor over them.
     ASSERT_TRUE(test_support::MoveCursorTo(700, 600));
   }
-  void TearDown() override {
-    parent_.Reset();
-    swatch_.Reset();
-    gApp.commands.Clear();
-  }
 
+  // The owner's WM_FW_COMMANDs.
+  std::vector<Heard> Commands() const {
+    std::vector<Heard> out;
+    for (const ui_test::Sent& s : log.Of(WM_FW_COMMAND)) out.push_back({s.wParam, s.lParam});
+    return out;
+  }
   // An item made as the command table makes it, placed at y and painted.
   std::unique_ptr<CUIItem> Make(std::uint16_t id, CommandKind kind, void* value, int y) {
-    EXPECT_GE(AddCommand(id, kind, 0, 0, 0, value), 0);
+    Add(id, kind, 0, 0, value);
     std::unique_ptr<CUIItem> item(CreateUiItem(static_cast<std::uint16_t>(kind), nullptr));
     if (item == nullptr || item->Create(id, parent, parent, nullptr) != kStatusOk) return nullptr;
     item->SetItemBounds(0, y, -1, -1);
     RedrawWindow(item->window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     return item;
   }
-  static std::uint32_t Flags(std::uint16_t id) {
-    CommandRecord r{};
-    EXPECT_EQ(GetCommand(id, &r), kStatusOk);
-    return r.flags;
-  }
 
   static constexpr POINT kOnSwatch{520, 120};
   HWND parent = nullptr;
-
- private:
-  CWindowHandle parent_;
-  CWindowHandle swatch_;
 };
 
 TEST_F(ValueItemTest, SliderStepsOnTheTrackAndItsThumbDragsWithinARangeAboveZero) {
@@ -152,22 +117,22 @@ TEST_F(ValueItemTest, SliderStepsOnTheTrackAndItsThumbDragsWithinARangeAboveZero
   send(WM_LBUTTONDOWN, MK_LBUTTON, t.left + t.width - 1);
   send(WM_LBUTTONUP, 0, t.left + t.width - 1);
   EXPECT_EQ(range.value, 15);
-  EXPECT_EQ(gHeard, (std::vector<Heard>{{62, 1}, {62, 1}}));
+  EXPECT_EQ(Commands(), (std::vector<Heard>{{62, 1}, {62, 1}}));
 
   // A press on the thumb changes nothing; the drag puts the thumb's centre
   // under the pointer and stops at the ends.
   RedrawWindow(slider.window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-  gHeard.clear();
+  log.sent.clear();
   send(WM_LBUTTONDOWN, MK_LBUTTON, (slider.thumbRect.left + slider.thumbRect.right) / 2);
   EXPECT_EQ(range.value, 15);
-  EXPECT_TRUE(gHeard.empty());
+  EXPECT_TRUE(Commands().empty());
   const int centreOf18 = t.left + t.height / 2 + static_cast<int>(scale * 8);
   for (const auto& [x, expected] :
        {std::pair{centreOf18, 18}, std::pair{centreOf18 + 1, 18}, std::pair{9000, 20}, std::pair{-9000, 10}}) {
     send(WM_MOUSEMOVE, MK_LBUTTON, x);
     EXPECT_EQ(range.value, expected) << x;
   }
-  EXPECT_EQ(gHeard.size(), 3u);  // the move that kept 18 said nothing
+  EXPECT_EQ(Commands().size(), 3u);  // the move that kept 18 said nothing
   send(WM_LBUTTONUP, 0, -9000);
   send(WM_MOUSEMOVE, 0, centreOf18);
   EXPECT_EQ(range.value, 10);
@@ -176,7 +141,7 @@ TEST_F(ValueItemTest, SliderStepsOnTheTrackAndItsThumbDragsWithinARangeAboveZero
   // popup that holds it does): the item is not touched after the news, so
   // its command is left unpressed.
   SetItemStateFlags(item.get(), 0, kCommandHot | kCommandPressed);
-  gDestroyOnNotice = item.get();
+  log.destroyOnNotice = item.get();
   send(WM_LBUTTONDOWN, MK_LBUTTON, t.left + t.width - 1);
   EXPECT_EQ(slider.window, nullptr);
   EXPECT_EQ(range.value, 11);
@@ -199,7 +164,7 @@ TEST_F(ValueItemTest, BrushSizeDragsFivePixelsAStepWithinItsRange) {
   send(WM_MOUSEMOVE, 0, -2);  // no button held
   EXPECT_EQ(size.value, 18);
   send(WM_LBUTTONUP, 0, -2);
-  EXPECT_EQ(gHeard, (std::vector<Heard>{{70, 0}}));
+  EXPECT_EQ(Commands(), (std::vector<Heard>{{70, 0}}));
   send(WM_MOUSEMOVE, MK_LBUTTON, -2);  // after the release
   EXPECT_EQ(size.value, 18);
 }
@@ -215,7 +180,7 @@ TEST_F(ValueItemTest, ColourIsPickedFromTheWindowUnderThePointer) {
   EXPECT_EQ(colour.color, kSwatchArgb);
   // Released outside: the end of the pick, and no click.
   SendMessageA(item->window, WM_LBUTTONUP, 0, PointFor(*item, kOnSwatch));
-  EXPECT_EQ(gHeard, (std::vector<Heard>{{60, 0}}));
+  EXPECT_EQ(Commands(), (std::vector<Heard>{{60, 0}}));
 }
 
 TEST_F(ValueItemTest, PaletteRepicksTheCellPressedAndNoEntryBeyondItsSixteen) {
@@ -242,7 +207,7 @@ TEST_F(ValueItemTest, PaletteRepicksTheCellPressedAndNoEntryBeyondItsSixteen) {
   std::vector<std::uint32_t> expected(kPaletteColors, 0u);
   expected[3] = kSwatchArgb;
   EXPECT_EQ(colours(), expected);
-  EXPECT_EQ(gHeard, (std::vector<Heard>{{61, 0}, {61, 0}}));
+  EXPECT_EQ(Commands(), (std::vector<Heard>{{61, 0}, {61, 0}}));
 }
 
 TEST_F(ValueItemTest, TreeTakesTheApplicationsProcedureAndIsDestroyedOnce) {
@@ -252,7 +217,7 @@ TEST_F(ValueItemTest, TreeTakesTheApplicationsProcedureAndIsDestroyedOnce) {
   EXPECT_EQ(GetWindow(parent, GW_CHILD), nullptr);
 
   gTreeSetUps = 0;
-  ASSERT_GE(AddCommand(81, CommandKind::kTree, kCommandArrowPressed, 0, 0, reinterpret_cast<void*>(&AppTreeProc)), 0);
+  Add(81, CommandKind::kTree, kCommandArrowPressed, 0, reinterpret_cast<void*>(&AppTreeProc));
   CTree tree;
   ASSERT_EQ(tree.Create(81, parent, parent, nullptr), kStatusOk);
   EXPECT_EQ(gTreeSetUps, 1);
@@ -276,7 +241,7 @@ TEST_F(ValueItemTest, TreeTakesTheApplicationsProcedureAndIsDestroyedOnce) {
   // Destroyed with its parent, the tree is not destroyed again.
   ASSERT_EQ(tree.Create(81, parent, parent, nullptr), kStatusOk);
   tree.imageList.Reset(ImageList_Create(16, 16, ILC_COLOR32, 1, 1));
-  TearDown();
+  Destroy(parent);
   tree.OnDestroy();
   EXPECT_EQ(tree.window, nullptr);
   EXPECT_FALSE(tree.imageList.Valid());
@@ -296,7 +261,7 @@ TEST_F(ValueItemTest, TheFactoryMakesEachKindAndRefusesACommandWithoutItsRecord)
   RangeValue size{20, 18, 25};
   const std::unique_ptr<CUIItem> brush = Make(70, CommandKind::kBrushSize, &size, 0);
   ASSERT_NE(brush, nullptr);
-  ASSERT_GE(AddCommand(71, CommandKind::kBrushSize, 0, 0, 0, nullptr), 0);
+  Add(71, CommandKind::kBrushSize);
   EXPECT_NE(brush->Create(71, parent, parent, nullptr), kStatusOk);
   EXPECT_EQ(brush->hook, nullptr);
   SendMessageA(brush->window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));

@@ -7,6 +7,7 @@
 #include <functional>
 #include <iterator>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -221,7 +222,22 @@ TEST_F(OptionsStorage, NoFileGivesTheFactoryOptionsAndAFailedSaveKeepsTheFile) {
   EXPECT_EQ(store_.At(kFile), before);
 }
 
-std::vector<std::string> LayoutBFields();  // below
+// The samples hold the same options in each older layout: two profiles in
+// use ("Blank", every stored field zero; "Editor", where neighbouring fields
+// differ) and a third beyond the count (samples/README.md).
+Bytes Sample(const std::string& name) {
+  std::ifstream in(std::string(VELTRANO_OPTIONS_SAMPLES) + name, std::ios::binary);
+  const Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  EXPECT_FALSE(bytes.empty()) << name;
+  return bytes;
+}
+
+// The sample holds the first three profiles of the fixed-size image; the rest is zeros.
+Bytes LayoutAImage() {
+  Bytes image = Sample("layout_a_head.bin");
+  image.resize(kLayoutAImageSize, 0);
+  return image;
+}
 
 // A file of the current format that cannot be read, or one that is no whole
 // older layout, is kept for the user and the factory options are used; the
@@ -241,12 +257,9 @@ TEST_F(OptionsStorage, DamagedFileIsKeptAsideBeforeAnythingSavesOverIt) {
   Bytes random(good.size());
   std::mt19937 bytes(2024);
   for (std::uint8_t& b : random) b = static_cast<std::uint8_t>(bytes());
-  std::string stream;
-  for (const std::string& f : LayoutBFields()) stream += f;
-  Bytes image(kLayoutAImageSize - 1000, 0);
-  image[0] = 1, image[1] = 1, image[4] = 1;
-  std::memcpy(&image[16], "Editor", 6);
-  for (std::size_t i = 1000; i < 2000; ++i) image[i] = static_cast<std::uint8_t>(i);
+  const Bytes stream = Sample("layout_b.bin");
+  Bytes image = LayoutAImage();
+  image.resize(kLayoutAImageSize - 1000);
   struct Case {
     const char* name;
     Bytes file;
@@ -285,82 +298,85 @@ TEST_F(OptionsStorage, DamagedFileIsKeptAsideBeforeAnythingSavesOverIt) {
 
 // ---- the older layouts ----
 
-// Where each profile field lies in a layout A profile image (-1: not held)
-// and its tag in a layout B record; hot keys take 4 bytes in layout B.
-struct OldField {
-  const char* name;
-  std::size_t member, size;
-  int offsetA, tagB;
-  bool text, hotKey;
-};
-#define F(m, a, b) OldField{#m, offsetof(Profile, m), sizeof(Profile::m), a, b, #m[0] == 's', #m[0] == 'h'}
-const OldField kOldFields[] = {
-    F(szParName, 0, 0), F(szPrgPath, 64, 1), F(szWndCaption, 324, 2), F(szWndClass, 388, 3),
-    F(bScrollEnable, 452, 4), F(bUseMiddle, 453, 5), F(bEnableX, 454, 6), F(bInvertX, 455, 7),
-    F(dSpeedX, 456, 8), F(bEnableY, 464, 9), F(bInvertY, 465, 10), F(dSpeedY, 472, 11),
-    F(bSwapCtrl, 480, 12), F(bLockOneAxis, 482, 13), F(iTriggerDistance, 484, 14), F(iUpMode, 488, 15),
-    F(hkUp, 492, 16), F(iDownMode, 496, 17), F(hkDown, 500, 18), F(iLeftMode, 504, 19),
-    F(hkLeft, 508, 20), F(iRightMode, 512, 21), F(hkRight, 516, 22), F(bWheelEnable, 518, 23),
-    F(iWSmin, 520, 24), F(iWSmax, 524, 25), F(iSSmin, 528, 26), F(iSSmax, 532, 27),
-    F(iWSmed, 536, 28), F(iSSmed, 540, 29), F(dTrafo, 552, 31), F(bWheelCursor, 1352, 32),
-    F(bWheelForeground, 1353, 33), F(bWheelInvert, 1354, 34), F(bBackCursor, 1356, 35),
-    F(bBackForeground, 1357, 36), F(iBackMode, 1360, 37), F(hkBack, 1364, 38), F(szBackCmd, 1366, 39),
-    F(iForwardMode, 1888, 40), F(hkForward, 1892, 41), F(szForwardCmd, 1894, 42), F(iMiddleMode, 2416, 43),
-    F(hkMiddle, 2420, 44), F(szMiddleCmd, 2422, 45), F(bFreezeCursor, -1, 46), F(bHideCursor, -1, 47)};
-#undef F
+// What both layouts hold.
+void ExpectSampleOptions(const Options& o) {
+  EXPECT_EQ(Head(o), (std::vector<std::int64_t>{1, 0, 1, 0, 2, 1}));
+  // A stored zero is taken, not the default; what neither layout holds is the default.
+  const Profile& blank = o.Par[0];
+  EXPECT_STREQ(blank.szParName, "Blank");
+  EXPECT_STREQ(blank.szPrgPath, "");
+  EXPECT_EQ(blank.bScrollEnable, 0);
+  EXPECT_EQ(blank.dSpeedX, 0.0);
+  EXPECT_EQ(blank.iTriggerDistance, 0);
+  EXPECT_EQ(blank.iUpMode, 0);
+  EXPECT_EQ(blank.hkBack, 0);
+  EXPECT_EQ(blank.dTrafo[99], 0.0);
+  EXPECT_EQ(blank.bUseCtrl, 1);
+  EXPECT_EQ(blank.iWheelDefLines, 7);  // the system's
 
-// Never zero, and different at every offset.
-std::uint8_t Pattern(std::size_t i) { return static_cast<std::uint8_t>(i % 251 + 1); }
+  const Profile& editor = o.Par[1];
+  EXPECT_STREQ(editor.szParName, "Editor");
+  EXPECT_STREQ(editor.szPrgPath, "C:\\Tools\\editor.exe");
+  // Texts that fill their field or run beyond it are cut to leave room for the end.
+  EXPECT_STREQ(editor.szWndCaption, "A window caption that runs on beyond the sixty-four bytes of it");
+  EXPECT_STREQ(editor.szWndClass, "EditorFrame");
+  EXPECT_EQ(editor.bScrollEnable, 0);
+  EXPECT_EQ(editor.bUseMiddle, 1);
+  EXPECT_EQ(editor.dSpeedX, 1.0);  // the default, which layout B's sample leaves out
+  EXPECT_EQ(editor.bEnableY, 0);
+  EXPECT_EQ(editor.dSpeedY, 2.25);
+  EXPECT_EQ(editor.bLockOneAxis, 258);
+  EXPECT_EQ(editor.iTriggerDistance, 7);
+  EXPECT_EQ(editor.iRightMode, 14);
+  EXPECT_EQ(editor.hkRight, 0x0127);
+  EXPECT_EQ(editor.iSSmed, 40);
+  EXPECT_EQ(editor.dTrafo[0], 1.0);
+  EXPECT_EQ(editor.dTrafo[99], 50.5);
+  EXPECT_EQ(editor.bWheelInvert, 1);
+  EXPECT_EQ(editor.bBackCursor, 0);
+  EXPECT_EQ(editor.hkBack, 0x022D);
+  EXPECT_STREQ(editor.szBackCmd, "C:\\Tools\\back.cmd");
+  EXPECT_EQ(editor.iForwardMode, 16);
+  EXPECT_STREQ(editor.szForwardCmd, "\"C:\\Tools\\x.exe\" -a %1");
+  EXPECT_EQ(editor.hkMiddle, 0x0A41);
+  EXPECT_EQ(std::string(editor.szMiddleCmd), "M" + std::string(518, 'm'));
+  EXPECT_EQ(editor.iWheelDefLines, 7);
 
-// Puts a field's stored bytes into the profile as the import must: texts
-// cut to their capacity less one, numbers taken as they lie.
-void PutField(Profile& p, const OldField& f, const std::uint8_t* bytes, std::size_t length) {
-  auto* to = reinterpret_cast<std::uint8_t*>(&p) + f.member;
-  std::memset(to, 0, f.size);
-  std::memcpy(to, bytes, std::min(length, f.text ? f.size - 1 : f.size));
+  EXPECT_STREQ(o.Par[2].szParName, "Internet Explorer");  // beyond the count: the factory profile stays
 }
 
-void ExpectProfile(const Profile& got, const Profile& want, int j) {
-  for (const OldField& f : kOldFields) {
-    EXPECT_EQ(std::memcmp(reinterpret_cast<const char*>(&got) + f.member,
-                          reinterpret_cast<const char*>(&want) + f.member, f.size), 0)
-        << "profile " << j << " " << f.name;
+// Field by field the layouts hold the same values, and neighbouring fields
+// different ones: a field read from a wrong place in either reads another.
+TEST_F(OptionsStorage, BothOlderLayoutsReadTheSameProfiles) {
+  const Bytes image = LayoutAImage();
+  const Bytes stream = Sample("layout_b.bin");
+  CConfigByteBuffer b;
+  b.Assign(stream.data(), stream.size());
+  auto fromA = NewOptions();
+  auto fromB = NewOptions();
+  SetFactoryOptions(*fromA);
+  SetFactoryOptions(*fromB);
+  ASSERT_TRUE(ImportLayoutA(image.data(), image.size(), *fromA));
+  ASSERT_TRUE(ImportLayoutB(b, *fromB));
+  for (int j = 0; j < 2; ++j) {
+    Profile a = fromA->Par[j];
+    // Only layout B holds these two; each layout's own test checks them.
+    a.bFreezeCursor = fromB->Par[j].bFreezeCursor;
+    a.bHideCursor = fromB->Par[j].bHideCursor;
+    EXPECT_EQ(std::memcmp(&a, &fromB->Par[j], sizeof a), 0) << "profile " << j;
   }
-  EXPECT_EQ(std::memcmp(&got, &want, sizeof want), 0) << "profile " << j;
 }
 
 TEST_F(OptionsStorage, LayoutAImageIsImportedAndNotWrittenBack) {
-  Bytes image(kLayoutAImageSize, 0);
-  image[0] = 1, image[1] = 0, image[2] = 1, image[3] = 0xEE;
-  image[4] = 2;  // profiles
-  image[8] = 1;  // current
-  // Profile 0: zeros but its name (a zero is taken, not the default).
-  // Profile 1: every byte set, texts filling their whole capacity.
-  std::memcpy(&image[16], "Editor", 6);
-  const std::size_t p1 = 16 + kLayoutAProfileSize;
-  for (std::size_t i = 0; i < kLayoutAProfileSize; ++i) image[p1 + i] = Pattern(i);
-  std::memcpy(&image[16 + 2 * kLayoutAProfileSize], "ignored", 7);  // beyond the count
+  const Bytes image = LayoutAImage();
   store_.files[kFile] = image;
-
   auto o = NewOptions();
   EXPECT_EQ(LoadSaveOptionsWith(store_, *o, 0), 1);
   EXPECT_EQ(store_.writes, 0);
   EXPECT_EQ(store_.At(kFile), image);
-  EXPECT_EQ(o->bAutoStart, 1);
-  EXPECT_EQ(o->bTrayIcon, 0);
-  EXPECT_EQ(o->bDisabled, 1);
-  EXPECT_EQ(o->iNumPar, 2);
-  EXPECT_EQ(o->iCurPar, 1);
-  EXPECT_STREQ(o->Par[2].szParName, "Internet Explorer");
-  for (int j = 0; j < 2; ++j) {
-    Profile want;
-    SetProfileDefaults(want);  // fields the image does not hold; wheel lines 7 from the system
-    const std::uint8_t* at = &image[16 + kLayoutAProfileSize * static_cast<std::size_t>(j)];
-    for (const OldField& f : kOldFields) {
-      if (f.offsetA >= 0) PutField(want, f, at + f.offsetA, f.size);
-    }
-    ExpectProfile(o->Par[j], want, j);
-  }
+  ExpectSampleOptions(*o);
+  EXPECT_EQ(o->Par[0].bHideCursor, 0);
+  EXPECT_EQ(o->Par[1].bFreezeCursor, 0);
 
   // The next save writes the current form.
   ASSERT_EQ(LoadSaveOptionsWith(store_, *o, 1), 1);
@@ -389,88 +405,27 @@ std::string TaggedField(int record, int tag, const std::string& value) {
   return std::string(head, sizeof head) + value;
 }
 
-// A stored value that reads back unchanged from the current form too.
-std::string Value(const OldField& f, int j, std::size_t length) {
-  std::string v(length, '\0');
-  const auto put = [&v](std::size_t at, double d) { std::memcpy(&v[at], &d, sizeof d); };  // little-endian
-  if (f.text) {
-    for (std::size_t i = 0; i < length; ++i) v[i] = static_cast<char>('A' + (f.member + i + j) % 26);
-  } else if (f.size == 1) {
-    v[0] = static_cast<char>((f.member + j) % 2);
-  } else if (f.size == sizeof(double)) {
-    put(0, -0.25 * static_cast<double>(f.member) - j);
-  } else if (f.size == sizeof(Profile::dTrafo)) {
-    for (int k = 0; k < kCurvePoints; ++k) put(8 * static_cast<std::size_t>(k), k * 0.5 + j * 1000);
-  } else {
-    for (std::size_t i = 0; i < length; ++i) v[i] = static_cast<char>(Pattern(f.member + 7 * j + i));
-  }
-  return v;
-}
-
-// Two profiles. Profile 0's texts are longer than their fields; its trigger
-// distance is one byte short (zero-filled). Profile 1's texts are short and
-// it lacks dSpeedX and bHideCursor (the defaults).
-std::vector<std::string> LayoutBFields() {
-  std::vector<std::string> f = {TaggedField(0, 0, "\x01"), TaggedField(0, 1, std::string(1, '\0')),
-                                TaggedField(0, 2, "\x01"), TaggedField(0, 3, std::string("\x02\0\0\0", 4)),
-                                TaggedField(0, 4, std::string("\x01\0\0\0", 4)), TaggedField(1, 30, "unused")};
-  for (int j = 0; j < 2; ++j) {
-    for (const OldField& field : kOldFields) {
-      if (j == 1 && (field.tagB == 8 || field.tagB == 47)) continue;
-      std::size_t length = field.hotKey ? 4 : field.size;
-      if (field.text) length = j == 0 ? field.size + 16 : 3;
-      if (j == 0 && field.tagB == 14) length = 1;
-      f.push_back(TaggedField(j + 1, field.tagB, Value(field, j, length)));
-    }
-  }
-  return f;
-}
-
-void ExpectLayoutBOptions(const Options& o, const std::vector<std::string>& fields) {
-  EXPECT_EQ(o.bAutoStart, 1);
-  EXPECT_EQ(o.bTrayIcon, 0);
-  EXPECT_EQ(o.bDisabled, 1);
-  EXPECT_EQ(o.iNumPar, 2);
-  EXPECT_EQ(o.iCurPar, 1);
-  EXPECT_EQ(o.iHotKeyEnable, 0);
-  for (int j = 0; j < 2; ++j) {
-    Profile want;
-    SetProfileDefaults(want);
-    for (const std::string& field : fields) {
-      if (field[1] != j + 1) continue;
-      for (const OldField& f : kOldFields) {
-        if (f.tagB == field[3]) PutField(want, f, reinterpret_cast<const std::uint8_t*>(&field[6]), field.size() - 6);
-      }
-    }
-    ExpectProfile(o.Par[j], want, j);
-  }
-}
-
-class LayoutB : public OptionsStorage, public ::testing::WithParamInterface<bool> {};
+class LayoutB : public OptionsStorage, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(LayoutB, StreamIsImportedAndWrittenBackAsArchive) {
-  std::vector<std::string> fields = LayoutBFields();
-  if (GetParam()) {
-    std::mt19937 shuffle(12345);
-    std::shuffle(fields.begin(), fields.end(), shuffle);
-  }
-  std::string stream;
-  for (const std::string& f : fields) stream += f;
-  store_.files[kFile] = Bytes(stream.begin(), stream.end());
-
+  store_.files[kFile] = Sample(GetParam());
   auto o = NewOptions();
   ASSERT_EQ(LoadSaveOptionsWith(store_, *o, 0), 1);
-  ExpectLayoutBOptions(*o, fields);
+  ExpectSampleOptions(*o);
+  EXPECT_EQ(o->Par[0].bHideCursor, 1);
+  EXPECT_EQ(o->Par[1].bFreezeCursor, 1);
+  EXPECT_EQ(o->Par[1].bHideCursor, 0);  // left out: the default
   // Written back in the current form at once, and that form reads the same.
   EXPECT_EQ(store_.writes, 1);
   ASSERT_TRUE(StartsWithZipSignature(store_.At(kFile).data(), store_.At(kFile).size()));
   EXPECT_EQ(Records(store_.At(kFile)).size(), 6u + 2u * 151u);
   auto again = NewOptions();
   ASSERT_EQ(LoadSaveOptionsWith(store_, *again, 0), 1);
-  ExpectLayoutBOptions(*again, fields);
+  EXPECT_EQ(Head(*again), Head(*o));
+  for (int j = 0; j < 2; ++j) ExpectSameProfile(o->Par[j], again->Par[j], j);
 }
 
-INSTANTIATE_TEST_SUITE_P(StoredOrderAndShuffled, LayoutB, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(StoredOrderAndShuffled, LayoutB, ::testing::Values("layout_b.bin", "layout_b_shuffled.bin"));
 
 TEST_F(OptionsStorage, LayoutBWithoutCountIsNotImportedAndItsCountIsCut) {
   std::string stream = TaggedField(0, 0, "\x01") + TaggedField(1, 0, "name");
