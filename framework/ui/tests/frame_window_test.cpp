@@ -334,18 +334,14 @@ TEST_F(FrameWindowTest, DrawsTheCustomColourSwatchesOfTheWindowMenu) {
 
   gApp.theme.slots[3] = RGB(1, 2, 3);
   gApp.settings.customColor3 = RGB(200, 100, 50);  // index 2, "Focus"
-  CMemoryDcHandle dc(CreateCompatibleDC(nullptr));
-  CBitmapHandle bitmap(CreateCompatibleBitmap(CDcHandle().Get(), 16, 16));
-  const HGDIOBJ old = SelectObject(dc.Get(), bitmap.Get());
-  RECT all{0, 0, 16, 16};
-  FillSolidRect(dc.Get(), &all, RGB(255, 255, 255));
-  DrawIconRequest draw{kCmdCustomFocus, all};
-  SendMessageA(f.window, WM_FW_DRAWICON, reinterpret_cast<WPARAM>(dc.Get()), reinterpret_cast<LPARAM>(&draw));
+  test_support::DibSurface surface(16, 16);
+  ASSERT_TRUE(surface.Valid());
+  DrawIconRequest draw{kCmdCustomFocus, RECT{0, 0, 16, 16}};
+  SendMessageA(f.window, WM_FW_DRAWICON, reinterpret_cast<WPARAM>(surface.dc()), reinterpret_cast<LPARAM>(&draw));
   // Along the diagonal: untouched margin, the 1-pixel outline, the swatch inside.
   const COLORREF expected[] = {RGB(255, 255, 255), RGB(1, 2, 3), RGB(200, 100, 50), RGB(200, 100, 50), RGB(1, 2, 3)};
   const int at[] = {3, 4, 5, 10, 11};
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(GetPixel(dc.Get(), at[i], at[i]), expected[i]) << at[i];
-  SelectObject(dc.Get(), old);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(surface.At(at[i], at[i]), expected[i]) << at[i];
 }
 
 // ---- a framework window as the user sees it -----------------------------
@@ -358,26 +354,14 @@ TEST_F(FrameWindowTest, DrawnWindowIsSavedAsAnImage) {
   const RECT r = WindowRect(f.window);
   const int w = r.right - r.left, h = r.bottom - r.top;
 
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  CMemoryDcHandle dc(CreateCompatibleDC(nullptr));
-  CBitmapHandle dib(CreateDIBSection(dc.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  ASSERT_NE(bits, nullptr);
-  const HGDIOBJ old = SelectObject(dc.Get(), dib.Get());
+  test_support::DibSurface surface(w, h);
+  ASSERT_TRUE(surface.Valid());
   // The window's own surface, frame and caption included.
   const HDC windowDc = GetWindowDC(f.window);
   ASSERT_NE(windowDc, nullptr);
-  ASSERT_TRUE(BitBlt(dc.Get(), 0, 0, w, h, windowDc, 0, 0, SRCCOPY));
+  ASSERT_TRUE(BitBlt(surface.dc(), 0, 0, w, h, windowDc, 0, 0, SRCCOPY));
   ReleaseDC(f.window, windowDc);
-  GdiFlush();
-  SelectObject(dc.Get(), old);
-  const auto* p = static_cast<const std::uint32_t*>(bits);
-  const std::vector<std::uint32_t> pixels(p, p + static_cast<std::size_t>(w) * h);
+  const std::vector<std::uint32_t> pixels = surface.Pixels();
 
   // The client area has the product's colour; the frame and caption do not.
   POINT inside{0, 0};

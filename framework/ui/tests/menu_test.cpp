@@ -79,11 +79,12 @@ class MenuTest : public ui_test::UiTest {
   // Input goes through the system's queue: it is waited for, up to a bound.
   template <typename Done>
   static bool PumpUntil(Done done) {
-    for (int i = 0; i < 300 && !done(); ++i) {
-      Pump();
-      Sleep(10);
-    }
-    return done();
+    return test_support::WaitUntil(
+        [&] {
+          Pump();
+          return done();
+        },
+        10000);
   }
   void Key(WPARAM key) {
     PostMessageA(frame->window, key == VK_MENU ? WM_SYSKEYUP : WM_KEYDOWN, key, 1);
