@@ -122,7 +122,8 @@ std::unique_ptr<std::uint8_t[]> AllocPixels(std::size_t bytes) {
   return std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[bytes]);
 }
 
-BITMAPINFO BottomUp32(int cx, int cy) {
+// A 32-bit DIB's header; a negative height makes it top-down.
+BITMAPINFO Dib32(int cx, int cy) {
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   bi.bmiHeader.biWidth = cx;
@@ -154,16 +155,10 @@ int ThemeCreateDc(CTheme& theme) {
   if (!theme.scratchDc) {
     theme.scratchDc.Reset(CreateCompatibleDC(nullptr));
     if (!theme.scratchDc) return 1;
-    BITMAPINFO& bi = theme.scratchInfo;
-    bi = BITMAPINFO{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = kScratchSize;
-    bi.bmiHeader.biHeight = -kScratchSize;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    theme.scratchInfo = Dib32(kScratchSize, -kScratchSize);
     void* bits = nullptr;
-    theme.scratchBitmap.Reset(CreateDIBSection(theme.scratchDc.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    theme.scratchBitmap.Reset(
+        CreateDIBSection(theme.scratchDc.Get(), &theme.scratchInfo, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!theme.scratchBitmap || !bits) {
       theme.scratchBitmap.Reset();
       theme.scratchDc.Reset();
@@ -311,8 +306,8 @@ std::uint32_t CreateTintedIcon(HICON icon, ColorRef light, ColorRef dark, int* c
     auto maskPx = AllocPixels(bytes);
     if (!colourPx || !maskPx) return kStatusOutOfMemory;
     CDcHandle screen(nullptr);
-    BITMAPINFO colourInfo = BottomUp32(width, height);
-    BITMAPINFO maskInfo = BottomUp32(width, height);
+    BITMAPINFO colourInfo = Dib32(width, height);
+    BITMAPINFO maskInfo = Dib32(width, height);
     const bool read =
         screen.Get() &&
         GetDIBits(screen.Get(), colour.Get(), 0, static_cast<UINT>(height), colourPx.get(), &colourInfo,
@@ -320,7 +315,7 @@ std::uint32_t CreateTintedIcon(HICON icon, ColorRef light, ColorRef dark, int* c
         GetDIBits(screen.Get(), mask.Get(), 0, static_cast<UINT>(height), maskPx.get(), &maskInfo, DIB_RGB_COLORS) ==
             height;
     if (read && TintIconPixels(colourPx.get(), maskPx.get(), bytes / 4, light, dark)) {
-      BITMAPINFO writeInfo = BottomUp32(width, height);
+      BITMAPINFO writeInfo = Dib32(width, height);
       SetDIBits(screen.Get(), colour.Get(), 0, static_cast<UINT>(height), colourPx.get(), &writeInfo,
                 DIB_RGB_COLORS);
     }
