@@ -66,14 +66,6 @@ HookControl& Control() noexcept {
 
 HWND gMainWindow = nullptr;
 
-unsigned LocalHooksMask() noexcept {
-  unsigned mask = 0;
-  for (std::size_t i = 0; i < kHookCount; ++i) {
-    if (Control().hooks[i]) mask |= HookKindAt(i).maskBit;
-  }
-  return mask;
-}
-
 // Puts the local hooks in line with mask; false if any needed one is missing.
 bool SetLocalHooks(unsigned mask) noexcept {
   HookControl& c = Control();
@@ -197,6 +189,14 @@ void OnTaskbarCreated() noexcept {
 }
 
 }  // namespace
+
+unsigned LocalHooksMask() noexcept {
+  unsigned mask = 0;
+  for (std::size_t i = 0; i < kHookCount; ++i) {
+    if (Control().hooks[i]) mask |= HookKindAt(i).maskBit;
+  }
+  return mask;
+}
 
 bool InstallHooks(bool want) noexcept {
   HookControl& c = Control();

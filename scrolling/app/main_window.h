@@ -18,6 +18,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 // a host whose window has gone since is not waited for: the call fails.
 bool InstallHooks(bool want) noexcept;
 
+// The hooks installed by this process now, as the host's mask bits.
+[[nodiscard]] unsigned LocalHooksMask() noexcept;
+
 // EnumWindows callback: finds the host's hidden window into the HWND that
 // lParam points to (cleared first).
 BOOL CALLBACK FindHostWindowProc(HWND window, LPARAM lParam);

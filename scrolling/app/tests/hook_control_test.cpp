@@ -40,10 +40,14 @@ HHOOK WINAPI CountingInstall(int idHook, HOOKPROC proc, HINSTANCE module, DWORD 
   return hook;
 }
 
-// The hooks made so far that are still installed (and now removed here).
+// The hooks that the hook control still holds. The ones made so far are
+// removed here as well, uncounted: Wine only marks a hook whose chain another
+// thread is running, so unhooking it a second time succeeds too and cannot
+// tell a forgotten hook from a removed one.
 int HooksLeft() {
   int left = 0;
-  for (HHOOK hook : gInstaller.made) left += UnhookWindowsHookEx(hook) ? 1 : 0;
+  for (unsigned mask = LocalHooksMask(); mask != 0; mask &= mask - 1) ++left;
+  for (HHOOK hook : gInstaller.made) (void)UnhookWindowsHookEx(hook);
   gInstaller.made.clear();
   return left;
 }
