@@ -55,6 +55,16 @@ WPARAM ReportedMouseMessage(WPARAM message) {
   }
 }
 
+// A given-back press that the system paired with the swallowed one becomes
+// the press it is: the window gets WM_xBUTTONDOWN with the same key state
+// and point, as it would have without the hook. The mark is read only for a
+// message taken off the queue, whose extra information is then its own.
+void HandOnGivenBackPress(MSG& msg) {
+  if (msg.message != WM_RBUTTONDBLCLK && msg.message != WM_MBUTTONDBLCLK) return;
+  if (static_cast<std::uintptr_t>(GetMessageExtraInfo()) != kInjectedInputMark) return;
+  msg.message = msg.message == WM_RBUTTONDBLCLK ? WM_RBUTTONDOWN : WM_MBUTTONDOWN;
+}
+
 void EndSubclass() {
   if (gSubclassedWindow && gSavedProc) {
     SetWindowLongPtrA(gSubclassedWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gSavedProc));
@@ -144,6 +154,7 @@ LRESULT CALLBACK GetMessageHookProc(int code, WPARAM wParam, LPARAM lParam) {
   // Only a removed message is delivered; a peeked one would be reported twice.
   if (!shm || code != HC_ACTION || wParam != PM_REMOVE) return Chain(code, wParam, lParam);
   auto* msg = reinterpret_cast<MSG*>(lParam);
+  HandOnGivenBackPress(*msg);
   if (msg->message != WM_MOUSEWHEEL) return Chain(code, wParam, lParam);
 
   shm->wheelWParam = static_cast<std::uint32_t>(msg->wParam);

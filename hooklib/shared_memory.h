@@ -17,6 +17,16 @@ inline constexpr unsigned WM_HOOK_SELECTTARGET = 0x8004;  // re-select the profi
 // Answer to WM_HOOK_MOUSE and WM_HOOK_WHEEL that swallows the input.
 inline constexpr std::intptr_t kHookSwallow = 1;
 
+// The extra information (dwExtraInfo) of every mouse event the main program
+// injects. A click that began no drag is given back by injecting its press
+// and release; the system has already counted the press the hook swallowed
+// as a first click, so in a window that takes double clicks the given-back
+// press arrives as one. The get-message hook knows it by this mark and hands
+// it on as the press it is. The top bit is clear, so that the value reads
+// the same in 32-bit and 64-bit processes, and it is no pen or touch
+// signature (0xFF5157xx).
+inline constexpr std::uint32_t kInjectedInputMark = 0x56454C54;
+
 #pragma pack(push, 1)
 struct SharedMemory {
   std::uint32_t mainWindow;      // main window handle, low 32 bits

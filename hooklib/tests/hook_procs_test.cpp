@@ -126,6 +126,41 @@ TEST_F(HookLibrary, WheelDeltaRewrittenByMainProgramIsDeliveredOrTheMessageBecom
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_MOUSEWHEEL));
 }
 
+// A press that the main program gave back, paired by the system with the
+// press the hook swallowed, reaches the window as the press it is; a double
+// click of the user's own, and one merely peeked at, stay as they are.
+TEST_F(HookLibrary, GivenBackPressIsHandedOnAsAPress) {
+  struct Case {
+    UINT message;
+    LPARAM extra;
+    WPARAM removal;
+    UINT delivered;
+  };
+  const Case cases[] = {
+      {WM_RBUTTONDBLCLK, kInjectedInputMark, PM_REMOVE, WM_RBUTTONDOWN},
+      {WM_MBUTTONDBLCLK, kInjectedInputMark, PM_REMOVE, WM_MBUTTONDOWN},
+      {WM_RBUTTONDBLCLK, 0, PM_REMOVE, WM_RBUTTONDBLCLK},
+      {WM_MBUTTONDBLCLK, kInjectedInputMark + 1, PM_REMOVE, WM_MBUTTONDBLCLK},
+      {WM_LBUTTONDBLCLK, kInjectedInputMark, PM_REMOVE, WM_LBUTTONDBLCLK},
+      {WM_RBUTTONDBLCLK, kInjectedInputMark, PM_NOREMOVE, WM_RBUTTONDBLCLK},
+  };
+  for (const Case& c : cases) {
+    SetMessageExtraInfo(c.extra);
+    MSG msg{};
+    msg.message = c.message;
+    msg.wParam = MK_RBUTTON | MK_SHIFT;
+    msg.lParam = MAKELPARAM(5, 7);
+    msg.time = 99;
+    (void)GetMessageHookProc(HC_ACTION, c.removal, reinterpret_cast<LPARAM>(&msg));
+    EXPECT_EQ(msg.message, c.delivered) << std::hex << c.message << " " << c.extra << " " << c.removal;
+    EXPECT_EQ(msg.wParam, static_cast<WPARAM>(MK_RBUTTON | MK_SHIFT));
+    EXPECT_EQ(msg.lParam, MAKELPARAM(5, 7));
+    EXPECT_EQ(msg.time, 99u);
+  }
+  SetMessageExtraInfo(0);
+  EXPECT_TRUE(recorder_.messages.empty());
+}
+
 // A window that counts the application commands its own procedure receives.
 struct CommandTarget {
   static inline int commands = 0;

@@ -31,7 +31,8 @@ unsigned HookMaskForProfiles(const Options& options, bool want) noexcept {
   const std::int32_t count = options.iNumPar < 0 ? 0 : (options.iNumPar > kMaxProfiles ? kMaxProfiles : options.iNumPar);
   for (std::int32_t i = 0; i < count; ++i) {
     const Profile& p = options.Par[i];
-    if (p.bScrollEnable != 0 || p.iMiddleMode != ModeValue(MiddleMode::Middle)) mask |= kHookMaskMouse;
+    if (p.bScrollEnable != 0) mask |= kHookMaskMouse | kHookMaskGetMessage;
+    if (p.iMiddleMode != ModeValue(MiddleMode::Middle)) mask |= kHookMaskMouse;
     if (p.bWheelEnable != 0 || p.bWheelInvert != 0 || p.bWheelCursor != 0) mask |= kHookMaskGetMessage;
     if (p.bEnableBackFwd != 0 && BackForwardDoesSomething(p)) mask |= kHookMaskCallWndProc;
   }

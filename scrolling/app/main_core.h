@@ -38,8 +38,9 @@ inline constexpr std::uint32_t kErrorBoxFlags = 0x111;
 
 // The hooks that the stored profiles need (hook_mask.h bits); 0 when want is
 // false. The mouse hook serves the drag and the middle-button actions, the
-// get-message hook the wheel, the call-window-procedure hook a back/forward
-// setting that changes something.
+// get-message hook the wheel and the click a drag gives back (it hands the
+// given-back press on as a press), the call-window-procedure hook a
+// back/forward setting that changes something.
 [[nodiscard]] unsigned HookMaskForProfiles(const Options& options, bool want) noexcept;
 
 // Tray icon for the switched-off state or not.

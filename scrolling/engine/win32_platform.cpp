@@ -202,7 +202,8 @@ void Win32EnginePlatform::MoveCursor(ScreenPoint point) { SetCursorPos(point.x, 
 
 void Win32EnginePlatform::SetBlankCursors(bool restore) { ::SetBlankCursors(restore); }
 
-void Win32EnginePlatform::InjectMouseEvent(std::uint32_t flags) { mouse_event(flags, 0, 0, 0, 0); }
+// Marked, so that the hook library knows a given-back press for what it is.
+void Win32EnginePlatform::InjectMouseEvent(std::uint32_t flags) { mouse_event(flags, 0, 0, 0, kInjectedInputMark); }
 
 std::intptr_t Win32EnginePlatform::SendWindowMessage(WindowId window, std::uint32_t message, std::uintptr_t wParam,
                                                      std::intptr_t lParam) {

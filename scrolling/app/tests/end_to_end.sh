@@ -3,9 +3,11 @@
 # input from xdotool: installation record in the registry, factory options,
 # "-MINIMIZE". A program of the test shows a scrollable window and logs what
 # it receives. Checks: a right-button drag scrolls it and never reaches it as
-# a press; a right click without movement arrives as exactly one click; a
-# drag released over the window's caption ends there; with
-# a first profile that sends the wheel to the window under the cursor, a
+# a press; right clicks without movement arrive as clicks, never as a double
+# click, in its window of a class that takes double clicks and in one that
+# does not; a drag released over the window's caption ends there; the tray
+# icon's right click switches the program off and on, its left click opens
+# the settings; with a first profile that sends the wheel to the window under the cursor, a
 # wheel turn over it reaches it while another window has the focus; "-QUIT"
 # ends the program with exit code 0 and the wheel-lines value is back.
 # Arguments: the folder of the built programs, a work folder; a third
@@ -102,15 +104,39 @@ within 10 scrolled "$mark" || fail "the drag did not scroll"
 stored=$("$wine" reg query 'HKCU\Control Panel\Desktop' /v WheelScrollLines 2>/dev/null </dev/null | tr -d '\r' | awk '/WheelScrollLines/ {print $3}')
 [ "$stored" != 1 ] || fail "the wheel lines 1 were written to the user's profile"
 
-# A right click without movement.
+# Right clicks without movement arrive as clicks, a press and a release
+# each and never a double click, though the scrollable window's class takes
+# double clicks: two clicks 2 s apart, then two in quick succession (the
+# second is no double click either: the press of each was held back while a
+# drag could begin). One click on the focus window, whose class takes none.
+clicks() {  # what, presses, releases, from line
+  [ "$(count "$4" rdown)" -eq "$2" ] || fail "$1 arrived as $(count "$4" rdown) presses"
+  [ "$(count "$4" rup)" -eq "$3" ] || fail "$1 arrived as $(count "$4" rup) releases"
+  [ "$(count "$4" rdbl)" -eq 0 ] || fail "$1 arrived as $(count "$4" rdbl) double clicks"
+  [ "$(($(count "$4" vscroll) + $(count "$4" wheel)))" -eq 0 ] || fail "$1 scrolled"
+}
+two_ups() { [ "$(count "$1" rup)" -ge 2 ]; }
 mark=$(($(lines_now) + 1))
 xdotool mousemove 320 220; sleep 0.3
 xdotool mousedown 3; sleep 0.05; xdotool mouseup 3
 within 10 seen "$mark" rup || fail "the click did not arrive"
+sleep 2
+xdotool mousedown 3; sleep 0.05; xdotool mouseup 3
+within 10 two_ups "$mark" || fail "the second click did not arrive"
 sleep 0.3
-[ "$(count "$mark" rdown)" -eq 1 ] || fail "the click arrived as $(count "$mark" rdown) presses"
-[ "$(count "$mark" rup)" -eq 1 ] || fail "the click arrived as $(count "$mark" rup) releases"
-[ "$(($(count "$mark" vscroll) + $(count "$mark" wheel)))" -eq 0 ] || fail "the click scrolled"
+clicks "two clicks 2 s apart" 2 2 "$mark"
+sleep 1
+mark=$(($(lines_now) + 1))
+xdotool mousedown 3 sleep 0.05 mouseup 3 sleep 0.1 mousedown 3 sleep 0.05 mouseup 3
+within 10 two_ups "$mark" || fail "two quick clicks did not arrive"
+sleep 0.3
+clicks "two quick clicks" 2 2 "$mark"
+mark=$(($(lines_now) + 1))
+xdotool mousemove 700 220; sleep 0.3
+xdotool mousedown 3; sleep 0.05; xdotool mouseup 3
+within 10 seen "$mark" focusrup || fail "the click on the focus window did not arrive"
+sleep 0.3
+[ "$(count "$mark" focusrdown)" -eq 1 ] || fail "the click on the focus window arrived as $(count "$mark" focusrdown) presses"
 
 # A drag released over the caption, where the release reaches the window
 # outside its client area: the drag ends there and the release is swallowed.
@@ -141,6 +167,43 @@ xdotool mousedown 3; sleep 0.1
 for _ in $(seq 12); do xdotool mousemove_relative -- 0 10; sleep 0.03; done
 xdotool mouseup 3
 within 10 scrolled "$mark" || fail "a drag after the one released over the caption did not scroll"
+
+# The tray icon with the factory options, clicked where Wine's notification
+# area shows it: a right click switches the program off (a drag then reaches
+# the window as a press and scrolls nothing), another switches it on again,
+# a left click opens the settings.
+drag() {
+  xdotool mousemove 300 200; sleep 0.3
+  xdotool mousedown 3; sleep 0.1
+  for _ in $(seq 12); do xdotool mousemove_relative -- 0 10; sleep 0.03; done
+  xdotool mouseup 3
+}
+tray_click() {
+  xdotool mousemove "$tray_x" "$tray_y"; sleep 0.3
+  xdotool mousedown "$1"; sleep 0.05; xdotool mouseup "$1"; sleep 0.5
+}
+settings_open() { xdotool search --onlyvisible --name '^Veltrano$' >/dev/null 2>&1; }
+mark=$(($(lines_now) + 1))
+"$wine" "$bin/scroll_target.exe" --tray "$winlog" </dev/null || true
+read -r tray_x tray_y < <(tail -n +"$mark" "$log" | grep -m1 '^tray ' | cut -d' ' -f2-) || true
+if [ -z "${tray_y:-}" ]; then
+  fail "the tray icon was not found in the notification area"
+else
+  tray_click 3
+  mark=$(($(lines_now) + 1))
+  drag
+  within 10 seen "$mark" rup || fail "a drag after the tray's right click did not arrive"
+  sleep 0.3
+  [ "$(count "$mark" rdown)" -eq 1 ] && ! scrolled "$mark" || fail "the tray's right click did not switch the program off"
+  tray_click 3
+  mark=$(($(lines_now) + 1))
+  drag
+  within 10 scrolled "$mark" || fail "the tray's second right click did not switch the program on"
+  [ "$(count "$mark" rdown)" -eq 0 ] || fail "a drag after the tray's second right click reached the window as a press"
+  settings_open && fail "the settings were open before the tray's left click"
+  tray_click 1
+  within 10 settings_open || fail "the tray's left click did not open the settings"
+fi
 quit_program
 
 # The wheel to the window under the cursor, through an options file written

@@ -31,7 +31,7 @@ std::unique_ptr<Options> OneQuietProfile() {
 TEST(HookMaskForProfiles, EachSettingNeedsItsHook) {
   const MaskCase cases[] = {
       {"nothing on", [](Profile&) {}, 0},
-      {"drag", [](Profile& p) { p.bScrollEnable = 1; }, kHookMaskMouse},
+      {"drag", [](Profile& p) { p.bScrollEnable = 1; }, kHookMaskMouse | kHookMaskGetMessage},
       {"middle keys", [](Profile& p) { p.iMiddleMode = ModeValue(MiddleMode::Keys); }, kHookMaskMouse},
       {"middle command", [](Profile& p) { p.iMiddleMode = ModeValue(MiddleMode::CommandLine); }, kHookMaskMouse},
       {"wheel", [](Profile& p) { p.bWheelEnable = 1; }, kHookMaskGetMessage},
@@ -55,7 +55,7 @@ TEST(HookMaskForProfiles, EachSettingNeedsItsHook) {
 
 TEST(HookMaskForProfiles, OnlyProfilesInUseCountAndAnyOneSuffices) {
   auto options = OneQuietProfile();
-  options->Par[1].bScrollEnable = 1;  // beyond iNumPar
+  options->Par[1].iMiddleMode = ModeValue(MiddleMode::Keys);  // beyond iNumPar
   EXPECT_EQ(HookMaskForProfiles(*options, true), 0u);
   options->iNumPar = 3;
   options->Par[2] = options->Par[0];
