@@ -2,8 +2,10 @@
 
 #include "framework/app/startup_core.h"
 #include "framework/util/text_util.h"
+#include "services/archive/archive_dialog.h"
 #include "services/archive/archiving.h"
 #include "services/update/update_check.h"
+#include "services/update/update_dialog.h"
 
 namespace {
 
@@ -37,5 +39,7 @@ AppServices ScheduledServices() noexcept {
   services.onAppWindowMessage = &OnWorkerReport;
   services.scheduledArchiveFolder = &GetScheduledArchiveFolder;
   services.proposedArchiveName = &ProposedName;
+  services.openArchiveDialog = &OpenArchiveDialog;
+  services.openUpdateDialog = &OpenUpdateDialog;
   return services;
 }

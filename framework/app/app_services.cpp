@@ -4,6 +4,12 @@ namespace {
 
 AppServices gServices;
 
+using DialogOpener = INT_PTR (*)(HWND owner, LPARAM parameter) noexcept;
+
+DialogOpener OpenerOf(ServiceDialog dialog) noexcept {
+  return dialog == ServiceDialog::kArchive ? gServices.openArchiveDialog : gServices.openUpdateDialog;
+}
+
 void LeaveEmpty(char* out, std::size_t capacity) noexcept {
   if (out != nullptr && capacity > 0) out[0] = '\0';
 }
@@ -29,4 +35,10 @@ void GetServiceArchiveFolder(char* out, std::size_t capacity) noexcept {
 void GetProposedArchiveName(char* out, std::size_t capacity) noexcept {
   LeaveEmpty(out, capacity);
   if (gServices.proposedArchiveName != nullptr) gServices.proposedArchiveName(out, capacity);
+}
+
+bool HasServiceDialog(ServiceDialog dialog) noexcept { return OpenerOf(dialog) != nullptr; }
+
+void OpenServiceDialog(ServiceDialog dialog, HWND owner, LPARAM parameter) noexcept {
+  if (const DialogOpener open = OpenerOf(dialog)) (void)open(owner, parameter);
 }

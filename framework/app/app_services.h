@@ -1,7 +1,8 @@
 // The product's scheduled services (the update check and the configuration
-// archiving) sit above the framework, which runs them without linking them:
-// the program's entry hands them over before start-up. A member left null is
-// a service the program does not have, and the framework goes on without it.
+// archiving) sit above the framework, which runs them and opens their
+// dialogs without linking them: the program's entry hands them over before
+// start-up. A member left null is a service the program does not have, and
+// the framework goes on without it.
 #pragma once
 
 #include <windows.h>
@@ -22,6 +23,12 @@ struct AppServices {
   // The file name that the backup's and the restore's dialogs propose; empty
   // when there is none.
   void (*proposedArchiveName)(char* out, std::size_t capacity) noexcept = nullptr;
+  // The services' settings dialogs, which the product information dialog's
+  // "Archive..." and "Update..." buttons run modally over owner with
+  // parameter. Each opens its dialog from its own resources and returns the
+  // dialog's result.
+  INT_PTR (*openArchiveDialog)(HWND owner, LPARAM parameter) noexcept = nullptr;
+  INT_PTR (*openUpdateDialog)(HWND owner, LPARAM parameter) noexcept = nullptr;
 };
 void SetAppServices(const AppServices& services) noexcept;
 
@@ -30,3 +37,8 @@ void RunServiceDueTests() noexcept;
 [[nodiscard]] bool OnServiceMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 void GetServiceArchiveFolder(char* out, std::size_t capacity) noexcept;
 void GetProposedArchiveName(char* out, std::size_t capacity) noexcept;
+// The services' dialogs that the product information dialog offers: a
+// button whose service has no dialog stays disabled.
+enum class ServiceDialog { kArchive, kUpdate };
+[[nodiscard]] bool HasServiceDialog(ServiceDialog dialog) noexcept;
+void OpenServiceDialog(ServiceDialog dialog, HWND owner, LPARAM parameter) noexcept;

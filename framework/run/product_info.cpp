@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "framework/app/app_exit.h"
+#include "framework/app/app_services.h"
 #include "framework/app/application.h"
 #include "framework/app/backup_restore.h"
 #include "framework/app/commands.h"
@@ -30,13 +31,9 @@ constexpr std::uint32_t kRestartPromptFlags = kMsgBoxQuestion | kMsgBoxOkCancel 
 constexpr std::uint32_t kBackedUpFlags = kMsgBoxAsterisk | kMsgBoxOk | kMsgBoxBoldFirstLine;           // 276
 constexpr int kRestartWithCurrentElevation = -1;
 constexpr int kProgramIconId = 1;
-// The services' dialogs, in the product's resources.
-constexpr int kUpdateDialogId = 50101;
-constexpr int kArchiveDialogId = 50103;
 constexpr LPARAM kOpenedFromProductInfo = 1;
 constexpr char kHelpTopic[] = "About";
 
-ProductInfoServices gServices;
 // One per process, as the dialog runs once at a time; each is detached when
 // the dialog goes.
 CLinkLabel gWebLink;
@@ -69,8 +66,8 @@ BOOL OnInitDialog(HWND dialog) noexcept {
   (void)AttachLinkLabel(gProgramFolderLink, dialog, FW_IDC_ABOUT_PROGRAM_FOLDER, gApp.programFolder);
   (void)AttachLinkLabel(gDataFolderLink, dialog, FW_IDC_ABOUT_DATA_FOLDER, gApp.dataFolder);
   EnableButton(dialog, IDHELP, FirstFrameWindowHandle() != nullptr);
-  EnableButton(dialog, FW_IDC_ABOUT_ARCHIVE, gServices.archiveDialog != nullptr);
-  EnableButton(dialog, FW_IDC_ABOUT_UPDATE, gServices.updateDialog != nullptr);
+  EnableButton(dialog, FW_IDC_ABOUT_ARCHIVE, HasServiceDialog(ServiceDialog::kArchive));
+  EnableButton(dialog, FW_IDC_ABOUT_UPDATE, HasServiceDialog(ServiceDialog::kUpdate));
   // On OK rather than on the first link, which would show its focus frame.
   SetFocus(GetDlgItem(dialog, IDOK));
   return FALSE;
@@ -102,12 +99,6 @@ void Backup(HWND dialog) noexcept {
   }
 }
 
-void OpenServiceDialog(HWND dialog, int resourceId, DLGPROC procedure) noexcept {
-  if (procedure == nullptr) return;
-  (void)DialogBoxParamA(gApp.ResourceInstance(), MAKEINTRESOURCEA(resourceId), dialog, procedure,
-                        kOpenedFromProductInfo);
-}
-
 BOOL OnCommand(HWND dialog, int id) noexcept {
   switch (id) {
     case IDOK:
@@ -127,10 +118,10 @@ BOOL OnCommand(HWND dialog, int id) noexcept {
       Backup(dialog);
       return TRUE;
     case FW_IDC_ABOUT_ARCHIVE:
-      OpenServiceDialog(dialog, kArchiveDialogId, gServices.archiveDialog);
+      OpenServiceDialog(ServiceDialog::kArchive, dialog, kOpenedFromProductInfo);
       return TRUE;
     case FW_IDC_ABOUT_UPDATE:
-      OpenServiceDialog(dialog, kUpdateDialogId, gServices.updateDialog);
+      OpenServiceDialog(ServiceDialog::kUpdate, dialog, kOpenedFromProductInfo);
       return TRUE;
     default:
       return FALSE;
@@ -148,8 +139,6 @@ void DrawProgramIcon(const DRAWITEMSTRUCT& item) noexcept {
 }
 
 }  // namespace
-
-void SetProductInfoServices(const ProductInfoServices& services) noexcept { gServices = services; }
 
 INT_PTR CALLBACK ProductInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

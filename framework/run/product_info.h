@@ -1,22 +1,13 @@
 // The product information dialog: name and version, the maker's notice and
 // links, and the configuration's backup, restore, reset, archiving and
-// update-check buttons.
+// update-check buttons. The last two open the services' dialogs through the
+// table the program hands over (framework/app/app_services.h); a service
+// without its dialog leaves its button disabled.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
-
-// The settings dialogs of the product's services that the dialog's
-// "Archive..." and "Update..." buttons open (resources 50103 and 50101, in the
-// product's resources): the framework cannot link the services' dialogs, so
-// the product hands their procedures over at start-up. A null procedure
-// leaves its button disabled.
-struct ProductInfoServices {
-  DLGPROC archiveDialog = nullptr;
-  DLGPROC updateDialog = nullptr;
-};
-void SetProductInfoServices(const ProductInfoServices& services) noexcept;
 
 // Runs the dialog modally over window (null: this process's foreground
 // window), shown and brought forward first (a framework window kept hidden

@@ -10,7 +10,6 @@
 #include "framework/app/framework_messages.h"
 #include "framework/app/message_box.h"
 #include "framework/run/message_loop.h"
-#include "framework/run/product_info.h"
 #include "framework/run/shutdown.h"
 #include "framework/run/startup.h"
 #include "framework/text/text_table.h"
@@ -24,7 +23,6 @@
 #include "scrolling/settings/profile_dialog.h"
 #include "scrolling/settings/settings_dialog.h"
 #include "scrolling/texts/product_texts.h"
-#include "services/archive/archive_dialog.h"
 #include "services/archive/archiving.h"
 #include "services/scheduled_services.h"
 #include "services/update/update_check.h"
@@ -179,10 +177,6 @@ int RunMainProgram(HINSTANCE instance, const char* commandLine, int showCommand)
     AppExit();
     return 0;
   }
-  ProductInfoServices services;
-  services.archiveDialog = &ArchiveDialogProc;
-  services.updateDialog = &UpdateCheckDialogProc;
-  SetProductInfoServices(services);
   // Before the message loop, which hears of start-up's first check.
   SetUpdateDialogProcedure(&UpdateCheckDialogProc);
   RunState state;

@@ -200,3 +200,8 @@ INT_PTR CALLBACK ArchiveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
       return FALSE;
   }
 }
+
+INT_PTR OpenArchiveDialog(HWND owner, LPARAM parameter) noexcept {
+  return DialogBoxParamA(gApp.ResourceInstance(), MAKEINTRESOURCEA(IDD_ARCHIVE), owner, &ArchiveDialogProc,
+                         parameter);
+}

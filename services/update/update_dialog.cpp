@@ -192,3 +192,8 @@ INT_PTR CALLBACK UpdateCheckDialogProc(HWND dialog, UINT message, WPARAM wParam,
       return FALSE;
   }
 }
+
+INT_PTR OpenUpdateDialog(HWND owner, LPARAM parameter) noexcept {
+  return DialogBoxParamA(gApp.ResourceInstance(), MAKEINTRESOURCEA(IDD_UPDATE), owner, &UpdateCheckDialogProc,
+                         parameter);
+}

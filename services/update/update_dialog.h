@@ -9,3 +9,7 @@
 #include <windows.h>
 
 INT_PTR CALLBACK UpdateCheckDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Runs the dialog modally over owner from the program's resources (parameter
+// 1 from the product information dialog) and returns its result.
+INT_PTR OpenUpdateDialog(HWND owner, LPARAM parameter) noexcept;

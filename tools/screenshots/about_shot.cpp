@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "framework/app/app_services.h"
 #include "framework/app/application.h"
 #include "framework/run/product_info.h"
 #include "tools/screenshots/shot_support.h"
@@ -29,10 +30,7 @@ BOOL CALLBACK SwitchOffTooltip(HWND window, LPARAM) {
 // would cover the dialog: the tooltips are switched off.
 void SwitchOffTooltips(HWND) { EnumThreadWindows(GetCurrentThreadId(), &SwitchOffTooltip, 0); }
 
-INT_PTR CALLBACK NoDialog(HWND dialog, UINT message, WPARAM, LPARAM) {
-  if (message == WM_INITDIALOG) EndDialog(dialog, IDCANCEL);
-  return FALSE;
-}
+INT_PTR NoDialog(HWND, LPARAM) noexcept { return IDCANCEL; }
 
 }  // namespace
 
@@ -46,10 +44,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
   (void)CopyText(gApp.programFolder, sizeof gApp.programFolder, "C:\\Program Files\\Veltrano");
   (void)CopyText(gApp.dataFolder, sizeof gApp.dataFolder,
                  "C:\\users\\Public\\Application Data\\Veltrano\\A rather long data folder name\\Data");
-  ProductInfoServices services;
-  services.archiveDialog = &NoDialog;
-  services.updateDialog = &NoDialog;
-  SetProductInfoServices(services);
+  AppServices services;
+  services.openArchiveDialog = &NoDialog;
+  services.openUpdateDialog = &NoDialog;
+  SetAppServices(services);
   shot_support::ReportWhenShown(arguments, "Veltrano", &SwitchOffTooltips);
   (void)ShowProductInfo(nullptr, 0);
   return 0;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/app/app_services.h"
 #include "framework/app/application.h"
 #include "framework/app/backup_restore.h"
 #include "framework/app/framework_messages.h"
@@ -64,15 +65,14 @@ const char* ChooseTestFile(bool, const char*, int, std::uint8_t*, char*, const c
   return gChosen.empty() ? nullptr : gChosen.c_str();
 }
 
-// The opened service dialog's caption and parameter.
-std::string gServiceCaption;
-LPARAM gServiceParameter = 0;
-INT_PTR CALLBACK FakeServiceDialog(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
-  if (message != WM_INITDIALOG) return FALSE;
-  gServiceCaption = Text(dialog);
-  gServiceParameter = lParam;
-  EndDialog(dialog, IDOK);
-  return TRUE;
+// The services' archive dialog as the test stands in for it: the owner and
+// parameter it was opened with.
+HWND gArchiveOwner = nullptr;
+LPARAM gArchiveParameter = 0;
+INT_PTR OpenFakeArchiveDialog(HWND owner, LPARAM parameter) noexcept {
+  gArchiveOwner = owner;
+  gArchiveParameter = parameter;
+  return IDOK;
 }
 
 // The product's main window: saves its options as a record file when asked,
@@ -116,7 +116,7 @@ class ProductInfo : public ::testing::Test {
     (void)CopyText(gApp.programFolder, sizeof gApp.programFolder, test_support::ProgramFolder().c_str());
     gApp.broadcastRestart = 0;
     gChosen.clear();
-    SetProductInfoServices(ProductInfoServices{});
+    SetAppServices(AppServices{});
   }
   void TearDown() override {
     DestroyAllWindows();
@@ -128,9 +128,11 @@ class ProductInfo : public ::testing::Test {
 };
 
 TEST_F(ProductInfo, ShowsTheProductItsLinksAndOnlyTheServicesItWasGiven) {
-  ProductInfoServices services;
-  services.archiveDialog = &FakeServiceDialog;
-  SetProductInfoServices(services);
+  AppServices services;
+  services.openArchiveDialog = &OpenFakeArchiveDialog;
+  SetAppServices(services);
+  gArchiveOwner = nullptr;
+  gArchiveParameter = 0;
   RunDialog({[&](HWND dialog) {
     EXPECT_EQ(Text(dialog), kProduct);
     EXPECT_EQ(Text(GetDlgItem(dialog, FW_IDC_ABOUT_VERSION)), "AboutTest v3.2.1");
@@ -142,8 +144,8 @@ TEST_F(ProductInfo, ShowsTheProductItsLinksAndOnlyTheServicesItWasGiven) {
     EXPECT_FALSE(Enabled(dialog, FW_IDC_ABOUT_UPDATE));
     EXPECT_TRUE(Enabled(dialog, FW_IDC_ABOUT_ARCHIVE));
     Click(dialog, FW_IDC_ABOUT_ARCHIVE);
-    EXPECT_EQ(gServiceCaption, "Archive Configuration");
-    EXPECT_EQ(gServiceParameter, 1);
+    EXPECT_EQ(gArchiveOwner, dialog);
+    EXPECT_EQ(gArchiveParameter, 1);
     Click(dialog, IDOK);
     return true;
   }});
