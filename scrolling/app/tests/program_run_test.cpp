@@ -201,6 +201,14 @@ void MeasureDuringUpdateChecks(std::ostream& log) {
 // How long the options file is held while the program saves them.
 constexpr DWORD kOptionsHeldMs = 1000;
 
+// The switch-off as the options file holds it; -1 when it cannot be read.
+int SavedDisabled() {
+  CConfigText text(0, "gOpt.");
+  std::uint8_t disabled = 0;
+  if (LoadConfigArchive(text, "Options", -1, 0) <= 0 || text.ConfigBool(&disabled, 1, "gOpt.bDisabled") != 0) return -1;
+  return disabled;
+}
+
 // Another program holds the options file, sharing read and write as an
 // indexer does, while the program is asked to save them; it lets go after
 // kOptionsHeldMs. The hook messages sent meanwhile, the slowest answer in
@@ -211,6 +219,7 @@ void SaveWhileTheOptionsAreHeld(std::ostream& log) {
   if (main == nullptr) return;
   DWORD_PTR answer = 0;
   SendMessageTimeoutA(main, WM_FW_SAVEOPTIONS, 0, 0, SMTO_NORMAL, 20000, &answer);  // a file to hold
+  const int disabledBefore = SavedDisabled();
   const std::string options = std::string(gApp.dataFolder) + "\\Options.oqc";
   CFileHandle held = test_support::OpenExisting(options, test_support::kIndexerSharing);
   log << "held " << held.Valid() << "\n";
@@ -243,19 +252,14 @@ void SaveWhileTheOptionsAreHeld(std::ostream& log) {
   const ULONGLONG bound = GetTickCount64() + 30000;
   for (int i = 0; !saved.load() && GetTickCount64() < bound; ++i, Sleep(2)) {
     double ms = timed(WM_HOOK_MOUSE, WM_MOUSEMOVE);
-    if (i == 20) ms = std::max(ms, timed(WM_HOTKEY, kHotKeyId));  // switched off meanwhile
+    if (i == 20) ms = std::max(ms, timed(WM_HOTKEY, kHotKeyId));  // switched meanwhile
     if (i == 21) ms = std::max(ms, timed(WM_FW_SAVEOPTIONS, 0));  // and saved again
     slowest = std::max(slowest, ms);
   }
   saver.join();
   releaser.join();
   log << "slowest " << slowest << "\nsavedafterrelease " << savedAfterRelease.load() << "\n";
-  CConfigText text(0, "gOpt.");
-  std::uint8_t disabled = 0;
-  log << "landed "
-      << (LoadConfigArchive(text, "Options", -1, 0) > 0 && text.ConfigBool(&disabled, 1, "gOpt.bDisabled") == 0 &&
-          disabled == 1)
-      << "\n";
+  log << "landed " << (disabledBefore >= 0 && SavedDisabled() == 1 - disabledBefore) << "\n";
   PostMessageA(main, WM_FW_QUIT, 0, 0);
 }
 
