@@ -234,7 +234,7 @@ std::unique_ptr<ExtractFile> StdioZipPlatform::CreateExtractFile(const std::stri
   // A name that is taken (left by a crash, or another extraction) is never
   // opened: the next number is tried.
   for (int attempt = 0; attempt < 64; ++attempt) {
-    std::string temp = ExtractTempName(ToHostPath(path), (pid << 12) ^ counter.fetch_add(1));
+    std::string temp = ExtractTempName(ToHostPath(path), pid, counter.fetch_add(1));
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
       if (errno == EEXIST) continue;

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "framework/util/temp_names.h"
+
 namespace zip {
 
 std::uint32_t MemoryBlockSink::Write(const void* data, std::uint32_t count) {
@@ -35,10 +37,10 @@ std::int64_t MemoryByteSource::ReadAt(std::uint64_t offset, void* buffer, std::u
   return n;
 }
 
-std::string ExtractTempName(const std::string& path, std::uint32_t unique) {
+std::string ExtractTempName(const std::string& path, std::uint32_t processId, std::uint32_t sequence) {
   const std::size_t cut = path.find_last_of("\\/");
-  char name[16];
-  std::snprintf(name, sizeof name, "~vz%08X.tmp", static_cast<unsigned>(unique));
+  char name[32];
+  if (!ComposeScratchTempName(processId, sequence, name, sizeof name)) name[0] = '\0';
   return (cut == std::string::npos ? std::string() : path.substr(0, cut + 1)) + name;
 }
 

@@ -144,9 +144,9 @@ class ZipPlatform {
 // ---- pure helpers ----
 
 // The temporary name an extraction writes to before it replaces path: a
-// name made from unique in path's folder, so the final move stays on one
-// volume and never has to copy.
-[[nodiscard]] std::string ExtractTempName(const std::string& path, std::uint32_t unique);
+// scratch name of the writing process (framework/util/temp_names.h) in
+// path's folder, so the final move stays on one volume and never has to copy.
+[[nodiscard]] std::string ExtractTempName(const std::string& path, std::uint32_t processId, std::uint32_t sequence);
 
 inline constexpr std::uint64_t kFileTimeUnixEpoch = 116444736000000000ull;
 

@@ -5,6 +5,7 @@
 #include "framework/app/application.h"
 #include "framework/app/commands.h"
 #include "framework/ui/frame_input.h"
+#include "framework/util/file_replace.h"
 
 namespace {
 
@@ -56,6 +57,13 @@ int RunMessageLoop() noexcept { return RunMessageLoopWith(GetMessageA); }
 bool PumpMessagesFor(DWORD milliseconds) noexcept {
   if (gApp.appWindow == nullptr || GetWindowThreadProcessId(gApp.appWindow, nullptr) != GetCurrentThreadId()) {
     Sleep(milliseconds);
+    return true;
+  }
+  // Reached from a message answered while this thread waits out a held file
+  // (a save): whatever is posted meanwhile waits for the loop, not for the
+  // middle of that save.
+  if (IsAnsweringSentMessagesOnly()) {
+    PauseAnsweringSentMessages(milliseconds);
     return true;
   }
   const ULONGLONG start = GetTickCount64();

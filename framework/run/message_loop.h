@@ -23,5 +23,7 @@ void PreTranslateMessage(MSG* msg) noexcept;
 // Handles the thread's messages for the given time. False when a WM_QUIT
 // arrived: it is posted again, so that the loop that owns the thread still
 // ends, and the pump returns at once. On a thread other than the hidden
-// application window's it only sleeps (and returns true).
+// application window's it only sleeps (and returns true). Inside a wait that
+// answers sent messages only (file_replace.h) it answers them too, and no
+// more.
 [[nodiscard]] bool PumpMessagesFor(DWORD milliseconds) noexcept;

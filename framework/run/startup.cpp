@@ -27,6 +27,7 @@
 #include "framework/ui/ui_item.h"
 #include "framework/util/crc32.h"
 #include "framework/util/file_collector.h"
+#include "framework/util/file_replace.h"
 #include "framework/util/files.h"
 #include "framework/util/monitors.h"
 #include "framework/util/shell_util.h"
@@ -241,6 +242,16 @@ std::uint32_t SignalRunningInstance(std::uint8_t allowMultiple, int commandLineM
   }
 }
 
+// Temporaries that earlier runs left in the data folder and the archive
+// folder (killed, or a worker that outlived the shut-down's wait), which no
+// write of theirs will put in place or remove any more.
+void RemoveLeftoversOfEarlierRuns() noexcept {
+  (void)RemoveLeftoverTemporaries(gApp.dataFolder, "oqc");
+  char archives[MAX_PATH];
+  GetServiceArchiveFolder(archives, sizeof archives);
+  if (archives[0] != '\0') (void)RemoveLeftoverTemporaries(archives, "oqc");
+}
+
 // The data folder's first start: the install folder's "Init" files are
 // copied in, none over an existing file and into no new folder.
 void CopyFirstStartFiles(CFileCollector& collector) noexcept {
@@ -441,6 +452,7 @@ std::uint32_t RunStartup(HINSTANCE hInstance, std::uint16_t appTextId, TextRecor
   if (const std::uint32_t r = SignalRunningInstance(allowMultiple, commandLineMode); r != kStatusOk) return r;
   if (const std::uint32_t r = CheckDataFolders(waiter, commandLineMode); r != kStatusOk) return r;
 
+  RemoveLeftoversOfEarlierRuns();
   CopyFirstStartFiles(collector);
   ApplyPendingRestore(collector);
   ReadAppSettings(settingsVersion);

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -25,31 +24,6 @@ struct ZipCloser {
   void operator()(ZipHandle* handle) const noexcept { (void)CloseZip(handle); }
 };
 using ZipOwner = std::unique_ptr<ZipHandle, ZipCloser>;
-
-// A name of its own beside target for this writer: the scheduled archive on
-// its worker thread and a backup from the dialog may write into one folder
-// at the same time. The empty file is created here, so no other writer can
-// take the name before the archive is.
-std::string ReserveTempName(const char* target) noexcept {
-  static std::atomic<std::uint32_t> counter{0};
-  const std::uint32_t pid = GetCurrentProcessId();
-  for (int attempt = 0; attempt < 64; ++attempt) {
-    std::string temp;
-    try {
-      temp = zip::ExtractTempName(target, (pid << 12) ^ counter.fetch_add(1));
-    } catch (...) {
-      return std::string();
-    }
-    if (temp.size() >= MAX_PATH) return std::string();
-    const HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-      CloseHandle(h);
-      return temp;
-    }
-    if (GetLastError() != ERROR_FILE_EXISTS) return std::string();
-  }
-  return std::string();
-}
 
 // The product entry: the keep list, a zero byte, then the version without
 // a terminator.
@@ -90,12 +64,15 @@ int AddRecordFiles(ZipHandle* zip) noexcept {
 std::uint32_t WriteConfigurationArchiveWith(zip::ZipPlatform& platform, const char* target,
                                             bool withRecords) noexcept {
   if (target == nullptr || target[0] == '\0' || gApp.appName[0] == '\0') return kNotMade;
-  const std::string temp = ReserveTempName(target);
-  if (temp.empty()) return kNotMade;
+  // A name of its own beside target for this writer: the scheduled archive
+  // on its worker thread and a backup from the dialog may write into one
+  // folder at the same time.
+  char temp[MAX_PATH];
+  if (!ReserveTempFileBeside(target, temp, sizeof temp)) return kNotMade;
   int failed = 0;
   bool made = false;
   {
-    ZipHandle* raw = CreateZipFileWith(platform, temp.c_str(), nullptr);
+    ZipHandle* raw = CreateZipFileWith(platform, temp, nullptr);
     if (raw != nullptr) {
       ZipOwner zip(raw);
       if (AddProductEntry(zip.get())) {
@@ -106,8 +83,8 @@ std::uint32_t WriteConfigurationArchiveWith(zip::ZipPlatform& platform, const ch
       }
     }
   }
-  if (!made || !ReplaceFileRetrying(temp.c_str(), target)) {
-    (void)DeleteFileA(temp.c_str());
+  if (!made || !ReplaceFileRetrying(temp, target)) {
+    (void)DeleteFileA(temp);
     return kNotMade;
   }
   return failed > 0 ? kSomeFilesMissing : kDone;

@@ -3,15 +3,24 @@
 #include <windows.h>
 
 #include <cstring>
+#include <mutex>
+#include <new>
+#include <utility>
 
 #include "framework/app/application.h"
 #include "framework/store/record_path.h"
 #include "framework/util/file_replace.h"
 #include "framework/util/files.h"
+#include "framework/util/temp_names.h"
 #include "framework/util/text_util.h"
 #include "framework/util/win_handles.h"
 
 namespace {
+
+// The writes under way, one per file: taken only for moments, never across
+// a write.
+std::mutex gWritesLock;
+CRecordWrite* gWriters = nullptr;
 
 const char* DataFolder(int allUsers) noexcept {
   return allUsers == 1 ? gApp.allUsersDataFolder : gApp.dataFolder;
@@ -99,26 +108,118 @@ RecordRead ReadConfigFileChecked(const char* name, int index, void* buffer, std:
   return ReadDataFileChecked(nullptr, recordName, "oqc", buffer, size, allUsers, count);
 }
 
-std::uint32_t WriteFileAtomic(const char* folder, const char* name, const char* extension, const void* data,
-                              std::uint32_t size, int allUsers) noexcept {
-  if (data == nullptr && size != 0) return 0;
-  char target[kRecordPathSize];
+namespace {
+
+// A copy of the contents; null when there is no memory for it.
+std::unique_ptr<std::uint8_t[]> CopyOf(const void* data, std::uint32_t size) noexcept {
+  std::unique_ptr<std::uint8_t[]> copy(new (std::nothrow) std::uint8_t[size > 0 ? size : 1]);
+  if (copy && size > 0) std::memcpy(copy.get(), data, size);
+  return copy;
+}
+
+// One write of the contents through this process's temporary.
+bool ReplaceWithContents(const char* target, const std::uint8_t* data, std::uint32_t size) noexcept {
   char temp[kRecordPathSize];
-  if (!ComposeDataFilePath(folder != nullptr ? folder : DataFolder(allUsers), name, extension, target,
-                           sizeof target) ||
-      !ComposeTempPath(target, temp, sizeof temp)) {
-    return 0;
-  }
+  if (!ComposeRecordTempPath(target, GetCurrentProcessId(), temp, sizeof temp)) return false;
   bool written = false;
   {
     CFileHandle file = CreateCreatingFolder(temp, GENERIC_WRITE, 0, CREATE_ALWAYS);
-    if (!file) return 0;
+    if (!file) return false;
     // The data must be on disk before the move can make it the record.
     written = WriteAll(file.Get(), data, size) && FlushFileBuffers(file.Get());
   }
-  if (written && ReplaceFileRetrying(temp, target)) return size;
+  if (written && ReplaceFileRetrying(temp, target)) return true;
   (void)DeleteFileA(temp);
-  return 0;
+  return false;
+}
+
+}  // namespace
+
+CRecordWrite::~CRecordWrite() {
+  if (role_ == Role::kWriter) (void)Finish();
+}
+
+CRecordWrite* CRecordWrite::WriterOf(const char* target) noexcept {
+  for (CRecordWrite* w = gWriters; w != nullptr; w = w->next_) {
+    if (EqualNoCase(w->target_, target)) return w;
+  }
+  return nullptr;
+}
+
+bool CRecordWrite::Stage(const char* name, int index, const void* data, std::uint32_t size, int allUsers) noexcept {
+  char target[kRecordPathSize];
+  return BuildConfigFilePath(name, index, target, allUsers) && StagePath(target, data, size);
+}
+
+bool CRecordWrite::StagePath(const char* target, const void* data, std::uint32_t size) noexcept {
+  if (role_ != Role::kNone || target == nullptr || (data == nullptr && size != 0) ||
+      !CopyText(target_, sizeof target_, target)) {
+    return false;
+  }
+  std::unique_ptr<std::uint8_t[]> copy = CopyOf(data, size);
+  if (!copy) return false;
+  stagedSize_ = size;
+  const std::lock_guard<std::mutex> guard(gWritesLock);
+  if (CRecordWrite* writer = WriterOf(target_)) {
+    // Newer than anything that writer holds: it writes these after its own.
+    writer->contents_ = std::move(copy);
+    writer->contentsSize_ = size;
+    role_ = Role::kHandedOver;
+    return true;
+  }
+  contents_ = std::move(copy);
+  contentsSize_ = size;
+  role_ = Role::kWriter;
+  next_ = gWriters;
+  gWriters = this;
+  return true;
+}
+
+std::uint32_t CRecordWrite::Finish() noexcept {
+  if (role_ == Role::kHandedOver) {
+    role_ = Role::kNone;
+    return stagedSize_;
+  }
+  if (role_ != Role::kWriter) return 0;
+  bool replaced = false;
+  std::uint32_t size = 0;
+  for (;;) {
+    std::unique_ptr<std::uint8_t[]> contents;
+    {
+      const std::lock_guard<std::mutex> guard(gWritesLock);
+      if (!contents_) {
+        CRecordWrite** link = &gWriters;
+        while (*link != this) link = &(*link)->next_;
+        *link = next_;
+        next_ = nullptr;
+        break;
+      }
+      contents = std::move(contents_);
+      size = contentsSize_;
+    }
+    replaced = ReplaceWithContents(target_, contents.get(), size);
+  }
+  role_ = Role::kNone;
+  return replaced ? stagedSize_ : 0;
+}
+
+bool CRecordWrite::IsUnderWay(const char* name, int index, int allUsers) noexcept {
+  char target[kRecordPathSize];
+  if (!BuildConfigFilePath(name, index, target, allUsers)) return false;
+  const std::lock_guard<std::mutex> guard(gWritesLock);
+  return WriterOf(target) != nullptr;
+}
+
+std::uint32_t WriteFileAtomic(const char* folder, const char* name, const char* extension, const void* data,
+                              std::uint32_t size, int allUsers) noexcept {
+  char target[kRecordPathSize];
+  if (!ComposeDataFilePath(folder != nullptr ? folder : DataFolder(allUsers), name, extension, target,
+                           sizeof target)) {
+    return 0;
+  }
+  CRecordWrite write;
+  if (!write.StagePath(target, data, size)) return 0;
+  return write.Finish();
 }
 
 std::uint32_t WriteConfigFile(const char* name, int index, const void* data, std::uint32_t size,

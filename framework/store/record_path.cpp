@@ -28,7 +28,3 @@ bool ComposeDataFilePath(const char* folder, const char* name, const char* exten
   if (!ok) out[0] = '\0';
   return ok;
 }
-
-bool ComposeTempPath(const char* target, char* out, std::size_t capacity) noexcept {
-  return Finish(std::snprintf(out, capacity, "%s_tmp", target), out, capacity);
-}

@@ -1,5 +1,5 @@
-// Names of the record files: "<folder>\<name><index>.oqc" and the temporary
-// "<target>_tmp" of an atomic write.
+// Names of the record files: "<folder>\<name><index>.oqc". The temporary of
+// an atomic write is named in framework/util/temp_names.h.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +14,3 @@ inline constexpr std::size_t kRecordPathSize = 260;
 // extension is given. False, with out emptied, when it does not fit.
 [[nodiscard]] bool ComposeDataFilePath(const char* folder, const char* name, const char* extension, char* out,
                                        std::size_t capacity) noexcept;
-
-// target + "_tmp". False, with out emptied, when it does not fit: a cut name
-// could be the live file itself.
-[[nodiscard]] bool ComposeTempPath(const char* target, char* out, std::size_t capacity) noexcept;

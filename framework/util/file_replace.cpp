@@ -1,9 +1,20 @@
 #include "framework/util/file_replace.h"
 
+#include <atomic>
+#include <cstdint>
+
+#include "framework/util/temp_names.h"
+#include "framework/util/text_util.h"
+#include "framework/util/win_handles.h"
+
 namespace {
 
 constexpr ULONGLONG kReplaceRetryMilliseconds = 2000;
 constexpr DWORD kReplacePauseMilliseconds = 50;
+
+// Pauses of PauseAnsweringSentMessages under way on this thread: a message
+// answered in one may start another (a save of another file).
+thread_local int tPauseDepth = 0;
 
 // Errors that another handle on either file gives, and that end when it is
 // closed.
@@ -11,17 +22,107 @@ bool IsHeldError(DWORD error) noexcept {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
 }
 
+// Access is also refused for a target that no reader holds: one that is
+// read-only or a folder stays so however long the replace waits.
+bool IsReadOnlyOrFolder(const char* to) noexcept {
+  const DWORD attributes = GetFileAttributesA(to);
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+}
+
+// A process of that id runs now. One that cannot be asked (another user's)
+// counts as running: its files are not ours to judge.
+bool ProcessRuns(std::uint32_t processId) noexcept {
+  if (processId == GetCurrentProcessId()) return true;
+  const CKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+  if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;
+  return WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
+}
+
 }  // namespace
 
 bool ReplaceFileRetrying(const char* from, const char* to) noexcept {
+  // Windows refuses to replace these, and some file systems would not: the
+  // target is refused alike everywhere.
+  if (IsReadOnlyOrFolder(to)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
   const ULONGLONG deadline = GetTickCount64() + kReplaceRetryMilliseconds;
   for (;;) {
     if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
     const DWORD error = GetLastError();
-    if (!IsHeldError(error) || GetTickCount64() >= deadline) {
+    if (!IsHeldError(error) || (error == ERROR_ACCESS_DENIED && IsReadOnlyOrFolder(to)) ||
+        GetTickCount64() >= deadline) {
       SetLastError(error);
       return false;
     }
-    Sleep(kReplacePauseMilliseconds);
+    PauseAnsweringSentMessages(kReplacePauseMilliseconds);
   }
+}
+
+void PauseAnsweringSentMessages(DWORD milliseconds) noexcept {
+  ++tPauseDepth;
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  for (;;) {
+    // Peeking for sent messages alone answers every one that waits and
+    // takes nothing from the queue.
+    MSG msg;
+    (void)PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    const ULONGLONG now = GetTickCount64();
+    if (now >= end) break;
+    // Wakes for a message sent from now on, and for nothing else.
+    (void)MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), QS_SENDMESSAGE, 0);
+  }
+  --tPauseDepth;
+}
+
+bool IsAnsweringSentMessagesOnly() noexcept { return tPauseDepth > 0; }
+
+bool ReserveTempFileBeside(const char* target, char* out, std::size_t capacity) noexcept {
+  static std::atomic<std::uint32_t> sequence{0};
+  if (target == nullptr || out == nullptr || capacity == 0 || !CopyText(out, capacity, target)) return false;
+  // The name goes where target's own name starts.
+  char* name = CutAtLastBackslash(out);
+  if (name != nullptr) {
+    *name++ = '\\';
+  } else {
+    name = out;
+  }
+  const std::size_t room = capacity - static_cast<std::size_t>(name - out);
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    // A name that is taken (a leftover of a process whose id this one now
+    // has) is never opened: the next number is tried.
+    if (!ComposeScratchTempName(GetCurrentProcessId(), sequence.fetch_add(1), name, room)) break;
+    const HANDLE file = CreateFileA(out, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      CloseHandle(file);
+      return true;
+    }
+    if (GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  out[0] = '\0';
+  return false;
+}
+
+int RemoveLeftoverTemporaries(const char* folder, const char* recordExtension) noexcept {
+  char base[MAX_PATH];
+  char pattern[MAX_PATH];
+  if (folder == nullptr || !CopyText(base, sizeof base, folder)) return 0;
+  RemoveTrailingBackslash(base);
+  if (base[0] == '\0' || !JoinPath(pattern, sizeof pattern, base, "*")) return 0;
+  WIN32_FIND_DATAA found;
+  const CFindHandle find(FindFirstFileA(pattern, &found));
+  if (!find) return 0;
+  int removed = 0;
+  do {
+    std::uint32_t owner = 0;
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+        !TempNameOwner(found.cFileName, recordExtension, &owner) || ProcessRuns(owner)) {
+      continue;
+    }
+    char path[MAX_PATH];
+    if (JoinPath(path, sizeof path, base, found.cFileName) && DeleteFileA(path)) ++removed;
+  } while (FindNextFileA(find.Get(), &found));
+  return removed;
 }

@@ -1,8 +1,11 @@
-// Replacing a file by another in one move, and the sharing of the readers
-// that such a replace must get past.
+// Replacing a file by another in one move: the sharing of the readers that
+// such a replace must get past, the wait between its tries, and the
+// temporaries that are written before it.
 #pragma once
 
 #include <windows.h>
+
+#include <cstddef>
 
 // Every reader of record and archive files opens with this, so that no
 // handle of ours keeps a writer from replacing or deleting the file. Where
@@ -13,6 +16,36 @@ constexpr DWORD kReaderShareMode = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHA
 // Moves from over to (replacing it, written through). Indexers, sync and
 // backup tools hold files open for a moment without delete sharing, which
 // fails the move with a sharing or access error: it is tried again with short
-// pauses for about two seconds. False when it still fails; from is then left
-// where it was, and removing it is the caller's.
+// pauses for about two seconds, answering meanwhile what other threads and
+// programs send to the calling thread (PauseAnsweringSentMessages). A target
+// that is read-only or a folder is refused at once: no wait ends that. False
+// when it still fails; from is then left where it was, and removing it is
+// the caller's.
 [[nodiscard]] bool ReplaceFileRetrying(const char* from, const char* to) noexcept;
+
+// Waits for the given time while answering the messages that other threads
+// and programs send to the calling thread: a window's thread that waits here
+// keeps every program that sends to it going (the hooks of the whole desktop
+// send to the main window and wait for its answer). Posted messages and
+// input stay queued for the thread's own loop, so no command, dialog or quit
+// starts in the middle of the waiting caller's work.
+void PauseAnsweringSentMessages(DWORD milliseconds) noexcept;
+
+// True while the calling thread is inside such a pause: what a message
+// answered there does must not dispatch posted messages (a pump or a modal
+// loop of its own).
+[[nodiscard]] bool IsAnsweringSentMessagesOnly() noexcept;
+
+// Creates a new empty file beside target (in its folder) under a scratch
+// name of this process (framework/util/temp_names.h), so that no other
+// writer takes the name before the caller writes it; its path into out.
+// False when none could be made.
+[[nodiscard]] bool ReserveTempFileBeside(const char* target, char* out, std::size_t capacity) noexcept;
+
+// Removes from folder (not its sub-folders) the temporaries that a process
+// of this program left when it ended before it could put them in place or
+// remove them (it was killed, or its worker outlived the shut-down): record
+// temporaries of recordExtension and scratch files. The temporaries of a
+// process that still runs are being written and stay, as does every other
+// file. The number removed.
+int RemoveLeftoverTemporaries(const char* folder, const char* recordExtension) noexcept;

@@ -27,8 +27,9 @@ constexpr std::uint32_t kWrittenWhole = 0;
 constexpr std::uint32_t kWrittenWithoutSomeFiles = 5;
 
 // The record is shared by the main thread (due tests, the dialog) and the
-// worker; the lock also keeps their writes of the record file apart, since
-// both would use the same temporary name.
+// worker. Its file is written without the lock (CRecordWrite): the main
+// thread never waits for the worker's write of a file that another program
+// holds.
 std::mutex gRecordLock;
 ArchiveRecord gArchiveRecord{};
 // One run at a time: claimed by whoever starts a run, released at its end.
@@ -75,9 +76,13 @@ std::uint32_t SystemWriteArchive(const char* target, bool withRecords, const std
 
 ArchiveEnvironment gEnvironment{SystemUtcNow, SystemLocalNow, SystemWriteArchive};
 
-bool WriteRecordLocked() noexcept {
-  return WriteConfigFile(kArchiveRecordName, -1, &gArchiveRecord, sizeof gArchiveRecord, 0) == sizeof gArchiveRecord;
+// Under gRecordLock: the record as it is now, for write.Finish() once the
+// lock is released.
+bool StageRecordLocked(CRecordWrite& write) noexcept {
+  return write.Stage(kArchiveRecordName, -1, &gArchiveRecord, sizeof gArchiveRecord, 0);
 }
+
+bool FinishRecordWrite(CRecordWrite& write) noexcept { return write.Finish() == sizeof gArchiveRecord; }
 
 // An archive counts as made only when it can be listed and every entry reads
 // back with its CRC-32 matching.
@@ -163,9 +168,9 @@ bool PutArchiveInPlace(const char* temp, const char* path, bool complete) noexce
 // place only once it reads back: a complete archive replaces an older one of
 // its name, one that misses some files only takes a free name, and nothing
 // else ever replaces what lies there. True when a complete archive is there.
-bool WriteArchiveInPlace(const char* folder, const char* path) noexcept {
+bool WriteArchiveInPlace(const char* path) noexcept {
   char temp[MAX_PATH];
-  if (gCancel.load() || GetTempFileNameA(folder, "~vl", 0, temp) == 0) return false;
+  if (gCancel.load() || !ReserveTempFileBeside(path, temp, sizeof temp)) return false;
   const std::uint32_t written = gEnvironment.writeArchive(temp, true, &gCancel);
   const bool complete = written == kWrittenWhole;
   const bool readable = (complete || written == kWrittenWithoutSomeFiles) && ArchiveReadsBack(temp);
@@ -198,12 +203,15 @@ std::uint32_t MakeArchive() noexcept {
       !ComposeArchivePath(path, sizeof path, folder, name) || EqualNoCase(path, staged)) {
     return kArchiveFailed;
   }
-  if (!WriteArchiveInPlace(folder, path)) return kArchiveFailed;
+  if (!WriteArchiveInPlace(path)) return kArchiveFailed;
+  CRecordWrite write;
+  bool recordStaged = false;
   {
     std::lock_guard<std::mutex> guard(gRecordLock);
     gArchiveRecord.lastArchiveTime = ArchiveDayOf(gEnvironment.utcNow());
-    (void)WriteRecordLocked();
+    recordStaged = StageRecordLocked(write);
   }
+  if (recordStaged) (void)FinishRecordWrite(write);
   PruneArchives(folder, settings.keepCount, path);
   return kArchiveDone;
 }
@@ -219,7 +227,11 @@ std::uint32_t MakeArchive() noexcept {
 
 void LoadArchiveSettings() noexcept {
   std::lock_guard<std::mutex> guard(gRecordLock);
-  (void)ReadConfigFile(kArchiveRecordName, -1, &gArchiveRecord, sizeof gArchiveRecord, 0);
+  // While a write is on its way the file is older than the settings here.
+  // No new one can start meanwhile: it is staged under the lock.
+  if (!CRecordWrite::IsUnderWay(kArchiveRecordName, -1, 0)) {
+    (void)ReadConfigFile(kArchiveRecordName, -1, &gArchiveRecord, sizeof gArchiveRecord, 0);
+  }
   ApplyArchiveDefaults(gArchiveRecord);
 }
 
@@ -234,20 +246,29 @@ void SetArchiveSettings(const ArchiveRecord& record) noexcept {
 }
 
 bool SaveArchiveSettings() noexcept {
-  std::lock_guard<std::mutex> guard(gRecordLock);
-  return WriteRecordLocked();
+  CRecordWrite write;
+  {
+    std::lock_guard<std::mutex> guard(gRecordLock);
+    if (!StageRecordLocked(write)) return false;
+  }
+  return FinishRecordWrite(write);
 }
 
 bool TakeArchiveDialogFields(const ArchiveRecord& edited, bool withSchedule, bool save) noexcept {
-  std::lock_guard<std::mutex> guard(gRecordLock);
-  if (withSchedule) {
-    gArchiveRecord.enabled = edited.enabled;
-    gArchiveRecord.intervalDays = edited.intervalDays;
+  CRecordWrite write;
+  {
+    std::lock_guard<std::mutex> guard(gRecordLock);
+    if (withSchedule) {
+      gArchiveRecord.enabled = edited.enabled;
+      gArchiveRecord.intervalDays = edited.intervalDays;
+    }
+    gArchiveRecord.keepCount = edited.keepCount;
+    std::memcpy(gArchiveRecord.pathPattern, edited.pathPattern, sizeof gArchiveRecord.pathPattern);
+    std::memcpy(gArchiveRecord.namePattern, edited.namePattern, sizeof gArchiveRecord.namePattern);
+    if (!save) return true;
+    if (!StageRecordLocked(write)) return false;
   }
-  gArchiveRecord.keepCount = edited.keepCount;
-  std::memcpy(gArchiveRecord.pathPattern, edited.pathPattern, sizeof gArchiveRecord.pathPattern);
-  std::memcpy(gArchiveRecord.namePattern, edited.namePattern, sizeof gArchiveRecord.namePattern);
-  return !save || WriteRecordLocked();
+  return FinishRecordWrite(write);
 }
 
 void ArchiveIfDue() noexcept {

@@ -23,9 +23,9 @@ struct Outcome {
   unsigned status;
 };
 
-// The record and the last outcome are shared with the worker; the lock also
-// keeps the two threads' writes of the record file apart, since both use
-// the same temporary name. It is never held across the network.
+// The record and the last outcome are shared with the worker. The lock is
+// never held across the network nor a write of the record's file
+// (CRecordWrite): the main thread never waits for the worker.
 std::mutex gLock;
 UpdateCheckRecord gRecord{};
 Outcome gOutcome{};
@@ -67,17 +67,22 @@ int HttpFetch(const char* url, const std::atomic<std::uint8_t>* cancel, char* re
 
 UpdateCheckEnvironment gEnvironment{SystemLocalNow, HttpFetch};
 
-// Under gLock. A missing or short file reads as zeros, which normalise to
-// a check every 7 days.
-UpdateCheckRecord ReadRecordLocked() noexcept {
+// Under gLock: the record from its file into gRecord. A missing or short
+// file reads as zeros, which normalise to a check every 7 days. While a
+// write is on its way the file is older than gRecord, which stays; no new
+// write can start meanwhile, since each is staged under the lock.
+void ReadRecordLocked() noexcept {
+  if (CRecordWrite::IsUnderWay(kRecordName, -1, 0)) return;
   UpdateCheckRecord record{};
   (void)ReadConfigFile(kRecordName, -1, &record, sizeof record, 0);
   NormalizeUpdateCheckRecord(&record);
-  return record;
+  gRecord = record;
 }
 
-bool WriteRecordLocked(const UpdateCheckRecord& record) noexcept {
-  return WriteConfigFile(kRecordName, -1, &record, sizeof record, 0) == sizeof record;
+// Under gLock: gRecord as it is now, for write.Finish() once the lock is
+// released.
+bool StageRecordLocked(CRecordWrite& write) noexcept {
+  return write.Stage(kRecordName, -1, &gRecord, sizeof gRecord, 0);
 }
 
 void ShowStatus(unsigned status) noexcept {
@@ -96,16 +101,22 @@ Outcome RunCheck(const char* url) noexcept {
   const ProgramVersion own{static_cast<std::int32_t>(gApp.versionMajor), static_cast<std::int32_t>(gApp.versionMinor),
                            static_cast<std::int32_t>(gApp.versionBuild)};
   const bool newer = IsNewerVersion(version, own);
-  std::lock_guard<std::mutex> guard(gLock);
-  UpdateCheckRecord record = ReadRecordLocked();
-  // Compared as it will be stored, so that a reply cut on storing is the
-  // same reply the next time and pops nothing up again.
-  const bool popUp = newer && !IsStoredUpdateReply(reply, length, record.lastReply);
-  record.newerFound = newer ? 1 : 0;
-  record.lastCheck = StartOfUtcDay(gEnvironment.now());
-  StoreUpdateReply(reply, length, record.lastReply);
-  (void)WriteRecordLocked(record);
-  gRecord = record;
+  CRecordWrite write;
+  bool popUp = false;
+  bool staged = false;
+  {
+    // Only memory under the lock: gRecord was read before the check started
+    // (the due test, the dialog) and is changed only here and by the dialog.
+    std::lock_guard<std::mutex> guard(gLock);
+    // Compared as it will be stored, so that a reply cut on storing is the
+    // same reply the next time and pops nothing up again.
+    popUp = newer && !IsStoredUpdateReply(reply, length, gRecord.lastReply);
+    gRecord.newerFound = newer ? 1 : 0;
+    gRecord.lastCheck = StartOfUtcDay(gEnvironment.now());
+    StoreUpdateReply(reply, length, gRecord.lastReply);
+    staged = StageRecordLocked(write);
+  }
+  if (staged) (void)write.Finish();
   return Outcome{true, popUp, newer ? kUpdateStatusNewer : kUpdateStatusNoUpdate};
 }
 
@@ -113,7 +124,7 @@ Outcome RunCheck(const char* url) noexcept {
 
 UpdateCheckRecord LoadUpdateCheckRecord() noexcept {
   std::lock_guard<std::mutex> guard(gLock);
-  gRecord = ReadRecordLocked();
+  ReadRecordLocked();
   return gRecord;
 }
 
@@ -123,14 +134,16 @@ UpdateCheckRecord GetUpdateCheckRecord() noexcept {
 }
 
 bool SaveUpdateCheckSettings(bool enabled, int intervalDays) noexcept {
-  std::lock_guard<std::mutex> guard(gLock);
-  UpdateCheckRecord record = ReadRecordLocked();
-  record.enabled = enabled ? 1 : 0;
-  record.intervalDays = intervalDays;
-  NormalizeUpdateCheckRecord(&record);
-  const bool written = WriteRecordLocked(record);
-  gRecord = ReadRecordLocked();
-  return written;
+  CRecordWrite write;
+  {
+    std::lock_guard<std::mutex> guard(gLock);
+    ReadRecordLocked();
+    gRecord.enabled = enabled ? 1 : 0;
+    gRecord.intervalDays = intervalDays;
+    NormalizeUpdateCheckRecord(&gRecord);
+    if (!StageRecordLocked(write)) return false;
+  }
+  return write.Finish() == sizeof(UpdateCheckRecord);
 }
 
 void CheckForUpdateIfDue() noexcept {

@@ -247,7 +247,7 @@ class Win32Platform : public ZipPlatform {
     // A name that is taken (left by a crash, or another extraction) is never
     // opened: the next number is tried.
     for (int attempt = 0; attempt < 64; ++attempt) {
-      std::string temp = ExtractTempName(path, (static_cast<std::uint32_t>(pid) << 12) ^ counter.fetch_add(1));
+      std::string temp = ExtractTempName(path, pid, counter.fetch_add(1));
       HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
       if (h == INVALID_HANDLE_VALUE) {
         if (GetLastError() == ERROR_FILE_EXISTS) continue;

@@ -21,6 +21,7 @@
 #include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"
 #include "framework/util/crc32.h"
+#include "framework/util/file_replace.h"
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/win_handles.h"
 
@@ -200,6 +201,51 @@ TEST_F(AppLoop, PumpSleepsThroughItsTimeAndWakesForWhatArrives) {
   EXPECT_EQ(DrainQueue(), 3);
 }
 
+// A message that another program sends while this thread waits out a held
+// file, whose handler pumps (as the host's handshake does): what is posted
+// meanwhile waits for the loop, and the wait answers the sent message.
+bool gPostedHandled = false;
+bool gPostedHandledInside = false;
+LRESULT CALLBACK PumpingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP + 1) gPostedHandled = true;
+  if (message != WM_APP) return DefWindowProcA(window, message, wParam, lParam);
+  PostMessageA(window, WM_APP + 1, 0, 0);
+  const bool pumped = PumpMessagesFor(50);
+  gPostedHandledInside = gPostedHandled;
+  return pumped ? 1 : 2;
+}
+
+TEST_F(AppLoop, PumpInsideTheWaitForAHeldFileAnswersOnlySentMessages) {
+  TempDir dir;
+  const std::string from = dir / "new";
+  const std::string to = dir / "held";
+  ASSERT_TRUE(test_support::WriteWholeFile(from, "new") && test_support::WriteWholeFile(to, "old"));
+  const WNDCLASSA wc{0, &PumpingProc, 0, 0, gApp.hInstance, nullptr, nullptr, nullptr, nullptr, "VltPumpingTest"};
+  RegisterClassA(&wc);
+  const CWindowHandle window(
+      CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, gApp.hInstance, nullptr));
+  ASSERT_TRUE(window);
+  gPostedHandled = gPostedHandledInside = false;
+  CFileHandle held = test_support::OpenExisting(to, test_support::kIndexerSharing);
+  ASSERT_TRUE(held);
+  DWORD_PTR answer = 0;
+  // Let go of the file only once the message was answered: a wait that
+  // answered nothing would give up while it is still held.
+  std::thread other([&] {
+    SendMessageTimeoutA(window.Get(), WM_APP, 0, 0, SMTO_NORMAL, 30000, &answer);
+    held.Reset();
+  });
+  const bool replaced = ReplaceFileRetrying(from.c_str(), to.c_str());
+  other.join();
+  EXPECT_TRUE(replaced);
+  EXPECT_EQ(answer, 1u);
+  EXPECT_FALSE(gPostedHandledInside);
+  EXPECT_FALSE(gPostedHandled);
+  EXPECT_TRUE(PumpMessagesFor(0));
+  EXPECT_TRUE(gPostedHandled);
+  EXPECT_EQ(ReadWholeFile(to), "new");
+}
+
 // A message source that hands out a script of results.
 std::vector<BOOL> gScript;
 std::size_t gCalls = 0;
@@ -252,7 +298,7 @@ TEST_F(AppLoop, ExitSavesTheStateOnlyAfterTheSettingsWereReadAndTheProgramRan) {
                                                        sizeof gApp.settings)
                                          : "user's record";
     EXPECT_EQ(ReadWholeFile(AppRecordPath(dir)), expected) << int(c.settingsLoaded) << int(c.noStateSave);
-    EXPECT_FALSE(Exists(AppRecordPath(dir) + "_tmp"));
+    EXPECT_FALSE(Exists(test_support::RecordTempOf(AppRecordPath(dir))));
   }
 }
 

@@ -268,6 +268,29 @@ TEST_F(Startup, FirstStartCopiesTheInitFilesOnceAndOverwritesNothing) {
   EXPECT_FALSE(Exists(data_ + "\\later.txt"));
 }
 
+// What a killed run, or a worker that outlived its run's shut-down, left in
+// the data folder and the archive folder: the next start removes it, and
+// nothing else.
+TEST_F(Startup, TemporariesThatEndedRunsLeftAreRemovedAndNothingElse) {
+  DWORD endedId = 0;
+  const CKernelHandle ended = test_support::StartSuspendedCopy(&endedId);
+  ASSERT_TRUE(ended);
+  TerminateProcess(ended.Get(), 0);
+  ASSERT_EQ(WaitForSingleObject(ended.Get(), 60000), WAIT_OBJECT_0);
+  const std::string gone = std::to_string(endedId);
+  for (const std::string& folder : {data_, data_ + "\\Backup"}) {
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  }
+  const std::string removed[] = {"Options.oqc_tmp" + gone, "~vz" + gone + "-3.tmp", "Backup\\~vz" + gone + "-0.tmp"};
+  const std::string kept[] = {"Options.oqc_tmp", "mine_tmp" + gone, "Backup\\~vz" + gone + ".tmp"};
+  for (const auto& name : removed) ASSERT_TRUE(WriteWholeFile(data_ + "\\" + name, "left"));
+  for (const auto& name : kept) ASSERT_TRUE(WriteWholeFile(data_ + "\\" + name, "the user's"));
+  ASSERT_TRUE(Install(data_));
+  EXPECT_EQ(RunProbe(app_, log_), 0u);
+  for (const auto& name : removed) EXPECT_FALSE(Exists(data_ + "\\" + name)) << name;
+  for (const auto& name : kept) EXPECT_EQ(ReadWholeFile(data_ + "\\" + name), "the user's") << name;
+}
+
 TEST_F(Startup, SettingsRecordIsReadWithItsLanguageCheckedAndVersionTaken) {
   AppSettingsRecord stored = DefaultAppSettings();
   stored.languageIndex = 5;

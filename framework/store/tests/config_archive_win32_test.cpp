@@ -50,7 +50,7 @@ TEST_F(OptionsFile, SavedInTheDataFoldersAndLoadedBack) {
     ASSERT_GT(size, 0);
     EXPECT_EQ(ReadWholeFile(c.path).size(), static_cast<std::size_t>(size));
     EXPECT_EQ(ReadWholeFile(c.path).substr(0, 4), std::string("PK\x03\x04", 4));
-    EXPECT_FALSE(Exists(c.path + "_tmp"));
+    EXPECT_FALSE(Exists(test_support::RecordTempOf(c.path)));
     EXPECT_EQ(LoadedValue(c.index, c.allUsers), 11 + c.index);
     CConfigByteBuffer raw;
     EXPECT_EQ(ReadConfigRecord(raw, "Options", c.index, c.allUsers), size);
@@ -74,7 +74,7 @@ TEST_F(OptionsFile, SaveWaitsForReadersAndFailedSaveKeepsThePreviousFile) {
     EXPECT_EQ(Save(9), kArchiveWriteFailed);
   }
   EXPECT_EQ(ReadWholeFile(path_), before);
-  EXPECT_FALSE(Exists(path_ + "_tmp"));
+  EXPECT_FALSE(Exists(test_support::RecordTempOf(path_)));
   {
     // Another program's reader and one of ours (the archive worker reading
     // the record while the main thread saves) that let it go a moment later.
@@ -85,9 +85,9 @@ TEST_F(OptionsFile, SaveWaitsForReadersAndFailedSaveKeepsThePreviousFile) {
     EXPECT_GT(Save(7), 0);
   }
   EXPECT_EQ(LoadedValue(), 7);
-  EXPECT_FALSE(Exists(path_ + "_tmp"));
+  EXPECT_FALSE(Exists(test_support::RecordTempOf(path_)));
   // A temporary file that cannot be made (a folder in its place) fails too.
-  ASSERT_TRUE(CreateDirectoryA((path_ + "_tmp").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA(test_support::RecordTempOf(path_).c_str(), nullptr));
   EXPECT_EQ(Save(9), kArchiveWriteFailed);
   EXPECT_EQ(LoadedValue(), 7);
 }

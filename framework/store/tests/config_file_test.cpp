@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "framework/app/application.h"
+#include "framework/util/file_replace.h"
 #include "framework/util/files.h"
 #include "framework/util/text_util.h"
 #include "framework/util/tests/win_test_support.h"
@@ -16,6 +19,12 @@ using test_support::TempDir;
 using test_support::WriteWholeFile;
 
 namespace {
+
+// Another program asks this thread's window to save the record.
+LRESULT CALLBACK SavingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_APP) return DefWindowProcA(window, message, wParam, lParam);
+  return WriteConfigFile("(Orvo)App", -1, "nested", 6, 0);
+}
 
 class RecordFiles : public ::testing::Test {
  protected:
@@ -45,7 +54,7 @@ TEST_F(RecordFiles, NamedByIndexAndFolderWrittenIntoMissingFoldersAndReadBack) {
     const auto size = static_cast<std::uint32_t>(c.path.size());
     EXPECT_EQ(WriteConfigFile(c.name, c.index, c.path.data(), size, c.allUsers), size);
     EXPECT_EQ(ReadWholeFile(c.path), c.path);
-    EXPECT_FALSE(Exists(c.path + "_tmp"));
+    EXPECT_FALSE(Exists(test_support::RecordTempOf(c.path)));
     EXPECT_FALSE(Exists(c.elsewhere));
     std::string back(size, '\0');
     EXPECT_EQ(ReadConfigFile(c.name, c.index, &back[0], size, c.allUsers), size);
@@ -110,13 +119,111 @@ TEST_F(RecordFiles, ReplaceWaitsForAHeldRecordAndFailsWithoutLeavingItsTemporary
       EXPECT_EQ(WriteConfigFile("(Orvo)App", -1, "new!", 4, 0), c.replaced ? 4u : 0u);
     }
     EXPECT_EQ(ReadWholeFile(target), c.replaced ? "new!" : "old");
+    EXPECT_FALSE(Exists(test_support::RecordTempOf(target)));
+  }
+}
+
+TEST_F(RecordFiles, ReadOnlyRecordIsRefusedAtOnce) {
+  const std::string target = tmp_ / "user\\(Orvo)App.oqc";
+  ASSERT_EQ(WriteConfigFile("(Orvo)App", -1, "old", 3, 0), 3u);
+  ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
+  const ULONGLONG start = GetTickCount64();
+  EXPECT_EQ(WriteConfigFile("(Orvo)App", -1, "new!", 4, 0), 0u);
+  // Well below the two seconds that a held record is waited for.
+  EXPECT_LT(GetTickCount64() - start, 1500u);
+  EXPECT_EQ(ReadWholeFile(target), "old");
+  EXPECT_FALSE(Exists(test_support::RecordTempOf(target)));
+  SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A write of a record that waits for another program to let go of it, and a
+// second write of the same record meanwhile: from another thread (the
+// archive worker and the dialog), or from a message that this thread answers
+// while it waits (a save asked for by another program). The second never
+// waits, and its contents, the newest, are the ones that stay.
+TEST_F(RecordFiles, WriteDuringTheWaitOfAnotherIsHandedOverAndTheNewestStays) {
+  const std::string target = tmp_ / "user\\(Orvo)App.oqc";
+  const std::string temp = test_support::RecordTempOf(target);
+  const WNDCLASSA wc{0,       &SavingProc, 0,       0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr,
+                     nullptr, "VltRecordWriteTest"};
+  RegisterClassA(&wc);
+  const CWindowHandle window(CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                             wc.hInstance, nullptr));
+  ASSERT_TRUE(window);
+  for (const bool fromThisThread : {false, true}) {
+    SCOPED_TRACE(fromThisThread);
+    ASSERT_EQ(WriteConfigFile("(Orvo)App", -1, "old", 3, 0), 3u);
+    CFileHandle held = test_support::OpenExisting(target, test_support::kIndexerSharing);
+    ASSERT_TRUE(held);
+    std::atomic<std::uint32_t> first{99};
+    std::atomic<LRESULT> second{99};
+    std::atomic<bool> heldThroughout{false};
+    // The first write is waiting once its temporary, named after this
+    // process, is there; the second comes while the record is still held.
+    const auto secondWrite = [&] {
+      if (!test_support::WaitUntil([&] { return Exists(temp); }, 60000)) return;
+      DWORD_PTR answer = 99;
+      if (fromThisThread) {
+        (void)SendMessageTimeoutA(window.Get(), WM_APP, 0, 0, SMTO_NORMAL, 30000, &answer);
+      } else {
+        answer = WriteConfigFile("(Orvo)App", -1, "nested", 6, 0);
+      }
+      second = static_cast<LRESULT>(answer);
+      heldThroughout = held.Valid();
+      held.Reset();
+    };
+    if (fromThisThread) {
+      std::thread other(secondWrite);
+      first = WriteConfigFile("(Orvo)App", -1, "first", 5, 0);
+      other.join();
+    } else {
+      std::thread other([&] { first = WriteConfigFile("(Orvo)App", -1, "first", 5, 0); });
+      secondWrite();
+      other.join();
+    }
+    EXPECT_TRUE(heldThroughout.load());
+    EXPECT_EQ(second.load(), 6) << "handed over at once";
+    EXPECT_EQ(first.load(), 5u);
+    EXPECT_EQ(ReadWholeFile(target), "nested");
+    EXPECT_FALSE(Exists(temp));
     EXPECT_FALSE(Exists(target + "_tmp"));
   }
 }
 
+// Temporaries of processes that have ended go; those of a process that
+// still runs (still writing them) and every file that only looks alike stay.
+TEST_F(RecordFiles, LeftoverTemporariesOfEndedProcessesAreRemoved) {
+  // One that has ended, its id kept from reuse by the handle, and one that
+  // runs.
+  DWORD endedId = 0;
+  DWORD runningId = 0;
+  const CKernelHandle ended = test_support::StartSuspendedCopy(&endedId);
+  const CKernelHandle running = test_support::StartSuspendedCopy(&runningId);
+  ASSERT_TRUE(ended && running);
+  TerminateProcess(ended.Get(), 0);
+  ASSERT_EQ(WaitForSingleObject(ended.Get(), 60000), WAIT_OBJECT_0);
+  const std::string gone = std::to_string(endedId);
+  const std::string runs = std::to_string(runningId);
+  const std::string folder = tmp_ / "user";
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  const std::string removed[] = {"Options.oqc_tmp" + gone, "(Orvo)Win3.oqc_tmp" + gone, "~vz" + gone + "-0.tmp",
+                                 "~vz" + gone + "-17.tmp"};
+  const std::string kept[] = {"Options.oqc_tmp" + runs, "~vz" + runs + "-2.tmp", "Options.oqc_tmp",
+                              "Options.oqc", "notes_tmp" + gone, "Options.txt_tmp" + gone, "~vz" + gone + ".tmp",
+                              "~vz" + gone + "-1.tmp.txt"};
+  for (const auto& name : removed) ASSERT_TRUE(WriteWholeFile(folder + "\\" + name, "x"));
+  for (const auto& name : kept) ASSERT_TRUE(WriteWholeFile(folder + "\\" + name, "x"));
+  ASSERT_TRUE(CreateDirectoryA((folder + "\\~vz" + gone + "-5.tmp").c_str(), nullptr));
+  EXPECT_EQ(RemoveLeftoverTemporaries((folder + "\\").c_str(), "oqc"), 4);
+  for (const auto& name : removed) EXPECT_FALSE(Exists(folder + "\\" + name)) << name;
+  for (const auto& name : kept) EXPECT_TRUE(Exists(folder + "\\" + name)) << name;
+  EXPECT_TRUE(test_support::IsDirectory(folder + "\\~vz" + gone + "-5.tmp"));
+  TerminateProcess(running.Get(), 0);
+}
+
 TEST_F(RecordFiles, OverlongTemporaryNameFailsWithoutTouchingTheTarget) {
   // A folder that leaves room for the target (259 characters) but not for
-  // "<target>_tmp".
+  // "<target>_tmp<process id>".
   std::string folder = tmp_.Path();
   const std::size_t want = 259 - std::strlen("\\(Orvo)App.oqc");
   while (folder.size() < want) folder += "\\" + std::string(std::min<std::size_t>(40, want - folder.size() - 1), 'f');

@@ -17,8 +17,6 @@ TEST(RecordPath, NamesAndPathsAreJoinedOnlyFromTheGivenParts) {
   EXPECT_STREQ(out, "C:\\Data\\file.bin");
   ASSERT_TRUE(ComposeDataFilePath("C:\\Data", "Options", nullptr, out, sizeof out));
   EXPECT_STREQ(out, "C:\\Data\\Options");
-  ASSERT_TRUE(ComposeTempPath("C:\\d\\Options.oqc", out, sizeof out));
-  EXPECT_STREQ(out, "C:\\d\\Options.oqc_tmp");
 }
 
 TEST(RecordPath, TooLongIsRefusedNotCut) {
@@ -28,9 +26,4 @@ TEST(RecordPath, TooLongIsRefusedNotCut) {
   // Exactly 259 characters fit.
   ASSERT_TRUE(ComposeDataFilePath(std::string(255, 'e').c_str(), nullptr, "oqc", out, sizeof out));
   EXPECT_EQ(std::string(out).size(), 259u);
-  // 255 characters + "_tmp" is 259: fits; one more does not (a cut name
-  // could be the target itself).
-  EXPECT_TRUE(ComposeTempPath(std::string(255, 'a').c_str(), out, sizeof out));
-  EXPECT_FALSE(ComposeTempPath(std::string(256, 'a').c_str(), out, sizeof out));
-  EXPECT_STREQ(out, "");
 }

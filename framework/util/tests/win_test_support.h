@@ -295,6 +295,12 @@ inline bool MoveCursorTo(int x, int y) {
       1000);
 }
 
+// The temporary that this process writes a record through before it moves
+// it over target.
+inline std::string RecordTempOf(const std::string& target) {
+  return target + "_tmp" + std::to_string(GetCurrentProcessId());
+}
+
 inline bool WriteWholeFile(const std::string& path, const std::string& content) {
   FILE* f = std::fopen(path.c_str(), "wb");
   if (f == nullptr) return false;
@@ -370,6 +376,25 @@ inline std::string ProgramFolder() {
     return CKernelHandle();
   }
   const CKernelHandle thread(pi.hThread);
+  return CKernelHandle(pi.hProcess);
+}
+
+// A process that does nothing until it is terminated: a suspended copy of
+// this program. Its id is never reused while the handle is open, also after
+// it was terminated. An empty handle when it could not start.
+[[nodiscard]] inline CKernelHandle StartSuspendedCopy(DWORD* processId) {
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string commandLine = "\"" + std::string(self) + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &si,
+                      &pi)) {
+    return CKernelHandle();
+  }
+  const CKernelHandle thread(pi.hThread);
+  *processId = pi.dwProcessId;
   return CKernelHandle(pi.hProcess);
 }
 

@@ -55,7 +55,7 @@ TEST_F(OptionsFileTest, SavedToTheDataFolderAndLoadedBack) {
   std::uint32_t size = 0;
   EXPECT_EQ(EntryName(File(), &size), "1");
   EXPECT_GT(size, 1000u);
-  EXPECT_FALSE(Exists(File("Options.oqc_tmp")));
+  EXPECT_FALSE(Exists(test_support::RecordTempOf(File())));
   EXPECT_EQ(EntryName(File(), &size, "QmoTrvHE52b18K"), "<no entry>");
 
   std::memset(&gOpt, 0, sizeof gOpt);

@@ -303,6 +303,35 @@ TEST_F(UpdateCheck, ShutDownStopsTheCheckAndWaitsForItABoundedTime) {
   EXPECT_FALSE(test_support::Exists(record_));
 }
 
+// Another program holds the record while the worker writes it: the main
+// thread reads the record and saves the dialog's settings without waiting
+// for the worker's retry, and both land once the file is let go.
+TEST_F(UpdateCheck, MainThreadNeverWaitsForTheWorkersWriteOfAHeldRecord) {
+  UpdateCheckRecord record{};
+  record.enabled = 1;
+  record.intervalDays = 7;
+  WriteRecord(record);
+  (void)LoadUpdateCheckRecord();
+  CFileHandle held = test_support::OpenExisting(record_, test_support::kIndexerSharing);
+  ASSERT_TRUE(held);
+  gReply = "2.5.10";
+  ASSERT_EQ(StartUpdateCheck(), kUpdateCheckStarted);
+  ASSERT_TRUE(PumpUntil([this] { return test_support::Exists(test_support::RecordTempOf(record_)); }, kWaitMs));
+  EXPECT_TRUE(SaveUpdateCheckSettings(false, 30));
+  record = LoadUpdateCheckRecord();  // the file is older than the record in memory
+  // Still retrying: the worker's wait for the file did not become ours.
+  EXPECT_TRUE(IsUpdateCheckRunning());
+  held.Reset();
+  EXPECT_EQ(record.lastCheck, kDec7);
+  EXPECT_EQ(record.intervalDays, 30);
+  ASSERT_TRUE(WaitForReports(1));
+  record = StoredRecord();
+  EXPECT_EQ(record.lastCheck, kDec7);
+  EXPECT_STREQ(record.lastReply, "2.5.10");
+  EXPECT_EQ(record.enabled, 0);
+  EXPECT_EQ(record.intervalDays, 30);
+}
+
 // Check now while a check hangs: the main thread goes on answering, the
 // hanging check is told to stop, a fresh one follows when it has ended, and
 // only the fresh one's outcome is shown.
