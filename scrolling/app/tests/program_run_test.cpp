@@ -154,22 +154,24 @@ bool AskServerForUpdates(const std::string& data, const LocalServer& server) {
   return test_support::WriteInstallRecord("Veltrano", bytes);
 }
 
+// How long the main window takes to answer one sent message, in milliseconds.
+double TimedSend(HWND main, UINT message, WPARAM wParam) {
+  LARGE_INTEGER frequency;
+  LARGE_INTEGER start;
+  LARGE_INTEGER end;
+  DWORD_PTR answer = 0;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  SendMessageTimeoutA(main, message, wParam, 0, SMTO_NORMAL, 20000, &answer);
+  QueryPerformanceCounter(&end);
+  return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
 // Hook messages sent to the main window while the update check waits on its
 // server: the slowest answer in milliseconds.
 double SlowestHookAnswer(HWND main, int count) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
   double slowest = 0;
-  for (int i = 0; i < count; ++i, Sleep(2)) {
-    LARGE_INTEGER start;
-    LARGE_INTEGER end;
-    DWORD_PTR answer = 0;
-    QueryPerformanceCounter(&start);
-    SendMessageTimeoutA(main, WM_HOOK_MOUSE, WM_MOUSEMOVE, 0, SMTO_NORMAL, 20000, &answer);
-    QueryPerformanceCounter(&end);
-    const double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-    if (ms > slowest) slowest = ms;
-  }
+  for (int i = 0; i < count; ++i, Sleep(2)) slowest = std::max(slowest, TimedSend(main, WM_HOOK_MOUSE, WM_MOUSEMOVE));
   return slowest;
 }
 
@@ -237,17 +239,7 @@ void SaveWhileTheOptionsAreHeld(std::ostream& log) {
     savedAfterRelease = released.load();
     saved = true;
   });
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  const auto timed = [&](UINT message, WPARAM wParam) {
-    LARGE_INTEGER start;
-    LARGE_INTEGER end;
-    DWORD_PTR result = 0;
-    QueryPerformanceCounter(&start);
-    SendMessageTimeoutA(main, message, wParam, 0, SMTO_NORMAL, 20000, &result);
-    QueryPerformanceCounter(&end);
-    return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-  };
+  const auto timed = [main](UINT message, WPARAM wParam) { return TimedSend(main, message, wParam); };
   double slowest = 0;
   const ULONGLONG bound = GetTickCount64() + 30000;
   for (int i = 0; !saved.load() && GetTickCount64() < bound; ++i, Sleep(2)) {
