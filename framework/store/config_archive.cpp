@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "zip/zip.h"
@@ -22,10 +23,10 @@ bool StartsWithZipSignature(const std::uint8_t* data, std::size_t size) noexcept
   return (data[2] == 3 && data[3] == 4) || (data[2] == 5 && data[3] == 6);
 }
 
-int LoadConfigArchiveFrom(CRecordStore& store, CConfigText& text, const char* recordName, int index,
-                          int allUsers) {
+namespace {
+
+int LoadConfigArchiveSource(CConfigText& text, std::unique_ptr<zip::ByteSource> source) {
   text.ConfigTextFree();
-  std::unique_ptr<zip::ByteSource> source = store.OpenRecord(recordName, index, allUsers);
   if (!source) return kArchiveNotOpened;
   ZipOwner zip(OpenZipSource(nullptr, std::move(source), kOptionsArchivePassword));
   if (!zip) return kArchiveNotOpened;
@@ -45,6 +46,22 @@ int LoadConfigArchiveFrom(CRecordStore& store, CConfigText& text, const char* re
   text.version = ParseConfigDecimal(info.name, std::strlen(info.name));
   text.cursor = 0;
   return static_cast<int>(got);
+}
+
+}  // namespace
+
+int LoadConfigArchiveFrom(CRecordStore& store, CConfigText& text, const char* recordName, int index,
+                          int allUsers) {
+  text.ConfigTextFree();
+  return LoadConfigArchiveSource(text, store.OpenRecord(recordName, index, allUsers));
+}
+
+int LoadConfigArchiveBytes(CConfigText& text, const std::uint8_t* data, std::size_t size) {
+  if (data == nullptr || size == 0) {
+    text.ConfigTextFree();
+    return kArchiveNotOpened;
+  }
+  return LoadConfigArchiveSource(text, std::make_unique<zip::MemoryByteSource>(data, size));
 }
 
 int BuildConfigArchive(zip::ZipPlatform& platform, const CConfigText& text, std::unique_ptr<std::uint8_t[]>* block,

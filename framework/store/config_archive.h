@@ -37,6 +37,10 @@ inline constexpr int kArchiveWriteFailed = -3;
 [[nodiscard]] int LoadConfigArchiveFrom(CRecordStore& store, CConfigText& text, const char* recordName, int index,
                                         int allUsers);
 
+// The same over an options file already read into memory (the bytes must
+// outlive the call only).
+[[nodiscard]] int LoadConfigArchiveBytes(CConfigText& text, const std::uint8_t* data, std::size_t size);
+
 // Archives the serializer's text as entry "<version>" and replaces the record
 // with it; a failure leaves the previous record as it was.
 [[nodiscard]] int SaveConfigArchiveTo(CRecordStore& store, const CConfigText& text, const char* recordName,

@@ -7,9 +7,60 @@
 
 #include "framework/store/config_file.h"
 #include "framework/util/file_replace.h"
+#include "framework/util/win_handles.h"
 #include "zip/win32/zip_win32.h"
 
 namespace {
+
+// As long as a replace waits for another program to let a record go.
+constexpr ULONGLONG kHeldRecordWaitMs = 2000;
+constexpr DWORD kHeldRecordPauseMs = 50;
+
+// Errors that another handle on the file gives (opened without our sharing,
+// a locked range, a file being replaced), and that end when it is closed.
+bool IsHeldError(DWORD error) noexcept {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+}
+
+// One try at reading the file whole; *again tells whether another try may
+// find it readable.
+RecordRead ReadWholeOnce(const char* path, std::uint32_t maxSize, CConfigByteBuffer& bytes, bool* again) noexcept {
+  *again = false;
+  bytes.ByteBufferFree();
+  const CFileHandle file(
+      CreateFileA(path, GENERIC_READ, kReaderShareMode, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return RecordRead::kMissing;
+    *again = IsHeldError(error);
+    return RecordRead::kUnreadable;
+  }
+  LARGE_INTEGER length;
+  if (!GetFileSizeEx(file.Get(), &length) || length.QuadPart < 0 || length.QuadPart > maxSize) {
+    return RecordRead::kUnreadable;
+  }
+  const auto size = static_cast<DWORD>(length.QuadPart);
+  if (size == 0) return RecordRead::kRead;
+  std::uint8_t* data = bytes.Resize(size);
+  if (data == nullptr) return RecordRead::kUnreadable;
+  DWORD total = 0;
+  while (total < size) {
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), data + total, size - total, &got, nullptr)) {
+      *again = IsHeldError(GetLastError());
+      break;
+    }
+    if (got == 0) {
+      // Cut while we read: the writer's next state is read whole.
+      *again = true;
+      break;
+    }
+    total += got;
+  }
+  if (total == size) return RecordRead::kRead;
+  bytes.ByteBufferFree();
+  return RecordRead::kUnreadable;
+}
 
 // vsnprintf into a record name; false when it does not fit.
 bool FormatRecordName(char (&out)[260], const char* format, va_list args) noexcept {
@@ -24,6 +75,20 @@ std::unique_ptr<zip::ByteSource> CDataFolderStore::OpenRecord(const char* name, 
   char path[260];
   if (!BuildConfigFilePath(name, index, path, allUsers)) return nullptr;
   return zip::Win32ZipPlatform().OpenArchiveFile(path);
+}
+
+RecordRead CDataFolderStore::ReadRecord(const char* name, int index, int allUsers, std::uint32_t maxSize,
+                                        CConfigByteBuffer& bytes) {
+  bytes.ByteBufferFree();
+  char path[260];
+  if (!BuildConfigFilePath(name, index, path, allUsers)) return RecordRead::kUnreadable;
+  const ULONGLONG deadline = GetTickCount64() + kHeldRecordWaitMs;
+  for (;;) {
+    bool again = false;
+    const RecordRead read = ReadWholeOnce(path, maxSize, bytes, &again);
+    if (read != RecordRead::kUnreadable || !again || GetTickCount64() >= deadline) return read;
+    Sleep(kHeldRecordPauseMs);
+  }
 }
 
 bool CDataFolderStore::WriteRecord(const char* name, int index, int allUsers, const void* data,

@@ -7,6 +7,11 @@
 class CDataFolderStore final : public CRecordStore {
  public:
   [[nodiscard]] std::unique_ptr<zip::ByteSource> OpenRecord(const char* name, int index, int allUsers) override;
+  // A record that another program holds (a sync or backup tool copying it,
+  // an indexer) is tried again for about as long as a replace waits for such
+  // a holder; only then is it kUnreadable.
+  [[nodiscard]] RecordRead ReadRecord(const char* name, int index, int allUsers, std::uint32_t maxSize,
+                                      CConfigByteBuffer& bytes) override;
   [[nodiscard]] bool WriteRecord(const char* name, int index, int allUsers, const void* data,
                                  std::uint32_t size) override;
   [[nodiscard]] bool RenameRecord(const char* name, const char* newName, int allUsers) override;

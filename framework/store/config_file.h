@@ -7,6 +7,8 @@
 
 #include "framework/store/record_path.h"
 
+#include "framework/store/record_store.h"
+
 // "<data folder>\<name><index>.oqc" (the all-users data folder when allUsers
 // is 1; no index when it is -1) into outPath (260 characters). False when the
 // name does not fit; outPath then holds the cut text.
@@ -22,11 +24,6 @@ bool BuildConfigFilePath(const char* name, int index, char* outPath, int allUser
 [[nodiscard]] std::uint32_t ReadConfigFile(const char* name, int index, void* buffer, std::uint32_t size,
                                            int allUsers) noexcept;
 
-enum class RecordRead : int {
-  kRead,        // opened and read (count bytes, perhaps 0)
-  kMissing,     // there is no such file; the buffer is untouched
-  kUnreadable,  // it is there but could not be opened or read: held, or a read error
-};
 // ReadConfigFile for a caller that must not take a record it could not read
 // for a missing one; count receives what ReadConfigFile returns.
 [[nodiscard]] RecordRead ReadConfigFileChecked(const char* name, int index, void* buffer, std::uint32_t size,

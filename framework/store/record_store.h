@@ -1,5 +1,5 @@
 // The record files of the data folder as the options storage sees them:
-// opened for reading, replaced atomically, or moved to another name. The
+// opened or read whole, replaced atomically, or moved to another name. The
 // Win32 store works on the real data folder; tests supply their own.
 #pragma once
 
@@ -11,6 +11,16 @@ class ByteSource;
 class ZipPlatform;
 }  // namespace zip
 
+class CConfigByteBuffer;
+
+// What reading a record found. A caller that would write the record again
+// must not take one it could not read for a missing one.
+enum class RecordRead : int {
+  kRead,        // opened and read (perhaps 0 bytes)
+  kMissing,     // there is no such file
+  kUnreadable,  // it is there but could not be opened or read: held, refused, too large, a read error
+};
+
 class CRecordStore {
  public:
   virtual ~CRecordStore() = default;
@@ -19,6 +29,11 @@ class CRecordStore {
   // or cannot be opened.
   [[nodiscard]] virtual std::unique_ptr<zip::ByteSource> OpenRecord(const char* name, int index,
                                                                     int allUsers) = 0;
+  // The whole record into `bytes` (cursor at 0) in one read. Anything but
+  // kRead leaves `bytes` empty; so does a record larger than maxSize, which
+  // is kUnreadable.
+  [[nodiscard]] virtual RecordRead ReadRecord(const char* name, int index, int allUsers, std::uint32_t maxSize,
+                                              CConfigByteBuffer& bytes) = 0;
   // Replaces the record whole or not at all.
   [[nodiscard]] virtual bool WriteRecord(const char* name, int index, int allUsers, const void* data,
                                          std::uint32_t size) = 0;

@@ -35,6 +35,9 @@ inline constexpr std::uint32_t kErrorHooks = 5008;
 inline constexpr std::uint32_t kErrorMessageFilter = 5009;
 inline constexpr std::uint32_t kErrorSharedMemory = 5010;
 inline constexpr std::uint32_t kErrorBoxFlags = 0x111;
+// Shown at start-up, with the options file's path, when that file is there
+// but could not be read; the program goes on without saving.
+inline constexpr std::uint32_t kTextOptionsUnreadable = 5012;
 
 // The hooks that the stored profiles need (hook_mask.h bits); 0 when want is
 // false. The mouse hook serves the drag and the middle-button actions, the

@@ -12,6 +12,7 @@
 #include "framework/run/message_loop.h"
 #include "framework/run/shutdown.h"
 #include "framework/run/startup.h"
+#include "framework/store/config_file.h"
 #include "framework/text/text_table.h"
 #include "framework/ui/app_windows.h"
 #include "hooklib/hooklib.h"
@@ -20,6 +21,7 @@
 #include "scrolling/engine/win32_platform.h"
 #include "scrolling/options/options.h"
 #include "scrolling/options/options_file.h"
+#include "scrolling/options/options_storage.h"
 #include "scrolling/settings/profile_dialog.h"
 #include "scrolling/settings/settings_dialog.h"
 #include "scrolling/texts/product_texts.h"
@@ -61,6 +63,14 @@ bool AdmitHookMessages(RunState& state) noexcept {
     if (!change(message, kMessageFilterAdd)) ok = false;
   }
   return ok;
+}
+
+// Said once, when the program is ready: the user's options are still in the
+// file, and this run leaves them there.
+void ShowOptionsUnreadable() noexcept {
+  char path[MAX_PATH];
+  if (!BuildConfigFilePath(kOptionsRecordName, -1, path, 0)) path[0] = '\0';
+  (void)ShowMessageBox(gApp, nullptr, GetText(0, 0), GetText(kTextOptionsUnreadable, 0), kErrorBoxFlags, 0, path);
 }
 
 #ifndef _WIN64
@@ -105,7 +115,9 @@ std::uint32_t StartUp(RunState& state) noexcept {
   state.shared->mainProcessId = GetCurrentProcessId();
 
   if (gApp.taskScheduler != 0) (void)SetAutostartShortcut(false, nullptr, 0, nullptr, nullptr);
-  if (gApp.autoStart != 0 && gOpt.bAutoStart == 0) return 0;
+  // Whether the user starts the program with Windows is in the file that
+  // could not be read: such a start goes on.
+  if (gApp.autoStart != 0 && gOpt.bAutoStart == 0 && !OptionsFileUnreadable()) return 0;
   if (!AdmitHookMessages(state)) return kErrorMessageFilter;
   if (!StartHost()) return kErrorHostStart;
   if (CreateAppWindow(kMainWindowId, &MainWndProc, GetText(0, 0), kIconEnabled, kMainWindowFlags, 0, 0, 0, 0) < 0 ||
@@ -117,6 +129,8 @@ std::uint32_t StartUp(RunState& state) noexcept {
                                             HotKeyVirtualKey(gOpt.iHotKeyEnable)) != FALSE;
   }
   if (!InstallHooks(true)) return kErrorHooks;
+  // Before the settings can open: what they change will not be kept.
+  if (OptionsFileUnreadable()) ShowOptionsUnreadable();
   if (gApp.startMinimized == 0 && gApp.autoStart == 0) PostMessageA(MainWindow(), WM_FW_SHOW, 0, 0);
   UpdateTrayIcon(gOpt.bTrayIcon != 0);
 

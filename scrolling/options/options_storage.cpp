@@ -257,15 +257,44 @@ bool IsAllZero(const CConfigByteBuffer& record) noexcept {
   return true;
 }
 
-// A record that the import cannot take (an options file that cannot be read,
-// zeros left by a power loss, random bytes, an older layout cut short) is
-// kept for the user under another name, so that the next save cannot
-// destroy it.
-void KeepDamagedRecord(CRecordStore& store, const CConfigByteBuffer& record) {
-  if (!store.RenameRecord(kOptionsRecordName, kDamagedOptionsRecordName, 0)) {
-    (void)store.WriteRecord(kDamagedOptionsRecordName, -1, 0, record.data(),
-                            static_cast<std::uint32_t>(record.count()));
+// A record that the import cannot take (zeros left by a power loss, random
+// bytes, an archive of ours that was cut or changed, an older layout cut
+// short) is kept for the user under another name, so that the next save
+// cannot destroy it. False when it could be neither moved nor copied.
+bool KeepDamagedRecord(CRecordStore& store, const CConfigByteBuffer& record) {
+  return store.RenameRecord(kOptionsRecordName, kDamagedOptionsRecordName, 0) ||
+         store.WriteRecord(kDamagedOptionsRecordName, -1, 0, record.data(), static_cast<std::uint32_t>(record.count()));
+}
+
+// The import's result is saved over the older file: the original outlives
+// that save under its own name. A copy, not a move, so that the options file
+// is still there should that save never come or fail.
+bool KeepOlderLayout(CRecordStore& store, const CConfigByteBuffer& record) {
+  return store.WriteRecord(kOldOptionsRecordName, -1, 0, record.data(), static_cast<std::uint32_t>(record.count()));
+}
+
+// The import over the bytes that the load read; `options` hold the factory
+// options.
+int ImportOldBytes(CRecordStore& store, CConfigByteBuffer& record, Options& options, OptionsFileState& file) {
+  // An options file of this version that could not be read (damaged, cut
+  // short, another password) is no older layout.
+  if (!StartsWithZipSignature(record.data(), record.count()) && !IsAllZero(record)) {
+    if (record.count() == kLayoutAImageSize && ImportLayoutA(record.data(), record.count(), options)) {
+      // Taken as it stands; the next save writes the current form.
+      if (!KeepOlderLayout(store, record)) file = OptionsFileState::kNotKept;
+      return 1;
+    }
+    if (IsWholeTaggedStream(record.data(), record.count()) && ImportLayoutB(record, options)) {
+      if (KeepOlderLayout(store, record)) {
+        (void)LoadSaveOptionsWith(store, options, 1, &file);
+      } else {
+        file = OptionsFileState::kNotKept;
+      }
+      return 1;
+    }
   }
+  if (!KeepDamagedRecord(store, record)) file = OptionsFileState::kNotKept;
+  return 0;
 }
 
 }  // namespace
@@ -299,39 +328,46 @@ void ConfigOptionsKeys(CConfigText& t, Options& o) {
   if (loading) NoteProfilesChanged();
 }
 
-int LoadSaveOptionsWith(CRecordStore& store, Options& options, int save) {
-  CConfigText text(save ? 1 : 0, "gOpt.");
-  if (!save && LoadConfigArchiveFrom(store, text, kOptionsRecordName, -1, 0) <= 0) {
-    SetFactoryOptions(options);
-    const int imported = ImportOldOptionsWith(store, options);
+int LoadSaveOptionsWith(CRecordStore& store, Options& options, int save, OptionsFileState* file) {
+  OptionsFileState unused = OptionsFileState::kSavable;
+  OptionsFileState& state = file != nullptr ? *file : unused;
+  if (save) {
+    if (state != OptionsFileState::kSavable) return 0;
+    CConfigText text(1, "gOpt.");
+    ConfigOptionsKeys(text, options);
+    const int result = SaveConfigArchiveTo(store, text, kOptionsRecordName, -1, 0) > 0 ? 1 : 0;
     text.ConfigTextFree();
-    return imported;
+    return result;
   }
-  ConfigOptionsKeys(text, options);
-  int result = 1;
-  if (save && SaveConfigArchiveTo(store, text, kOptionsRecordName, -1, 0) <= 0) result = 0;
-  text.ConfigTextFree();
-  return result;
+  state = OptionsFileState::kSavable;
+  // One read, and every decision on its bytes: a file that was held at one
+  // open and readable at the next must not be judged on the failed one.
+  CConfigByteBuffer record;
+  const RecordRead read = store.ReadRecord(kOptionsRecordName, -1, 0, kMaxConfigRecordSize, record);
+  if (read == RecordRead::kRead && record.count() > 0) {
+    CConfigText text(0, "gOpt.");
+    const bool loaded = LoadConfigArchiveBytes(text, record.data(), record.count()) > 0;
+    if (loaded) ConfigOptionsKeys(text, options);
+    text.ConfigTextFree();
+    if (loaded) return 1;
+  }
+  SetFactoryOptions(options);
+  if (read == RecordRead::kUnreadable) {
+    state = OptionsFileState::kUnreadable;
+    return 0;
+  }
+  if (read == RecordRead::kMissing || record.count() == 0) return 0;
+  return ImportOldBytes(store, record, options, state);
 }
 
-int ImportOldOptionsWith(CRecordStore& store, Options& options) {
+int ImportOldOptionsWith(CRecordStore& store, Options& options, OptionsFileState* file) {
+  OptionsFileState unused = OptionsFileState::kSavable;
+  OptionsFileState& state = file != nullptr ? *file : unused;
   CConfigByteBuffer record;
-  const int size = ReadConfigRecordFrom(store, record, kOptionsRecordName, -1, 0);
-  if (size < 1) return 0;
-  // An options file of this version that could not be read (damaged, cut
-  // short, another password) is no older layout.
-  if (!StartsWithZipSignature(record.data(), record.count()) && !IsAllZero(record)) {
-    if (record.count() == kLayoutAImageSize) {
-      // Taken as it stands; the next save writes the current form.
-      return ImportLayoutA(record.data(), record.count(), options) ? 1 : 0;
-    }
-    if (IsWholeTaggedStream(record.data(), record.count()) && ImportLayoutB(record, options)) {
-      (void)LoadSaveOptionsWith(store, options, 1);
-      return 1;
-    }
-  }
-  KeepDamagedRecord(store, record);
-  return 0;
+  const RecordRead read = store.ReadRecord(kOptionsRecordName, -1, 0, kMaxConfigRecordSize, record);
+  if (read == RecordRead::kUnreadable) state = OptionsFileState::kUnreadable;
+  if (read != RecordRead::kRead || record.count() == 0) return 0;
+  return ImportOldBytes(store, record, options, state);
 }
 
 bool ImportLayoutA(const std::uint8_t* image, std::size_t size, Options& o) {

@@ -27,6 +27,9 @@ TextRecord gProductTexts[] = {
      T("Could not initialize the shared memory!\nPlease restart the computer if the problem "
        "persists.")},
     {0x1393, T("The Hot-Key could not be set!")},
+    {0x1394,
+     T("Could not read the options!\n%s\nThe default options are used, and changes will not be saved until the "
+       "program is restarted.")},
     {kTextTableEnd, T(nullptr)},
 };
 

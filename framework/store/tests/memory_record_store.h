@@ -1,5 +1,6 @@
 // A record store in memory for the platform-free tests of the options file:
-// records by name, with switches that make writes or renames fail.
+// records by name, with switches that make opens, reads, writes or renames
+// fail.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/store/config_text.h"
 #include "framework/store/record_store.h"
 #include "zip/stdio_platform.h"
 #include "zip/zip_io.h"
@@ -26,7 +28,21 @@ class CMemoryRecordStore : public CRecordStore {
   std::unique_ptr<zip::ByteSource> OpenRecord(const char* name, int index, int allUsers) override {
     const auto it = files.find(FileName(name, index, allUsers));
     if (it == files.end()) return nullptr;
+    if (held_opens > 0) {
+      --held_opens;
+      return nullptr;
+    }
     return std::make_unique<OwnedSource>(it->second, claimed_size);
+  }
+  RecordRead ReadRecord(const char* name, int index, int allUsers, std::uint32_t maxSize,
+                        CConfigByteBuffer& bytes) override {
+    ++reads;
+    bytes.ByteBufferFree();
+    const auto it = files.find(FileName(name, index, allUsers));
+    if (it == files.end()) return RecordRead::kMissing;
+    if (unreadable || (claimed_size != 0 ? claimed_size : it->second.size()) > maxSize) return RecordRead::kUnreadable;
+    bytes.Assign(it->second.data(), it->second.size());
+    return RecordRead::kRead;
   }
   bool WriteRecord(const char* name, int index, int allUsers, const void* data, std::uint32_t size) override {
     ++writes;
@@ -51,8 +67,11 @@ class CMemoryRecordStore : public CRecordStore {
   std::map<std::string, Bytes> files;
   bool fail_writes = false;
   bool fail_renames = false;
-  std::uint64_t claimed_size = 0;  // nonzero: every opened record claims this size
+  bool unreadable = false;         // every record there is held past the wait for it
+  int held_opens = 0;              // that many opens of a record there fail, as while another program holds it
+  std::uint64_t claimed_size = 0;  // nonzero: every opened or read record claims this size
   int writes = 0;
+  int reads = 0;
 
  private:
   // A copy of the record, so that later writes cannot pull it away.

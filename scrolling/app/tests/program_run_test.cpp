@@ -2,7 +2,8 @@
 // again with "--scenario"): start-up that fails ends with its text, start-up
 // that ends early or fails leaves nothing behind, a whole run answers the
 // messages of the main window's table until it is told to quit, and an
-// options file it cannot read is kept.
+// options file it cannot read is kept: a damaged one aside, one that another
+// program holds in place.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -28,6 +29,7 @@
 #include "hooklib/shared_memory.h"
 #include "framework/app/application.h"
 #include "framework/app/framework_messages.h"
+#include "framework/store/config_archive.h"
 #include "framework/store/config_archive_win32.h"
 #include "scrolling/app/main_core.h"
 #include "scrolling/app/main_window.h"
@@ -39,6 +41,7 @@
 #include "services/update/tests/local_server.h"
 #include "services/update/res/update_dialog_ids.h"
 #include "services/update/update_check.h"
+#include "zip/zip.h"
 
 namespace {
 
@@ -255,6 +258,55 @@ void SaveWhileTheOptionsAreHeld(std::ostream& log) {
   PostMessageA(main, WM_FW_QUIT, 0, 0);
 }
 
+// The user switches the program off with the hot key, and the options are
+// saved as before a backup.
+void SwitchOffAndSave(std::ostream& log) {
+  const HWND main = WaitForMainWindow();
+  if (main == nullptr) return;
+  SendMessageA(main, WM_HOTKEY, 1, 0);
+  SendMessageA(main, WM_FW_SAVEOPTIONS, 0, 0);
+  log << "disabled " << static_cast<int>(gOpt.bDisabled) << "\n";
+  PostMessageA(main, WM_FW_QUIT, 0, 0);
+}
+
+void LogOptionsAndQuit(std::ostream& log) {
+  const HWND main = WaitForMainWindow();
+  if (main == nullptr) return;
+  log << "disabled " << static_cast<int>(gOpt.bDisabled) << "\n";
+  PostMessageA(main, WM_FW_QUIT, 0, 0);
+}
+
+// Named by the test, which holds the options file until the run sets the
+// first and sets the second once it has let go.
+constexpr char kLetGoEvent[] = "VeltranoTestLetOptionsGo";
+constexpr char kLetGoneEvent[] = "VeltranoTestOptionsLetGo";
+
+// The options file could not be read at the start. Once the box that says
+// so was shown, the holder lets the file go, and every save of the run is
+// asked for: before a backup, at show, Apply and OK in the settings and the
+// quit from another start.
+void SaveEverywhereOnceLetGo(std::ostream& log, const std::atomic<bool>& boxShown) {
+  const HWND main = WaitForMainWindow();
+  if (main == nullptr) return;
+  log << "boxshown " << WaitUntil([&] { return boxShown.load(); }, 20000) << "\n";
+  log << "disabled " << static_cast<int>(gOpt.bDisabled) << "\n";
+  const CKernelHandle letGo(OpenEventA(EVENT_MODIFY_STATE, FALSE, kLetGoEvent));
+  const CKernelHandle letGone(OpenEventA(SYNCHRONIZE, FALSE, kLetGoneEvent));
+  if (letGo) SetEvent(letGo.Get());
+  log << "letgo " << (letGone && WaitForSingleObject(letGone.Get(), 20000) == WAIT_OBJECT_0) << "\n";
+  SendMessageA(main, WM_FW_SAVEOPTIONS, 0, 0);
+  SendMessageA(main, WM_FW_SHOW, 0, 0);
+  const HWND dialog = SettingsDialog();
+  log << "settings " << (dialog != nullptr) << "\n";
+  if (dialog != nullptr) {
+    SendMessageA(dialog, WM_COMMAND, IDC_SET_APPLY, 0);
+    SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+  }
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  log << "quitcode " << test_support::RunToEnd(self, "--quit") << "\n";
+}
+
 UINT SystemWheelLines() {
   UINT lines = 0;
   SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
@@ -269,6 +321,8 @@ int RunScenario(const std::string& scenario, const char* logPath) {
   CWindowHandle accelerated;
   std::atomic<UINT> boxLines{0};
   std::function<void(HWND)> beforeAnswer;
+  std::atomic<bool> boxShown{false};
+  if (scenario == "heldlong") beforeAnswer = [&boxShown](HWND) { boxShown = true; };
   if (scenario == "hooks") {
     gFailGetMessage = true;
     // The catch-all profile accelerates the wheel over a window of this
@@ -299,6 +353,9 @@ int RunScenario(const std::string& scenario, const char* logPath) {
   if (scenario == "dragquit") driver = std::thread([&] { QuitDuringADrag(driven); });
   if (scenario == "damaged") driver = std::thread([&] { QuitFromAnotherStart(driven); });
   if (scenario == "heldsave") driver = std::thread([&] { SaveWhileTheOptionsAreHeld(driven); });
+  if (scenario == "userset") driver = std::thread([&] { SwitchOffAndSave(driven); });
+  if (scenario == "heldbriefly") driver = std::thread([&] { LogOptionsAndQuit(driven); });
+  if (scenario == "heldlong") driver = std::thread([&] { SaveEverywhereOnceLetGo(driven, boxShown); });
   std::unique_ptr<LocalServer> server;
   if (scenario == "update") {
     server = std::make_unique<LocalServer>(&SlowVersionServer);
@@ -345,13 +402,17 @@ struct Outcome {
   int Int(const std::string& key) { return values.count(key) ? std::stoi(values[key]) : -99; }
 };
 
-// options: what the options file holds at the start (empty: as the last run
-// left it).
-Outcome RunProgramIn(const std::string& scenario, const std::string& options = "") {
-  Outcome out;
+std::string DataFolderOf(const std::string& name) {
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
-  const std::string data = std::string(temp) + "veltrano-startup-" + scenario;
+  return std::string(temp) + "veltrano-startup-" + name;
+}
+
+// options: what the options file holds at the start (empty: as the last run
+// left it); folder: the data folder's name when not the scenario's.
+Outcome RunProgramIn(const std::string& scenario, const std::string& options = "", const std::string& folder = "") {
+  Outcome out;
+  const std::string data = DataFolderOf(folder.empty() ? scenario : folder);
   out.data = data;
   const std::string logPath = data + ".log";
   DeleteFileA(logPath.c_str());
@@ -399,6 +460,90 @@ Outcome RunProgramIn(const std::string& scenario, const std::string& options = "
     }
   }
   return out;
+}
+
+// The key=value text of a saved options file; empty when it is none.
+std::string OptionsText(const std::string& file) {
+  ZipHandle* zip = OpenZipSource(nullptr, std::make_unique<zip::MemoryByteSource>(file.data(), file.size()),
+                                 kOptionsArchivePassword);
+  if (zip == nullptr) return "";
+  ZipEntryInfo info{};
+  std::string text;
+  if (GetZipEntry(zip, 0, &info) == kZipOk) {
+    text.resize(info.uncompressed_size);
+    if (UnzipEntryToMemory(zip, 0, &text[0], info.uncompressed_size) != kZipOk) text.clear();
+  }
+  CloseZip(zip);
+  return text;
+}
+
+bool SharedMemoryExists() {
+  const CKernelHandle mapping(OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedMemoryName));
+  return static_cast<bool>(mapping);
+}
+
+// Another program holds the options file without sharing (a sync or backup
+// tool copying it) while the program starts. A hold of a second is waited
+// out and the user's options are read; a longer one leaves the program with
+// the factory options, which it says once, and none of its saves replaces
+// the file, also after the holder has let go.
+TEST(ProgramStartup, AnOptionsFileHeldAtTheStartIsReadOrLeftAsItWas) {
+  const std::string data = DataFolderOf("held");
+  const std::string file = data + "\\Options.oqc";
+  for (const char* name : {"Options.oqc", "Options_damaged.oqc", "Options_old.oqc"}) {
+    DeleteFileA((data + "\\" + name).c_str());
+  }
+  Outcome first = RunProgramIn("userset", "", "held");
+  EXPECT_EQ(first.Int("code"), 0);
+  ASSERT_EQ(first.Int("disabled"), 1);
+  ASSERT_NE(OptionsText(test_support::ReadWholeFile(file)).find("bDisabled=1"), std::string::npos);
+
+  {
+    CFileHandle held = test_support::OpenExisting(file, 0);
+    ASSERT_TRUE(held);
+    // Let go a second after the run is about to read it: it makes its
+    // shared memory just before.
+    std::thread holder([&held] {
+      WaitUntil(&SharedMemoryExists, 30000);
+      Sleep(1000);
+      held.Reset();
+    });
+    Outcome brief = RunProgramIn("heldbriefly", "", "held");
+    holder.join();
+    EXPECT_EQ(brief.Int("code"), 0);
+    EXPECT_EQ(brief.Int("disabled"), 1) << "the user's options were read";
+    EXPECT_EQ(brief.Int("boxes"), 0) << brief.boxes;
+  }
+  const std::string users = test_support::ReadWholeFile(file);
+  EXPECT_NE(OptionsText(users).find("bDisabled=1"), std::string::npos);
+
+  {
+    CFileHandle held = test_support::OpenExisting(file, 0);
+    ASSERT_TRUE(held);
+    const CKernelHandle letGo(CreateEventA(nullptr, TRUE, FALSE, kLetGoEvent));
+    const CKernelHandle letGone(CreateEventA(nullptr, TRUE, FALSE, kLetGoneEvent));
+    ASSERT_TRUE(letGo && letGone);
+    std::thread holder([&] {
+      WaitForSingleObject(letGo.Get(), 60000);
+      held.Reset();
+      SetEvent(letGone.Get());
+    });
+    Outcome longer = RunProgramIn("heldlong", "", "held");
+    SetEvent(letGo.Get());
+    holder.join();
+    EXPECT_EQ(longer.Int("code"), 0);
+    EXPECT_EQ(longer.Int("boxshown"), 1);
+    EXPECT_EQ(longer.Int("disabled"), 0) << "the factory options while the file is held";
+    EXPECT_EQ(longer.Int("letgo"), 1);
+    EXPECT_EQ(longer.Int("settings"), 1);
+    EXPECT_EQ(longer.Int("quitcode"), 0);
+    EXPECT_EQ(longer.Int("boxes"), 1) << longer.boxes;
+    EXPECT_NE(longer.boxes.find("Veltrano|"), std::string::npos) << longer.boxes;
+    EXPECT_NE(longer.boxes.find("Could not read the options!"), std::string::npos) << longer.boxes;
+    EXPECT_NE(longer.boxes.find("Options.oqc"), std::string::npos) << longer.boxes;
+  }
+  EXPECT_TRUE(test_support::ReadWholeFile(file) == users) << "the user's options were saved over";
+  EXPECT_FALSE(test_support::Exists(data + "\\Options_damaged.oqc"));
 }
 
 TEST(ProgramStartup, AHookThatCannotBeInstalledEndsWithItsTextAndLeavesNothing) {

@@ -25,6 +25,8 @@ class OptionsFileTest : public ::testing::Test {
     UseProductTexts();
     CopyText(gApp.dataFolder, sizeof gApp.dataFolder, (tmp_ / "data").c_str());
     CreateDirectoryA(gApp.dataFolder, nullptr);
+    // Each test is a run of its own, which starts with a load.
+    (void)LoadSaveOptions(0);
     std::memset(&gOpt, 0, sizeof gOpt);
   }
   std::string File(const char* name = "Options.oqc") const { return tmp_ / ("data\\" + std::string(name)); }
@@ -106,9 +108,58 @@ TEST_F(OptionsFileTest, OlderLayoutsAreImportedAndOnlyLayoutBIsWrittenBackAtOnce
     std::uint32_t size = 0;
     EXPECT_EQ(EntryName(File(), &size) == "1", c.writtenBack);
     EXPECT_EQ(ReadWholeFile(File()) == c.file, !c.writtenBack);
+    EXPECT_EQ(ReadWholeFile(File("Options_old.oqc")), c.file);
     ASSERT_EQ(LoadSaveOptions(1), 1);
     EXPECT_EQ(EntryName(File(), &size), "1");
+    EXPECT_EQ(ReadWholeFile(File("Options_old.oqc")), c.file);
   }
+}
+
+// Another program holds the file without sharing (a sync or backup tool
+// copying it) while the program starts: a moment's hold is waited out; a
+// longer one, like a file too large to be ours, leaves the file as it is for
+// the whole run, the saves after the holder has let go included.
+TEST_F(OptionsFileTest, AHeldFileIsWaitedForAndOneThatStaysUnreadableIsNeverSavedOver) {
+  using test_support::OpenExisting;
+  using test_support::ReleasedAfter;
+  SetFactoryOptions();
+  gOpt.iNumPar = 2;
+  ASSERT_EQ(LoadSaveOptions(1), 1);
+  const std::string users = ReadWholeFile(File());
+  {
+    ReleasedAfter held(OpenExisting(File(), 0), 500);
+    ASSERT_TRUE(held.Holding());
+    std::memset(&gOpt, 0, sizeof gOpt);
+    EXPECT_EQ(LoadSaveOptions(0), 1);
+    EXPECT_EQ(gOpt.iNumPar, 2);
+    EXPECT_FALSE(OptionsFileUnreadable());
+  }
+  {
+    ReleasedAfter held(OpenExisting(File(), 0), INFINITE);
+    ASSERT_TRUE(held.Holding());
+    std::memset(&gOpt, 0, sizeof gOpt);
+    EXPECT_EQ(LoadSaveOptions(0), 0);
+    EXPECT_EQ(gOpt.iNumPar, kFactoryProfileCount);
+    EXPECT_TRUE(OptionsFileUnreadable());
+  }
+  EXPECT_EQ(LoadSaveOptions(1), 0);
+  EXPECT_EQ(ReadWholeFile(File()), users);
+  EXPECT_FALSE(Exists(File("Options_damaged.oqc")));
+
+  // One byte more than the reader takes; sparse, so quickly made.
+  {
+    const CFileHandle file(CreateFileA(File().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    LARGE_INTEGER size;
+    size.QuadPart = static_cast<LONGLONG>(kMaxConfigRecordSize) + 1;
+    ASSERT_TRUE(file && SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get()));
+  }
+  EXPECT_EQ(LoadSaveOptions(0), 0);
+  EXPECT_TRUE(OptionsFileUnreadable());
+  EXPECT_EQ(LoadSaveOptions(1), 0);
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ASSERT_TRUE(GetFileAttributesExA(File().c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(data.nFileSizeLow, kMaxConfigRecordSize + 1);
+  EXPECT_FALSE(Exists(File("Options_damaged.oqc")));
 }
 
 TEST_F(OptionsFileTest, DamagedArchiveIsMovedAsideBeforeAnythingSavesOverIt) {

@@ -222,6 +222,63 @@ TEST_F(OptionsStorage, NoFileGivesTheFactoryOptionsAndAFailedSaveKeepsTheFile) {
   EXPECT_EQ(store_.At(kFile), before);
 }
 
+// A file that is there but could not be read (held past the wait for it,
+// refused, larger than the reader takes) gives the factory options for the
+// run, and no save of that run, the import's neither, takes its place.
+TEST_F(OptionsStorage, AFileThatCannotBeReadIsNeverSavedOver) {
+  auto users = NewOptions();
+  SetFactoryOptions(*users);
+  users->iNumPar = 2;
+  ASSERT_EQ(LoadSaveOptionsWith(store_, *users, 1), 1);
+  const Bytes before = store_.At(kFile);
+  const struct {
+    const char* name;
+    bool unreadable;
+    std::uint64_t claimedSize;
+  } cases[] = {{"held or refused", true, 0}, {"too large", false, std::uint64_t{kMaxConfigRecordSize} + 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    store_.unreadable = c.unreadable;
+    store_.claimed_size = c.claimedSize;
+    store_.writes = 0;
+    auto o = NewOptions();
+    OptionsFileState file = OptionsFileState::kSavable;
+    EXPECT_EQ(LoadSaveOptionsWith(store_, *o, 0, &file), 0);
+    EXPECT_EQ(file, OptionsFileState::kUnreadable);
+    EXPECT_EQ(o->iNumPar, kFactoryProfileCount);
+    EXPECT_EQ(LoadSaveOptionsWith(store_, *o, 1, &file), 0);
+    EXPECT_EQ(ImportOldOptionsWith(store_, *o, &file), 0);
+    EXPECT_EQ(LoadSaveOptionsWith(store_, *o, 1, &file), 0);
+    EXPECT_EQ(store_.writes, 0);
+    EXPECT_EQ(store_.files.size(), 1u);
+    EXPECT_EQ(store_.At(kFile), before);
+  }
+  // Readable at the next start: the user's options, saved as ever.
+  store_.unreadable = false;
+  store_.claimed_size = 0;
+  auto o = NewOptions();
+  OptionsFileState file = OptionsFileState::kUnreadable;
+  EXPECT_EQ(LoadSaveOptionsWith(store_, *o, 0, &file), 1);
+  EXPECT_EQ(file, OptionsFileState::kSavable);
+  EXPECT_EQ(o->iNumPar, 2);
+  EXPECT_EQ(LoadSaveOptionsWith(store_, *o, 1, &file), 1);
+}
+
+// A file that another program held at one open and let go before the next
+// is judged on the one read that was made, never on a failed open.
+TEST_F(OptionsStorage, TheFileIsReadOnceAndJudgedOnThoseBytes) {
+  auto users = NewOptions();
+  SetFactoryOptions(*users);
+  users->iNumPar = 2;
+  ASSERT_EQ(LoadSaveOptionsWith(store_, *users, 1), 1);
+  store_.held_opens = 1;
+  auto o = NewOptions();
+  EXPECT_EQ(LoadSaveOptionsWith(store_, *o, 0), 1);
+  EXPECT_EQ(o->iNumPar, 2);
+  EXPECT_FALSE(store_.Has("Options_damaged.oqc"));
+  EXPECT_EQ(store_.reads, 1);
+}
+
 // The samples hold the same options in each older layout: two profiles in
 // use ("Blank", every stored field zero; "Editor", where neighbouring fields
 // differ) and a third beyond the count (samples/README.md).
@@ -372,8 +429,9 @@ TEST_F(OptionsStorage, LayoutAImageIsImportedAndNotWrittenBack) {
   store_.files[kFile] = image;
   auto o = NewOptions();
   EXPECT_EQ(LoadSaveOptionsWith(store_, *o, 0), 1);
-  EXPECT_EQ(store_.writes, 0);
+  EXPECT_EQ(store_.writes, 1);  // the copy beside it
   EXPECT_EQ(store_.At(kFile), image);
+  EXPECT_EQ(store_.At("Options_old.oqc"), image);
   ExpectSampleOptions(*o);
   EXPECT_EQ(o->Par[0].bHideCursor, 0);
   EXPECT_EQ(o->Par[1].bFreezeCursor, 0);
@@ -381,6 +439,7 @@ TEST_F(OptionsStorage, LayoutAImageIsImportedAndNotWrittenBack) {
   // The next save writes the current form.
   ASSERT_EQ(LoadSaveOptionsWith(store_, *o, 1), 1);
   EXPECT_EQ(Records(store_.At(kFile)).size(), 6u + 2u * 151u);
+  EXPECT_EQ(store_.At("Options_old.oqc"), image);
 }
 
 TEST_F(OptionsStorage, LayoutACountsAreCut) {
@@ -415,8 +474,10 @@ TEST_P(LayoutB, StreamIsImportedAndWrittenBackAsArchive) {
   EXPECT_EQ(o->Par[0].bHideCursor, 1);
   EXPECT_EQ(o->Par[1].bFreezeCursor, 1);
   EXPECT_EQ(o->Par[1].bHideCursor, 0);  // left out: the default
-  // Written back in the current form at once, and that form reads the same.
-  EXPECT_EQ(store_.writes, 1);
+  // Kept beside, then written back in the current form at once, and that
+  // form reads the same.
+  EXPECT_EQ(store_.writes, 2);
+  EXPECT_EQ(store_.At("Options_old.oqc"), Sample(GetParam()));
   ASSERT_TRUE(StartsWithZipSignature(store_.At(kFile).data(), store_.At(kFile).size()));
   EXPECT_EQ(Records(store_.At(kFile)).size(), 6u + 2u * 151u);
   auto again = NewOptions();
@@ -426,6 +487,46 @@ TEST_P(LayoutB, StreamIsImportedAndWrittenBackAsArchive) {
 }
 
 INSTANTIATE_TEST_SUITE_P(StoredOrderAndShuffled, LayoutB, ::testing::Values("layout_b.bin", "layout_b_shuffled.bin"));
+
+// An older file whose copy cannot be made, or a damaged one that can be
+// neither moved nor copied aside, stays as it was for the whole run. A
+// stream whose end was filled with zeros reads as whole (a zero byte is an
+// empty field): its original is kept beside all the same.
+TEST_F(OptionsStorage, AnOlderOrDamagedFileIsNeverSavedOverBeforeItIsKept) {
+  Bytes zeroFilled = Sample("layout_b.bin");
+  zeroFilled.resize(zeroFilled.size() + 4096, 0);
+  Bytes damaged = Sample("layout_b.bin");
+  damaged.insert(damaged.begin(), {'P', 'K', 3, 4});
+  const struct {
+    const char* name;
+    Bytes file;
+    int imported;
+  } cases[] = {{"old image", LayoutAImage(), 1},
+               {"old stream", Sample("layout_b.bin"), 1},
+               {"old stream with a zero-filled end", zeroFilled, 1},
+               {"damaged", damaged, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    store_.files = {{kFile, c.file}};
+    store_.fail_writes = store_.fail_renames = true;
+    auto o = NewOptions();
+    OptionsFileState file = OptionsFileState::kSavable;
+    EXPECT_EQ(LoadSaveOptionsWith(store_, *o, 0, &file), c.imported);
+    EXPECT_EQ(file, OptionsFileState::kNotKept);
+    // The disk has room again: still nothing over the file this run.
+    store_.fail_writes = store_.fail_renames = false;
+    EXPECT_EQ(LoadSaveOptionsWith(store_, *o, 1, &file), 0);
+    EXPECT_EQ(store_.files.size(), 1u);
+    EXPECT_EQ(store_.At(kFile), c.file);
+
+    // The next start keeps it, and saves.
+    EXPECT_EQ(LoadSaveOptionsWith(store_, *o, 0, &file), c.imported);
+    EXPECT_EQ(file, OptionsFileState::kSavable);
+    ASSERT_EQ(LoadSaveOptionsWith(store_, *o, 1, &file), 1);
+    EXPECT_TRUE(StartsWithZipSignature(store_.At(kFile).data(), store_.At(kFile).size()));
+    EXPECT_EQ(store_.At(c.imported ? "Options_old.oqc" : "Options_damaged.oqc"), c.file);
+  }
+}
 
 TEST_F(OptionsStorage, LayoutBWithoutCountIsNotImportedAndItsCountIsCut) {
   std::string stream = TaggedField(0, 0, "\x01") + TaggedField(1, 0, "name");

@@ -28,8 +28,8 @@ TEST(ProductTexts, EveryRecordIsFoundAfterInstalling) {
       EXPECT_EQ(GetText(id, index), stored) << id << "/" << index;
     }
   }
-  EXPECT_EQ(n, 13);
-  EXPECT_EQ(table.ProductCount(), 13);
+  EXPECT_EQ(n, 14);
+  EXPECT_EQ(table.ProductCount(), 14);
 }
 
 TEST(ProductTexts, Texts) {
