@@ -87,7 +87,8 @@ RecordRead CDataFolderStore::ReadRecord(const char* name, int index, int allUser
     bool again = false;
     const RecordRead read = ReadWholeOnce(path, maxSize, bytes, &again);
     if (read != RecordRead::kUnreadable || !again || GetTickCount64() >= deadline) return read;
-    Sleep(kHeldRecordPauseMs);
+    // The main thread reads the options here: programs that send to it go on.
+    PauseAnsweringSentMessages(kHeldRecordPauseMs);
   }
 }
 
