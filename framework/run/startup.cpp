@@ -53,7 +53,7 @@ constexpr WORD kTrayIconId = 1;
 // stays held, the start looks for the window again.
 constexpr DWORD kRunningInstanceWaitMs = 10000;
 constexpr DWORD kInstanceAnswerMs = 2000;
-constexpr DWORD kRunningInstancePollMs = 100;
+constexpr DWORD kRunningInstancePollMs = 50;
 
 const char* TextOr(unsigned id, unsigned index, const char* fallback) noexcept {
   const char* text = GetText(id, index);
