@@ -139,15 +139,45 @@ LRESULT CALLBACK CHookHost::WindowProc(HWND window, UINT message, WPARAM wParam,
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// How long another host's window may take to answer, and how long the end
+// of one that does not answer is waited for.
+constexpr DWORD kOtherHostAnswerMs = 2000;
+constexpr DWORD kOtherHostEndMs = 10000;
+constexpr DWORD kOtherHostPollMs = 50;
+
+// A host left running when the main program ended without stopping it (a
+// crash) answers on its window, and the next main program drives it: a
+// second host would install a second set of hooks and every event would be
+// reported twice. The host of an instance that has just ended (a restart)
+// has left its loop but not yet destroyed its window: it answers nothing and
+// is gone a moment later, so its thread's end is waited for. True when no
+// other host is left; false when one answers, or when one that does not
+// answer has not ended within the bound (it keeps its window, and the main
+// program's handshake with it fails).
+bool NoOtherHost() {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const HWND other = FindWindowA(kHostWindowClass, nullptr);
+    if (other == nullptr) return true;
+    // Opened before the question: the thread may end meanwhile.
+    const CKernelHandle thread(OpenThread(SYNCHRONIZE, FALSE, GetWindowThreadProcessId(other, nullptr)));
+    DWORD_PTR answer = 0;
+    if (SendMessageTimeoutA(other, WM_NULL, 0, 0, SMTO_NORMAL, kOtherHostAnswerMs, &answer) != 0) return false;
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= kOtherHostEndMs) return false;
+    if (thread) {
+      static_cast<void>(WaitForSingleObject(thread.Get(), kOtherHostEndMs - elapsed));
+    } else {
+      Sleep(kOtherHostPollMs);  // a window whose thread cannot be opened is looked at again
+    }
+  }
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  // A host is left running when the main program ends without stopping it
-  // (a crash); the next main program finds that host's window and drives it.
-  // A second host would install a second set of hooks and every event would
-  // be reported twice, so this one leaves at once. That is not a failed
-  // start, since a host is running: exit code 0.
-  if (FindWindowA(kHostWindowClass, nullptr)) return 0;
+  // Leaving because another host runs is no failed start: exit code 0.
+  if (!NoOtherHost()) return 0;
   CHookHost host;
   return host.Run(instance);
 }

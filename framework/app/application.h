@@ -52,6 +52,9 @@ struct CApplication {
   WNDPROC frameDefaultProc = nullptr;
   HWND tooltipWindow = nullptr;
   HWND appWindow = nullptr;
+  // The thread that made the hidden window: the program's main thread, also
+  // after the window has gone at the end of the message loop.
+  DWORD appWindowThread = 0;
   CUIItem* hintItem = nullptr;  // the command item whose hint is shown
   int modalDepth = 0;
   std::uint16_t appIconId = 1;
@@ -68,8 +71,10 @@ struct CApplication {
   std::uint8_t oleInitialized = 0;
   std::uint8_t inMessageLoop = 0;
   std::uint32_t appCrc = 0;
-  // The named object of the session that marks this process as the
-  // application's running instance: made by start-up, held until the exit.
+  // The named mutex of the session that marks this process as the
+  // application's running instance: made and owned by start-up's thread,
+  // given up at the exit, or at the process's end when a worker outlived the
+  // shut-down.
   CKernelHandle instanceMark;
   std::uint8_t autoStart = 0;
   std::uint8_t startMinimized = 0;

@@ -95,6 +95,12 @@ void HandleDisplayChange(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   }
 }
 
+// EnumThreadWindows callback: the window loses the owner that lParam names.
+BOOL CALLBACK DisownProc(HWND window, LPARAM owner) {
+  if (GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner)) SetWindowLongPtrA(window, GWLP_HWNDPARENT, 0);
+  return TRUE;
+}
+
 }  // namespace
 
 LRESULT CALLBACK AppWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -116,9 +122,12 @@ LRESULT CALLBACK AppWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       break;
     case WM_ENDSESSION:
       // The session may end without a WM_DESTROY of the product's window:
-      // its options are saved here too, as before a backup.
-      (void)SendToActiveWindow(WM_FW_SAVEOPTIONS, 0, 0);
-      SaveAppState();
+      // its options are saved here too, as before a backup. FALSE: the end
+      // was called off, and the program runs on.
+      if (wParam != FALSE) {
+        (void)SendToActiveWindow(WM_FW_SAVEOPTIONS, 0, 0);
+        SaveAppState();
+      }
       break;
     case WM_TIMER:
       if (wParam == kDailyTimerId && gDailyTicker.Tick()) RunServiceDueTests();
@@ -145,5 +154,16 @@ HWND CreateAppHiddenWindow() noexcept {
   (void)RegisterClassA(&wc);  // already registered by an earlier call: fine
   gApp.appWindow = CreateWindowExA(WS_EX_TOOLWINDOW, kAppWindowClass, gApp.appName, WS_POPUP, 0, 0, 0, 0, nullptr,
                                    nullptr, gApp.hInstance, nullptr);
+  if (gApp.appWindow != nullptr) gApp.appWindowThread = GetCurrentThreadId();
   return gApp.appWindow;
+}
+
+void CloseAppHiddenWindow() noexcept {
+  if (gApp.appWindow == nullptr) return;
+  // The windows it owns (the framework windows) are the exit's to destroy:
+  // the product's shut-down still uses them.
+  EnumThreadWindows(GetWindowThreadProcessId(gApp.appWindow, nullptr), &DisownProc,
+                    reinterpret_cast<LPARAM>(gApp.appWindow));
+  DestroyWindow(gApp.appWindow);
+  gApp.appWindow = nullptr;
 }

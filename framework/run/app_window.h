@@ -12,3 +12,10 @@ LRESULT CALLBACK AppWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 // window titled with the application name into gApp.appWindow; start-up
 // calls it once. Null when the window cannot be made.
 HWND CreateAppHiddenWindow() noexcept;
+
+// The program no longer runs as the application's instance (its message
+// loop has ended, or its start-up failed): the hidden window goes, so that
+// another start neither finds nor signals a window that would not act on
+// it. The windows it owned stay, without an owner, until the exit destroys
+// them. Does nothing when the window is gone already.
+void CloseAppHiddenWindow() noexcept;

@@ -4,6 +4,7 @@
 
 #include "framework/app/application.h"
 #include "framework/app/commands.h"
+#include "framework/run/app_window.h"
 #include "framework/ui/frame_input.h"
 #include "framework/util/file_replace.h"
 
@@ -49,13 +50,20 @@ int RunMessageLoopWith(GetMessageFunction getMessage) noexcept {
     PreTranslateMessage(&msg);
   }
   gApp.inMessageLoop = 0;
+  // From here on the program is ending: a start meanwhile waits for it to
+  // be gone instead of signalling it.
+  CloseAppHiddenWindow();
   return exitCode;
 }
 
 int RunMessageLoop() noexcept { return RunMessageLoopWith(GetMessageA); }
 
 bool PumpMessagesFor(DWORD milliseconds) noexcept {
-  if (gApp.appWindow == nullptr || GetWindowThreadProcessId(gApp.appWindow, nullptr) != GetCurrentThreadId()) {
+  // The hidden window goes when the loop ends; its thread goes on answering
+  // the hooks through the shut-down.
+  const DWORD appThread =
+      gApp.appWindow != nullptr ? GetWindowThreadProcessId(gApp.appWindow, nullptr) : gApp.appWindowThread;
+  if (appThread == 0 || appThread != GetCurrentThreadId()) {
     Sleep(milliseconds);
     return true;
   }

@@ -7,7 +7,8 @@
 
 // Runs until GetMessageA reports WM_QUIT (returns its wParam) or fails
 // (returns -1: a failing GetMessageA would fail again at once). inMessageLoop
-// is set meanwhile.
+// is set meanwhile. When it ends, the hidden application window goes
+// (CloseAppHiddenWindow).
 int RunMessageLoop() noexcept;
 
 // The same loop over another source of messages.
@@ -22,8 +23,8 @@ void PreTranslateMessage(MSG* msg) noexcept;
 
 // Handles the thread's messages for the given time. False when a WM_QUIT
 // arrived: it is posted again, so that the loop that owns the thread still
-// ends, and the pump returns at once. On a thread other than the hidden
-// application window's it only sleeps (and returns true). Inside a wait that
-// answers sent messages only (file_replace.h) it answers them too, and no
-// more.
+// ends, and the pump returns at once. On a thread other than the one that
+// made the hidden application window it only sleeps (and returns true).
+// Inside a wait that answers sent messages only (file_replace.h) it answers
+// them too, and no more.
 [[nodiscard]] bool PumpMessagesFor(DWORD milliseconds) noexcept;

@@ -26,13 +26,29 @@ void Relaunch() noexcept {
                       SW_SHOWNORMAL);
 }
 
+bool gKeepInstanceMark = false;
+
+// The windows have saved what they keep: the next instance may start now,
+// also the relaunched one, unless a worker of this one may still write. The
+// mark is then left to the system, which gives it up when the process ends,
+// with the worker.
+void GiveUpInstanceMark() noexcept {
+  if (gKeepInstanceMark) {
+    gKeepInstanceMark = false;
+    (void)gApp.instanceMark.Release();
+    return;
+  }
+  if (gApp.instanceMark) ReleaseMutex(gApp.instanceMark.Get());
+  gApp.instanceMark.Reset();
+}
+
 }  // namespace
+
+void KeepInstanceMarkUntilProcessEnds() noexcept { gKeepInstanceMark = true; }
 
 void AppExit() noexcept {
   DestroyAllWindows();
-  // The windows have saved what they keep: the next instance may start now,
-  // also the relaunched one.
-  gApp.instanceMark.Reset();
+  GiveUpInstanceMark();
   if (gApp.oleInitialized != 0) {
     OleUninitialize();
     gApp.oleInitialized = 0;

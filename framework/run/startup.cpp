@@ -48,9 +48,12 @@ constexpr std::uint32_t kTextConfiguration = 0xF009;
 constexpr unsigned kRestoreDamagedIndex = 5;
 constexpr unsigned kRestoreIncompleteIndex = 6;
 constexpr WORD kTrayIconId = 1;
-// How long a second start waits for the hidden window of an instance that is
-// still starting, and how often it looks.
+// How long a start waits for the running instance, its hidden window to
+// answer or its mark to be given up, before it ends without having reached
+// it; how long that window may take to answer; and how often, while the mark
+// stays held, the start looks for the window again.
 constexpr DWORD kRunningInstanceWaitMs = 10000;
+constexpr DWORD kInstanceAnswerMs = 2000;
 constexpr DWORD kRunningInstancePollMs = 50;
 
 const char* TextOr(unsigned id, unsigned index, const char* fallback) noexcept {
@@ -187,33 +190,75 @@ std::uint32_t CheckDataFolders(CDataPathWaiter& waiter, int commandLineMode) noe
   return CheckDataFolder(waiter, gApp.allUsersDataFolder, cycles);
 }
 
-// Whether this start made the session's instance mark (it is then held in
-// `mark`), found it made by another start, or could not use the name at all.
-// Making it is the test and the claim in one step: of two starts at the same
-// moment exactly one makes it.
+// Whether this start made the session's instance mark (it then owns it, in
+// `mark`), found it made by another start (a handle to wait on in `held`,
+// unless it refuses this start), or could not use the name at all. Making it
+// is the test and the claim in one step: of two starts at the same moment
+// exactly one makes it.
 enum class InstanceClaim { kClaimed, kHeldByOther, kNoMark };
 
-InstanceClaim ClaimInstanceMark(const char* name, CKernelHandle& mark) noexcept {
-  CKernelHandle made(CreateMutexA(nullptr, FALSE, name));
+InstanceClaim ClaimInstanceMark(const char* name, CKernelHandle& mark, CKernelHandle& held) noexcept {
+  CKernelHandle made(CreateMutexA(nullptr, TRUE, name));
   const DWORD error = GetLastError();
   // A mark made by an elevated instance is there but refuses this one.
   if (!made) return error == ERROR_ACCESS_DENIED ? InstanceClaim::kHeldByOther : InstanceClaim::kNoMark;
-  if (error == ERROR_ALREADY_EXISTS) return InstanceClaim::kHeldByOther;
+  if (error == ERROR_ALREADY_EXISTS) {
+    held = std::move(made);
+    return InstanceClaim::kHeldByOther;
+  }
   mark = std::move(made);
   return InstanceClaim::kClaimed;
 }
 
-bool InstanceMarkExists(const char* name) noexcept {
-  const CKernelHandle mark(OpenMutexA(SYNCHRONIZE, FALSE, name));
-  return mark.Valid() || GetLastError() == ERROR_ACCESS_DENIED;
+// "-QUIT" only looks: a handle to wait on in `held` when the mark is there.
+bool FindInstanceMark(const char* name, CKernelHandle& held) noexcept {
+  held.Reset(OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name));
+  return held.Valid() || GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+// The running instance's hidden window, when it is there and answers. One
+// that does not answer belongs to an instance that is busy starting or is
+// ending: a signal posted to it may never be acted on.
+bool RunningInstanceAnswers() noexcept {
+  const HWND window = FindPhantomWindow(gApp.appName);
+  if (window == nullptr) return false;
+  DWORD_PTR answer = 0;
+  // The control message with a value it does not define asks nothing of the
+  // window, and it passes the message filter of an elevated instance.
+  return SendMessageTimeoutA(window, gApp.controlMsg, 0, static_cast<LPARAM>(gApp.appCrc),
+                             SMTO_NORMAL | SMTO_ABORTIFHUNG, kInstanceAnswerMs, &answer) != 0;
+}
+
+// Waits up to `milliseconds` for the mark (when there is a handle to wait on)
+// while the thread's messages are handled: a start that waits still answers
+// what is sent to it, and its launcher sees it ready for input. True when
+// the mark was taken, its holder having given it up or ended.
+bool WaitForMarkPumping(HANDLE mark, DWORD milliseconds) noexcept {
+  const DWORD start = GetTickCount();
+  const DWORD count = mark != nullptr ? 1 : 0;
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= milliseconds) return false;
+    const DWORD woke = MsgWaitForMultipleObjectsEx(count, count != 0 ? &mark : nullptr, milliseconds - elapsed,
+                                                   QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (count != 0 && (woke == WAIT_OBJECT_0 || woke == WAIT_ABANDONED_0)) return true;
+    if (woke == WAIT_FAILED) return false;
+  }
 }
 
 // A running instance keeps the data folder's files in use and writes its
 // state at its exit: a second start must end before it touches them, or the
-// folder. The instance that holds the mark may still be starting: its hidden
-// window, which hears the control message, is waited for (bounded) before it
-// is told to show itself or, with "-QUIT", to quit. "-QUIT" never makes the
-// mark.
+// folder. The instance whose hidden window answers is told to show itself
+// or, with "-QUIT", to quit. One that holds the mark without an answering
+// window is still starting or is ending: the start waits, handling its
+// messages, for the window to answer or for the mark, which it then takes
+// (with "-QUIT": the instance is gone). At the bound it ends without having
+// reached the instance. "-QUIT" never keeps the mark.
 std::uint32_t SignalRunningInstance(std::uint8_t allowMultiple, int commandLineMode) noexcept {
   const bool quit = commandLineMode == kCommandLineQuit;
   if (allowMultiple != 0 && !quit) return kStatusOk;
@@ -221,24 +266,33 @@ std::uint32_t SignalRunningInstance(std::uint8_t allowMultiple, int commandLineM
   InstanceObjectName(gApp.appName, gApp.appCrc, name);
   const DWORD start = GetTickCount();
   for (;;) {
+    CKernelHandle held;
     bool markedByOther = false;
     if (quit) {
-      markedByOther = InstanceMarkExists(name);
+      markedByOther = FindInstanceMark(name, held);
     } else {
-      const InstanceClaim claim = ClaimInstanceMark(name, gApp.instanceMark);
+      const InstanceClaim claim = ClaimInstanceMark(name, gApp.instanceMark, held);
       if (claim == InstanceClaim::kClaimed) return kStatusOk;
       markedByOther = claim == InstanceClaim::kHeldByOther;
     }
-    if (FindPhantomWindow(gApp.appName) != nullptr) {
+    if (RunningInstanceAnswers()) {
       PostMessageA(HWND_BROADCAST, gApp.controlMsg, quit ? WM_FW_QUIT : WM_FW_SHOW, static_cast<LPARAM>(gApp.appCrc));
       return kStatusOtherInstance;
     }
     // Without a mark the window was the whole test: there is no instance.
     if (!markedByOther) return quit ? kStatusOtherInstance : kStatusOk;
-    // An instance that never shows its window is left alone; one that ended
-    // meanwhile has given up its mark, which the next round claims.
-    if (GetTickCount() - start >= kRunningInstanceWaitMs) return kStatusOtherInstance;
-    Sleep(kRunningInstancePollMs);
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= kRunningInstanceWaitMs) return kStatusInstanceNotAnswering;
+    const DWORD slice = kRunningInstanceWaitMs - elapsed < kRunningInstancePollMs ? kRunningInstanceWaitMs - elapsed
+                                                                                  : kRunningInstancePollMs;
+    if (WaitForMarkPumping(held.Get(), slice)) {
+      if (quit) {
+        ReleaseMutex(held.Get());
+        return kStatusOtherInstance;
+      }
+      gApp.instanceMark = std::move(held);
+      return kStatusOk;
+    }
   }
 }
 
@@ -468,6 +522,7 @@ std::uint32_t RunStartup(HINSTANCE hInstance, std::uint16_t appTextId, TextRecor
   ReadSystemVersion();
   CreateHiddenWindows();
   if (const std::uint32_t r = RegisterStandardCommands(); r != kStatusOk) {
+    CloseAppHiddenWindow();
     ShowStartupError(r);
     return r;
   }

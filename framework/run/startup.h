@@ -17,10 +17,15 @@
 // name; settingsVersion the version of the product's settings layout.
 //
 // 0 when the program may run. kStatusOtherInstance: another instance was
-// signalled, or "-QUIT" found none. kStatusDataFolderUnusable: a data folder
+// signalled, or "-QUIT" found none (or waited until it was gone).
+// kStatusInstanceNotAnswering: another instance holds the mark of the running
+// instance but neither answered nor ended within about 10 s (it is still
+// starting, waiting for its data folder or showing a start-up error, or is
+// ending); it was not signalled. kStatusDataFolderUnusable: a data folder
 // cannot be used (already shown) or the user quit waiting for it. Any other
 // value is an error that has been shown. On every nonzero result the program
-// ends, and its exit saves no state.
+// ends, and its exit saves no state. While it waits for another instance,
+// start-up handles the thread's messages.
 [[nodiscard]] std::uint32_t InitApplication(HINSTANCE hInstance, std::uint16_t appTextId,
                                             TextRecord* productTextTable, std::uint8_t allowMultiple,
                                             std::uint32_t settingsVersion, const char* commandLine,

@@ -25,3 +25,7 @@ inline constexpr std::uint32_t kStatusOldCommonControls = 0xF015;
 inline constexpr std::uint32_t kStatusNoInstallRecord = 0xF016;  // missing, unreadable or too short
 // A data folder cannot be used, or the user quit waiting for it.
 inline constexpr std::uint32_t kStatusDataFolderUnusable = 0xF019;
+// Start-up ends quietly: another instance holds the mark of the running
+// instance but could not be reached in the time a start waits for it (it is
+// still starting, or ending and not yet gone).
+inline constexpr std::uint32_t kStatusInstanceNotAnswering = 0xF01A;

@@ -23,9 +23,13 @@ inline constexpr int kIconEnabled = 1;
 inline constexpr int kIconDisabled = 101;
 inline constexpr int kProgramCursor = 508;
 
-// The host handshake: tries, with a pause of message pumping between two.
+// The host handshake: tries, with a pause of message pumping between two,
+// about 10 s in all; and how long one request waits for the host's answer (a
+// host answers at once, unless its thread is stuck or it is on its way out).
 inline constexpr int kHostHandshakeTries = 201;
 inline constexpr unsigned kHostHandshakePauseMs = 50;
+inline constexpr unsigned kHostHandshakeMs = (kHostHandshakeTries - 1) * kHostHandshakePauseMs;
+inline constexpr unsigned kHostAnswerMs = 1000;
 
 // Start-up failures: the text shown once everything is cleaned up, which is
 // also the exit code.

@@ -1,6 +1,7 @@
 #include "scrolling/app/main_window.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "framework/app/framework_messages.h"
@@ -51,8 +52,9 @@ struct HookControl {
   // No mask is taken yet: the first one is applied and told to the host
   // whatever it is, since the host starts with all of its hooks.
   bool maskTaken = false;
-  // The host's window was found once: when it is gone now, the host is.
-  bool hostWindowSeen = false;
+  // The host has answered that its hooks are in place: when no host window
+  // is left now, the host is gone.
+  bool hostAnswered = false;
   bool installing = false;
   bool requestPending = false;
   bool pendingWant = false;
@@ -86,19 +88,27 @@ bool SetLocalHooks(unsigned mask) noexcept {
 }
 
 // Sends the mask to the host until it answers that its hooks are in place.
-// Only a host that was just started is waited for to make its window; a
-// host whose window has gone is not waited for at all.
+// A host that was just started is waited for to make its window; so is a
+// window of the previous instance's host that is still going away after a
+// restart, which answers nothing. Only a host that has answered and whose
+// window has gone since is not waited for at all.
 bool TellHost(unsigned mask) noexcept {
   HookControl& c = Control();
+  const ULONGLONG start = GetTickCount64();
   for (int attempt = 0; attempt < kHostHandshakeTries; ++attempt) {
     const HWND host = FindHostWindow();
-    if (host == nullptr && c.hostWindowSeen) return false;
-    if (host != nullptr) {
-      c.hostWindowSeen = true;
-      if (SendMessageA(host, WM_HOST_SETHOOKS, mask, 0) == kHostHooksInPlace) return true;
+    if (host == nullptr && c.hostAnswered) return false;
+    // Hook messages are answered while the request waits.
+    DWORD_PTR answer = 0;
+    if (host != nullptr &&
+        SendMessageTimeoutA(host, WM_HOST_SETHOOKS, mask, 0, SMTO_NORMAL, kHostAnswerMs, &answer) != 0 &&
+        static_cast<std::intptr_t>(answer) == kHostHooksInPlace) {
+      c.hostAnswered = true;
+      return true;
     }
+    if (attempt + 1 == kHostHandshakeTries || GetTickCount64() - start >= kHostHandshakeMs) return false;
     // A quit request ends the wait: the program is going.
-    if (attempt + 1 < kHostHandshakeTries && !PumpMessagesFor(kHostHandshakePauseMs)) return false;
+    if (!PumpMessagesFor(kHostHandshakePauseMs)) return false;
   }
   return false;
 }
@@ -254,7 +264,7 @@ void SetHostStarted(INT_PTR result) noexcept {
   HookControl& c = Control();
   c.hostStarted = result;
   c.maskTaken = false;
-  c.hostWindowSeen = false;
+  c.hostAnswered = false;
 }
 INT_PTR HostStarted() noexcept { return Control().hostStarted; }
 HWND MainWindow() noexcept { return gMainWindow; }

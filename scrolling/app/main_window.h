@@ -14,8 +14,10 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 // is tried again by the next call. A call made while another one waits for
 // the host (hook messages are handled meanwhile) is left to that one, which
 // runs again with the newest request before it returns. The first call
-// after a host was started tells it the mask even when nothing changes here;
-// a host whose window has gone since is not waited for: the call fails.
+// after a host was started tells it the mask even when nothing changes here,
+// and waits (about 10 s at most) for the host's window to answer, also past
+// a window of an earlier host that is going away; a host that has answered
+// and whose window has gone since is not waited for: the call fails.
 bool InstallHooks(bool want) noexcept;
 
 // The hooks installed by this process now, as the host's mask bits.

@@ -9,6 +9,7 @@
 #include "framework/app/autostart_shortcut.h"
 #include "framework/app/framework_messages.h"
 #include "framework/app/message_box.h"
+#include "framework/run/app_window.h"
 #include "framework/run/message_loop.h"
 #include "framework/run/shutdown.h"
 #include "framework/run/startup.h"
@@ -145,6 +146,9 @@ std::uint32_t StartUp(RunState& state) noexcept {
 }
 
 void ShutDown(RunState& state, std::uint32_t result) noexcept {
+  // Gone already when the loop ran; after a failed start-up no other start
+  // may take the program, with its error box, for the running one.
+  CloseAppHiddenWindow();
   if (const HWND dialog = SettingsDialogWindow()) DestroyWindow(dialog);
   CancelUpdateCheck();
   CancelArchiveRun();
@@ -157,14 +161,19 @@ void ShutDown(RunState& state, std::uint32_t result) noexcept {
   (void)InstallHooks(false);
   RestoreWheelLinesForGood();
   if (HostStarted() != 0) {
-    if (const HWND host = FindHostWindow()) SendMessageA(host, WM_QUIT, 0, 0);
+    if (const HWND host = FindHostWindow()) {
+      DWORD_PTR ignored = 0;
+      (void)SendMessageTimeoutA(host, WM_QUIT, 0, 0, SMTO_NORMAL, kHostAnswerMs, &ignored);
+    }
   }
   // Both workers write files: ended with the process, they would leave them
   // half-written. No hook waits for this thread any more, and neither
-  // worker waits for it.
+  // worker waits for it. One that is still running at the bound goes on
+  // until the process ends, and no other instance may start before that.
   const DWORD until = GetTickCount() + kWorkerStopMs;
-  (void)WaitForUpdateCheck(until);
-  (void)WaitForArchiveRun(until);
+  const bool checkEnded = WaitForUpdateCheck(until);
+  const bool archiveEnded = WaitForArchiveRun(until);
+  if (!checkEnded || !archiveEnded) KeepInstanceMarkUntilProcessEnds();
   if (state.hotKeyRegistered) UnregisterHotKey(MainWindow(), kHotKeyId);
   UpdateTrayIcon(false);
   if (state.shared != nullptr) {

@@ -258,18 +258,33 @@ BOOL WINAPI ScriptedGetMessage(LPMSG msg, HWND, UINT, UINT) {
   return result;
 }
 
-TEST_F(AppLoop, LoopEndsOnQuitAndOnAFailingGetMessage) {
+TEST_F(AppLoop, LoopEndsOnQuitAndOnAFailingGetMessageAndTheHiddenWindowGoesWithIt) {
   const struct { std::vector<BOOL> script; int exitCode; std::size_t calls; } cases[] = {
       {{1, 1, 0}, 5, 3},
       {{-1, -1, 0}, -1, 1},  // no second try after a failure
       {{1, -1, 0}, -1, 2},
   };
   for (const auto& c : cases) {
+    if (gApp.appWindow == nullptr) {
+      ASSERT_NE(CreateAppHiddenWindow(), nullptr);
+    }
+    const HWND hidden = gApp.appWindow;
+    CFrameWindow* frame = MakeFrame(1, 0);
+    ASSERT_NE(frame, nullptr);
     gScript = c.script;
     gCalls = 0;
     EXPECT_EQ(RunMessageLoopWith(ScriptedGetMessage), c.exitCode);
     EXPECT_EQ(gCalls, c.calls);
     EXPECT_EQ(gApp.inMessageLoop, 0);
+    // No other start takes the ending program for the running one; the
+    // windows it owned stay for the shut-down, whose pump still pumps.
+    EXPECT_FALSE(IsWindow(hidden));
+    EXPECT_EQ(gApp.appWindow, nullptr);
+    EXPECT_TRUE(IsWindow(frame->window));
+    ASSERT_TRUE(PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, 9, 0));
+    EXPECT_FALSE(PumpMessagesFor(0));
+    EXPECT_EQ(DrainQueue(), 9);
+    DestroyAllWindows();
   }
 }
 
@@ -309,6 +324,10 @@ TEST_F(AppLoop, EndOfSessionSavesTheProductsOptionsAndTheState) {
   gApp.settingsLoaded = 1;
   ASSERT_NE(MakeFrame(1024, 0), nullptr);
   gSeen.clear();
+  // The end of the session was called off: the program runs on.
+  SendMessageA(gApp.appWindow, WM_ENDSESSION, FALSE, 0);
+  EXPECT_TRUE(SentMessages().empty());
+  EXPECT_FALSE(Exists(AppRecordPath(dir)));
   SendMessageA(gApp.appWindow, WM_ENDSESSION, TRUE, 0);
   EXPECT_EQ(SentMessages(), std::vector<UINT>{WM_FW_SAVEOPTIONS});
   EXPECT_EQ(ReadWholeFile(AppRecordPath(dir)).size(), sizeof gApp.settings);

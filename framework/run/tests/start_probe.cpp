@@ -16,6 +16,12 @@
 //   VELTRANO_PROBE_GATE     the name of an event to wait for (at most a
 //                           minute) before start-up, so that several probes
 //                           start at the same moment
+//   VELTRANO_PROBE_STALL    the name of an event that the probe waits for
+//                           (at most a minute) after start-up, before its
+//                           message loop, as a start-up busy with its files
+//   VELTRANO_PROBE_LINGER   the name of an event that the shut-down waits for
+//                           (at most a minute) after the message loop, before
+//                           the exit, as it waits for a worker
 //   VELTRANO_PROBE_BACKUP   after start-up, run the configuration backup in
 //                           this mode (0 restore, 1 backup, 2 reset), the
 //                           file dialog choosing VELTRANO_PROBE_FILE and
@@ -28,7 +34,8 @@
 // "box <caption and
 // texts, joined by |>" for each message box (answered with OK except in
 // "show"), "ready" as the loop starts, "fw 0x<message>" for each framework
-// message the main window sees, "destroy", "shown", "exit <code>".
+// message the main window sees, "destroy", "shown", "stalled" and "ending"
+// as the start-up stalls and as the shut-down lingers, "exit <code>".
 #include <windows.h>
 
 #include <cstdio>
@@ -145,6 +152,17 @@ std::string Joined(const std::string& texts) {
   return out;
 }
 
+// When the environment variable names an event: notes line and waits for
+// the event (at most a minute) without handling messages. False when it did
+// not come.
+bool WaitForEventNamedIn(const char* variable, const char* line) {
+  const std::string name = Env(variable);
+  if (name.empty()) return true;
+  Log(line);
+  const CKernelHandle event(OpenEventA(SYNCHRONIZE, FALSE, name.c_str()));
+  return event && WaitForSingleObject(event.Get(), 60000) == WAIT_OBJECT_0;
+}
+
 int RunProduct() {
   const int index = CreateAppWindow(kMainWindowId, &ProductProc, gApp.appName, 1, 0, 120, 100, 440, 260);
   if (index < 0) return 2;
@@ -212,7 +230,9 @@ int main() {
     Log("backup " + std::to_string(backup));
   }
   int code = static_cast<int>(result);
-  if (result == 0 && (gMode == "loop" || gMode == "show")) code = RunProduct();
+  if (result == 0 && !WaitForEventNamedIn("VELTRANO_PROBE_STALL", "stalled")) code = 5;
+  if (result == 0 && code == 0 && (gMode == "loop" || gMode == "show")) code = RunProduct();
+  if (result == 0 && !WaitForEventNamedIn("VELTRANO_PROBE_LINGER", "ending")) code = 5;
   AppExit();
   Log("exit " + std::to_string(code));
   return code;

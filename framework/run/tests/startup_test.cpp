@@ -2,7 +2,7 @@
 // (start_probe.cpp): the installation record in the registry, the data
 // folders, the first start's files, a pending restore, the settings record,
 // and a second start or "-QUIT" beside a running instance, also two starts at
-// the same moment.
+// the same moment, one that is still starting and one that is ending.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -40,6 +40,7 @@ const std::string kPoster = ProgramFolder() + "\\app_probe.exe";
 constexpr DWORD kOtherInstance = 0xF012;
 constexpr DWORD kNoInstallRecord = 0xF016;
 constexpr DWORD kDataFolderUnusable = 0xF019;
+constexpr DWORD kInstanceNotAnswering = 0xF01A;
 
 // One run of the probe product; environment and working folder as given.
 class Probe {
@@ -64,6 +65,23 @@ class Probe {
   Probe& operator=(const Probe&) = delete;
 
   [[nodiscard]] bool Ended() const { return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_OBJECT_0; }
+
+  // Whether the probe, still running, waits for its messages with none
+  // waiting, as a launcher sees it ready; the bound is for a probe that
+  // never gets there.
+  [[nodiscard]] bool WaitsIdle() {
+    return process_ && WaitForInputIdle(process_.Get(), 60000) == 0 && !Ended();
+  }
+
+  // Whether the probe has a top-level window of that class.
+  [[nodiscard]] bool HasWindow(const char* windowClass) const {
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, windowClass, nullptr)) != nullptr;) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(w, &owner);
+      if (owner == GetProcessId(process_.Get())) return true;
+    }
+    return false;
+  }
 
   // The exit code; a bound for a probe that hangs, not a pace the test
   // depends on.
@@ -465,6 +483,77 @@ TEST_F(Startup, OfTwoStartsAtTheSameMomentOneRunsAndTheOtherSignalsIt) {
     EXPECT_EQ(RunProbe(app_, log_, "-QUIT"), kOtherInstance);
     EXPECT_EQ(probes[1 - second]->Wait(), 0u);
   }
+}
+
+TEST_F(Startup, StartsThatMeetAnInstanceStillStartingWaitHandlingTheirMessagesAndEndClearly) {
+  // The data folder lies below a file: the first instance, which holds the
+  // mark, waits for it without a hidden window. Once the folder can be made,
+  // its hidden window is there but does not answer until the test lets it.
+  const std::string blocker = dir_ / "blocker";
+  data_ = blocker + "\\data";
+  ASSERT_TRUE(WriteWholeFile(blocker, "a file, not a folder"));
+  ASSERT_TRUE(Install(data_));
+  const std::string stallName = app_ + "_stall";
+  const CKernelHandle stall(CreateEventA(nullptr, TRUE, FALSE, stallName.c_str()));
+  ASSERT_TRUE(stall);
+  const std::string firstLog = dir_ / "first.log";
+  SetEnvironmentVariableA("VELTRANO_PROBE_STALL", stallName.c_str());
+  Probe first(app_, firstLog, "-WAITFORDATAPATH -MINIMIZE", "loop");
+  SetEnvironmentVariableA("VELTRANO_PROBE_STALL", nullptr);
+  ASSERT_TRUE(test_support::WaitUntil([&] { return first.HasWindow("OrvoWaitForDataPath"); }, 60000));
+
+  const std::string secondLog = dir_ / "second.log";
+  const std::string quitLog = dir_ / "quit.log";
+  Probe second(app_, secondLog, "second");
+  Probe quit(app_, quitLog, "-QUIT");
+  EXPECT_TRUE(second.WaitsIdle()) << "the second start waits without handling its messages";
+  EXPECT_TRUE(quit.WaitsIdle()) << "-QUIT waits without handling its messages";
+  EXPECT_EQ(second.Wait(), kInstanceNotAnswering);
+  EXPECT_EQ(quit.Wait(), kInstanceNotAnswering);
+  EXPECT_TRUE(LinesStarting(secondLog, "box ").empty());
+  EXPECT_TRUE(LinesStarting(quitLog, "box ").empty());
+  EXPECT_FALSE(first.Ended());
+
+  // A start that meets the window before it answers waits for it, and then
+  // signals it.
+  ASSERT_TRUE(DeleteFileA(blocker.c_str()));
+  ASSERT_TRUE(WaitForLine(firstLog, "stalled"));
+  const std::string thirdLog = dir_ / "third.log";
+  Probe third(app_, thirdLog, "third");
+  EXPECT_TRUE(third.WaitsIdle()) << "the third start signalled a window that did not answer";
+  SetEvent(stall.Get());
+  EXPECT_EQ(third.Wait(), kOtherInstance);
+  EXPECT_TRUE(WaitForLine(firstLog, "fw " + Hex(0x83FF)));
+  EXPECT_EQ(RunProbe(app_, log_, "-QUIT"), kOtherInstance);
+  EXPECT_EQ(first.Wait(), 0u);
+  EXPECT_EQ(ReadWholeFile(data_ + "\\(Orvo)Cmd.oqc"), std::string("-WAITFORDATAPATH -MINIMIZE", 27));
+}
+
+TEST_F(Startup, StartDuringTheShutDownOfTheRunningInstanceWaitsUntilItIsGoneAndRuns) {
+  ASSERT_TRUE(Install(data_));
+  const std::string lingerName = app_ + "_linger";
+  const CKernelHandle linger(CreateEventA(nullptr, TRUE, FALSE, lingerName.c_str()));
+  ASSERT_TRUE(linger);
+  const std::string firstLog = dir_ / "first.log";
+  SetEnvironmentVariableA("VELTRANO_PROBE_LINGER", lingerName.c_str());
+  Probe first(app_, firstLog, "-MINIMIZE first", "loop");
+  SetEnvironmentVariableA("VELTRANO_PROBE_LINGER", nullptr);
+  ASSERT_TRUE(WaitForLine(firstLog, "ready"));
+  EXPECT_EQ(RunProbe(app_, dir_ / "quit.log", "-QUIT"), kOtherInstance);
+  // Its loop has ended; its shut-down waits (as for a worker) and holds the mark.
+  ASSERT_TRUE(WaitForLine(firstLog, "ending"));
+
+  const std::string secondLog = dir_ / "second.log";
+  Probe second(app_, secondLog, "-MINIMIZE second", "loop");
+  EXPECT_TRUE(second.WaitsIdle()) << "the second start is not waiting for the first one to be gone";
+  SetEvent(linger.Get());
+  EXPECT_EQ(first.Wait(), 0u);
+  EXPECT_TRUE(WaitForLine(secondLog, "ready"));
+  EXPECT_TRUE(HasLine(secondLog, "start 0x0"));
+  EXPECT_EQ(LinesStarting(firstLog, "fw " + Hex(0x83FF)), std::vector<std::string>{});
+  EXPECT_EQ(RunProbe(app_, log_, "-QUIT"), kOtherInstance);
+  EXPECT_EQ(second.Wait(), 0u);
+  EXPECT_EQ(ReadWholeFile(data_ + "\\(Orvo)Cmd.oqc"), std::string("-MINIMIZE second", 17));
 }
 
 // The backup, restore and reset of the running program, which the next start

@@ -1,11 +1,14 @@
 // The hook control of the main window with real hooks and a stand-in for
-// the 64-bit host's window.
+// the 64-bit host's window, and the real host after a restart, beside the
+// window of the previous instance's host on its way out.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "framework/app/application.h"
@@ -66,6 +69,44 @@ bool gNested = false;
 HWND gNestingWindow = nullptr;
 constexpr UINT kNestedRequest = WM_APP + 7;
 
+// The real host, started as the main program starts it.
+CKernelHandle StartRealHost() {
+  std::string line = "\"" + test_support::ProgramFolder() + "\\Veltrano64.exe\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return {};
+  CloseHandle(pi.hThread);
+  return CKernelHandle(pi.hProcess);
+}
+
+// The host's window belongs to that process.
+bool IsWindowOf(HWND window, const CKernelHandle& process) {
+  DWORD owner = 0;
+  return window != nullptr && GetWindowThreadProcessId(window, &owner) != 0 && owner == GetProcessId(process.Get());
+}
+
+// Ends a real host as the main program's shut-down does; its exit code.
+DWORD EndRealHost(const CKernelHandle& process) {
+  for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, kHostWindowClass, nullptr)) != nullptr;) {
+    if (IsWindowOf(w, process)) SendMessageA(w, WM_QUIT, 0, 0);
+  }
+  DWORD code = 99;
+  if (WaitForSingleObject(process.Get(), 20000) != WAIT_OBJECT_0) {
+    TerminateProcess(process.Get(), 1);
+  } else {
+    GetExitCodeProcess(process.Get(), &code);
+  }
+  return code;
+}
+
+// The old host's announcement that it has gone, which starts the new
+// instance's host only after the handshake has paused twice more: a host that
+// starts late.
+constexpr UINT kOldHostGone = WM_APP + 9;
+constexpr UINT_PTR kLateHostTimer = 77;
+CKernelHandle gLateHost;
+
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_HOST_SETHOOKS) return DefWindowProcA(window, message, wParam, lParam);
   if (gNested) gHost.requestWhileNested = true;
@@ -85,6 +126,15 @@ LRESULT CALLBACK NestingProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     gNested = false;
     return 0;
   }
+  if (message == kOldHostGone) {
+    SetTimer(window, kLateHostTimer, 2 * kHostHandshakePauseMs, nullptr);
+    return 0;
+  }
+  if (message == WM_TIMER && wParam == kLateHostTimer) {
+    KillTimer(window, kLateHostTimer);
+    gLateHost = StartRealHost();
+    return 0;
+  }
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -96,6 +146,42 @@ HWND MakeWindow(const char* className, WNDPROC proc) {
   RegisterClassA(&wc);
   return CreateWindowExA(0, className, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
+
+// The host of the instance that ended before a restart: it has left its loop
+// but its window is still there and answers nothing; it goes (with its
+// thread) once it is asked something, as the real one goes a moment after
+// its loop. With announce, it posts kOldHostGone to the nesting window as it
+// goes.
+class EndingHost {
+ public:
+  explicit EndingHost(bool announce) : thread_([this, announce] { Run(announce); }) {
+    (void)test_support::WaitUntil([this] { return window_.load() != nullptr; }, 20000);
+  }
+  ~EndingHost() {
+    // Asked once more, in case nothing asked it: it goes.
+    DWORD_PTR answer = 0;
+    if (IsWindow(window_.load())) SendMessageTimeoutA(window_.load(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
+    thread_.join();
+  }
+  EndingHost(const EndingHost&) = delete;
+  EndingHost& operator=(const EndingHost&) = delete;
+
+  [[nodiscard]] bool Gone() const { return !IsWindow(window_.load()); }
+
+ private:
+  void Run(bool announce) {
+    const HWND window = MakeWindow(kHostWindowClass, &HostProc);
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcA));
+    window_ = window;
+    // Looks at its queue without taking anything from it.
+    (void)test_support::WaitUntil(
+        [] { return (HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) != 0; }, 60000);
+    if (announce) PostMessageA(gNestingWindow, kOldHostGone, 0, 0);
+  }
+
+  std::atomic<HWND> window_{nullptr};
+  std::thread thread_;
+};
 
 class HookControlTest : public ::testing::Test {
  protected:
@@ -203,6 +289,36 @@ TEST_F(HookControlTest, TheRealHostTakesTheMaskAndEndsOnWmQuit) {
   if (code == STILL_ACTIVE) TerminateProcess(pi.hProcess, 1);
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
+}
+
+TEST_F(HookControlTest, AfterARestartTheNewHostTakesTheMaskPastTheOldHostsWindowOnItsWayOut) {
+  {
+    SCOPED_TRACE("the new host starts while the old window is there");
+    const EndingHost old(false);
+    const CKernelHandle host = StartRealHost();
+    ASSERT_TRUE(host);
+    // The new host asks the old one, which goes; it does not leave for it.
+    const auto ended = [&host] { return WaitForSingleObject(host.Get(), 0) == WAIT_OBJECT_0; };
+    ASSERT_TRUE(test_support::WaitUntil([&] { return old.Gone() || ended(); }, 30000));
+    ASSERT_FALSE(ended()) << "the new host left for a host that was going";
+    SetHostStarted(33);
+    EXPECT_TRUE(InstallHooks(true));
+    EXPECT_TRUE(IsWindowOf(FindHostWindow(), host));
+    EXPECT_TRUE(InstallHooks(false));
+    EXPECT_EQ(EndRealHost(host), 0u);
+  }
+  {
+    SCOPED_TRACE("the new host's window comes after the old one has gone");
+    const EndingHost old(true);
+    SetHostStarted(33);
+    EXPECT_TRUE(InstallHooks(true));
+    KillTimer(gNestingWindow, kLateHostTimer);
+    ASSERT_TRUE(gLateHost);
+    EXPECT_TRUE(IsWindowOf(FindHostWindow(), gLateHost));
+    EXPECT_TRUE(InstallHooks(false));
+    EXPECT_EQ(EndRealHost(gLateHost), 0u);
+  }
+  gLateHost.Reset();
 }
 
 TEST_F(HookControlTest, SwitchingOffEndsADragInProgress) {

@@ -1,9 +1,10 @@
 // The program's run, each in a process of its own (this test program started
 // again with "--scenario"): start-up that fails ends with its text, start-up
 // that ends early or fails leaves nothing behind, a whole run answers the
-// messages of the main window's table until it is told to quit, and an
-// options file it cannot read is kept: a damaged one aside, one that another
-// program holds in place.
+// messages of the main window's table until it is told to quit, an options
+// file it cannot read is kept (a damaged one aside, one that another program
+// holds in place), and a worker that outlives the shut-down keeps the
+// instance mark.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -29,14 +30,18 @@
 #include "hooklib/shared_memory.h"
 #include "framework/app/application.h"
 #include "framework/app/framework_messages.h"
+#include "framework/app/startup_core.h"
 #include "framework/store/config_archive.h"
 #include "framework/store/config_archive_win32.h"
+#include "framework/util/crc32.h"
+#include "framework/util/monitors.h"
 #include "scrolling/app/main_core.h"
 #include "scrolling/app/main_window.h"
 #include "scrolling/app/program.h"
 #include "scrolling/settings/res/settings_ids.h"
 #include "scrolling/engine/win32_platform.h"
 #include "scrolling/options/options.h"
+#include "services/archive/archiving.h"
 #include "services/update/http_request.h"
 #include "services/update/tests/local_server.h"
 #include "services/update/res/update_dialog_ids.h"
@@ -307,6 +312,38 @@ void SaveEverywhereOnceLetGo(std::ostream& log, const std::atomic<bool>& boxShow
   log << "quitcode " << test_support::RunToEnd(self, "--quit") << "\n";
 }
 
+// A scheduled archive due at start-up, into the data folder.
+bool ArchiveDueAtStart(const std::string& data) {
+  CreateDirectoryA(data.c_str(), nullptr);
+  ArchiveRecord record{};
+  std::snprintf(record.pathPattern, sizeof record.pathPattern, "%s\\archives\\", data.c_str());
+  record.enabled = 1;
+  record.intervalDays = 1;
+  return test_support::WriteWholeFile(data + "\\(Orvo)Archive.oqc",
+                                      std::string(reinterpret_cast<const char*>(&record), sizeof record));
+}
+
+// An archive writer that cannot stop early, as the framework's own cannot,
+// and takes longer than the shut-down waits: it goes on until the event that
+// the test names (VELTRANO_TEST_WORKER_GATE) is set.
+std::atomic<bool> gWriterStarted{false};
+
+std::uint32_t WriterThatOutlivesTheShutDown(const char* target, bool, const std::atomic<bool>*) noexcept {
+  gWriterStarted = true;
+  char name[MAX_PATH] = {};
+  GetEnvironmentVariableA("VELTRANO_TEST_WORKER_GATE", name, sizeof name);
+  const CKernelHandle gate(OpenEventA(SYNCHRONIZE, FALSE, name));
+  if (gate) WaitForSingleObject(gate.Get(), 60000);
+  return test_support::WriteWholeFile(target, "written late") ? 0 : 2;
+}
+
+void QuitWhileTheArchiveIsWritten(std::ostream& log) {
+  const HWND main = WaitForMainWindow();
+  if (main == nullptr) return;
+  log << "writing " << WaitUntil([] { return gWriterStarted.load(); }, 20000) << "\n";
+  PostMessageA(main, WM_FW_QUIT, 0, 0);
+}
+
 UINT SystemWheelLines() {
   UINT lines = 0;
   SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
@@ -320,6 +357,7 @@ int RunScenario(const std::string& scenario, const char* logPath) {
   const UINT userLines = SystemWheelLines();
   CWindowHandle accelerated;
   std::atomic<UINT> boxLines{0};
+  std::atomic<int> boxPhantom{-1};
   std::function<void(HWND)> beforeAnswer;
   std::atomic<bool> boxShown{false};
   if (scenario == "heldlong") beforeAnswer = [&boxShown](HWND) { boxShown = true; };
@@ -332,7 +370,9 @@ int RunScenario(const std::string& scenario, const char* logPath) {
     accelerated.Reset(CreateWindowExA(WS_EX_TOPMOST, "STATIC", "wheel", WS_POPUP | WS_VISIBLE, 100, 100, 400, 300,
                                       nullptr, nullptr, nullptr, nullptr));
     test_support::MoveCursorTo(300, 250);
-    beforeAnswer = [&boxLines](HWND) {
+    beforeAnswer = [&boxLines, &boxPhantom](HWND) {
+      // The failed start is no running instance for another start.
+      boxPhantom = FindPhantomWindow(gApp.appName) != nullptr ? 1 : 0;
       Sleep(1500);  // three turns of the re-selection timer
       if (const HWND main = MainWindow()) {
         DWORD_PTR answer = 0;
@@ -363,6 +403,12 @@ int RunScenario(const std::string& scenario, const char* logPath) {
     if (!AskServerForUpdates(path.substr(0, path.size() - 4), *server)) return 1;
     driver = std::thread([&] { MeasureDuringUpdateChecks(driven); });
   }
+  if (scenario == "outlive") {
+    const std::string path = logPath;
+    if (!ArchiveDueAtStart(path.substr(0, path.size() - 4))) return 1;
+    SetArchiveEnvironment(ArchiveEnvironment{nullptr, nullptr, &WriterThatOutlivesTheShutDown});
+    driver = std::thread([&] { QuitWhileTheArchiveIsWritten(driven); });
+  }
   int code = -1;
   std::vector<std::string> boxes;
   {
@@ -374,6 +420,12 @@ int RunScenario(const std::string& scenario, const char* logPath) {
     boxes = answerer.Take();
   }
   if (driver.joinable()) driver.join();
+  if (scenario == "outlive") {
+    // The run has returned, its worker still writes: the test looks at the
+    // instance mark and then lets the writer finish.
+    test_support::WriteWholeFile(std::string(logPath) + ".returned", "");
+    driven << "workerended " << WaitForArchiveRun(GetTickCount() + 60000) << "\n";
+  }
   squatter.Reset();
   accelerated.Reset();
   const UINT linesAfter = SystemWheelLines();
@@ -386,7 +438,7 @@ int RunScenario(const std::string& scenario, const char* logPath) {
 
   std::ofstream log(logPath);
   log << "code " << code << "\nhookcalls " << gHookCalls << "\nhooksleft " << hooksLeft << "\nshared "
-      << sharedLeft << "\ntray " << tray.icons.size() << "\nboxes " << boxes.size() << "\nboxlines " << boxLines
+      << sharedLeft << "\ntray " << tray.icons.size() << "\nboxes " << boxes.size() << "\nboxlines " << boxLines << "\nboxphantom " << boxPhantom
       << "\nlinesafter " << linesAfter << "\n";
   for (const std::string& box : boxes) log << "box " << OneLine(box) << "\n";
   log << driven.str();
@@ -557,6 +609,7 @@ TEST(ProgramStartup, AHookThatCannotBeInstalledEndsWithItsTextAndLeavesNothing) 
   EXPECT_EQ(o.Int("shared"), 0);
   EXPECT_EQ(o.Int("tray"), 0);
   EXPECT_EQ(o.Int("boxlines"), static_cast<int>(kLinesBeforeStart)) << "the wheel lines changed after the restore";
+  EXPECT_EQ(o.Int("boxphantom"), 0) << "another start would signal the failed one";
   EXPECT_EQ(o.Int("linesafter"), static_cast<int>(kLinesBeforeStart));
 }
 
@@ -639,6 +692,36 @@ TEST(ProgramRun, AnOptionsFileOfZerosIsKeptAndAnotherStartQuitsTheRun) {
   EXPECT_TRUE(kept == zeros) << kept.substr(0, 16);
   // The factory options, saved at the exit beside it.
   EXPECT_EQ(test_support::ReadWholeFile(o.data + "\\Options.oqc").substr(0, 4), "PK\x03\x04");
+}
+
+TEST(ProgramRun, AWorkerThatOutlivesTheShutDownKeepsTheInstanceMarkUntilTheProcessEnds) {
+  const std::string gateName = "VeltranoWorkerGate" + std::to_string(GetCurrentProcessId());
+  const CKernelHandle gate(CreateEventA(nullptr, TRUE, FALSE, gateName.c_str()));
+  ASSERT_TRUE(gate);
+  char mark[kMaxPathText];
+  InstanceObjectName("Veltrano", Crc32("Veltrano", kCrc32String), mark);
+  const auto markHeld = [&mark] { return CKernelHandle(OpenMutexA(SYNCHRONIZE, FALSE, mark)).Valid(); };
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string returned = std::string(temp) + "veltrano-startup-outlive.log.returned";
+  DeleteFileA(returned.c_str());
+  // No start, the relaunch after a restore included, may run beside the
+  // worker: the mark stays while it writes.
+  std::atomic<int> heldWhileWriting{-1};
+  std::thread watcher([&] {
+    if (WaitUntil([&] { return test_support::Exists(returned); }, 60000)) heldWhileWriting = markHeld() ? 1 : 0;
+    SetEvent(gate.Get());
+  });
+  SetEnvironmentVariableA("VELTRANO_TEST_WORKER_GATE", gateName.c_str());
+  Outcome o = RunProgramIn("outlive");
+  SetEnvironmentVariableA("VELTRANO_TEST_WORKER_GATE", nullptr);
+  watcher.join();
+  EXPECT_EQ(o.Int("code"), 0);
+  EXPECT_EQ(o.Int("writing"), 1);
+  EXPECT_EQ(heldWhileWriting.load(), 1) << "the exit gave up the instance mark while the worker wrote";
+  EXPECT_EQ(o.Int("workerended"), 1);
+  EXPECT_FALSE(markHeld()) << "the process's end gives the mark up";
+  EXPECT_EQ(o.Int("boxes"), 0) << o.boxes;
 }
 
 }  // namespace
