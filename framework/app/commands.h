@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "framework/app/command_record.h"
+#include "framework/base/command_record.h"
 #include "framework/app/command_table_core.h"
 
 // ---- the table -------------------------------------------------------------

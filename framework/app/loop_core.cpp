@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 
 ControlAction DecideControlMessage(std::uint64_t wParam, std::uint64_t lParam, std::uint32_t appCrc) noexcept {
   if (static_cast<std::uint32_t>(lParam) != appCrc) return ControlAction::kIgnore;

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "framework/app/app_records.h"
+#include "framework/base/app_records.h"
 #include "framework/util/text_util.h"
 
 // Copies the first sizeof(InstallRecord) bytes of the registry value into

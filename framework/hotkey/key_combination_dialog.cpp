@@ -11,7 +11,7 @@
 #include "framework/app/application.h"
 #include "framework/app/commands.h"
 #include "framework/app/dialog_setup.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/res/framework_resource_ids.h"
 #include "framework/hotkey/hotkey_edit.h"
 #include "framework/text/text_table.h"

@@ -8,7 +8,7 @@
 #include "framework/app/backup_restore.h"
 #include "framework/app/commands.h"
 #include "framework/app/dialog_setup.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/message_box.h"
 #include "framework/app/message_box_core.h"
 #include "framework/app/res/framework_resource_ids.h"

@@ -5,7 +5,7 @@
 #include <shellapi.h>
 
 #include "framework/app/application.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/restart_core.h"
 #include "framework/ui/app_windows.h"
 #include "framework/ui/bar.h"

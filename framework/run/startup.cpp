@@ -17,7 +17,7 @@
 #include "framework/app/application.h"
 #include "framework/app/commands.h"
 #include "framework/app/data_path.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/message_box.h"
 #include "framework/app/startup_core.h"
 #include "framework/hotkey/key_names_win32.h"

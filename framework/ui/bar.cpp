@@ -6,7 +6,7 @@
 #include "framework/app/application.h"
 #include "framework/app/commands.h"
 #include "framework/app/dialog_setup.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/store/config_file.h"
 #include "framework/text/text_table.h"
 #include "framework/theme/draw.h"

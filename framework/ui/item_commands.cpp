@@ -3,7 +3,7 @@
 #include <new>
 
 #include "framework/app/application.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/text/text_table.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/dock_bay.h"

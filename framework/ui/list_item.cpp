@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "framework/app/application.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/text/text_table.h"
 #include "framework/theme/draw.h"
 #include "framework/theme/theme.h"

@@ -3,7 +3,7 @@
 #include "framework/app/application.h"
 #include "framework/app/command_table_core.h"
 #include "framework/app/commands.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/theme/draw.h"
 #include "framework/theme/theme.h"
 #include "framework/ui/item_commands.h"

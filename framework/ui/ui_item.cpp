@@ -6,7 +6,7 @@
 
 #include "framework/app/application.h"
 #include "framework/app/command_table_core.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/text/text_table.h"
 #include "framework/theme/draw.h"
 #include "framework/theme/theme.h"

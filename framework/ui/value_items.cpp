@@ -7,7 +7,7 @@
 
 #include "framework/app/application.h"
 #include "framework/app/commands.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/res/framework_resource_ids.h"
 #include "framework/theme/draw.h"
 #include "framework/theme/theme.h"

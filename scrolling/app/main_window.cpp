@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/help.h"
 #include "framework/run/message_loop.h"
 #include "framework/text/text_table.h"

@@ -7,7 +7,7 @@
 #include "framework/app/app_services.h"
 #include "framework/app/application.h"
 #include "framework/app/autostart_shortcut.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/message_box.h"
 #include "framework/run/message_loop.h"
 #include "framework/run/shutdown.h"

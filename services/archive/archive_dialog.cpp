@@ -5,7 +5,7 @@
 #include "framework/app/application.h"
 #include "framework/app/dialog_setup.h"
 #include "framework/app/file_dialogs.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/help.h"
 #include "framework/app/message_box.h"
 #include "framework/ui/app_windows.h"

@@ -5,7 +5,7 @@
 
 #include "framework/app/application.h"
 #include "framework/app/dialog_setup.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/text/text_table.h"
 #include "framework/ui/app_windows.h"
 #include "framework/util/dialog_fields.h"

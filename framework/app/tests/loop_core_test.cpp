@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 
 TEST(HiddenWindow, ControlMessageActsOnlyOnItsThreeValuesWithTheApplicationsTag) {
   constexpr std::uint32_t crc = 0x9ABCDEF0u;

@@ -12,7 +12,7 @@
 
 #include "framework/app/app_exit.h"
 #include "framework/app/application.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/restart_core.h"
 #include "framework/run/app_window.h"
 #include "framework/run/message_loop.h"

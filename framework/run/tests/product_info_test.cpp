@@ -13,7 +13,7 @@
 #include "framework/app/app_services.h"
 #include "framework/app/application.h"
 #include "framework/app/backup_restore.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/res/framework_resource_ids.h"
 #include "framework/text/text_table.h"
 #include "framework/ui/app_windows.h"

@@ -40,7 +40,7 @@
 #include "framework/app/app_services.h"
 #include "framework/app/application.h"
 #include "framework/app/backup_restore.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/message_box.h"
 #include "framework/app/tests/dialog_answerer.h"
 #include "framework/run/message_loop.h"

@@ -25,7 +25,7 @@
 #include "framework/app/app_exit.h"
 #include "framework/app/application.h"
 #include "framework/app/commands.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/run/message_loop.h"
 #include "framework/run/shutdown.h"
 #include "framework/theme/draw.h"

@@ -15,10 +15,10 @@
 #include <utility>
 #include <vector>
 
-#include "framework/app/app_records.h"
+#include "framework/base/app_records.h"
 #include "framework/app/application.h"
 #include "framework/app/commands.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/restart_core.h"
 #include "framework/ui/app_windows.h"
 #include "framework/ui/frame_window.h"

@@ -26,7 +26,7 @@
 #include "framework/util/win_handles.h"
 #include "hooklib/shared_memory.h"
 #include "framework/app/application.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "scrolling/app/main_window.h"
 #include "scrolling/app/program.h"
 #include "scrolling/settings/res/settings_ids.h"

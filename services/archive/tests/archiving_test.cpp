@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "framework/app/application.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/ui/app_windows.h"
 #include "framework/ui/frame_window.h"
 #include "framework/util/tests/win_test_support.h"
