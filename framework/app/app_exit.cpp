@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/restart_core.h"
 #include "framework/util/win_handles.h"
 

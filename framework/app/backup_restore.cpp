@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "framework/app/app_services.h"
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/file_dialogs.h"
 #include "framework/app/message_box.h"
 #include "framework/app/startup_core.h"

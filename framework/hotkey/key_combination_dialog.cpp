@@ -8,7 +8,7 @@
 #include <cstring>
 #include <new>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/commands.h"
 #include "framework/app/dialog_setup.h"
 #include "framework/base/framework_messages.h"

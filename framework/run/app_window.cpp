@@ -4,7 +4,7 @@
 
 #include "framework/app/app_exit.h"
 #include "framework/app/app_services.h"
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/base/framework_messages.h"
 #include "framework/app/loop_core.h"
 #include "framework/app/restart_core.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/commands.h"
 #include "framework/ui/frame_input.h"
 

@@ -4,7 +4,7 @@
 
 #include "framework/app/app_exit.h"
 #include "framework/app/app_services.h"
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/backup_restore.h"
 #include "framework/app/commands.h"
 #include "framework/app/dialog_setup.h"

@@ -4,7 +4,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/base/framework_messages.h"
 #include "framework/app/restart_core.h"
 #include "framework/ui/app_windows.h"

@@ -14,7 +14,7 @@
 
 #include "framework/app/app_exit.h"
 #include "framework/app/app_services.h"
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/commands.h"
 #include "framework/app/data_path.h"
 #include "framework/base/framework_messages.h"

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/store/record_path.h"
 #include "framework/util/file_replace.h"
 #include "framework/util/files.h"

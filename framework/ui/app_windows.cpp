@@ -3,7 +3,7 @@
 #include <new>
 
 #include "framework/app/app_exit.h"
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/commands.h"
 #include "framework/base/framework_messages.h"
 #include "framework/store/config_file.h"

@@ -1,6 +1,6 @@
 #include "framework/ui/frame_input.h"
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/loop_core.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/item_commands.h"

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/base/framework_messages.h"
 #include "framework/text/text_table.h"
 #include "framework/ui/bar.h"

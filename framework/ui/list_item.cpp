@@ -4,7 +4,7 @@
 #include <new>
 #include <utility>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/base/framework_messages.h"
 #include "framework/text/text_table.h"
 #include "framework/theme/draw.h"

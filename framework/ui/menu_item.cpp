@@ -1,6 +1,6 @@
 #include "framework/ui/menu_item.h"
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/command_table_core.h"
 #include "framework/app/commands.h"
 #include "framework/base/framework_messages.h"

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/base/framework_messages.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/item_commands.h"

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/command_table_core.h"
 #include "framework/base/framework_messages.h"
 #include "framework/text/text_table.h"

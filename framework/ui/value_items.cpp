@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/commands.h"
 #include "framework/base/framework_messages.h"
 #include "framework/app/res/framework_resource_ids.h"

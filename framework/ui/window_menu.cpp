@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "framework/app/app_exit.h"
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/commands.h"
 #include "framework/app/message_box.h"
 #include "framework/app/restart_core.h"

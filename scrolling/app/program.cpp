@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "framework/app/app_services.h"
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/autostart_shortcut.h"
 #include "framework/base/framework_messages.h"
 #include "framework/app/message_box.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/dialog_setup.h"
 #include "framework/app/file_dialogs.h"
 #include "framework/base/framework_messages.h"

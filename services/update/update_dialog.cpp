@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/dialog_setup.h"
 #include "framework/base/framework_messages.h"
 #include "framework/text/text_table.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/base/framework_messages.h"
 #include "framework/hotkey/key_names_win32.h"
 #include "framework/ui/list_item.h"

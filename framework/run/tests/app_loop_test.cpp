@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "framework/app/app_exit.h"
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/base/framework_messages.h"
 #include "framework/app/restart_core.h"
 #include "framework/run/app_window.h"

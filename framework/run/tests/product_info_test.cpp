@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "framework/app/app_services.h"
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/backup_restore.h"
 #include "framework/base/framework_messages.h"
 #include "framework/app/res/framework_resource_ids.h"

@@ -38,7 +38,7 @@
 #include <string>
 
 #include "framework/app/app_services.h"
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/backup_restore.h"
 #include "framework/base/framework_messages.h"
 #include "framework/app/message_box.h"

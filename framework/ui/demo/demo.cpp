@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "framework/app/app_exit.h"
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/commands.h"
 #include "framework/base/framework_messages.h"
 #include "framework/run/message_loop.h"

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "framework/base/app_records.h"
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/commands.h"
 #include "framework/base/framework_messages.h"
 #include "framework/app/restart_core.h"

@@ -25,7 +25,7 @@
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/win_handles.h"
 #include "hooklib/shared_memory.h"
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/base/framework_messages.h"
 #include "scrolling/app/main_window.h"
 #include "scrolling/app/program.h"

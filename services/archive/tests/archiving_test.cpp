@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/base/framework_messages.h"
 #include "framework/ui/app_windows.h"
 #include "framework/ui/frame_window.h"
