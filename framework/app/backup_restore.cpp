@@ -8,7 +8,6 @@
 #include "framework/object/application.h"
 #include "framework/app/file_dialogs.h"
 #include "framework/app/message_box.h"
-#include "framework/app/startup_core.h"
 #include "framework/store/config_backup.h"
 #include "framework/text/text_table.h"
 #include "framework/util/text_util.h"

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "framework/store/config_backup.h"
 #include "framework/util/text_util.h"
 
 namespace {

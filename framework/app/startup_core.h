@@ -46,10 +46,6 @@ struct DataFolderSources {
 // further backslash would name another namespace), cut to fit MAX_PATH.
 void InstanceObjectName(const char* appName, std::uint32_t appCrc, char (&out)[kMaxPathText]) noexcept;
 
-// The configuration archives' extension: backups, scheduled archives and the
-// pending restore.
-inline constexpr char kConfigArchiveExtension[] = "BrindlexConfig";
-
 // Whether a restore or reset leaves the data file at path in place although
 // its archive's keep list does not name it: the configuration archives that
 // could undo it. That is any "*.BrindlexConfig", and everything in the folder
