@@ -6,7 +6,7 @@
 #include "framework/app/app_services.h"
 #include "framework/object/application.h"
 #include "framework/base/framework_messages.h"
-#include "framework/app/loop_core.h"
+#include "framework/run/loop_core.h"
 #include "framework/app/restart_core.h"
 #include "framework/ui/app_windows.h"
 #include "framework/ui/frame_window.h"

@@ -19,7 +19,7 @@
 #include "framework/app/data_path.h"
 #include "framework/base/framework_messages.h"
 #include "framework/app/message_box.h"
-#include "framework/app/startup_core.h"
+#include "framework/run/startup_core.h"
 #include "framework/hotkey/key_names_win32.h"
 #include "framework/run/app_window.h"
 #include "framework/store/config_backup.h"

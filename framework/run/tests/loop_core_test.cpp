@@ -1,4 +1,4 @@
-#include "framework/app/loop_core.h"
+#include "framework/run/loop_core.h"
 
 #include <gtest/gtest.h>
 
