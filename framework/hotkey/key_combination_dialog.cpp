@@ -15,7 +15,7 @@
 #include "framework/app/res/framework_resource_ids.h"
 #include "framework/hotkey/hotkey_edit.h"
 #include "framework/text/text_table.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/ui/list_item.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "framework/app/message_box_core.h"
 #include "framework/app/res/framework_resource_ids.h"
 #include "framework/text/text_table.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/item_commands.h"
 #include "framework/util/link_label.h"

@@ -7,7 +7,7 @@
 #include "framework/object/application.h"
 #include "framework/base/framework_messages.h"
 #include "framework/app/restart_core.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/ui/bar.h"
 
 namespace {

@@ -21,7 +21,7 @@
 #include "framework/app/message_box.h"
 #include "framework/run/startup_core.h"
 #include "framework/hotkey/key_names_win32.h"
-#include "framework/run/app_window.h"
+#include "framework/run/hidden_window.h"
 #include "framework/store/config_backup.h"
 #include "framework/store/config_file.h"
 #include "framework/ui/ui_item.h"

@@ -7,7 +7,7 @@
 #include "framework/app/commands.h"
 #include "framework/store/config_file.h"
 #include "framework/theme/draw.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/dock_bay.h"
 #include "framework/ui/frame_input.h"

@@ -11,7 +11,7 @@
 #include "framework/app/commands.h"
 #include "framework/app/message_box.h"
 #include "framework/app/restart_core.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/item_commands.h"

@@ -13,7 +13,7 @@
 #include "framework/run/shutdown.h"
 #include "framework/run/startup.h"
 #include "framework/text/text_table.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "hooklib/hooklib.h"
 #include "scrolling/app/main_core.h"
 #include "scrolling/app/main_window.h"

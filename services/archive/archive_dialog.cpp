@@ -8,7 +8,7 @@
 #include "framework/base/framework_messages.h"
 #include "framework/app/help.h"
 #include "framework/app/message_box.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/util/dialog_fields.h"
 #include "framework/util/monitors.h"
 #include "framework/util/text_util.h"

@@ -7,7 +7,7 @@
 #include "framework/app/dialog_setup.h"
 #include "framework/base/framework_messages.h"
 #include "framework/text/text_table.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/util/dialog_fields.h"
 #include "framework/util/monitors.h"
 #include "framework/util/shell_util.h"

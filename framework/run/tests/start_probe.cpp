@@ -48,7 +48,7 @@
 #include "framework/run/startup.h"
 #include "framework/run/tests/install_record_writer.h"
 #include "framework/theme/draw.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/ui/frame_window.h"
 #include "framework/util/monitors.h"
 #include "framework/util/win_handles.h"

@@ -29,7 +29,7 @@
 #include "framework/run/message_loop.h"
 #include "framework/run/shutdown.h"
 #include "framework/theme/draw.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/item_commands.h"

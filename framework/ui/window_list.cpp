@@ -1,4 +1,4 @@
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 
 #include <new>
 

@@ -1,4 +1,4 @@
-#include "framework/run/app_window.h"
+#include "framework/run/hidden_window.h"
 
 #include <cstdint>
 
@@ -8,7 +8,7 @@
 #include "framework/base/framework_messages.h"
 #include "framework/run/loop_core.h"
 #include "framework/app/restart_core.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/item_commands.h"
 #include "framework/util/monitors.h"
