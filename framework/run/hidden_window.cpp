@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "framework/app/app_exit.h"
+#include "framework/app/exit_request.h"
 #include "framework/app/app_services.h"
 #include "framework/object/application.h"
 #include "framework/base/framework_messages.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "framework/app/app_exit.h"
+#include "framework/app/exit_request.h"
 #include "framework/app/app_services.h"
 #include "framework/object/application.h"
 #include "framework/app/backup_restore.h"

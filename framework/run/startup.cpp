@@ -12,7 +12,7 @@
 #include <new>
 #include <utility>
 
-#include "framework/app/app_exit.h"
+#include "framework/app/exit_request.h"
 #include "framework/app/app_services.h"
 #include "framework/object/application.h"
 #include "framework/app/commands.h"

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "framework/app/app_exit.h"
+#include "framework/app/exit_request.h"
 #include "framework/object/application.h"
 #include "framework/app/commands.h"
 #include "framework/app/dialog_setup.h"

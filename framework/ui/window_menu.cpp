@@ -6,7 +6,7 @@
 #include <array>
 #include <cstring>
 
-#include "framework/app/app_exit.h"
+#include "framework/app/exit_request.h"
 #include "framework/object/application.h"
 #include "framework/app/commands.h"
 #include "framework/app/message_box.h"

@@ -10,7 +10,7 @@
 #include "framework/base/framework_messages.h"
 #include "framework/app/message_box.h"
 #include "framework/run/message_loop.h"
-#include "framework/run/shutdown.h"
+#include "framework/run/app_exit.h"
 #include "framework/run/startup.h"
 #include "framework/text/text_table.h"
 #include "framework/ui/window_list.h"

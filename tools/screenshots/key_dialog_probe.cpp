@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "framework/app/app_exit.h"
+#include "framework/app/exit_request.h"
 #include "framework/base/app_records.h"
 #include "framework/object/application.h"
 #include "framework/hotkey/hotkey_edit.h"

@@ -44,7 +44,7 @@
 #include "framework/app/message_box.h"
 #include "framework/app/tests/dialog_answerer.h"
 #include "framework/run/message_loop.h"
-#include "framework/run/shutdown.h"
+#include "framework/run/app_exit.h"
 #include "framework/run/startup.h"
 #include "framework/run/tests/install_record_writer.h"
 #include "framework/theme/draw.h"

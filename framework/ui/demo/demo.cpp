@@ -22,12 +22,12 @@
 #include <string>
 #include <vector>
 
-#include "framework/app/app_exit.h"
+#include "framework/app/exit_request.h"
 #include "framework/object/application.h"
 #include "framework/app/commands.h"
 #include "framework/base/framework_messages.h"
 #include "framework/run/message_loop.h"
-#include "framework/run/shutdown.h"
+#include "framework/run/app_exit.h"
 #include "framework/theme/draw.h"
 #include "framework/ui/window_list.h"
 #include "framework/ui/bar.h"

@@ -1,5 +1,5 @@
 // Exit and restart requests, which the application's exit
-// (framework/run/shutdown.h) carries out; with them what goes with the saved
+// (framework/run/app_exit.h) carries out; with them what goes with the saved
 // application state "(Orvo)App" and needs no framework window: its settings
 // version, the theme's colours from its colour scheme, and window opacity. The
 // framework windows' part (saving their placement, the scheme's redraw, the

@@ -1,4 +1,4 @@
-#include "framework/run/shutdown.h"
+#include "framework/run/app_exit.h"
 
 #include <windows.h>
 #include <objbase.h>

@@ -1,4 +1,4 @@
-#include "framework/app/app_exit.h"
+#include "framework/app/exit_request.h"
 
 #include <windows.h>
 
