@@ -1,6 +1,6 @@
 #include "services/scheduled_services.h"
 
-#include "framework/app/startup_core.h"
+#include "framework/store/config_backup.h"
 #include "framework/util/text_util.h"
 #include "services/archive/archive_dialog.h"
 #include "services/archive/archiving.h"

@@ -1,7 +1,7 @@
 // Every record header of the system: compiled for the target by the
 // record_sizes test, so that the headers' size and offset assertions hold
 // for the 32-bit deliverables too, whose test programs cannot run here.
-#include "framework/app/app_records.h"
+#include "framework/base/app_records.h"
 #include "framework/text/text_table.h"
 #include "framework/theme/draw.h"
 #include "hooklib/shared_memory.h"

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/util/files.h"
 #include "framework/util/text_util.h"
 #include "framework/util/win_handles.h"

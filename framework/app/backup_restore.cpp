@@ -5,10 +5,9 @@
 #include <cstring>
 
 #include "framework/app/app_services.h"
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/file_dialogs.h"
 #include "framework/app/message_box.h"
-#include "framework/app/startup_core.h"
 #include "framework/store/config_backup.h"
 #include "framework/text/text_table.h"
 #include "framework/util/text_util.h"

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "framework/app/command_record.h"
+#include "framework/base/command_record.h"
 #include "framework/util/grow_array.h"
 #include "framework/util/status_codes.h"
 

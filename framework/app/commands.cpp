@@ -1,6 +1,6 @@
 #include "framework/app/commands.h"
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/standard_commands.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "framework/app/command_record.h"
+#include "framework/base/command_record.h"
 #include "framework/app/command_table_core.h"
 
 // ---- the table -------------------------------------------------------------
@@ -31,7 +31,7 @@
 
 // Raises or lowers the modal depth (never below 0) and tells the listener
 // the new depth: the framework windows show it, and hand their listener over
-// when the first of them is made (framework/ui/app_windows.h).
+// when the first of them is made (framework/ui/window_list.h).
 void ChangeModalDepth(bool entering) noexcept;
 using ModalDepthListener = void (*)(int depth) noexcept;
 void SetModalDepthListener(ModalDepthListener listener) noexcept;

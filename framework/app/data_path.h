@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/util/status_codes.h"
 #include "framework/util/win_handles.h"
 

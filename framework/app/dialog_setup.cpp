@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/dialog_setup_core.h"
 #include "framework/util/monitors.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/help_core.h"
 #include "framework/app/message_box.h"
 #include "framework/text/text_table.h"

@@ -4,7 +4,7 @@
 #include <memory>
 #include <new>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/commands.h"
 #include "framework/app/dialog_setup.h"
 #include "framework/app/dialog_setup_core.h"

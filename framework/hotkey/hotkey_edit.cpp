@@ -1,7 +1,7 @@
 #include "framework/hotkey/hotkey_edit.h"
 
-#include "framework/app/application.h"
-#include "framework/app/framework_messages.h"
+#include "framework/object/application.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/res/framework_resource_ids.h"
 #include "framework/util/status_codes.h"
 

@@ -8,14 +8,14 @@
 #include <cstring>
 #include <new>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/commands.h"
 #include "framework/app/dialog_setup.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/res/framework_resource_ids.h"
 #include "framework/hotkey/hotkey_edit.h"
 #include "framework/text/text_table.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/ui/list_item.h"
 
 namespace {

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/commands.h"
-#include "framework/run/app_window.h"
+#include "framework/run/hidden_window.h"
 #include "framework/ui/frame_input.h"
 #include "framework/util/file_replace.h"
 

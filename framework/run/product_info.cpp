@@ -2,18 +2,18 @@
 
 #include <cstdio>
 
-#include "framework/app/app_exit.h"
+#include "framework/app/exit_request.h"
 #include "framework/app/app_services.h"
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/backup_restore.h"
 #include "framework/app/commands.h"
 #include "framework/app/dialog_setup.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/message_box.h"
 #include "framework/app/message_box_core.h"
 #include "framework/app/res/framework_resource_ids.h"
 #include "framework/text/text_table.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/item_commands.h"
 #include "framework/util/link_label.h"

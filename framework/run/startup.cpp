@@ -12,16 +12,16 @@
 #include <new>
 #include <utility>
 
-#include "framework/app/app_exit.h"
+#include "framework/app/exit_request.h"
 #include "framework/app/app_services.h"
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/commands.h"
 #include "framework/app/data_path.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/message_box.h"
-#include "framework/app/startup_core.h"
+#include "framework/run/startup_core.h"
 #include "framework/hotkey/key_names_win32.h"
-#include "framework/run/app_window.h"
+#include "framework/run/hidden_window.h"
 #include "framework/store/config_backup.h"
 #include "framework/store/config_file.h"
 #include "framework/ui/ui_item.h"

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/util/file_collector.h"
 #include "framework/util/file_replace.h"
 #include "zip/win32/zip_win32.h"

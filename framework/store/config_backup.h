@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+// The configuration archives' extension: backups, scheduled archives and the
+// pending restore.
+inline constexpr char kConfigArchiveExtension[] = "BrindlexConfig";
+
 namespace zip {
 class ZipPlatform;
 }

@@ -7,7 +7,7 @@
 #include <new>
 #include <utility>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/store/record_path.h"
 #include "framework/util/file_replace.h"
 #include "framework/util/files.h"

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "framework/theme/theme.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 
 // WM_FW_PAINTBACKGROUND: wParam = DC, lParam = x | y << 16 (signed 16 bits
 // each): paint your background into the DC so that your client point (x, y)

@@ -2,11 +2,11 @@
 
 #include <new>
 
-#include "framework/app/app_exit.h"
-#include "framework/app/application.h"
+#include "framework/app/exit_request.h"
+#include "framework/object/application.h"
 #include "framework/app/commands.h"
 #include "framework/app/dialog_setup.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/store/config_file.h"
 #include "framework/text/text_table.h"
 #include "framework/theme/draw.h"

@@ -1,6 +1,6 @@
 #include "framework/ui/dock_bay.h"
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/theme/draw.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"

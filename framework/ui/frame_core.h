@@ -1,8 +1,9 @@
 // The framework window's rules over plain data: its styles, its default and
 // saved placement, the geometry of its dock bays, DPI changes, the window
-// menu's entries and states, the status texts and the Tab order. Free of
-// Windows headers so that all of it is checked natively; frame_window.cpp,
-// dock_bay.cpp and window_menu.cpp put the windows around it.
+// menu's entries and states, the status texts, the Tab order and the
+// resizing of a borderless window by its edges. Free of Windows headers so
+// that all of it is checked natively; frame_window.cpp, dock_bay.cpp,
+// window_menu.cpp and frame_input.cpp put the windows around it.
 #pragma once
 
 #include <cstddef>
@@ -296,3 +297,28 @@ bool UpdateStatusEntries(CGrowArray<StatusEntry>& entries, std::int32_t key, con
 // stops from current (-1 when the focus is on none of them), wrapping at
 // both ends; -1 when there are no tab stops.
 [[nodiscard]] int NextTabStop(int count, int current, int step) noexcept;
+
+// ---- edge resizing -------------------------------------------------------
+
+// Resize zones of a borderless framework window, 5 pixels wide: 1 top-left
+// corner, 2 left edge, 3 bottom-left corner, 4 bottom edge, 5 bottom-right
+// corner, 6 right edge, 7 top-right corner, 8 top edge; 0 none.
+inline constexpr int kResizeBorder = 5;
+[[nodiscard]] int ChooseResizeZone(int x, int y, int width, int height) noexcept;
+
+// The cursor's distances to the window's four edges, taken when it entered
+// the zone.
+struct ResizeGrip {
+  int left;
+  int top;
+  int right;
+  int bottom;
+};
+[[nodiscard]] constexpr ResizeGrip GripAt(int x, int y, int width, int height) noexcept {
+  return ResizeGrip{x, y, width - x, height - y};
+}
+
+// The window rectangle while the zone is dragged with the cursor at
+// (cursorX, cursorY): only the edges of the zone follow the cursor.
+[[nodiscard]] MonitorRect ResizedRect(const MonitorRect& rect, int zone, const ResizeGrip& grip, int cursorX,
+                                      int cursorY) noexcept;

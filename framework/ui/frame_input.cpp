@@ -1,7 +1,7 @@
 #include "framework/ui/frame_input.h"
 
-#include "framework/app/application.h"
-#include "framework/app/loop_core.h"
+#include "framework/object/application.h"
+#include "framework/ui/frame_core.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/item_commands.h"
 #include "framework/ui/menu_item.h"

@@ -2,12 +2,12 @@
 
 #include <new>
 
-#include "framework/app/app_exit.h"
-#include "framework/app/application.h"
+#include "framework/app/exit_request.h"
+#include "framework/object/application.h"
 #include "framework/app/commands.h"
 #include "framework/store/config_file.h"
 #include "framework/theme/draw.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/dock_bay.h"
 #include "framework/ui/frame_input.h"

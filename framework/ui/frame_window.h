@@ -13,7 +13,7 @@
 
 #include <cstdint>
 
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/ui/frame_core.h"
 #include "framework/util/grow_array.h"
 #include "framework/util/win_handles.h"

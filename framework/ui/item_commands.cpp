@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "framework/app/application.h"
-#include "framework/app/framework_messages.h"
+#include "framework/object/application.h"
+#include "framework/base/framework_messages.h"
 #include "framework/text/text_table.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/dock_bay.h"

@@ -4,8 +4,8 @@
 #include <new>
 #include <utility>
 
-#include "framework/app/application.h"
-#include "framework/app/framework_messages.h"
+#include "framework/object/application.h"
+#include "framework/base/framework_messages.h"
 #include "framework/text/text_table.h"
 #include "framework/theme/draw.h"
 #include "framework/theme/theme.h"

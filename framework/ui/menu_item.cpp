@@ -1,9 +1,9 @@
 #include "framework/ui/menu_item.h"
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/command_table_core.h"
 #include "framework/app/commands.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/theme/draw.h"
 #include "framework/theme/theme.h"
 #include "framework/ui/item_commands.h"

@@ -1,6 +1,6 @@
 #include "framework/ui/plain_items.h"
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/command_table_core.h"
 #include "framework/theme/draw.h"
 #include "framework/theme/theme.h"

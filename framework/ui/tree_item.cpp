@@ -1,6 +1,6 @@
 #include "framework/ui/tree_item.h"
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/commands.h"
 
 CTree::CTree() noexcept { type = kTreeItemType; }

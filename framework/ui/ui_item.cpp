@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/command_table_core.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/text/text_table.h"
 #include "framework/theme/draw.h"
 #include "framework/theme/theme.h"

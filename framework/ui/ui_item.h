@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "framework/app/command_record.h"
+#include "framework/base/command_record.h"
 #include "framework/ui/ui_item_core.h"
 #include "framework/util/status_codes.h"
 

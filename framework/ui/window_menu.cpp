@@ -6,12 +6,12 @@
 #include <array>
 #include <cstring>
 
-#include "framework/app/app_exit.h"
-#include "framework/app/application.h"
+#include "framework/app/exit_request.h"
+#include "framework/object/application.h"
 #include "framework/app/commands.h"
 #include "framework/app/message_box.h"
 #include "framework/app/restart_core.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/item_commands.h"

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "framework/app/app_records.h"
+#include "framework/base/app_records.h"
 
 class CFrameWindow;
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/help.h"
 #include "framework/run/message_loop.h"
 #include "framework/text/text_table.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "framework/text/text_table.h"
-#include "scrolling/engine/wheel_curve.h"
+#include "scrolling/options/wheel_curve.h"
 
 // Static storage: far too large for any stack.
 Options gOpt;

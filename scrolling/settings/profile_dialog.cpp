@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/dialog_setup.h"
 #include "framework/app/help.h"
 #include "framework/text/text_table.h"

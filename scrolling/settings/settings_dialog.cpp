@@ -7,7 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/autostart_shortcut.h"
 #include "framework/app/dialog_setup.h"
 #include "framework/app/help.h"

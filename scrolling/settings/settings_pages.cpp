@@ -8,7 +8,7 @@
 #include "framework/app/dialog_setup.h"
 #include "framework/text/text_table.h"
 #include "framework/util/dialog_fields.h"
-#include "scrolling/engine/wheel_curve.h"
+#include "scrolling/options/wheel_curve.h"
 #include "scrolling/settings/res/settings_ids.h"
 #include "scrolling/settings/settings_state.h"
 

@@ -2,13 +2,13 @@
 
 #include <cstring>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/dialog_setup.h"
 #include "framework/app/file_dialogs.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/help.h"
 #include "framework/app/message_box.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/util/dialog_fields.h"
 #include "framework/util/monitors.h"
 #include "framework/util/text_util.h"

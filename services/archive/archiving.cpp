@@ -6,7 +6,7 @@
 #include <mutex>
 #include <utility>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/store/config_backup.h"
 #include "framework/store/config_file.h"
 #include "framework/util/file_replace.h"

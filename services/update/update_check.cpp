@@ -4,7 +4,7 @@
 #include <mutex>
 #include <utility>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/store/config_file.h"
 #include "framework/util/win_handles.h"
 #include "services/update/http_request.h"

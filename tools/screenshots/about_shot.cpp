@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "framework/app/app_services.h"
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/run/product_info.h"
 #include "tools/screenshots/shot_support.h"
 #include "framework/util/text_util.h"

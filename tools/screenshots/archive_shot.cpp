@@ -3,7 +3,7 @@
 // it is ended from outside.
 #include <windows.h>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "tools/screenshots/shot_support.h"
 #include "framework/util/text_util.h"
 #include "services/archive/archive_dialog.h"

@@ -5,9 +5,9 @@
 
 #include <cstdio>
 
-#include "framework/app/app_exit.h"
-#include "framework/app/app_records.h"
-#include "framework/app/application.h"
+#include "framework/app/exit_request.h"
+#include "framework/base/app_records.h"
+#include "framework/object/application.h"
 #include "framework/hotkey/hotkey_edit.h"
 #include "framework/hotkey/key_names_win32.h"
 #include "framework/text/text_table.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/util/monitors.h"
 #include "tools/screenshots/shot_support.h"
 #include "scrolling/options/options.h"

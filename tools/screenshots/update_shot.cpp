@@ -3,7 +3,7 @@
 // argument, and runs until it is ended from outside.
 #include <windows.h>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/store/config_file.h"
 #include "tools/screenshots/shot_support.h"
 #include "framework/util/text_util.h"

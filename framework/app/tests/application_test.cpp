@@ -1,4 +1,4 @@
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/tests/dialog_answerer.h"
 #include "framework/util/tests/win_test_support.h"
 

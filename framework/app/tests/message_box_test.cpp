@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/dialog_setup.h"
 #include "framework/app/dialog_setup_core.h"
 #include "framework/app/message_box.h"

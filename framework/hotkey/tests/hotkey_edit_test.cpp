@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/app/application.h"
-#include "framework/app/framework_messages.h"
+#include "framework/object/application.h"
+#include "framework/base/framework_messages.h"
 #include "framework/hotkey/key_names_win32.h"
 #include "framework/ui/list_item.h"
 #include "framework/util/tests/win_test_support.h"

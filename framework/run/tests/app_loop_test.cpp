@@ -10,14 +10,14 @@
 #include <utility>
 #include <vector>
 
-#include "framework/app/app_exit.h"
-#include "framework/app/application.h"
-#include "framework/app/framework_messages.h"
+#include "framework/app/exit_request.h"
+#include "framework/object/application.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/restart_core.h"
-#include "framework/run/app_window.h"
+#include "framework/run/hidden_window.h"
 #include "framework/run/message_loop.h"
-#include "framework/run/shutdown.h"
-#include "framework/ui/app_windows.h"
+#include "framework/run/app_exit.h"
+#include "framework/ui/window_list.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"
 #include "framework/util/crc32.h"

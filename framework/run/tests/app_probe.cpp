@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/util/tests/win_test_support.h"
 
 namespace {

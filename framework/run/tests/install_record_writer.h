@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/app/app_records.h"
+#include "framework/base/app_records.h"
 
 namespace test_support {
 

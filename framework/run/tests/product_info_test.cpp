@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "framework/app/app_services.h"
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/backup_restore.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/res/framework_resource_ids.h"
 #include "framework/text/text_table.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/ui/frame_window.h"
 #include "framework/util/link_label.h"
 #include "framework/util/tests/win_test_support.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/app/app_records.h"
+#include "framework/base/app_records.h"
 #include "framework/run/tests/install_record_writer.h"
 #include "framework/util/crc32.h"
 #include "framework/util/tests/win_test_support.h"

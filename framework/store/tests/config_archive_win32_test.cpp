@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "zip/zip.h"

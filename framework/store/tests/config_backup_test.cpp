@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "framework/util/win_handles.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/util/file_replace.h"
 #include "framework/util/files.h"
 #include "framework/util/text_util.h"

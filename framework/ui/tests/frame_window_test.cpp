@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/app/app_exit.h"
+#include "framework/app/exit_request.h"
 #include "framework/app/tests/dialog_answerer.h"
 #include "framework/theme/draw.h"
 #include "framework/ui/dock_bay.h"

@@ -15,12 +15,12 @@
 #include <utility>
 #include <vector>
 
-#include "framework/app/app_records.h"
-#include "framework/app/application.h"
+#include "framework/base/app_records.h"
+#include "framework/object/application.h"
 #include "framework/app/commands.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/restart_core.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/ui_item.h"
 #include "framework/util/tests/win_test_support.h"

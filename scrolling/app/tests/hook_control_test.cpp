@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/util/tests/win_test_support.h"
 #include "hooklib/hooklib.h"
 #include "host64/hook_mask.h"

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "scrolling/options/options.h"
 #include "scrolling/options/options_file.h"
 #include "scrolling/texts/product_texts.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "scrolling/options/options_storage.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/win_handles.h"
 #include "scrolling/options/options.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/run/message_loop.h"
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/text_util.h"

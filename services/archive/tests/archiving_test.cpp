@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/app/application.h"
-#include "framework/app/framework_messages.h"
-#include "framework/ui/app_windows.h"
+#include "framework/object/application.h"
+#include "framework/base/framework_messages.h"
+#include "framework/ui/window_list.h"
 #include "framework/ui/frame_window.h"
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/text_util.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <thread>
 
-#include "framework/app/application.h"
-#include "framework/run/app_window.h"
+#include "framework/object/application.h"
+#include "framework/run/hidden_window.h"
 #include "framework/util/tests/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "services/scheduled_services.h"

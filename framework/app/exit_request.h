@@ -1,9 +1,9 @@
 // Exit and restart requests, which the application's exit
-// (framework/run/shutdown.h) carries out; with them what goes with the saved
+// (framework/run/app_exit.h) carries out; with them what goes with the saved
 // application state "(Orvo)App" and needs no framework window: its settings
 // version, the theme's colours from its colour scheme, and window opacity. The
 // framework windows' part (saving their placement, the scheme's redraw, the
-// captions) is in framework/ui/app_windows.h.
+// captions) is in framework/ui/window_list.h.
 #pragma once
 
 #include <windows.h>

@@ -1,8 +1,8 @@
-#include "framework/app/loop_core.h"
+#include "framework/run/loop_core.h"
 
 #include <cmath>
 
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 
 ControlAction DecideControlMessage(std::uint64_t wParam, std::uint64_t lParam, std::uint32_t appCrc) noexcept {
   if (static_cast<std::uint32_t>(lParam) != appCrc) return ControlAction::kIgnore;
@@ -16,24 +16,6 @@ ControlAction DecideControlMessage(std::uint64_t wParam, std::uint64_t lParam, s
     default:
       return ControlAction::kIgnore;
   }
-}
-
-int ChooseResizeZone(int x, int y, int width, int height) noexcept {
-  const bool top = y < kResizeBorder;
-  const bool bottom = y >= height - kResizeBorder;
-  if (x < kResizeBorder) return top ? 1 : bottom ? 3 : 2;
-  if (x < width - kResizeBorder) return top ? 8 : bottom ? 4 : 0;
-  return top ? 7 : bottom ? 5 : 6;
-}
-
-MonitorRect ResizedRect(const MonitorRect& rect, int zone, const ResizeGrip& grip, int cursorX,
-                        int cursorY) noexcept {
-  MonitorRect r = rect;
-  if (zone == 1 || zone == 2 || zone == 3) r.left = cursorX - grip.left;
-  if (zone == 1 || zone == 7 || zone == 8) r.top = cursorY - grip.top;
-  if (zone == 5 || zone == 6 || zone == 7) r.right = cursorX + grip.right;
-  if (zone == 3 || zone == 4 || zone == 5) r.bottom = cursorY + grip.bottom;
-  return r;
 }
 
 DisplayChange CompareDisplays(const DisplaySnapshot& before, const DisplaySnapshot& after) noexcept {

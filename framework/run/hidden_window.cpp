@@ -1,14 +1,14 @@
-#include "framework/run/app_window.h"
+#include "framework/run/hidden_window.h"
 
 #include <cstdint>
 
-#include "framework/app/app_exit.h"
+#include "framework/app/exit_request.h"
 #include "framework/app/app_services.h"
-#include "framework/app/application.h"
-#include "framework/app/framework_messages.h"
-#include "framework/app/loop_core.h"
+#include "framework/object/application.h"
+#include "framework/base/framework_messages.h"
+#include "framework/run/loop_core.h"
 #include "framework/app/restart_core.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/item_commands.h"
 #include "framework/util/monitors.h"

@@ -1,11 +1,11 @@
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 
 #include <new>
 
-#include "framework/app/app_exit.h"
-#include "framework/app/application.h"
+#include "framework/app/exit_request.h"
+#include "framework/object/application.h"
 #include "framework/app/commands.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/store/config_file.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"

@@ -1,8 +1,8 @@
-#include "framework/app/app_exit.h"
+#include "framework/app/exit_request.h"
 
 #include <windows.h>
 
-#include "framework/app/application.h"
+#include "framework/object/application.h"
 #include "framework/app/restart_core.h"
 #include "framework/util/win_handles.h"
 

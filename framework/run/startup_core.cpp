@@ -1,8 +1,9 @@
-#include "framework/app/startup_core.h"
+#include "framework/run/startup_core.h"
 
 #include <cstdio>
 #include <cstring>
 
+#include "framework/store/config_backup.h"
 #include "framework/util/text_util.h"
 
 namespace {

@@ -22,14 +22,14 @@
 #include <string>
 #include <vector>
 
-#include "framework/app/app_exit.h"
-#include "framework/app/application.h"
+#include "framework/app/exit_request.h"
+#include "framework/object/application.h"
 #include "framework/app/commands.h"
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 #include "framework/run/message_loop.h"
-#include "framework/run/shutdown.h"
+#include "framework/run/app_exit.h"
 #include "framework/theme/draw.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/ui/bar.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/item_commands.h"

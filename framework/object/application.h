@@ -13,9 +13,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "framework/app/app_records.h"
-#include "framework/app/command_line.h"
-#include "framework/app/command_record.h"
+#include "framework/base/app_records.h"
+#include "framework/base/command_line.h"
+#include "framework/base/command_record.h"
 #include "framework/text/text_table.h"
 #include "framework/theme/theme.h"
 #include "framework/util/grow_array.h"

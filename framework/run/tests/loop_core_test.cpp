@@ -1,8 +1,8 @@
-#include "framework/app/loop_core.h"
+#include "framework/run/loop_core.h"
 
 #include <gtest/gtest.h>
 
-#include "framework/app/framework_messages.h"
+#include "framework/base/framework_messages.h"
 
 TEST(HiddenWindow, ControlMessageActsOnlyOnItsThreeValuesWithTheApplicationsTag) {
   constexpr std::uint32_t crc = 0x9ABCDEF0u;
@@ -28,28 +28,6 @@ TEST(HiddenWindow, EveryTwentyFourthTickIsDue) {
     for (int tick = 1; tick < 24; ++tick) ASSERT_FALSE(ticker.Tick()) << day << " " << tick;
     EXPECT_TRUE(ticker.Tick()) << day;
     EXPECT_EQ(ticker.Ticks(), 0);
-  }
-}
-
-TEST(PreTranslation, ResizeZonesOfA100By80Window) {
-  const struct { int x, y, zone; } cases[] = {
-      {4, 3, 1},  {0, 40, 2}, {4, 75, 3},  {50, 79, 4}, {95, 75, 5}, {99, 40, 6}, {95, 0, 7}, {50, 4, 8},
-      {5, 5, 0},  {94, 74, 0}, {50, 40, 0},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ChooseResizeZone(c.x, c.y, 100, 80), c.zone) << c.x << "," << c.y;
-}
-
-TEST(PreTranslation, DraggedZoneMovesOnlyItsEdges) {
-  const MonitorRect start{100, 200, 300, 400};
-  const ResizeGrip grip = GripAt(3, 2, 200, 200);  // grabbed 3 px right of the left edge, 2 below the top
-  const struct { int zone; MonitorRect r; } cases[] = {
-      {1, {47, 58, 300, 400}}, {2, {47, 200, 300, 400}}, {3, {47, 200, 300, 258}}, {4, {100, 200, 300, 258}},
-      {5, {100, 200, 247, 258}}, {6, {100, 200, 247, 400}}, {7, {100, 58, 247, 400}}, {8, {100, 58, 300, 400}},
-  };
-  for (const auto& c : cases) {
-    const MonitorRect r = ResizedRect(start, c.zone, grip, 50, 60);
-    EXPECT_TRUE(r.left == c.r.left && r.top == c.r.top && r.right == c.r.right && r.bottom == c.r.bottom)
-        << c.zone << ": " << r.left << "," << r.top << "," << r.right << "," << r.bottom;
   }
 }
 

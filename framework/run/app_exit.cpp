@@ -1,13 +1,13 @@
-#include "framework/run/shutdown.h"
+#include "framework/run/app_exit.h"
 
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
 
-#include "framework/app/application.h"
-#include "framework/app/framework_messages.h"
+#include "framework/object/application.h"
+#include "framework/base/framework_messages.h"
 #include "framework/app/restart_core.h"
-#include "framework/ui/app_windows.h"
+#include "framework/ui/window_list.h"
 #include "framework/ui/bar.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "framework/app/app_records.h"
+#include "framework/base/app_records.h"
 
 #include <gtest/gtest.h>
 

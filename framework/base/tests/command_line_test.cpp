@@ -1,4 +1,4 @@
-#include "framework/app/command_line.h"
+#include "framework/base/command_line.h"
 
 #include <gtest/gtest.h>
 

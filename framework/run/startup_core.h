@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "framework/app/app_records.h"
+#include "framework/base/app_records.h"
 #include "framework/util/text_util.h"
 
 // Copies the first sizeof(InstallRecord) bytes of the registry value into
@@ -45,10 +45,6 @@ struct DataFolderSources {
 // of its name) and the name itself, in which every backslash becomes '_' (a
 // further backslash would name another namespace), cut to fit MAX_PATH.
 void InstanceObjectName(const char* appName, std::uint32_t appCrc, char (&out)[kMaxPathText]) noexcept;
-
-// The configuration archives' extension: backups, scheduled archives and the
-// pending restore.
-inline constexpr char kConfigArchiveExtension[] = "BrindlexConfig";
 
 // Whether a restore or reset leaves the data file at path in place although
 // its archive's keep list does not name it: the configuration archives that

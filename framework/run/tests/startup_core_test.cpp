@@ -1,4 +1,4 @@
-#include "framework/app/startup_core.h"
+#include "framework/run/startup_core.h"
 
 #include <gtest/gtest.h>
 

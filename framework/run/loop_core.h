@@ -1,7 +1,6 @@
-// The decisions of the hidden application window and the pre-translation,
-// free of the platform: which control messages count, when the daily due
-// tests run, which resize zone the cursor is in and how windows follow a
-// display change.
+// The decisions of the hidden application window, free of the platform:
+// which control messages count, when the daily due tests run and how
+// windows follow a display change.
 #pragma once
 
 #include <cstddef>
@@ -33,29 +32,6 @@ class DailyTicker {
  private:
   int ticks_ = 0;
 };
-
-// Resize zones of a borderless framework window, 5 pixels wide: 1 top-left
-// corner, 2 left edge, 3 bottom-left corner, 4 bottom edge, 5 bottom-right
-// corner, 6 right edge, 7 top-right corner, 8 top edge; 0 none.
-inline constexpr int kResizeBorder = 5;
-[[nodiscard]] int ChooseResizeZone(int x, int y, int width, int height) noexcept;
-
-// The cursor's distances to the window's four edges, taken when it entered
-// the zone.
-struct ResizeGrip {
-  int left;
-  int top;
-  int right;
-  int bottom;
-};
-[[nodiscard]] constexpr ResizeGrip GripAt(int x, int y, int width, int height) noexcept {
-  return ResizeGrip{x, y, width - x, height - y};
-}
-
-// The window rectangle while the zone is dragged with the cursor at
-// (cursorX, cursorY): only the edges of the zone follow the cursor.
-[[nodiscard]] MonitorRect ResizedRect(const MonitorRect& rect, int zone, const ResizeGrip& grip, int cursorX,
-                                      int cursorY) noexcept;
 
 // What a display message changed, from the monitor tables before and after.
 struct DisplaySnapshot {

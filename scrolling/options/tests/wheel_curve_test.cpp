@@ -1,4 +1,4 @@
-#include "scrolling/engine/wheel_curve.h"
+#include "scrolling/options/wheel_curve.h"
 
 #include <gtest/gtest.h>
 
