@@ -58,7 +58,10 @@ function(veltrano_test name)
     return()
   endif()
   add_executable(${name} ${A_SOURCES})
-  target_link_libraries(${name} PRIVATE veltrano_options ${A_DEPS} GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE veltrano_options test_support ${A_DEPS} GTest::gtest_main)
+  if(WIN32)
+    target_link_libraries(${name} PRIVATE test_support_win32)
+  endif()
   if(WIN32)
     # One CTest entry per program: discovery would start Wine at build time.
     # CTest would count a program whose tests were skipped as passed; a skip

@@ -7,9 +7,9 @@
 
 #include "framework/util/win_handles.h"
 #include "hooklib/hooklib.h"
-#include "hooklib/tests/hook_target.h"
-#include "hooklib/tests/input.h"
-#include "hooklib/tests/recorder.h"
+#include "tests/support/hooks/hook_target.h"
+#include "tests/support/hooks/input.h"
+#include "tests/support/hooks/recorder.h"
 
 namespace {
 

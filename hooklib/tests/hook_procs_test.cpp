@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "hooklib/hooklib.h"
-#include "hooklib/tests/recorder.h"
+#include "tests/support/hooks/recorder.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "framework/util/win_handles.h"
 #include "hooklib/hooklib.h"
-#include "hooklib/tests/recorder.h"
+#include "tests/support/hooks/recorder.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "scrolling/options/options.h"
 #include "scrolling/settings/profile_dialog.h"
 #include "scrolling/settings/res/profile_dialog_ids.h"
-#include "scrolling/texts/tests/use_product_texts.h"
+#include "tests/support/product/use_product_texts.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <cstring>
 #include <string>
 
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 #include "scrolling/settings/res/settings_ids.h"
 
 namespace {

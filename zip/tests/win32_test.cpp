@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 #include "zip/tests/test_util.h"
 #include "zip/win32/zip_win32.h"
 #include "zip/zip_format.h"

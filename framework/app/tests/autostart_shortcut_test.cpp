@@ -11,7 +11,7 @@
 
 #include "framework/object/application.h"
 #include "framework/util/text_util.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 #include "framework/util/win_handles.h"
 
 using test_support::Exists;

@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "framework/object/application.h"
-#include "framework/app/tests/dialog_answerer.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/dialog_answerer.h"
+#include "tests/support/win32/win_test_support.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include "framework/app/dialog_setup_core.h"
 #include "framework/app/message_box.h"
 #include "framework/text/text_table.h"
-#include "framework/util/tests/png_image.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/png_image.h"
+#include "tests/support/win32/win_test_support.h"
 #include "framework/util/win_handles.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "framework/base/framework_messages.h"
 #include "framework/hotkey/key_names_win32.h"
 #include "framework/ui/list_item.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "framework/ui/frame_window.h"
 #include "framework/util/crc32.h"
 #include "framework/util/file_replace.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 #include "framework/util/win_handles.h"
 
 namespace {

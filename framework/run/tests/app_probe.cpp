@@ -12,7 +12,7 @@
 #include <string>
 
 #include "framework/base/framework_messages.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 
 namespace {
 

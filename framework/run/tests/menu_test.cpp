@@ -11,7 +11,7 @@
 #include "framework/ui/bar.h"
 #include "framework/ui/item_commands.h"
 #include "framework/ui/menu_item.h"
-#include "framework/ui/tests/ui_test_fixture.h"
+#include "tests/support/ui/ui_test_fixture.h"
 #include "framework/ui/tray_icon.h"
 #include "framework/ui/window_menu.h"
 

@@ -19,7 +19,7 @@
 #include "framework/ui/window_list.h"
 #include "framework/ui/frame_window.h"
 #include "framework/util/link_label.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "zip/win32/zip_win32.h"
 

@@ -49,17 +49,17 @@
 #include "framework/app/backup_restore.h"
 #include "framework/base/framework_messages.h"
 #include "framework/app/message_box.h"
-#include "framework/app/tests/dialog_answerer.h"
+#include "tests/support/win32/dialog_answerer.h"
 #include "framework/run/message_loop.h"
 #include "framework/run/app_exit.h"
 #include "framework/run/startup.h"
-#include "framework/run/tests/install_record_writer.h"
+#include "tests/support/win32/install_record_writer.h"
 #include "framework/theme/draw.h"
 #include "framework/ui/window_list.h"
 #include "framework/ui/frame_window.h"
 #include "framework/util/monitors.h"
 #include "framework/util/win_handles.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "framework/base/app_records.h"
-#include "framework/run/tests/install_record_writer.h"
+#include "tests/support/win32/install_record_writer.h"
 #include "framework/util/crc32.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 #include "framework/util/win_handles.h"
 #include "zip/tests/test_util.h"
 #include "zip/win32/zip_win32.h"
@@ -230,13 +230,13 @@ TEST_F(Startup, MissingOrShortInstallationRecordEndsStartupAndSavesNothing) {
   const struct {
     std::size_t size;  // 0: no value at all
     DWORD result;
-  } cases[] = {{0, kNoInstallRecord}, {sizeof(InstallRecord) - 1, kNoInstallRecord}, {2000, 0}};
+  } cases[] = {{0, kNoInstallRecord}, {test_support::kInstallRecordSize - 1, kNoInstallRecord}, {2000, 0}};
   for (const auto& c : cases) {
     test_support::DeleteInstallRecord(app_);
     if (c.size > 0) {
       // Only the first bytes of a longer value are the record.
       std::vector<unsigned char> value = test_support::MakeInstallRecord(install_, data_, true, false, c.size);
-      for (std::size_t i = sizeof(InstallRecord); i < value.size(); ++i) value[i] = 0xCC;
+      for (std::size_t i = test_support::kInstallRecordSize; i < value.size(); ++i) value[i] = 0xCC;
       ASSERT_TRUE(test_support::WriteInstallRecord(app_, value));
     }
     DeleteFileA(log_.c_str());

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "framework/store/tests/memory_record_store.h"
+#include "tests/support/store/memory_record_store.h"
 #include "zip/tests/test_util.h"
 #include "zip/zip_format.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "framework/object/application.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "zip/zip.h"
 

@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "framework/object/application.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "framework/util/win_handles.h"
 #include "zip/tests/test_util.h"

@@ -11,7 +11,7 @@
 #include "framework/util/file_replace.h"
 #include "framework/util/files.h"
 #include "framework/util/text_util.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 
 using test_support::Exists;
 using test_support::ReadWholeFile;

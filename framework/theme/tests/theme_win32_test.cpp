@@ -10,7 +10,7 @@
 
 #include "framework/theme/draw.h"
 #include "framework/theme/theme.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "framework/ui/bar.h"
 #include "framework/ui/dock_bay.h"
-#include "framework/ui/tests/ui_test_fixture.h"
+#include "tests/support/ui/ui_test_fixture.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "framework/ui/item_commands.h"
 #include "framework/ui/list_item.h"
-#include "framework/ui/tests/ui_test_fixture.h"
+#include "tests/support/ui/ui_test_fixture.h"
 
 namespace {
 

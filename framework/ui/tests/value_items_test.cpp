@@ -14,7 +14,7 @@
 
 #include "framework/theme/theme.h"
 #include "framework/ui/item_commands.h"
-#include "framework/ui/tests/ui_test_fixture.h"
+#include "tests/support/ui/ui_test_fixture.h"
 #include "framework/ui/tree_item.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "framework/util/files.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 
 using test_support::TempDir;
 using test_support::WriteWholeFile;

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 #include "framework/util/win_handles.h"
 
 namespace {

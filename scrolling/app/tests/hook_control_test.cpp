@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "framework/object/application.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 #include "hooklib/hooklib.h"
 #include "host64/hook_mask.h"
 #include "scrolling/app/main_core.h"
@@ -20,7 +20,7 @@
 #include "scrolling/engine/win32_platform.h"
 #include "scrolling/options/options.h"
 #include "scrolling/settings/profile_dialog.h"
-#include "scrolling/texts/tests/use_product_texts.h"
+#include "tests/support/product/use_product_texts.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 #include "hooklib/shared_memory.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {

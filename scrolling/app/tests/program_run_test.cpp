@@ -22,10 +22,10 @@
 #include <thread>
 #include <vector>
 
-#include "framework/app/tests/dialog_answerer.h"
-#include "framework/run/tests/install_record_writer.h"
-#include "framework/ui/tests/fake_notification_area.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/dialog_answerer.h"
+#include "tests/support/win32/install_record_writer.h"
+#include "tests/support/win32/fake_notification_area.h"
+#include "tests/support/win32/win_test_support.h"
 #include "framework/util/win_handles.h"
 #include "hooklib/shared_memory.h"
 #include "framework/base/framework_messages.h"
@@ -43,7 +43,7 @@
 #include "scrolling/options/options.h"
 #include "services/archive/archiving.h"
 #include "services/update/http_request.h"
-#include "services/update/tests/local_server.h"
+#include "tests/support/http/local_server.h"
 #include "services/update/res/update_dialog_ids.h"
 #include "services/update/update_check.h"
 #include "zip/zip.h"
@@ -155,10 +155,7 @@ void SlowVersionServer(LocalSession& session) {
 // The installation record of the run with the server's address to check.
 bool AskServerForUpdates(const std::string& data, const LocalServer& server) {
   std::vector<unsigned char> bytes = test_support::MakeInstallRecord(test_support::ProgramFolder(), data, true, false);
-  InstallRecord record;
-  std::memcpy(&record, bytes.data(), sizeof record);
-  server.Url("/version").copy(record.updateCheckUrl, sizeof record.updateCheckUrl - 1);
-  std::memcpy(bytes.data(), &record, sizeof record);
+  test_support::PutInstallText(bytes, test_support::kInstallUpdateCheckUrlAt, server.Url("/version"));
   return test_support::WriteInstallRecord("Veltrano", bytes);
 }
 

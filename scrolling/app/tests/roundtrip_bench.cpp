@@ -12,7 +12,7 @@
 #include <cstring>
 #include <vector>
 
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 #include "hooklib/shared_memory.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/util/tests/test_support.h"
+#include "tests/support/test_support.h"
 #include "scrolling/engine/platform.h"
 
 struct SentMessage {

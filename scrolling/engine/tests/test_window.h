@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 
 class Window {
  public:

@@ -14,7 +14,7 @@
 #include "framework/util/win_handles.h"
 #include "scrolling/engine/profile_match.h"
 #include "scrolling/options/options.h"
-#include "scrolling/texts/tests/use_product_texts.h"
+#include "tests/support/product/use_product_texts.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
-#include "framework/store/tests/memory_record_store.h"
+#include "tests/support/store/memory_record_store.h"
 #include "scrolling/options/options_storage.h"
-#include "scrolling/texts/tests/use_product_texts.h"
+#include "tests/support/product/use_product_texts.h"
 
 namespace fs = std::filesystem;
 

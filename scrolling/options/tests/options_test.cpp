@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "scrolling/texts/tests/use_product_texts.h"
+#include "tests/support/product/use_product_texts.h"
 
 namespace {
 

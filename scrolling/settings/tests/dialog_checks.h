@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 #include "framework/util/win_handles.h"
 
 namespace test_support {

@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "framework/object/application.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 #include "framework/util/win_handles.h"
 #include "scrolling/options/options.h"
 #include "scrolling/settings/res/profile_dialog_ids.h"
 #include "scrolling/settings/tests/dialog_checks.h"
-#include "scrolling/texts/tests/use_product_texts.h"
+#include "tests/support/product/use_product_texts.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "framework/object/application.h"
 #include "framework/run/message_loop.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "scrolling/app/main_window.h"
 #include "scrolling/engine/win32_platform.h"
@@ -22,7 +22,7 @@
 #include "scrolling/settings/settings_dialog.h"
 #include "scrolling/settings/settings_state.h"
 #include "scrolling/settings/tests/dialog_checks.h"
-#include "scrolling/texts/tests/use_product_texts.h"
+#include "tests/support/product/use_product_texts.h"
 
 namespace {
 

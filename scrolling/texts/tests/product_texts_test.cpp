@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "scrolling/texts/tests/use_product_texts.h"
+#include "tests/support/product/use_product_texts.h"
 
 namespace {
 

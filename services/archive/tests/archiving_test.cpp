@@ -15,7 +15,7 @@
 #include "framework/base/framework_messages.h"
 #include "framework/ui/window_list.h"
 #include "framework/ui/frame_window.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "services/archive/archive_dialog.h"
 #include "services/archive/file_finder.h"

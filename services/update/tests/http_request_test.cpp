@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "services/update/tests/local_server.h"
+#include "tests/support/http/local_server.h"
 #include "services/update/tests/test_pki.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "framework/object/application.h"
 #include "framework/run/hidden_window.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "services/scheduled_services.h"
 #include "services/update/http_request.h"

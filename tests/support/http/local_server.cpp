@@ -1,4 +1,4 @@
-#include "services/update/tests/local_server.h"
+#include "tests/support/http/local_server.h"
 
 #include <openssl/err.h>
 #include <openssl/pem.h>

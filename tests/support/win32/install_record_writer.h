@@ -1,30 +1,39 @@
 // The installation record as the installer writes it: a binary value named
-// after the application under HKLM "Software\Brindlex".
+// after the application under HKLM "Software\Brindlex", its fields at the
+// offsets that the packagers are given (README), written out as an
+// installer has them rather than taken from the program's own record.
 #pragma once
 
 #include <windows.h>
 
-#include <cstring>
+#include <algorithm>
+#include <cstddef>
 #include <string>
 #include <vector>
-
-#include "framework/base/app_records.h"
 
 namespace test_support {
 
 inline constexpr char kInstallRecordKey[] = "Software\\Brindlex";
+inline constexpr std::size_t kInstallRecordSize = 1326;
+inline constexpr std::size_t kInstallFolderAt = 20;
+inline constexpr std::size_t kDataPathAt = 280;
+inline constexpr std::size_t kInstallUpdateCheckUrlAt = 800;
+
+// A text field of 260 bytes at offset at, zero-terminated.
+inline void PutInstallText(std::vector<unsigned char>& record, std::size_t at, const std::string& text) {
+  const std::size_t n = std::min<std::size_t>(text.size(), 259);
+  if (record.size() >= at + 260) std::copy(text.begin(), text.begin() + n, record.begin() + at);
+}
 
 // A whole record (padded with zeros to size) with the fields start-up reads.
 inline std::vector<unsigned char> MakeInstallRecord(const std::string& installFolder, const std::string& dataPath,
                                                     bool custom, bool perUser,
-                                                    std::size_t size = sizeof(InstallRecord)) {
-  InstallRecord r{};
-  r.customDataPath = custom ? 1 : 0;
-  r.perUserDataPath = perUser ? 1 : 0;
-  installFolder.copy(r.installFolder, sizeof r.installFolder - 1);
-  dataPath.copy(r.dataPath, sizeof r.dataPath - 1);
-  std::vector<unsigned char> bytes(size > sizeof r ? size : sizeof r, 0);
-  std::memcpy(bytes.data(), &r, sizeof r);
+                                                    std::size_t size = kInstallRecordSize) {
+  std::vector<unsigned char> bytes(std::max(size, kInstallRecordSize), 0);
+  bytes[16] = custom ? 1 : 0;  // customDataPath, 16 bits
+  bytes[18] = perUser ? 1 : 0;  // perUserDataPath, 16 bits
+  PutInstallText(bytes, kInstallFolderAt, installFolder);
+  PutInstallText(bytes, kDataPathAt, dataPath);
   bytes.resize(size);
   return bytes;
 }

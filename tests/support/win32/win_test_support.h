@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "framework/util/colour.h"
-#include "framework/util/tests/test_support.h"
+#include "tests/support/test_support.h"
 #include "framework/util/win_handles.h"
 
 namespace test_support {

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 
 // The hook messages arrive as sent messages: the waits pump.
 using test_support::PumpUntil;

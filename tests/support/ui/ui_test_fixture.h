@@ -23,7 +23,7 @@
 #include "framework/ui/window_list.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/ui_item.h"
-#include "framework/util/tests/win_test_support.h"
+#include "tests/support/win32/win_test_support.h"
 #include "framework/util/win_handles.h"
 
 namespace ui_test {

@@ -2,7 +2,7 @@
 // input its window procedure receives and answers queries about it.
 #include <windows.h>
 
-#include "hooklib/tests/hook_target.h"
+#include "tests/support/hooks/hook_target.h"
 
 namespace {
 
