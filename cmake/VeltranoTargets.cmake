@@ -60,9 +60,6 @@ function(veltrano_test name)
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE veltrano_options test_support ${A_DEPS} GTest::gtest_main)
   if(WIN32)
-    target_link_libraries(${name} PRIVATE test_support_win32)
-  endif()
-  if(WIN32)
     # One CTest entry per program: discovery would start Wine at build time.
     # CTest would count a program whose tests were skipped as passed; a skip
     # is a test that did not run, so it fails the program.

@@ -12,6 +12,7 @@
 #include "tests/support/hooks/hook_target.h"
 #include "tests/support/hooks/input.h"
 #include "tests/support/hooks/recorder.h"
+#include "tests/support/win32/win_test_support.h"
 #include "host64/hook_mask.h"
 
 namespace {
@@ -35,16 +36,6 @@ std::string BesideThisProgram(const char* name) {
   return true;
 }
 
-// The program's own window of that class: one left by an earlier program
-// may still be on its way out.
-HWND WindowOf(const char* windowClass, DWORD processId) {
-  for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, windowClass, nullptr)) != nullptr;) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(w, &owner);
-    if (owner == processId) return w;
-  }
-  return nullptr;
-}
 
 // Never waits on a thread that is itself waiting for this one: the hooks in
 // the target report to this thread while it asks.
@@ -66,7 +57,7 @@ class CHost {
   // before.
   [[nodiscard]] HWND WaitUntilReady() {
     HWND window = nullptr;
-    PumpUntil([&] { return (window = WindowOf(kHostWindowClass, id_)) != nullptr || HasEnded(); }, 30000);
+    PumpUntil([&] { return (window = test_support::WindowOfProcess(id_, kHostWindowClass)) != nullptr || HasEnded(); }, 30000);
     return window && Ask(window, WM_NULL) == 0 ? window : nullptr;
   }
 
@@ -79,7 +70,7 @@ class CHost {
 
   void Stop() {
     if (!process_ || HasEnded()) return;
-    if (HWND window = WindowOf(kHostWindowClass, id_)) Ask(window, WM_QUIT);
+    if (HWND window = test_support::WindowOfProcess(id_, kHostWindowClass)) Ask(window, WM_QUIT);
     if (!WaitForEnd()) TerminateProcess(process_.Get(), 99);
     WaitForSingleObject(process_.Get(), 5000);
   }
@@ -97,7 +88,7 @@ class Host : public ::testing::Test {
     // The hooks reach a program that runs already.
     DWORD targetId = 0;
     ASSERT_TRUE(StartProgram("hook_target.exe", target_, targetId));
-    ASSERT_TRUE(PumpUntil([&] { return (targetWindow_ = WindowOf(kTargetClass, targetId)) != nullptr; }, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return (targetWindow_ = test_support::WindowOfProcess(targetId, kTargetClass)) != nullptr; }, 30000));
     ASSERT_TRUE(host_.Start());
     ASSERT_NE(hostWindow_ = host_.WaitUntilReady(), nullptr);
   }

@@ -13,8 +13,8 @@ namespace fs = std::filesystem;
 namespace {
 
 using ziptest::Bytes;
-using ziptest::ReadFile;
-using ziptest::WriteFile;
+using test_support::ReadWholeFile;
+using test_support::WriteWholeFile;
 
 class Interop : public ::testing::Test {
  protected:
@@ -39,7 +39,7 @@ class Interop : public ::testing::Test {
         EXPECT_TRUE(info.attributes & kZipAttrDirectory) << info.name;
         continue;
       }
-      const Bytes want = ReadFile(expected);
+      const Bytes want = ReadWholeFile<Bytes>(expected);
       Bytes got(want.size() + 1);
       std::uint32_t n = 0;
       EXPECT_EQ(UnzipEntryToMemory(r, i, got.data(), static_cast<std::uint32_t>(got.size()), &n), kZipOk) << info.name;
@@ -49,8 +49,8 @@ class Interop : public ::testing::Test {
     EXPECT_EQ(CloseZip(r), kZipOk);
   }
 
-  ziptest::TempDir tmp_;
-  const fs::path dir_ = tmp_.path;
+  test_support::TempDir tmp_;
+  const fs::path dir_ = tmp_.Path();
   zip::StdioZipPlatform platform_;
 };
 
@@ -68,7 +68,7 @@ assert z.testzip() is None
 )";
 
 TEST_F(Interop, OurArchivesPassPythonUnzipAndZipinfo) {
-  WriteFile(dir_ / "check.py", ziptest::Str(kPythonCheck));
+  WriteWholeFile(dir_ / "check.py", kPythonCheck);
   const std::vector<std::pair<std::string, Bytes>> entries = {
       {"empty-ish.txt", Bytes{'x'}},
       {"docs\\readme.txt", ziptest::TextBytes(70000, 1)},
@@ -82,7 +82,9 @@ TEST_F(Interop, OurArchivesPassPythonUnzipAndZipinfo) {
     ASSERT_NE(h, nullptr);
     for (const auto& [name, data] : entries) {
       EXPECT_EQ(ZipAddBuffer(h, name.c_str(), data.data(), static_cast<std::uint32_t>(data.size())), kZipOk);
-      WriteFile(dir_ / "expected" / zip::ToHostPath(name), data);
+      const fs::path expected = dir_ / "expected" / zip::ToHostPath(name);
+      fs::create_directories(expected.parent_path());
+      WriteWholeFile(expected, data);
     }
     EXPECT_EQ(CloseZipWriter(h), kZipOk);
     EXPECT_EQ(Run("python3 " + Path("check.py") + " " + archive + " " + Path("expected") + " '" + pw + "'"), 0);
@@ -91,12 +93,12 @@ TEST_F(Interop, OurArchivesPassPythonUnzipAndZipinfo) {
     // Info-ZIP's own extraction compares the data with the stored CRCs.
     const std::string out = archive + ".out";
     EXPECT_EQ(Run("unzip -o " + dash_p + archive + " -d " + out), 0) << archive;
-    EXPECT_TRUE(ReadFile(fs::path(out) / "docs" / "readme.txt") == entries[1].second);
+    EXPECT_TRUE(ReadWholeFile<Bytes>(out + "/docs/readme.txt") == entries[1].second);
   }
   // The checks do reject a damaged archive.
-  Bytes b = ReadFile(Path("plain.zip"));
+  Bytes b = ReadWholeFile<Bytes>(Path("plain.zip"));
   b[30 + 13 + 17] ^= 0x55;  // first data byte of the first entry
-  WriteFile(Path("plain.zip"), b);
+  WriteWholeFile(Path("plain.zip"), b);
   EXPECT_NE(Run("unzip -t " + Path("plain.zip")), 0);
 }
 
@@ -119,7 +121,7 @@ with zipfile.ZipFile(out, 'w') as z:
     z.write(os.path.join(src, 'sub', 'empty'), 'sub/empty/')
 open(os.path.join(root, 'prefixed.zip'), 'wb').write(b'#!/bin/sh\nexit 0\n' + b'\0' * 5000 + open(out, 'rb').read())
 )";
-  WriteFile(dir_ / "make.py", ziptest::Str(script));
+  WriteWholeFile(dir_ / "make.py", script);
   ASSERT_EQ(Run("python3 " + Path("make.py") + " " + dir_.string()), 0);
   ExpectReadsLike(Path("py.zip"), dir_ / "src", nullptr, 4);
   ExpectReadsLike(Path("prefixed.zip"), dir_ / "src", nullptr, 4);
@@ -135,7 +137,7 @@ with zipfile.ZipFile(sys.argv[1], 'w') as z:
     z.writestr(zipfile.ZipInfo('dir/sub/'), b'')
     z.writestr(zipfile.ZipInfo('dir/sub/f.txt'), b'inside')
 )";
-  WriteFile(dir_ / "make.py", ziptest::Str(script));
+  WriteWholeFile(dir_ / "make.py", script);
   ASSERT_EQ(Run("python3 " + Path("make.py") + " " + Path("folders.zip")), 0);
   ZipHandle* r = OpenZipFileWith(platform_, Path("folders.zip").c_str(), nullptr);
   ASSERT_NE(r, nullptr);
@@ -149,14 +151,15 @@ with zipfile.ZipFile(sys.argv[1], 'w') as z:
     }
   }
   EXPECT_TRUE(fs::is_directory(dir_ / "out" / "dir" / "sub"));
-  EXPECT_TRUE(ReadFile(dir_ / "out" / "dir" / "sub" / "f.txt") == ziptest::Str("inside"));
+  EXPECT_EQ(ReadWholeFile(dir_ / "out" / "dir" / "sub" / "f.txt"), "inside");
   EXPECT_EQ(CloseZip(r), kZipOk);
 }
 
 TEST_F(Interop, ReadsArchivesMadeByInfoZip) {
-  WriteFile(dir_ / "src" / "t.txt", ziptest::TextBytes(100000, 9));
-  WriteFile(dir_ / "src" / "d" / "r.bin", ziptest::RandomBytes(20000, 10));
-  WriteFile(dir_ / "src" / "d" / "e" / "z.txt", Bytes{});
+  fs::create_directories(dir_ / "src" / "d" / "e");
+  WriteWholeFile(dir_ / "src" / "t.txt", ziptest::TextBytes(100000, 9));
+  WriteWholeFile(dir_ / "src" / "d" / "r.bin", ziptest::RandomBytes(20000, 10));
+  WriteWholeFile(dir_ / "src" / "d" / "e" / "z.txt", Bytes{});
   // Info-ZIP writes "UT" and "ux" extra fields, directory entries and,
   // with -P, traditional encryption with its own check-byte choice.
   ASSERT_EQ(Run("cd " + (dir_ / "src").string() + " && zip -r ../iz.zip . && zip -r -P s3cret ../izenc.zip . "

@@ -59,11 +59,11 @@ namespace {
 using ziptest::Bytes;
 
 TEST(ZipOutOfMemory, EveryRefusedAllocationIsReportedAndLeavesAReadableArchive) {
-  ziptest::TempDir dir;
+  test_support::TempDir dir;
   const Bytes text = ziptest::TextBytes(50000, 1), stored = ziptest::RandomBytes(3000, 2);
   const Bytes file = ziptest::TextBytes(9000, 3);
-  ziptest::WriteFile(dir.path / "source.txt", file);
-  const std::string source = (dir.path / "source.txt").string();
+  const std::string source = dir / "source.txt";
+  ASSERT_TRUE(test_support::WriteWholeFile(source, file));
   // A long name (no short-string storage), a Deflate entry, a stored one and a file.
   const std::string names[] = {"a name too long for any short string store.txt", "kept.zip", "file.txt"};
   const Bytes* const data[] = {&text, &stored, &file};

@@ -18,9 +18,8 @@ using ziptest::BuildRaw;
 using ziptest::Bytes;
 using ziptest::kRawDos;
 using ziptest::RawEntry;
-using ziptest::ReadFile;
 using ziptest::Str;
-using ziptest::TempDir;
+using test_support::TempDir;
 
 struct Item {
   std::string name;
@@ -283,10 +282,10 @@ TEST(ZipReader, WrongPasswordIsReportedAtTheFirstRead) {
 TEST(ZipReader, FileArchivesRoundTripThroughTheStdioBackEnd) {
   TempDir dir;
   zip::StdioZipPlatform platform;
-  const fs::path src = dir.path / "source.txt";
+  const fs::path root = dir.Path(), src = root / "source.txt";
   const Bytes data = ziptest::TextBytes(77777, 4);
-  ziptest::WriteFile(src, data);
-  const std::string archive = (dir.path / "a.zip").string();
+  ASSERT_TRUE(test_support::WriteWholeFile(src, data));
+  const std::string archive = (root / "a.zip").string();
   ZipHandle* w = CreateZipFileWith(platform, archive.c_str(), "pw");
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(ZipAddFile(w, "folder\\copy.txt", src.string().c_str()), kZipOk);
@@ -297,7 +296,7 @@ TEST(ZipReader, FileArchivesRoundTripThroughTheStdioBackEnd) {
 
   ZipHandle* r = OpenZipFileWith(platform, archive.c_str(), "pw");
   ASSERT_NE(r, nullptr);
-  ASSERT_EQ(SetUnzipBaseDir(r, (dir.path / "out").string().c_str()), kZipOk);
+  ASSERT_EQ(SetUnzipBaseDir(r, (root / "out").string().c_str()), kZipOk);
   ZipEntryInfo info{};
   ASSERT_EQ(GetZipEntry(r, 0, &info), kZipOk);
   struct stat st {};
@@ -305,11 +304,11 @@ TEST(ZipReader, FileArchivesRoundTripThroughTheStdioBackEnd) {
   EXPECT_EQ(info.write_time, zip::UnixToFileTime(st.st_mtime));
   EXPECT_EQ(info.attributes & kZipAttrReadOnly, 0u);
   EXPECT_EQ(UnzipEntryToFile(r, 0, info.name), kZipOk);
-  EXPECT_TRUE(ReadFile(dir.path / "out" / "folder" / "copy.txt") == data);
+  EXPECT_TRUE(test_support::ReadWholeFile<Bytes>(root / "out" / "folder" / "copy.txt") == data);
   EXPECT_EQ(CloseZip(r), kZipOk);
 
   ZipResult e = 0;
-  for (const fs::path& not_archive : {dir.path / "missing.zip", src}) {
+  for (const fs::path& not_archive : {root / "missing.zip", src}) {
     EXPECT_EQ(OpenZipFileWith(platform, not_archive.string().c_str(), nullptr, &e), nullptr);
     EXPECT_EQ(e, kZipNotFound);
   }

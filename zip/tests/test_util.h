@@ -1,21 +1,15 @@
-// Shared helpers of the archive tests, and of the other tests that make or
-// damage archives: bytes, hand-made archives, files and folders through the
-// standard library, so that they serve both back-ends.
+// Helpers of the archive tests: bytes, hand-made archives, the writer's
+// bytes, and a folder's listing through the standard library, so that they
+// serve both back-ends. Files, folders and damaged archives are the shared
+// helpers' (tests/support/test_support.h).
 #pragma once
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
-
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <initializer_list>
 #include <optional>
 #include <random>
@@ -23,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/test_support.h"
 #include "zip/zip.h"
 #include "zip/zip_format.h"
 #ifndef _WIN32
@@ -31,7 +26,8 @@
 
 namespace ziptest {
 
-using Bytes = std::vector<std::uint8_t>;
+using test_support::Bytes;
+using test_support::Str;
 
 inline Bytes RandomBytes(std::size_t n, std::uint32_t start) {
   std::mt19937 rng(start);
@@ -57,8 +53,6 @@ inline Bytes RepetitiveBytes(std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) v[i] = static_cast<std::uint8_t>("abcabcabd"[i % 9]);
   return v;
 }
-
-inline Bytes Str(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 // The back-end that the extraction cases (extraction_test.cpp) run on: each
 // test program that holds them names its own.
@@ -107,26 +101,6 @@ inline Bytes BuildRaw(const std::vector<RawEntry>& entries, std::size_t prefix =
   return a;
 }
 
-// Where the stored bytes of the entry `name` start (its encryption header
-// included) in an archive without a comment; 0 when it has no such entry.
-inline std::size_t EntryDataOffset(const Bytes& a, const std::string& name) {
-  if (a.size() < zip::kEndRecordSize) return 0;
-  const std::uint8_t* p = a.data();
-  const std::size_t end = a.size() - zip::kEndRecordSize;
-  std::size_t c = zip::GetLe32(p + end + 16);
-  for (int left = zip::GetLe16(p + end + 10); left > 0 && c + zip::kCentralHeaderSize <= end; --left) {
-    const std::size_t length = zip::GetLe16(p + c + 28);
-    const std::size_t local = zip::GetLe32(p + c + 42);
-    const auto* stored = reinterpret_cast<const char*>(p + c + zip::kCentralHeaderSize);
-    if (c + zip::kCentralHeaderSize + length <= end && std::string(stored, length) == name &&
-        local + zip::kLocalHeaderSize <= a.size()) {
-      return local + zip::kLocalHeaderSize + zip::GetLe16(p + local + 26) + zip::GetLe16(p + local + 28);
-    }
-    c += zip::kCentralHeaderSize + length + zip::GetLe16(p + c + 30) + zip::GetLe16(p + c + 32);
-  }
-  return 0;
-}
-
 #ifndef _WIN32
 // Fixed, distinct times, so archive layouts are reproducible; DOS times read
 // as UTC, independent of the test machine's zone.
@@ -155,59 +129,12 @@ inline Bytes Finish(ZipHandle* h, ZipResult expect = kZipOk) {
   return out;
 }
 
-inline int ProcessId() {
-#ifdef _WIN32
-  return _getpid();
-#else
-  return ::getpid();
-#endif
-}
-
-// A fresh folder per test, removed with its contents at the end.
-struct TempDir {
-  std::filesystem::path path = std::filesystem::temp_directory_path() /
-                               ("ziptest_" + std::to_string(ProcessId()) + "_" +
-                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  TempDir() {
-    std::filesystem::remove_all(path);
-    std::filesystem::create_directories(path);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-  }
-};
-
-inline Bytes ReadFile(const std::filesystem::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-}
-
-inline bool WriteFile(const std::filesystem::path& p, const Bytes& data) {
-  std::filesystem::create_directories(p.parent_path());
-  std::ofstream f(p, std::ios::binary);
-  f.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-  f.close();
-  return !f.fail();
-}
-
 // The names in a folder, sorted.
 inline std::vector<std::string> Listing(const std::filesystem::path& folder) {
   std::vector<std::string> names;
   for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
-}
-
-// Flips the byte `at` of the stored bytes of the archive file's entry
-// `name`; at 6, inside an encrypted entry's header, every byte after it
-// reads wrong.
-inline bool DamageEntry(const std::filesystem::path& archive, const std::string& name, std::size_t at = 6) {
-  Bytes a = ReadFile(archive);
-  const std::size_t data = EntryDataOffset(a, name);
-  if (data == 0 || data + at >= a.size()) return false;
-  a[data + at] ^= 0x55;
-  return WriteFile(archive, a);
 }
 
 }  // namespace ziptest

@@ -4,9 +4,11 @@
 
 #include <string>
 
+#include "tests/support/test_support.h"
+
 namespace {
 
-std::string Text(const char* p) { return p != nullptr ? std::string(p) : std::string("<null>"); }
+using test_support::Text;
 
 // The texts belong to the application object: installing puts both tables
 // into gApp.texts, and GetText answers from there.

@@ -25,6 +25,9 @@
 
 namespace {
 
+using test_support::Field;
+using test_support::Text;
+
 constexpr char kAppName[] = "Veltrano Test";
 constexpr int kStuck = -2;  // the box did not close on its answer
 constexpr int kSetupDialog = 1001;
@@ -48,14 +51,6 @@ struct Script {
 };
 Script gScript;
 
-BOOL CALLBACK FindBoxProc(HWND window, LPARAM found) {
-  char cls[16] = {};
-  GetClassNameA(window, cls, sizeof cls);
-  if (std::string(cls) != "#32770" || !IsWindowVisible(window)) return TRUE;
-  *reinterpret_cast<HWND*>(found) = window;
-  return FALSE;
-}
-
 // Posted messages come before timer ticks, so a box that is still there at
 // the tick after its answers has ignored them.
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
@@ -66,9 +61,9 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     }
     return;
   }
-  HWND box = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), &FindBoxProc, reinterpret_cast<LPARAM>(&box));
-  if (box == nullptr) return;
+  const std::vector<HWND> shown = test_support::ShownDialogs(GetCurrentThreadId());
+  if (shown.empty()) return;
+  const HWND box = shown.front();
   gScript.box = box;
   if (gScript.inspect) gScript.inspect(box);
   for (const Answer& a : gScript.answers) {
@@ -90,12 +85,6 @@ int RunBox(std::vector<Answer> answers, std::function<void(HWND)> inspect, const
   KillTimer(nullptr, timer);
   gScript = Script{};
   return result;
-}
-
-std::string Text(HWND window) {
-  char text[4096] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
 }
 
 HFONT FontOf(HWND window) { return reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)); }
@@ -229,8 +218,8 @@ TEST_F(MessageBoxTest, MissingTextsShowAnEmptyBoxWithTheResourcesTitles) {
   SetAppTextTable(nullptr);  // GetText answers null for everything
   const auto inspect = [](HWND box) {
     EXPECT_EQ(Text(box), kAppName);
-    EXPECT_EQ(Text(GetDlgItem(box, kMsgBoxFirstLine)), "");
-    EXPECT_EQ(Text(GetDlgItem(box, IDOK)), "OK");
+    EXPECT_EQ(Field(box, kMsgBoxFirstLine), "");
+    EXPECT_EQ(Field(box, IDOK), "OK");
   };
   EXPECT_EQ(RunBox({kEnter}, inspect, nullptr, nullptr, 0x11), IDOK);
   SetUpTestSuite();

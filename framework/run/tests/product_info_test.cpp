@@ -135,8 +135,8 @@ TEST_F(ProductInfo, ShowsTheProductItsLinksAndOnlyTheServicesItWasGiven) {
   gArchiveParameter = 0;
   RunDialog({[&](HWND dialog) {
     EXPECT_EQ(Text(dialog), kProduct);
-    EXPECT_EQ(Text(GetDlgItem(dialog, FW_IDC_ABOUT_VERSION)), "AboutTest v3.2.1");
-    EXPECT_EQ(Text(GetDlgItem(dialog, FW_IDC_ABOUT_NOTICE)), GetText(0xF005, 1));
+    EXPECT_EQ(test_support::Field(dialog, FW_IDC_ABOUT_VERSION), "AboutTest v3.2.1");
+    EXPECT_EQ(test_support::Field(dialog, FW_IDC_ABOUT_NOTICE), GetText(0xF005, 1));
     EXPECT_EQ(LinkText(dialog, FW_IDC_ABOUT_WEB), GetText(0xF005, 2));
     EXPECT_EQ(LinkText(dialog, FW_IDC_ABOUT_PROGRAM_FOLDER), gApp.programFolder);
     EXPECT_EQ(LinkText(dialog, FW_IDC_ABOUT_DATA_FOLDER), gApp.dataFolder);

@@ -19,7 +19,6 @@
 #include "framework/util/crc32.h"
 #include "tests/support/win32/win_test_support.h"
 #include "framework/util/win_handles.h"
-#include "zip/tests/test_util.h"
 #include "zip/win32/zip_win32.h"
 
 namespace {
@@ -33,7 +32,7 @@ using test_support::RemoveTree;
 using test_support::StartProgram;
 using test_support::TempDir;
 using test_support::WriteWholeFile;
-using ziptest::DamageEntry;
+using test_support::DamageEntry;
 
 const std::string kProbe = ProgramFolder() + "\\start_probe.exe";
 const std::string kPoster = ProgramFolder() + "\\app_probe.exe";
@@ -75,12 +74,7 @@ class Probe {
 
   // Whether the probe has a top-level window of that class.
   [[nodiscard]] bool HasWindow(const char* windowClass) const {
-    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, windowClass, nullptr)) != nullptr;) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(w, &owner);
-      if (owner == GetProcessId(process_.Get())) return true;
-    }
-    return false;
+    return test_support::WindowOfProcess(GetProcessId(process_.Get()), windowClass) != nullptr;
   }
 
   // The exit code; a bound for a probe that hangs, not a pace the test

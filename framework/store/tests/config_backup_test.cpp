@@ -13,7 +13,6 @@
 #include "tests/support/win32/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "framework/util/win_handles.h"
-#include "zip/tests/test_util.h"
 #include "zip/win32/zip_win32.h"
 #include "zip/zip.h"
 
@@ -21,7 +20,7 @@ using test_support::Exists;
 using test_support::ReadWholeFile;
 using test_support::TempDir;
 using test_support::WriteWholeFile;
-using ziptest::DamageEntry;
+using test_support::DamageEntry;
 
 namespace {
 

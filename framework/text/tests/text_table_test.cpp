@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_support.h"
+
 namespace {
 
-std::string Text(const char* p) { return p != nullptr ? std::string(p) : std::string("<null>"); }
+using test_support::Text;
 
 // A writable table of the given ids (each record's text 0 is its id in
 // decimal), ended by the end marker.

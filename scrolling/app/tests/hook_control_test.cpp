@@ -70,15 +70,7 @@ HWND gNestingWindow = nullptr;
 constexpr UINT kNestedRequest = WM_APP + 7;
 
 // The real host, started as the main program starts it.
-CKernelHandle StartRealHost() {
-  std::string line = "\"" + test_support::ProgramFolder() + "\\Veltrano64.exe\"";
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return {};
-  CloseHandle(pi.hThread);
-  return CKernelHandle(pi.hProcess);
-}
+CKernelHandle StartRealHost() { return test_support::StartProgram(test_support::ProgramFolder() + "\\Veltrano64.exe", ""); }
 
 // The host's window belongs to that process.
 bool IsWindowOf(HWND window, const CKernelHandle& process) {
@@ -88,8 +80,8 @@ bool IsWindowOf(HWND window, const CKernelHandle& process) {
 
 // Ends a real host as the main program's shut-down does; its exit code.
 DWORD EndRealHost(const CKernelHandle& process) {
-  for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, kHostWindowClass, nullptr)) != nullptr;) {
-    if (IsWindowOf(w, process)) SendMessageA(w, WM_QUIT, 0, 0);
+  if (const HWND w = test_support::WindowOfProcess(GetProcessId(process.Get()), kHostWindowClass)) {
+    SendMessageA(w, WM_QUIT, 0, 0);
   }
   DWORD code = 99;
   if (WaitForSingleObject(process.Get(), 20000) != WAIT_OBJECT_0) {
@@ -270,25 +262,14 @@ TEST_F(HookControlTest, TheHostHearsEvenAFirstMaskOfNoHooksAndIsNotWaitedForOnce
 }
 
 TEST_F(HookControlTest, TheRealHostTakesTheMaskAndEndsOnWmQuit) {
-  std::string host = "\"" + test_support::ProgramFolder() + "\\Veltrano64.exe\"";
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessA(nullptr, &host[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  const CKernelHandle host = StartRealHost();
+  ASSERT_TRUE(host);
   SetHostStarted(33);
   // The host's window comes up while the first request waits for it.
   EXPECT_TRUE(InstallHooks(true));
-  const HWND window = FindHostWindow();
-  EXPECT_NE(window, nullptr);
+  EXPECT_TRUE(IsWindowOf(FindHostWindow(), host));
   EXPECT_TRUE(InstallHooks(false));
-  if (window != nullptr) SendMessageA(window, WM_QUIT, 0, 0);
-  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
-  DWORD code = 99;
-  GetExitCodeProcess(pi.hProcess, &code);
-  EXPECT_EQ(code, 0u);
-  if (code == STILL_ACTIVE) TerminateProcess(pi.hProcess, 1);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  EXPECT_EQ(EndRealHost(host), 0u) << "ended on WM_QUIT, 99: not within 20 s";
 }
 
 TEST_F(HookControlTest, AfterARestartTheNewHostTakesTheMaskPastTheOldHostsWindowOnItsWayOut) {

@@ -26,7 +26,7 @@ using test_support::ClassOf;
 using test_support::Click;
 using test_support::Text;
 
-std::string Field(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
+using test_support::Field;
 
 // Runs the dialog on a profile; steps get the dialog once it shows and must
 // end it. Dialogs it owns are answered with OK, their caption and texts kept

@@ -374,7 +374,7 @@ TEST_F(SettingsDialogTest, TrackbarAndMeasuredWheelSpeedUpdateTheWheelPage) {
   SendDlgItemMessageA(page, IDC_WHL_WSMED_SLIDER, TBM_SETPOS, TRUE, 90);
   SendMessageA(page, WM_HSCROLL, TB_THUMBPOSITION, reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_WHL_WSMED_SLIDER)));
   EXPECT_EQ(p.iWSmed, 90);
-  EXPECT_EQ(Text(GetDlgItem(page, IDC_WHL_WSMED)), "90");
+  EXPECT_EQ(test_support::Field(page, IDC_WHL_WSMED), "90");
   EXPECT_NE(p.dTrafo[50], before);
 
   struct Report {
@@ -392,7 +392,7 @@ TEST_F(SettingsDialogTest, TrackbarAndMeasuredWheelSpeedUpdateTheWheelPage) {
     SetFocus(r.focused ? GetDlgItem(page, IDC_WHL_WSMAX) : GetDlgItem(dialog_, IDC_SET_PROFILE_LIST));
     // The engine reports the speed it measured to the open dialog.
     EnginePlatformInstance().ReportWheelSpeed(static_cast<std::int32_t>(r.speed));
-    EXPECT_EQ(Text(GetDlgItem(page, IDC_WHL_WSMAX)), r.shown) << r.speed;
+    EXPECT_EQ(test_support::Field(page, IDC_WHL_WSMAX), r.shown) << r.speed;
     EXPECT_EQ(p.iWSmax, r.stored) << r.speed;
   }
 }

@@ -7,10 +7,11 @@
 #include <string>
 
 #include "tests/support/product/use_product_texts.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
-std::string Text(const char* p) { return p != nullptr ? std::string(p) : std::string("<null>"); }
+using test_support::Text;
 
 // The product's records, installed as start-up installs them, each found
 // under its own id and none among the framework's.

@@ -382,7 +382,7 @@ void Toggle(HWND dialog, int id) {
   CheckDlgButton(dialog, id, IsDlgButtonChecked(dialog, id) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
   Click(dialog, id);
 }
-std::string Field(HWND dialog, int id) { return test_support::Text(GetDlgItem(dialog, id)); }
+using test_support::Field;
 bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
 bool BoxSays(std::size_t index, const char* text) {
   return gDriver.boxes.texts.size() > index && gDriver.boxes.texts[index].find(text) != std::string::npos;

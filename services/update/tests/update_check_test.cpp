@@ -18,6 +18,7 @@
 #include "services/update/update_logic.h"
 
 using test_support::Click;
+using test_support::Field;
 using test_support::PumpUntil;
 using test_support::ReadWholeFile;
 using test_support::Text;
@@ -74,7 +75,6 @@ bool WaitForReports(int count) {
   return PumpUntil([count] { return gReports >= count; }, kWaitMs);
 }
 
-std::string Field(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
 bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
 void Toggle(HWND dialog, int id) {
   CheckDlgButton(dialog, id, IsDlgButtonChecked(dialog, id) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);

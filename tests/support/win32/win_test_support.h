@@ -22,10 +22,13 @@
 namespace test_support {
 
 inline std::string Text(HWND window) {
-  char text[1024] = {};
+  char text[4096] = {};
   GetWindowTextA(window, text, sizeof text);
   return text;
 }
+
+// The text of a dialog's control.
+inline std::string Field(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
 
 inline std::string ClassOf(HWND window) {
   char name[64] = {};
@@ -49,6 +52,17 @@ inline std::vector<HWND> ShownDialogs(DWORD thread) {
     EnumThreadWindows(thread, &CollectShownDialog, reinterpret_cast<LPARAM>(&found));
   }
   return found;
+}
+
+// The top-level window of that class that the process shows; null for none
+// (a program running beside the test may show one of the same class).
+inline HWND WindowOfProcess(DWORD processId, const char* windowClass) {
+  for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, windowClass, nullptr)) != nullptr;) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == processId) return w;
+  }
+  return nullptr;
 }
 
 // A window's caption and the texts of its controls, one a line.
@@ -186,46 +200,6 @@ inline bool IsDirectory(const std::string& path) {
   return Exists(path) && (Attributes(path) & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// Removes a tree without following links: a link is removed as itself.
-inline void RemoveTree(const std::string& path) {
-  const DWORD a = Attributes(path);
-  if (a == INVALID_FILE_ATTRIBUTES) return;
-  if ((a & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(path.c_str());
-    return;
-  }
-  WIN32_FIND_DATAA found;
-  HANDLE find = (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? INVALID_HANDLE_VALUE
-                                                         : FindFirstFileA((path + "\\*").c_str(), &found);
-  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found) != FALSE) {
-    const std::string name = found.cFileName;
-    if (name != "." && name != "..") RemoveTree(path + "\\" + name);
-  }
-  if (find != INVALID_HANDLE_VALUE) FindClose(find);
-  RemoveDirectoryA(path.c_str());
-}
-
-class TempDir {
- public:
-  TempDir() {
-    static int counter = 0;
-    char base[MAX_PATH];
-    GetTempPathA(MAX_PATH, base);
-    path_ = std::string(base) + "vlt" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
-    RemoveTree(path_);
-    CreateDirectoryA(path_.c_str(), nullptr);
-  }
-  ~TempDir() { RemoveTree(path_); }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  [[nodiscard]] const std::string& Path() const { return path_; }
-  [[nodiscard]] std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-
- private:
-  std::string path_;
-};
-
 // The header of a 32-bit top-down bitmap of w x h pixels.
 inline BITMAPINFO TopDown32(int w, int h) {
   BITMAPINFO bi{};
@@ -299,23 +273,6 @@ inline bool MoveCursorTo(int x, int y) {
 // it over target.
 inline std::string RecordTempOf(const std::string& target) {
   return target + "_tmp" + std::to_string(GetCurrentProcessId());
-}
-
-inline bool WriteWholeFile(const std::string& path, const std::string& content) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  const bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-  return std::fclose(f) == 0 && ok;
-}
-
-inline std::string ReadWholeFile(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return "<missing>";
-  std::string out;
-  char buf[4096];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) out.append(buf, n);
-  std::fclose(f);
-  return out;
 }
 
 // Keeps what it is given (a file handle, an open reader) until releaseAfter
