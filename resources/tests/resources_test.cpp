@@ -16,6 +16,7 @@
 #include "framework/util/win_handles.h"
 #include "resources/resource_ids.h"
 #include "resources/version.h"
+#include "tests/support/win32/win_test_support.h"
 
 namespace {
 
@@ -103,26 +104,18 @@ TEST(ProgramResources, IconsHoldA32BitImageOfEachSize) {
   }
 }
 
-std::vector<BYTE> IconPixels(HICON icon, int size) {
-  ICONINFO info{};
-  std::vector<BYTE> pixels;
-  if (!GetIconInfo(icon, &info)) return pixels;
-  CBitmapHandle colour(info.hbmColor), mask(info.hbmMask);
-  BITMAPINFO bmi{};
-  bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  pixels.resize(static_cast<size_t>(size) * size * 4);
-  HDC screen = GetDC(nullptr);
-  const int rows = colour ? GetDIBits(screen, colour.Get(), 0, size, pixels.data(), &bmi, DIB_RGB_COLORS) : 0;
-  ReleaseDC(nullptr, screen);
-  if (rows != size) pixels.clear();
-  return pixels;
+// The icon as drawn on white.
+std::vector<std::uint32_t> IconPixels(HICON icon, int size) {
+  test_support::DibSurface surface(size, size);
+  if (!DrawIconEx(surface.dc(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL)) return {};
+  return surface.Pixels();
 }
 
 // The dialogs and the tray load the icons at the sizes they need (the tray
 // asks for 64 pixels); the switched-off icon must look different.
 TEST(ProgramResources, IconsLoadAtTrayAndDialogSizes) {
   for (int size : {16, 32, 64}) {
-    std::vector<std::vector<BYTE>> pictures;
+    std::vector<std::vector<std::uint32_t>> pictures;
     for (int id : kIcons) {
       SCOPED_TRACE("icon " + std::to_string(id) + " at " + std::to_string(size));
       CIconHandle icon(static_cast<HICON>(

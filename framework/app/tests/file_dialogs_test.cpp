@@ -4,81 +4,28 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstring>
 #include <functional>
-#include <set>
 #include <string>
-#include <thread>
+#include <vector>
 
+#include "tests/support/win32/dialog_answerer.h"
 #include "tests/support/win32/win_test_support.h"
 
 namespace {
 
+using test_support::DialogAnswerer;
 using test_support::TempDir;
 using test_support::WriteWholeFile;
 
-// Acts once on the first visible dialog box of this process, from a thread
-// of its own, while the code under test runs the dialog's modal loop. A box
-// that the action did not end is cancelled, so that the test fails instead
-// of waiting for ever.
-class DialogDriver {
- public:
-  explicit DialogDriver(std::function<void(HWND)> act) : act_(std::move(act)), thread_([this] { Run(); }) {}
-  ~DialogDriver() {
-    stop_ = true;
-    thread_.join();
-  }
-  DialogDriver(const DialogDriver&) = delete;
-  DialogDriver& operator=(const DialogDriver&) = delete;
-  [[nodiscard]] bool Acted() const { return acted_; }
-  [[nodiscard]] bool LeftOpen() const { return leftOpen_; }
-
- private:
-  void Run() {
-    while (!stop_ && !acted_) {
-      HWND found = nullptr;
-      EnumWindows(Find, reinterpret_cast<LPARAM>(&found));
-      if (found != nullptr) {
-        act_(found);
-        acted_ = true;
-        test_support::WaitUntil([&] { return stop_ || !IsWindow(found); }, 10000);
-        if (IsWindow(found)) {
-          leftOpen_ = true;
-          PostMessageA(found, WM_COMMAND, IDCANCEL, 0);
-        }
-      }
-      Sleep(20);
-    }
-  }
-  static BOOL CALLBACK Find(HWND window, LPARAM out) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == GetCurrentProcessId() && IsWindowVisible(window) && test_support::ClassOf(window) == "#32770") {
-      *reinterpret_cast<HWND*>(out) = window;
-      return FALSE;
-    }
-    return TRUE;
-  }
-
-  std::function<void(HWND)> act_;
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> acted_{false};
-  std::atomic<bool> leftOpen_{false};
-  std::thread thread_;
-};
-
-// Types a name into the dialog's file-name field and presses OK.
-std::function<void(HWND)> TypeAndOk(const std::string& name) {
+// Types a name into the file dialog's name field before the answerer
+// presses OK.
+std::function<void(HWND)> TypeName(const std::string& name) {
   return [name](HWND dialog) {
     for (const int id : {0x480, 0x47C}) {  // the name field, as an edit or in a combo box
       if (GetDlgItem(dialog, id) != nullptr) SetDlgItemTextA(dialog, id, name.c_str());
     }
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
   };
-}
-std::function<void(HWND)> Press(int command) {
-  return [command](HWND dialog) { PostMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(command), 0); };
 }
 
 const char kFilter[] = "Brindlex Configuration Data\0*.BrindlexConfig\0All files\0*.*\0";
@@ -90,10 +37,10 @@ TEST(FileDialogs, SaveAppendsTheChosenFilterExtensionOpenKeepsTheFilterAndCancel
   std::uint8_t index = 9;
   const char* chosen = nullptr;
   {
-    DialogDriver driver(TypeAndOk("backup1"));
+    DialogAnswerer answerer(IDOK, TypeName("backup1"));
     chosen = ShowFileDialog(true, kFilter, 0, &index, folder, "Veltrano-2026.12.07.BrindlexConfig");
-    EXPECT_TRUE(driver.Acted());
-    EXPECT_FALSE(driver.LeftOpen());
+    EXPECT_EQ(answerer.Take().size(), 1u);
+    EXPECT_EQ(answerer.LeftOpen(), 0);
   }
   ASSERT_NE(chosen, nullptr);
   // Wine appends the extension in lower case.
@@ -104,7 +51,7 @@ TEST(FileDialogs, SaveAppendsTheChosenFilterExtensionOpenKeepsTheFilterAndCancel
   const std::string existing = temp / "old.BrindlexConfig";
   ASSERT_TRUE(WriteWholeFile(existing, "PK"));
   {
-    DialogDriver driver(TypeAndOk(existing));
+    DialogAnswerer answerer(IDOK, TypeName(existing));
     chosen = ShowFileDialog(false, kFilter, 1, &index, nullptr, nullptr);
   }
   ASSERT_NE(chosen, nullptr);
@@ -113,9 +60,9 @@ TEST(FileDialogs, SaveAppendsTheChosenFilterExtensionOpenKeepsTheFilterAndCancel
 
   lstrcpynA(folder, "C:\\", sizeof folder);
   {
-    DialogDriver driver(Press(IDCANCEL));
+    DialogAnswerer answerer(IDCANCEL);
     EXPECT_EQ(ShowFileDialog(true, kFilter, 0, &index, folder, "name"), nullptr);
-    EXPECT_TRUE(driver.Acted());
+    EXPECT_EQ(answerer.Take().size(), 1u);
   }
   EXPECT_STREQ(folder, "C:\\");
   EXPECT_EQ(index, 1);
@@ -133,25 +80,22 @@ TEST(FolderPicker, ANameTypedInTheStartFolderComesBackInTheAnsiCodePageAndCancel
   ASSERT_TRUE(CreateDirectoryA(chosen.c_str(), nullptr));
   char path[260];
   lstrcpynA(path, start.c_str(), sizeof path);
-  std::string caption;
   {
     // A name without its folder is found only in the folder the picker
     // started at.
-    DialogDriver driver([&caption](HWND dialog) {
-      caption = test_support::Text(dialog);
-      TypeAndOk("Sch\xFCler")(dialog);
-    });
+    DialogAnswerer answerer(IDOK, TypeName("Sch\xFCler"));
     EXPECT_EQ(BrowseForFolder("Choose the archive folder", path, true), kFolderChosen);
-    EXPECT_TRUE(driver.Acted());
-    EXPECT_FALSE(driver.LeftOpen());
+    const std::vector<std::string> boxes = answerer.Take();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].substr(0, boxes[0].find('\n')), "Choose the archive folder");  // the caption
+    EXPECT_EQ(answerer.LeftOpen(), 0);
   }
   EXPECT_EQ(std::string(path), chosen);
-  EXPECT_EQ(caption, "Choose the archive folder");
 
   {
-    DialogDriver driver(Press(IDCANCEL));
+    DialogAnswerer answerer(IDCANCEL);
     EXPECT_EQ(BrowseForFolder(nullptr, path, false), kFolderNotChosen);
-    EXPECT_TRUE(driver.Acted());
+    EXPECT_EQ(answerer.Take().size(), 1u);
   }
   EXPECT_EQ(std::string(path), chosen);
 }

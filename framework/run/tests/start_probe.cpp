@@ -198,12 +198,7 @@ int main() {
     answerer->SetFallback(IDOK);
   }
 
-  const std::string gate = Env("VELTRANO_PROBE_GATE");
-  if (!gate.empty()) {
-    const CKernelHandle event(OpenEventA(SYNCHRONIZE, FALSE, gate.c_str()));
-    Log("gate");
-    if (!event || WaitForSingleObject(event.Get(), 60000) != WAIT_OBJECT_0) return 4;
-  }
+  if (!WaitForEventNamedIn("VELTRANO_PROBE_GATE", "gate")) return 4;
   AppServices services;
   services.scheduledArchiveFolder = &ArchiveFolder;
   SetAppServices(services);

@@ -11,7 +11,9 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/base/app_records.h"
@@ -89,6 +91,30 @@ class Probe {
 
  private:
   CKernelHandle process_;
+};
+
+// A named event that the probes started through it wait for at one step,
+// its name handed to them in the environment variable given.
+class ProbeEvent {
+ public:
+  ProbeEvent(const std::string& name, const char* variable)
+      : name_(name), variable_(variable), event_(CreateEventA(nullptr, TRUE, FALSE, name.c_str())) {}
+  [[nodiscard]] explicit operator bool() const { return static_cast<bool>(event_); }
+  void Set() const { SetEvent(event_.Get()); }
+  void Reset() const { ResetEvent(event_.Get()); }
+  // A probe started as Probe starts one, that finds the event's name.
+  template <typename... Args>
+  [[nodiscard]] std::unique_ptr<Probe> Start(Args&&... args) const {
+    SetEnvironmentVariableA(variable_, name_.c_str());
+    auto probe = std::make_unique<Probe>(std::forward<Args>(args)...);
+    SetEnvironmentVariableA(variable_, nullptr);
+    return probe;
+  }
+
+ private:
+  std::string name_;
+  const char* variable_;
+  CKernelHandle event_;
 };
 
 DWORD RunProbe(const std::string& app, const std::string& log, const std::string& arguments = "",
@@ -450,26 +476,24 @@ TEST_F(PendingRestore, SecondStartLeavesTheRunningInstanceAndItsFilesAloneAndQui
 
 TEST_F(Startup, OfTwoStartsAtTheSameMomentOneRunsAndTheOtherSignalsIt) {
   ASSERT_TRUE(Install(data_));
-  const std::string gateName = app_ + "_gate";
-  const CKernelHandle gate(CreateEventA(nullptr, TRUE, FALSE, gateName.c_str()));
+  const ProbeEvent gate(app_ + "_gate", "VELTRANO_PROBE_GATE");
   ASSERT_TRUE(gate);
   for (int round = 0; round < 20; ++round) {
     SCOPED_TRACE(round);
-    ResetEvent(gate.Get());
+    gate.Reset();
     const std::string logs[2] = {dir_ / ("a" + std::to_string(round) + ".log"),
                                  dir_ / ("b" + std::to_string(round) + ".log")};
-    SetEnvironmentVariableA("VELTRANO_PROBE_GATE", gateName.c_str());
-    Probe a(app_, logs[0], "-MINIMIZE", "loop");
-    Probe b(app_, logs[1], "-MINIMIZE", "loop");
-    SetEnvironmentVariableA("VELTRANO_PROBE_GATE", nullptr);
+    const std::unique_ptr<Probe> probes[2] = {gate.Start(app_, logs[0], "-MINIMIZE", "loop"),
+                                              gate.Start(app_, logs[1], "-MINIMIZE", "loop")};
     ASSERT_TRUE(WaitForLine(logs[0], "gate") && WaitForLine(logs[1], "gate"));
-    SetEvent(gate.Get());
-    Probe* const probes[2] = {&a, &b};
+    gate.Set();
     int second = -1;
-    for (int i = 0; i < 3000 && second < 0 && !(HasLine(logs[0], "ready") && HasLine(logs[1], "ready"));
-         ++i, Sleep(20)) {
-      for (int p = 0; p < 2; ++p) second = probes[p]->Ended() ? p : second;
-    }
+    test_support::WaitUntil(
+        [&] {
+          for (int p = 0; p < 2; ++p) second = probes[p]->Ended() ? p : second;
+          return second >= 0 || (HasLine(logs[0], "ready") && HasLine(logs[1], "ready"));
+        },
+        60000);
     ASSERT_GE(second, 0) << "both run";
     EXPECT_EQ(probes[second]->Wait(), kOtherInstance);
     EXPECT_TRUE(WaitForLine(logs[1 - second], "fw " + Hex(0x83FF)));
@@ -487,14 +511,11 @@ TEST_F(Startup, StartsThatMeetAnInstanceStillStartingWaitHandlingTheirMessagesAn
   data_ = blocker + "\\data";
   ASSERT_TRUE(WriteWholeFile(blocker, "a file, not a folder"));
   ASSERT_TRUE(Install(data_));
-  const std::string stallName = app_ + "_stall";
-  const CKernelHandle stall(CreateEventA(nullptr, TRUE, FALSE, stallName.c_str()));
+  const ProbeEvent stall(app_ + "_stall", "VELTRANO_PROBE_STALL");
   ASSERT_TRUE(stall);
   const std::string firstLog = dir_ / "first.log";
-  SetEnvironmentVariableA("VELTRANO_PROBE_STALL", stallName.c_str());
-  Probe first(app_, firstLog, "-WAITFORDATAPATH -MINIMIZE", "loop");
-  SetEnvironmentVariableA("VELTRANO_PROBE_STALL", nullptr);
-  ASSERT_TRUE(test_support::WaitUntil([&] { return first.HasWindow("OrvoWaitForDataPath"); }, 60000));
+  const std::unique_ptr<Probe> first = stall.Start(app_, firstLog, "-WAITFORDATAPATH -MINIMIZE", "loop");
+  ASSERT_TRUE(test_support::WaitUntil([&] { return first->HasWindow("OrvoWaitForDataPath"); }, 60000));
 
   const std::string secondLog = dir_ / "second.log";
   const std::string quitLog = dir_ / "quit.log";
@@ -506,7 +527,7 @@ TEST_F(Startup, StartsThatMeetAnInstanceStillStartingWaitHandlingTheirMessagesAn
   EXPECT_EQ(quit.Wait(), kInstanceNotAnswering);
   EXPECT_TRUE(LinesStarting(secondLog, "box ").empty());
   EXPECT_TRUE(LinesStarting(quitLog, "box ").empty());
-  EXPECT_FALSE(first.Ended());
+  EXPECT_FALSE(first->Ended());
 
   // A start that meets the window before it answers waits for it, and then
   // signals it.
@@ -515,23 +536,20 @@ TEST_F(Startup, StartsThatMeetAnInstanceStillStartingWaitHandlingTheirMessagesAn
   const std::string thirdLog = dir_ / "third.log";
   Probe third(app_, thirdLog, "third");
   EXPECT_TRUE(third.WaitsIdle()) << "the third start signalled a window that did not answer";
-  SetEvent(stall.Get());
+  stall.Set();
   EXPECT_EQ(third.Wait(), kOtherInstance);
   EXPECT_TRUE(WaitForLine(firstLog, "fw " + Hex(0x83FF)));
   EXPECT_EQ(RunProbe(app_, log_, "-QUIT"), kOtherInstance);
-  EXPECT_EQ(first.Wait(), 0u);
+  EXPECT_EQ(first->Wait(), 0u);
   EXPECT_EQ(ReadWholeFile(data_ + "\\(Orvo)Cmd.oqc"), std::string("-WAITFORDATAPATH -MINIMIZE", 27));
 }
 
 TEST_F(Startup, StartDuringTheShutDownOfTheRunningInstanceWaitsUntilItIsGoneAndRuns) {
   ASSERT_TRUE(Install(data_));
-  const std::string lingerName = app_ + "_linger";
-  const CKernelHandle linger(CreateEventA(nullptr, TRUE, FALSE, lingerName.c_str()));
+  const ProbeEvent linger(app_ + "_linger", "VELTRANO_PROBE_LINGER");
   ASSERT_TRUE(linger);
   const std::string firstLog = dir_ / "first.log";
-  SetEnvironmentVariableA("VELTRANO_PROBE_LINGER", lingerName.c_str());
-  Probe first(app_, firstLog, "-MINIMIZE first", "loop");
-  SetEnvironmentVariableA("VELTRANO_PROBE_LINGER", nullptr);
+  const std::unique_ptr<Probe> first = linger.Start(app_, firstLog, "-MINIMIZE first", "loop");
   ASSERT_TRUE(WaitForLine(firstLog, "ready"));
   EXPECT_EQ(RunProbe(app_, dir_ / "quit.log", "-QUIT"), kOtherInstance);
   // Its loop has ended; its shut-down waits (as for a worker) and holds the mark.
@@ -540,8 +558,8 @@ TEST_F(Startup, StartDuringTheShutDownOfTheRunningInstanceWaitsUntilItIsGoneAndR
   const std::string secondLog = dir_ / "second.log";
   Probe second(app_, secondLog, "-MINIMIZE second", "loop");
   EXPECT_TRUE(second.WaitsIdle()) << "the second start is not waiting for the first one to be gone";
-  SetEvent(linger.Get());
-  EXPECT_EQ(first.Wait(), 0u);
+  linger.Set();
+  EXPECT_EQ(first->Wait(), 0u);
   EXPECT_TRUE(WaitForLine(secondLog, "ready"));
   EXPECT_TRUE(HasLine(secondLog, "start 0x0"));
   EXPECT_EQ(LinesStarting(firstLog, "fw " + Hex(0x83FF)), std::vector<std::string>{});

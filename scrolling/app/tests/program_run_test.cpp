@@ -347,6 +347,11 @@ UINT SystemWheelLines() {
   return lines;
 }
 
+// The turns of a thread timer of the re-selection timer's period: the error
+// box's modal loop runs both alike.
+std::atomic<int> gTurns{0};
+void CALLBACK CountTurn(HWND, UINT, UINT_PTR, DWORD) { ++gTurns; }
+
 // Runs the program as the scenario asks and writes what is left afterwards.
 int RunScenario(const std::string& scenario, const char* logPath) {
   const char* commandLine = "-MINIMIZE";
@@ -370,7 +375,8 @@ int RunScenario(const std::string& scenario, const char* logPath) {
     beforeAnswer = [&boxLines, &boxPhantom](HWND) {
       // The failed start is no running instance for another start.
       boxPhantom = FindPhantomWindow(gApp.appName) != nullptr ? 1 : 0;
-      Sleep(1500);  // three turns of the re-selection timer
+      const int start = gTurns;
+      WaitUntil([start] { return gTurns >= start + 3; }, 30000);  // the re-selection timer would have run thrice
       if (const HWND main = MainWindow()) {
         DWORD_PTR answer = 0;
         SendMessageTimeoutA(main, WM_HOOK_SELECTTARGET, 0, 0, SMTO_NORMAL, 10000, &answer);
@@ -413,7 +419,9 @@ int RunScenario(const std::string& scenario, const char* logPath) {
     // The settings dialog that the tray opens is no message box: it is told
     // apart by its profile list and stays open until the run ends.
     answerer.IgnoreDialogsWithControl(scenario == "update" ? IDC_UPDATE_CHECK_NOW : IDC_SET_PROFILE_LIST);
+    const UINT_PTR pace = scenario == "hooks" ? SetTimer(nullptr, 0, kSelectTimerPeriodMs, &CountTurn) : 0;
     code = RunMainProgram(GetModuleHandleA(nullptr), commandLine, SW_SHOWNORMAL);
+    if (pace != 0) KillTimer(nullptr, pace);
     boxes = answerer.Take();
   }
   if (driver.joinable()) driver.join();

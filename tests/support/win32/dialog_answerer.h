@@ -1,15 +1,16 @@
 // Answers every dialog box of this process from a thread of its own, keeping
 // its caption and texts, so that a message box shown by the code under test
-// ends. The answer is the command posted to the box (OK unless set).
+// ends. The answer is the command posted to the box (OK unless set); a box
+// still open 10 s after its answer is cancelled, so that the test fails
+// instead of waiting for it.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
 #include <functional>
-#include <iterator>
+#include <map>
 #include <mutex>
-#include <set>
 #include <string>
 #include <thread>
 #include <utility>
@@ -39,6 +40,9 @@ class DialogAnswerer {
   // that another thread may be filling in at that moment.
   void IgnoreDialogsWithControl(int id) { ignoredControl_ = id; }
 
+  // The boxes that did not end on their answer and were cancelled.
+  [[nodiscard]] int LeftOpen() const { return leftOpen_; }
+
   // The boxes answered since the last call: caption and texts, one a line.
   std::vector<std::string> Take() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -51,7 +55,18 @@ class DialogAnswerer {
   void Run() {
     while (!stop_) {
       EnumWindows(Answer, reinterpret_cast<LPARAM>(this));
-      for (auto it = answered_.begin(); it != answered_.end();) it = IsWindow(*it) ? std::next(it) : answered_.erase(it);
+      for (auto it = answered_.begin(); it != answered_.end();) {
+        if (!IsWindow(it->first)) {
+          it = answered_.erase(it);
+          continue;
+        }
+        if (it->second != 0 && GetTickCount64() - it->second > 10000) {
+          it->second = 0;
+          ++leftOpen_;
+          PostMessageA(it->first, WM_COMMAND, IDCANCEL, 0);
+        }
+        ++it;
+      }
       Sleep(5);
     }
   }
@@ -77,7 +92,7 @@ class DialogAnswerer {
     GetWindowTextA(window, caption, sizeof caption);
     std::string all = std::string(caption) + "\n";
     EnumChildWindows(window, Collect, reinterpret_cast<LPARAM>(&all));
-    self->answered_.insert(window);
+    self->answered_[window] = 0;
     {
       std::lock_guard<std::mutex> lock(self->mutex_);
       self->texts_.push_back(all);
@@ -87,6 +102,7 @@ class DialogAnswerer {
     const HWND button = GetDlgItem(window, answer);
     if (self->fallback_ != 0 && (button == nullptr || !IsWindowVisible(button))) answer = self->fallback_;
     PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(answer), 0);
+    self->answered_[window] = GetTickCount64();
     return TRUE;
   }
 
@@ -95,9 +111,10 @@ class DialogAnswerer {
   const std::function<void(HWND)> beforeAnswer_;
   std::atomic<int> fallback_{0};
   std::atomic<int> ignoredControl_{0};
+  std::atomic<int> leftOpen_{0};
   std::mutex mutex_;
   std::vector<std::string> texts_;
-  std::set<HWND> answered_;
+  std::map<HWND, ULONGLONG> answered_;  // when the answer was posted; 0: not yet, or cancelled
   std::thread thread_;
 };
 
