@@ -99,8 +99,9 @@ PixelRect PixelsOf(const RECT& r) { return PixelRect{r.left, r.top, r.right, r.b
 
 HFONT Font(int index, int dpi) { return ThemeGetFont(gApp.theme, index, dpi); }
 
-// The box's font DPI, as it draws.
-int FontDpi(HWND box) { return DialogFontDpi(DialogDpi(box)); }
+// The tests' Wine prefix shows everything at 96 DPI, the DPI the dialog
+// font is made for at least.
+constexpr int kDpi = 96;
 
 class MessageBoxTest : public ::testing::Test {
  protected:
@@ -136,7 +137,8 @@ TEST_F(MessageBoxTest, EachButtonSetAnswersWithItsButtonAndStartsOnItsDefault) {
     const auto inspect = [&c](HWND box) {
       EXPECT_EQ(GetFocus(), GetDlgItem(box, c.focus));
       EXPECT_EQ(LOWORD(SendMessageA(box, DM_GETDEFID, 0, 0)), c.focus);
-      EXPECT_EQ(FontOf(GetDlgItem(box, c.focus)), Font(1, FontDpi(box)));
+      EXPECT_EQ(DialogDpi(box), kDpi);
+      EXPECT_EQ(FontOf(GetDlgItem(box, c.focus)), Font(1, kDpi));
       for (int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
         const bool want = std::find(c.shown.begin(), c.shown.end(), id) != c.shown.end();
         EXPECT_EQ(IsWindowVisible(GetDlgItem(box, id)) != FALSE, want) << "button " << id;
@@ -193,14 +195,13 @@ TEST_F(MessageBoxTest, TextAreasForOneTwoAndManyLines) {
       const HWND first = GetDlgItem(box, kMsgBoxFirstLine);
       const HWND others = GetDlgItem(box, kMsgBoxOtherLines);
       EXPECT_EQ(Text(first), c.first);
-      const int dpi = FontDpi(box);
-      EXPECT_EQ(FontOf(first), Font((c.flags & kMsgBoxBoldFirstLine) ? 5 : 4, dpi));
+      EXPECT_EQ(FontOf(first), Font((c.flags & kMsgBoxBoldFirstLine) ? 5 : 4, kDpi));
       ASSERT_EQ(others != nullptr, c.others != nullptr);
       if (others == nullptr) return;
       EXPECT_EQ(Text(others), c.others);
-      EXPECT_EQ(FontOf(others), Font(4, dpi));
+      EXPECT_EQ(FontOf(others), Font(4, kDpi));
       int w = 0, h = 0;
-      (void)MeasureTextThemeFont(gApp.theme, "line 2", &w, &h, 0, dpi);
+      (void)MeasureTextThemeFont(gApp.theme, "line 2", &w, &h, 0, kDpi);
       const RECT r = InParent(others);
       if (c.measuredOthers >= 0) {
         EXPECT_EQ(r.bottom - r.top, c.measuredOthers * (h + 1));
@@ -244,28 +245,27 @@ std::map<int, PixelRect> ChildRects(HWND dialog) {
   return rects;
 }
 
-std::map<int, PixelRect> Scaled(const std::map<int, PixelRect>& rects, int from, int to) {
-  std::map<int, PixelRect> out;
-  for (const auto& [id, r] : rects) out[id] = ScaleRectForDpi(r, from, to);
-  return out;
+// Every edge times factor: a change to a whole multiple of the DPI moves
+// each edge exactly.
+std::map<int, PixelRect> Times(std::map<int, PixelRect> rects, int factor) {
+  for (auto& [id, r] : rects) r = PixelRect{r.left * factor, r.top * factor, r.right * factor, r.bottom * factor};
+  return rects;
 }
 
 TEST_F(MessageBoxTest, RepeatedDpiChangeScalesTheControlsOncePerChange) {
   const auto inspect = [](HWND box) {
-    const int dpi = DialogDpi(box);
-    ASSERT_GT(dpi, 0);
-    const int higher = dpi * 3 / 2;
+    ASSERT_EQ(DialogDpi(box), kDpi);
     const std::map<int, PixelRect> before = ChildRects(box);
-    SendDpiChanged(box, dpi, higher);
-    SendDpiChanged(box, higher, higher);  // the same DPI again moves nothing
-    EXPECT_EQ(ChildRects(box), Scaled(before, dpi, higher));
-    EXPECT_EQ(FontOf(GetDlgItem(box, kMsgBoxFirstLine)), Font(5, higher));
-    EXPECT_EQ(FontOf(GetDlgItem(box, IDOK)), Font(1, higher));
-    SendDpiChanged(box, higher, 0);  // no DPI: nothing to scale by
-    EXPECT_EQ(ChildRects(box), Scaled(before, dpi, higher));
-    SendDpiChanged(box, higher, dpi);
+    SendDpiChanged(box, 96, 192);
+    SendDpiChanged(box, 192, 192);  // the same DPI again moves nothing
+    EXPECT_EQ(ChildRects(box), Times(before, 2));
+    EXPECT_EQ(FontOf(GetDlgItem(box, kMsgBoxFirstLine)), Font(5, 192));
+    EXPECT_EQ(FontOf(GetDlgItem(box, IDOK)), Font(1, 192));
+    SendDpiChanged(box, 192, 0);  // no DPI: nothing to scale by
+    EXPECT_EQ(ChildRects(box), Times(before, 2));
+    SendDpiChanged(box, 192, 96);
     EXPECT_EQ(ChildRects(box), before);
-    EXPECT_EQ(FontOf(GetDlgItem(box, IDOK)), Font(1, DialogFontDpi(dpi)));
+    EXPECT_EQ(FontOf(GetDlgItem(box, IDOK)), Font(1, 96));
   };
   EXPECT_EQ(RunBox({kEscape}, inspect, "DPI", "First line\nsecond line\nthird line", 0x121), IDCANCEL);
 }
@@ -290,20 +290,19 @@ TEST_F(MessageBoxTest, DialogSetUpWidensACheckBoxOnceAndScalesOnlyAKnownDpi) {
   const CWindowHandle prepared = MakeSetupDialog(true);
   ASSERT_TRUE(plain && prepared);
   const HWND d = prepared.Get();
-  const int dpi = DialogDpi(d);
-  ASSERT_GT(dpi, 0);
+  ASSERT_EQ(DialogDpi(d), kDpi);
   EXPECT_EQ(WidthOf(d, kPlainCheckBox), WidenedCheckBoxWidth(WidthOf(plain.Get(), kPlainCheckBox)));
   EXPECT_EQ(WidthOf(d, kAutoCheckBox), WidthOf(plain.Get(), kAutoCheckBox));
-  const HFONT bold = Font(1, DialogFontDpi(dpi));
+  const HFONT bold = Font(1, 96);
   EXPECT_EQ(DialogFont(), bold);
   for (int id : {kPlainCheckBox, kGroupBox, IDOK}) EXPECT_EQ(FontOf(GetDlgItem(d, id)), bold) << id;
   EXPECT_NE(FontOf(GetDlgItem(d, kAutoCheckBox)), bold);
 
   // There and back: the check box is scaled with the rest, never widened again.
   const std::map<int, PixelRect> before = ChildRects(d);
-  for (int to : {dpi * 2, dpi * 2, dpi}) {
+  for (const auto& [to, factor] : {std::pair{192, 2}, {192, 2}, {96, 1}}) {
     ApplyDialogFontForDpi(d, to);
-    EXPECT_EQ(ChildRects(d), Scaled(before, dpi, to)) << to;
+    EXPECT_EQ(ChildRects(d), Times(before, factor)) << to;
   }
 
   // A dialog that was never prepared has no DPI to scale from: its controls
@@ -311,7 +310,7 @@ TEST_F(MessageBoxTest, DialogSetUpWidensACheckBoxOnceAndScalesOnlyAKnownDpi) {
   std::map<int, PixelRect> unscaled = ChildRects(plain.Get());
   PixelRect& box = unscaled[kPlainCheckBox];
   box.right = box.left + WidenedCheckBoxWidth(box.right - box.left);
-  for (int to : {dpi * 2, dpi * 3}) {
+  for (int to : {192, 288}) {
     ApplyDialogFontForDpi(plain.Get(), to);
     EXPECT_EQ(ChildRects(plain.Get()), unscaled) << to;
   }

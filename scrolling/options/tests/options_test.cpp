@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -81,59 +82,38 @@ TEST_F(OptionsTest, ProfileDefaults) {
   for (int i = 1; i < kCurvePoints; ++i) ASSERT_LT(p.dTrafo[i - 1], p.dTrafo[i]) << i;
 }
 
-// The factory profiles, written out from the product's table of built-in
-// profiles: defaults, the names and patterns, and the overrides of each.
-// Filled in place, so that the padding stays as SetProfileDefaults left it
-// (zero) for memcmp.
-void ExpectedFactoryProfile(int slot, Profile& p) {
-  static const char* const kTexts[kFactoryProfileCount][4] = {
-      {"Modern UI Apps", "", "", "Windows.UI.Core.CoreWindow"},
-      {"Windows Explorer", "C:\\Windows\\explorer.exe", "", ""},
-      {"Internet Explorer", "", "", "Internet Explorer_Server"},
-      {"Firefox", "", "", "MozillaWindowClass"},
-      {"Firefox Flash Plugin", "FlashPlayerPlugin", "", "GeckoFPSandboxChildWindow"},
-      {"Outlook Preview", "OUTLOOK.EXE", "Message", "_WwG"},
-      {"MS Office Visio", "VISIO.EXE", "", "VISIOG"},
-      {"MS Visual Studio", "devenv.exe", "", "HwndWrapper"},
-      {"Pictavo", "Pictavo.exe", "", ""},
-      {"VMware", "vmware", "", "MKSEmbedded"},
-      {"(All Others)", "", "", ""}};
-  SetProfileDefaults(p);
-  PUT(p.szParName, kTexts[slot][0]);
-  PUT(p.szPrgPath, kTexts[slot][1]);
-  PUT(p.szWndCaption, kTexts[slot][2]);
-  PUT(p.szWndClass, kTexts[slot][3]);
-  auto modes = [&p](std::int32_t m) { p.iUpMode = p.iDownMode = p.iLeftMode = p.iRightMode = m; };
-  switch (slot) {
-    case 0:
-    case 8:
-    case 9:
-      p.bScrollEnable = p.bWheelEnable = 0;
-      break;
-    case 1:
-      p.dSpeedX = p.dSpeedY = 0.5;
-      p.bSwapCtrl = 1;
-      modes(0);
-      break;
-    case 2:
-      p.dSpeedX = 0.05;
-      p.dSpeedY = 0.3;
-      break;
-    case 3:
-      p.dSpeedX = p.dSpeedY = 0.5;
-      break;
-    case 6:
-      p.dSpeedX = p.dSpeedY = 0.2;
-      modes(1);
-      break;
-    case 7:
-      p.bLockOneAxis = p.bWheelForeground = 1;
-      p.iBackMode = p.iForwardMode = 2;
-      p.hkBack = 0x022D;
-      p.hkForward = 0x032D;
-      break;
-  }
+// The fields in which the factory profiles differ from the defaults: scroll
+// and wheel on, the speeds, the swapped Ctrl key, the four scroll modes, one
+// axis at a time, the wheel to the foreground window, and the back and
+// forward modes with their keys.
+template <typename Visit>
+void VariedFields(Profile& p, Visit visit) {
+  visit(p.bScrollEnable), visit(p.bWheelEnable), visit(p.dSpeedX), visit(p.dSpeedY), visit(p.bSwapCtrl);
+  visit(p.iUpMode), visit(p.iDownMode), visit(p.iLeftMode), visit(p.iRightMode), visit(p.bLockOneAxis);
+  visit(p.bWheelForeground), visit(p.iBackMode), visit(p.hkBack), visit(p.iForwardMode), visit(p.hkForward);
 }
+
+// The product's built-in profiles, written out: name, program, caption and
+// class patterns, and the varied fields (the defaults are pinned above).
+const struct {
+  const char* texts[4];
+  std::vector<double> varied;
+} kFactory[kFactoryProfileCount] = {
+    {{"Modern UI Apps", "", "", "Windows.UI.Core.CoreWindow"}, {0, 0, 1, 1, 0, 2, 2, 2, 2, 0, 0, 0, 0x025A, 1, 0x0259}},
+    {{"Windows Explorer", "C:\\Windows\\explorer.exe", "", ""},
+     {1, 1, 0.5, 0.5, 1, 0, 0, 0, 0, 0, 0, 0, 0x025A, 1, 0x0259}},
+    {{"Internet Explorer", "", "", "Internet Explorer_Server"},
+     {1, 1, 0.05, 0.3, 0, 2, 2, 2, 2, 0, 0, 0, 0x025A, 1, 0x0259}},
+    {{"Firefox", "", "", "MozillaWindowClass"}, {1, 1, 0.5, 0.5, 0, 2, 2, 2, 2, 0, 0, 0, 0x025A, 1, 0x0259}},
+    {{"Firefox Flash Plugin", "FlashPlayerPlugin", "", "GeckoFPSandboxChildWindow"},
+     {1, 1, 1, 1, 0, 2, 2, 2, 2, 0, 0, 0, 0x025A, 1, 0x0259}},
+    {{"Outlook Preview", "OUTLOOK.EXE", "Message", "_WwG"}, {1, 1, 1, 1, 0, 2, 2, 2, 2, 0, 0, 0, 0x025A, 1, 0x0259}},
+    {{"MS Office Visio", "VISIO.EXE", "", "VISIOG"}, {1, 1, 0.2, 0.2, 0, 1, 1, 1, 1, 0, 0, 0, 0x025A, 1, 0x0259}},
+    {{"MS Visual Studio", "devenv.exe", "", "HwndWrapper"}, {1, 1, 1, 1, 0, 2, 2, 2, 2, 1, 1, 2, 0x022D, 2, 0x032D}},
+    {{"Pictavo", "Pictavo.exe", "", ""}, {0, 0, 1, 1, 0, 2, 2, 2, 2, 0, 0, 0, 0x025A, 1, 0x0259}},
+    {{"VMware", "vmware", "", "MKSEmbedded"}, {0, 0, 1, 1, 0, 2, 2, 2, 2, 0, 0, 0, 0x025A, 1, 0x0259}},
+    {{"(All Others)", "", "", ""}, {1, 1, 1, 1, 0, 2, 2, 2, 2, 0, 0, 0, 0x025A, 1, 0x0259}},
+};
 
 TEST_F(OptionsTest, FactoryOptionsReplaceEverything) {
   std::memset(&gOpt, 0x5C, sizeof gOpt);  // leftovers of earlier options
@@ -142,13 +122,23 @@ TEST_F(OptionsTest, FactoryOptionsReplaceEverything) {
                               gOpt.iCurPar}),
             (std::vector<int>{0, 1, 0, 0, 11, 10}));
   for (int slot = 0; slot < kFactoryProfileCount; ++slot) {
-    Profile expected;
-    ExpectedFactoryProfile(slot, expected);
-    const Profile& got = gOpt.Par[slot];
+    Profile& got = gOpt.Par[slot];
+    const auto& want = kFactory[slot];
     EXPECT_EQ((std::vector<std::string>{got.szParName, got.szPrgPath, got.szWndCaption, got.szWndClass}),
-              (std::vector<std::string>{expected.szParName, expected.szPrgPath, expected.szWndCaption,
-                                        expected.szWndClass}));
-    // Byte for byte, also the overrides and every field left at its default.
+              (std::vector<std::string>{want.texts[0], want.texts[1], want.texts[2], want.texts[3]}));
+    std::vector<double> varied;
+    VariedFields(got, [&varied](auto field) { varied.push_back(static_cast<double>(field)); });
+    EXPECT_EQ(varied, want.varied) << "profile " << slot;
+    // Byte for byte, also every field left at its default. Filled in place,
+    // so that the padding stays as SetProfileDefaults left it (zero).
+    Profile expected;
+    SetProfileDefaults(expected);
+    PUT(expected.szParName, want.texts[0]);
+    PUT(expected.szPrgPath, want.texts[1]);
+    PUT(expected.szWndCaption, want.texts[2]);
+    PUT(expected.szWndClass, want.texts[3]);
+    std::size_t i = 0;
+    VariedFields(expected, [&](auto& field) { field = static_cast<std::decay_t<decltype(field)>>(want.varied[i++]); });
     EXPECT_EQ(std::memcmp(&got, &expected, sizeof expected), 0) << "profile " << slot;
   }
   // Unused slots, from slot 11 on, are all zero, not defaulted.
