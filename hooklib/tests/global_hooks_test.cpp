@@ -27,16 +27,8 @@ class GlobalHooks : public ::testing::Test {
     callWndProcHook_.Reset(SetWindowsHookExA(WH_CALLWNDPROC, proc(kCallWndProcHookExport), library, 0));
     ASSERT_TRUE(mouseHook_ && getMessageHook_ && callWndProcHook_);
 
-    char path[MAX_PATH];
-    ASSERT_GT(GetModuleFileNameA(nullptr, path, MAX_PATH), 0u);
-    std::string exe(path);
-    exe = exe.substr(0, exe.find_last_of("\\/") + 1) + "hook_target.exe";
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    process_.Reset(pi.hProcess);
-    CloseHandle(pi.hThread);
+    process_ = test_support::StartProgram(test_support::ProgramFolder() + "\\hook_target.exe", "");
+    ASSERT_TRUE(process_);
     ASSERT_TRUE(PumpUntil([&] { return (target_ = FindWindowA(kTargetClass, nullptr)) != nullptr; }, 15000));
   }
 

@@ -4,6 +4,7 @@
 
 #include "hooklib/hooklib.h"
 #include "tests/support/hooks/recorder.h"
+#include "tests/support/win32/win_test_support.h"
 
 namespace {
 
@@ -173,13 +174,8 @@ struct CommandTarget {
   }
   CommandTarget() {
     commands = 0;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = &Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "VeltranoTestCommandTarget";
-    RegisterClassA(&wc);
-    window.Reset(CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr,
-                                 nullptr, wc.hInstance, nullptr));
+    window.Reset(
+        test_support::MakeClassWindow("VeltranoTestCommandTarget", &Proc, WS_OVERLAPPEDWINDOW, {0, 0, 50, 50}));
   }
   CWindowHandle window;
 };

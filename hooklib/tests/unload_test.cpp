@@ -14,6 +14,7 @@
 #include "framework/util/win_handles.h"
 #include "hooklib/hooklib.h"
 #include "tests/support/hooks/recorder.h"
+#include "tests/support/win32/win_test_support.h"
 
 namespace {
 
@@ -44,13 +45,7 @@ LONG WINAPI EndOnCrash(EXCEPTION_POINTERS* info) {
 }
 
 HWND MakeWindow() {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = &OwnProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = kWindowClass;
-  RegisterClassA(&wc);  // a second registration fails harmlessly
-  return CreateWindowExA(0, kWindowClass, "", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr, wc.hInstance,
-                         nullptr);
+  return test_support::MakeClassWindow(kWindowClass, &OwnProc, WS_OVERLAPPEDWINDOW, {0, 0, 50, 50});
 }
 
 // A window that lives on a thread of its own, with its own message loop.

@@ -17,25 +17,14 @@
 
 namespace {
 
-std::string BesideThisProgram(const char* name) {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder(path, length);
-  return folder.substr(0, folder.find_last_of("\\/") + 1) + name;
-}
+using test_support::WindowOfProcess;
 
+// A program beside this one, and its process id.
 [[nodiscard]] bool StartProgram(const char* name, CKernelHandle& process, DWORD& id) {
-  const std::string exe = BesideThisProgram(name);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  process.Reset(pi.hProcess);
-  CloseHandle(pi.hThread);
-  id = pi.dwProcessId;
-  return true;
+  process = test_support::StartProgram(test_support::ProgramFolder() + "\\" + name, "");
+  id = GetProcessId(process.Get());
+  return static_cast<bool>(process);
 }
-
 
 // Never waits on a thread that is itself waiting for this one: the hooks in
 // the target report to this thread while it asks.
@@ -57,7 +46,7 @@ class CHost {
   // before.
   [[nodiscard]] HWND WaitUntilReady() {
     HWND window = nullptr;
-    PumpUntil([&] { return (window = test_support::WindowOfProcess(id_, kHostWindowClass)) != nullptr || HasEnded(); }, 30000);
+    PumpUntil([&] { return (window = WindowOfProcess(id_, kHostWindowClass)) != nullptr || HasEnded(); }, 30000);
     return window && Ask(window, WM_NULL) == 0 ? window : nullptr;
   }
 
@@ -70,7 +59,7 @@ class CHost {
 
   void Stop() {
     if (!process_ || HasEnded()) return;
-    if (HWND window = test_support::WindowOfProcess(id_, kHostWindowClass)) Ask(window, WM_QUIT);
+    if (HWND window = WindowOfProcess(id_, kHostWindowClass)) Ask(window, WM_QUIT);
     if (!WaitForEnd()) TerminateProcess(process_.Get(), 99);
     WaitForSingleObject(process_.Get(), 5000);
   }
@@ -88,7 +77,7 @@ class Host : public ::testing::Test {
     // The hooks reach a program that runs already.
     DWORD targetId = 0;
     ASSERT_TRUE(StartProgram("hook_target.exe", target_, targetId));
-    ASSERT_TRUE(PumpUntil([&] { return (targetWindow_ = test_support::WindowOfProcess(targetId, kTargetClass)) != nullptr; }, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return (targetWindow_ = WindowOfProcess(targetId, kTargetClass)) != nullptr; }, 30000));
     ASSERT_TRUE(host_.Start());
     ASSERT_NE(hostWindow_ = host_.WaitUntilReady(), nullptr);
   }

@@ -177,8 +177,8 @@ std::string VersionString(const std::vector<char>& block, const char* name) {
 
 // Start-up reads the program's version from its own file.
 TEST(ProgramResources, VersionResourceCarriesTheVersionHeader) {
-  char path[MAX_PATH] = {};
-  ASSERT_NE(GetModuleFileNameA(nullptr, path, MAX_PATH), 0u);
+  const std::string program = test_support::ProgramPath();
+  const char* path = program.c_str();
   DWORD handle = 0;
   const DWORD size = GetFileVersionInfoSizeA(path, &handle);
   ASSERT_NE(size, 0u);

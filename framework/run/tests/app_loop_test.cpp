@@ -117,10 +117,7 @@ TEST_F(AppLoop, EdgeResizingForgetsAFrameThatIsDestroyed) {
   ASSERT_EQ(CountSeen(frame->window, WM_MOUSEMOVE), 0) << "the left edge takes the move";
   DestroyAllWindows();
   // A press afterwards goes where it was aimed, not to a frame that is gone.
-  const WNDCLASSA wc{0, &BarProc, 0, 0, gApp.hInstance, nullptr, nullptr, nullptr, nullptr, "VltLoopTestBar"};
-  RegisterClassA(&wc);
-  const CWindowHandle other(
-      CreateWindowExA(0, "VltLoopTestBar", "", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, gApp.hInstance, nullptr));
+  const CWindowHandle other(test_support::MakeClassWindow("VltLoopTestBar", &BarProc, WS_POPUP, {0, 0, 50, 20}));
   MSG press{other.Get(), WM_LBUTTONDOWN, 0, 0, 0, POINT{}};
   PreTranslateMessage(&press);
   EXPECT_EQ(CountSeen(other.Get(), WM_LBUTTONDOWN), 1);
@@ -220,10 +217,7 @@ TEST_F(AppLoop, PumpInsideTheWaitForAHeldFileAnswersOnlySentMessages) {
   const std::string from = dir / "new";
   const std::string to = dir / "held";
   ASSERT_TRUE(test_support::WriteWholeFile(from, "new") && test_support::WriteWholeFile(to, "old"));
-  const WNDCLASSA wc{0, &PumpingProc, 0, 0, gApp.hInstance, nullptr, nullptr, nullptr, nullptr, "VltPumpingTest"};
-  RegisterClassA(&wc);
-  const CWindowHandle window(
-      CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, gApp.hInstance, nullptr));
+  const CWindowHandle window(test_support::MakeClassWindow("VltPumpingTest", &PumpingProc));
   ASSERT_TRUE(window);
   gPostedHandled = gPostedHandledInside = false;
   CFileHandle held = test_support::OpenExisting(to, test_support::kIndexerSharing);
@@ -396,11 +390,8 @@ TEST_F(AppLoop, NonClientRefreshReachesEveryFrameworkWindowAndBar) {
   CFrameWindow* plain = MakeFrame(1, 0);
   CFrameWindow* captionless = MakeFrame(2, kFrameNoCaption);
   ASSERT_TRUE(plain != nullptr && captionless != nullptr);
-  const WNDCLASSA wc{0, &BarProc, 0, 0, gApp.hInstance, nullptr, nullptr, nullptr, nullptr, "VltLoopTestBar"};
-  RegisterClassA(&wc);
   CBar bar;
-  const CWindowHandle barWindow(
-      CreateWindowExA(0, "VltLoopTestBar", "", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, gApp.hInstance, nullptr));
+  const CWindowHandle barWindow(test_support::MakeClassWindow("VltLoopTestBar", &BarProc, WS_POPUP, {0, 0, 50, 20}));
   bar.window = barWindow.Get();
   ASSERT_GE(gApp.bars.Append(&bar), 0);
   gSeen.clear();

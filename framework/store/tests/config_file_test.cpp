@@ -144,11 +144,7 @@ TEST_F(RecordFiles, ReadOnlyRecordIsRefusedAtOnce) {
 TEST_F(RecordFiles, WriteDuringTheWaitOfAnotherIsHandedOverAndTheNewestStays) {
   const std::string target = tmp_ / "user\\(Orvo)App.oqc";
   const std::string temp = test_support::RecordTempOf(target);
-  const WNDCLASSA wc{0,       &SavingProc, 0,       0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr,
-                     nullptr, "VltRecordWriteTest"};
-  RegisterClassA(&wc);
-  const CWindowHandle window(CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                             wc.hInstance, nullptr));
+  const CWindowHandle window(test_support::MakeClassWindow("VltRecordWriteTest", &SavingProc));
   ASSERT_TRUE(window);
   for (const bool fromThisThread : {false, true}) {
     SCOPED_TRACE(fromThisThread);

@@ -56,12 +56,7 @@ class DibSurface : public test_support::DibSurface {
 
 // A window of its own class running proc.
 HWND MakeWindow(WNDPROC proc, const char* cls) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = cls;
-  RegisterClassA(&wc);
-  return CreateWindowExA(0, cls, "", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr, wc.hInstance, nullptr);
+  return test_support::MakeClassWindow(cls, proc, WS_POPUP, {0, 0, 200, 200});
 }
 
 void DistinctSlots(CTheme& theme) {

@@ -19,13 +19,8 @@ CWindowHandle Make(const char* title, DWORD style, DWORD exStyle, int x, int y, 
 class MonitorsTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kClass;
-    RegisterClassA(&wc);
-    wc.lpszClassName = "orvoPHANTOM";  // the phantom class in another letter case
-    RegisterClassA(&wc);
+    test_support::RegisterWindowClass(kClass);
+    test_support::RegisterWindowClass("orvoPHANTOM");  // the phantom class in another letter case
   }
   // A visible topmost window at (100,100), 400 x 300, with a child at
   // (10,10) 200 x 200, a grandchild at (20,20) 50 x 50 inside it, and a

@@ -70,7 +70,9 @@ HWND gNestingWindow = nullptr;
 constexpr UINT kNestedRequest = WM_APP + 7;
 
 // The real host, started as the main program starts it.
-CKernelHandle StartRealHost() { return test_support::StartProgram(test_support::ProgramFolder() + "\\Veltrano64.exe", ""); }
+CKernelHandle StartRealHost() {
+  return test_support::StartProgram(test_support::ProgramFolder() + "\\Veltrano64.exe", "");
+}
 
 // The host's window belongs to that process.
 bool IsWindowOf(HWND window, const CKernelHandle& process) {
@@ -131,12 +133,7 @@ LRESULT CALLBACK NestingProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 }
 
 HWND MakeWindow(const char* className, WNDPROC proc) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = className;
-  RegisterClassA(&wc);
-  return CreateWindowExA(0, className, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  return test_support::MakeClassWindow(className, proc, WS_POPUP, {0, 0, 0, 0});
 }
 
 // The host of the instance that ended before a restart: it has left its loop

@@ -113,13 +113,8 @@ void DriveMainWindow(std::ostream& log, test_support::FakeNotificationArea& tray
 void QuitDuringADrag(std::ostream& log) {
   const HWND main = WaitForMainWindow();
   if (main == nullptr) return;
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = &DefWindowProcA;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "VeltranoDragWindow";
-  RegisterClassA(&wc);
-  HWND view = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "drag", WS_POPUP | WS_VISIBLE | WS_VSCROLL, 100, 100,
-                              400, 300, nullptr, nullptr, wc.hInstance, nullptr);
+  HWND view = test_support::MakeClassWindow("VeltranoDragWindow", &DefWindowProcA, WS_POPUP | WS_VISIBLE | WS_VSCROLL,
+                                            {100, 100, 500, 400}, WS_EX_TOPMOST);
   test_support::MoveCursorTo(300, 200);
   log << "press " << SendMessageA(main, WM_HOOK_MOUSE, WM_RBUTTONDOWN, 0) << "\n";
   test_support::MoveCursorTo(300, 240);
@@ -134,9 +129,7 @@ void QuitDuringADrag(std::ostream& log) {
 // Another start with "-QUIT" ends the run; its exit code.
 void QuitFromAnotherStart(std::ostream& log) {
   if (WaitForMainWindow() == nullptr) return;
-  char self[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  log << "quitcode " << test_support::RunToEnd(self, "--quit") << "\n";
+  log << "quitcode " << test_support::RunToEnd(test_support::ProgramPath(), "--quit") << "\n";
 }
 
 // An update server on 127.0.0.1 that answers slowly: the n-th request waits
@@ -304,9 +297,7 @@ void SaveEverywhereOnceLetGo(std::ostream& log, const std::atomic<bool>& boxShow
     SendMessageA(dialog, WM_COMMAND, IDC_SET_APPLY, 0);
     SendMessageA(dialog, WM_COMMAND, IDOK, 0);
   }
-  char self[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  log << "quitcode " << test_support::RunToEnd(self, "--quit") << "\n";
+  log << "quitcode " << test_support::RunToEnd(test_support::ProgramPath(), "--quit") << "\n";
 }
 
 // A scheduled archive due at start-up, into the data folder.
@@ -488,21 +479,15 @@ Outcome RunProgramIn(const std::string& scenario, const std::string& options = "
     ADD_FAILURE() << "no installation record";
     return out;
   }
-  char self[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string line = "\"" + std::string(self) + "\" --scenario " + scenario + " \"" + logPath + "\"";
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+  const CKernelHandle run =
+      test_support::StartProgram(test_support::ProgramPath(), "--scenario " + scenario + " \"" + logPath + "\"");
+  if (!run) {
     ADD_FAILURE() << "the scenario did not start";
     return out;
   }
-  const DWORD waited = WaitForSingleObject(pi.hProcess, 60000);
+  const DWORD waited = WaitForSingleObject(run.Get(), 60000);
   EXPECT_EQ(waited, WAIT_OBJECT_0) << "the run did not end";
-  if (waited != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  if (waited != WAIT_OBJECT_0) TerminateProcess(run.Get(), 1);
   test_support::DeleteInstallRecord("Veltrano");
   std::ifstream log(logPath);
   std::string entry;

@@ -48,13 +48,7 @@ int CountReceived(HWND window, UINT message, WPARAM wParam) {
 
 class EngineActionsWin32Test : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = RecorderProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kRecorderClass;
-    RegisterClassA(&wc);
-  }
+  static void SetUpTestSuite() { test_support::RegisterWindowClass(kRecorderClass, RecorderProc); }
 
   void SetUp() override {
     SetFactoryOptions();
@@ -290,9 +284,7 @@ TEST_F(EngineActionsWin32Test, KeyCombinationsTypeIntoAnEditControl) {
 // The probe program copied to a folder whose name has blanks in it.
 struct ProbeCopy {
   ProbeCopy() {
-    char module[MAX_PATH];
-    std::string source(module, GetModuleFileNameA(nullptr, module, sizeof module));
-    source = source.substr(0, source.find_last_of("\\/") + 1) + "scrolling_engine_args_probe.exe";
+    const std::string source = test_support::ProgramFolder() + "\\scrolling_engine_args_probe.exe";
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     folder = std::string(temp) + "Veltrano probe " + std::to_string(GetCurrentProcessId());

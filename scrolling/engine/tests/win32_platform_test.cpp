@@ -24,13 +24,8 @@ constexpr char kClassB[] = "VeltranoTargetB";
 class EngineWin32Test : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kClassA;
-    RegisterClassA(&wc);
-    wc.lpszClassName = kClassB;
-    RegisterClassA(&wc);
+    test_support::RegisterWindowClass(kClassA);
+    test_support::RegisterWindowClass(kClassB);
   }
 
   void SetUp() override {
@@ -65,11 +60,10 @@ class EngineWin32Test : public ::testing::Test {
 };
 
 TEST_F(EngineWin32Test, PlatformReadsPathCaptionAndClass) {
-  char own[MAX_PATH] = {};
-  ASSERT_GT(GetModuleFileNameA(nullptr, own, sizeof own), 0u);
+  const std::string own = test_support::ProgramPath();
   char path[MAX_PATH] = "junk";
   ASSERT_TRUE(GetWindowProcessPath(first.get(), path, sizeof path));
-  EXPECT_TRUE(EqualsNoCase(path, own)) << path << " / " << own;
+  EXPECT_TRUE(EqualsNoCase(path, own.c_str())) << path << " / " << own;
   char small[8] = "junk";
   EXPECT_FALSE(GetWindowProcessPath(first.get(), small, sizeof small));  // does not fit
   EXPECT_STREQ(small, "");
@@ -144,14 +138,8 @@ LRESULT CALLBACK AnnouncerProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 TEST_F(EngineWin32Test, WheelScrollLinesReachTheSystemAndAreAnnouncedOnlyAfterTheAnswer) {
   UINT saved = 0;
   ASSERT_TRUE(SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &saved, 0));
-  WNDCLASSA wc{};
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpfnWndProc = ListenerProc;
-  wc.lpszClassName = "VeltranoLinesListener";
-  RegisterClassA(&wc);
-  wc.lpfnWndProc = AnnouncerProc;
-  wc.lpszClassName = "VeltranoLinesAnnouncer";
-  RegisterClassA(&wc);
+  test_support::RegisterWindowClass("VeltranoLinesListener", ListenerProc);
+  test_support::RegisterWindowClass("VeltranoLinesAnnouncer", AnnouncerProc);
   CKernelHandle listening(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   DWORD listenerThread = 0;
   std::thread listener([&] {

@@ -91,13 +91,7 @@ class SettingsDialogTest : public ::testing::Test {
     gApp.versionMinor = 2;
     gApp.versionBuild = 3;
     gApp.osVersion = 10;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = &MainProc;
-    wc.hInstance = gApp.hInstance;
-    wc.lpszClassName = "SettingsTestMain";
-    RegisterClassA(&wc);
-    gMain = CreateWindowExA(0, "SettingsTestMain", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, gApp.hInstance,
-                            nullptr);
+    gMain = test_support::MakeClassWindow("SettingsTestMain", &MainProc, WS_OVERLAPPED);
     SettingsHost host;
     host.installHooks = &RecordHooks;
     host.updateTrayIcon = &RecordTray;

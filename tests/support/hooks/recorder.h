@@ -9,6 +9,7 @@
 
 #include "framework/util/win_handles.h"
 #include "hooklib/shared_memory.h"
+#include "tests/support/win32/win_test_support.h"
 
 struct HookMessage {
   UINT message;
@@ -21,13 +22,9 @@ class Recorder {
   using Answer = std::function<LRESULT(const HookMessage&)>;
 
   Recorder() {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = &Recorder::Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "VeltranoTestRecorder";
-    RegisterClassA(&wc);  // a second registration fails harmlessly
-    window_.Reset(CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  wc.hInstance, this));
+    test_support::RegisterWindowClass("VeltranoTestRecorder", &Recorder::Proc);
+    window_.Reset(CreateWindowExA(0, "VeltranoTestRecorder", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleA(nullptr), this));
   }
 
   [[nodiscard]] HWND window() const { return window_.Get(); }

@@ -167,14 +167,7 @@ class UiTest : public ::testing::Test {
   // A recording window: a child of parent, or a popup that the test
   // owns until its end (or until Destroy).
   HWND MakeWindow(HWND parent, int x, int y, int w, int h, DWORD style = WS_VISIBLE, DWORD exStyle = 0) {
-    static const ATOM atom = [] {
-      WNDCLASSA wc{};
-      wc.lpfnWndProc = &RecordingProc;
-      wc.hInstance = GetModuleHandleA(nullptr);
-      wc.lpszClassName = "VltRecordingWindow";
-      return RegisterClassA(&wc);
-    }();
-    (void)atom;
+    test_support::RegisterWindowClass("VltRecordingWindow", &RecordingProc);
     const HWND window =
         CreateWindowExA(exStyle, "VltRecordingWindow", "", (parent != nullptr ? WS_CHILD : WS_POPUP) | style, x, y, w,
                         h, parent, nullptr, GetModuleHandleA(nullptr), nullptr);

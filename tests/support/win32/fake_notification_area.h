@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "framework/util/win_handles.h"
+#include "tests/support/win32/win_test_support.h"
 
 namespace test_support {
 
@@ -31,13 +32,7 @@ class FakeNotificationArea {
  public:
   FakeNotificationArea() {
     Current() = this;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = &Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "Shell_TrayWnd";
-    RegisterClassA(&wc);
-    window_.Reset(CreateWindowExA(0, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr));
+    window_.Reset(MakeClassWindow("Shell_TrayWnd", &Proc, WS_POPUP, {0, 0, 0, 0}));
   }
   ~FakeNotificationArea() {
     window_.Reset();

@@ -147,6 +147,25 @@ struct ModalSteps {
   }
 };
 
+// Registers a window class of this program running proc (a second
+// registration fails harmlessly).
+inline void RegisterWindowClass(const char* name, WNDPROC proc = &DefWindowProcA) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = name;
+  RegisterClassA(&wc);
+}
+
+// A top-level window of a class of its own running proc, registered on the
+// way: hidden unless style says otherwise.
+inline HWND MakeClassWindow(const char* name, WNDPROC proc, DWORD style = WS_POPUP, RECT at = {0, 0, 10, 10},
+                            DWORD exStyle = 0) {
+  RegisterWindowClass(name, proc);
+  return CreateWindowExA(exStyle, name, "", style, at.left, at.top, at.right - at.left, at.bottom - at.top, nullptr,
+                         nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
 // A button click as the dialog manager reports it.
 inline void Click(HWND dialog, int id) {
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
@@ -313,23 +332,26 @@ inline CFileHandle OpenExisting(const std::string& path, DWORD share, DWORD acce
   return CFileHandle(CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-// The folder of the test program, where the helper programs it starts lie.
-inline std::string ProgramFolder() {
+// This program's file, and its folder, where the helper programs it starts
+// lie.
+inline std::string ProgramPath() {
   char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  const std::string program = path;
+  return std::string(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+}
+inline std::string ProgramFolder() {
+  const std::string program = ProgramPath();
   return program.substr(0, program.rfind('\\'));
 }
 
 // Starts a program with the arguments, in the folder (null: this one's); the
 // process, or an empty handle when it could not start.
 [[nodiscard]] inline CKernelHandle StartProgram(const std::string& program, const std::string& arguments,
-                                                const char* folder = nullptr) {
+                                                const char* folder = nullptr, DWORD flags = 0) {
   std::string commandLine = "\"" + program + "\" " + arguments;
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi)) {
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, folder, &si, &pi)) {
     return CKernelHandle();
   }
   const CKernelHandle thread(pi.hThread);
@@ -340,19 +362,9 @@ inline std::string ProgramFolder() {
 // this program. Its id is never reused while the handle is open, also after
 // it was terminated. An empty handle when it could not start.
 [[nodiscard]] inline CKernelHandle StartSuspendedCopy(DWORD* processId) {
-  char self[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string commandLine = "\"" + std::string(self) + "\"";
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &si,
-                      &pi)) {
-    return CKernelHandle();
-  }
-  const CKernelHandle thread(pi.hThread);
-  *processId = pi.dwProcessId;
-  return CKernelHandle(pi.hProcess);
+  CKernelHandle process = StartProgram(ProgramPath(), "", nullptr, CREATE_SUSPENDED);
+  *processId = GetProcessId(process.Get());
+  return process;
 }
 
 // Runs a program to its end, so that everything it posted is queued here; its
