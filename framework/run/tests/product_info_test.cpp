@@ -45,7 +45,7 @@ void RunDialog(std::vector<std::function<bool(HWND)>> steps, std::vector<int> an
   EXPECT_TRUE(gDriver.Run([] { (void)ShowProductInfo(nullptr, 0); })) << "the dialog ended before its steps";
 }
 
-bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+using test_support::Enabled;
 // What a link label shows: the object the control carries.
 std::string LinkText(HWND dialog, int id) {
   const auto* link = reinterpret_cast<const CLinkLabel*>(GetWindowLongPtrA(GetDlgItem(dialog, id), GWLP_USERDATA));

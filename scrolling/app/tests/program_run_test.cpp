@@ -50,6 +50,7 @@
 
 namespace {
 
+using test_support::TimedSend;
 using test_support::WaitUntil;
 
 constexpr UINT kLinesBeforeStart = 6;
@@ -150,19 +151,6 @@ bool AskServerForUpdates(const std::string& data, const LocalServer& server) {
   std::vector<unsigned char> bytes = test_support::MakeInstallRecord(test_support::ProgramFolder(), data, true, false);
   test_support::PutInstallText(bytes, test_support::kInstallUpdateCheckUrlAt, server.Url("/version"));
   return test_support::WriteInstallRecord("Veltrano", bytes);
-}
-
-// How long the main window takes to answer one sent message, in milliseconds.
-double TimedSend(HWND main, UINT message, WPARAM wParam) {
-  LARGE_INTEGER frequency;
-  LARGE_INTEGER start;
-  LARGE_INTEGER end;
-  DWORD_PTR answer = 0;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&start);
-  SendMessageTimeoutA(main, message, wParam, 0, SMTO_NORMAL, 20000, &answer);
-  QueryPerformanceCounter(&end);
-  return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 // Hook messages sent to the main window while the update check waits on its

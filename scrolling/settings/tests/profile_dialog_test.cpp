@@ -17,7 +17,7 @@
 #include "framework/util/win_handles.h"
 #include "scrolling/options/options.h"
 #include "scrolling/settings/res/profile_dialog_ids.h"
-#include "scrolling/settings/tests/dialog_checks.h"
+#include "tests/support/win32/dialog_checks.h"
 #include "tests/support/product/use_product_texts.h"
 
 namespace {
@@ -110,14 +110,8 @@ class ProfileDialogTest : public ::testing::Test {
   }
 };
 
-struct Control {
-  int id;  // -1: a label without an id
-  const char* kind;
-  const char* text;
-};
-
 TEST_F(ProfileDialogTest, ShowsEveryControlWithItsTextAndTheProfileUnclipped) {
-  const Control expected[] = {
+  const std::vector<test_support::Control> expected = {
       {-1, "Button", "Profile"}, {-1, "Static", "Name:"}, {IDC_PROFILE_NAME, "Edit", "Editor"},
       {-1, "Static", "Please choose a unique name for the profile"}, {-1, "Button", "Program and Window"},
       {-1, "Static", "Program:"}, {IDC_PROFILE_PROGRAM, "Edit", "C:\\Tools\\editor.exe"},
@@ -129,13 +123,7 @@ TEST_F(ProfileDialogTest, ShowsEveryControlWithItsTextAndTheProfileUnclipped) {
   };
   Profile profile = NamedProfile();
   const auto steps = [&](HWND dialog) {
-    std::vector<HWND> children;
-    for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
-    ASSERT_EQ(children.size(), std::size(expected));
-    for (std::size_t i = 0; i < children.size(); ++i) {
-      EXPECT_EQ(static_cast<int>(static_cast<short>(GetDlgCtrlID(children[i]))), expected[i].id) << i;
-      EXPECT_TRUE(test_support::ControlShows(children[i], expected[i].kind, expected[i].text)) << expected[i].text;
-    }
+    test_support::ExpectControls(dialog, expected);
     EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_PROFILE_NAME));
     Click(dialog, IDCANCEL);
   };

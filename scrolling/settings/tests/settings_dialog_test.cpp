@@ -21,7 +21,7 @@
 #include "scrolling/settings/res/settings_ids.h"
 #include "scrolling/settings/settings_dialog.h"
 #include "scrolling/settings/settings_state.h"
-#include "scrolling/settings/tests/dialog_checks.h"
+#include "tests/support/win32/dialog_checks.h"
 #include "tests/support/product/use_product_texts.h"
 
 namespace {

@@ -15,6 +15,7 @@
 #include "framework/base/framework_messages.h"
 #include "framework/ui/window_list.h"
 #include "framework/ui/frame_window.h"
+#include "tests/support/win32/dialog_checks.h"
 #include "tests/support/win32/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "services/archive/archive_dialog.h"
@@ -377,13 +378,9 @@ INT_PTR RunArchiveDialog(std::vector<std::function<bool(HWND)>> steps) {
 }
 
 using test_support::Click;
-// The check box as a click sets it: checked state toggled, then its command.
-void Toggle(HWND dialog, int id) {
-  CheckDlgButton(dialog, id, IsDlgButtonChecked(dialog, id) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
-  Click(dialog, id);
-}
+using test_support::Enabled;
 using test_support::Field;
-bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+using test_support::Toggle;
 bool BoxSays(std::size_t index, const char* text) {
   return gDriver.boxes.texts.size() > index && gDriver.boxes.texts[index].find(text) != std::string::npos;
 }
@@ -397,11 +394,7 @@ class ArchiveDialog : public Archiving {
 };
 
 TEST_F(ArchiveDialog, ControlsPreviewsAndOkThatRefusesInvalidPatterns) {
-  const struct {
-    int id;
-    const char* kind;
-    const char* text;
-  } controls[] = {
+  const std::vector<test_support::Control> controls = {
       {-1, "Button", "Archive Configuration"}, {IDC_ARCHIVE_ENABLED, "Button", "Automatic archiving every:"},
       {IDC_ARCHIVE_INTERVAL, "Edit", "14"}, {IDC_ARCHIVE_DAYS_LABEL, "Static", "days."},
       {IDC_ARCHIVE_NOW, "Button", "Archive now!"}, {-1, "Static", "Keep up to:"}, {IDC_ARCHIVE_KEEP, "Edit", "3"},
@@ -420,15 +413,8 @@ TEST_F(ArchiveDialog, ControlsPreviewsAndOkThatRefusesInvalidPatterns) {
   const std::string saved = ReadWholeFile(record_);
   const INT_PTR result = RunArchiveDialog({
       [&](HWND dialog) {
-        std::vector<HWND> children;
-        for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
-        EXPECT_EQ(children.size(), std::size(controls));
-        for (std::size_t i = 0; i < children.size() && i < std::size(controls); ++i) {
-          SCOPED_TRACE(i);
-          EXPECT_EQ(static_cast<WORD>(GetDlgCtrlID(children[i])), static_cast<WORD>(controls[i].id));
-          EXPECT_EQ(test_support::ClassOf(children[i]), controls[i].kind);
-          EXPECT_EQ(test_support::Text(children[i]), controls[i].text != nullptr ? controls[i].text : previewPath);
-        }
+        test_support::ExpectControls(dialog, controls);
+        EXPECT_EQ(Field(dialog, IDC_ARCHIVE_PATH_PREVIEW), previewPath);
         EXPECT_EQ(ArchiveDialogWindow(), dialog);
         EXPECT_FALSE(Enabled(dialog, IDC_ARCHIVE_INTERVAL));
         Toggle(dialog, IDC_ARCHIVE_ENABLED);

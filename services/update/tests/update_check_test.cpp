@@ -18,6 +18,8 @@
 #include "services/update/update_logic.h"
 
 using test_support::Click;
+using test_support::Enabled;
+using test_support::Toggle;
 using test_support::Field;
 using test_support::PumpUntil;
 using test_support::ReadWholeFile;
@@ -73,12 +75,6 @@ constexpr DWORD kWaitMs = 30000;
 
 bool WaitForReports(int count) {
   return PumpUntil([count] { return gReports >= count; }, kWaitMs);
-}
-
-bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
-void Toggle(HWND dialog, int id) {
-  CheckDlgButton(dialog, id, IsDlgButtonChecked(dialog, id) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
-  Click(dialog, id);
 }
 
 class UpdateCheck : public ::testing::Test {
@@ -344,16 +340,8 @@ TEST_F(UpdateCheck, CheckNowWhileACheckRunsNeverMakesTheMainThreadWait) {
   std::atomic<int> probes{0};
   const HWND appWindow = gApp.appWindow;
   std::thread prober([&] {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
     while (probing.load()) {
-      LARGE_INTEGER start;
-      LARGE_INTEGER end;
-      QueryPerformanceCounter(&start);
-      DWORD_PTR answer = 0;
-      SendMessageTimeoutA(appWindow, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer);
-      QueryPerformanceCounter(&end);
-      const double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+      const double ms = test_support::TimedSend(appWindow, WM_NULL);
       if (ms > slowest.load()) slowest = ms;
       ++probes;
       Sleep(1);

@@ -166,10 +166,30 @@ inline HWND MakeClassWindow(const char* name, WNDPROC proc, DWORD style = WS_POP
                          nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
+// How long the window takes to answer a sent message, in milliseconds; the
+// wait is bounded at 20 s.
+inline double TimedSend(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+  LARGE_INTEGER frequency, start, end;
+  DWORD_PTR answer = 0;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 20000, &answer);
+  QueryPerformanceCounter(&end);
+  return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
 // A button click as the dialog manager reports it.
 inline void Click(HWND dialog, int id) {
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
+
+// A check box as a click sets it: its state toggled, then its command.
+inline void Toggle(HWND dialog, int id) {
+  CheckDlgButton(dialog, id, IsDlgButtonChecked(dialog, id) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
+  Click(dialog, id);
+}
+
+inline bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
 
 // Handles what is queued for the thread, through the dialog's keys when one is given.
 inline void Pump(HWND dialog = nullptr) {

@@ -1,5 +1,5 @@
-// Checks of a dialog's controls shared by the settings and profile dialog
-// tests.
+// Checks of a dialog's controls: each shows its text whole, and a dialog
+// holds the controls expected, in their order.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/support/win32/win_test_support.h"
 #include "framework/util/win_handles.h"
@@ -42,6 +43,26 @@ inline ::testing::AssertionResult ControlShows(HWND control, const char* cls, co
                                          << ", has " << box.right << "x" << box.bottom;
   }
   return ::testing::AssertionSuccess();
+}
+
+// A control as a dialog is expected to hold it: its id (-1: a label's),
+// class and text (null: any text).
+struct Control {
+  int id;
+  const char* kind;
+  const char* text;
+};
+
+// The dialog's controls, in their order, are those expected, each showing
+// its text whole.
+inline void ExpectControls(HWND dialog, const std::vector<Control>& expected) {
+  std::vector<HWND> children;
+  for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
+  ASSERT_EQ(children.size(), expected.size());
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    EXPECT_EQ(static_cast<WORD>(GetDlgCtrlID(children[i])), static_cast<WORD>(expected[i].id)) << i;
+    EXPECT_TRUE(ControlShows(children[i], expected[i].kind, expected[i].text)) << i << ": " << expected[i].text;
+  }
 }
 
 }  // namespace test_support
