@@ -9,11 +9,11 @@
 
 #include "framework/util/win_handles.h"
 #include "hooklib/hooklib.h"
+#include "host64/hook_mask.h"
 #include "tests/support/hooks/hook_target.h"
 #include "tests/support/hooks/input.h"
 #include "tests/support/hooks/recorder.h"
 #include "tests/support/win32/win_test_support.h"
-#include "host64/hook_mask.h"
 
 namespace {
 

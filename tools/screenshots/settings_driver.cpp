@@ -15,8 +15,8 @@
 #include <cstring>
 #include <string>
 
-#include "tests/support/win32/win_test_support.h"
 #include "scrolling/settings/res/settings_ids.h"
+#include "tests/support/win32/win_test_support.h"
 
 namespace {
 

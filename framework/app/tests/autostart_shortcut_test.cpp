@@ -11,8 +11,8 @@
 
 #include "framework/object/application.h"
 #include "framework/util/text_util.h"
-#include "tests/support/win32/win_test_support.h"
 #include "framework/util/win_handles.h"
+#include "tests/support/win32/win_test_support.h"
 
 using test_support::Exists;
 using test_support::ReadWholeFile;

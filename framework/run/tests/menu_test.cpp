@@ -11,9 +11,9 @@
 #include "framework/ui/bar.h"
 #include "framework/ui/item_commands.h"
 #include "framework/ui/menu_item.h"
-#include "tests/support/ui/ui_test_fixture.h"
 #include "framework/ui/tray_icon.h"
 #include "framework/ui/window_menu.h"
+#include "tests/support/ui/ui_test_fixture.h"
 
 namespace {
 

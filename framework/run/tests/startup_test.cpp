@@ -17,14 +17,15 @@
 #include <vector>
 
 #include "framework/base/app_records.h"
-#include "tests/support/win32/install_record_writer.h"
 #include "framework/util/crc32.h"
-#include "tests/support/win32/win_test_support.h"
 #include "framework/util/win_handles.h"
+#include "tests/support/win32/install_record_writer.h"
+#include "tests/support/win32/win_test_support.h"
 #include "zip/win32/zip_win32.h"
 
 namespace {
 
+using test_support::DamageEntry;
 using test_support::Exists;
 using test_support::Hex;
 using test_support::IsDirectory;
@@ -34,7 +35,6 @@ using test_support::RemoveTree;
 using test_support::StartProgram;
 using test_support::TempDir;
 using test_support::WriteWholeFile;
-using test_support::DamageEntry;
 
 const std::string kProbe = ProgramFolder() + "\\start_probe.exe";
 const std::string kPoster = ProgramFolder() + "\\app_probe.exe";

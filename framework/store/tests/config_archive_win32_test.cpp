@@ -6,8 +6,8 @@
 #include <string>
 
 #include "framework/object/application.h"
-#include "tests/support/win32/win_test_support.h"
 #include "framework/util/text_util.h"
+#include "tests/support/win32/win_test_support.h"
 #include "zip/zip.h"
 
 using test_support::Exists;

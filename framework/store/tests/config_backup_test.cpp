@@ -10,17 +10,17 @@
 #include <utility>
 
 #include "framework/object/application.h"
-#include "tests/support/win32/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "framework/util/win_handles.h"
+#include "tests/support/win32/win_test_support.h"
 #include "zip/win32/zip_win32.h"
 #include "zip/zip.h"
 
+using test_support::DamageEntry;
 using test_support::Exists;
 using test_support::ReadWholeFile;
 using test_support::TempDir;
 using test_support::WriteWholeFile;
-using test_support::DamageEntry;
 
 namespace {
 

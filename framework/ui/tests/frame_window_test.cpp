@@ -11,14 +11,14 @@
 #include <vector>
 
 #include "framework/app/exit_request.h"
-#include "tests/support/win32/dialog_answerer.h"
 #include "framework/theme/draw.h"
 #include "framework/ui/dock_bay.h"
-#include "tests/support/win32/fake_notification_area.h"
-#include "tests/support/ui/ui_test_fixture.h"
 #include "framework/ui/tray_icon.h"
 #include "framework/ui/window_menu.h"
 #include "tests/support/png_image.h"
+#include "tests/support/ui/ui_test_fixture.h"
+#include "tests/support/win32/dialog_answerer.h"
+#include "tests/support/win32/fake_notification_area.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "tests/support/win32/fake_notification_area.h"
 #include "tests/support/ui/ui_test_fixture.h"
+#include "tests/support/win32/fake_notification_area.h"
 
 namespace {
 

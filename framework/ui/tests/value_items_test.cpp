@@ -14,8 +14,8 @@
 
 #include "framework/theme/theme.h"
 #include "framework/ui/item_commands.h"
-#include "tests/support/ui/ui_test_fixture.h"
 #include "framework/ui/tree_item.h"
+#include "tests/support/ui/ui_test_fixture.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/win32/win_test_support.h"
 #include "framework/util/win_handles.h"
+#include "tests/support/win32/win_test_support.h"
 
 namespace {
 

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "framework/object/application.h"
-#include "tests/support/win32/win_test_support.h"
 #include "hooklib/hooklib.h"
 #include "host64/hook_mask.h"
 #include "scrolling/app/main_core.h"
@@ -21,6 +20,7 @@
 #include "scrolling/options/options.h"
 #include "scrolling/settings/profile_dialog.h"
 #include "tests/support/product/use_product_texts.h"
+#include "tests/support/win32/win_test_support.h"
 
 namespace {
 

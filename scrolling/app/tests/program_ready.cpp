@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "tests/support/win32/win_test_support.h"
 #include "hooklib/shared_memory.h"
+#include "tests/support/win32/win_test_support.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   const int seconds = commandLine != nullptr && *commandLine != '\0' ? std::atoi(commandLine) : 30;

@@ -12,8 +12,8 @@
 #include <cstring>
 #include <vector>
 
-#include "tests/support/win32/win_test_support.h"
 #include "hooklib/shared_memory.h"
+#include "tests/support/win32/win_test_support.h"
 
 namespace {
 

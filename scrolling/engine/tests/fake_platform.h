@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/test_support.h"
 #include "scrolling/engine/platform.h"
+#include "tests/support/test_support.h"
 
 struct SentMessage {
   WindowId window;

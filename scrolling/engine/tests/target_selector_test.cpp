@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/store/memory_record_store.h"
 #include "scrolling/engine/tests/fake_platform.h"
 #include "scrolling/options/options_storage.h"
 #include "tests/support/product/use_product_texts.h"
+#include "tests/support/store/memory_record_store.h"
 
 #include <cstring>
 #include <string>

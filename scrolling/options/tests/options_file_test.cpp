@@ -6,10 +6,10 @@
 #include <string>
 
 #include "framework/object/application.h"
-#include "tests/support/win32/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "scrolling/options/options_storage.h"
 #include "tests/support/product/use_product_texts.h"
+#include "tests/support/win32/win_test_support.h"
 #include "zip/win32/zip_win32.h"
 
 using test_support::Exists;

@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
-#include "tests/support/store/memory_record_store.h"
 #include "scrolling/options/options_storage.h"
 #include "tests/support/product/use_product_texts.h"
+#include "tests/support/store/memory_record_store.h"
 
 namespace fs = std::filesystem;
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/store/memory_record_store.h"
 #include "tests/support/product/use_product_texts.h"
+#include "tests/support/store/memory_record_store.h"
 #include "zip/zip.h"
 
 using test_support::CMemoryRecordStore;

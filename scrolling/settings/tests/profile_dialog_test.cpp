@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "framework/object/application.h"
-#include "tests/support/win32/win_test_support.h"
 #include "framework/util/win_handles.h"
 #include "scrolling/options/options.h"
 #include "scrolling/settings/res/profile_dialog_ids.h"
-#include "tests/support/win32/dialog_checks.h"
 #include "tests/support/product/use_product_texts.h"
+#include "tests/support/win32/dialog_checks.h"
+#include "tests/support/win32/win_test_support.h"
 
 namespace {
 

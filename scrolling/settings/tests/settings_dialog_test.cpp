@@ -12,7 +12,6 @@
 
 #include "framework/object/application.h"
 #include "framework/run/message_loop.h"
-#include "tests/support/win32/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "scrolling/app/main_window.h"
 #include "scrolling/engine/win32_platform.h"
@@ -21,8 +20,9 @@
 #include "scrolling/settings/res/settings_ids.h"
 #include "scrolling/settings/settings_dialog.h"
 #include "scrolling/settings/settings_state.h"
-#include "tests/support/win32/dialog_checks.h"
 #include "tests/support/product/use_product_texts.h"
+#include "tests/support/win32/dialog_checks.h"
+#include "tests/support/win32/win_test_support.h"
 
 namespace {
 

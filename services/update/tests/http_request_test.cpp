@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/http/local_server.h"
 #include "services/update/tests/test_pki.h"
+#include "tests/support/http/local_server.h"
 
 namespace {
 

@@ -9,22 +9,22 @@
 
 #include "framework/object/application.h"
 #include "framework/run/hidden_window.h"
-#include "tests/support/win32/win_test_support.h"
 #include "framework/util/text_util.h"
 #include "services/scheduled_services.h"
 #include "services/update/http_request.h"
 #include "services/update/res/update_dialog_ids.h"
 #include "services/update/update_dialog.h"
 #include "services/update/update_logic.h"
+#include "tests/support/win32/win_test_support.h"
 
 using test_support::Click;
 using test_support::Enabled;
-using test_support::Toggle;
 using test_support::Field;
 using test_support::PumpUntil;
 using test_support::ReadWholeFile;
-using test_support::Text;
 using test_support::TempDir;
+using test_support::Text;
+using test_support::Toggle;
 
 namespace {
 

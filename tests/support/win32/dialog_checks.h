@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/win32/win_test_support.h"
 #include "framework/util/win_handles.h"
+#include "tests/support/win32/win_test_support.h"
 
 namespace test_support {
 

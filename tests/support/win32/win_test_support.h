@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "framework/util/colour.h"
-#include "tests/support/test_support.h"
 #include "framework/util/win_handles.h"
+#include "tests/support/test_support.h"
 
 namespace test_support {
 
