@@ -18,10 +18,6 @@ namespace {
 
 DWORD Elapsed(DWORD start) { return GetTickCount() - start; }
 
-// This program's waiter window: a test program running beside it may show
-// one of its own.
-HWND OwnWaiter() { return test_support::WindowOfProcess(GetCurrentProcessId(), kWaiterWindowClass); }
-
 // An icon's width and the 32-bit pixels of its colour bitmap and mask.
 struct IconPixels {
   int width = 0;
@@ -84,6 +80,10 @@ TEST(WaitForDataPath, ExistingMissingAndEmptyPathsAnswerAtOnce) {
   EXPECT_LT(Elapsed(start), 900u);  // not one waiting cycle
 }
 
+// The waiter's window of this process: the programs of other tests may wait
+// for their data folders at the same time.
+HWND OwnWaiterWindow() { return test_support::WindowOfProcess(GetCurrentProcessId(), kWaiterWindowClass); }
+
 TEST(WaitForDataPath, UncreatableFolderWaitsItsCyclesOrUntilQuit) {
   TempDir tmp;
   ASSERT_TRUE(WriteWholeFile(tmp / "file", "x"));
@@ -95,12 +95,12 @@ TEST(WaitForDataPath, UncreatableFolderWaitsItsCyclesOrUntilQuit) {
   EXPECT_EQ(WaitForDataPath(folder.c_str(), 1, 1, "tip", "Quit"), DataPathWait::kGaveUp);
   EXPECT_GE(Elapsed(start), 900u);
   EXPECT_LT(Elapsed(start), 5000u);
-  EXPECT_EQ(OwnWaiter(), nullptr);  // gone again
+  EXPECT_EQ(OwnWaiterWindow(), nullptr);  // gone again
 
   // Another thread picks the menu item as soon as the waiter's window exists.
   std::thread user([] {
     HWND w = nullptr;
-    if (test_support::WaitUntil([&w] { return (w = OwnWaiter()) != nullptr; }, 20000)) {
+    if (test_support::WaitUntil([&w] { return (w = OwnWaiterWindow()) != nullptr; }, 20000)) {
       PostMessageA(w, WM_COMMAND, 1, 0);
     }
   });
@@ -109,7 +109,7 @@ TEST(WaitForDataPath, UncreatableFolderWaitsItsCyclesOrUntilQuit) {
   user.join();
   EXPECT_EQ(result, DataPathWait::kQuit);
   EXPECT_LT(Elapsed(start), 5000u);
-  EXPECT_EQ(OwnWaiter(), nullptr);
+  EXPECT_EQ(OwnWaiterWindow(), nullptr);
 }
 
 // Icon group 1 of this program holds 32-bit images of 32 and 48 pixels.

@@ -88,10 +88,15 @@ class DialogAnswerer {
     }
     const int ignored = self->ignoredControl_.load();
     if (ignored != 0 && GetDlgItem(window, ignored) != nullptr) return TRUE;
+    // A box always holds its text and buttons: a dialog without children is
+    // another thread's dialog that is going away at this moment (or not yet
+    // made), and is looked at again in the next round if it is still there.
+    if (GetWindow(window, GW_CHILD) == nullptr) return TRUE;
     char caption[260] = {};
     GetWindowTextA(window, caption, sizeof caption);
     std::string all = std::string(caption) + "\n";
     EnumChildWindows(window, Collect, reinterpret_cast<LPARAM>(&all));
+    if (!IsWindow(window)) return TRUE;
     self->answered_[window] = 0;
     {
       std::lock_guard<std::mutex> lock(self->mutex_);
