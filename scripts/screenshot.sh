@@ -26,7 +26,7 @@
 #           found a newer version.
 # demo      demo_docked.png, demo_overflow.png, demo_menu.png,
 #           demo_windowmenu.png: the bars and items demonstration
-#           (framework/demo) with bars in all four bays and a floating
+#           (framework/run/demo) with bars in all four bays and a floating
 #           bar, then narrowed with the standard bar's overflow popup open,
 #           with the File menu and its Recent submenu open, and with the
 #           window menu open.

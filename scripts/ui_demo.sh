@@ -3,7 +3,7 @@
 # framework window with bars in all four dock bays and a floating bar, on
 # the current X display or, when there is none, on a private virtual display
 # (Xvfb). Extra arguments are passed to the program (see
-# framework/demo/demo.cpp).
+# framework/run/demo/demo.cpp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
