@@ -25,6 +25,7 @@
 #include "tests/support/win32/dialog_answerer.h"
 #include "tests/support/win32/install_record_writer.h"
 #include "tests/support/win32/fake_notification_area.h"
+#include "tests/support/store/memory_record_store.h"
 #include "tests/support/win32/win_test_support.h"
 #include "framework/util/win_handles.h"
 #include "hooklib/shared_memory.h"
@@ -494,17 +495,7 @@ Outcome RunProgramIn(const std::string& scenario, const std::string& options = "
 
 // The key=value text of a saved options file; empty when it is none.
 std::string OptionsText(const std::string& file) {
-  ZipHandle* zip = OpenZipSource(nullptr, std::make_unique<zip::MemoryByteSource>(file.data(), file.size()),
-                                 kOptionsArchivePassword);
-  if (zip == nullptr) return "";
-  ZipEntryInfo info{};
-  std::string text;
-  if (GetZipEntry(zip, 0, &info) == kZipOk) {
-    text.resize(info.uncompressed_size);
-    if (UnzipEntryToMemory(zip, 0, &text[0], info.uncompressed_size) != kZipOk) text.clear();
-  }
-  CloseZip(zip);
-  return text;
+  return test_support::OptionsArchiveText(file.data(), file.size());
 }
 
 bool SharedMemoryExists() {

@@ -36,17 +36,7 @@ void Put(char* field, std::size_t size, const std::string& text) {
 // The key=value records of a saved options file, in order.
 std::vector<std::string> Records(const Bytes& archive) {
   std::vector<std::string> out;
-  ZipHandle* h = OpenZipSource(nullptr, std::unique_ptr<zip::ByteSource>(new zip::MemoryByteSource(
-                                            archive.data(), archive.size())),
-                               kOptionsArchivePassword);
-  if (!h) return out;
-  ZipEntryInfo info{};
-  std::string text;
-  if (GetZipEntry(h, 0, &info) == kZipOk) {
-    text.resize(info.uncompressed_size);
-    if (UnzipEntryToMemory(h, 0, &text[0], info.uncompressed_size) != kZipOk) text.clear();
-  }
-  CloseZip(h);
+  const std::string text = test_support::OptionsArchiveText(archive.data(), archive.size());
   const std::string end("\0\r\n", 3);
   for (std::size_t at = 0, stop; (stop = text.find(end, at)) != std::string::npos; at = stop + 3) {
     out.push_back(text.substr(at, stop - at));

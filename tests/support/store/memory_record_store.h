@@ -9,12 +9,29 @@
 #include <string>
 #include <vector>
 
+#include "framework/store/config_archive.h"
 #include "framework/store/config_text.h"
 #include "framework/store/record_store.h"
 #include "zip/stdio_platform.h"
+#include "zip/zip.h"
 #include "zip/zip_io.h"
 
 namespace test_support {
+
+// The key=value text of an options file's bytes; empty when it is no
+// readable options archive.
+inline std::string OptionsArchiveText(const void* data, std::size_t size) {
+  ZipHandle* zip = OpenZipSource(nullptr, std::make_unique<zip::MemoryByteSource>(data, size), kOptionsArchivePassword);
+  if (zip == nullptr) return "";
+  ZipEntryInfo info{};
+  std::string text;
+  if (GetZipEntry(zip, 0, &info) == kZipOk) {
+    text.resize(info.uncompressed_size);
+    if (UnzipEntryToMemory(zip, 0, &text[0], info.uncompressed_size) != kZipOk) text.clear();
+  }
+  CloseZip(zip);
+  return text;
+}
 
 class CMemoryRecordStore : public CRecordStore {
  public:
