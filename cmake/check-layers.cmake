@@ -1,11 +1,15 @@
-# Holds the sources to the layers of cmake/layers.txt and the library targets
-# to a graph without cycles. Run in script mode:
+# Holds the sources and the library targets to the layers of
+# cmake/layers.txt and the library targets to a graph without cycles. Run in
+# script mode:
 #   cmake -DSOURCE_DIR=<source tree> -DLAYERS=<layers.txt> -DLIBRARY_LINKS=<file> -P check-layers.cmake
 # Every #include of a file that lies in a folder of the layers is checked
 # against the layer of the including file. LIBRARY_LINKS holds the build's
-# links between library targets, "library linked" a line, as the configure
-# step wrote them (veltrano_write_library_links). Fails naming each include
-# that reaches too high (file:line) and one cycle of library targets.
+# library targets with the folders of their sources, "library: folder..." a
+# line, and the links between them, "library linked" a line, as the configure
+# step wrote them (veltrano_write_library_links); each link is checked as an
+# include from the library's folder would be. Fails naming each include that
+# reaches too high (file:line), each link that does (both targets and their
+# layers) and one cycle of library targets.
 # A CMake script, so that it runs wherever the project builds, with nothing
 # to install beside CMake.
 cmake_minimum_required(VERSION 3.20)
@@ -97,6 +101,42 @@ macro(unit_of_folder folder)
   set(unit "${${_folder_id}}")
 endmacro()
 
+# order_problem(FROM TO REACHED VERB): why a file or library target of the
+# unit FROM may not include or link (VERB) REACHED, which lies in the unit TO,
+# in ${why}; empty when it may.
+macro(order_problem from to reached verb)
+  string(MAKE_C_IDENTIFIER "${from}" _from_id)
+  string(MAKE_C_IDENTIFIER "${to}" _to_id)
+  set(why "")
+  if(beside_${_from_id})
+    set(_allowed FALSE)
+    foreach(_entry IN LISTS allowed_${_from_id})
+      string(FIND "${reached}/" "${_entry}/" _at)
+      if(_at EQUAL 0)
+        set(_allowed TRUE)
+      endif()
+    endforeach()
+    if(NOT _allowed)
+      if(allowed_${_from_id})
+        string(REPLACE ";" ", " _list "${allowed_${_from_id}}")
+        set(why "${from} stands beside the layers and ${verb} only what is its own and ${_list}")
+      else()
+        set(why "${from} stands beside the layers and ${verb} nothing of theirs")
+      endif()
+    endif()
+  elseif(beside_${_to_id})
+    if(NOT layer_index_${_from_id} EQUAL top_layer)
+      set(why "${to} stands beside the layers, and only the layer ${top_layer_name} ${verb} it, not ${from} (layer ${layer_${_from_id}})")
+    endif()
+  elseif(rank_${_to_id} GREATER rank_${_from_id})
+    if(layer_index_${_to_id} EQUAL layer_index_${_from_id})
+      set(why "${to} stands above ${from} in the layer ${layer_${_from_id}}")
+    else()
+      set(why "${to} is of the layer ${layer_${_to_id}}, above ${from}'s layer ${layer_${_from_id}}")
+    endif()
+  endif()
+endmacro()
+
 # ---- the includes ------------------------------------------------------------
 
 # Every source file of the tree, outside build trees and hidden folders.
@@ -133,7 +173,6 @@ foreach(file IN LISTS files)
     math(EXPR problems "${problems} + 1")
     continue()
   endif()
-  string(MAKE_C_IDENTIFIER "${source_unit}" source_id)
   file(STRINGS "${SOURCE_DIR}/${file}" includes ENCODING UTF-8
        REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<][^\">]+[\">]")
   foreach(include IN LISTS includes)
@@ -147,35 +186,7 @@ foreach(file IN LISTS files)
       continue()
     endif()
     math(EXPR include_count "${include_count} + 1")
-    string(MAKE_C_IDENTIFIER "${unit}" target_id)
-    set(why "")
-    if(beside_${source_id})
-      set(allowed FALSE)
-      foreach(entry IN LISTS allowed_${source_id})
-        string(FIND "${target}/" "${entry}/" at)
-        if(at EQUAL 0)
-          set(allowed TRUE)
-        endif()
-      endforeach()
-      if(NOT allowed)
-        if(allowed_${source_id})
-          string(REPLACE ";" ", " list "${allowed_${source_id}}")
-          set(why "${source_unit} stands beside the layers and includes only its own files and ${list}")
-        else()
-          set(why "${source_unit} stands beside the layers and includes nothing of theirs")
-        endif()
-      endif()
-    elseif(beside_${target_id})
-      if(NOT layer_index_${source_id} EQUAL top_layer)
-        set(why "${unit} stands beside the layers, and only the layer ${top_layer_name} includes it, not ${source_unit} (layer ${layer_${source_id}})")
-      endif()
-    elseif(rank_${target_id} GREATER rank_${source_id})
-      if(layer_index_${target_id} EQUAL layer_index_${source_id})
-        set(why "${unit} stands above ${source_unit} in the layer ${layer_${source_id}}")
-      else()
-        set(why "${unit} is of the layer ${layer_${target_id}}, above ${source_unit}'s layer ${layer_${source_id}}")
-      endif()
-    endif()
+    order_problem("${source_unit}" "${unit}" "${target}" includes)
     if(NOT why STREQUAL "")
       file(READ "${SOURCE_DIR}/${file}" content)
       string(FIND "${content}" "${include}" at)
@@ -200,6 +211,24 @@ file(STRINGS "${LIBRARY_LINKS}" links)
 set(libraries "")
 set(link_count 0)
 foreach(link IN LISTS links)
+  if(link MATCHES "^([^ :]+): (.*)$")
+    # A library stands in the folder of its sources, the highest of them
+    # when they lie in several.
+    set(library "${CMAKE_MATCH_1}")
+    separate_arguments(folders UNIX_COMMAND "${CMAKE_MATCH_2}")
+    set(library_unit "")
+    foreach(folder IN LISTS folders)
+      unit_of_folder("${folder}")
+      string(MAKE_C_IDENTIFIER "${unit}" id)
+      string(MAKE_C_IDENTIFIER "${library_unit}" library_id)
+      if(NOT unit STREQUAL "" AND (library_unit STREQUAL "" OR rank_${id} GREATER rank_${library_id}))
+        set(library_unit "${unit}")
+      endif()
+    endforeach()
+    string(MAKE_C_IDENTIFIER "unit_of_${library}" id)
+    set(${id} "${library_unit}")
+    continue()
+  endif()
   if(NOT link MATCHES "^([^ ]+) ([^ ]+)$")
     continue()
   endif()
@@ -212,6 +241,36 @@ foreach(link IN LISTS links)
 endforeach()
 list(REMOVE_DUPLICATES libraries)
 list(LENGTH libraries library_count)
+
+# A library links those of its own layer and of the layers below it, by the
+# same rules as the includes.
+foreach(from IN LISTS libraries)
+  string(MAKE_C_IDENTIFIER "unit_of_${from}" id)
+  set(from_unit "${${id}}")
+  string(MAKE_C_IDENTIFIER "links_${from}" id)
+  foreach(to IN LISTS ${id})
+    string(MAKE_C_IDENTIFIER "unit_of_${to}" to_id)
+    set(to_unit "${${to_id}}")
+    if(from_unit STREQUAL "" OR to_unit STREQUAL "" OR to_unit STREQUAL from_unit)
+      continue()
+    endif()
+    order_problem("${from_unit}" "${to_unit}" "${to_unit}" links)
+    if(NOT why STREQUAL "")
+      set(places "")
+      foreach(id IN ITEMS ${_from_id} ${_to_id})
+        if(beside_${id})
+          list(APPEND places "beside the layers")
+        else()
+          list(APPEND places "layer ${layer_${id}}")
+        endif()
+      endforeach()
+      list(GET places 0 from_place)
+      list(GET places 1 to_place)
+      message("library target ${from} (${from_unit}, ${from_place}) links ${to} (${to_unit}, ${to_place}): ${why}")
+      math(EXPR problems "${problems} + 1")
+    endif()
+  endforeach()
+endforeach()
 
 # Libraries that link none of those left are peeled off until none is; what
 # is left then lies on a cycle or leads into one.
@@ -261,4 +320,4 @@ if(problems GREATER 0)
   message(FATAL_ERROR "check-layers: ${problems} problems (layers in ${LAYERS})")
 endif()
 message("check-layers: ${file_count} files in ${unit_count} folders, ${include_count} includes of other folders "
-        "in their layers; ${library_count} library targets, ${link_count} links, no cycle")
+        "in their layers; ${library_count} library targets, ${link_count} links in their layers, no cycle")

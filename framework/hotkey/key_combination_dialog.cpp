@@ -126,12 +126,6 @@ void DrawKeyRow(const DRAWITEMSTRUCT& item) noexcept {
   for (int i = 0; i < kColumnCount; ++i) list->DrawCell(i, cells[i], 0);
 }
 
-void RequestHelp() noexcept {
-  if (const HWND frame = FirstFrameWindowHandle()) {
-    SendMessageA(frame, WM_FW_HELPREQUEST, reinterpret_cast<WPARAM>(""), 0);
-  }
-}
-
 }  // namespace
 
 void KeyListDeleter::operator()(CList* list) const noexcept { delete list; }
@@ -182,7 +176,7 @@ INT_PTR CALLBACK KeyCombinationDialogProc(HWND dialog, UINT message, WPARAM wPar
       DrawKeyRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
     case WM_HELP:
-      RequestHelp();
+      RequestHelpTopic("");
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -194,7 +188,7 @@ INT_PTR CALLBACK KeyCombinationDialogProc(HWND dialog, UINT message, WPARAM wPar
           EndDialog(dialog, LOWORD(wParam));
           return TRUE;
         case IDHELP:
-          RequestHelp();
+          RequestHelpTopic("");
           return TRUE;
         case FW_IDC_KEY_CLEAR:
           FillKeyCombinationList(dialog, 0);

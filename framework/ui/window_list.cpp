@@ -82,6 +82,12 @@ void DestroyAllWindows() {
 
 HWND FirstFrameWindowHandle() noexcept { return gApp.windows.Count() > 0 ? gApp.windows[0]->window : nullptr; }
 
+void RequestHelpTopic(const char* topic) noexcept {
+  if (const HWND frame = FirstFrameWindowHandle()) {
+    SendMessageA(frame, WM_FW_HELPREQUEST, reinterpret_cast<WPARAM>(topic), 0);
+  }
+}
+
 void SaveAppState() noexcept {
   if (gApp.settingsLoaded == 0 || gApp.noStateSave != 0) return;
   for (int i = 0; i < gApp.windows.Count(); ++i) gApp.windows[i]->SaveFramePlacement();

@@ -24,6 +24,11 @@ void DestroyAllWindows();
 // icons for the theme; null when there is none.
 [[nodiscard]] HWND FirstFrameWindowHandle() noexcept;
 
+// Asks the first framework window, whose owner opens the help, for the topic
+// (empty: the start page); nothing when there is none. For the dialogs, which
+// have no help of their own.
+void RequestHelpTopic(const char* topic) noexcept;
+
 // Every framework window saves its placement, then the settings record is
 // written atomically as "(Orvo)App". Nothing is written before start-up has
 // read the stored settings (the defaults would replace the user's) or when

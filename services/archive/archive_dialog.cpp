@@ -5,7 +5,6 @@
 #include "framework/object/application.h"
 #include "framework/app/dialog_setup.h"
 #include "framework/app/file_dialogs.h"
-#include "framework/base/framework_messages.h"
 #include "framework/app/help.h"
 #include "framework/app/message_box.h"
 #include "framework/ui/window_list.h"
@@ -26,6 +25,8 @@ constexpr unsigned kTextNotArchived = 4;
 constexpr unsigned kTextRunInProgress = 5;
 constexpr std::uint32_t kErrorBox = kMsgBoxBoldFirstLine | kMsgBoxOk | kMsgBoxError;
 constexpr std::uint32_t kInformationBox = kMsgBoxBoldFirstLine | kMsgBoxOk | kMsgBoxAsterisk;
+// The main window opens the help topic that belongs to "About".
+constexpr char kHelpTopic[] = "About";
 
 void Tell(HWND dialog, unsigned index, std::uint32_t flags) noexcept {
   const char* text = GetText(kArchiveTexts, index);
@@ -136,13 +137,6 @@ void OnArchiveFinished(HWND dialog, WPARAM result) noexcept {
   }
 }
 
-// The main window opens the help topic that belongs to "About".
-void RequestHelp() noexcept {
-  if (const HWND main = FirstFrameWindowHandle()) {
-    SendMessageA(main, WM_FW_HELPREQUEST, reinterpret_cast<WPARAM>("About"), 0);
-  }
-}
-
 }  // namespace
 
 INT_PTR CALLBACK ArchiveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -178,7 +172,7 @@ INT_PTR CALLBACK ArchiveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
           Close(dialog);
           return TRUE;
         case IDC_ARCHIVE_HELP:
-          RequestHelp();
+          RequestHelpTopic(kHelpTopic);
           return TRUE;
         default:
           return FALSE;
@@ -187,7 +181,7 @@ INT_PTR CALLBACK ArchiveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
       OnArchiveFinished(dialog, wParam);
       return TRUE;
     case WM_HELP:
-      RequestHelp();
+      RequestHelpTopic(kHelpTopic);
       return TRUE;
     case WM_DESTROY:
       // Also when the dialog goes without Cancel, with its owner at shut-down.

@@ -5,7 +5,6 @@
 
 #include "framework/object/application.h"
 #include "framework/app/dialog_setup.h"
-#include "framework/base/framework_messages.h"
 #include "framework/text/text_table.h"
 #include "framework/ui/window_list.h"
 #include "framework/util/dialog_fields.h"
@@ -17,6 +16,9 @@
 #include "services/update/update_check.h"
 
 namespace {
+
+// The main window opens the help topic that belongs to "About".
+constexpr char kHelpTopic[] = "About";
 
 // The dialog that had the handle when another one opened (from the product
 // information while the one a check popped up is open): it hears of the
@@ -139,12 +141,6 @@ void OpenDownloadPage() noexcept {
   (void)ShellExecuteUnelevated(url, nullptr, nullptr, "open", SW_SHOWNORMAL);
 }
 
-void RequestHelp() noexcept {
-  if (const HWND frame = FirstFrameWindowHandle()) {
-    SendMessageA(frame, WM_FW_HELPREQUEST, reinterpret_cast<WPARAM>("About"), 0);
-  }
-}
-
 }  // namespace
 
 INT_PTR CALLBACK UpdateCheckDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -171,7 +167,7 @@ INT_PTR CALLBACK UpdateCheckDialogProc(HWND dialog, UINT message, WPARAM wParam,
           Close(dialog, IDCANCEL);
           return TRUE;
         case IDC_UPDATE_HELP:
-          RequestHelp();
+          RequestHelpTopic(kHelpTopic);
           return TRUE;
         default:
           return FALSE;
@@ -180,7 +176,7 @@ INT_PTR CALLBACK UpdateCheckDialogProc(HWND dialog, UINT message, WPARAM wParam,
       OnNews(dialog, static_cast<unsigned>(wParam));
       return TRUE;
     case WM_HELP:
-      RequestHelp();
+      RequestHelpTopic(kHelpTopic);
       return TRUE;
     case WM_DPICHANGED:
       (void)OnDialogDpiChanged(dialog, wParam, lParam);

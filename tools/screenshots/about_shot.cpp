@@ -9,7 +9,7 @@
 
 #include "framework/app/app_services.h"
 #include "framework/object/application.h"
-#include "framework/run/product_info.h"
+#include "framework/ui/product_info.h"
 #include "tools/screenshots/shot_support.h"
 #include "framework/util/text_util.h"
 #include "resources/version.h"

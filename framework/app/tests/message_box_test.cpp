@@ -291,7 +291,12 @@ TEST_F(MessageBoxTest, DialogSetUpWidensACheckBoxOnceAndScalesOnlyAKnownDpi) {
   ASSERT_TRUE(plain && prepared);
   const HWND d = prepared.Get();
   ASSERT_EQ(DialogDpi(d), kDpi);
-  EXPECT_EQ(WidthOf(d, kPlainCheckBox), WidenedCheckBoxWidth(WidthOf(plain.Get(), kPlainCheckBox)));
+  // The plain check box is 60 dialog units wide: 90 pixels at the dialog
+  // font's base unit of 6, widened by a fifth to 108.
+  constexpr int kPlainWidth = 90;
+  constexpr int kWidenedWidth = 108;
+  ASSERT_EQ(WidthOf(plain.Get(), kPlainCheckBox), kPlainWidth);
+  EXPECT_EQ(WidthOf(d, kPlainCheckBox), kWidenedWidth);
   EXPECT_EQ(WidthOf(d, kAutoCheckBox), WidthOf(plain.Get(), kAutoCheckBox));
   const HFONT bold = Font(1, 96);
   EXPECT_EQ(DialogFont(), bold);
@@ -309,7 +314,7 @@ TEST_F(MessageBoxTest, DialogSetUpWidensACheckBoxOnceAndScalesOnlyAKnownDpi) {
   // stay (only its check box is widened, once).
   std::map<int, PixelRect> unscaled = ChildRects(plain.Get());
   PixelRect& box = unscaled[kPlainCheckBox];
-  box.right = box.left + WidenedCheckBoxWidth(box.right - box.left);
+  box.right = box.left + kWidenedWidth;
   for (int to : {192, 288}) {
     ApplyDialogFontForDpi(plain.Get(), to);
     EXPECT_EQ(ChildRects(plain.Get()), unscaled) << to;

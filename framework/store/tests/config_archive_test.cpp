@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/support/store/memory_record_store.h"
+#include "zip/tests/test_util.h"
 #include "zip/zip.h"
 #include "zip/zip_format.h"
 
@@ -101,11 +102,7 @@ TEST(OptionsArchive, DamagedFileFailsWithEmptyText) {
   const CConfigText text = Filled(1);
   ZipHandle* h = CreateZipInMemoryWith(platform, nullptr, 4096, "not the password");
   ASSERT_EQ(ZipAddBuffer(h, "1", text.text().data(), static_cast<std::uint32_t>(text.text().size())), kZipOk);
-  void* base = nullptr;
-  std::uint32_t length = 0;
-  ASSERT_EQ(GetZipMemory(h, &base, &length), kZipOk);
-  const Bytes other(static_cast<std::uint8_t*>(base), static_cast<std::uint8_t*>(base) + length);
-  ASSERT_EQ(CloseZipWriter(h), kZipOk);
+  const Bytes other = ziptest::Finish(h);
 
   const int kAnyFailure = 0;
   const struct {

@@ -257,33 +257,6 @@ TEST_F(UpdateCheck, OkStoresTheSwitchAndAtLeastSevenDaysAndLetsTheCheckItStartsR
   EXPECT_EQ(UpdateDialogWindow(), nullptr) << "no newer version";
 }
 
-// The product information dialog's "Update..." and "Archive..." buttons open
-// the services' dialogs through the table the program hands the framework,
-// each from the services' own resources, modally over the given owner.
-TEST_F(UpdateCheck, TheServicesTableOpensTheUpdateAndArchiveDialogsModally) {
-  const AppServices services = ScheduledServices();
-  const struct {
-    INT_PTR (*open)(HWND owner, LPARAM parameter) noexcept;
-    const char* caption;
-  } dialogs[] = {{services.openUpdateDialog, "Veltrano Update Check"},
-                 {services.openArchiveDialog, "Archive Configuration"}};
-  for (const auto& d : dialogs) {
-    SCOPED_TRACE(d.caption);
-    ASSERT_NE(d.open, nullptr);
-    // Any other dialog is closed at once and leaves the step unrun.
-    test_support::ModalSteps driver;
-    driver.isDialog = [&](HWND window) { return Text(window) == d.caption; };
-    driver.steps = {[](HWND dialog) {
-      Click(dialog, IDCANCEL);
-      return true;
-    }};
-    INT_PTR result = 0;
-    EXPECT_TRUE(driver.Run([&] { result = d.open(nullptr, 1); }));
-    EXPECT_EQ(result, IDCANCEL);
-  }
-  EXPECT_EQ(UpdateDialogWindow(), nullptr);
-}
-
 // At shut-down the check is told to stop and its worker is waited for, a
 // bounded time; the stopped check leaves the record as it was.
 TEST_F(UpdateCheck, ShutDownStopsTheCheckAndWaitsForItABoundedTime) {

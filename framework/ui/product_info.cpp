@@ -1,4 +1,4 @@
-#include "framework/run/product_info.h"
+#include "framework/ui/product_info.h"
 
 #include <cstdio>
 
@@ -73,12 +73,6 @@ BOOL OnInitDialog(HWND dialog) noexcept {
   return FALSE;
 }
 
-void RequestHelp() noexcept {
-  if (const HWND frame = FirstFrameWindowHandle()) {
-    SendMessageA(frame, WM_FW_HELPREQUEST, reinterpret_cast<WPARAM>(kHelpTopic), 0);
-  }
-}
-
 // A restore or reset takes effect at the next start: offered at once, and
 // the program keeps running when the user declines.
 void StageAndOfferRestart(HWND dialog, BackupMode mode, unsigned doneIndex) noexcept {
@@ -106,7 +100,7 @@ BOOL OnCommand(HWND dialog, int id) noexcept {
       EndDialog(dialog, id);
       return TRUE;
     case IDHELP:
-      RequestHelp();
+      RequestHelpTopic(kHelpTopic);
       return TRUE;
     case FW_IDC_ABOUT_RESTORE:
       StageAndOfferRestart(dialog, BackupMode::kRestore, kRestoredIndex);
@@ -147,7 +141,7 @@ INT_PTR CALLBACK ProductInfoDialogProc(HWND dialog, UINT message, WPARAM wParam,
     case WM_COMMAND:
       return OnCommand(dialog, LOWORD(wParam));
     case WM_HELP:
-      RequestHelp();
+      RequestHelpTopic(kHelpTopic);
       return TRUE;
     case WM_DRAWITEM:
       if (wParam != FW_IDC_ABOUT_ICON || lParam == 0) return FALSE;

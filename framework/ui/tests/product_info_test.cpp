@@ -1,4 +1,4 @@
-#include "framework/run/product_info.h"
+#include "framework/ui/product_info.h"
 
 #include <windows.h>
 

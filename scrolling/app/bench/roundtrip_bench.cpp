@@ -19,29 +19,28 @@ namespace {
 
 constexpr char kBareClass[] = "VeltranoBareWindow";
 
+LRESULT CALLBACK BareProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_HOOK_MOUSE) return 0;
+  if (message == WM_CLOSE) PostQuitMessage(0);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
 int RunBare() {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == WM_HOOK_MOUSE) return 0;
-    if (m == WM_CLOSE) PostQuitMessage(0);
-    return DefWindowProcA(w, m, wp, lp);
-  };
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = kBareClass;
-  RegisterClassA(&wc);
-  if (!CreateWindowExA(0, kBareClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr)) return 1;
+  if (test_support::MakeClassWindow(kBareClass, &BareProc) == nullptr) return 1;
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
   return 0;
 }
 
+// The main window as the hooks find it: named in the shared memory.
 HWND MainWindowFromSharedMemory() {
-  HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedMemoryName);
-  if (mapping == nullptr) return nullptr;
-  const auto* shared = static_cast<const SharedMemory*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(SharedMemory)));
-  HWND main = shared != nullptr ? reinterpret_cast<HWND>(LoadHandle32(shared->mainWindow)) : nullptr;
-  if (shared != nullptr) UnmapViewOfFile(shared);
-  CloseHandle(mapping);
+  const CKernelHandle mapping(OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedMemoryName));
+  if (!mapping) return nullptr;
+  const auto* shared =
+      static_cast<const SharedMemory*>(MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, sizeof(SharedMemory)));
+  if (shared == nullptr) return nullptr;
+  const HWND main = reinterpret_cast<HWND>(LoadHandle32(shared->mainWindow));
+  UnmapViewOfFile(shared);
   return main;
 }
 
@@ -58,39 +57,26 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   const HWND main = MainWindowFromSharedMemory();
   if (main == nullptr || n <= 0) return 2;
 
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  char line[MAX_PATH + 16];
-  std::snprintf(line, sizeof line, "\"%s\" --bare", self);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 3;
+  const CKernelHandle bareProcess = test_support::StartProgram(test_support::ProgramPath(), "--bare");
+  if (!bareProcess) return 3;
+  const DWORD bareId = GetProcessId(bareProcess.Get());
   HWND bare = nullptr;
-  if (!test_support::WaitUntil([&bare] { return (bare = FindWindowA(kBareClass, nullptr)) != nullptr; }, 10000)) {
+  if (!test_support::WaitUntil(
+          [&] { return (bare = test_support::WindowOfProcess(bareId, kBareClass)) != nullptr; }, 10000)) {
+    TerminateProcess(bareProcess.Get(), 1);
     return 4;
   }
 
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
   std::vector<double> toMain, toBare;
   toMain.reserve(static_cast<std::size_t>(n));
   toBare.reserve(static_cast<std::size_t>(n));
-  auto time = [&](HWND window) {
-    LARGE_INTEGER a, b;
-    QueryPerformanceCounter(&a);
-    SendMessageA(window, WM_HOOK_MOUSE, WM_MOUSEMOVE, 0);
-    QueryPerformanceCounter(&b);
-    return static_cast<double>(b.QuadPart - a.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
-  };
+  const auto micros = [](HWND window) { return 1000.0 * test_support::TimedSend(window, WM_HOOK_MOUSE, WM_MOUSEMOVE); };
   for (int i = 0; i < n; ++i) {
-    toMain.push_back(time(main));
-    toBare.push_back(time(bare));
+    toMain.push_back(micros(main));
+    toBare.push_back(micros(bare));
   }
   PostMessageA(bare, WM_CLOSE, 0, 0);
-  WaitForSingleObject(pi.hProcess, 5000);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  WaitForSingleObject(bareProcess.Get(), 5000);
 
   const double mainP50 = Percentile(toMain, 0.50), mainP99 = Percentile(toMain, 0.99);
   const double bareP50 = Percentile(toBare, 0.50), bareP99 = Percentile(toBare, 0.99);
