@@ -57,8 +57,10 @@ WPARAM ReportedMouseMessage(WPARAM message) {
 
 // A given-back press that the system paired with the swallowed one becomes
 // the press it is: the window gets WM_xBUTTONDOWN with the same key state
-// and point, as it would have without the hook. The mark is read only for a
-// message taken off the queue, whose extra information is then its own.
+// and point, as it would have without the hook. The second click of a
+// user's double click carries the other mark and stays the double click the
+// system made of it. The mark is read only for a message taken off the
+// queue, whose extra information is then its own.
 void HandOnGivenBackPress(MSG& msg) {
   if (msg.message != WM_RBUTTONDBLCLK && msg.message != WM_MBUTTONDBLCLK) return;
   if (static_cast<std::uintptr_t>(GetMessageExtraInfo()) != kInjectedInputMark) return;
@@ -155,7 +157,9 @@ LRESULT CALLBACK GetMessageHookProc(int code, WPARAM wParam, LPARAM lParam) {
   if (!shm || code != HC_ACTION || wParam != PM_REMOVE) return Chain(code, wParam, lParam);
   auto* msg = reinterpret_cast<MSG*>(lParam);
   HandOnGivenBackPress(*msg);
-  if (msg->message != WM_MOUSEWHEEL) return Chain(code, wParam, lParam);
+  if (msg->message != WM_MOUSEWHEEL || (shm->hookFlags & kHookFlagReportWheel) == 0) {
+    return Chain(code, wParam, lParam);
+  }
 
   shm->wheelWParam = static_cast<std::uint32_t>(msg->wParam);
   shm->wheelTime = msg->time;
@@ -189,7 +193,7 @@ LRESULT CALLBACK CallWndProcHookProc(int code, WPARAM wParam, LPARAM lParam) {
     return Chain(code, wParam, lParam);
   }
   SendMessageA(MainWindow(*shm), WM_HOOK_SELECTTARGET, 0, 0);
-  if (shm->backFwdSubclass != 0) {
+  if ((shm->hookFlags & kHookFlagSubclassBackFwd) != 0) {
     HWND source = reinterpret_cast<HWND>(cwp->wParam);
     SetLastError(ERROR_SUCCESS);
     const LONG_PTR previous =

@@ -26,6 +26,13 @@ inline constexpr std::intptr_t kHookSwallow = 1;
 // the same in 32-bit and 64-bit processes, and it is no pen or touch
 // signature (0xFF5157xx).
 inline constexpr std::uint32_t kInjectedInputMark = 0x56454C54;
+// The mark of a given-back press that is the second click of a double click
+// of the user's: the main program, which sees every press of the button in
+// order with its window, point and time, has found it within the system's
+// double-click time and rectangle of the previous given-back click. The hook
+// leaves it as the system paired it (a double click), as it leaves every
+// press that does not carry kInjectedInputMark.
+inline constexpr std::uint32_t kInjectedDoubleClickMark = 0x56454C44;
 
 #pragma pack(push, 1)
 struct SharedMemory {
@@ -35,7 +42,7 @@ struct SharedMemory {
   std::uint32_t wheelTime;       // MSG::time of the wheel message
   std::uint32_t appCommandLParam;
   std::uint32_t wheelPoint;      // MSG::lParam of the wheel message (screen point)
-  std::uint32_t backFwdSubclass; // 1: subclass the window of the next back/forward command
+  std::uint32_t hookFlags;       // kHookFlag* below
 };
 #pragma pack(pop)
 
@@ -46,7 +53,16 @@ static_assert(offsetof(SharedMemory, wheelWParam) == 8);
 static_assert(offsetof(SharedMemory, wheelTime) == 12);
 static_assert(offsetof(SharedMemory, appCommandLParam) == 16);
 static_assert(offsetof(SharedMemory, wheelPoint) == 20);
-static_assert(offsetof(SharedMemory, backFwdSubclass) == 24);
+static_assert(offsetof(SharedMemory, hookFlags) == 24);
+
+// Bits of hookFlags, written by the main program. Subclass: the profile
+// under the cursor acts on back/forward, so the window of the next such
+// command is subclassed to report it. Wheel: some profile does something
+// with the wheel; without it the get-message hook, which a drag needs for
+// its given-back clicks, lets every wheel turn pass without asking the main
+// program (a cross-process call per notch).
+inline constexpr std::uint32_t kHookFlagSubclassBackFwd = 1;
+inline constexpr std::uint32_t kHookFlagReportWheel = 2;
 
 // Window handles are 32-bit values even in 64-bit processes; they are stored
 // in their low 32 bits and sign-extended when read back, as the system does

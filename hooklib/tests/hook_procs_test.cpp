@@ -117,14 +117,20 @@ TEST_F(HookLibrary, WheelDeltaRewrittenByMainProgramIsDeliveredOrTheMessageBecom
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_NULL));
   EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(msg.wParam), -1800);
 
-  // Peeked wheel messages and other messages are not reported.
+  // Peeked wheel messages and other messages are not reported, nor is any
+  // wheel turn while no profile acts on the wheel: it passes as it came.
   msg = WheelMessage(nullptr, 120, 1);
   (void)GetMessageHookProc(HC_ACTION, PM_NOREMOVE, reinterpret_cast<LPARAM>(&msg));
   MSG key{};
   key.message = WM_KEYDOWN;
   (void)GetMessageHookProc(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&key));
+  shm_->hookFlags = kHookFlagSubclassBackFwd;
+  MSG unasked = WheelMessage(nullptr, -120, 7);
+  (void)GetMessageHookProc(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&unasked));
   EXPECT_EQ(recorder_.messages.size(), 2u);
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_MOUSEWHEEL));
+  EXPECT_EQ(unasked.message, static_cast<UINT>(WM_MOUSEWHEEL));
+  EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(unasked.wParam), -120);
 }
 
 // A press that the main program gave back, paired by the system with the
@@ -142,6 +148,7 @@ TEST_F(HookLibrary, GivenBackPressIsHandedOnAsAPress) {
       {WM_MBUTTONDBLCLK, kInjectedInputMark, PM_REMOVE, WM_MBUTTONDOWN},
       {WM_RBUTTONDBLCLK, 0, PM_REMOVE, WM_RBUTTONDBLCLK},
       {WM_MBUTTONDBLCLK, kInjectedInputMark + 1, PM_REMOVE, WM_MBUTTONDBLCLK},
+      {WM_RBUTTONDBLCLK, kInjectedDoubleClickMark, PM_REMOVE, WM_RBUTTONDBLCLK},
       {WM_LBUTTONDBLCLK, kInjectedInputMark, PM_REMOVE, WM_LBUTTONDBLCLK},
       {WM_RBUTTONDBLCLK, kInjectedInputMark, PM_NOREMOVE, WM_RBUTTONDBLCLK},
   };
@@ -197,7 +204,7 @@ class HookLibraryCommands : public HookLibrary {
   void SetUp() override {
     HookLibrary::SetUp();
     recorder_.answer = [this](const HookMessage& m) -> LRESULT {
-      if (m.message == WM_HOOK_SELECTTARGET) shm_->backFwdSubclass = subclass_;
+      if (m.message == WM_HOOK_SELECTTARGET) shm_->hookFlags = subclass_;
       if (m.message == WM_HOOK_APPCOMMAND) return swallow_;
       return 0;
     };
@@ -279,7 +286,7 @@ TEST_F(HookLibraryCommands, CommandWhileTheLastOneIsReportedIsNotReported) {
   HWND w = target_.window.Get();
   const LONG_PTR original = GetWindowLongPtrA(w, GWLP_WNDPROC);
   recorder_.answer = [this, w](const HookMessage& m) -> LRESULT {
-    if (m.message == WM_HOOK_SELECTTARGET) shm_->backFwdSubclass = 1;
+    if (m.message == WM_HOOK_SELECTTARGET) shm_->hookFlags = 1;
     if (m.message == WM_HOOK_APPCOMMAND) HookCommand(w, w, kAppCommandBrowserBack);
     return 0;
   };

@@ -100,7 +100,7 @@ TEST(HookLibraryUnload, PendingSubclassIsUndoneOnlyWhileItIsStillTheWindowsProce
   shm->mainWindow = StoreHandle32(reinterpret_cast<std::uintptr_t>(recorder.window()));
   shm->mainProcessId = GetCurrentProcessId();
   recorder.answer = [shm](const HookMessage& m) -> LRESULT {
-    if (m.message == WM_HOOK_SELECTTARGET) shm->backFwdSubclass = 1;
+    if (m.message == WM_HOOK_SELECTTARGET) shm->hookFlags = 1;
     return 0;
   };
 

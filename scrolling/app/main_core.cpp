@@ -23,20 +23,34 @@ bool EqualsIgnoringCase(const char* a, const char* b) noexcept {
   return *a == *b;
 }
 
+bool ActsOnWheel(const Profile& p) noexcept { return p.bWheelEnable != 0 || p.bWheelInvert != 0 || p.bWheelCursor != 0; }
+
+// The stored profiles, however damaged the count.
+std::int32_t ProfilesInUse(const Options& options) noexcept {
+  return options.iNumPar < 0 ? 0 : (options.iNumPar > kMaxProfiles ? kMaxProfiles : options.iNumPar);
+}
+
 }  // namespace
 
 unsigned HookMaskForProfiles(const Options& options, bool want) noexcept {
   if (!want) return 0;
   unsigned mask = 0;
-  const std::int32_t count = options.iNumPar < 0 ? 0 : (options.iNumPar > kMaxProfiles ? kMaxProfiles : options.iNumPar);
-  for (std::int32_t i = 0; i < count; ++i) {
+  for (std::int32_t i = 0; i < ProfilesInUse(options); ++i) {
     const Profile& p = options.Par[i];
     if (p.bScrollEnable != 0) mask |= kHookMaskMouse | kHookMaskGetMessage;
     if (p.iMiddleMode != ModeValue(MiddleMode::Middle)) mask |= kHookMaskMouse;
-    if (p.bWheelEnable != 0 || p.bWheelInvert != 0 || p.bWheelCursor != 0) mask |= kHookMaskGetMessage;
+    if (ActsOnWheel(p)) mask |= kHookMaskGetMessage;
     if (p.bEnableBackFwd != 0 && BackForwardDoesSomething(p)) mask |= kHookMaskCallWndProc;
   }
   return mask;
+}
+
+bool WheelReportedForProfiles(const Options& options, bool want) noexcept {
+  if (!want) return false;
+  for (std::int32_t i = 0; i < ProfilesInUse(options); ++i) {
+    if (ActsOnWheel(options.Par[i])) return true;
+  }
+  return false;
 }
 
 TrayAction TrayActionFor(std::uint32_t mouseMessage, bool trayIconShown) noexcept {

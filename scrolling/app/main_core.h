@@ -50,6 +50,11 @@ inline constexpr std::uint32_t kTextOptionsUnreadable = 5012;
 // back/forward setting that changes something.
 [[nodiscard]] unsigned HookMaskForProfiles(const Options& options, bool want) noexcept;
 
+// Whether the hooks ask the main program about wheel turns: only when some
+// stored profile acts on the wheel (false when want is false). The
+// get-message hook that a drag alone needs lets them pass unasked.
+[[nodiscard]] bool WheelReportedForProfiles(const Options& options, bool want) noexcept;
+
 // Tray icon for the switched-off state or not.
 [[nodiscard]] constexpr int TrayIconFor(bool disabled) noexcept { return disabled ? kIconDisabled : kIconEnabled; }
 

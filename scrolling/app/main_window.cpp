@@ -117,6 +117,9 @@ bool InstallHooksOnce(bool want) noexcept {
   HookControl& c = Control();
   ResetTargetCache();
   const unsigned mask = HookMaskForProfiles(gOpt, want);
+  // Before any hook is in place: a get-message hook that comes for a drag
+  // alone must not ask about the first wheel turn.
+  EnginePlatformInstance().SetWheelReported(WheelReportedForProfiles(gOpt, want));
   // Hooks of a failed installation are still here although the mask was not
   // taken: removing them is a change too.
   if (c.maskTaken && mask == c.lastMask && LocalHooksMask() == mask) return true;

@@ -119,6 +119,20 @@ bool CheckModifierKeys(EnginePlatform& platform, const Profile& profile) {
          (profile.bUseShift == 0 || platform.IsKeyDown(kVkShift));
 }
 
+bool ClickPairing::IsSecondClick(const HeldPress& press, const DoubleClickLimits& limits) const noexcept {
+  if (!havePrevious_ || press.window != previous_.window || press.middle != previous_.middle) return false;
+  // Unsigned: the tick count wraps after 49.7 days.
+  if (press.timeMs - previous_.timeMs > limits.timeMs) return false;
+  const std::int64_t dx = Abs64(static_cast<std::int64_t>(press.point.x) - previous_.point.x);
+  const std::int64_t dy = Abs64(static_cast<std::int64_t>(press.point.y) - previous_.point.y);
+  return 2 * dx <= limits.width && 2 * dy <= limits.height;
+}
+
+void ClickPairing::GivenBack(const HeldPress& press, bool second) noexcept {
+  havePrevious_ = !second;
+  previous_ = press;
+}
+
 ScrollEngine::ScrollEngine(EnginePlatform& platform, TargetSelector& selector, const Options& options) noexcept
     : platform_(platform), selector_(selector), options_(options) {}
 
@@ -170,7 +184,14 @@ std::intptr_t ScrollEngine::ButtonDown(bool middle) {
     case DragState::Idle:
       break;
   }
+  const std::intptr_t answer = PressWhileIdle(middle);
+  // Unless this press is held back, the window or the program has it: any
+  // pair of given-back clicks ends here.
+  if (state_ != DragState::Armed) pairing_.Forget();
+  return answer;
+}
 
+std::intptr_t ScrollEngine::PressWhileIdle(bool middle) {
   locked_ = LockedAxis::None;
   const WindowId target = selector_.FindTargetWindow(&anchor_);
   if (target == 0) return 0;
@@ -196,6 +217,7 @@ std::intptr_t ScrollEngine::ButtonDown(bool middle) {
 
   FindScrollBars();
   middleDrag_ = middle;
+  press_ = HeldPress{platform_.TickCount(), anchor_, target_, middle};
   SetState(DragState::Armed);
   carryX_ = 0.0;
   carryY_ = 0.0;
@@ -247,12 +269,17 @@ std::intptr_t ScrollEngine::ButtonUp(bool middle) {
     case DragState::ReplayingClick:
       EndScrolling();
       return 0;
-    case DragState::Armed:
-      // Released before the drag began: the program gets its click after all.
+    case DragState::Armed: {
+      // Released before the drag began: the program gets its click after
+      // all, as the second click of a double click where it is one.
+      const bool second = pairing_.IsSecondClick(press_, platform_.ReadDoubleClickLimits());
+      const std::uint32_t mark = second ? kInjectedDoubleClickMark : kInjectedInputMark;
+      pairing_.GivenBack(press_, second);
       SetState(DragState::ReplayingClick);
-      platform_.InjectMouseEvent(ButtonFlags(middle, true));
-      platform_.InjectMouseEvent(ButtonFlags(middle, false));
+      platform_.InjectMouseEvent(ButtonFlags(middle, true), mark);
+      platform_.InjectMouseEvent(ButtonFlags(middle, false), mark);
       return 1;
+    }
     default:
       EndScrolling();
       return 1;
@@ -283,9 +310,10 @@ void ScrollEngine::Trigger(const Profile& profile, ScreenPoint current) {
     cursorsHidden_ = true;
   }
   SetState(DragState::SkipInjectedUp);
+  pairing_.Forget();
   // The program saw no press; the injected release comes back through the
   // hook and is swallowed there.
-  platform_.InjectMouseEvent(ButtonFlags(middleDrag_, false));
+  platform_.InjectMouseEvent(ButtonFlags(middleDrag_, false), kInjectedInputMark);
 }
 
 std::intptr_t ScrollEngine::Move() {

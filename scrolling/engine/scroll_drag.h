@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "framework/util/grow_array.h"
+#include "hooklib/shared_memory.h"
 
 #include "scrolling/engine/platform.h"
 #include "scrolling/engine/target_selector.h"
@@ -69,6 +70,34 @@ void CollectScrollBarsProc(EnginePlatform& platform, WindowId window, const Scre
 // always true when it requires none).
 [[nodiscard]] bool CheckModifierKeys(EnginePlatform& platform, const Profile& profile);
 
+// A press that the drag held back, for the double-click test of the click
+// it may give back.
+struct HeldPress {
+  std::uint32_t timeMs;
+  ScreenPoint point;
+  WindowId window;
+  bool middle;
+};
+
+// The system counts the press that the drag holds back as a click, so a
+// given-back press is always the second of a pair there; whether it is the
+// second click of a double click of the user's is decided here, by the
+// system's own test on the presses themselves (the main program sees every
+// press in order, with its window, point and time). A double click
+// completes a pair: the next press is a first click again.
+class ClickPairing {
+ public:
+  [[nodiscard]] bool IsSecondClick(const HeldPress& press, const DoubleClickLimits& limits) const noexcept;
+  void GivenBack(const HeldPress& press, bool second) noexcept;
+  // A press that was not given back (a drag, or one passed on or used by
+  // the program) ends the pair.
+  void Forget() noexcept { havePrevious_ = false; }
+
+ private:
+  bool havePrevious_ = false;
+  HeldPress previous_{};
+};
+
 class ScrollEngine {
  public:
   ScrollEngine(EnginePlatform& platform, TargetSelector& selector, const Options& options) noexcept;
@@ -96,6 +125,7 @@ class ScrollEngine {
 
  private:
   std::intptr_t ButtonDown(bool middle);
+  std::intptr_t PressWhileIdle(bool middle);
   std::intptr_t ButtonUp(bool middle);
   std::intptr_t Move();
   void Trigger(const Profile& profile, ScreenPoint current);
@@ -129,5 +159,7 @@ class ScrollEngine {
   double carryY_ = 0.0;
   std::int64_t lastDx_ = 0;
   std::int64_t lastDy_ = 0;
+  HeldPress press_{};
+  ClickPairing pairing_;
   CGrowArray<ScrollBarCandidate> candidates_;
 };

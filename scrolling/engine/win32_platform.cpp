@@ -163,8 +163,23 @@ void Win32EnginePlatform::FreezeWheelLines() noexcept {
   wheelLinesFrozen_ = true;
 }
 
+namespace {
+
+// One bit of the shared flags; the others stay as they are. Only the main
+// thread writes them; the hooks read them whole.
+void WriteHookFlag(SharedMemory* shared, std::uint32_t bit, bool set) noexcept {
+  if (shared == nullptr) return;
+  shared->hookFlags = set ? (shared->hookFlags | bit) : (shared->hookFlags & ~bit);
+}
+
+}  // namespace
+
 void Win32EnginePlatform::WriteBackFwdFlag(std::uint32_t value) {
-  if (shared_ != nullptr) shared_->backFwdSubclass = value;
+  WriteHookFlag(shared_, kHookFlagSubclassBackFwd, value != 0);
+}
+
+void Win32EnginePlatform::SetWheelReported(bool reported) noexcept {
+  WriteHookFlag(shared_, kHookFlagReportWheel, reported);
 }
 
 bool Win32EnginePlatform::IsKeyDown(int virtualKey) {
@@ -203,7 +218,15 @@ void Win32EnginePlatform::MoveCursor(ScreenPoint point) { SetCursorPos(point.x, 
 void Win32EnginePlatform::SetBlankCursors(bool restore) { ::SetBlankCursors(restore); }
 
 // Marked, so that the hook library knows a given-back press for what it is.
-void Win32EnginePlatform::InjectMouseEvent(std::uint32_t flags) { mouse_event(flags, 0, 0, 0, kInjectedInputMark); }
+void Win32EnginePlatform::InjectMouseEvent(std::uint32_t flags, std::uint32_t mark) {
+  mouse_event(flags, 0, 0, 0, mark);
+}
+
+std::uint32_t Win32EnginePlatform::TickCount() { return GetTickCount(); }
+
+DoubleClickLimits Win32EnginePlatform::ReadDoubleClickLimits() {
+  return {GetDoubleClickTime(), GetSystemMetrics(SM_CXDOUBLECLK), GetSystemMetrics(SM_CYDOUBLECLK)};
+}
 
 std::intptr_t Win32EnginePlatform::SendWindowMessage(WindowId window, std::uint32_t message, std::uintptr_t wParam,
                                                      std::intptr_t lParam) {

@@ -18,6 +18,9 @@ class Win32EnginePlatform : public EnginePlatform {
   explicit Win32EnginePlatform(SharedMemory* sharedMemory = nullptr) noexcept : shared_(sharedMemory) {}
   void SetSharedMemory(SharedMemory* sharedMemory) noexcept { shared_ = sharedMemory; }
   [[nodiscard]] SharedMemory* Shared() const noexcept { return shared_; }
+  // Whether the hooks ask about wheel turns at all (some profile acts on
+  // the wheel); the back/forward flag beside it stays.
+  void SetWheelReported(bool reported) noexcept;
 
   bool GetCursorPosition(ScreenPoint& out) override;
   WindowId WindowAtPoint(ScreenPoint point) override;
@@ -37,7 +40,9 @@ class Win32EnginePlatform : public EnginePlatform {
   void ReleaseMouseCapture() override;
   void MoveCursor(ScreenPoint point) override;
   void SetBlankCursors(bool restore) override;
-  void InjectMouseEvent(std::uint32_t flags) override;
+  void InjectMouseEvent(std::uint32_t flags, std::uint32_t mark) override;
+  std::uint32_t TickCount() override;
+  DoubleClickLimits ReadDoubleClickLimits() override;
   std::intptr_t SendWindowMessage(WindowId window, std::uint32_t message, std::uintptr_t wParam,
                                   std::intptr_t lParam) override;
   void BringToForeground(WindowId window) override;

@@ -15,6 +15,7 @@ struct MaskCase {
   const char* what;
   std::function<void(Profile&)> set;
   unsigned mask;
+  bool wheel = false;  // wheel turns are reported to the main program
 };
 
 std::unique_ptr<Options> OneQuietProfile() {
@@ -34,22 +35,24 @@ TEST(HookMaskForProfiles, EachSettingNeedsItsHook) {
       {"drag", [](Profile& p) { p.bScrollEnable = 1; }, kHookMaskMouse | kHookMaskGetMessage},
       {"middle keys", [](Profile& p) { p.iMiddleMode = ModeValue(MiddleMode::Keys); }, kHookMaskMouse},
       {"middle command", [](Profile& p) { p.iMiddleMode = ModeValue(MiddleMode::CommandLine); }, kHookMaskMouse},
-      {"wheel", [](Profile& p) { p.bWheelEnable = 1; }, kHookMaskGetMessage},
-      {"invert", [](Profile& p) { p.bWheelInvert = 1; }, kHookMaskGetMessage},
-      {"under cursor", [](Profile& p) { p.bWheelCursor = 1; }, kHookMaskGetMessage},
+      {"wheel", [](Profile& p) { p.bWheelEnable = 1; }, kHookMaskGetMessage, true},
+      {"invert", [](Profile& p) { p.bWheelInvert = 1; }, kHookMaskGetMessage, true},
+      {"under cursor", [](Profile& p) { p.bWheelCursor = 1; }, kHookMaskGetMessage, true},
       {"back/fwd as they are", [](Profile& p) { p.bEnableBackFwd = 1; }, 0},
       {"back/fwd cursor", [](Profile& p) { p.bEnableBackFwd = 1; p.bBackCursor = 1; }, kHookMaskCallWndProc},
       {"back swapped", [](Profile& p) { p.bEnableBackFwd = 1; p.iBackMode = 1; }, kHookMaskCallWndProc},
       {"forward keys", [](Profile& p) { p.bEnableBackFwd = 1; p.iForwardMode = 2; }, kHookMaskCallWndProc},
       {"back mode without enable", [](Profile& p) { p.iBackMode = 2; }, 0},
       {"all", [](Profile& p) { p.bScrollEnable = 1; p.bWheelEnable = 1; p.bEnableBackFwd = 1; p.bBackCursor = 1; },
-       kHookMaskAll},
+       kHookMaskAll, true},
   };
   for (const MaskCase& c : cases) {
     auto options = OneQuietProfile();
     c.set(options->Par[0]);
     EXPECT_EQ(HookMaskForProfiles(*options, true), c.mask) << c.what;
     EXPECT_EQ(HookMaskForProfiles(*options, false), 0u) << c.what;
+    EXPECT_EQ(WheelReportedForProfiles(*options, true), c.wheel) << c.what;
+    EXPECT_FALSE(WheelReportedForProfiles(*options, false)) << c.what;
   }
 }
 
@@ -61,10 +64,12 @@ TEST(HookMaskForProfiles, OnlyProfilesInUseCountAndAnyOneSuffices) {
   options->Par[2] = options->Par[0];
   options->Par[2].bWheelCursor = 1;
   EXPECT_EQ(HookMaskForProfiles(*options, true), kHookMaskMouse | kHookMaskGetMessage);
+  EXPECT_TRUE(WheelReportedForProfiles(*options, true));
   options->iNumPar = kMaxProfiles + 5;  // damaged count: read no further than the list
   EXPECT_EQ(HookMaskForProfiles(*options, true), kHookMaskMouse | kHookMaskGetMessage);
   options->iNumPar = -1;
   EXPECT_EQ(HookMaskForProfiles(*options, true), 0u);
+  EXPECT_FALSE(WheelReportedForProfiles(*options, true));
 }
 
 TEST(MainDecisions, TrayHelpAndProfileName) {

@@ -45,7 +45,7 @@ class EngineWin32Test : public ::testing::Test {
     gOpt.Par[kFactoryProfileCount + 1].bWheelEnable = 0;  // the catch-all: leave the system wheel alone
 
     std::memset(&shared, 0, sizeof shared);
-    shared.backFwdSubclass = 0xAA;
+    shared.hookFlags = kHookFlagReportWheel;  // the selection leaves it as it is
     EnginePlatformInstance().SetSharedMemory(&shared);
     ResetTargetCache();
   }
@@ -92,7 +92,7 @@ TEST_F(EngineWin32Test, SelectsTheProfileOfTheWindowUnderTheCursor) {
   ASSERT_EQ(FindWindowAtPoint(100 + 290, 450, false, false, nullptr, nullptr), scrollBar.get());
   EXPECT_EQ(FindTargetWindow(nullptr), nullptr);
   EXPECT_EQ(EngineTargetSelector().CachedWindow(), 0u);
-  EXPECT_EQ(shared.backFwdSubclass, 0xAAu);
+  EXPECT_EQ(shared.hookFlags, kHookFlagReportWheel);
 
   ASSERT_TRUE(CursorTo(200, 200));
   POINT anchor{};
@@ -101,12 +101,12 @@ TEST_F(EngineWin32Test, SelectsTheProfileOfTheWindowUnderTheCursor) {
   EXPECT_EQ(anchor.y, 200);
   EXPECT_EQ(gOpt.iCurPar, 0);
   EXPECT_STREQ(EngineTargetSelector().CurrentProfile().szParName, "By class");
-  EXPECT_EQ(shared.backFwdSubclass, 1u);
+  EXPECT_EQ(shared.hookFlags, kHookFlagReportWheel | kHookFlagSubclassBackFwd);
 
   ASSERT_TRUE(CursorTo(650, 150));
   EXPECT_EQ(FindTargetWindow(nullptr), second.get());
   EXPECT_EQ(gOpt.iCurPar, 1);
-  EXPECT_EQ(shared.backFwdSubclass, 0u);
+  EXPECT_EQ(shared.hookFlags, kHookFlagReportWheel);
 
   ASSERT_TRUE(CursorTo(150, 450));
   EXPECT_EQ(FindTargetWindow(nullptr), third.get());
@@ -119,7 +119,7 @@ TEST_F(EngineWin32Test, SelectsTheProfileOfTheWindowUnderTheCursor) {
   ASSERT_TRUE(CursorTo(150, 450));
   EXPECT_EQ(FindTargetWindow(nullptr), nullptr);
   EXPECT_EQ(gOpt.iCurPar, -1);
-  EXPECT_EQ(shared.backFwdSubclass, 0u);
+  EXPECT_EQ(shared.hookFlags, kHookFlagReportWheel);
 }
 
 // Wheel-lines announcements heard by a window of another thread.

@@ -56,12 +56,14 @@ class Recorder {
 };
 
 // Creates the shared memory as the main program does and points it at the
-// recorder; null when it cannot be created.
+// recorder, as a main program whose profiles act on the wheel; null when it
+// cannot be created.
 inline SharedMemory* ConnectRecorder(const Recorder& recorder, SharedMemory* (*create)(bool)) {
   SharedMemory* shm = create(false);
   if (!shm) return nullptr;
   *shm = SharedMemory{};
   shm->mainWindow = StoreHandle32(reinterpret_cast<std::uintptr_t>(recorder.window()));
   shm->mainProcessId = GetCurrentProcessId();
+  shm->hookFlags = kHookFlagReportWheel;
   return shm;
 }
