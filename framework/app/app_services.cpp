@@ -37,6 +37,10 @@ void GetProposedArchiveName(char* out, std::size_t capacity) noexcept {
   if (gServices.proposedArchiveName != nullptr) gServices.proposedArchiveName(out, capacity);
 }
 
+const RecordForm* FindServiceRecordForm(const char* recordFileName, const char* extension) noexcept {
+  return FindRecordForm(gServices.recordForms, gServices.recordFormCount, recordFileName, extension);
+}
+
 bool HasServiceDialog(ServiceDialog dialog) noexcept { return OpenerOf(dialog) != nullptr; }
 
 void OpenServiceDialog(ServiceDialog dialog, HWND owner, LPARAM parameter) noexcept {

@@ -9,6 +9,8 @@
 
 #include <cstddef>
 
+#include "framework/store/record_forms.h"
+
 struct AppServices {
   // The due tests, at start-up and on every 24th tick of the hidden
   // application window's hourly timer: the update check first.
@@ -29,6 +31,11 @@ struct AppServices {
   // dialog's result.
   INT_PTR (*openArchiveDialog)(HWND owner, LPARAM parameter) noexcept = nullptr;
   INT_PTR (*openUpdateDialog)(HWND owner, LPARAM parameter) noexcept = nullptr;
+  // The forms of the records that the services and the product keep in the
+  // data folder: start-up puts a temporary of such a record in its place
+  // when the record is missing and the temporary reads whole in its form.
+  const RecordForm* recordForms = nullptr;
+  std::size_t recordFormCount = 0;
 };
 void SetAppServices(const AppServices& services) noexcept;
 
@@ -37,6 +44,9 @@ void RunServiceDueTests() noexcept;
 [[nodiscard]] bool OnServiceMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 void GetServiceArchiveFolder(char* out, std::size_t capacity) noexcept;
 void GetProposedArchiveName(char* out, std::size_t capacity) noexcept;
+// The form of the services' or the product's record file recordFileName
+// ("<name>.<extension>"); null when none was given.
+[[nodiscard]] const RecordForm* FindServiceRecordForm(const char* recordFileName, const char* extension) noexcept;
 // The services' dialogs that the product information dialog offers: a
 // button whose service has no dialog stays disabled.
 enum class ServiceDialog { kArchive, kUpdate };

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <utility>
@@ -23,7 +24,11 @@
 #include "framework/hotkey/key_names_win32.h"
 #include "framework/run/hidden_window.h"
 #include "framework/store/config_backup.h"
+#include "framework/store/config_archive.h"
 #include "framework/store/config_file.h"
+#include "framework/store/record_forms.h"
+#include "framework/ui/bar_core.h"
+#include "framework/ui/frame_core.h"
 #include "framework/ui/ui_item.h"
 #include "framework/util/crc32.h"
 #include "framework/util/file_collector.h"
@@ -41,6 +46,7 @@ namespace {
 constexpr char kInstallRecordKey[] = "Software\\Brindlex";
 constexpr char kAppStateRecord[] = "(Orvo)App";
 constexpr char kCommandLineRecord[] = "(Orvo)Cmd";
+constexpr char kRecordExtension[] = "oqc";
 constexpr std::uint32_t kStartupBoxFlags = 0x111;  // error icon, OK, first line bold
 constexpr std::uint32_t kTextStartupError = 0xF003;
 constexpr std::uint32_t kTextDataPath = 0xF008;    // 0 the error, 1 the waiter's tip, 2 its Quit item
@@ -296,14 +302,51 @@ std::uint32_t SignalRunningInstance(std::uint8_t allowMultiple, int commandLineM
   }
 }
 
+// The framework's own records, by their forms. Nothing reads the command
+// line record back, but it is a text all the same.
+constexpr RecordForm kFrameworkRecordForms[] = {
+    {kAppStateRecord, RecordFormKind::kFixedSize, sizeof(AppSettingsRecord), false},
+    {kCommandLineRecord, RecordFormKind::kText, 0, false},
+    {kPlacementRecordName, RecordFormKind::kFixedSize, sizeof(WindowPlacementRecord), true},
+    {kBarRecordName, RecordFormKind::kFixedSize, sizeof(BarPlacementRecord), true},
+};
+
+// Whether the temporary at tempPath holds the record recordName whole. The
+// temporary of a record whose form neither the framework nor the table of
+// the services gives cannot be told from one cut short (the first write of
+// a record that was not there yet, cut by a power loss, leaves one too): it
+// is never put in place, where its owner would take cut bytes for the
+// record, but kept aside as it is, so that nothing of it is lost.
+TempContents LeftoverContents(const char* tempPath, const char* recordName) noexcept {
+  const RecordForm* form =
+      FindRecordForm(kFrameworkRecordForms, std::size(kFrameworkRecordForms), recordName, kRecordExtension);
+  if (form == nullptr) form = FindServiceRecordForm(recordName, kRecordExtension);
+  if (form == nullptr) return TempContents::kUnknownForm;
+  const CFileHandle file(CreateFileA(tempPath, GENERIC_READ, kReaderShareMode, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER length;
+  if (!file || !GetFileSizeEx(file.Get(), &length) || length.QuadPart < 0) return TempContents::kUnreadable;
+  // Far larger than any record: bytes of something else.
+  if (length.QuadPart > kMaxConfigRecordSize) return TempContents::kDamaged;
+  const auto size = static_cast<DWORD>(length.QuadPart);
+  const std::unique_ptr<std::uint8_t[]> data(new (std::nothrow) std::uint8_t[size > 0 ? size : 1]);
+  DWORD read = 0;
+  if (!data || !ReadFile(file.Get(), data.get(), size, &read, nullptr) || read != size) {
+    return TempContents::kUnreadable;
+  }
+  return ReadsWholeAs(*form, data.get(), size) ? TempContents::kWhole : TempContents::kDamaged;
+}
+
 // Temporaries that earlier runs left in the data folder and the archive
-// folder (killed, or a worker that outlived the shut-down's wait), which no
-// write of theirs will put in place or remove any more.
-void RemoveLeftoversOfEarlierRuns() noexcept {
-  (void)RemoveLeftoverTemporaries(gApp.dataFolder, "oqc");
+// folder (killed, a worker that outlived the shut-down's wait, a replace cut
+// short by a power loss), which no write of theirs will put in place or
+// remove any more. Before anything reads a record: a temporary may be the
+// only copy of one.
+void SettleLeftoversOfEarlierRuns() noexcept {
+  (void)SettleLeftoverTemporaries(gApp.dataFolder, kRecordExtension, &LeftoverContents);
   char archives[MAX_PATH];
   GetServiceArchiveFolder(archives, sizeof archives);
-  if (archives[0] != '\0') (void)RemoveLeftoverTemporaries(archives, "oqc");
+  if (archives[0] != '\0') (void)SettleLeftoverTemporaries(archives, kRecordExtension, &LeftoverContents);
 }
 
 // The data folder's first start: the install folder's "Init" files are
@@ -506,7 +549,7 @@ std::uint32_t RunStartup(HINSTANCE hInstance, std::uint16_t appTextId, TextRecor
   if (const std::uint32_t r = SignalRunningInstance(allowMultiple, commandLineMode); r != kStatusOk) return r;
   if (const std::uint32_t r = CheckDataFolders(waiter, commandLineMode); r != kStatusOk) return r;
 
-  RemoveLeftoversOfEarlierRuns();
+  SettleLeftoversOfEarlierRuns();
   CopyFirstStartFiles(collector);
   ApplyPendingRestore(collector);
   ReadAppSettings(settingsVersion);

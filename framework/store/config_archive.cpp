@@ -64,6 +64,19 @@ int LoadConfigArchiveBytes(CConfigText& text, const std::uint8_t* data, std::siz
   return LoadConfigArchiveSource(text, std::make_unique<zip::MemoryByteSource>(data, size));
 }
 
+bool IsWholeConfigArchive(const std::uint8_t* data, std::size_t size) noexcept {
+  if (data == nullptr || size == 0) return false;
+  try {
+    ZipOwner zip(OpenZipSource(nullptr, std::make_unique<zip::MemoryByteSource>(data, size), kOptionsArchivePassword));
+    ZipEntryInfo info{};
+    if (!zip || GetZipEntry(zip.get(), -1, &info) != kZipOk || info.index != 1) return false;
+    CConfigText text(0, "");
+    return LoadConfigArchiveSource(text, std::make_unique<zip::MemoryByteSource>(data, size)) > 0;
+  } catch (...) {
+    return false;
+  }
+}
+
 int BuildConfigArchive(zip::ZipPlatform& platform, const CConfigText& text, std::unique_ptr<std::uint8_t[]>* block,
                        std::uint32_t* size) {
   block->reset();

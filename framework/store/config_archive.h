@@ -41,6 +41,11 @@ inline constexpr int kArchiveWriteFailed = -3;
 // outlive the call only).
 [[nodiscard]] int LoadConfigArchiveBytes(CConfigText& text, const std::uint8_t* data, std::size_t size);
 
+// Whether the bytes are a whole options file: an archive with exactly one
+// entry, not empty, that reads back whole with the options password, its CRC
+// matching.
+[[nodiscard]] bool IsWholeConfigArchive(const std::uint8_t* data, std::size_t size) noexcept;
+
 // Archives the serializer's text as entry "<version>" and replaces the record
 // with it; a failure leaves the previous record as it was.
 [[nodiscard]] int SaveConfigArchiveTo(CRecordStore& store, const CConfigText& text, const char* recordName,

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "framework/util/grow_array.h"
 #include "framework/util/temp_names.h"
 #include "framework/util/text_util.h"
 #include "framework/util/win_handles.h"
@@ -105,24 +106,85 @@ bool ReserveTempFileBeside(const char* target, char* out, std::size_t capacity) 
   return false;
 }
 
-int RemoveLeftoverTemporaries(const char* folder, const char* recordExtension) noexcept {
-  char base[MAX_PATH];
+namespace {
+
+class CSystemLeftoverProbe final : public CLeftoverProbe {
+ public:
+  CSystemLeftoverProbe(const char* folder, TempContentsCheck contentsOf) noexcept
+      : folder_(folder), contentsOf_(contentsOf) {}
+  bool ProcessRuns(std::uint32_t processId) noexcept override { return ::ProcessRuns(processId); }
+  TempContents ContentsOf(const char* tempName, const char* recordName) noexcept override {
+    char path[MAX_PATH];
+    if (contentsOf_ == nullptr) return TempContents::kUnknownForm;
+    if (!JoinPath(path, sizeof path, folder_, tempName)) return TempContents::kUnreadable;
+    return contentsOf_(path, recordName);
+  }
+
+ private:
+  const char* folder_;
+  TempContentsCheck contentsOf_;
+};
+
+std::uint64_t FileTimeValue(const FILETIME& time) noexcept {
+  return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// The files and folders of folder; false when it cannot be listed whole.
+bool ListFolder(const char* folder, CGrowArray<FolderEntry>& entries) noexcept {
   char pattern[MAX_PATH];
-  if (folder == nullptr || !CopyText(base, sizeof base, folder)) return 0;
-  RemoveTrailingBackslash(base);
-  if (base[0] == '\0' || !JoinPath(pattern, sizeof pattern, base, "*")) return 0;
+  if (!JoinPath(pattern, sizeof pattern, folder, "*")) return false;
   WIN32_FIND_DATAA found;
   const CFindHandle find(FindFirstFileA(pattern, &found));
-  if (!find) return 0;
-  int removed = 0;
+  if (!find) return false;
   do {
-    std::uint32_t owner = 0;
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
-        !TempNameOwner(found.cFileName, recordExtension, &owner) || ProcessRuns(owner)) {
+    FolderEntry entry{};
+    if (!CopyText(entry.name, sizeof entry.name, found.cFileName)) continue;
+    entry.lastWrite = FileTimeValue(found.ftLastWriteTime);
+    entry.folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (entries.Append(entry) < 0) return false;
+  } while (FindNextFileA(find.Get(), &found));
+  return GetLastError() == ERROR_NO_MORE_FILES;
+}
+
+}  // namespace
+
+LeftoverCounts SettleLeftoverTemporaries(const char* folder, const char* recordExtension,
+                                         TempContentsCheck contentsOf) noexcept {
+  LeftoverCounts counts;
+  char base[MAX_PATH];
+  if (folder == nullptr || !CopyText(base, sizeof base, folder)) return counts;
+  RemoveTrailingBackslash(base);
+  CGrowArray<FolderEntry> entries;
+  // A record missing from a partial listing would make its temporary look
+  // like its only copy.
+  if (base[0] == '\0' || !ListFolder(base, entries)) return counts;
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  CSystemLeftoverProbe probe(base, contentsOf);
+  PlanLeftoverTemporaries(entries.Data(), static_cast<std::size_t>(entries.Count()), recordExtension,
+                          FileTimeValue(now), probe);
+  for (const FolderEntry& entry : entries) {
+    char path[MAX_PATH];
+    char target[MAX_PATH];
+    if (entry.action == TempAction::kNone || entry.action == TempAction::kLeave ||
+        !JoinPath(path, sizeof path, base, entry.name)) {
       continue;
     }
-    char path[MAX_PATH];
-    if (JoinPath(path, sizeof path, base, found.cFileName) && DeleteFileA(path)) ++removed;
-  } while (FindNextFileA(find.Get(), &found));
-  return removed;
+    if (entry.action == TempAction::kRemove) {
+      if (DeleteFileA(path)) ++counts.removed;
+      continue;
+    }
+    // Without replacing: a record or a name that another process has taken
+    // since the listing stays, and so does the temporary.
+    if (!JoinPath(target, sizeof target, base, entry.target) ||
+        !MoveFileExA(path, target, MOVEFILE_WRITE_THROUGH)) {
+      continue;
+    }
+    if (entry.action == TempAction::kPutInPlace) {
+      ++counts.putInPlace;
+    } else {
+      ++counts.keptAside;
+    }
+  }
+  return counts;
 }

@@ -7,6 +7,8 @@
 
 #include <cstddef>
 
+#include "framework/util/temp_names.h"
+
 // Every reader of record and archive files opens with this, so that no
 // handle of ours keeps a writer from replacing or deleting the file. Where
 // the file system refuses to replace an open file all the same, the replace
@@ -42,10 +44,20 @@ void PauseAnsweringSentMessages(DWORD milliseconds) noexcept;
 // False when none could be made.
 [[nodiscard]] bool ReserveTempFileBeside(const char* target, char* out, std::size_t capacity) noexcept;
 
-// Removes from folder (not its sub-folders) the temporaries that a process
-// of this program left when it ended before it could put them in place or
-// remove them (it was killed, or its worker outlived the shut-down): record
-// temporaries of recordExtension and scratch files. The temporaries of a
-// process that still runs are being written and stay, as does every other
-// file. The number removed.
-int RemoveLeftoverTemporaries(const char* folder, const char* recordExtension) noexcept;
+// Settles the temporaries that processes of this program left in folder
+// (not its sub-folders) when they ended before they could put them in
+// place or remove them (killed, a worker that outlived the shut-down, a
+// power loss in the middle of a replace): record temporaries of
+// recordExtension and scratch files, as PlanLeftoverTemporaries
+// (framework/util/temp_names.h) decides. contentsOf tells whether the
+// temporary at tempPath reads whole as the record recordName of its folder
+// (null: no form is known). A record that appears meanwhile is never
+// replaced.
+using TempContentsCheck = TempContents (*)(const char* tempPath, const char* recordName) noexcept;
+struct LeftoverCounts {
+  int removed = 0;
+  int putInPlace = 0;
+  int keptAside = 0;
+};
+LeftoverCounts SettleLeftoverTemporaries(const char* folder, const char* recordExtension,
+                                         TempContentsCheck contentsOf) noexcept;

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "framework/util/text_util.h"
+
 // target + "_tmp" + the process id ("%s_tmp%u"), beside a record. False,
 // with out emptied, when it does not fit: a cut name could be the live file
 // itself.
@@ -26,3 +28,58 @@
 // looks alike, is none of ours.
 [[nodiscard]] bool TempNameOwner(const char* fileName, const char* recordExtension,
                                  std::uint32_t* processId) noexcept;
+
+// What start-up does with the temporaries that earlier writers left in a
+// folder. A temporary written less than this long ago (FILETIME units: ten
+// minutes) may be one that a process of another machine writes right now
+// into a folder shared with it, whose id names no process here.
+inline constexpr std::uint64_t kLeftoverTempAge = 10ull * 60 * 10000000;
+
+// Whether a temporary reads as its record whole.
+enum class TempContents : std::uint8_t {
+  kWhole,        // in the record's form throughout
+  kDamaged,      // not in it: cut short, or bytes of no such record
+  kUnknownForm,  // a record whose form is not known here
+  kUnreadable,   // not read now (another program holds it)
+};
+
+enum class TempAction : std::uint8_t {
+  kNone,        // no temporary of ours
+  kLeave,       // may be written now, or is left for a later start to judge
+  kRemove,      // its record is there, or it is a scratch file
+  kPutInPlace,  // moved to target, its record's name
+  kKeepAside,   // moved to target, a name that nothing removes
+};
+
+// One file or folder of a folder's listing, and what becomes of it.
+struct FolderEntry {
+  char name[kMaxPathText];
+  std::uint64_t lastWrite;  // FILETIME (UTC)
+  bool folder;
+  TempAction action;
+  char target[kMaxPathText];  // for kPutInPlace and kKeepAside
+};
+
+// What the plan asks of the system, only about temporaries that are old
+// enough to be left over.
+class CLeftoverProbe {
+ public:
+  virtual ~CLeftoverProbe() = default;
+  [[nodiscard]] virtual bool ProcessRuns(std::uint32_t processId) noexcept = 0;
+  // The temporary tempName of the record recordName ("<record>.<extension>")
+  // of the same folder.
+  [[nodiscard]] virtual TempContents ContentsOf(const char* tempName, const char* recordName) noexcept = 0;
+};
+
+// Sets action and target of every entry (all of a folder's entries: the
+// records are found among them). Only a temporary written more than
+// kLeftoverTempAge before now whose process does not run is touched. A
+// scratch file goes, and so does a record's temporary when the record is
+// there. Of the temporaries of a missing record, the newest that reads
+// whole is put in place; the others that read whole are left (the next
+// start removes them beside the record), those that are damaged or of an
+// unknown form are kept aside as "<record>.<extension>_damaged<process
+// id>" (with "-2" and on when that is taken), and the unreadable ones are
+// left. Nothing that may be the only copy of a record is removed.
+void PlanLeftoverTemporaries(FolderEntry* entries, std::size_t count, const char* recordExtension,
+                             std::uint64_t now, CLeftoverProbe& probe) noexcept;

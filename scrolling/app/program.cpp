@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <iterator>
 
 #include "framework/app/app_services.h"
 #include "framework/object/application.h"
@@ -195,7 +196,13 @@ DwmGetWindowAttributeFunction DwmGetWindowAttributePointer() noexcept { return g
 
 int RunMainProgram(HINSTANCE instance, const char* commandLine, int showCommand) noexcept {
   // Start-up already runs the services' due tests.
-  SetAppServices(ScheduledServices());
+  AppServices services = ScheduledServices();
+  // The records of the product and of its services: start-up puts a
+  // temporary of one in place when its record is missing and it reads whole.
+  static const RecordForm kRecordForms[] = {kOptionsRecordForm, UpdateCheckRecordForm(), ArchiveRecordForm()};
+  services.recordForms = kRecordForms;
+  services.recordFormCount = std::size(kRecordForms);
+  SetAppServices(services);
   if (InitApplication(instance, 0, ProductTexts(), 0, kSettingsVersion, commandLine, showCommand) != 0) {
     AppExit();
     return 0;

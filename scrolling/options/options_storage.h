@@ -7,9 +7,11 @@
 #include <cstdint>
 
 #include "framework/store/config_archive.h"
+#include "framework/store/record_forms.h"
 #include "scrolling/options/options.h"
 
 inline constexpr char kOptionsRecordName[] = "Options";
+inline constexpr RecordForm kOptionsRecordForm{kOptionsRecordName, RecordFormKind::kOptionsArchive, 0, false};
 // An options file that is neither readable in the current format nor a whole
 // older layout is moved to this record (Options_damaged.oqc) before anything
 // can save over it.

@@ -245,6 +245,11 @@ void SetArchiveSettings(const ArchiveRecord& record) noexcept {
   gArchiveRecord = record;
 }
 
+const RecordForm& ArchiveRecordForm() noexcept {
+  static constexpr RecordForm kForm{kArchiveRecordName, RecordFormKind::kFixedSize, sizeof(ArchiveRecord), false};
+  return kForm;
+}
+
 bool SaveArchiveSettings() noexcept {
   CRecordWrite write;
   {

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "framework/store/record_forms.h"
 #include "services/archive/archive_core.h"
 
 // Reads "(Orvo)Archive" over the settings in memory (a missing or short file
@@ -20,6 +21,10 @@ void LoadArchiveSettings() noexcept;
 // reference.
 [[nodiscard]] ArchiveRecord GetArchiveSettings() noexcept;
 void SetArchiveSettings(const ArchiveRecord& record) noexcept;
+
+// The form of "(Orvo)Archive", by which start-up judges a temporary of it
+// that a cut write left.
+[[nodiscard]] const RecordForm& ArchiveRecordForm() noexcept;
 
 // Writes the settings in memory to "(Orvo)Archive". False when it failed.
 [[nodiscard]] bool SaveArchiveSettings() noexcept;

@@ -122,6 +122,11 @@ Outcome RunCheck(const char* url) noexcept {
 
 }  // namespace
 
+const RecordForm& UpdateCheckRecordForm() noexcept {
+  static constexpr RecordForm kForm{kRecordName, RecordFormKind::kFixedSize, sizeof(UpdateCheckRecord), false};
+  return kForm;
+}
+
 UpdateCheckRecord LoadUpdateCheckRecord() noexcept {
   std::lock_guard<std::mutex> guard(gLock);
   ReadRecordLocked();

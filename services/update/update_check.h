@@ -13,6 +13,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "framework/store/record_forms.h"
+
 // In services/update/update_logic.h, which this header leaves out: its
 // names would meet the archiving's where both are handed to the framework
 // (services/scheduled_services.cpp).
@@ -49,6 +51,10 @@ void CancelUpdateCheck() noexcept;
 // The worker; its parameter is the window that hears of its end (the hidden
 // application window). Started only by StartUpdateCheck.
 DWORD WINAPI UpdateCheckThread(void* notify);
+
+// The form of the record, by which start-up judges a temporary of it that
+// a cut write left.
+[[nodiscard]] const RecordForm& UpdateCheckRecordForm() noexcept;
 
 // The record in memory, shared by the main thread and the worker under a
 // lock. Load reads the file over it and normalises it; both return a copy.

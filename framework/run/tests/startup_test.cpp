@@ -306,10 +306,13 @@ TEST_F(Startup, FirstStartCopiesTheInitFilesOnceAndOverwritesNothing) {
   EXPECT_FALSE(Exists(data_ + "\\later.txt"));
 }
 
-// What a killed run, or a worker that outlived its run's shut-down, left in
-// the data folder and the archive folder: the next start removes it, and
-// nothing else.
-TEST_F(Startup, TemporariesThatEndedRunsLeftAreRemovedAndNothingElse) {
+// What a killed run, a worker that outlived its run's shut-down or a replace
+// cut short left in the data folder and the archive folder more than ten
+// minutes ago: the next start removes it where its record is there, puts
+// the whole temporary of a missing record in place before it reads the
+// record, keeps a cut one aside, and leaves everything else, also what a
+// process of another machine sharing the folder writes now.
+TEST_F(Startup, TemporariesThatEndedRunsLeftAreSettledAndNothingElse) {
   DWORD endedId = 0;
   const CKernelHandle ended = test_support::StartSuspendedCopy(&endedId);
   ASSERT_TRUE(ended);
@@ -319,14 +322,29 @@ TEST_F(Startup, TemporariesThatEndedRunsLeftAreRemovedAndNothingElse) {
   for (const std::string& folder : {data_, data_ + "\\Backup"}) {
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
   }
+  AppSettingsRecord settings = DefaultAppSettings();
+  settings.languageIndex = 1;
+  settings.settingsVersion = 1;
+  const std::string whole(reinterpret_cast<const char*>(&settings), sizeof settings);
   const std::string removed[] = {"Options.oqc_tmp" + gone, "~vz" + gone + "-3.tmp", "Backup\\~vz" + gone + "-0.tmp"};
-  const std::string kept[] = {"Options.oqc_tmp", "mine_tmp" + gone, "Backup\\~vz" + gone + ".tmp"};
+  const std::string kept[] = {"Options.oqc", "Options.oqc_tmp", "mine_tmp" + gone, "Backup\\~vz" + gone + ".tmp",
+                              "(Orvo)Bar1.oqc_tmp" + gone, "Backup\\~vz" + gone + "-1.tmp"};
   for (const auto& name : removed) ASSERT_TRUE(WriteWholeFile(data_ + "\\" + name, "left"));
   for (const auto& name : kept) ASSERT_TRUE(WriteWholeFile(data_ + "\\" + name, "the user's"));
+  ASSERT_TRUE(WriteWholeFile(data_ + "\\(Orvo)App.oqc_tmp" + gone, whole));
+  ASSERT_TRUE(WriteWholeFile(data_ + "\\(Orvo)Win1.oqc_tmp" + gone, "cut"));
+  // The last two kept ones are young.
+  for (const auto& name : {removed[0], removed[1], removed[2], kept[2], kept[3], "(Orvo)App.oqc_tmp" + gone,
+                           "(Orvo)Win1.oqc_tmp" + gone}) {
+    ASSERT_TRUE(test_support::SetWrittenMinutesAgo(data_ + "\\" + name, 11)) << name;
+  }
   ASSERT_TRUE(Install(data_));
   EXPECT_EQ(RunProbe(app_, log_), 0u);
   for (const auto& name : removed) EXPECT_FALSE(Exists(data_ + "\\" + name)) << name;
   for (const auto& name : kept) EXPECT_EQ(ReadWholeFile(data_ + "\\" + name), "the user's") << name;
+  EXPECT_TRUE(HasLine(log_, "settings language=1 changed=0"));
+  EXPECT_FALSE(Exists(data_ + "\\(Orvo)App.oqc_tmp" + gone));
+  EXPECT_EQ(ReadWholeFile(data_ + "\\(Orvo)Win1.oqc_damaged" + gone), "cut");
 }
 
 TEST_F(Startup, SettingsRecordIsReadWithItsLanguageCheckedAndVersionTaken) {

@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <string>
+#include <utility>
 
+#include "framework/store/record_forms.h"
 #include "tests/support/store/memory_record_store.h"
 #include "zip/tests/test_util.h"
 #include "zip/zip.h"
@@ -124,7 +127,9 @@ TEST(OptionsArchive, DamagedFileFailsWithEmptyText) {
     const int result = LoadConfigArchiveFrom(store, loading, "Options", -1, 0);
     EXPECT_TRUE(result < 0 && (c.expect == kAnyFailure || result == c.expect)) << c.what << ": " << result;
     EXPECT_TRUE(loading.text().empty()) << c.what;
+    EXPECT_FALSE(IsWholeConfigArchive(c.file.data(), c.file.size())) << c.what;
   }
+  EXPECT_TRUE(IsWholeConfigArchive(good.data(), good.size()));
   CConfigText missing(0, "gOpt.");
   EXPECT_EQ(LoadConfigArchiveFrom(store, missing, "Other", -1, 0), kArchiveNotOpened);
 }
@@ -137,6 +142,27 @@ TEST(OptionsArchive, OnlyLocalHeaderOrEmptyArchiveSignatureCounts) {
     EXPECT_EQ(StartsWithZipSignature(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), zip) << bytes;
   }
   EXPECT_FALSE(StartsWithZipSignature(nullptr, 4));
+}
+
+TEST(RecordForms, ARecordFileIsJudgedInTheFormOfItsNameOnly) {
+  const RecordForm forms[] = {{"(Orvo)App", RecordFormKind::kFixedSize, 4, false},
+                              {"(Orvo)Win", RecordFormKind::kFixedSize, 2, true},
+                              {"(Orvo)Cmd", RecordFormKind::kText, 0, false}};
+  const struct {
+    const char* file;
+    int form;  // -1: none
+  } names[] = {{"(orvo)APP.OQC", 0}, {"(Orvo)App1.oqc", -1}, {"(Orvo)Win12.oqc", 1}, {"(Orvo)Win.oqc", -1},
+               {"(Orvo)Win1x.oqc", -1}, {"(Orvo)Cmd.txt", -1}, {"(Orvo)Cmd", -1}, {"Options.oqc", -1}};
+  for (const auto& n : names) {
+    EXPECT_EQ(FindRecordForm(forms, std::size(forms), n.file, "oqc"), n.form < 0 ? nullptr : &forms[n.form]) << n.file;
+  }
+  const std::pair<std::string, bool> texts[] = {
+      {std::string("-QUIT\0", 6), true}, {"-QUIT", false}, {std::string("a\0b\0", 4), false}, {"", false}};
+  for (const auto& [bytes, whole] : texts) {
+    EXPECT_EQ(ReadsWholeAs(forms[2], reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), whole);
+  }
+  EXPECT_TRUE(ReadsWholeAs(forms[0], reinterpret_cast<const std::uint8_t*>("abcd"), 4));
+  EXPECT_FALSE(ReadsWholeAs(forms[0], reinterpret_cast<const std::uint8_t*>("abc"), 3));
 }
 
 TEST(RawRecord, ReadsTheWholeRecordOrNothing) {

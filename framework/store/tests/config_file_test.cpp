@@ -186,9 +186,13 @@ TEST_F(RecordFiles, WriteDuringTheWaitOfAnotherIsHandedOverAndTheNewestStays) {
   }
 }
 
-// Temporaries of processes that have ended go; those of a process that
-// still runs (still writing them) and every file that only looks alike stay.
-TEST_F(RecordFiles, LeftoverTemporariesOfEndedProcessesAreRemoved) {
+// Temporaries of processes that have ended, written more than ten minutes
+// ago: scratch files and those of a record that is there go; the whole one
+// of a missing record is put in place, a cut one kept aside. Those of a
+// process that runs, those written lately (a process of another machine that
+// shares the folder may be writing them) and every file that only looks
+// alike stay.
+TEST_F(RecordFiles, LeftoverTemporariesOfEndedProcessesAreRemovedOrPutInPlace) {
   // One that has ended, its id kept from reuse by the handle, and one that
   // runs.
   DWORD endedId = 0;
@@ -202,18 +206,35 @@ TEST_F(RecordFiles, LeftoverTemporariesOfEndedProcessesAreRemoved) {
   const std::string runs = std::to_string(runningId);
   const std::string folder = tmp_ / "user";
   ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-  const std::string removed[] = {"Options.oqc_tmp" + gone, "(Orvo)Win3.oqc_tmp" + gone, "~vz" + gone + "-0.tmp",
-                                 "~vz" + gone + "-17.tmp"};
+  const std::string removed[] = {"Options.oqc_tmp" + gone, "~vz" + gone + "-0.tmp", "~vz" + gone + "-17.tmp"};
   const std::string kept[] = {"Options.oqc_tmp" + runs, "~vz" + runs + "-2.tmp", "Options.oqc_tmp",
                               "Options.oqc", "notes_tmp" + gone, "Options.txt_tmp" + gone, "~vz" + gone + ".tmp",
                               "~vz" + gone + "-1.tmp.txt"};
+  const std::string young[] = {"(Orvo)Bar2.oqc_tmp" + gone, "~vz" + gone + "-9.tmp"};
   for (const auto& name : removed) ASSERT_TRUE(WriteWholeFile(folder + "\\" + name, "x"));
   for (const auto& name : kept) ASSERT_TRUE(WriteWholeFile(folder + "\\" + name, "x"));
+  for (const auto& name : young) ASSERT_TRUE(WriteWholeFile(folder + "\\" + name, "x"));
+  ASSERT_TRUE(WriteWholeFile(folder + "\\(Orvo)Win3.oqc_tmp" + gone, "whole"));
+  ASSERT_TRUE(WriteWholeFile(folder + "\\(Orvo)Win4.oqc_tmp" + gone, "cut"));
+  for (const auto& name : {removed[0], removed[1], removed[2], kept[0], kept[1], "(Orvo)Win3.oqc_tmp" + gone,
+                           "(Orvo)Win4.oqc_tmp" + gone}) {
+    ASSERT_TRUE(test_support::SetWrittenMinutesAgo(folder + "\\" + name, 11)) << name;
+  }
   ASSERT_TRUE(CreateDirectoryA((folder + "\\~vz" + gone + "-5.tmp").c_str(), nullptr));
-  EXPECT_EQ(RemoveLeftoverTemporaries((folder + "\\").c_str(), "oqc"), 4);
+  const auto check = [](const char* tempPath, const char*) noexcept {
+    return ReadWholeFile(tempPath) == "whole" ? TempContents::kWhole : TempContents::kDamaged;
+  };
+  const LeftoverCounts counts = SettleLeftoverTemporaries((folder + "\\").c_str(), "oqc", check);
+  EXPECT_EQ(counts.removed, 3);
+  EXPECT_EQ(counts.putInPlace, 1);
+  EXPECT_EQ(counts.keptAside, 1);
   for (const auto& name : removed) EXPECT_FALSE(Exists(folder + "\\" + name)) << name;
   for (const auto& name : kept) EXPECT_TRUE(Exists(folder + "\\" + name)) << name;
+  for (const auto& name : young) EXPECT_TRUE(Exists(folder + "\\" + name)) << name;
   EXPECT_TRUE(test_support::IsDirectory(folder + "\\~vz" + gone + "-5.tmp"));
+  EXPECT_EQ(ReadWholeFile(folder + "\\(Orvo)Win3.oqc"), "whole");
+  EXPECT_EQ(ReadWholeFile(folder + "\\(Orvo)Win4.oqc_damaged" + gone), "cut");
+  EXPECT_FALSE(Exists(folder + "\\(Orvo)Win4.oqc"));
   TerminateProcess(running.Get(), 0);
 }
 

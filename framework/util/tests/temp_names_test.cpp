@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 TEST(TempNames, EachCarriesItsWritersProcessAndIsNeverCut) {
   char out[260];
@@ -54,4 +58,76 @@ TEST(TempNames, OnlyTheProgramsOwnFormsNameTheirWriter) {
     EXPECT_EQ(TempNameOwner(c.name, "oqc", &owner), c.owner != 0) << c.name;
     EXPECT_EQ(owner, c.owner != 0 ? c.owner : 99u) << c.name;
   }
+}
+
+namespace {
+
+// Process 7 runs here; a temporary holds what its table entry says.
+class FakeProbe final : public CLeftoverProbe {
+ public:
+  explicit FakeProbe(std::map<std::string, TempContents> contents) : contents_(std::move(contents)) {}
+  bool ProcessRuns(std::uint32_t processId) noexcept override { return processId == 7; }
+  TempContents ContentsOf(const char* tempName, const char*) noexcept override {
+    asked.emplace_back(tempName);
+    return contents_.at(tempName);
+  }
+  std::vector<std::string> asked;
+
+ private:
+  std::map<std::string, TempContents> contents_;
+};
+
+}  // namespace
+
+TEST(TempNames, OnlyOldTemporariesOfEndedProcessesGoAndNoOnlyCopyOfARecord) {
+  constexpr std::uint64_t kMinute = 600000000;
+  constexpr std::uint64_t kNow = 1000000 * kMinute;
+  constexpr TempContents kWhole = TempContents::kWhole;
+  const struct {
+    const char* name;
+    int minutesAgo;
+    TempContents contents;  // when asked
+    TempAction action;
+    const char* target;
+  } cases[] = {
+      {"Options.oqc", 60, kWhole, TempAction::kNone, ""},
+      {"Options.oqc_tmp5", 11, kWhole, TempAction::kRemove, ""},
+      {"Options.oqc_tmp7", 60, kWhole, TempAction::kLeave, ""},  // its process runs
+      {"Options.oqc_tmp9", 10, kWhole, TempAction::kLeave, ""},  // perhaps another machine's, writing
+      {"~vz5-1.tmp", 11, kWhole, TempAction::kRemove, ""},
+      {"~vz5-2.tmp", 3, kWhole, TempAction::kLeave, ""},
+      {"(Orvo)Cmd.oqc_tmp5", -5, kWhole, TempAction::kLeave, ""},  // another clock, ahead of ours
+      // A missing record: the newest whole one goes in place.
+      {"(Orvo)App.oqc_tmp5", 30, kWhole, TempAction::kLeave, ""},
+      {"(orvo)app.OQC_tmp6", 20, kWhole, TempAction::kPutInPlace, "(orvo)app.OQC"},
+      {"(Orvo)App.oqc_tmp8", 15, TempContents::kDamaged, TempAction::kKeepAside, "(Orvo)App.oqc_damaged8"},
+      {"(Orvo)Win1.oqc_damaged5", 60, kWhole, TempAction::kNone, ""},
+      {"(Orvo)Win1.oqc_tmp5", 11, TempContents::kDamaged, TempAction::kKeepAside, "(Orvo)Win1.oqc_damaged5-2"},
+      {"Custom.oqc_tmp5", 11, TempContents::kUnknownForm, TempAction::kKeepAside, "Custom.oqc_damaged5"},
+      {"(Orvo)Bar1.oqc_tmp5", 11, TempContents::kUnreadable, TempAction::kLeave, ""},
+  };
+  std::vector<FolderEntry> entries;
+  std::map<std::string, TempContents> contents;
+  for (const auto& c : cases) {
+    FolderEntry e{};
+    ASSERT_TRUE(CopyText(e.name, sizeof e.name, c.name));
+    e.lastWrite = kNow - static_cast<std::uint64_t>(c.minutesAgo * static_cast<std::int64_t>(kMinute));
+    e.action = TempAction::kRemove;  // whatever the listing held
+    entries.push_back(e);
+    contents[c.name] = c.contents;
+  }
+  FolderEntry folder{};
+  ASSERT_TRUE(CopyText(folder.name, sizeof folder.name, "~vz5-3.tmp"));
+  folder.folder = true;
+  entries.push_back(folder);
+  FakeProbe probe(contents);
+  PlanLeftoverTemporaries(entries.data(), entries.size(), "oqc", kNow, probe);
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(entries[i].action, cases[i].action) << cases[i].name;
+    EXPECT_STREQ(entries[i].target, cases[i].target) << cases[i].name;
+  }
+  EXPECT_EQ(entries.back().action, TempAction::kNone);
+  // Only the temporaries of missing records are read, and only old ones of
+  // ended processes.
+  EXPECT_EQ(probe.asked.size(), 6u);
 }

@@ -9,7 +9,9 @@
 # icon's right click switches the program off and on, its left click opens
 # the settings; with a first profile that sends the wheel to the window under the cursor, a
 # wheel turn over it reaches it while another window has the focus; "-QUIT"
-# ends the program with exit code 0 and the wheel-lines value is back.
+# ends the program with exit code 0 and the wheel-lines value is back; a
+# change made in the settings dialog survives when only an old temporary of
+# the options file is left of it.
 # Arguments: the folder of the built programs, a work folder; a third
 # argument "bench" measures the hook round trip instead (roundtrip_bench).
 set -euo pipefail
@@ -255,6 +257,61 @@ mark=$(($(lines_now) + 1))
 "$wine" "$bin/scroll_target.exe" --lines "$winlog" </dev/null || true
 final_lines=$(tail -n +"$mark" "$log" | grep -m1 '^now ' | cut -d' ' -f2)
 [ "$final_lines" = "$ready_lines" ] || fail "wheel lines $final_lines after the end, $ready_lines before"
+
+# The only copy of the options: profile 3's "Scroll Navigation" box changed
+# in the settings dialog (a second start opens it) and OK, the program quit,
+# and then only the options file's temporary left in the data folder, as a
+# replace that a power loss cut between its delete and its rename leaves it
+# (its process long gone, written 20 minutes ago). The next start puts it
+# in place and runs on it: the options that it saves as it quits hold the
+# change.
+data_dir="$WINEPREFIX/drive_c/VeltranoData"
+settings_ids="$(dirname "$0")/../../settings/res/settings_ids.h"
+id_of() { awk -v n="$1" '$1 == "#define" && $2 == n {print $3}' "$settings_ids"; }
+options_value() {  # key: its value in the options file, or "none"
+  rm -f "$work/options.txt"
+  "$wine" "$bin/options_writer.exe" --text "$(windows_path "$work/options.txt")" 'C:\VeltranoData' </dev/null || true
+  awk -F= -v k="$1" '$1 == k {v = $2} END {print (v == "" ? "none" : v)}' "$work/options.txt" 2>/dev/null || echo none
+}
+control_at() {  # id, list item or -1: "x y" of the settings dialog's control
+  local from
+  from=$(($(lines_now) + 1))
+  "$wine" "$bin/scroll_target.exe" --control "$1" "$2" "$winlog" </dev/null || true
+  tail -n +"$from" "$log" | grep -m1 '^control ' | cut -d' ' -f2-
+}
+click_control() {  # id, list item or -1
+  local x y
+  read -r x y < <(control_at "$1" "$2") || true
+  [ -n "${y:-}" ] || { fail "control $1 of the settings was not found"; return 1; }
+  xdotool mousemove "$x" "$y"; sleep 0.3
+  xdotool click 1; sleep 0.3
+}
+settings_shown() { xdotool search --onlyvisible --name '^Veltrano$' >/dev/null 2>&1; }
+settings_gone() { ! settings_shown; }
+key='Par[2].bScrollEnable'
+changed=x
+start_program
+"$wine" "$bin/Veltrano.exe" >/dev/null 2>&1 </dev/null || true
+if within 10 settings_shown; then
+  # The settings have saved the options in force as they opened.
+  before=$(options_value "$key")
+  case "$before" in 0) changed=1 ;; 1) changed=0 ;; *) fail "the options file holds no $key" ;; esac
+  # The profile list's third item, the box on its page, OK (IDOK).
+  click_control "$(id_of IDC_SET_PROFILE_LIST)" 2 && click_control "$(id_of IDC_SCR_ENABLE)" -1 &&
+    click_control 1 -1 || true
+  within 10 settings_gone || fail "OK did not close the settings"
+else
+  fail "a second start did not open the settings"
+fi
+quit_program
+[ "$(options_value "$key")" = "$changed" ] || fail "the change in the settings was not saved ($key $before)"
+mv "$data_dir/Options.oqc" "$data_dir/Options.oqc_tmp999999"
+touch -d '20 minutes ago' "$data_dir/Options.oqc_tmp999999"
+start_program
+quit_program
+[ -f "$data_dir/Options.oqc" ] || fail "the options file's only copy was not put in place"
+[ ! -e "$data_dir/Options.oqc_tmp999999" ] || fail "the options file's only copy was left as a temporary"
+[ "$(options_value "$key")" = "$changed" ] || fail "the start after a cut replace ran without the user's change"
 
 if [ "$failures" -ne 0 ]; then
   echo "--- target log"; cat "$log"

@@ -239,6 +239,18 @@ inline bool IsDirectory(const std::string& path) {
   return Exists(path) && (Attributes(path) & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// Dates the file's last write the given minutes back from now.
+inline bool SetWrittenMinutesAgo(const std::string& path, int minutes) {
+  const CFileHandle file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const std::uint64_t when = ((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime) -
+                             static_cast<std::uint64_t>(minutes) * 600000000u;
+  const FILETIME written{static_cast<DWORD>(when), static_cast<DWORD>(when >> 32)};
+  return file && SetFileTime(file.Get(), nullptr, nullptr, &written);
+}
+
 // The header of a 32-bit top-down bitmap of w x h pixels.
 inline BITMAPINFO TopDown32(int w, int h) {
   BITMAPINFO bi{};
