@@ -9,7 +9,8 @@
 # icon's right click switches the program off and on, its left click opens
 # the settings; with a first profile that sends the wheel to the window under the cursor, a
 # wheel turn over it reaches it while another window has the focus; "-QUIT"
-# ends the program with exit code 0 and the wheel-lines value is back.
+# ends the program with exit code 0 and the wheel-lines value is back; OK
+# into a read-only options file is told in a message box, and the file stays.
 # Arguments: the folder of the built programs, a work folder; a third
 # argument "bench" measures the hook round trip instead (roundtrip_bench).
 set -euo pipefail
@@ -224,6 +225,60 @@ mark=$(($(lines_now) + 1))
 "$wine" "$bin/scroll_target.exe" --lines "$winlog" </dev/null || true
 final_lines=$(tail -n +"$mark" "$log" | grep -m1 '^now ' | cut -d' ' -f2)
 [ "$final_lines" = "$ready_lines" ] || fail "wheel lines $final_lines after the end, $ready_lines before"
+
+# A save that does not land is told. The options file read-only (as a sync
+# tool or a restored backup can leave it), a profile's check box on the
+# settings' first page clicked and OK: the framework's message box names the
+# file and the system's reason, and OK closes it and then the settings. The
+# quit says nothing more, and after a restart the file holds what it held.
+probe() { "$wine" "$bin/dialog_probe.exe" "$@" "$winlog" </dev/null || true; }
+click_at() { xdotool mousemove "$1" "$2"; sleep 0.3; xdotool click 1; sleep 0.3; }
+ended_within() {  # seconds: the program ended, killed when it did not
+  within "$1" eval '! kill -0 "$program_pid" 2>/dev/null' && return 0
+  kill "$program_pid" 2>/dev/null || true
+  return 1
+}
+options_file=$WINEPREFIX/drive_c/VeltranoData/Options.oqc
+start_program
+"$wine" "$bin/Veltrano.exe" >/dev/null 2>&1 </dev/null || true  # a second start shows the settings
+within 10 settings_open || fail "a second start did not open the settings"
+cp "$options_file" "$work/options-before-readonly"
+chmod a-w "$options_file"
+mark=$(($(lines_now) + 1))
+probe --point 1014  # the first page's switch of the selected profile
+probe --box 0
+read -r box_x box_y < <(tail -n +"$mark" "$log" | grep -m1 '^point ' | cut -d' ' -f2-) || true
+[ "$(count "$mark" nobox)" -eq 1 ] || fail "a message box was open before OK"
+if [ -z "${box_y:-}" ]; then
+  fail "the profile's check box was not found in the settings"
+else
+  click_at "$box_x" "$box_y"
+  mark=$(($(lines_now) + 1))
+  probe --point 1
+  read -r ok_x ok_y < <(tail -n +"$mark" "$log" | grep -m1 '^point ' | cut -d' ' -f2-) || true
+  [ -n "${ok_y:-}" ] && click_at "$ok_x" "$ok_y" || fail "the settings' OK was not found"
+  mark=$(($(lines_now) + 1))
+  probe --box 20
+  box=$(tail -n +"$mark" "$log" | grep -m1 '^box ' || true)
+  case "$box" in
+    *"|Could not save the options!|C:\VeltranoData\Options.oqc|"*) ;;
+    *) fail "OK into a read-only options file showed no message box naming it: ${box:-none}" ;;
+  esac
+  case "$box" in *"Options.oqc|Access denied"*) ;; *) fail "the message box gave not the system's reason: $box" ;; esac
+  read -r _ box_x box_y _ <<<"$box" || true
+  [ -n "${box_y:-}" ] && click_at "$box_x" "$box_y"
+  within 10 eval '! settings_open' || fail "OK on the message box did not close it and the settings"
+fi
+"$wine" "$bin/Veltrano.exe" -QUIT >/dev/null 2>&1 </dev/null || true
+ended_within 20 || fail "the quit waited: the program did not end"
+wait "$program_pid" 2>/dev/null || true
+start_program
+cmp -s "$options_file" "$work/options-before-readonly" || fail "the read-only options file changed"
+"$wine" "$bin/Veltrano.exe" -QUIT >/dev/null 2>&1 </dev/null || true
+ended_within 20 || fail "the quit after the restart waited: the program did not end"
+wait "$program_pid" 2>/dev/null || true
+cmp -s "$options_file" "$work/options-before-readonly" || fail "the read-only options file changed at the quit"
+chmod u+w "$options_file"
 
 if [ "$failures" -ne 0 ]; then
   echo "--- target log"; cat "$log"
