@@ -733,6 +733,25 @@ TEST(ProgramRun, AnOptionsFileOfZerosIsKeptAndAnotherStartQuitsTheRun) {
   EXPECT_EQ(test_support::ReadWholeFile(o.data + "\\Options.oqc").substr(0, 4), "PK\x03\x04");
 }
 
+// The same file when it cannot be kept under its other name (a folder has
+// that name): the start says so, with the file and the reason, and nothing
+// saves over it.
+TEST(ProgramRun, ADamagedOptionsFileThatCannotBeKeptIsToldAndLeftAsItWas) {
+  const std::string data = DataFolderOf("notkept");
+  const std::string aside = data + "\\Options_damaged.oqc";
+  CreateDirectoryA(data.c_str(), nullptr);
+  ASSERT_TRUE(CreateDirectoryA(aside.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  const std::string zeros(4096, '\0');
+  Outcome o = RunProgramIn("damaged", zeros, "notkept");
+  RemoveDirectoryA(aside.c_str());
+  EXPECT_EQ(o.Int("code"), 0);
+  EXPECT_EQ(o.Int("quitcode"), 0);
+  EXPECT_EQ(o.Int("boxes"), 1) << o.boxes;
+  EXPECT_NE(o.boxes.find("|Could not keep a copy of the options file!|" + data + "\\Options.oqc|"), std::string::npos)
+      << o.boxes;
+  EXPECT_TRUE(test_support::ReadWholeFile(data + "\\Options.oqc") == zeros);
+}
+
 TEST(ProgramRun, AWorkerThatOutlivesTheShutDownKeepsTheInstanceMarkUntilTheProcessEnds) {
   const std::string gateName = "VeltranoWorkerGate" + std::to_string(GetCurrentProcessId());
   const CKernelHandle gate(CreateEventA(nullptr, TRUE, FALSE, gateName.c_str()));
