@@ -26,6 +26,7 @@ DailyTicker gDailyTicker;
 void HandleControlMessage(WPARAM wParam, LPARAM lParam) noexcept {
   switch (DecideControlMessage(wParam, static_cast<std::uint64_t>(lParam), gApp.appCrc)) {
     case ControlAction::kRestart:
+      QuietSaveReports();  // no box may hold up the quit
       gApp.exitMode = ExitModeFor(kRestartWithCurrentElevation, IsProcessElevated());
       (void)BuildRestartCommandLine(gApp.commandLine, gApp.restartCommandLine, sizeof gApp.restartCommandLine);
       PostQuitMessage(0);
@@ -36,6 +37,9 @@ void HandleControlMessage(WPARAM wParam, LPARAM lParam) noexcept {
       (void)SendToActiveWindow(WM_FW_SHOW, 0, 0);
       break;
     case ControlAction::kQuit:
+      // "-QUIT" comes from an installer or a script: no box may hold it up,
+      // also none handed to the loop before the quit.
+      QuietSaveReports();
       (void)SendToActiveWindow(WM_FW_QUIT, 0, 0);
       break;
     case ControlAction::kIgnore:
