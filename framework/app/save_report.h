@@ -10,13 +10,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "framework/app/message_box_core.h"
 #include "framework/app/save_report_core.h"
 #include "framework/store/config_file.h"
 
 // The framework's text for its own records: the path and the reason as two
 // %s.
 inline constexpr unsigned kRecordNotSavedText = 0xF011;
-inline constexpr std::uint32_t kSaveFailedBoxFlags = 0x111;  // error icon, OK, first line bold
+inline constexpr std::uint32_t kSaveFailedBoxFlags = kMsgBoxError | kMsgBoxOk | kMsgBoxBoldFirstLine;
 
 // format: a text of the caller's own table with two %s, the file's path and
 // the system's reason for error (null: the framework's text). It must live
