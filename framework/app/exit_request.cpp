@@ -4,12 +4,14 @@
 
 #include "framework/object/application.h"
 #include "framework/app/restart_core.h"
+#include "framework/app/save_report.h"
 #include "framework/util/win_handles.h"
 
 int RequestExit(int mode, const char* commandLine, int broadcast) noexcept {
   gApp.exitMode = ExitModeFor(mode, mode == kRestartWithCurrentElevation ? IsProcessElevated() : 0);
   (void)BuildRestartCommandLine(commandLine != nullptr ? commandLine : gApp.commandLine, gApp.restartCommandLine,
                                 sizeof gApp.restartCommandLine);
+  QuietSaveReports();  // the program quits: no box may hold it up
   PostQuitMessage(0);
   gApp.broadcastRestart = broadcast != 0 ? 1 : 0;
   return broadcast;

@@ -9,6 +9,7 @@
 // them first.
 inline constexpr std::uint32_t WM_FW_LAYOUT = 0x83E9;  // the WM_SIZE wParam and lParam, after the dock bays
 inline constexpr std::uint32_t WM_FW_WINDOWMENU = 0x83EA;  // open the window menu at the cursor
+inline constexpr std::uint32_t WM_FW_SAVEFAILED = 0x83EB;  // to the hidden window: show the reports of failed saves
 inline constexpr std::uint32_t WM_FW_SAVEOPTIONS = 0x83EC;  // save the product's options (before a backup)
 inline constexpr std::uint32_t WM_FW_COMMAND = 0x83ED;  // low word: command id; high word: button mask
 inline constexpr std::uint32_t WM_FW_SETPOPUP = 0x83EE;  // lParam: the popup menu now open, or 0

@@ -7,6 +7,8 @@
 #include "framework/object/application.h"
 #include "framework/base/framework_messages.h"
 #include "framework/app/restart_core.h"
+#include "framework/app/save_report.h"
+#include "framework/store/config_file.h"
 #include "framework/ui/window_list.h"
 #include "framework/ui/bar.h"
 
@@ -47,7 +49,11 @@ void GiveUpInstanceMark() noexcept {
 void KeepInstanceMarkUntilProcessEnds() noexcept { gKeepInstanceMark = true; }
 
 void AppExit() noexcept {
+  QuietSaveReports();
   DestroyAllWindows();
+  // A worker's record write that is still under way would be cut off with
+  // the process.
+  (void)WaitForRecordWrites(kRecordWriteWaitMs);
   GiveUpInstanceMark();
   if (gApp.oleInitialized != 0) {
     OleUninitialize();

@@ -8,7 +8,9 @@
 void KeepInstanceMarkUntilProcessEnds() noexcept;
 
 // The application's exit: destroys the framework's windows (saving the
-// state), gives up the mark of the running instance (or keeps it, above),
+// state, with no box for a save that fails: the program quits), waits a
+// bounded time for record writes of other threads still under way, gives up
+// the mark of the running instance (or keeps it, above),
 // ends OLE, asks the other instances to restart when that was requested,
 // relaunches the program when a restart was requested, and frees the
 // application object's lists and theme. Called once by the program's entry

@@ -8,6 +8,8 @@
 #include "framework/base/framework_messages.h"
 #include "framework/run/loop_core.h"
 #include "framework/app/restart_core.h"
+#include "framework/app/save_report.h"
+#include "framework/store/config_file.h"
 #include "framework/ui/window_list.h"
 #include "framework/ui/frame_window.h"
 #include "framework/ui/item_commands.h"
@@ -24,6 +26,7 @@ DailyTicker gDailyTicker;
 void HandleControlMessage(WPARAM wParam, LPARAM lParam) noexcept {
   switch (DecideControlMessage(wParam, static_cast<std::uint64_t>(lParam), gApp.appCrc)) {
     case ControlAction::kRestart:
+      QuietSaveReports();  // no box may hold up the quit
       gApp.exitMode = ExitModeFor(kRestartWithCurrentElevation, IsProcessElevated());
       (void)BuildRestartCommandLine(gApp.commandLine, gApp.restartCommandLine, sizeof gApp.restartCommandLine);
       PostQuitMessage(0);
@@ -34,6 +37,9 @@ void HandleControlMessage(WPARAM wParam, LPARAM lParam) noexcept {
       (void)SendToActiveWindow(WM_FW_SHOW, 0, 0);
       break;
     case ControlAction::kQuit:
+      // "-QUIT" comes from an installer or a script: no box may hold it up,
+      // also none handed to the loop before the quit.
+      QuietSaveReports();
       (void)SendToActiveWindow(WM_FW_QUIT, 0, 0);
       break;
     case ControlAction::kIgnore:
@@ -116,6 +122,8 @@ LRESULT CALLBACK AppWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   switch (message) {
     case WM_CREATE:
       SetTimer(window, kDailyTimerId, kDailyTimerPeriod, nullptr);
+      // Saves that failed before the window was there (start-up's).
+      if (HasPendingSaveReports()) PostMessageA(window, WM_FW_SAVEFAILED, 0, 0);
       break;
     case WM_DESTROY:
       KillTimer(window, kDailyTimerId);
@@ -123,12 +131,19 @@ LRESULT CALLBACK AppWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_ENDSESSION:
       // The session may end without a WM_DESTROY of the product's window:
       // its options are saved here too, as before a backup. FALSE: the end
-      // was called off, and the program runs on.
+      // was called off, and the program runs on. No box may hold up the end,
+      // and the process may be ended once this returns: the workers' writes
+      // under way are waited for, as long as their retries take.
       if (wParam != FALSE) {
+        QuietSaveReports();
         (void)SendToActiveWindow(WM_FW_SAVEOPTIONS, 0, 0);
         SaveAppState();
+        (void)WaitForRecordWrites(kRecordWriteWaitMs);
       }
       break;
+    case WM_FW_SAVEFAILED:
+      ShowPendingSaveReports();
+      return 0;
     case WM_TIMER:
       if (wParam == kDailyTimerId && gDailyTicker.Tick()) RunServiceDueTests();
       break;

@@ -4,6 +4,7 @@
 
 #include "framework/object/application.h"
 #include "framework/app/commands.h"
+#include "framework/app/save_report.h"
 #include "framework/run/hidden_window.h"
 #include "framework/ui/frame_input.h"
 #include "framework/util/file_replace.h"
@@ -50,6 +51,9 @@ int RunMessageLoopWith(GetMessageFunction getMessage) noexcept {
     PreTranslateMessage(&msg);
   }
   gApp.inMessageLoop = 0;
+  // The program quits: its saves from here on tell nothing, so that no box
+  // holds up the quit.
+  QuietSaveReports();
   // From here on the program is ending: a start meanwhile waits for it to
   // be gone instead of signalling it.
   CloseAppHiddenWindow();

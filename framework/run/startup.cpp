@@ -20,6 +20,7 @@
 #include "framework/app/data_path.h"
 #include "framework/base/framework_messages.h"
 #include "framework/app/message_box.h"
+#include "framework/app/save_report.h"
 #include "framework/run/startup_core.h"
 #include "framework/hotkey/key_names_win32.h"
 #include "framework/run/hidden_window.h"
@@ -553,8 +554,9 @@ std::uint32_t RunStartup(HINSTANCE hInstance, std::uint16_t appTextId, TextRecor
   CopyFirstStartFiles(collector);
   ApplyPendingRestore(collector);
   ReadAppSettings(settingsVersion);
-  (void)WriteConfigFile(kCommandLineRecord, -1, gApp.commandLine,
-                        static_cast<std::uint32_t>(std::strlen(gApp.commandLine) + 1), 0);
+  ReportRecordWrite(WriteConfigFileChecked(kCommandLineRecord, -1, gApp.commandLine,
+                                           static_cast<std::uint32_t>(std::strlen(gApp.commandLine) + 1), 0),
+                    kCommandLineRecord, -1, 0, SaveOccasion::kBackground);
 
   SetUpThemeFonts();
   if (const std::uint32_t r = InitCommonControlsAll(); r != kStatusOk) {

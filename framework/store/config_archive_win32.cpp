@@ -94,16 +94,22 @@ RecordRead CDataFolderStore::ReadRecord(const char* name, int index, int allUser
 
 bool CDataFolderStore::WriteRecord(const char* name, int index, int allUsers, const void* data,
                                    std::uint32_t size) {
-  return size != 0 && WriteConfigFile(name, index, data, size, allUsers) == size;
+  lastWrite_ = size != 0 ? WriteConfigFileChecked(name, index, data, size, allUsers)
+                         : RecordWriteStatus{RecordWriteOutcome::kFailed, ERROR_INVALID_DATA};
+  return lastWrite_.Landed();
 }
 
 bool CDataFolderStore::RenameRecord(const char* name, const char* newName, int allUsers) {
   char from[260];
   char to[260];
   if (!BuildConfigFilePath(name, -1, from, allUsers) || !BuildConfigFilePath(newName, -1, to, allUsers)) {
+    lastWrite_ = RecordWriteStatus{RecordWriteOutcome::kFailed, ERROR_FILENAME_EXCED_RANGE};
     return false;
   }
-  return ReplaceFileRetrying(from, to);
+  const bool moved = ReplaceFileRetrying(from, to);
+  lastWrite_ = moved ? RecordWriteStatus{RecordWriteOutcome::kLanded, 0}
+                     : RecordWriteStatus{RecordWriteOutcome::kFailed, GetLastError()};
+  return moved;
 }
 
 zip::ZipPlatform& CDataFolderStore::ArchivePlatform() { return zip::Win32ZipPlatform(); }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/store/config_archive.h"
+#include "framework/store/config_file.h"
 
 // The record files of gApp's data folders.
 class CDataFolderStore final : public CRecordStore {
@@ -16,6 +17,14 @@ class CDataFolderStore final : public CRecordStore {
                                  std::uint32_t size) override;
   [[nodiscard]] bool RenameRecord(const char* name, const char* newName, int allUsers) override;
   [[nodiscard]] zip::ZipPlatform& ArchivePlatform() override;
+
+  // What became of the last write or rename: its system error, for the
+  // user; kWithOuterWrite for a write left to one of this thread under way.
+  // Failed without an error before any.
+  [[nodiscard]] RecordWriteStatus LastWrite() const noexcept { return lastWrite_; }
+
+ private:
+  RecordWriteStatus lastWrite_{};
 };
 
 // The record name is printf-formatted from nameFormat and the arguments

@@ -117,26 +117,51 @@ std::unique_ptr<std::uint8_t[]> CopyOf(const void* data, std::uint32_t size) noe
   return copy;
 }
 
-// One write of the contents through this process's temporary.
-bool ReplaceWithContents(const char* target, const std::uint8_t* data, std::uint32_t size) noexcept {
+// The thread's last error, or fallback when a call failed without one.
+std::uint32_t LastErrorOr(DWORD fallback) noexcept {
+  const DWORD error = GetLastError();
+  return error != ERROR_SUCCESS ? error : fallback;
+}
+
+// One write of the contents through this process's temporary; *error gets
+// the system's reason of a failure.
+bool ReplaceWithContents(const char* target, const std::uint8_t* data, std::uint32_t size,
+                         std::uint32_t* error) noexcept {
   char temp[kRecordPathSize];
-  if (!ComposeRecordTempPath(target, GetCurrentProcessId(), temp, sizeof temp)) return false;
+  if (!ComposeRecordTempPath(target, GetCurrentProcessId(), temp, sizeof temp)) {
+    *error = ERROR_FILENAME_EXCED_RANGE;
+    return false;
+  }
   bool written = false;
   {
     CFileHandle file = CreateCreatingFolder(temp, GENERIC_WRITE, 0, CREATE_ALWAYS);
-    if (!file) return false;
+    if (!file) {
+      *error = LastErrorOr(ERROR_CANNOT_MAKE);
+      return false;
+    }
     // The data must be on disk before the move can make it the record.
     written = WriteAll(file.Get(), data, size) && FlushFileBuffers(file.Get());
+    if (!written) *error = LastErrorOr(ERROR_DISK_FULL);
   }
-  if (written && ReplaceFileRetrying(temp, target)) return true;
+  if (written) {
+    if (ReplaceFileRetrying(temp, target)) return true;
+    *error = LastErrorOr(ERROR_ACCESS_DENIED);
+  }
   (void)DeleteFileA(temp);
   return false;
 }
 
 }  // namespace
 
+static_assert(kRecordWriteWaitMs == 2 * kReplaceRetryMs + 1000, "two rounds of a replace and their writes");
+
 CRecordWrite::~CRecordWrite() {
   if (role_ == Role::kWriter) (void)Finish();
+  if (role_ == Role::kWaiting) {
+    const std::lock_guard<std::mutex> guard(gWritesLock);
+    if (!resolved_) LeaveWriterLocked();
+  }
+  if (resolvedEvent_ != nullptr) CloseHandle(resolvedEvent_);
 }
 
 CRecordWrite* CRecordWrite::WriterOf(const char* target) noexcept {
@@ -146,45 +171,104 @@ CRecordWrite* CRecordWrite::WriterOf(const char* target) noexcept {
   return nullptr;
 }
 
+void CRecordWrite::LeaveWriterLocked() noexcept {
+  for (CRecordWrite** list : {&writer_->pendingWaiters_, &writer_->roundWaiters_}) {
+    for (CRecordWrite** link = list; *link != nullptr; link = &(*link)->nextWaiter_) {
+      if (*link == this) {
+        *link = nextWaiter_;
+        nextWaiter_ = nullptr;
+        writer_ = nullptr;
+        return;
+      }
+    }
+  }
+}
+
 bool CRecordWrite::Stage(const char* name, int index, const void* data, std::uint32_t size, int allUsers) noexcept {
   char target[kRecordPathSize];
-  return BuildConfigFilePath(name, index, target, allUsers) && StagePath(target, data, size);
+  if (!BuildConfigFilePath(name, index, target, allUsers)) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
+  }
+  return StagePath(target, data, size);
 }
 
 bool CRecordWrite::StagePath(const char* target, const void* data, std::uint32_t size) noexcept {
-  if (role_ != Role::kNone || target == nullptr || (data == nullptr && size != 0) ||
-      !CopyText(target_, sizeof target_, target)) {
+  if (role_ != Role::kNone || target == nullptr || (data == nullptr && size != 0)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  if (!CopyText(target_, sizeof target_, target)) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
     return false;
   }
   std::unique_ptr<std::uint8_t[]> copy = CopyOf(data, size);
-  if (!copy) return false;
-  stagedSize_ = size;
+  if (!copy) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return false;
+  }
+  const DWORD thread = GetCurrentThreadId();
   const std::lock_guard<std::mutex> guard(gWritesLock);
   if (CRecordWrite* writer = WriterOf(target_)) {
+    if (writer->thread_ == thread) {
+      // Below us on this thread's stack: it writes these after we return.
+      writer->pendingFromOwnThread_ = true;
+      role_ = Role::kWithOuterWrite;
+    } else {
+      resolvedEvent_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+      if (resolvedEvent_ == nullptr) return false;  // nothing handed over
+      writer_ = writer;
+      nextWaiter_ = writer->pendingWaiters_;
+      writer->pendingWaiters_ = this;
+      role_ = Role::kWaiting;
+    }
     // Newer than anything that writer holds: it writes these after its own.
     writer->contents_ = std::move(copy);
     writer->contentsSize_ = size;
-    role_ = Role::kHandedOver;
     return true;
   }
   contents_ = std::move(copy);
   contentsSize_ = size;
+  thread_ = thread;
   role_ = Role::kWriter;
   next_ = gWriters;
   gWriters = this;
   return true;
 }
 
-std::uint32_t CRecordWrite::Finish() noexcept {
-  if (role_ == Role::kHandedOver) {
+RecordWriteStatus CRecordWrite::Finish() noexcept {
+  if (role_ == Role::kWithOuterWrite) {
     role_ = Role::kNone;
-    return stagedSize_;
+    return RecordWriteStatus{RecordWriteOutcome::kWithOuterWrite, 0};
   }
-  if (role_ != Role::kWriter) return 0;
-  bool replaced = false;
-  std::uint32_t size = 0;
+  if (role_ == Role::kWaiting) {
+    (void)WaitAnsweringSentMessages(resolvedEvent_, kRecordWriteWaitMs);
+    RecordWriteStatus status{RecordWriteOutcome::kFailed, ERROR_TIMEOUT};
+    {
+      const std::lock_guard<std::mutex> guard(gWritesLock);
+      if (resolved_) {
+        status = result_;
+      } else {
+        LeaveWriterLocked();
+      }
+    }
+    CloseHandle(resolvedEvent_);
+    resolvedEvent_ = nullptr;
+    resolved_ = false;
+    role_ = Role::kNone;
+    return status;
+  }
+  if (role_ != Role::kWriter) return RecordWriteStatus{RecordWriteOutcome::kFailed, ERROR_INVALID_FUNCTION};
+  // What this thread staged: its own contents in the first round, and those
+  // that its messages handed over in later ones. A round of another
+  // thread's contents that lands after a failed one of ours puts newer
+  // contents in the file: ours are not lost then.
+  bool firstRound = true;
+  RecordWriteStatus own{RecordWriteOutcome::kLanded, 0};
   for (;;) {
     std::unique_ptr<std::uint8_t[]> contents;
+    std::uint32_t size = 0;
+    bool ownRound = false;
     {
       const std::lock_guard<std::mutex> guard(gWritesLock);
       if (!contents_) {
@@ -196,11 +280,31 @@ std::uint32_t CRecordWrite::Finish() noexcept {
       }
       contents = std::move(contents_);
       size = contentsSize_;
+      roundWaiters_ = pendingWaiters_;
+      pendingWaiters_ = nullptr;
+      ownRound = firstRound || pendingFromOwnThread_;
+      pendingFromOwnThread_ = false;
     }
-    replaced = ReplaceWithContents(target_, contents.get(), size);
+    firstRound = false;
+    std::uint32_t error = 0;
+    const bool landed = ReplaceWithContents(target_, contents.get(), size, &error);
+    const RecordWriteStatus round{landed ? RecordWriteOutcome::kLanded : RecordWriteOutcome::kFailed,
+                                  landed ? 0u : error};
+    {
+      const std::lock_guard<std::mutex> guard(gWritesLock);
+      while (CRecordWrite* waiter = roundWaiters_) {
+        roundWaiters_ = waiter->nextWaiter_;
+        waiter->nextWaiter_ = nullptr;
+        waiter->writer_ = nullptr;
+        waiter->result_ = round;
+        waiter->resolved_ = true;
+        SetEvent(waiter->resolvedEvent_);
+      }
+    }
+    if (ownRound || landed) own = round;
   }
   role_ = Role::kNone;
-  return replaced ? stagedSize_ : 0;
+  return own;
 }
 
 bool CRecordWrite::IsUnderWay(const char* name, int index, int allUsers) noexcept {
@@ -210,6 +314,36 @@ bool CRecordWrite::IsUnderWay(const char* name, int index, int allUsers) noexcep
   return WriterOf(target) != nullptr;
 }
 
+bool WaitForRecordWrites(std::uint32_t milliseconds) noexcept {
+  constexpr DWORD kLookAgainMs = 20;
+  const DWORD thread = GetCurrentThreadId();
+  const ULONGLONG deadline = GetTickCount64() + milliseconds;
+  for (;;) {
+    bool others = false;
+    {
+      const std::lock_guard<std::mutex> guard(gWritesLock);
+      for (const CRecordWrite* w = gWriters; w != nullptr && !others; w = w->next_) others = w->thread_ != thread;
+    }
+    if (!others) return true;
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return false;
+    PauseAnsweringSentMessages(static_cast<DWORD>(deadline - now < kLookAgainMs ? deadline - now : kLookAgainMs));
+  }
+}
+
+namespace {
+
+// A write of the file target, staged and finished at once.
+RecordWriteStatus WriteAtomically(const char* target, const void* data, std::uint32_t size) noexcept {
+  CRecordWrite write;
+  if (!write.StagePath(target, data, size)) {
+    return RecordWriteStatus{RecordWriteOutcome::kFailed, LastErrorOr(ERROR_NOT_ENOUGH_MEMORY)};
+  }
+  return write.Finish();
+}
+
+}  // namespace
+
 std::uint32_t WriteFileAtomic(const char* folder, const char* name, const char* extension, const void* data,
                               std::uint32_t size, int allUsers) noexcept {
   char target[kRecordPathSize];
@@ -217,16 +351,21 @@ std::uint32_t WriteFileAtomic(const char* folder, const char* name, const char* 
                            sizeof target)) {
     return 0;
   }
-  CRecordWrite write;
-  if (!write.StagePath(target, data, size)) return 0;
-  return write.Finish();
+  return WriteAtomically(target, data, size).Landed() ? size : 0;
 }
 
 std::uint32_t WriteConfigFile(const char* name, int index, const void* data, std::uint32_t size,
                               int allUsers) noexcept {
-  char recordName[kRecordPathSize];
-  if (!ComposeRecordName(name, index, recordName, sizeof recordName)) return 0;
-  return WriteFileAtomic(nullptr, recordName, "oqc", data, size, allUsers);
+  return WriteConfigFileChecked(name, index, data, size, allUsers).Landed() ? size : 0;
+}
+
+RecordWriteStatus WriteConfigFileChecked(const char* name, int index, const void* data, std::uint32_t size,
+                                         int allUsers) noexcept {
+  char target[kRecordPathSize];
+  if (!BuildConfigFilePath(name, index, target, allUsers)) {
+    return RecordWriteStatus{RecordWriteOutcome::kFailed, ERROR_FILENAME_EXCED_RANGE};
+  }
+  return WriteAtomically(target, data, size);
 }
 
 std::uint32_t WriteFileCreatingFolders(const char* path, const void* data, std::uint32_t size, int append) noexcept {

@@ -5,6 +5,7 @@
 #include "framework/app/exit_request.h"
 #include "framework/object/application.h"
 #include "framework/app/commands.h"
+#include "framework/app/save_report.h"
 #include "framework/app/dialog_setup.h"
 #include "framework/base/framework_messages.h"
 #include "framework/store/config_file.h"
@@ -300,7 +301,8 @@ void CBar::SaveBarPosition() const noexcept {
   if (gApp.dataFolder[0] == '\0') return;
   const BarPlacementRecord record{x,   y,    length, thickness, frameId, static_cast<std::uint16_t>(bayId & 0xFF),
                                   row, flags};
-  (void)WriteConfigFile(kBarRecordName, id, &record, sizeof record, 0);
+  ReportRecordWrite(WriteConfigFileChecked(kBarRecordName, id, &record, sizeof record, 0), kBarRecordName, id, 0,
+                    SaveOccasion::kBackground);
 }
 
 void CBar::ShowBusyOverlay(bool on) noexcept {

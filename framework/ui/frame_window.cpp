@@ -5,6 +5,7 @@
 #include "framework/app/exit_request.h"
 #include "framework/object/application.h"
 #include "framework/app/commands.h"
+#include "framework/app/save_report.h"
 #include "framework/store/config_file.h"
 #include "framework/theme/draw.h"
 #include "framework/ui/window_list.h"
@@ -385,7 +386,8 @@ void CFrameWindow::SaveFramePlacement() {
   if (id == kNoFrameId || gApp.dataFolder[0] == '\0') return;
   const WindowPlacementRecord record =
       MakePlacementRecord(ToMonitorRect(placement), flags, transparency, ghostMode != 0);
-  (void)WriteConfigFile(kPlacementRecordName, id, &record, sizeof record, 0);
+  ReportRecordWrite(WriteConfigFileChecked(kPlacementRecordName, id, &record, sizeof record, 0), kPlacementRecordName,
+                    id, 0, SaveOccasion::kBackground);
 }
 
 int CFrameWindow::AddDockBay(int side) noexcept {

@@ -5,6 +5,7 @@
 #include "framework/app/exit_request.h"
 #include "framework/object/application.h"
 #include "framework/app/commands.h"
+#include "framework/app/save_report.h"
 #include "framework/base/framework_messages.h"
 #include "framework/store/config_file.h"
 #include "framework/ui/bar.h"
@@ -93,7 +94,8 @@ void SaveAppState() noexcept {
   for (int i = 0; i < gApp.windows.Count(); ++i) gApp.windows[i]->SaveFramePlacement();
   for (const CBar* bar : gApp.bars) bar->SaveBarPosition();
   // A failed write keeps the previous record: it is replaced atomically.
-  (void)WriteConfigFile(kAppStateRecord, -1, &gApp.settings, sizeof gApp.settings, 0);
+  ReportRecordWrite(WriteConfigFileChecked(kAppStateRecord, -1, &gApp.settings, sizeof gApp.settings, 0),
+                    kAppStateRecord, -1, 0, SaveOccasion::kBackground);
 }
 
 void SetColorScheme(int mode) noexcept {

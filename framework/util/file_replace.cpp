@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr ULONGLONG kReplaceRetryMilliseconds = 2000;
 constexpr DWORD kReplacePauseMilliseconds = 50;
 
 // Pauses of PauseAnsweringSentMessages under way on this thread: a message
@@ -49,7 +48,7 @@ bool ReplaceFileRetrying(const char* from, const char* to) noexcept {
     SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }
-  const ULONGLONG deadline = GetTickCount64() + kReplaceRetryMilliseconds;
+  const ULONGLONG deadline = GetTickCount64() + kReplaceRetryMs;
   for (;;) {
     if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
     const DWORD error = GetLastError();
@@ -76,6 +75,25 @@ void PauseAnsweringSentMessages(DWORD milliseconds) noexcept {
     (void)MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), QS_SENDMESSAGE, 0);
   }
   --tPauseDepth;
+}
+
+bool WaitAnsweringSentMessages(HANDLE object, DWORD milliseconds) noexcept {
+  ++tPauseDepth;
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  bool signalled = false;
+  for (;;) {
+    MSG msg;
+    (void)PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    if (WaitForSingleObject(object, 0) == WAIT_OBJECT_0) {
+      signalled = true;
+      break;
+    }
+    const ULONGLONG now = GetTickCount64();
+    if (now >= end) break;
+    (void)MsgWaitForMultipleObjectsEx(1, &object, static_cast<DWORD>(end - now), QS_SENDMESSAGE, 0);
+  }
+  --tPauseDepth;
+  return signalled;
 }
 
 bool IsAnsweringSentMessagesOnly() noexcept { return tPauseDepth > 0; }

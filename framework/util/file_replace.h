@@ -15,14 +15,17 @@
 // below waits out the read.
 constexpr DWORD kReaderShareMode = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// How long a replace tries again while another program holds a file.
+constexpr DWORD kReplaceRetryMs = 2000;
+
 // Moves from over to (replacing it, written through). Indexers, sync and
 // backup tools hold files open for a moment without delete sharing, which
 // fails the move with a sharing or access error: it is tried again with short
-// pauses for about two seconds, answering meanwhile what other threads and
+// pauses for kReplaceRetryMs, answering meanwhile what other threads and
 // programs send to the calling thread (PauseAnsweringSentMessages). A target
 // that is read-only or a folder is refused at once: no wait ends that. False
-// when it still fails; from is then left where it was, and removing it is
-// the caller's.
+// when it still fails, the system's reason the thread's last error; from is
+// then left where it was, and removing it is the caller's.
 [[nodiscard]] bool ReplaceFileRetrying(const char* from, const char* to) noexcept;
 
 // Waits for the given time while answering the messages that other threads
@@ -32,6 +35,11 @@ constexpr DWORD kReaderShareMode = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHA
 // input stay queued for the thread's own loop, so no command, dialog or quit
 // starts in the middle of the waiting caller's work.
 void PauseAnsweringSentMessages(DWORD milliseconds) noexcept;
+
+// Waits for object to be signalled, at most the given time, answering
+// meanwhile what is sent to the calling thread as the pause above does (and
+// counting as one). True when it was signalled.
+[[nodiscard]] bool WaitAnsweringSentMessages(HANDLE object, DWORD milliseconds) noexcept;
 
 // True while the calling thread is inside such a pause: what a message
 // answered there does must not dispatch posted messages (a pump or a modal

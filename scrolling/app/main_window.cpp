@@ -133,7 +133,8 @@ bool InstallHooksOnce(bool want) noexcept {
   return ok;
 }
 
-void SaveOptions() noexcept { (void)LoadSaveOptions(1); }
+// The program's own saves: the user's OK and Apply save in the settings.
+void SaveOwnOptions() noexcept { (void)SaveOptions(SaveOccasion::kBackground); }
 
 void OnCreate(HWND window) noexcept {
   gMainWindow = window;
@@ -146,7 +147,7 @@ void OnCreate(HWND window) noexcept {
 }
 
 void OnDestroy(HWND window) noexcept {
-  SaveOptions();
+  SaveOwnOptions();
   PostQuitMessage(0);
   KillTimer(window, kSelectTimerId);
 }
@@ -186,7 +187,7 @@ void OnHelpRequest(WPARAM wParam) noexcept {
 }
 
 void OnShow() noexcept {
-  SaveOptions();
+  SaveOwnOptions();
   UpdateTrayIcon(gOpt.bTrayIcon != 0);
   if (const HWND dialog = SettingsDialog()) {
     SetForegroundWindow(dialog);
@@ -306,7 +307,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       EnginePlatformInstance().AnnounceWheelLines();
       return 0;
     case WM_FW_SAVEOPTIONS:
-      SaveOptions();
+      SaveOwnOptions();
       break;
     case WM_FW_TRAYNOTIFY:
       OnTrayNotify(window, lParam);

@@ -10,6 +10,7 @@
 #include "framework/app/autostart_shortcut.h"
 #include "framework/base/framework_messages.h"
 #include "framework/app/message_box.h"
+#include "framework/app/save_report.h"
 #include "framework/run/hidden_window.h"
 #include "framework/run/message_loop.h"
 #include "framework/run/app_exit.h"
@@ -75,6 +76,18 @@ void ShowOptionsUnreadable() noexcept {
   (void)ShowMessageBox(gApp, nullptr, GetText(0, 0), GetText(kTextOptionsUnreadable, 0), kErrorBoxFlags, 0, path);
 }
 
+// Said once, when the program is ready: an older or damaged options file
+// that could not be kept under another name stays as it is, and this run
+// saves nothing over it.
+void ShowOptionsNotKept(std::uint32_t error) noexcept {
+  char path[MAX_PATH];
+  if (!BuildConfigFilePath(kOptionsRecordName, -1, path, 0)) path[0] = '\0';
+  char reason[512];
+  SystemErrorText(error, reason, sizeof reason);
+  (void)ShowMessageBox(gApp, nullptr, GetText(0, 0), GetText(kTextOptionsNotKept, 0), kErrorBoxFlags, 0, path,
+                       reason);
+}
+
 #ifndef _WIN64
 // The 32-bit program's hooks reach 32-bit programs only; on 64-bit Windows
 // the host installs the same hooks into the 64-bit ones.
@@ -133,6 +146,7 @@ std::uint32_t StartUp(RunState& state) noexcept {
   if (!InstallHooks(true)) return kErrorHooks;
   // Before the settings can open: what they change will not be kept.
   if (OptionsFileUnreadable()) ShowOptionsUnreadable();
+  if (std::uint32_t error = 0; OptionsFileNotKept(&error)) ShowOptionsNotKept(error);
   if (gApp.startMinimized == 0 && gApp.autoStart == 0) PostMessageA(MainWindow(), WM_FW_SHOW, 0, 0);
   UpdateTrayIcon(gOpt.bTrayIcon != 0);
 

@@ -171,7 +171,8 @@ bool ApplySettings(HWND dialog) noexcept {
   if (value != (gOpt.iHotKeyEnable & 0xFFFF)) gState.hotKeyChanged = true;
   gOpt.iHotKeyEnable = value;
   if (gHost.installHooks != nullptr) (void)gHost.installHooks(true);
-  (void)LoadSaveOptions(1);
+  // The user's own action: a save that does not land is told at once.
+  (void)SaveOptions(SaveOccasion::kUserAction);
   return true;
 }
 

@@ -30,6 +30,11 @@ TextRecord gProductTexts[] = {
     {0x1394,
      T("Could not read the options!\n%s\nThe default options are used, and changes will not be saved until the "
        "program is restarted.")},
+    {0x1395,
+     T("Could not save the options!\n%s\n%s\nThe changes apply until the program ends and are lost after that.")},
+    {0x1396,
+     T("Could not keep a copy of the options file!\n%s\n%s\nThe file is left as it is, and changes will not be "
+       "saved until the program is restarted.")},
     {kTextTableEnd, T(nullptr)},
 };
 

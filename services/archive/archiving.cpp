@@ -6,9 +6,11 @@
 #include <mutex>
 #include <utility>
 
+#include "framework/app/save_report.h"
 #include "framework/object/application.h"
 #include "framework/store/config_backup.h"
 #include "framework/store/config_file.h"
+#include "framework/text/text_table.h"
 #include "framework/util/file_replace.h"
 #include "framework/util/files.h"
 #include "framework/util/grow_array.h"
@@ -21,6 +23,9 @@
 namespace {
 
 constexpr char kArchiveRecordName[] = "(Orvo)Archive";
+// The archive texts' text for a record that was not saved.
+constexpr unsigned kArchiveTexts = 0xF00F;
+constexpr unsigned kTextSettingsNotSaved = 6;
 constexpr std::size_t kExpansionLimit = 2048;
 // The archive writer's results that leave an archive (config_backup.h).
 constexpr std::uint32_t kWrittenWhole = 0;
@@ -28,8 +33,9 @@ constexpr std::uint32_t kWrittenWithoutSomeFiles = 5;
 
 // The record is shared by the main thread (due tests, the dialog) and the
 // worker. Its file is written without the lock (CRecordWrite): the main
-// thread never waits for the worker's write of a file that another program
-// holds.
+// thread never waits on the lock for the worker's write of a file that
+// another program holds; a save of the dialog that is handed to that write
+// waits for its result, as long as the write's retries take at most.
 std::mutex gRecordLock;
 ArchiveRecord gArchiveRecord{};
 // One run at a time: claimed by whoever starts a run, released at its end.
@@ -82,7 +88,16 @@ bool StageRecordLocked(CRecordWrite& write) noexcept {
   return write.Stage(kArchiveRecordName, -1, &gArchiveRecord, sizeof gArchiveRecord, 0);
 }
 
-bool FinishRecordWrite(CRecordWrite& write) noexcept { return write.Finish() == sizeof gArchiveRecord; }
+// A record write that was not staged failed for the thread's last error.
+RecordWriteStatus StagingFailed() noexcept {
+  return RecordWriteStatus{RecordWriteOutcome::kFailed, GetLastError()};
+}
+
+// A write that does not land is told to the user (save_report.h).
+bool Told(const RecordWriteStatus& status, SaveOccasion occasion) noexcept {
+  ReportRecordWrite(status, kArchiveRecordName, -1, 0, occasion, GetText(kArchiveTexts, kTextSettingsNotSaved));
+  return status.Landed();
+}
 
 // An archive counts as made only when it can be listed and every entry reads
 // back with its CRC-32 matching.
@@ -211,7 +226,7 @@ std::uint32_t MakeArchive() noexcept {
     gArchiveRecord.lastArchiveTime = ArchiveDayOf(gEnvironment.utcNow());
     recordStaged = StageRecordLocked(write);
   }
-  if (recordStaged) (void)FinishRecordWrite(write);
+  (void)Told(recordStaged ? write.Finish() : StagingFailed(), SaveOccasion::kBackground);
   PruneArchives(folder, settings.keepCount, path);
   return kArchiveDone;
 }
@@ -254,9 +269,9 @@ bool SaveArchiveSettings() noexcept {
   CRecordWrite write;
   {
     std::lock_guard<std::mutex> guard(gRecordLock);
-    if (!StageRecordLocked(write)) return false;
+    if (!StageRecordLocked(write)) return Told(StagingFailed(), SaveOccasion::kBackground);
   }
-  return FinishRecordWrite(write);
+  return Told(write.Finish(), SaveOccasion::kBackground);
 }
 
 bool TakeArchiveDialogFields(const ArchiveRecord& edited, bool withSchedule, bool save) noexcept {
@@ -271,9 +286,9 @@ bool TakeArchiveDialogFields(const ArchiveRecord& edited, bool withSchedule, boo
     std::memcpy(gArchiveRecord.pathPattern, edited.pathPattern, sizeof gArchiveRecord.pathPattern);
     std::memcpy(gArchiveRecord.namePattern, edited.namePattern, sizeof gArchiveRecord.namePattern);
     if (!save) return true;
-    if (!StageRecordLocked(write)) return false;
+    if (!StageRecordLocked(write)) return Told(StagingFailed(), SaveOccasion::kUserAction);
   }
-  return FinishRecordWrite(write);
+  return Told(write.Finish(), SaveOccasion::kUserAction);
 }
 
 void ArchiveIfDue() noexcept {

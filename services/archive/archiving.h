@@ -26,14 +26,16 @@ void SetArchiveSettings(const ArchiveRecord& record) noexcept;
 // that a cut write left.
 [[nodiscard]] const RecordForm& ArchiveRecordForm() noexcept;
 
-// Writes the settings in memory to "(Orvo)Archive". False when it failed.
+// Writes the settings in memory to "(Orvo)Archive". False when it did not
+// land; a failure is told to the user once a run (save_report.h).
 [[nodiscard]] bool SaveArchiveSettings() noexcept;
 
 // The fields that the archive dialog edits, taken from edited into the
 // settings in memory: the kept number and both patterns, withSchedule also
 // the switch and the interval. The last archive time stays what a run may
-// have stored meanwhile. With save, the record is written in the same step.
-// False when it was to be written and was not.
+// have stored meanwhile. With save, the record is written in the same step,
+// as the user's action: a failure is told to the user at once. False when it
+// was to be written and did not land.
 [[nodiscard]] bool TakeArchiveDialogFields(const ArchiveRecord& edited, bool withSchedule, bool save) noexcept;
 
 // The daily due test: starts an archive run on the worker thread when

@@ -4,8 +4,10 @@
 #include <mutex>
 #include <utility>
 
+#include "framework/app/save_report.h"
 #include "framework/object/application.h"
 #include "framework/store/config_file.h"
+#include "framework/text/text_table.h"
 #include "framework/util/win_handles.h"
 #include "services/update/http_request.h"
 #include "services/update/res/update_dialog_ids.h"
@@ -14,6 +16,9 @@
 namespace {
 
 constexpr char kRecordName[] = "(Orvo)UpdateCheck";
+// The update texts' text for a record that was not saved.
+constexpr unsigned kUpdateTexts = 0xF00C;
+constexpr unsigned kTextSettingsNotSaved = 12;
 // Enough of a reply for its version numbers and for the stored text.
 constexpr std::size_t kReplyPrefix = 1024;
 
@@ -25,7 +30,9 @@ struct Outcome {
 
 // The record and the last outcome are shared with the worker. The lock is
 // never held across the network nor a write of the record's file
-// (CRecordWrite): the main thread never waits for the worker.
+// (CRecordWrite): the main thread never waits on the lock for the worker; a
+// save of the dialog that is handed to the worker's write waits for its
+// result, as long as the write's retries take at most.
 std::mutex gLock;
 UpdateCheckRecord gRecord{};
 Outcome gOutcome{};
@@ -85,6 +92,15 @@ bool StageRecordLocked(CRecordWrite& write) noexcept {
   return write.Stage(kRecordName, -1, &gRecord, sizeof gRecord, 0);
 }
 
+// A write that does not land is told to the user (save_report.h); staged
+// false: it failed for the thread's last error.
+bool Told(bool staged, CRecordWrite& write, SaveOccasion occasion) noexcept {
+  const RecordWriteStatus status =
+      staged ? write.Finish() : RecordWriteStatus{RecordWriteOutcome::kFailed, GetLastError()};
+  ReportRecordWrite(status, kRecordName, -1, 0, occasion, GetText(kUpdateTexts, kTextSettingsNotSaved));
+  return status.Landed();
+}
+
 void ShowStatus(unsigned status) noexcept {
   if (gDialog != nullptr) SendMessageA(gDialog, kUpdateCheckNewsMessage, status, 0);
 }
@@ -116,7 +132,7 @@ Outcome RunCheck(const char* url) noexcept {
     StoreUpdateReply(reply, length, gRecord.lastReply);
     staged = StageRecordLocked(write);
   }
-  if (staged) (void)write.Finish();
+  (void)Told(staged, write, SaveOccasion::kBackground);
   return Outcome{true, popUp, newer ? kUpdateStatusNewer : kUpdateStatusNoUpdate};
 }
 
@@ -140,15 +156,16 @@ UpdateCheckRecord GetUpdateCheckRecord() noexcept {
 
 bool SaveUpdateCheckSettings(bool enabled, int intervalDays) noexcept {
   CRecordWrite write;
+  bool staged = false;
   {
     std::lock_guard<std::mutex> guard(gLock);
     ReadRecordLocked();
     gRecord.enabled = enabled ? 1 : 0;
     gRecord.intervalDays = intervalDays;
     NormalizeUpdateCheckRecord(&gRecord);
-    if (!StageRecordLocked(write)) return false;
+    staged = StageRecordLocked(write);
   }
-  return write.Finish() == sizeof(UpdateCheckRecord);
+  return Told(staged, write, SaveOccasion::kUserAction);
 }
 
 void CheckForUpdateIfDue() noexcept {

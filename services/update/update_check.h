@@ -62,7 +62,8 @@ UpdateCheckRecord LoadUpdateCheckRecord() noexcept;
 [[nodiscard]] UpdateCheckRecord GetUpdateCheckRecord() noexcept;
 
 // The dialog's settings into the record (interval clamped to 7..9999), the
-// record written and read back normalised. False when it was not written.
+// record written and read back normalised. False when it did not land: a
+// failure is told to the user at once, as the answer to their OK.
 [[nodiscard]] bool SaveUpdateCheckSettings(bool enabled, int intervalDays) noexcept;
 
 // Posted by the worker to the window it was given when it has ended. It

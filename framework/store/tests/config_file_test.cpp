@@ -20,10 +20,11 @@ using test_support::WriteWholeFile;
 
 namespace {
 
-// Another program asks this thread's window to save the record.
+// Another program asks this thread's window to save the record: what became
+// of that write.
 LRESULT CALLBACK SavingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_APP) return DefWindowProcA(window, message, wParam, lParam);
-  return WriteConfigFile("(Orvo)App", -1, "nested", 6, 0);
+  return static_cast<LRESULT>(WriteConfigFileChecked("(Orvo)App", -1, "nested", 6, 0).outcome);
 }
 
 class RecordFiles : public ::testing::Test {
@@ -123,12 +124,14 @@ TEST_F(RecordFiles, ReplaceWaitsForAHeldRecordAndFailsWithoutLeavingItsTemporary
   }
 }
 
-TEST_F(RecordFiles, ReadOnlyRecordIsRefusedAtOnce) {
+TEST_F(RecordFiles, ReadOnlyRecordIsRefusedAtOnceWithTheSystemsReason) {
   const std::string target = tmp_ / "user\\(Orvo)App.oqc";
   ASSERT_EQ(WriteConfigFile("(Orvo)App", -1, "old", 3, 0), 3u);
   ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
   const ULONGLONG start = GetTickCount64();
-  EXPECT_EQ(WriteConfigFile("(Orvo)App", -1, "new!", 4, 0), 0u);
+  const RecordWriteStatus status = WriteConfigFileChecked("(Orvo)App", -1, "new!", 4, 0);
+  EXPECT_TRUE(status.Failed());
+  EXPECT_EQ(status.error, static_cast<std::uint32_t>(ERROR_ACCESS_DENIED));
   // Well below the two seconds that a held record is waited for.
   EXPECT_LT(GetTickCount64() - start, 1500u);
   EXPECT_EQ(ReadWholeFile(target), "old");
@@ -139,51 +142,82 @@ TEST_F(RecordFiles, ReadOnlyRecordIsRefusedAtOnce) {
 // A write of a record that waits for another program to let go of it, and a
 // second write of the same record meanwhile: from another thread (the
 // archive worker and the dialog), or from a message that this thread answers
-// while it waits (a save asked for by another program). The second never
-// waits, and its contents, the newest, are the ones that stay.
+// while it waits (a save asked for by another program). The second's
+// contents, the newest, are the ones that stay. From another thread it
+// tells what became of them once they are in the file or failed; from this
+// thread, where the first write lies below it, it cannot wait, and the first
+// answers for them.
 TEST_F(RecordFiles, WriteDuringTheWaitOfAnotherIsHandedOverAndTheNewestStays) {
   const std::string target = tmp_ / "user\\(Orvo)App.oqc";
   const std::string temp = test_support::RecordTempOf(target);
   const CWindowHandle window(test_support::MakeClassWindow("VltRecordWriteTest", &SavingProc));
   ASSERT_TRUE(window);
-  for (const bool fromThisThread : {false, true}) {
-    SCOPED_TRACE(fromThisThread);
+  const struct {
+    bool fromThisThread;
+    bool letGo;  // the other program lets go once the second write is staged, or only after both
+    RecordWriteOutcome second;
+  } cases[] = {{false, true, RecordWriteOutcome::kLanded},
+               {false, false, RecordWriteOutcome::kFailed},
+               {true, true, RecordWriteOutcome::kWithOuterWrite},
+               {true, false, RecordWriteOutcome::kWithOuterWrite}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.fromThisThread) + " " + std::to_string(c.letGo));
     ASSERT_EQ(WriteConfigFile("(Orvo)App", -1, "old", 3, 0), 3u);
     CFileHandle held = test_support::OpenExisting(target, test_support::kIndexerSharing);
     ASSERT_TRUE(held);
-    std::atomic<std::uint32_t> first{99};
-    std::atomic<LRESULT> second{99};
-    std::atomic<bool> heldThroughout{false};
+    RecordWriteStatus first{};
+    RecordWriteOutcome second = RecordWriteOutcome::kFailed;
+    bool heldThroughout = false;
     // The first write is waiting once its temporary, named after this
     // process, is there; the second comes while the record is still held.
     const auto secondWrite = [&] {
       if (!test_support::WaitUntil([&] { return Exists(temp); }, 60000)) return;
-      DWORD_PTR answer = 99;
-      if (fromThisThread) {
+      if (c.fromThisThread) {
+        DWORD_PTR answer = 99;
         (void)SendMessageTimeoutA(window.Get(), WM_APP, 0, 0, SMTO_NORMAL, 30000, &answer);
-      } else {
-        answer = WriteConfigFile("(Orvo)App", -1, "nested", 6, 0);
+        second = static_cast<RecordWriteOutcome>(answer);
+        heldThroughout = held.Valid();
+        if (c.letGo) held.Reset();
+        return;
       }
-      second = static_cast<LRESULT>(answer);
+      CRecordWrite write;
+      if (!write.Stage("(Orvo)App", -1, "nested", 6, 0)) return;
       heldThroughout = held.Valid();
-      held.Reset();
+      if (c.letGo) held.Reset();
+      second = write.Finish().outcome;
     };
-    if (fromThisThread) {
+    if (c.fromThisThread) {
       std::thread other(secondWrite);
-      first = WriteConfigFile("(Orvo)App", -1, "first", 5, 0);
+      first = WriteConfigFileChecked("(Orvo)App", -1, "first", 5, 0);
       other.join();
     } else {
-      std::thread other([&] { first = WriteConfigFile("(Orvo)App", -1, "first", 5, 0); });
+      std::thread other([&] { first = WriteConfigFileChecked("(Orvo)App", -1, "first", 5, 0); });
       secondWrite();
       other.join();
     }
-    EXPECT_TRUE(heldThroughout.load());
-    EXPECT_EQ(second.load(), 6) << "handed over at once";
-    EXPECT_EQ(first.load(), 5u);
-    EXPECT_EQ(ReadWholeFile(target), "nested");
+    held.Reset();
+    EXPECT_TRUE(heldThroughout);
+    EXPECT_EQ(second, c.second);
+    EXPECT_EQ(first.Landed(), c.letGo);
+    EXPECT_EQ(first.error != 0, !c.letGo);
+    EXPECT_EQ(ReadWholeFile(target), c.letGo ? "nested" : "old");
     EXPECT_FALSE(Exists(temp));
     EXPECT_FALSE(Exists(target + "_tmp"));
   }
+}
+
+// The exit and the end of the session wait for another thread's write under
+// way: once the wait returns, its contents are in the file.
+TEST_F(RecordFiles, TheWaitForWritesUnderWayEndsOnceTheyLanded) {
+  const std::string target = tmp_ / "user\\(Orvo)App.oqc";
+  ASSERT_EQ(WriteConfigFile("(Orvo)App", -1, "old", 3, 0), 3u);
+  test_support::ReleasedAfter held(test_support::OpenExisting(target, test_support::kIndexerSharing), 300);
+  ASSERT_TRUE(held.Holding());
+  std::thread writer([] { (void)WriteConfigFile("(Orvo)App", -1, "new!", 4, 0); });
+  ASSERT_TRUE(test_support::WaitUntil([&] { return Exists(test_support::RecordTempOf(target)); }, 60000));
+  EXPECT_TRUE(WaitForRecordWrites(kRecordWriteWaitMs));
+  EXPECT_EQ(ReadWholeFile(target), "new!");
+  writer.join();
 }
 
 // Temporaries of processes that have ended, written more than ten minutes

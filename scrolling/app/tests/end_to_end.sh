@@ -11,7 +11,8 @@
 # wheel turn over it reaches it while another window has the focus; "-QUIT"
 # ends the program with exit code 0 and the wheel-lines value is back; a
 # change made in the settings dialog survives when only an old temporary of
-# the options file is left of it.
+# the options file is left of it; OK into a read-only options file is told
+# in a message box, and the file stays.
 # Arguments: the folder of the built programs, a work folder; a third
 # argument "bench" measures the hook round trip instead (roundtrip_bench).
 set -euo pipefail
@@ -258,6 +259,21 @@ mark=$(($(lines_now) + 1))
 final_lines=$(tail -n +"$mark" "$log" | grep -m1 '^now ' | cut -d' ' -f2)
 [ "$final_lines" = "$ready_lines" ] || fail "wheel lines $final_lines after the end, $ready_lines before"
 
+# The settings' controls and the framework's message box, as a user finds
+# them on the screen (dialog_probe).
+settings_ids="$(dirname "$0")/../../settings/res/settings_ids.h"
+id_of() { awk -v n="$1" '$1 == "#define" && $2 == n {print $3}' "$settings_ids"; }
+probe() { "$wine" "$bin/dialog_probe.exe" "$@" "$winlog" </dev/null || true; }
+click_at() { xdotool mousemove "$1" "$2"; sleep 0.3; xdotool click 1; sleep 0.3; }
+click_control() {  # dialog_probe's --point or --row arguments
+  local from x y
+  from=$(($(lines_now) + 1))
+  probe "$@"
+  read -r x y < <(tail -n +"$from" "$log" | grep -m1 '^point ' | cut -d' ' -f2-) || true
+  [ -n "${y:-}" ] || { fail "control $* of the settings was not found"; return 1; }
+  click_at "$x" "$y"
+}
+
 # The only copy of the options: profile 3's "Scroll Navigation" box changed
 # in the settings dialog (a second start opens it) and OK, the program quit,
 # and then only the options file's temporary left in the data folder, as a
@@ -266,40 +282,23 @@ final_lines=$(tail -n +"$mark" "$log" | grep -m1 '^now ' | cut -d' ' -f2)
 # in place and runs on it: the options that it saves as it quits hold the
 # change.
 data_dir="$WINEPREFIX/drive_c/VeltranoData"
-settings_ids="$(dirname "$0")/../../settings/res/settings_ids.h"
-id_of() { awk -v n="$1" '$1 == "#define" && $2 == n {print $3}' "$settings_ids"; }
 options_value() {  # key: its value in the options file, or "none"
   rm -f "$work/options.txt"
   "$wine" "$bin/options_writer.exe" --text "$(windows_path "$work/options.txt")" 'C:\VeltranoData' </dev/null || true
   awk -F= -v k="$1" '$1 == k {v = $2} END {print (v == "" ? "none" : v)}' "$work/options.txt" 2>/dev/null || echo none
 }
-control_at() {  # id, list item or -1: "x y" of the settings dialog's control
-  local from
-  from=$(($(lines_now) + 1))
-  "$wine" "$bin/scroll_target.exe" --control "$1" "$2" "$winlog" </dev/null || true
-  tail -n +"$from" "$log" | grep -m1 '^control ' | cut -d' ' -f2-
-}
-click_control() {  # id, list item or -1
-  local x y
-  read -r x y < <(control_at "$1" "$2") || true
-  [ -n "${y:-}" ] || { fail "control $1 of the settings was not found"; return 1; }
-  xdotool mousemove "$x" "$y"; sleep 0.3
-  xdotool click 1; sleep 0.3
-}
-settings_shown() { xdotool search --onlyvisible --name '^Veltrano$' >/dev/null 2>&1; }
-settings_gone() { ! settings_shown; }
 key='Par[2].bScrollEnable'
 changed=x
 start_program
 "$wine" "$bin/Veltrano.exe" >/dev/null 2>&1 </dev/null || true
-if within 10 settings_shown; then
+if within 10 settings_open; then
   # The settings have saved the options in force as they opened.
   before=$(options_value "$key")
   case "$before" in 0) changed=1 ;; 1) changed=0 ;; *) fail "the options file holds no $key" ;; esac
   # The profile list's third item, the box on its page, OK (IDOK).
-  click_control "$(id_of IDC_SET_PROFILE_LIST)" 2 && click_control "$(id_of IDC_SCR_ENABLE)" -1 &&
-    click_control 1 -1 || true
-  within 10 settings_gone || fail "OK did not close the settings"
+  click_control --row "$(id_of IDC_SET_PROFILE_LIST)" 2 && click_control --point "$(id_of IDC_SCR_ENABLE)" &&
+    click_control --point 1 || true
+  within 10 eval '! settings_open' || fail "OK did not close the settings"
 else
   fail "a second start did not open the settings"
 fi
@@ -312,6 +311,50 @@ quit_program
 [ -f "$data_dir/Options.oqc" ] || fail "the options file's only copy was not put in place"
 [ ! -e "$data_dir/Options.oqc_tmp999999" ] || fail "the options file's only copy was left as a temporary"
 [ "$(options_value "$key")" = "$changed" ] || fail "the start after a cut replace ran without the user's change"
+
+# A save that does not land is told. The options file read-only (as a sync
+# tool or a restored backup can leave it), a profile's check box on the
+# settings' first page clicked and OK: the framework's message box names the
+# file and the system's reason, and OK closes it and then the settings. The
+# quit says nothing more, and after a restart the file holds what it held.
+ended_within() {  # seconds: the program ended, killed when it did not
+  within "$1" eval '! kill -0 "$program_pid" 2>/dev/null' && return 0
+  kill "$program_pid" 2>/dev/null || true
+  return 1
+}
+options_file=$data_dir/Options.oqc
+start_program
+"$wine" "$bin/Veltrano.exe" >/dev/null 2>&1 </dev/null || true  # a second start shows the settings
+within 10 settings_open || fail "a second start did not open the settings"
+cp "$options_file" "$work/options-before-readonly"
+chmod a-w "$options_file"
+mark=$(($(lines_now) + 1))
+probe --box 0
+[ "$(count "$mark" nobox)" -eq 1 ] || fail "a message box was open before OK"
+# The first page's switch of the selected profile, then OK (IDOK).
+if click_control --point "$(id_of IDC_SCR_ENABLE)" && click_control --point 1; then
+  mark=$(($(lines_now) + 1))
+  probe --box 20
+  box=$(tail -n +"$mark" "$log" | grep -m1 '^box ' || true)
+  case "$box" in
+    *"|Could not save the options!|C:\VeltranoData\Options.oqc|"*) ;;
+    *) fail "OK into a read-only options file showed no message box naming it: ${box:-none}" ;;
+  esac
+  case "$box" in *"Options.oqc|Access denied"*) ;; *) fail "the message box gave not the system's reason: $box" ;; esac
+  read -r _ box_x box_y _ <<<"$box" || true
+  [ -n "${box_y:-}" ] && click_at "$box_x" "$box_y"
+  within 10 eval '! settings_open' || fail "OK on the message box did not close it and the settings"
+fi
+"$wine" "$bin/Veltrano.exe" -QUIT >/dev/null 2>&1 </dev/null || true
+ended_within 20 || fail "the quit waited: the program did not end"
+wait "$program_pid" 2>/dev/null || true
+start_program
+cmp -s "$options_file" "$work/options-before-readonly" || fail "the read-only options file changed"
+"$wine" "$bin/Veltrano.exe" -QUIT >/dev/null 2>&1 </dev/null || true
+ended_within 20 || fail "the quit after the restart waited: the program did not end"
+wait "$program_pid" 2>/dev/null || true
+cmp -s "$options_file" "$work/options-before-readonly" || fail "the read-only options file changed at the quit"
+chmod u+w "$options_file"
 
 if [ "$failures" -ne 0 ]; then
   echo "--- target log"; cat "$log"

@@ -3,8 +3,8 @@
 // that ends early or fails leaves nothing behind, a whole run answers the
 // messages of the main window's table until it is told to quit, an options
 // file it cannot read is kept (a damaged one aside, one that another program
-// holds in place), and a worker that outlives the shut-down keeps the
-// instance mark.
+// holds in place), a save that does not land is told as it should be, and a
+// worker that outlives the shut-down keeps the instance mark.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -29,6 +29,7 @@
 #include "tests/support/win32/win_test_support.h"
 #include "framework/util/win_handles.h"
 #include "hooklib/shared_memory.h"
+#include "framework/app/save_report.h"
 #include "framework/base/framework_messages.h"
 #include "framework/object/application.h"
 #include "framework/run/startup_core.h"
@@ -36,12 +37,14 @@
 #include "framework/store/config_archive_win32.h"
 #include "framework/util/crc32.h"
 #include "framework/util/monitors.h"
+#include "framework/util/text_util.h"
 #include "scrolling/app/main_core.h"
 #include "scrolling/app/main_window.h"
 #include "scrolling/app/program.h"
 #include "scrolling/settings/res/settings_ids.h"
 #include "scrolling/engine/win32_platform.h"
 #include "scrolling/options/options.h"
+#include "scrolling/options/options_file.h"
 #include "services/archive/archiving.h"
 #include "services/update/http_request.h"
 #include "tests/support/http/local_server.h"
@@ -289,6 +292,32 @@ void SaveEverywhereOnceLetGo(std::ostream& log, const std::atomic<bool>& boxShow
   log << "quitcode " << test_support::RunToEnd(test_support::ProgramPath(), "--quit") << "\n";
 }
 
+// The options file is read-only. With endSession the session ends first,
+// and the options are saved before a backup. Otherwise the settings are
+// shown, which saves them (the program's own save), then Apply and OK (the
+// user's) and a save before a backup (the program's own again). The quit
+// from another start saves them once more.
+void SaveIntoAReadOnlyOptionsFile(std::ostream& log, bool endSession) {
+  const HWND main = WaitForMainWindow();
+  if (main == nullptr) return;
+  if (endSession) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(gApp.appWindow, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 20000, &answer);
+  } else {
+    SendMessageA(main, WM_FW_SHOW, 0, 0);
+    const HWND dialog = SettingsDialog();
+    // As the user's clicks come: posted, not sent from another thread.
+    PostMessageA(dialog, WM_COMMAND, IDC_SET_APPLY, 0);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    WaitUntil([dialog] { return !IsWindow(dialog); }, 30000);
+  }
+  SendMessageA(main, WM_FW_SAVEOPTIONS, 0, 0);
+  // Boxes handed to the loop have come by now: its messages come first.
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutA(gApp.appWindow, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer);
+  log << "quitcode " << test_support::RunToEnd(test_support::ProgramPath(), "--quit") << "\n";
+}
+
 // A scheduled archive due at start-up, into the data folder.
 bool ArchiveDueAtStart(const std::string& data) {
   CreateDirectoryA(data.c_str(), nullptr);
@@ -379,6 +408,9 @@ int RunScenario(const std::string& scenario, const char* logPath) {
   if (scenario == "userset") driver = std::thread([&] { SwitchOffAndSave(driven); });
   if (scenario == "heldbriefly") driver = std::thread([&] { LogOptionsAndQuit(driven); });
   if (scenario == "heldlong") driver = std::thread([&] { SaveEverywhereOnceLetGo(driven, boxShown); });
+  if (scenario == "readonly" || scenario == "readonlyend") {
+    driver = std::thread([&] { SaveIntoAReadOnlyOptionsFile(driven, scenario == "readonlyend"); });
+  }
   std::unique_ptr<LocalServer> server;
   if (scenario == "update") {
     server = std::make_unique<LocalServer>(&SlowVersionServer);
@@ -567,6 +599,43 @@ TEST(ProgramStartup, AnOptionsFileHeldAtTheStartIsReadOrLeftAsItWas) {
   EXPECT_FALSE(test_support::Exists(data + "\\Options_damaged.oqc"));
 }
 
+// Another program, a sync tool or a restored backup left the options file
+// read-only. The user hears of it, with the file and the reason, each time
+// their own OK or Apply does not land, and of the program's own saves once;
+// nothing while the session ends or the program quits. The file is left as
+// it was.
+TEST(ProgramRun, ASaveThatDoesNotLandIsToldAtOnceAfterTheUsersActionAndOnceOtherwise) {
+  const std::string data = DataFolderOf("readonly");
+  const std::string file = data + "\\Options.oqc";
+  CreateDirectoryA(data.c_str(), nullptr);
+  SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+  CopyText(gApp.dataFolder, sizeof gApp.dataFolder, data.c_str());
+  SetFactoryOptions();
+  ASSERT_EQ(LoadSaveOptions(1), 1);
+  const std::string before = test_support::ReadWholeFile(file);
+  ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+  char reason[512];
+  SystemErrorText(ERROR_ACCESS_DENIED, reason, sizeof reason);
+  const struct {
+    const char* scenario;
+    int boxes;
+  } cases[] = {{"readonly", 3}, {"readonlyend", 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.scenario);
+    Outcome o = RunProgramIn(c.scenario, "", "readonly");
+    EXPECT_EQ(o.Int("code"), 0);
+    EXPECT_EQ(o.Int("quitcode"), 0);
+    EXPECT_EQ(o.Int("boxes"), c.boxes) << o.boxes;
+    std::istringstream boxes(o.boxes);
+    for (std::string box; std::getline(boxes, box);) {
+      EXPECT_EQ(box.rfind("Veltrano|", 0), 0u) << box;
+      EXPECT_NE(box.find("|Could not save the options!|" + file + "|" + reason + "|"), std::string::npos) << box;
+    }
+  }
+  EXPECT_TRUE(test_support::ReadWholeFile(file) == before) << "the read-only file was replaced";
+  SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST(ProgramStartup, AHookThatCannotBeInstalledEndsWithItsTextAndLeavesNothing) {
   Outcome o = RunProgramIn("hooks");
   EXPECT_EQ(o.Int("code"), 5008);
@@ -661,6 +730,25 @@ TEST(ProgramRun, AnOptionsFileOfZerosIsKeptAndAnotherStartQuitsTheRun) {
   EXPECT_TRUE(kept == zeros) << kept.substr(0, 16);
   // The factory options, saved at the exit beside it.
   EXPECT_EQ(test_support::ReadWholeFile(o.data + "\\Options.oqc").substr(0, 4), "PK\x03\x04");
+}
+
+// The same file when it cannot be kept under its other name (a folder has
+// that name): the start says so, with the file and the reason, and nothing
+// saves over it.
+TEST(ProgramRun, ADamagedOptionsFileThatCannotBeKeptIsToldAndLeftAsItWas) {
+  const std::string data = DataFolderOf("notkept");
+  const std::string aside = data + "\\Options_damaged.oqc";
+  CreateDirectoryA(data.c_str(), nullptr);
+  ASSERT_TRUE(CreateDirectoryA(aside.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  const std::string zeros(4096, '\0');
+  Outcome o = RunProgramIn("damaged", zeros, "notkept");
+  RemoveDirectoryA(aside.c_str());
+  EXPECT_EQ(o.Int("code"), 0);
+  EXPECT_EQ(o.Int("quitcode"), 0);
+  EXPECT_EQ(o.Int("boxes"), 1) << o.boxes;
+  EXPECT_NE(o.boxes.find("|Could not keep a copy of the options file!|" + data + "\\Options.oqc|"), std::string::npos)
+      << o.boxes;
+  EXPECT_TRUE(test_support::ReadWholeFile(data + "\\Options.oqc") == zeros);
 }
 
 TEST(ProgramRun, AWorkerThatOutlivesTheShutDownKeepsTheInstanceMarkUntilTheProcessEnds) {

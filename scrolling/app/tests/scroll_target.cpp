@@ -18,14 +18,10 @@
 // process reads the value, and ends; with "--tray <log>", "tray <x> <y>": the
 // middle of the first icon in Wine's notification area on an X display
 // without a tray of its own (a window of Wine's icon class, which takes
-// double clicks), or nothing when there is none; with "--control <id>
-// <item> <log>", "control <x> <y>": the middle of the visible control of
-// that id in the shown dialog "Veltrano", or of its list box item of that
-// index (item -1: of the whole control).
+// double clicks), or nothing when there is none.
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -118,41 +114,6 @@ void LogTrayIcon() {
   if (icon != nullptr && GetWindowRect(icon, &r)) Log("tray %ld %ld", (r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
-struct ControlSearch {
-  int id;
-  HWND found;
-};
-
-BOOL CALLBACK FindControl(HWND window, LPARAM search) {
-  auto* s = reinterpret_cast<ControlSearch*>(search);
-  if (GetDlgCtrlID(window) != s->id || !IsWindowVisible(window)) return TRUE;
-  s->found = window;
-  return FALSE;
-}
-
-void LogControl(int id, int item) {
-  ControlSearch search{id, nullptr};
-  const HWND dialog = FindWindowA("#32770", "Veltrano");
-  if (dialog == nullptr || !IsWindowVisible(dialog)) return;
-  // The dialog's own control first; one of its pages' otherwise.
-  search.found = GetDlgItem(dialog, id);
-  if (search.found == nullptr || !IsWindowVisible(search.found)) {
-    search.found = nullptr;
-    EnumChildWindows(dialog, &FindControl, reinterpret_cast<LPARAM>(&search));
-  }
-  RECT r{};
-  if (search.found == nullptr || !GetClientRect(search.found, &r)) return;
-  if (item >= 0) {
-    // The rows below the first one shown, each of the list's item height.
-    const long height = static_cast<long>(SendMessageA(search.found, LB_GETITEMHEIGHT, 0, 0));
-    r.top += (item - static_cast<long>(SendMessageA(search.found, LB_GETTOPINDEX, 0, 0))) * height;
-    r.bottom = r.top + height;
-  }
-  POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  ClientToScreen(search.found, &middle);
-  Log("control %ld %ld", middle.x, middle.y);
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
@@ -165,14 +126,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   if (gLog.rfind("--tray ", 0) == 0) {
     gLog = gLog.substr(7);
     LogTrayIcon();
-    return 0;
-  }
-  if (gLog.rfind("--control ", 0) == 0) {
-    char* rest = nullptr;
-    const long id = std::strtol(gLog.c_str() + 10, &rest, 10);
-    const long item = std::strtol(rest, &rest, 10);
-    gLog = rest + std::strspn(rest, " ");
-    LogControl(static_cast<int>(id), static_cast<int>(item));
     return 0;
   }
   HWND scroll =

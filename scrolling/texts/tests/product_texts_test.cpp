@@ -29,8 +29,8 @@ TEST(ProductTexts, EveryRecordIsFoundAfterInstalling) {
       EXPECT_EQ(GetText(id, index), stored) << id << "/" << index;
     }
   }
-  EXPECT_EQ(n, 14);
-  EXPECT_EQ(table.ProductCount(), 14);
+  EXPECT_EQ(n, 16);
+  EXPECT_EQ(table.ProductCount(), 16);
 }
 
 TEST(ProductTexts, Texts) {

@@ -314,31 +314,29 @@ TEST_F(Archiving, ShutDownStopsTheRunAndWaitsForItABoundedTime) {
 }
 
 // Another program holds the record while the worker writes it: the main
-// thread's use of the settings, their save from the dialog included, never
-// waits for the worker's retry, and both land once the file is let go.
-TEST_F(Archiving, MainThreadNeverWaitsForTheWorkersWriteOfAHeldRecord) {
+// thread's reads keep the settings in memory, and their save from the
+// dialog, handed to the worker's write, returns once it is in the file.
+TEST_F(Archiving, ASaveHandedToTheWorkersWriteOfAHeldRecordReturnsOnceItLanded) {
   ASSERT_TRUE(SaveArchiveSettings());
   CFileHandle held = test_support::OpenExisting(record_, test_support::kIndexerSharing);
   ASSERT_TRUE(held);
   ASSERT_TRUE(StartArchiveRun(false));
   ASSERT_TRUE(test_support::WaitUntil([this] { return Exists(test_support::RecordTempOf(record_)); }, 60000));
-  ArchiveRecord edited = GetArchiveSettings();
-  edited.keepCount = 7;
-  EXPECT_TRUE(TakeArchiveDialogFields(edited, false, true));
   LoadArchiveSettings();  // the file is older than the settings in memory
-  const ArchiveRecord now = GetArchiveSettings();
-  // Still retrying: the worker's wait for the file did not become ours.
-  EXPECT_TRUE(IsArchiveRunning());
-  held.Reset();
-  EXPECT_EQ(now.lastArchiveTime, kDec1);
-  EXPECT_EQ(now.keepCount, 7);
-  ASSERT_TRUE(test_support::WaitUntil([] { return !IsArchiveRunning(); }, 60000));
-  EXPECT_EQ(StoredLastArchive(record_), kDec1);
-  const std::string bytes = ReadWholeFile(record_);
+  ArchiveRecord edited = GetArchiveSettings();
+  EXPECT_EQ(edited.lastArchiveTime, kDec1);
+  edited.keepCount = 7;
+  std::string bytes;
+  {
+    test_support::ReleasedAfter letGo(std::move(held), 300);
+    EXPECT_TRUE(TakeArchiveDialogFields(edited, false, true));
+    bytes = ReadWholeFile(record_);  // as the save returns
+  }
   ASSERT_EQ(bytes.size(), sizeof(ArchiveRecord));
   ArchiveRecord stored;
   std::memcpy(&stored, bytes.data(), sizeof stored);
   EXPECT_EQ(stored.keepCount, 7);
+  EXPECT_EQ(stored.lastArchiveTime, kDec1);
   EXPECT_TRUE(WaitForArchiveRun(GetTickCount() + 60000));
 }
 
