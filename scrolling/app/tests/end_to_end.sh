@@ -282,10 +282,16 @@ click_control() {  # dialog_probe's --point or --row arguments
 # in place and runs on it: the options that it saves as it quits hold the
 # change.
 data_dir="$WINEPREFIX/drive_c/VeltranoData"
-options_value() {  # key: its value in the options file, or "none"
+options_value() {  # key: its value in the options file, or "none" (with what was found)
+  local value status=0
   rm -f "$work/options.txt"
-  "$wine" "$bin/options_writer.exe" --text "$(windows_path "$work/options.txt")" 'C:\VeltranoData' </dev/null || true
-  awk -F= -v k="$1" '$1 == k {v = $2} END {print (v == "" ? "none" : v)}' "$work/options.txt" 2>/dev/null || echo none
+  "$wine" "$bin/options_writer.exe" --text "$(windows_path "$work/options.txt")" 'C:\VeltranoData' </dev/null || status=$?
+  value=$(awk -F= -v k="$1" '$1 == k {v = $2} END {print (v == "" ? "none" : v)}' "$work/options.txt" 2>/dev/null) || value=none
+  if [ "$value" = none ]; then
+    echo "options_writer ended with $status; $(grep -c . "$work/options.txt" 2>/dev/null || echo no) lines, iNumPar $(grep -m1 'iNumPar' "$work/options.txt" 2>/dev/null)" >&2
+    ls -l "$data_dir" >&2
+  fi
+  echo "$value"
 }
 key='Par[2].bScrollEnable'
 changed=x
