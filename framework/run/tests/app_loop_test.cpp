@@ -340,9 +340,12 @@ TEST_F(AppLoop, RestartRelaunchesTheProgramWithoutLogonSwitches) {
   AppExit();
   SetEnvironmentVariableA("VELTRANO_PROBE_OUT", nullptr);
   // The relaunch runs on its own; wait for what it writes (a bound for a
-  // failure, not a pace the test depends on).
-  EXPECT_TRUE(test_support::WaitUntil([&out] { return Exists(out); }, 60000));
-  EXPECT_EQ(ReadWholeFile(out), "-MINIMIZE \"x y\"");
+  // failure, not a pace the test depends on), until it can be read: the
+  // file may be just in the middle of its replacing move.
+  std::string written;
+  EXPECT_TRUE(test_support::WaitUntil(
+      [&] { return (written = ReadWholeFile(out)) != "<missing>"; }, 60000));
+  EXPECT_EQ(written, "-MINIMIZE \"x y\"");
 }
 
 TEST_F(AppLoop, WindowOpacityLayersTheWindowAndLetsClicksThroughOnlyWhenAsked) {
