@@ -1,6 +1,6 @@
 // A program of the end-to-end test that finds, among the visible dialogs of
-// other processes, what a user would click, and appends one line to the log
-// (the last argument):
+// other processes, what a user would click, and writes one line to the file
+// named last:
 //   "--point <id> <log>"       point <x> <y>: the screen centre of the visible
 //                              control <id> of a dialog that is no message
 //                              box (the settings and their pages); nopoint

@@ -32,8 +32,16 @@ std::string gLog;
 void Log(const char* format, long value, long second = 0) {
   char line[64];
   std::snprintf(line, sizeof line, format, value, second);
-  HANDLE file = CreateFileA(gLog.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Other processes of the test append to the same log (the wheel lines'
+  // reader, the tray finder), and two appends at once are not atomic under
+  // Wine: one writer at a time, the others wait their turn.
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int tries = 0; tries < 400 && file == INVALID_HANDLE_VALUE; ++tries) {
+    file = CreateFileA(gLog.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_SHARING_VIOLATION) return;
+    if (file == INVALID_HANDLE_VALUE) Sleep(5);
+  }
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
   WriteFile(file, line, static_cast<DWORD>(std::strlen(line)), &written, nullptr);
