@@ -61,36 +61,27 @@ bool ReplaceFileRetrying(const char* from, const char* to) noexcept {
   }
 }
 
-void PauseAnsweringSentMessages(DWORD milliseconds) noexcept {
+void PauseAnsweringSentMessages(DWORD milliseconds) noexcept { (void)WaitAnsweringSentMessages(nullptr, milliseconds); }
+
+bool WaitAnsweringSentMessages(HANDLE object, DWORD milliseconds) noexcept {
   ++tPauseDepth;
   const ULONGLONG end = GetTickCount64() + milliseconds;
+  const DWORD objects = object != nullptr ? 1 : 0;
+  bool signalled = false;
   for (;;) {
     // Peeking for sent messages alone answers every one that waits and
     // takes nothing from the queue.
     MSG msg;
     (void)PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    const ULONGLONG now = GetTickCount64();
-    if (now >= end) break;
-    // Wakes for a message sent from now on, and for nothing else.
-    (void)MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), QS_SENDMESSAGE, 0);
-  }
-  --tPauseDepth;
-}
-
-bool WaitAnsweringSentMessages(HANDLE object, DWORD milliseconds) noexcept {
-  ++tPauseDepth;
-  const ULONGLONG end = GetTickCount64() + milliseconds;
-  bool signalled = false;
-  for (;;) {
-    MSG msg;
-    (void)PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    if (WaitForSingleObject(object, 0) == WAIT_OBJECT_0) {
+    if (object != nullptr && WaitForSingleObject(object, 0) == WAIT_OBJECT_0) {
       signalled = true;
       break;
     }
     const ULONGLONG now = GetTickCount64();
     if (now >= end) break;
-    (void)MsgWaitForMultipleObjectsEx(1, &object, static_cast<DWORD>(end - now), QS_SENDMESSAGE, 0);
+    // Wakes for the object or a message sent from now on, for nothing else.
+    (void)MsgWaitForMultipleObjectsEx(objects, object != nullptr ? &object : nullptr, static_cast<DWORD>(end - now),
+                                      QS_SENDMESSAGE, 0);
   }
   --tPauseDepth;
   return signalled;
