@@ -3,6 +3,8 @@
 // copy a few values, send one message to the main window, act on the answer.
 #include "hooklib/hooklib.h"
 
+#include "hooklib/click_pairing.h"
+
 namespace {
 
 // Per-process state. The view is opened lazily by the first hook call and
@@ -33,17 +35,91 @@ LRESULT Chain(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// The mouse message reported for a hooked one, 0 for one that is not. The
-// main program cannot capture another program's window, so a button that
-// went down in a client area may come up over a caption, menu bar, scroll
-// bar or border; that up is reported as the plain up of its button, or the
-// drag it ends would go on scrolling with every move.
-WPARAM ReportedMouseMessage(WPARAM message) {
+// The presses of this process's threads as the user made them (the system
+// pairs per thread, under Wine per process; a window belongs to one thread,
+// and the user's presses on one window cannot interleave with another
+// thread's within a double-click time, so one pairing for the process gives
+// the same answers). Taken only on presses, never held across a call out.
+SRWLOCK gClickLock = SRWLOCK_INIT;
+ClickPairing gClicks;
+
+// A press of the right or middle button that the mouse hook let pass, for
+// the get-message hook to hand on as the rule made it: the system took it
+// off the queue for this very call, and the get-message hook sees it next,
+// on the same thread. Thread 0: none.
+struct PassedPress {
+  DWORD thread;
+  HWND window;
+  POINT point;
+  MouseButton button;
+  bool second;
+};
+PassedPress gPassed{};
+
+bool RightOrMiddle(MouseButton button) { return button == MouseButton::kRight || button == MouseButton::kMiddle; }
+
+// Whether the window makes double clicks of this press: its class takes
+// them, or the press is outside its client area.
+bool WindowPairs(HWND window, const PressMessage& press) {
+  return press.nonClient || press.doubleClick || (GetClassLongPtrA(window, GCL_STYLE) & CS_DBLCLKS) != 0;
+}
+
+// The main program's own given-back presses carry its marks; the system
+// pairs them, the rule over the user's presses does not see them.
+bool GivenBack(ULONG_PTR extra) {
+  const auto mark = static_cast<std::uintptr_t>(extra);
+  return mark == kInjectedInputMark || mark == kInjectedDoubleClickMark;
+}
+
+// Takes a press of the user's into the pairing; true when it is the second
+// click of a double click. The time is when the thread takes the press: the
+// hook is told no other, and both presses of a pair are timed alike. The
+// figures are read at each press, so a change of them holds at once.
+bool TakeUserPress(const PressMessage& press, const MOUSEHOOKSTRUCT& info) {
+  const ButtonPress taken{press.button, static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(info.hwnd)),
+                          GetTickCount(), info.pt.x, info.pt.y};
+  const DoubleClickRule rule{GetDoubleClickTime(), GetSystemMetrics(SM_CXDOUBLECLK), GetSystemMetrics(SM_CYDOUBLECLK)};
+  const bool pairs = WindowPairs(info.hwnd, press);
+  AcquireSRWLockExclusive(&gClickLock);
+  const bool second = gClicks.Take(taken, pairs, rule);
+  gPassed = PassedPress{};
+  ReleaseSRWLockExclusive(&gClickLock);
+  return second;
+}
+
+void NotePassedPress(const MOUSEHOOKSTRUCT& info, MouseButton button, bool second) {
+  AcquireSRWLockExclusive(&gClickLock);
+  gPassed = PassedPress{GetCurrentThreadId(), info.hwnd, info.pt, button, second};
+  ReleaseSRWLockExclusive(&gClickLock);
+}
+
+// The rule's answer for a press the mouse hook let pass, once.
+bool TakePassedPress(const MSG& msg, MouseButton button, bool* second) {
+  AcquireSRWLockExclusive(&gClickLock);
+  const PassedPress passed = gPassed;
+  const bool found = passed.thread == GetCurrentThreadId() && passed.window == msg.hwnd &&
+                     passed.point.x == msg.pt.x && passed.point.y == msg.pt.y && passed.button == button;
+  if (found) gPassed = PassedPress{};
+  ReleaseSRWLockExclusive(&gClickLock);
+  *second = passed.second;
+  return found;
+}
+
+// The mouse message reported for a hooked one, 0 for one that is not. A
+// press of the right or middle button in a client area is reported as the
+// rule over the user's presses makes it, a press or a double click: either
+// may start a drag. The main program cannot capture another program's
+// window, so a button that went down in a client area may come up over a
+// caption, menu bar, scroll bar or border; that up is reported as the plain
+// up of its button, or the drag it ends would go on scrolling with every
+// move.
+WPARAM ReportedMouseMessage(WPARAM message, const PressMessage& press, bool second) {
+  if (RightOrMiddle(press.button)) {
+    return press.nonClient ? 0 : PressMessageAs(static_cast<std::uint32_t>(message), second);
+  }
   switch (message) {
     case WM_MOUSEMOVE:
-    case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
-    case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
       return message;
     case WM_NCRBUTTONUP:
@@ -55,16 +131,24 @@ WPARAM ReportedMouseMessage(WPARAM message) {
   }
 }
 
-// A given-back press that the system paired with the swallowed one becomes
-// the press it is: the window gets WM_xBUTTONDOWN with the same key state
-// and point, as it would have without the hook. The second click of a
-// user's double click carries the other mark and stays the double click the
-// system made of it. The mark is read only for a message taken off the
-// queue, whose extra information is then its own.
-void HandOnGivenBackPress(MSG& msg) {
-  if (msg.message != WM_RBUTTONDBLCLK && msg.message != WM_MBUTTONDBLCLK) return;
-  if (static_cast<std::uintptr_t>(GetMessageExtraInfo()) != kInjectedInputMark) return;
-  msg.message = msg.message == WM_RBUTTONDBLCLK ? WM_RBUTTONDOWN : WM_MBUTTONDOWN;
+// A press of the right or middle button reaches its window as the rule over
+// the user's presses makes it: a given-back press as the main program marked
+// it (the press it held back was a first click, or the second of a double
+// click), a press the mouse hook let pass as the hook found it; the key
+// state, point and time stay as they are. The mark is read only for a
+// message taken off the queue, whose extra information is then its own.
+void HandOnPress(MSG& msg) {
+  const PressMessage press = ClassifyPress(msg.message);
+  if (!RightOrMiddle(press.button)) return;
+  const auto mark = static_cast<std::uintptr_t>(GetMessageExtraInfo());
+  bool second = false;
+  if (mark == kInjectedDoubleClickMark) {
+    // The cursor may have come to rest over another window.
+    second = WindowPairs(msg.hwnd, press);
+  } else if (mark != kInjectedInputMark && !TakePassedPress(msg, press.button, &second)) {
+    return;
+  }
+  msg.message = PressMessageAs(msg.message, second);
 }
 
 void EndSubclass() {
@@ -142,12 +226,22 @@ void ReleaseSharedMemory() {
 LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam) {
   SharedMemory* shm = View();
   // HC_NOREMOVE events are peeks: the same event comes again as HC_ACTION.
-  const WPARAM reported = ReportedMouseMessage(wParam);
-  if (!shm || code != HC_ACTION || reported == 0) return Chain(code, wParam, lParam);
+  if (!shm || code != HC_ACTION) return Chain(code, wParam, lParam);
   const auto* info = reinterpret_cast<const MOUSEHOOKSTRUCT*>(lParam);
-  const LRESULT answer = SendMessageA(MainWindow(*shm), WM_HOOK_MOUSE, reported,
-                                      reinterpret_cast<LPARAM>(info->hwnd));
-  if (answer == kHookSwallow) return 1;
+  const PressMessage press = ClassifyPress(static_cast<std::uint32_t>(wParam));
+  bool second = false;
+  if (press.button != MouseButton::kNone) {
+    // A press the main program gave back is its answer already.
+    if (GivenBack(info->dwExtraInfo)) return Chain(code, wParam, lParam);
+    second = TakeUserPress(press, *info);
+  }
+  const WPARAM reported = ReportedMouseMessage(wParam, press, second);
+  if (reported != 0) {
+    const LRESULT answer = SendMessageA(MainWindow(*shm), WM_HOOK_MOUSE, reported,
+                                        reinterpret_cast<LPARAM>(info->hwnd));
+    if (answer == kHookSwallow) return 1;
+  }
+  if (RightOrMiddle(press.button)) NotePassedPress(*info, press.button, second);
   return Chain(code, wParam, lParam);
 }
 
@@ -156,7 +250,7 @@ LRESULT CALLBACK GetMessageHookProc(int code, WPARAM wParam, LPARAM lParam) {
   // Only a removed message is delivered; a peeked one would be reported twice.
   if (!shm || code != HC_ACTION || wParam != PM_REMOVE) return Chain(code, wParam, lParam);
   auto* msg = reinterpret_cast<MSG*>(lParam);
-  HandOnGivenBackPress(*msg);
+  HandOnPress(*msg);
   if (msg->message != WM_MOUSEWHEEL || (shm->hookFlags & kHookFlagReportWheel) == 0) {
     return Chain(code, wParam, lParam);
   }

@@ -8,7 +8,9 @@
 
 inline constexpr char kSharedMemoryName[] = "Veltrano_SharedMemory";
 
-// Messages sent by the hook procedures to the main window.
+// Messages sent by the hook procedures to the main window. A press of the
+// right or middle button comes as WM_xBUTTONDBLCLK where the user's own
+// presses make it the second click of a double click.
 inline constexpr unsigned WM_HOOK_MOUSE = 0x8001;         // wParam mouse message, lParam window under the mouse
 inline constexpr unsigned WM_HOOK_WHEEL = 0x8002;         // wParam WM_MOUSEWHEEL, lParam the message's window
 inline constexpr unsigned WM_HOOK_APPCOMMAND = 0x8003;    // wParam command (1 back, 2 forward), lParam window
@@ -19,19 +21,18 @@ inline constexpr std::intptr_t kHookSwallow = 1;
 
 // The extra information (dwExtraInfo) of every mouse event the main program
 // injects. A click that began no drag is given back by injecting its press
-// and release; the system has already counted the press the hook swallowed
-// as a first click, so in a window that takes double clicks the given-back
-// press arrives as one. The get-message hook knows it by this mark and hands
-// it on as the press it is. The top bit is clear, so that the value reads
-// the same in 32-bit and 64-bit processes, and it is no pen or touch
-// signature (0xFF5157xx).
+// and release; the system pairs that press with the press the hook
+// swallowed, or with whatever came before, so it may arrive as a double
+// click or not whatever the user did. The hooks know the given-back press by
+// its mark: the mouse hook lets it pass without asking and leaves it out of
+// the pairing of the user's own presses (hooklib/click_pairing.h), and the
+// get-message hook hands it on as the mark says. The top bit is clear, so
+// that the value reads the same in 32-bit and 64-bit processes, and it is no
+// pen or touch signature (0xFF5157xx).
 inline constexpr std::uint32_t kInjectedInputMark = 0x56454C54;
-// The mark of a given-back press that is the second click of a double click
-// of the user's: the main program, which sees every press of the button in
-// order with its window, point and time, has found it within the system's
-// double-click time and rectangle of the previous given-back click. The hook
-// leaves it as the system paired it (a double click), as it leaves every
-// press that does not carry kInjectedInputMark.
+// The mark of a given-back press whose held-back press the mouse hook
+// reported as the second click of a double click of the user's: it reaches
+// the window as a double click.
 inline constexpr std::uint32_t kInjectedDoubleClickMark = 0x56454C44;
 
 #pragma pack(push, 1)

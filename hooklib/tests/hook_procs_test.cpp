@@ -2,6 +2,8 @@
 // window that plays the main program.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "hooklib/hooklib.h"
 #include "tests/support/hooks/recorder.h"
 #include "tests/support/win32/win_test_support.h"
@@ -35,19 +37,51 @@ class HookLibrary : public ::testing::Test {
   }
   void TearDown() override { ReleaseSharedMemory(); }
 
-  static LRESULT Mouse(int code, WPARAM message, HWND under) {
+  static LRESULT Mouse(int code, WPARAM message, HWND under, ULONG_PTR extra = 0) {
     MOUSEHOOKSTRUCT info{};
     info.hwnd = under;
+    info.pt = kPoint;
+    info.dwExtraInfo = extra;
     return MouseHookProc(code, message, reinterpret_cast<LPARAM>(&info));
   }
+  // A press or double click as the thread takes it off its queue, after
+  // the mouse hook has seen it; extra is the event's extra information.
+  static UINT Delivered(UINT message, HWND window, ULONG_PTR extra = 0) {
+    SetMessageExtraInfo(static_cast<LPARAM>(extra));
+    MSG msg{};
+    msg.hwnd = window;
+    msg.message = message;
+    msg.wParam = MK_RBUTTON | MK_SHIFT;
+    msg.lParam = MAKELPARAM(5, 7);
+    msg.time = 99;
+    msg.pt = kPoint;
+    (void)GetMessageHookProc(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&msg));
+    SetMessageExtraInfo(0);
+    EXPECT_EQ(msg.wParam, static_cast<WPARAM>(MK_RBUTTON | MK_SHIFT));
+    EXPECT_EQ(msg.lParam, MAKELPARAM(5, 7));
+    EXPECT_EQ(msg.time, 99u);
+    return msg.message;
+  }
+  // A window whose class takes double clicks.
+  HWND DoubleClickWindow() {
+    if (!doubleClicks_) {
+      doubleClicks_.Reset(test_support::MakeClassWindow("VeltranoTestDoubleClicks", &DefWindowProcA));
+      SetClassLongPtrA(doubleClicks_.Get(), GCL_STYLE, CS_DBLCLKS);
+    }
+    return doubleClicks_.Get();
+  }
+
+  static constexpr POINT kPoint{300, 200};
+  CWindowHandle doubleClicks_;
 
   Recorder recorder_;
   SharedMemory* shm_ = nullptr;
 };
 
 // Only right and middle buttons and moves taken off the queue are reported,
-// a right or middle release outside a client area as the plain release; the
-// event is swallowed only on an answer of exactly 1.
+// a right or middle release outside a client area as the plain release, a
+// quick second press as a double click; the event is swallowed only on an
+// answer of exactly 1.
 TEST_F(HookLibrary, ReportsRightMiddleAndMovesAndSwallowsOnAnAnswerOfOne) {
   EXPECT_EQ(GetSharedMemory(true), shm_);  // the view is kept per process, of the one named mapping
   HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedMemoryName);
@@ -63,8 +97,9 @@ TEST_F(HookLibrary, ReportsRightMiddleAndMovesAndSwallowsOnAnAnswerOfOne) {
   const Case cases[] = {{HC_ACTION, WM_MOUSEMOVE, 0, 0, WM_MOUSEMOVE},     {HC_ACTION, WM_LBUTTONDOWN, 1, 0, 0},
                         {HC_ACTION, WM_LBUTTONUP, 1, 0, 0},                {HC_ACTION, WM_LBUTTONDBLCLK, 1, 0, 0},
                         {HC_ACTION, WM_RBUTTONDOWN, 1, 1, WM_RBUTTONDOWN}, {HC_ACTION, WM_RBUTTONUP, 2, 0, WM_RBUTTONUP},
-                        {HC_ACTION, WM_RBUTTONDBLCLK, 1, 0, 0},            {HC_ACTION, WM_MBUTTONDOWN, -1, 0, WM_MBUTTONDOWN},
-                        {HC_ACTION, WM_MBUTTONUP, 1, 1, WM_MBUTTONUP},     {HC_ACTION, WM_MBUTTONDBLCLK, 1, 0, 0},
+                        {HC_ACTION, WM_RBUTTONDBLCLK, 1, 1, WM_RBUTTONDBLCLK},
+                        {HC_ACTION, WM_MBUTTONDOWN, -1, 0, WM_MBUTTONDOWN},
+                        {HC_ACTION, WM_MBUTTONUP, 1, 1, WM_MBUTTONUP},     {HC_ACTION, WM_MBUTTONDBLCLK, 0, 0, WM_MBUTTONDBLCLK},
                         {HC_ACTION, WM_NCRBUTTONUP, 1, 1, WM_RBUTTONUP},   {HC_ACTION, WM_NCMBUTTONUP, 0, 0, WM_MBUTTONUP},
                         {HC_ACTION, WM_NCRBUTTONDOWN, 1, 0, 0},            {HC_ACTION, WM_NCLBUTTONUP, 1, 0, 0},
                         {HC_ACTION, WM_NCMOUSEMOVE, 1, 0, 0},              {HC_NOREMOVE, WM_RBUTTONDOWN, 1, 0, 0},
@@ -133,39 +168,108 @@ TEST_F(HookLibrary, WheelDeltaRewrittenByMainProgramIsDeliveredOrTheMessageBecom
   EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(unasked.wParam), -120);
 }
 
-// A press that the main program gave back, paired by the system with the
-// press the hook swallowed, reaches the window as the press it is; a double
-// click of the user's own, and one merely peeked at, stay as they are.
-TEST_F(HookLibrary, GivenBackPressIsHandedOnAsAPress) {
+// The presses of the right and middle buttons are reported, and reach their
+// window, as the user's own presses pair them, whatever the system made of
+// them: it pairs the main program's given-back presses too, which the rule
+// never sees. Each step follows the last at once, well within the
+// double-click time.
+TEST_F(HookLibrary, PressesAreReportedAndHandedOnAsTheUsersOwnPressesPairThem) {
+  const HWND w = DoubleClickWindow();
+  const HWND plain = recorder_.window();  // its class takes no double clicks
+  struct Step {
+    UINT message;
+    HWND window;
+    ULONG_PTR extra;
+    LRESULT answer;
+    WPARAM reported;  // 0: not reported
+    UINT delivered;   // 0: swallowed, not taken off the queue
+  };
+  struct Case {
+    const char* what;
+    std::vector<Step> steps;
+  };
+  const Case cases[] = {
+      {"the system's pairing does not count",
+       {{WM_RBUTTONDBLCLK, w, 0, 1, WM_RBUTTONDOWN, 0},
+        {WM_RBUTTONDOWN, w, 0, 1, WM_RBUTTONDBLCLK, 0},
+        {WM_RBUTTONDBLCLK, w, 0, 1, WM_RBUTTONDOWN, 0}}},
+      {"given-back presses do not count",
+       {{WM_RBUTTONDOWN, w, 0, 1, WM_RBUTTONDOWN, 0},
+        {WM_RBUTTONDBLCLK, w, kInjectedInputMark, 1, 0, WM_RBUTTONDOWN},
+        {WM_RBUTTONDOWN, w, 0, 1, WM_RBUTTONDBLCLK, 0},
+        {WM_RBUTTONDOWN, w, kInjectedDoubleClickMark, 1, 0, WM_RBUTTONDBLCLK}}},
+      {"the middle button", {{WM_MBUTTONDOWN, w, 0, 0, WM_MBUTTONDOWN, WM_MBUTTONDOWN},
+                             {WM_MBUTTONDOWN, w, 0, 0, WM_MBUTTONDBLCLK, WM_MBUTTONDBLCLK}}},
+      {"passed on as the rule makes them",
+       {{WM_RBUTTONDBLCLK, w, 0, 0, WM_RBUTTONDOWN, WM_RBUTTONDOWN},
+        {WM_RBUTTONDOWN, w, 0, 0, WM_RBUTTONDBLCLK, WM_RBUTTONDBLCLK},
+        {WM_NCRBUTTONDBLCLK, w, 0, 1, 0, WM_NCRBUTTONDOWN},
+        {WM_NCRBUTTONDOWN, w, 0, 1, 0, WM_NCRBUTTONDBLCLK}}},
+      {"a window that takes no double clicks",
+       {{WM_RBUTTONDOWN, plain, 0, 0, WM_RBUTTONDOWN, WM_RBUTTONDOWN},
+        {WM_RBUTTONDOWN, plain, 0, 0, WM_RBUTTONDOWN, WM_RBUTTONDOWN}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    // A left press before each: whatever came before, the next right press
+    // is a first click.
+    recorder_.answer = [](const HookMessage&) { return 0; };
+    (void)Mouse(HC_ACTION, WM_LBUTTONDOWN, w);
+    for (const Step& step : c.steps) {
+      SCOPED_TRACE(testing::Message() << std::hex << step.message << " " << step.extra);
+      recorder_.messages.clear();
+      recorder_.answer = [&step](const HookMessage&) { return step.answer; };
+      EXPECT_EQ(Mouse(HC_ACTION, step.message, step.window, step.extra), step.reported != 0 ? step.answer : 0);
+      ASSERT_EQ(recorder_.messages.size(), step.reported != 0 ? 1u : 0u);
+      if (step.reported != 0) {
+        EXPECT_EQ(recorder_.messages[0].wParam, step.reported);
+      }
+      if (step.delivered != 0) {
+        EXPECT_EQ(Delivered(step.message, step.window, step.extra), step.delivered);
+      }
+    }
+  }
+  // What the mouse hook found holds for its own press only, once: the same
+  // message taken again (posted, say) stays as it is.
+  EXPECT_EQ(Delivered(WM_NCRBUTTONDOWN, w), static_cast<UINT>(WM_NCRBUTTONDOWN));
+}
+
+// A press that the main program gave back reaches the window as it marked
+// it, a press or the second click of a double click, whatever the system
+// paired it with; a press of the user's that the mouse hook did not see, a
+// left one, and one merely peeked at stay as they are.
+TEST_F(HookLibrary, GivenBackPressIsHandedOnAsMarked) {
+  const HWND w = DoubleClickWindow();
+  const HWND plain = recorder_.window();
   struct Case {
     UINT message;
+    HWND window;
     LPARAM extra;
-    WPARAM removal;
     UINT delivered;
   };
   const Case cases[] = {
-      {WM_RBUTTONDBLCLK, kInjectedInputMark, PM_REMOVE, WM_RBUTTONDOWN},
-      {WM_MBUTTONDBLCLK, kInjectedInputMark, PM_REMOVE, WM_MBUTTONDOWN},
-      {WM_RBUTTONDBLCLK, 0, PM_REMOVE, WM_RBUTTONDBLCLK},
-      {WM_MBUTTONDBLCLK, kInjectedInputMark + 1, PM_REMOVE, WM_MBUTTONDBLCLK},
-      {WM_RBUTTONDBLCLK, kInjectedDoubleClickMark, PM_REMOVE, WM_RBUTTONDBLCLK},
-      {WM_LBUTTONDBLCLK, kInjectedInputMark, PM_REMOVE, WM_LBUTTONDBLCLK},
-      {WM_RBUTTONDBLCLK, kInjectedInputMark, PM_NOREMOVE, WM_RBUTTONDBLCLK},
+      {WM_RBUTTONDBLCLK, w, kInjectedInputMark, WM_RBUTTONDOWN},
+      {WM_MBUTTONDBLCLK, w, kInjectedInputMark, WM_MBUTTONDOWN},
+      {WM_NCRBUTTONDBLCLK, w, kInjectedInputMark, WM_NCRBUTTONDOWN},
+      {WM_RBUTTONDOWN, w, kInjectedDoubleClickMark, WM_RBUTTONDBLCLK},
+      {WM_RBUTTONDBLCLK, w, kInjectedDoubleClickMark, WM_RBUTTONDBLCLK},
+      {WM_NCMBUTTONDOWN, plain, kInjectedDoubleClickMark, WM_NCMBUTTONDBLCLK},
+      {WM_RBUTTONDOWN, plain, kInjectedDoubleClickMark, WM_RBUTTONDOWN},
+      {WM_RBUTTONDBLCLK, w, 0, WM_RBUTTONDBLCLK},
+      {WM_MBUTTONDBLCLK, w, kInjectedInputMark + 1, WM_MBUTTONDBLCLK},
+      {WM_LBUTTONDBLCLK, w, kInjectedInputMark, WM_LBUTTONDBLCLK},
   };
+  (void)Mouse(HC_ACTION, WM_LBUTTONDOWN, w);  // no press of the user's is waiting to be taken
   for (const Case& c : cases) {
-    SetMessageExtraInfo(c.extra);
-    MSG msg{};
-    msg.message = c.message;
-    msg.wParam = MK_RBUTTON | MK_SHIFT;
-    msg.lParam = MAKELPARAM(5, 7);
-    msg.time = 99;
-    (void)GetMessageHookProc(HC_ACTION, c.removal, reinterpret_cast<LPARAM>(&msg));
-    EXPECT_EQ(msg.message, c.delivered) << std::hex << c.message << " " << c.extra << " " << c.removal;
-    EXPECT_EQ(msg.wParam, static_cast<WPARAM>(MK_RBUTTON | MK_SHIFT));
-    EXPECT_EQ(msg.lParam, MAKELPARAM(5, 7));
-    EXPECT_EQ(msg.time, 99u);
+    EXPECT_EQ(Delivered(c.message, c.window, static_cast<ULONG_PTR>(c.extra)), c.delivered)
+        << std::hex << c.message << " " << c.extra;
   }
+  SetMessageExtraInfo(kInjectedInputMark);
+  MSG peeked{};
+  peeked.message = WM_RBUTTONDBLCLK;
+  (void)GetMessageHookProc(HC_ACTION, PM_NOREMOVE, reinterpret_cast<LPARAM>(&peeked));
   SetMessageExtraInfo(0);
+  EXPECT_EQ(peeked.message, static_cast<UINT>(WM_RBUTTONDBLCLK));
   EXPECT_TRUE(recorder_.messages.empty());
 }
 

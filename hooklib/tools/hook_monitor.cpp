@@ -19,8 +19,10 @@ const char* MouseName(WPARAM m) {
     case WM_MOUSEMOVE: return "move";
     case WM_RBUTTONDOWN: return "right down";
     case WM_RBUTTONUP: return "right up";
+    case WM_RBUTTONDBLCLK: return "right double";
     case WM_MBUTTONDOWN: return "middle down";
     case WM_MBUTTONUP: return "middle up";
+    case WM_MBUTTONDBLCLK: return "middle double";
     default: return "?";
   }
 }

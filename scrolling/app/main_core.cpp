@@ -23,7 +23,11 @@ bool EqualsIgnoringCase(const char* a, const char* b) noexcept {
   return *a == *b;
 }
 
-bool ActsOnWheel(const Profile& p) noexcept { return p.bWheelEnable != 0 || p.bWheelInvert != 0 || p.bWheelCursor != 0; }
+// Bringing the window under the wheel forward is done on the wheel report
+// too: a profile with only that on needs the turns reported.
+bool ActsOnWheel(const Profile& p) noexcept {
+  return p.bWheelEnable != 0 || p.bWheelInvert != 0 || p.bWheelCursor != 0 || p.bWheelForeground != 0;
+}
 
 // The stored profiles, however damaged the count.
 std::int32_t ProfilesInUse(const Options& options) noexcept {

@@ -54,15 +54,6 @@ inline constexpr std::uint32_t kMouseMiddleUp = 0x0040;
 
 inline constexpr unsigned kForeignSendTimeoutMs = 200;
 
-// The system's double-click test: a second press of the same button on the
-// same window within timeMs of the first, inside a width x height rectangle
-// centred on it.
-struct DoubleClickLimits {
-  std::uint32_t timeMs;
-  std::int32_t width;
-  std::int32_t height;
-};
-
 inline constexpr std::size_t kWindowPathSize = 260;    // process image path
 inline constexpr std::size_t kWindowTextSize = 64;     // caption and class name
 
@@ -121,11 +112,6 @@ class EnginePlatform {
   // with mark as its extra information (the hook library tells given-back
   // clicks by it).
   virtual void InjectMouseEvent(std::uint32_t flags, std::uint32_t mark) = 0;
-
-  // The system's millisecond tick count, and its double-click limits as the
-  // user has set them now.
-  [[nodiscard]] virtual std::uint32_t TickCount() = 0;
-  [[nodiscard]] virtual DoubleClickLimits ReadDoubleClickLimits() = 0;
 
   // Sends a message to another program's window; a window that does not
   // answer within kForeignSendTimeoutMs (or hangs) gives 0.

@@ -119,20 +119,6 @@ bool CheckModifierKeys(EnginePlatform& platform, const Profile& profile) {
          (profile.bUseShift == 0 || platform.IsKeyDown(kVkShift));
 }
 
-bool ClickPairing::IsSecondClick(const HeldPress& press, const DoubleClickLimits& limits) const noexcept {
-  if (!havePrevious_ || press.window != previous_.window || press.middle != previous_.middle) return false;
-  // Unsigned: the tick count wraps after 49.7 days.
-  if (press.timeMs - previous_.timeMs > limits.timeMs) return false;
-  const std::int64_t dx = Abs64(static_cast<std::int64_t>(press.point.x) - previous_.point.x);
-  const std::int64_t dy = Abs64(static_cast<std::int64_t>(press.point.y) - previous_.point.y);
-  return 2 * dx <= limits.width && 2 * dy <= limits.height;
-}
-
-void ClickPairing::GivenBack(const HeldPress& press, bool second) noexcept {
-  havePrevious_ = !second;
-  previous_ = press;
-}
-
 ScrollEngine::ScrollEngine(EnginePlatform& platform, TargetSelector& selector, const Options& options) noexcept
     : platform_(platform), selector_(selector), options_(options) {}
 
@@ -157,9 +143,13 @@ std::intptr_t ScrollEngine::HandleMouseEvent(std::uint32_t message) {
   }
   switch (message) {
     case kWmRButtonDown:
-      return ButtonDown(false);
+      return ButtonDown(false, false);
+    case kWmRButtonDblClk:
+      return ButtonDown(false, true);
     case kWmMButtonDown:
-      return ButtonDown(true);
+      return ButtonDown(true, false);
+    case kWmMButtonDblClk:
+      return ButtonDown(true, true);
     case kWmRButtonUp:
       return ButtonUp(false);
     case kWmMButtonUp:
@@ -171,7 +161,7 @@ std::intptr_t ScrollEngine::HandleMouseEvent(std::uint32_t message) {
   }
 }
 
-std::intptr_t ScrollEngine::ButtonDown(bool middle) {
+std::intptr_t ScrollEngine::ButtonDown(bool middle, bool secondClick) {
   switch (state_) {
     case DragState::SkipInjectedUp:
       SetState(DragState::Scrolling);
@@ -184,14 +174,10 @@ std::intptr_t ScrollEngine::ButtonDown(bool middle) {
     case DragState::Idle:
       break;
   }
-  const std::intptr_t answer = PressWhileIdle(middle);
-  // Unless this press is held back, the window or the program has it: any
-  // pair of given-back clicks ends here.
-  if (state_ != DragState::Armed) pairing_.Forget();
-  return answer;
+  return PressWhileIdle(middle, secondClick);
 }
 
-std::intptr_t ScrollEngine::PressWhileIdle(bool middle) {
+std::intptr_t ScrollEngine::PressWhileIdle(bool middle, bool secondClick) {
   locked_ = LockedAxis::None;
   const WindowId target = selector_.FindTargetWindow(&anchor_);
   if (target == 0) return 0;
@@ -217,7 +203,7 @@ std::intptr_t ScrollEngine::PressWhileIdle(bool middle) {
 
   FindScrollBars();
   middleDrag_ = middle;
-  press_ = HeldPress{platform_.TickCount(), anchor_, target_, middle};
+  secondClick_ = secondClick;
   SetState(DragState::Armed);
   carryX_ = 0.0;
   carryY_ = 0.0;
@@ -271,10 +257,8 @@ std::intptr_t ScrollEngine::ButtonUp(bool middle) {
       return 0;
     case DragState::Armed: {
       // Released before the drag began: the program gets its click after
-      // all, as the second click of a double click where it is one.
-      const bool second = pairing_.IsSecondClick(press_, platform_.ReadDoubleClickLimits());
-      const std::uint32_t mark = second ? kInjectedDoubleClickMark : kInjectedInputMark;
-      pairing_.GivenBack(press_, second);
+      // all, as the second click of a double click where it was one.
+      const std::uint32_t mark = secondClick_ ? kInjectedDoubleClickMark : kInjectedInputMark;
       SetState(DragState::ReplayingClick);
       platform_.InjectMouseEvent(ButtonFlags(middle, true), mark);
       platform_.InjectMouseEvent(ButtonFlags(middle, false), mark);
@@ -310,7 +294,6 @@ void ScrollEngine::Trigger(const Profile& profile, ScreenPoint current) {
     cursorsHidden_ = true;
   }
   SetState(DragState::SkipInjectedUp);
-  pairing_.Forget();
   // The program saw no press; the injected release comes back through the
   // hook and is swallowed there.
   platform_.InjectMouseEvent(ButtonFlags(middleDrag_, false), kInjectedInputMark);

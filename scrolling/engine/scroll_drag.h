@@ -17,8 +17,10 @@
 inline constexpr std::uint32_t kWmMouseMove = 0x0200;
 inline constexpr std::uint32_t kWmRButtonDown = 0x0204;
 inline constexpr std::uint32_t kWmRButtonUp = 0x0205;
+inline constexpr std::uint32_t kWmRButtonDblClk = 0x0206;
 inline constexpr std::uint32_t kWmMButtonDown = 0x0207;
 inline constexpr std::uint32_t kWmMButtonUp = 0x0208;
+inline constexpr std::uint32_t kWmMButtonDblClk = 0x0209;
 
 // What the drag sends.
 inline constexpr std::uint32_t kWmHScroll = 0x0114;
@@ -70,34 +72,6 @@ void CollectScrollBarsProc(EnginePlatform& platform, WindowId window, const Scre
 // always true when it requires none).
 [[nodiscard]] bool CheckModifierKeys(EnginePlatform& platform, const Profile& profile);
 
-// A press that the drag held back, for the double-click test of the click
-// it may give back.
-struct HeldPress {
-  std::uint32_t timeMs;
-  ScreenPoint point;
-  WindowId window;
-  bool middle;
-};
-
-// The system counts the press that the drag holds back as a click, so a
-// given-back press is always the second of a pair there; whether it is the
-// second click of a double click of the user's is decided here, by the
-// system's own test on the presses themselves (the main program sees every
-// press in order, with its window, point and time). A double click
-// completes a pair: the next press is a first click again.
-class ClickPairing {
- public:
-  [[nodiscard]] bool IsSecondClick(const HeldPress& press, const DoubleClickLimits& limits) const noexcept;
-  void GivenBack(const HeldPress& press, bool second) noexcept;
-  // A press that was not given back (a drag, or one passed on or used by
-  // the program) ends the pair.
-  void Forget() noexcept { havePrevious_ = false; }
-
- private:
-  bool havePrevious_ = false;
-  HeldPress previous_{};
-};
-
 class ScrollEngine {
  public:
   ScrollEngine(EnginePlatform& platform, TargetSelector& selector, const Options& options) noexcept;
@@ -108,7 +82,10 @@ class ScrollEngine {
   // driven with the left-button events.
   void SetButtonsSwapped(bool swapped) noexcept { buttonsSwapped_ = swapped; }
 
-  // One hooked mouse message; 1 swallows it.
+  // One hooked mouse message; 1 swallows it. The hook reports a press of
+  // the right or middle button as a double click where the user's own
+  // presses make one; either may start a drag, and a click given back
+  // carries what it was.
   [[nodiscard]] std::intptr_t HandleMouseEvent(std::uint32_t message);
 
   // Ends any drag: back to Idle, capture released and the system cursors
@@ -124,8 +101,8 @@ class ScrollEngine {
   [[nodiscard]] bool CursorsHidden() const noexcept { return cursorsHidden_; }
 
  private:
-  std::intptr_t ButtonDown(bool middle);
-  std::intptr_t PressWhileIdle(bool middle);
+  std::intptr_t ButtonDown(bool middle, bool secondClick);
+  std::intptr_t PressWhileIdle(bool middle, bool secondClick);
   std::intptr_t ButtonUp(bool middle);
   std::intptr_t Move();
   void Trigger(const Profile& profile, ScreenPoint current);
@@ -159,7 +136,6 @@ class ScrollEngine {
   double carryY_ = 0.0;
   std::int64_t lastDx_ = 0;
   std::int64_t lastDy_ = 0;
-  HeldPress press_{};
-  ClickPairing pairing_;
+  bool secondClick_ = false;  // the held-back press was the second click of a double click
   CGrowArray<ScrollBarCandidate> candidates_;
 };

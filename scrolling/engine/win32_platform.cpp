@@ -222,12 +222,6 @@ void Win32EnginePlatform::InjectMouseEvent(std::uint32_t flags, std::uint32_t ma
   mouse_event(flags, 0, 0, 0, mark);
 }
 
-std::uint32_t Win32EnginePlatform::TickCount() { return GetTickCount(); }
-
-DoubleClickLimits Win32EnginePlatform::ReadDoubleClickLimits() {
-  return {GetDoubleClickTime(), GetSystemMetrics(SM_CXDOUBLECLK), GetSystemMetrics(SM_CYDOUBLECLK)};
-}
-
 std::intptr_t Win32EnginePlatform::SendWindowMessage(WindowId window, std::uint32_t message, std::uintptr_t wParam,
                                                      std::intptr_t lParam) {
   // The target belongs to another program, and the hooked program that

@@ -41,8 +41,6 @@ class Win32EnginePlatform : public EnginePlatform {
   void MoveCursor(ScreenPoint point) override;
   void SetBlankCursors(bool restore) override;
   void InjectMouseEvent(std::uint32_t flags, std::uint32_t mark) override;
-  std::uint32_t TickCount() override;
-  DoubleClickLimits ReadDoubleClickLimits() override;
   std::intptr_t SendWindowMessage(WindowId window, std::uint32_t message, std::uintptr_t wParam,
                                   std::intptr_t lParam) override;
   void BringToForeground(WindowId window) override;

@@ -4,8 +4,10 @@
 # "-MINIMIZE". A program of the test shows a scrollable window and logs what
 # it receives. Checks: a right-button drag scrolls it and never reaches it as
 # a press; right clicks without movement arrive as they would without the
-# program (quick ones as a double click) in its window of a class that takes
-# double clicks, and as clicks in one that does not; a drag released over the window's caption ends there; the tray
+# program in its window of a class that takes double clicks, in every order
+# of quick, slow, straying and other buttons' clicks, and as clicks in one
+# that does not; a drag right after a click scrolls; a drag released over
+# the window's caption ends there; the tray
 # icon's right click switches the program off and on, its left click opens
 # the settings; with a first profile that sends the wheel to the window under the cursor, a
 # wheel turn over it reaches it while another window has the focus; "-QUIT"
@@ -102,24 +104,62 @@ quick_clicks() {  # how many, 150 ms from press to press, in one xdotool call
   for i in $(seq "$1"); do args+=(mousedown 3 sleep 0.05 mouseup 3 sleep 0.1); done
   xdotool "${args[@]}"
 }
+# Right clicks without movement in orders that the system pairs in its own
+# way, each in one xdotool call at the scrollable window, with the right
+# clicks the window gets without the program.
+sequences=(quick2 quick3 held_then_quick straying_release right_left_right)
+declare -A expected=(
+  [quick2]="rdown rup rdbl rup"
+  [quick3]="rdown rup rdbl rup rdown rup"
+  [held_then_quick]="rdown rup rdown rup"  # held 0.7 s without moving, then at once a quick click
+  [straying_release]="rdown rup rdbl rup"  # the second release 3 px from its press
+  [right_left_right]="rdown rup rdown rup"  # each press about 80 ms after the last
+)
+play() {
+  case $1 in
+    quick2) quick_clicks 2 ;;
+    quick3) quick_clicks 3 ;;
+    held_then_quick) xdotool mousedown 3 sleep 0.7 mouseup 3 sleep 0.08 mousedown 3 sleep 0.05 mouseup 3 ;;
+    straying_release)
+      xdotool mousedown 3 sleep 0.05 mouseup 3 sleep 0.1 mousedown 3 sleep 0.05 mousemove_relative 3 0 \
+        sleep 0.05 mouseup 3 sleep 0.05 mousemove_relative -- -3 0 ;;
+    right_left_right)
+      xdotool mousedown 3 sleep 0.03 mouseup 3 sleep 0.05 mousedown 1 sleep 0.03 mouseup 1 sleep 0.05 \
+        mousedown 3 sleep 0.03 mouseup 3 ;;
+  esac
+}
+# Plays each sequence and checks what arrived: against what the window gets
+# without the program, and without scrolling.
+play_sequences() {  # "without" or "with" the program
+  local s n
+  for s in "${sequences[@]}"; do
+    xdotool mousemove 320 220; sleep 1
+    mark=$(($(lines_now) + 1))
+    play "$s"
+    n=$(wc -w <<<"${expected[$s]}")
+    within 10 ups "$mark" $((n / 2)) || fail "$s $1 the program did not arrive"
+    sleep 0.3
+    clicks "$s $1 the program" "${expected[$s]}" "$mark"
+  done
+}
 
 start_target 1
 ready_lines=$(grep -m1 '^ready ' "$log" | cut -d' ' -f2)
-# Without the program, two quick right clicks are a click and a double click.
-mark=$(($(lines_now) + 1))
-xdotool mousemove 320 220; sleep 0.3
-quick_clicks 2
-within 10 ups "$mark" 2 || fail "two quick clicks without the program did not arrive"
-clicks "two quick clicks without the program" "rdown rup rdbl rup" "$mark"
-sleep 1
+play_sequences without
 start_program
 
 # A right-button drag over the scrollable window.
+drag_here() {  # from where the cursor is
+  xdotool mousedown 3; sleep 0.1
+  for _ in $(seq 12); do xdotool mousemove_relative -- 0 10; sleep 0.03; done
+  xdotool mouseup 3
+}
+drag() {
+  xdotool mousemove 300 200; sleep 0.3
+  drag_here
+}
 mark=$(($(lines_now) + 1))
-xdotool mousemove 300 200; sleep 0.3
-xdotool mousedown 3; sleep 0.1
-for _ in $(seq 12); do xdotool mousemove_relative -- 0 10; sleep 0.03; done
-xdotool mouseup 3
+drag
 within 10 scrolled "$mark" || fail "the drag did not scroll"
 [ "$(count "$mark" rdown)" -eq 0 ] || fail "the drag reached the window as a press"
 # The profile over the window accelerates the wheel: the system's lines are
@@ -131,12 +171,11 @@ stored=$("$wine" reg query 'HKCU\Control Panel\Desktop' /v WheelScrollLines 2>/d
 [ "$stored" != 1 ] || fail "the wheel lines 1 were written to the user's profile"
 
 # Right clicks without movement reach the scrollable window (its class takes
-# double clicks) as they would without the program, though the press of each
-# was held back while a drag could begin: two clicks 2 s apart as two
-# clicks, two quick ones as a click and a double click, three quick ones as
-# the system gives them (a double click and then a click), and a quick click
-# before a drag leaves the drag scrolling and its press unseen. Then one
-# click on the focus window, whose class takes none.
+# double clicks) as they would without the program, though the press of
+# each was held back while a drag could begin: two clicks 2 s apart as two
+# clicks, the sequences above as without the program, and a click (quick,
+# or held long) before a drag leaves the drag scrolling and its press
+# unseen. Then one click on the focus window, whose class takes none.
 mark=$(($(lines_now) + 1))
 xdotool mousemove 320 220; sleep 0.3
 xdotool mousedown 3; sleep 0.05; xdotool mouseup 3
@@ -146,24 +185,16 @@ xdotool mousedown 3; sleep 0.05; xdotool mouseup 3
 within 10 ups "$mark" 2 || fail "the second click did not arrive"
 sleep 0.3
 clicks "two clicks 2 s apart" "rdown rup rdown rup" "$mark"
-for n in 2 3; do
-  sleep 1
+play_sequences with
+for held in 0.05 0.7; do
+  xdotool mousemove 320 220; sleep 1
   mark=$(($(lines_now) + 1))
-  quick_clicks "$n"
-  within 10 ups "$mark" "$n" || fail "$n quick clicks did not arrive"
+  xdotool mousedown 3 sleep "$held" mouseup 3 sleep 0.08
+  drag_here
+  within 10 scrolled "$mark" || fail "a drag right after a click held $held s did not scroll"
   sleep 0.3
-  expected="rdown rup rdbl rup"
-  [ "$n" -eq 3 ] && expected="$expected rdown rup"
-  clicks "$n quick clicks" "$expected" "$mark"
+  [ "$(presses "$mark")" = "rdown rup" ] || fail "a click held $held s and a drag arrived as \"$(presses "$mark")\""
 done
-sleep 1
-mark=$(($(lines_now) + 1))
-xdotool mousedown 3 sleep 0.05 mouseup 3 sleep 0.1 mousedown 3 sleep 0.1
-for _ in $(seq 12); do xdotool mousemove_relative -- 0 10; sleep 0.03; done
-xdotool mouseup 3
-within 10 scrolled "$mark" || fail "a drag right after a click did not scroll"
-sleep 0.3
-[ "$(presses "$mark")" = "rdown rup" ] || fail "a click and a drag arrived as \"$(presses "$mark")\""
 xdotool mousemove 320 220; sleep 0.3
 mark=$(($(lines_now) + 1))
 xdotool mousemove 700 220; sleep 0.3
@@ -196,22 +227,13 @@ sleep 0.3
   fail "plain moves after the drag released over the caption scrolled"
 [ "$(count "$mark" ncrup)" -eq 0 ] || fail "the release over the caption reached the window"
 mark=$(($(lines_now) + 1))
-xdotool mousemove 300 200; sleep 0.3
-xdotool mousedown 3; sleep 0.1
-for _ in $(seq 12); do xdotool mousemove_relative -- 0 10; sleep 0.03; done
-xdotool mouseup 3
+drag
 within 10 scrolled "$mark" || fail "a drag after the one released over the caption did not scroll"
 
 # The tray icon with the factory options, clicked where Wine's notification
 # area shows it: a right click switches the program off (a drag then reaches
 # the window as a press and scrolls nothing), another switches it on again,
 # a left click opens the settings.
-drag() {
-  xdotool mousemove 300 200; sleep 0.3
-  xdotool mousedown 3; sleep 0.1
-  for _ in $(seq 12); do xdotool mousemove_relative -- 0 10; sleep 0.03; done
-  xdotool mouseup 3
-}
 tray_click() {
   xdotool mousemove "$tray_x" "$tray_y"; sleep 0.3
   xdotool mousedown "$1"; sleep 0.05; xdotool mouseup "$1"; sleep 0.5

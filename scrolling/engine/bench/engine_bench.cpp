@@ -48,8 +48,6 @@ class QuietPlatform final : public EnginePlatform {
   void MoveCursor(ScreenPoint) override {}
   void SetBlankCursors(bool) override {}
   void InjectMouseEvent(std::uint32_t, std::uint32_t) override {}
-  std::uint32_t TickCount() override { return 0; }
-  DoubleClickLimits ReadDoubleClickLimits() override { return {500, 4, 4}; }
   std::intptr_t SendWindowMessage(WindowId, std::uint32_t, std::uintptr_t wParam, std::intptr_t) override {
     benchmark::DoNotOptimize(wParam);
     ++messages;

@@ -86,8 +86,6 @@ class FakeDesktop : public EnginePlatform {
     injected.push_back(flags);
     injectedMarks.push_back(mark);
   }
-  std::uint32_t TickCount() override { return now; }
-  DoubleClickLimits ReadDoubleClickLimits() override { return doubleClick; }
   std::intptr_t SendWindowMessage(WindowId window, std::uint32_t message, std::uintptr_t wParam,
                                   std::intptr_t lParam) override {
     sent.push_back(SentMessage{window, message, wParam, lParam});
@@ -125,8 +123,6 @@ class FakeDesktop : public EnginePlatform {
   std::vector<std::string> log;
   std::vector<std::uint32_t> injected;
   std::vector<std::uint32_t> injectedMarks;
-  std::uint32_t now = 1000;
-  DoubleClickLimits doubleClick{500, 4, 4};
   std::vector<SentMessage> sent;
   std::vector<std::vector<KeyInput>> keyBatches;
   std::vector<std::int32_t> speeds;
