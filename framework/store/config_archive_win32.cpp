@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdarg>
-#include <cstdio>
 
 #include "framework/store/config_file.h"
 #include "framework/util/file_replace.h"
@@ -62,13 +60,6 @@ RecordRead ReadWholeOnce(const char* path, std::uint32_t maxSize, CConfigByteBuf
   return RecordRead::kUnreadable;
 }
 
-// vsnprintf into a record name; false when it does not fit.
-bool FormatRecordName(char (&out)[260], const char* format, va_list args) noexcept {
-  if (format == nullptr) return false;
-  const int n = std::vsnprintf(out, sizeof out, format, args);
-  return n > 0 && static_cast<std::size_t>(n) < sizeof out;
-}
-
 }  // namespace
 
 std::unique_ptr<zip::ByteSource> CDataFolderStore::OpenRecord(const char* name, int index, int allUsers) {
@@ -114,13 +105,8 @@ bool CDataFolderStore::RenameRecord(const char* name, const char* newName, int a
 
 zip::ZipPlatform& CDataFolderStore::ArchivePlatform() { return zip::Win32ZipPlatform(); }
 
-int LoadConfigArchive(CConfigText& text, const char* nameFormat, int index, int allUsers, ...) {
-  char name[260];
-  va_list args;
-  va_start(args, allUsers);
-  const bool ok = FormatRecordName(name, nameFormat, args);
-  va_end(args);
-  if (!ok) {
+int LoadConfigArchiveNamed(CConfigText& text, const char* name, int index, int allUsers) {
+  if (name == nullptr) {
     text.ConfigTextFree();
     return kArchiveNotOpened;
   }
@@ -128,24 +114,14 @@ int LoadConfigArchive(CConfigText& text, const char* nameFormat, int index, int 
   return LoadConfigArchiveFrom(store, text, name, index, allUsers);
 }
 
-int SaveConfigArchive(const CConfigText& text, const char* nameFormat, int index, int allUsers, ...) {
-  char name[260];
-  va_list args;
-  va_start(args, allUsers);
-  const bool ok = FormatRecordName(name, nameFormat, args);
-  va_end(args);
-  if (!ok) return kArchiveWriteFailed;
+int SaveConfigArchiveNamed(const CConfigText& text, const char* name, int index, int allUsers) {
+  if (name == nullptr) return kArchiveWriteFailed;
   CDataFolderStore store;
   return SaveConfigArchiveTo(store, text, name, index, allUsers);
 }
 
-int ReadConfigRecord(CConfigByteBuffer& buffer, const char* nameFormat, int index, int allUsers, ...) {
-  char name[260];
-  va_list args;
-  va_start(args, allUsers);
-  const bool ok = FormatRecordName(name, nameFormat, args);
-  va_end(args);
-  if (!ok) {
+int ReadConfigRecordNamed(CConfigByteBuffer& buffer, const char* name, int index, int allUsers) {
+  if (name == nullptr) {
     buffer.ByteBufferFree();
     return 0;
   }

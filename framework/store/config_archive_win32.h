@@ -1,6 +1,9 @@
 // The options file and raw records in the application's data folders.
 #pragma once
 
+#include <cstddef>
+#include <cstdio>
+
 #include "framework/store/config_archive.h"
 #include "framework/store/config_file.h"
 
@@ -27,10 +30,45 @@ class CDataFolderStore final : public CRecordStore {
   RecordWriteStatus lastWrite_{};
 };
 
-// The record name is printf-formatted from nameFormat and the arguments
-// (at most 259 characters); "Options" with index -1 is Options.oqc in the
-// data folder (allUsers 1: the all-users data folder). Results as
-// LoadConfigArchiveFrom, SaveConfigArchiveTo and ReadConfigRecordFrom.
-[[nodiscard]] int LoadConfigArchive(CConfigText& text, const char* nameFormat, int index, int allUsers, ...);
-[[nodiscard]] int SaveConfigArchive(const CConfigText& text, const char* nameFormat, int index, int allUsers, ...);
-[[nodiscard]] int ReadConfigRecord(CConfigByteBuffer& buffer, const char* nameFormat, int index, int allUsers, ...);
+// A record name printf-formatted from a format and its arguments, at most
+// 259 characters; null when it does not fit (or there is no format): a cut
+// name could be another record's.
+class CRecordName {
+ public:
+  template <typename... Args>
+  explicit CRecordName(const char* format, Args... args) noexcept {
+    const int n = format != nullptr ? std::snprintf(text_, sizeof text_, format, args...) : -1;
+    fits_ = n > 0 && static_cast<std::size_t>(n) < sizeof text_;
+  }
+  [[nodiscard]] const char* Get() const noexcept { return fits_ ? text_ : nullptr; }
+
+ private:
+  char text_[260]{};
+  bool fits_ = false;
+};
+
+// The record named name (null: none, which fails) of the data folders;
+// "Options" with index -1 is Options.oqc in the data folder (allUsers 1: the
+// all-users data folder). Results as LoadConfigArchiveFrom,
+// SaveConfigArchiveTo and ReadConfigRecordFrom; a load or read that fails
+// leaves text or buffer empty.
+[[nodiscard]] int LoadConfigArchiveNamed(CConfigText& text, const char* name, int index, int allUsers);
+[[nodiscard]] int SaveConfigArchiveNamed(const CConfigText& text, const char* name, int index, int allUsers);
+[[nodiscard]] int ReadConfigRecordNamed(CConfigByteBuffer& buffer, const char* name, int index, int allUsers);
+
+// The same with the record name formatted from nameFormat and the arguments.
+template <typename... Args>
+[[nodiscard]] int LoadConfigArchive(CConfigText& text, const char* nameFormat, int index, int allUsers,
+                                    Args... args) {
+  return LoadConfigArchiveNamed(text, CRecordName(nameFormat, args...).Get(), index, allUsers);
+}
+template <typename... Args>
+[[nodiscard]] int SaveConfigArchive(const CConfigText& text, const char* nameFormat, int index, int allUsers,
+                                    Args... args) {
+  return SaveConfigArchiveNamed(text, CRecordName(nameFormat, args...).Get(), index, allUsers);
+}
+template <typename... Args>
+[[nodiscard]] int ReadConfigRecord(CConfigByteBuffer& buffer, const char* nameFormat, int index, int allUsers,
+                                   Args... args) {
+  return ReadConfigRecordNamed(buffer, CRecordName(nameFormat, args...).Get(), index, allUsers);
+}

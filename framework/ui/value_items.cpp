@@ -213,6 +213,27 @@ int SliderHook(HWND window, UINT message, WPARAM, LPARAM lParam, CUIItem* item) 
   return 0;
 }
 
+// The opening the colour, palette and brush-size items' paint share: their
+// live flags and draw state, double-buffered where the theme allows it (dc
+// then draws into buffer), and the frame of their state, with room for the
+// label in a popup.
+struct ValuePaint {
+  std::uint32_t liveFlags;
+  ItemDrawState state;
+  bool inPopup;
+  bool buffered;
+};
+ValuePaint BeginValuePaint(const CUIItem& item, CMemoryDC& buffer, HDC& dc, const RECT& client) {
+  ValuePaint paint{};
+  paint.liveFlags = LiveFlags(&item);
+  paint.buffered = BeginDoubleBuffer(gApp.theme, buffer, &dc, item.width + 1, item.height + 1);
+  paint.state = item.GetItemDrawState(paint.liveFlags);
+  paint.inPopup = item.holder != nullptr;
+  DrawItemFrame(gApp.theme, dc, &client, paint.state.frameStyle, paint.state.frameStyle != 0 ? 15u : 0u,
+                paint.inPopup ? item.labelHeight : 0, -1, -1, -1);
+  return paint;
+}
+
 }  // namespace
 
 COLORREF ReadScreenPixel(POINT point) noexcept {
@@ -261,15 +282,10 @@ void CBrushSize::FitNumberFont(HDC dc, int dpi) noexcept {
 }
 
 void CBrushSize::Paint(HDC dc, const RECT& client) {
-  const std::uint32_t liveFlags = LiveFlags(this);
   CTheme& theme = gApp.theme;
   CMemoryDC buffer;
-  const bool buffered = BeginDoubleBuffer(theme, buffer, &dc, width + 1, height + 1);
-  const ItemDrawState state = GetItemDrawState(liveFlags);
-  const bool inPopup = holder != nullptr;
+  const auto [liveFlags, state, inPopup, buffered] = BeginValuePaint(*this, buffer, dc, client);
   const int dpi = Dpi();
-  DrawItemFrame(theme, dc, &client, state.frameStyle, state.frameStyle != 0 ? 15u : 0u, inPopup ? labelHeight : 0, -1,
-                -1, -1);
   LayoutParts(client, state.pressedOffset, state.centre != 0, inPopup);
   DrawItemTexts(*this, dc, dpi, state);
   if (range->value != lastValue || width != lastWidth) {
@@ -304,14 +320,9 @@ std::uint32_t CColor::OnCreate(const CommandRecord& command, HWND, HWND, CUIItem
 void CColor::MeasureExtra(const CommandRecord&, int) { iconWidth = iconHeight = 22; }
 
 void CColor::Paint(HDC dc, const RECT& client) {
-  const std::uint32_t liveFlags = LiveFlags(this);
   CTheme& theme = gApp.theme;
   CMemoryDC buffer;
-  const bool buffered = BeginDoubleBuffer(theme, buffer, &dc, width + 1, height + 1);
-  const ItemDrawState state = GetItemDrawState(liveFlags);
-  const bool inPopup = holder != nullptr;
-  DrawItemFrame(theme, dc, &client, state.frameStyle, state.frameStyle != 0 ? 15u : 0u, inPopup ? labelHeight : 0, -1,
-                -1, -1);
+  const auto [liveFlags, state, inPopup, buffered] = BeginValuePaint(*this, buffer, dc, client);
   LayoutParts(client, state.pressedOffset, state.centre != 0, inPopup);
   DrawItemTexts(*this, dc, Dpi(), state);
   const bool enabled = (liveFlags & kCommandEnabled) != 0;
@@ -341,14 +352,9 @@ void CPalette::MeasureExtra(const CommandRecord&, int orientation) {
 }
 
 void CPalette::Paint(HDC dc, const RECT& client) {
-  const std::uint32_t liveFlags = LiveFlags(this);
   CTheme& theme = gApp.theme;
   CMemoryDC buffer;
-  const bool buffered = BeginDoubleBuffer(theme, buffer, &dc, width + 1, height + 1);
-  const ItemDrawState state = GetItemDrawState(liveFlags);
-  const bool inPopup = holder != nullptr;
-  DrawItemFrame(theme, dc, &client, state.frameStyle, state.frameStyle != 0 ? 15u : 0u, inPopup ? labelHeight : 0, -1,
-                -1, -1);
+  const auto [liveFlags, state, inPopup, buffered] = BeginValuePaint(*this, buffer, dc, client);
   LayoutParts(client, 0, state.centre != 0, inPopup);
   PixelRect cellRects[kPaletteColors];
   PixelRect grid;

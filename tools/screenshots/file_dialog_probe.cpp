@@ -4,43 +4,27 @@
 // "shown" to the file named by its last argument, then waits to be ended.
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "framework/app/file_dialogs.h"
 #include "framework/util/link_label.h"
 #include "framework/util/win_handles.h"
+#include "tools/screenshots/shot_support.h"
 
 namespace {
 
-const char* gLog = nullptr;
-
-BOOL CALLBACK IsShownDialog(HWND window, LPARAM found) {
-  char name[16] = {};
-  GetClassNameA(window, name, sizeof name);
-  if (IsWindowVisible(window) && std::strcmp(name, "#32770") == 0) *reinterpret_cast<bool*>(found) = true;
-  return TRUE;
-}
-
 // Runs inside the dialog's own loop.
 void CALLBACK Check(HWND, UINT, UINT_PTR id, DWORD) {
-  bool found = false;
-  EnumThreadWindows(GetCurrentThreadId(), IsShownDialog, reinterpret_cast<LPARAM>(&found));
-  if (!found) return;
+  if (shot_support::FindShownWindow("#32770", true) == nullptr) return;
   KillTimer(nullptr, id);
-  if (FILE* f = std::fopen(gLog, "wb")) {
-    const HDC screen = GetDC(nullptr);
-    std::fprintf(f, "dpi %d\nshown\n", GetDeviceCaps(screen, LOGPIXELSY));
-    ReleaseDC(nullptr, screen);
-    std::fclose(f);
-  }
+  shot_support::LogShown(nullptr, "shown");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) return 2;
-  gLog = argv[argc - 1];
+  shot_support::LogPath() = argv[argc - 1];
   SetProcessDPIAware();
   CComScope com;
   SetTimer(nullptr, 0, 500, Check);

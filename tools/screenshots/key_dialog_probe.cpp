@@ -3,8 +3,6 @@
 // named by its argument once the dialog is up, then waits to be ended.
 #include <windows.h>
 
-#include <cstdio>
-
 #include "framework/app/exit_request.h"
 #include "framework/base/app_records.h"
 #include "framework/object/application.h"
@@ -12,19 +10,13 @@
 #include "framework/hotkey/key_names_win32.h"
 #include "framework/text/text_table.h"
 #include "framework/util/monitors.h"
+#include "tools/screenshots/shot_support.h"
 
 namespace {
 
-const char* gLog = nullptr;
-
 void CALLBACK Shown(HWND, UINT, UINT_PTR id, DWORD) {
   KillTimer(nullptr, id);
-  if (FILE* f = std::fopen(gLog, "wb")) {
-    const HDC screen = GetDC(nullptr);
-    std::fprintf(f, "dpi %d\nshown\n", GetDeviceCaps(screen, LOGPIXELSY));
-    ReleaseDC(nullptr, screen);
-    std::fclose(f);
-  }
+  shot_support::LogShown(nullptr, "shown");
 }
 
 INT_PTR CALLBACK PageProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
@@ -33,7 +25,7 @@ INT_PTR CALLBACK PageProc(HWND, UINT message, WPARAM, LPARAM) { return message =
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
-  gLog = argv[1];
+  shot_support::LogPath() = argv[1];
   SetProcessDPIAware();
   gApp.hInstance = GetModuleHandleA(nullptr);
   static char name[] = "Veltrano";

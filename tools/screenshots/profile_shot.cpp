@@ -1,6 +1,6 @@
 // Shows the profile dialog beside a sample window for screenshots; with
 // "pick" also starts a pick held over the sample window's caption, so that
-// the overlay outlines it. Logs "dpi N", the overlay's region and then
+// the overlay outlines it. Logs the overlay's region, "dpi N" and then
 // "ready" to the file named by the second argument, and runs until it is
 // ended from outside.
 #include <windows.h>
@@ -54,23 +54,14 @@ void LogOverlayRegion() {
   DeleteObject(shape);
 }
 
-BOOL CALLBACK FindProfileDialog(HWND window, LPARAM found) {
-  char caption[32] = {};
-  GetWindowTextA(window, caption, sizeof caption);
-  if (IsWindowVisible(window) && std::strcmp(caption, "Profile") == 0) *reinterpret_cast<HWND*>(found) = window;
-  return TRUE;
-}
-
 void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
-  HWND dialog = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), &FindProfileDialog, reinterpret_cast<LPARAM>(&dialog));
+  const HWND dialog = shot_support::FindShownWindow("Profile", false);
   if (dialog == nullptr || gStarted) return;
   gStarted = true;
   KillTimer(nullptr, timer);
   RECT sample{};
   GetWindowRect(gSample, &sample);
   SetWindowPos(dialog, nullptr, sample.right + 20, sample.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  Log("dpi " + std::to_string(GetWindowDpi(dialog)));
   if (gPick) {
     gCursor = POINT{(sample.left + sample.right) / 2, sample.top + GetSystemMetrics(SM_CYCAPTION) / 2 + 4};
     SetPickerMouse(&HeldDown, &HeldCursor);
@@ -79,7 +70,7 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
     SendMessageA(pick, WM_TIMER, kPickerTimerId, 0);
     LogOverlayRegion();
   }
-  Log("ready");
+  shot_support::LogShown(dialog, "ready");
 }
 
 }  // namespace

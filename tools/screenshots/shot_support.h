@@ -1,11 +1,13 @@
 // The screenshot programs' side of scripts/screenshot.sh: they log "dpi N"
-// and then "ready" to the file named by their argument once their window
-// shows, and run until they are ended from outside.
+// and then the line the script waits for ("ready", "shown") to the file
+// named by their argument once their window shows, and run until they are
+// ended from outside.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "framework/util/monitors.h"
@@ -24,6 +26,47 @@ inline void Log(const std::string& line) {
   }
 }
 
+// Logs the DPI that window runs at (the screen's, without one) and then
+// line.
+inline void LogShown(HWND window, const char* line) {
+  int dpi = 0;
+  if (window != nullptr) {
+    dpi = static_cast<int>(GetWindowDpi(window));
+  } else {
+    const HDC screen = GetDC(nullptr);
+    dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+  }
+  Log("dpi " + std::to_string(dpi));
+  Log(line);
+}
+
+struct WindowSearch {
+  const char* name;
+  bool byClass;
+  HWND found;
+};
+
+inline BOOL CALLBACK MatchShownWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  char text[64] = {};
+  if (search->byClass) {
+    GetClassNameA(window, text, sizeof text);
+  } else {
+    GetWindowTextA(window, text, sizeof text);
+  }
+  if (IsWindowVisible(window) && std::strcmp(text, search->name) == 0) search->found = window;
+  return TRUE;
+}
+
+// The visible top-level window of this thread whose class (byClass) or
+// caption is name; null while there is none.
+inline HWND FindShownWindow(const char* name, bool byClass) {
+  WindowSearch search{name, byClass, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), &MatchShownWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 struct ReadyWatch {
   const char* title = nullptr;
   void (*beforeReady)(HWND window) = nullptr;  // last touches before the shot
@@ -39,8 +82,7 @@ inline void CALLBACK ReadyTick(HWND, UINT, UINT_PTR timer, DWORD) {
   if (window == nullptr || !IsWindowVisible(window)) return;
   KillTimer(nullptr, timer);
   if (Watch().beforeReady != nullptr) Watch().beforeReady(window);
-  Log("dpi " + std::to_string(GetWindowDpi(window)));
-  Log("ready");
+  LogShown(window, "ready");
 }
 
 // Logs to logPath once the top-level window titled title shows.
