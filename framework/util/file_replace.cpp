@@ -30,13 +30,26 @@ bool IsReadOnlyOrFolder(const char* to) noexcept {
          (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
 }
 
-// A process of that id runs now. One that cannot be asked (another user's)
-// counts as running: its files are not ours to judge.
-bool ProcessRuns(std::uint32_t processId) noexcept {
-  if (processId == GetCurrentProcessId()) return true;
-  const CKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+std::uint64_t FileTimeValue(const FILETIME& time) noexcept {
+  return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// A process of that id runs now, started at started (0: not known). One
+// that cannot be asked (another user's) counts as running: its files are
+// not ours to judge. Systems before Vista know no limited query: there the
+// start stays unknown.
+bool ProcessRuns(std::uint32_t processId, std::uint64_t* started) noexcept {
+  *started = 0;
+  CKernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  if (!process) process.Reset(OpenProcess(SYNCHRONIZE, FALSE, processId));
   if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;
-  return WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
+  if (WaitForSingleObject(process.Get(), 0) != WAIT_TIMEOUT) return false;
+  FILETIME creation{};
+  FILETIME exit{};
+  FILETIME kernel{};
+  FILETIME user{};
+  if (GetProcessTimes(process.Get(), &creation, &exit, &kernel, &user)) *started = FileTimeValue(creation);
+  return true;
 }
 
 }  // namespace
@@ -121,7 +134,9 @@ class CSystemLeftoverProbe final : public CLeftoverProbe {
  public:
   CSystemLeftoverProbe(const char* folder, TempContentsCheck contentsOf) noexcept
       : folder_(folder), contentsOf_(contentsOf) {}
-  bool ProcessRuns(std::uint32_t processId) noexcept override { return ::ProcessRuns(processId); }
+  bool ProcessRuns(std::uint32_t processId, std::uint64_t* started) noexcept override {
+    return ::ProcessRuns(processId, started);
+  }
   TempContents ContentsOf(const char* tempName, const char* recordName) noexcept override {
     char path[MAX_PATH];
     if (contentsOf_ == nullptr) return TempContents::kUnknownForm;
@@ -133,10 +148,6 @@ class CSystemLeftoverProbe final : public CLeftoverProbe {
   const char* folder_;
   TempContentsCheck contentsOf_;
 };
-
-std::uint64_t FileTimeValue(const FILETIME& time) noexcept {
-  return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
 
 // The files and folders of folder; false when it cannot be listed whole.
 bool ListFolder(const char* folder, CGrowArray<FolderEntry>& entries) noexcept {

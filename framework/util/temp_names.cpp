@@ -105,14 +105,23 @@ bool ChooseAsideName(const FolderEntry* entries, std::size_t count, const char* 
   return false;
 }
 
-// Decides one temporary that is old enough and whose process has ended.
+// Whether the process that wrote a temporary last written at lastWrite
+// still runs: one of its id that started later is another.
+bool WriterRuns(std::uint32_t owner, std::uint64_t lastWrite, CLeftoverProbe& probe) noexcept {
+  std::uint64_t started = 0;
+  if (!probe.ProcessRuns(owner, &started)) return false;
+  return started == 0 || started <= lastWrite + kWriteTimeGrain;
+}
+
+// Decides one temporary whose writer has ended. old: written more than
+// kLeftoverTempAge ago.
 void PlanEndedTemporary(FolderEntry* entries, std::size_t count, FolderEntry& e, const char* recordExtension,
-                        CLeftoverProbe& probe) noexcept {
+                        bool old, CLeftoverProbe& probe) noexcept {
   std::uint32_t owner = 0;
   const char* mark = RecordTempMark(e.name, recordExtension, &owner);
   if (mark == nullptr) {
     // A scratch file is never the only copy of anything.
-    e.action = TempAction::kRemove;
+    if (old) e.action = TempAction::kRemove;
     return;
   }
   char record[kMaxPathText];
@@ -120,7 +129,7 @@ void PlanEndedTemporary(FolderEntry* entries, std::size_t count, FolderEntry& e,
   std::memcpy(record, e.name, recordLength);
   record[recordLength] = '\0';
   if (Listed(entries, count, record, false)) {
-    e.action = TempAction::kRemove;
+    if (old) e.action = TempAction::kRemove;
     return;
   }
   // The record is missing: its replace was cut between the removal of the
@@ -132,7 +141,7 @@ void PlanEndedTemporary(FolderEntry* entries, std::size_t count, FolderEntry& e,
       break;
     case TempContents::kDamaged:
     case TempContents::kUnknownForm:
-      if (ChooseAsideName(entries, count, record, owner, e.target)) e.action = TempAction::kKeepAside;
+      if (old && ChooseAsideName(entries, count, record, owner, e.target)) e.action = TempAction::kKeepAside;
       break;
     case TempContents::kUnreadable:
       break;
@@ -174,10 +183,11 @@ void PlanLeftoverTemporaries(FolderEntry* entries, std::size_t count, const char
     std::uint32_t owner = 0;
     if (e.folder || !TempNameOwner(e.name, recordExtension, &owner)) continue;
     e.action = TempAction::kLeave;
+    if (WriterRuns(owner, e.lastWrite, probe)) continue;
     // A time ahead of ours is another machine's clock: its writer may be at
     // work.
-    if (now < e.lastWrite || now - e.lastWrite <= kLeftoverTempAge || probe.ProcessRuns(owner)) continue;
-    PlanEndedTemporary(entries, count, e, recordExtension, probe);
+    const bool old = now >= e.lastWrite && now - e.lastWrite > kLeftoverTempAge;
+    PlanEndedTemporary(entries, count, e, recordExtension, old, probe);
   }
   // Of the whole temporaries of one missing record, the newest (the first
   // listed of equally new ones) is put in place.

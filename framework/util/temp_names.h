@@ -32,8 +32,12 @@
 // What start-up does with the temporaries that earlier writers left in a
 // folder. A temporary written less than this long ago (FILETIME units: ten
 // minutes) may be one that a process of another machine writes right now
-// into a folder shared with it, whose id names no process here.
+// into a folder shared with it, whose id names no process here: it is
+// removed or kept aside only once it is older.
 inline constexpr std::uint64_t kLeftoverTempAge = 10ull * 60 * 10000000;
+// How much later than its writer's start a file's time may read: some file
+// systems keep write times to two seconds.
+inline constexpr std::uint64_t kWriteTimeGrain = 2ull * 10000000;
 
 // Whether a temporary reads as its record whole.
 enum class TempContents : std::uint8_t {
@@ -60,25 +64,30 @@ struct FolderEntry {
   char target[kMaxPathText];  // for kPutInPlace and kKeepAside
 };
 
-// What the plan asks of the system, only about temporaries that are old
-// enough to be left over.
+// What the plan asks of the system.
 class CLeftoverProbe {
  public:
   virtual ~CLeftoverProbe() = default;
-  [[nodiscard]] virtual bool ProcessRuns(std::uint32_t processId) noexcept = 0;
+  // Whether a process of that id runs here; started receives when it
+  // started (FILETIME, UTC), or 0 when that cannot be told.
+  [[nodiscard]] virtual bool ProcessRuns(std::uint32_t processId, std::uint64_t* started) noexcept = 0;
   // The temporary tempName of the record recordName ("<record>.<extension>")
   // of the same folder.
   [[nodiscard]] virtual TempContents ContentsOf(const char* tempName, const char* recordName) noexcept = 0;
 };
 
 // Sets action and target of every entry (all of a folder's entries: the
-// records are found among them). Only a temporary written more than
-// kLeftoverTempAge before now whose process does not run is touched. A
-// scratch file goes, and so does a record's temporary when the record is
-// there. Of the temporaries of a missing record, the newest that reads
-// whole is put in place; the others that read whole are left (the next
-// start removes them beside the record), those that are damaged or of an
-// unknown form are kept aside as "<record>.<extension>_damaged<process
+// records are found among them). A temporary whose writer still runs is
+// left: a process of its id runs here and started before it was last
+// written (process ids are reused, after a restart above all). Of the
+// temporaries of a missing record, the newest that reads whole is put in
+// place whatever its age: it is what its writer was about to put there (one
+// that a process of another machine is still writing does not read whole).
+// The rest is touched only once it was written more than kLeftoverTempAge
+// before now: a scratch file goes, and so does a record's temporary when the
+// record is there; the other whole temporaries of a missing record are left
+// (the next start removes them beside the record), those that are damaged
+// or of an unknown form are kept aside as "<record>.<extension>_damaged<process
 // id>" (with "-2" and on when that is taken), and the unreadable ones are
 // left. Nothing that may be the only copy of a record is removed.
 void PlanLeftoverTemporaries(FolderEntry* entries, std::size_t count, const char* recordExtension,

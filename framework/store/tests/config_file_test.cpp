@@ -220,12 +220,13 @@ TEST_F(RecordFiles, TheWaitForWritesUnderWayEndsOnceTheyLanded) {
   writer.join();
 }
 
-// Temporaries of processes that have ended, written more than ten minutes
-// ago: scratch files and those of a record that is there go; the whole one
-// of a missing record is put in place, a cut one kept aside. Those of a
-// process that runs, those written lately (a process of another machine that
-// shares the folder may be writing them) and every file that only looks
-// alike stay.
+// Temporaries of processes that have ended (or whose id a process started
+// after them now has): the whole one of a missing record is put in place,
+// however young; written more than ten minutes ago, scratch files and those
+// of a record that is there go, a cut one of a missing record is kept
+// aside. Those of a process that runs, the others written lately (a process
+// of another machine that shares the folder may be writing them) and every
+// file that only looks alike stay.
 TEST_F(RecordFiles, LeftoverTemporariesOfEndedProcessesAreRemovedOrPutInPlace) {
   // One that has ended, its id kept from reuse by the handle, and one that
   // runs.
@@ -240,18 +241,23 @@ TEST_F(RecordFiles, LeftoverTemporariesOfEndedProcessesAreRemovedOrPutInPlace) {
   const std::string runs = std::to_string(runningId);
   const std::string folder = tmp_ / "user";
   ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-  const std::string removed[] = {"Options.oqc_tmp" + gone, "~vz" + gone + "-0.tmp", "~vz" + gone + "-17.tmp"};
-  const std::string kept[] = {"Options.oqc_tmp" + runs, "~vz" + runs + "-2.tmp", "Options.oqc_tmp",
-                              "Options.oqc", "notes_tmp" + gone, "Options.txt_tmp" + gone, "~vz" + gone + ".tmp",
-                              "~vz" + gone + "-1.tmp.txt"};
-  const std::string young[] = {"(Orvo)Bar2.oqc_tmp" + gone, "~vz" + gone + "-9.tmp"};
+  const std::string removed[] = {"Options.oqc_tmp" + gone, "~vz" + gone + "-0.tmp", "~vz" + gone + "-17.tmp",
+                                 "Options.oqc_tmp" + runs, "~vz" + runs + "-2.tmp"};
+  const std::string kept[] = {"Options.oqc_tmp", "Options.oqc", "notes_tmp" + gone, "Options.txt_tmp" + gone,
+                              "~vz" + gone + ".tmp", "~vz" + gone + "-1.tmp.txt"};
+  const std::string young[] = {"(Orvo)Bar2.oqc_tmp" + gone, "~vz" + gone + "-9.tmp", "~vz" + runs + "-3.tmp",
+                               "(Orvo)Win6.oqc_tmp" + runs};
   for (const auto& name : removed) ASSERT_TRUE(WriteWholeFile(folder + "\\" + name, "x"));
   for (const auto& name : kept) ASSERT_TRUE(WriteWholeFile(folder + "\\" + name, "x"));
   for (const auto& name : young) ASSERT_TRUE(WriteWholeFile(folder + "\\" + name, "x"));
-  ASSERT_TRUE(WriteWholeFile(folder + "\\(Orvo)Win3.oqc_tmp" + gone, "whole"));
+  ASSERT_TRUE(WriteWholeFile(folder + "\\(Orvo)Win6.oqc_tmp" + runs, "whole"));
+  // Put in place: old, young, and old with the id of a process started since.
+  for (const auto& name : {"(Orvo)Win3.oqc_tmp" + gone, "(Orvo)Win5.oqc_tmp" + gone, "(Orvo)Win7.oqc_tmp" + runs}) {
+    ASSERT_TRUE(WriteWholeFile(folder + "\\" + name, "whole"));
+  }
   ASSERT_TRUE(WriteWholeFile(folder + "\\(Orvo)Win4.oqc_tmp" + gone, "cut"));
-  for (const auto& name : {removed[0], removed[1], removed[2], kept[0], kept[1], "(Orvo)Win3.oqc_tmp" + gone,
-                           "(Orvo)Win4.oqc_tmp" + gone}) {
+  for (const auto& name : {removed[0], removed[1], removed[2], removed[3], removed[4], "(Orvo)Win3.oqc_tmp" + gone,
+                           "(Orvo)Win4.oqc_tmp" + gone, "(Orvo)Win7.oqc_tmp" + runs}) {
     ASSERT_TRUE(test_support::SetWrittenMinutesAgo(folder + "\\" + name, 11)) << name;
   }
   ASSERT_TRUE(CreateDirectoryA((folder + "\\~vz" + gone + "-5.tmp").c_str(), nullptr));
@@ -259,14 +265,17 @@ TEST_F(RecordFiles, LeftoverTemporariesOfEndedProcessesAreRemovedOrPutInPlace) {
     return ReadWholeFile(tempPath) == "whole" ? TempContents::kWhole : TempContents::kDamaged;
   };
   const LeftoverCounts counts = SettleLeftoverTemporaries((folder + "\\").c_str(), "oqc", check);
-  EXPECT_EQ(counts.removed, 3);
-  EXPECT_EQ(counts.putInPlace, 1);
+  EXPECT_EQ(counts.removed, 5);
+  EXPECT_EQ(counts.putInPlace, 3);
   EXPECT_EQ(counts.keptAside, 1);
   for (const auto& name : removed) EXPECT_FALSE(Exists(folder + "\\" + name)) << name;
   for (const auto& name : kept) EXPECT_TRUE(Exists(folder + "\\" + name)) << name;
   for (const auto& name : young) EXPECT_TRUE(Exists(folder + "\\" + name)) << name;
   EXPECT_TRUE(test_support::IsDirectory(folder + "\\~vz" + gone + "-5.tmp"));
-  EXPECT_EQ(ReadWholeFile(folder + "\\(Orvo)Win3.oqc"), "whole");
+  for (const char* record : {"(Orvo)Win3.oqc", "(Orvo)Win5.oqc", "(Orvo)Win7.oqc"}) {
+    EXPECT_EQ(ReadWholeFile(folder + "\\" + record), "whole") << record;
+  }
+  EXPECT_FALSE(Exists(folder + "\\(Orvo)Win6.oqc"));
   EXPECT_EQ(ReadWholeFile(folder + "\\(Orvo)Win4.oqc_damaged" + gone), "cut");
   EXPECT_FALSE(Exists(folder + "\\(Orvo)Win4.oqc"));
   TerminateProcess(running.Get(), 0);

@@ -62,11 +62,19 @@ TEST(TempNames, OnlyTheProgramsOwnFormsNameTheirWriter) {
 
 namespace {
 
-// Process 7 runs here; a temporary holds what its table entry says.
+constexpr std::uint64_t kMinute = 600000000;
+constexpr std::uint64_t kNow = 1000000 * kMinute;
+
+// Processes 7 (started long ago), 4 (started 30 minutes ago) and 3 (whose
+// start cannot be told) run here; a temporary holds what its table entry
+// says.
 class FakeProbe final : public CLeftoverProbe {
  public:
   explicit FakeProbe(std::map<std::string, TempContents> contents) : contents_(std::move(contents)) {}
-  bool ProcessRuns(std::uint32_t processId) noexcept override { return processId == 7; }
+  bool ProcessRuns(std::uint32_t processId, std::uint64_t* started) noexcept override {
+    *started = processId == 7 ? kNow - 1000 * kMinute : processId == 4 ? kNow - 30 * kMinute : 0;
+    return processId == 7 || processId == 4 || processId == 3;
+  }
   TempContents ContentsOf(const char* tempName, const char*) noexcept override {
     asked.emplace_back(tempName);
     return contents_.at(tempName);
@@ -80,8 +88,6 @@ class FakeProbe final : public CLeftoverProbe {
 }  // namespace
 
 TEST(TempNames, OnlyOldTemporariesOfEndedProcessesGoAndNoOnlyCopyOfARecord) {
-  constexpr std::uint64_t kMinute = 600000000;
-  constexpr std::uint64_t kNow = 1000000 * kMinute;
   constexpr TempContents kWhole = TempContents::kWhole;
   const struct {
     const char* name;
@@ -96,11 +102,19 @@ TEST(TempNames, OnlyOldTemporariesOfEndedProcessesGoAndNoOnlyCopyOfARecord) {
       {"Options.oqc_tmp9", 10, kWhole, TempAction::kLeave, ""},  // perhaps another machine's, writing
       {"~vz5-1.tmp", 11, kWhole, TempAction::kRemove, ""},
       {"~vz5-2.tmp", 3, kWhole, TempAction::kLeave, ""},
-      {"(Orvo)Cmd.oqc_tmp5", -5, kWhole, TempAction::kLeave, ""},  // another clock, ahead of ours
-      // A missing record: the newest whole one goes in place.
+      {"(Orvo)Bar2.oqc_tmp5", -5, TempContents::kDamaged, TempAction::kLeave, ""},  // another clock, ahead of ours
+      // A missing record: the newest whole one goes in place, whatever its
+      // age, and whoever now has its writer's id.
       {"(Orvo)App.oqc_tmp5", 30, kWhole, TempAction::kLeave, ""},
       {"(orvo)app.OQC_tmp6", 20, kWhole, TempAction::kPutInPlace, "(orvo)app.OQC"},
       {"(Orvo)App.oqc_tmp8", 15, TempContents::kDamaged, TempAction::kKeepAside, "(Orvo)App.oqc_damaged8"},
+      {"(Orvo)Cmd.oqc_tmp5", -5, kWhole, TempAction::kPutInPlace, "(Orvo)Cmd.oqc"},
+      {"(Orvo)Win2.oqc_tmp5", 1, kWhole, TempAction::kPutInPlace, "(Orvo)Win2.oqc"},
+      {"(Orvo)Win3.oqc_tmp5", 1, TempContents::kDamaged, TempAction::kLeave, ""},  // perhaps still written
+      {"(Orvo)Win4.oqc_tmp4", 60, kWhole, TempAction::kPutInPlace, "(Orvo)Win4.oqc"},  // 4 started after it
+      {"(Orvo)Win5.oqc_tmp4", 10, kWhole, TempAction::kLeave, ""},                     // 4 may be writing it
+      {"(Orvo)Win6.oqc_tmp3", 60, kWhole, TempAction::kLeave, ""},                     // 3 may have written it
+      {"~vz4-1.tmp", 60, kWhole, TempAction::kRemove, ""},
       {"(Orvo)Win1.oqc_damaged5", 60, kWhole, TempAction::kNone, ""},
       {"(Orvo)Win1.oqc_tmp5", 11, TempContents::kDamaged, TempAction::kKeepAside, "(Orvo)Win1.oqc_damaged5-2"},
       {"Custom.oqc_tmp5", 11, TempContents::kUnknownForm, TempAction::kKeepAside, "Custom.oqc_damaged5"},
@@ -127,7 +141,7 @@ TEST(TempNames, OnlyOldTemporariesOfEndedProcessesGoAndNoOnlyCopyOfARecord) {
     EXPECT_STREQ(entries[i].target, cases[i].target) << cases[i].name;
   }
   EXPECT_EQ(entries.back().action, TempAction::kNone);
-  // Only the temporaries of missing records are read, and only old ones of
-  // ended processes.
-  EXPECT_EQ(probe.asked.size(), 6u);
+  // Only the temporaries of missing records whose writers have ended are
+  // read.
+  EXPECT_EQ(probe.asked.size(), 11u);
 }
