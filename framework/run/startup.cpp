@@ -26,6 +26,7 @@
 #include "framework/run/hidden_window.h"
 #include "framework/store/config_backup.h"
 #include "framework/store/config_archive.h"
+#include "framework/store/config_archive_win32.h"
 #include "framework/store/config_file.h"
 #include "framework/store/record_forms.h"
 #include "framework/ui/bar_core.h"
@@ -47,7 +48,6 @@ namespace {
 constexpr char kInstallRecordKey[] = "Software\\Brindlex";
 constexpr char kAppStateRecord[] = "(Orvo)App";
 constexpr char kCommandLineRecord[] = "(Orvo)Cmd";
-constexpr char kRecordExtension[] = "oqc";
 constexpr std::uint32_t kStartupBoxFlags = 0x111;  // error icon, OK, first line bold
 constexpr std::uint32_t kTextStartupError = 0xF003;
 constexpr std::uint32_t kTextDataPath = 0xF008;    // 0 the error, 1 the waiter's tip, 2 its Quit item
@@ -322,20 +322,7 @@ TempContents LeftoverContents(const char* tempPath, const char* recordName) noex
   const RecordForm* form =
       FindRecordForm(kFrameworkRecordForms, std::size(kFrameworkRecordForms), recordName, kRecordExtension);
   if (form == nullptr) form = FindServiceRecordForm(recordName, kRecordExtension);
-  if (form == nullptr) return TempContents::kUnknownForm;
-  const CFileHandle file(CreateFileA(tempPath, GENERIC_READ, kReaderShareMode, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-  LARGE_INTEGER length;
-  if (!file || !GetFileSizeEx(file.Get(), &length) || length.QuadPart < 0) return TempContents::kUnreadable;
-  // Far larger than any record: bytes of something else.
-  if (length.QuadPart > kMaxConfigRecordSize) return TempContents::kDamaged;
-  const auto size = static_cast<DWORD>(length.QuadPart);
-  const std::unique_ptr<std::uint8_t[]> data(new (std::nothrow) std::uint8_t[size > 0 ? size : 1]);
-  DWORD read = 0;
-  if (!data || !ReadFile(file.Get(), data.get(), size, &read, nullptr) || read != size) {
-    return TempContents::kUnreadable;
-  }
-  return ReadsWholeAs(*form, data.get(), size) ? TempContents::kWhole : TempContents::kDamaged;
+  return form != nullptr ? ContentsAsRecord(tempPath, *form) : TempContents::kUnknownForm;
 }
 
 // Temporaries that earlier runs left in the data folder and the archive

@@ -2,9 +2,13 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <new>
+
 
 #include "framework/store/config_file.h"
 #include "framework/util/file_replace.h"
+#include "framework/util/text_util.h"
 #include "framework/util/win_handles.h"
 #include "zip/win32/zip_win32.h"
 
@@ -103,7 +107,46 @@ bool CDataFolderStore::RenameRecord(const char* name, const char* newName, int a
   return moved;
 }
 
+bool CDataFolderStore::WholeTemporaryLeft(const RecordForm& form, int allUsers) {
+  char path[MAX_PATH];
+  char pattern[MAX_PATH];
+  if (!BuildConfigFilePath(form.name, -1, path, allUsers) || !CopyText(pattern, sizeof pattern, path) ||
+      !AppendText(pattern, sizeof pattern, "_tmp*") || CutAtLastBackslash(path) == nullptr) {
+    return false;
+  }
+  WIN32_FIND_DATAA found;
+  const CFindHandle find(FindFirstFileA(pattern, &found));
+  if (!find) return false;
+  do {
+    std::uint32_t writer = 0;
+    char temp[MAX_PATH];
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+        !TempNameOwner(found.cFileName, kRecordExtension, &writer) ||
+        !JoinPath(temp, sizeof temp, path, found.cFileName)) {
+      continue;
+    }
+    if (ContentsAsRecord(temp, form) == TempContents::kWhole) return true;
+  } while (FindNextFileA(find.Get(), &found));
+  return false;
+}
+
 zip::ZipPlatform& CDataFolderStore::ArchivePlatform() { return zip::Win32ZipPlatform(); }
+
+TempContents ContentsAsRecord(const char* path, const RecordForm& form) noexcept {
+  const CFileHandle file(
+      CreateFileA(path, GENERIC_READ, kReaderShareMode, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER length;
+  if (!file || !GetFileSizeEx(file.Get(), &length) || length.QuadPart < 0) return TempContents::kUnreadable;
+  // Far larger than any record: bytes of something else.
+  if (length.QuadPart > kMaxConfigRecordSize) return TempContents::kDamaged;
+  const auto size = static_cast<DWORD>(length.QuadPart);
+  const std::unique_ptr<std::uint8_t[]> data(new (std::nothrow) std::uint8_t[size > 0 ? size : 1]);
+  DWORD read = 0;
+  if (!data || !ReadFile(file.Get(), data.get(), size, &read, nullptr) || read != size) {
+    return TempContents::kUnreadable;
+  }
+  return ReadsWholeAs(form, data.get(), size) ? TempContents::kWhole : TempContents::kDamaged;
+}
 
 int LoadConfigArchiveNamed(CConfigText& text, const char* name, int index, int allUsers) {
   if (name == nullptr) {

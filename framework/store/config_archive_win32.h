@@ -6,6 +6,8 @@
 
 #include "framework/store/config_archive.h"
 #include "framework/store/config_file.h"
+#include "framework/store/record_forms.h"
+#include "framework/util/temp_names.h"
 
 // The record files of gApp's data folders.
 class CDataFolderStore final : public CRecordStore {
@@ -19,6 +21,7 @@ class CDataFolderStore final : public CRecordStore {
   [[nodiscard]] bool WriteRecord(const char* name, int index, int allUsers, const void* data,
                                  std::uint32_t size) override;
   [[nodiscard]] bool RenameRecord(const char* name, const char* newName, int allUsers) override;
+  [[nodiscard]] bool WholeTemporaryLeft(const RecordForm& form, int allUsers) override;
   [[nodiscard]] zip::ZipPlatform& ArchivePlatform() override;
 
   // What became of the last write or rename: its system error, for the
@@ -29,6 +32,10 @@ class CDataFolderStore final : public CRecordStore {
  private:
   RecordWriteStatus lastWrite_{};
 };
+
+// Whether the file at path holds a whole record of that form: what start-up
+// asks of a temporary that a write cut short may have left.
+[[nodiscard]] TempContents ContentsAsRecord(const char* path, const RecordForm& form) noexcept;
 
 // A record name printf-formatted from a format and its arguments, at most
 // 259 characters; null when it does not fit (or there is no format): a cut

@@ -52,7 +52,7 @@ bool BuildConfigFilePath(const char* name, int index, char* outPath, int allUser
     outPath[0] = '\0';
     return false;
   }
-  return ComposeDataFilePath(DataFolder(allUsers), recordName, "oqc", outPath, kRecordPathSize);
+  return ComposeDataFilePath(DataFolder(allUsers), recordName, kRecordExtension, outPath, kRecordPathSize);
 }
 
 namespace {
@@ -105,7 +105,7 @@ RecordRead ReadConfigFileChecked(const char* name, int index, void* buffer, std:
   *count = 0;
   char recordName[kRecordPathSize];
   if (!ComposeRecordName(name, index, recordName, sizeof recordName)) return RecordRead::kUnreadable;
-  return ReadDataFileChecked(nullptr, recordName, "oqc", buffer, size, allUsers, count);
+  return ReadDataFileChecked(nullptr, recordName, kRecordExtension, buffer, size, allUsers, count);
 }
 
 namespace {

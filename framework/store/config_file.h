@@ -9,6 +9,9 @@
 
 #include "framework/store/record_store.h"
 
+// The extension of every record file.
+inline constexpr char kRecordExtension[] = "oqc";
+
 // "<data folder>\<name><index>.oqc" (the all-users data folder when allUsers
 // is 1; no index when it is -1) into outPath (260 characters). False when the
 // name does not fit; outPath then holds the cut text.

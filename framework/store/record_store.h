@@ -12,6 +12,7 @@ class ZipPlatform;
 }  // namespace zip
 
 class CConfigByteBuffer;
+struct RecordForm;
 
 // What reading a record found. A caller that would write the record again
 // must not take one it could not read for a missing one.
@@ -40,6 +41,15 @@ class CRecordStore {
   // Gives the record (index -1) the name newName, replacing a record of that
   // name.
   [[nodiscard]] virtual bool RenameRecord(const char* name, const char* newName, int allUsers) = 0;
+  // Whether a temporary of the missing record (index -1) that reads whole
+  // as form is left beside it: the record's only copy, which start-up left
+  // to a writer that still runs. Nothing must be saved in its place. A
+  // store that writes no temporaries has none.
+  [[nodiscard]] virtual bool WholeTemporaryLeft(const RecordForm& form, int allUsers) {
+    (void)form;
+    (void)allUsers;
+    return false;
+  }
   // Times and the random source's starting value for archives written for the store.
   [[nodiscard]] virtual zip::ZipPlatform& ArchivePlatform() = 0;
 };

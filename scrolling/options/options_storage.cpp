@@ -352,7 +352,11 @@ int LoadSaveOptionsWith(CRecordStore& store, Options& options, int save, Options
     if (loaded) return 1;
   }
   SetFactoryOptions(options);
-  if (read == RecordRead::kUnreadable) {
+  // A missing file whose only copy is a whole temporary that start-up left
+  // to its writer is as good as unreadable: the factory options must not be
+  // saved in its place.
+  if (read == RecordRead::kUnreadable ||
+      (read == RecordRead::kMissing && store.WholeTemporaryLeft(kOptionsRecordForm, 0))) {
     state = OptionsFileState::kUnreadable;
     return 0;
   }

@@ -24,8 +24,9 @@ inline constexpr char kOldOptionsRecordName[] = "Options_old";
 // run must respect.
 enum class OptionsFileState : std::uint8_t {
   kSavable,     // read, missing or empty, or its bytes are kept under another name
-  kUnreadable,  // there but not read (held past the wait, refused, too large): a
-                // save would put the factory options in the place of the user's
+  kUnreadable,  // there but not read (held past the wait, refused, too large), or
+                // missing beside a whole temporary of a writer that runs: a save
+                // would put the factory options in the place of the user's
   kNotKept,     // an older layout or a damaged file that could not be copied
                 // under its other name: a save would destroy it
 };

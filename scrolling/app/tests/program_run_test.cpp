@@ -597,6 +597,25 @@ TEST(ProgramStartup, AnOptionsFileHeldAtTheStartIsReadOrLeftAsItWas) {
   }
   EXPECT_TRUE(test_support::ReadWholeFile(file) == users) << "the user's options were saved over";
   EXPECT_FALSE(test_support::Exists(data + "\\Options_damaged.oqc"));
+
+  // Only a whole temporary of the options left, by a writer that still runs
+  // (this test): the start leaves it to its writer, runs on the factory
+  // options, says so, and no save puts them in its place.
+  const std::string temp = file + "_tmp" + std::to_string(GetCurrentProcessId());
+  ASSERT_TRUE(MoveFileA(file.c_str(), temp.c_str()));
+  {
+    const CKernelHandle letGo(CreateEventA(nullptr, TRUE, FALSE, kLetGoEvent));
+    const CKernelHandle letGone(CreateEventA(nullptr, TRUE, TRUE, kLetGoneEvent));
+    ASSERT_TRUE(letGo && letGone);
+    Outcome left = RunProgramIn("heldlong", "", "held");
+    EXPECT_EQ(left.Int("disabled"), 0) << "the factory options while only a temporary is there";
+    EXPECT_EQ(left.Int("settings"), 1);
+    EXPECT_EQ(left.Int("boxes"), 1) << left.boxes;
+    EXPECT_NE(left.boxes.find("Could not read the options!"), std::string::npos) << left.boxes;
+  }
+  EXPECT_FALSE(test_support::Exists(file)) << "the factory options were saved beside the user's only copy";
+  EXPECT_TRUE(test_support::ReadWholeFile(temp) == users);
+  MoveFileA(temp.c_str(), file.c_str());
 }
 
 // Another program, a sync tool or a restored backup left the options file

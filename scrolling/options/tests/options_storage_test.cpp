@@ -213,23 +213,30 @@ TEST_F(OptionsStorage, NoFileGivesTheFactoryOptionsAndAFailedSaveKeepsTheFile) {
 }
 
 // A file that is there but could not be read (held past the wait for it,
-// refused, larger than the reader takes) gives the factory options for the
-// run, and no save of that run, the import's neither, takes its place.
+// refused, larger than the reader takes), or whose only copy is a whole
+// temporary that start-up left to a writer that still runs, gives the
+// factory options for the run, and no save of that run, the import's
+// neither, takes its place.
 TEST_F(OptionsStorage, AFileThatCannotBeReadIsNeverSavedOver) {
   auto users = NewOptions();
   SetFactoryOptions(*users);
   users->iNumPar = 2;
   ASSERT_EQ(LoadSaveOptionsWith(store_, *users, 1), 1);
-  const Bytes before = store_.At(kFile);
+  const auto before = store_.files;
   const struct {
     const char* name;
     bool unreadable;
     std::uint64_t claimedSize;
-  } cases[] = {{"held or refused", true, 0}, {"too large", false, std::uint64_t{kMaxConfigRecordSize} + 1}};
+    bool onlyTemporary;
+  } cases[] = {{"held or refused", true, 0, false},
+               {"too large", false, std::uint64_t{kMaxConfigRecordSize} + 1, false},
+               {"only a whole temporary", false, 0, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     store_.unreadable = c.unreadable;
     store_.claimed_size = c.claimedSize;
+    if (c.onlyTemporary) store_.temporaries[kFile] = store_.files.extract(kFile).mapped();
+    const auto stored = store_.files;
     store_.writes = 0;
     auto o = NewOptions();
     OptionsFileState file = OptionsFileState::kSavable;
@@ -240,9 +247,20 @@ TEST_F(OptionsStorage, AFileThatCannotBeReadIsNeverSavedOver) {
     EXPECT_EQ(ImportOldOptionsWith(store_, *o, &file), 0);
     EXPECT_EQ(LoadSaveOptionsWith(store_, *o, 1, &file), 0);
     EXPECT_EQ(store_.writes, 0);
-    EXPECT_EQ(store_.files.size(), 1u);
-    EXPECT_EQ(store_.At(kFile), before);
+    EXPECT_EQ(store_.files, stored);
+    store_.files = before;
+    store_.temporaries.clear();
   }
+  // A cut temporary is no copy of the options: the factory options are
+  // saved as for a missing file.
+  store_.files.clear();
+  store_.temporaries[kFile] = Bytes{'P', 'K'};
+  auto fresh = NewOptions();
+  OptionsFileState cut = OptionsFileState::kUnreadable;
+  EXPECT_EQ(LoadSaveOptionsWith(store_, *fresh, 0, &cut), 0);
+  EXPECT_EQ(cut, OptionsFileState::kSavable);
+  store_.files = before;
+  store_.temporaries.clear();
   // Readable at the next start: the user's options, saved as ever.
   store_.unreadable = false;
   store_.claimed_size = 0;

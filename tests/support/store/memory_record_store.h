@@ -11,6 +11,7 @@
 
 #include "framework/store/config_archive.h"
 #include "framework/store/config_text.h"
+#include "framework/store/record_forms.h"
 #include "framework/store/record_store.h"
 #include "zip/stdio_platform.h"
 #include "zip/zip.h"
@@ -76,12 +77,18 @@ class CMemoryRecordStore : public CRecordStore {
     files[FileName(newName, -1, allUsers)] = std::move(moved);
     return true;
   }
+  bool WholeTemporaryLeft(const RecordForm& form, int allUsers) override {
+    const auto it = temporaries.find(FileName(form.name, -1, allUsers));
+    return it != temporaries.end() && ReadsWholeAs(form, it->second.data(), it->second.size());
+  }
   zip::ZipPlatform& ArchivePlatform() override { return platform_; }
 
   [[nodiscard]] bool Has(const std::string& file) const { return files.count(file) != 0; }
   [[nodiscard]] const Bytes& At(const std::string& file) const { return files.at(file); }
 
   std::map<std::string, Bytes> files;
+  // Temporaries left beside records, by their records' file names.
+  std::map<std::string, Bytes> temporaries;
   bool fail_writes = false;
   bool fail_renames = false;
   bool unreadable = false;         // every record there is held past the wait for it
