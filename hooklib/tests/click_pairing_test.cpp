@@ -18,17 +18,14 @@ TEST(ClickPairing, PressAndDoubleClickMessagesOfEveryButtonAndArea) {
     std::uint32_t asPress, asDoubleClick;
   };
   const Case cases[] = {
-      {0x0204, MouseButton::kRight, false, false, 0x0204, 0x0206},
       {0x0206, MouseButton::kRight, true, false, 0x0204, 0x0206},
       {0x0209, MouseButton::kMiddle, true, false, 0x0207, 0x0209},
       {0x00A4, MouseButton::kRight, false, true, 0x00A4, 0x00A6},
       {0x00A9, MouseButton::kMiddle, true, true, 0x00A7, 0x00A9},
       {0x0201, MouseButton::kLeft, false, false, 0x0201, 0x0203},
       {0x00AD, MouseButton::kX, true, true, 0x00AB, 0x00AD},
-      {0x0205, MouseButton::kNone, false, false, 0x0205, 0x0205},  // releases, moves, wheel: no press
+      {0x0205, MouseButton::kNone, false, false, 0x0205, 0x0205},  // releases and moves: no press
       {0x00A2, MouseButton::kNone, false, false, 0x00A2, 0x00A2},
-      {0x0200, MouseButton::kNone, false, false, 0x0200, 0x0200},
-      {0x020A, MouseButton::kNone, false, false, 0x020A, 0x020A},
       {0x00A0, MouseButton::kNone, false, false, 0x00A0, 0x00A0},
       {0x020E, MouseButton::kNone, false, false, 0x020E, 0x020E},
   };
@@ -66,17 +63,12 @@ TEST(ClickPairing, TheSystemsRuleOverTheUsersPresses) {
       {"three quick: a double click completes its pair", 1000,
        {{0, R, kWindow, 0, 0, true}, {150, R, kWindow, 0, 0, true}, {150, R, kWindow, 0, 0, true}},
        {false, true, false}},
-      {"four quick", 1000,
-       {{0, R, kWindow, 0, 0, true}, {100, R, kWindow, 0, 0, true}, {100, R, kWindow, 0, 0, true},
-        {100, R, kWindow, 0, 0, true}},
-       {false, true, false, true}},
       {"a click held long, then a quick one", 1000, {{0, R, kWindow, 0, 0, true}, {780, R, kWindow, 0, 0, true}},
        {false, false}},
       {"just within the time, and at it", 1000,
        {{0, R, kWindow, 0, 0, true}, {499, R, kWindow, 0, 0, true}, {100, R, kWindow, 0, 0, true},
         {500, R, kWindow, 0, 0, true}},
        {false, true, false, false}},
-      {"2 s apart", 1000, {{0, R, kWindow, 0, 0, true}, {2000, R, kWindow, 0, 0, true}}, {false, false}},
       {"two pixels off either way", 1000,
        {{0, R, kWindow, 0, 0, true}, {100, R, kWindow, 2, 0, true}, {100, R, kWindow, 2, 2, true},
         {100, R, kWindow, 2, 4, true}},
