@@ -267,7 +267,10 @@ int CHttpConnection::ReceiveUntil(CByteBuffer& buffer, const char* terminator, s
     if (want > kConnChunk) want = kConnChunk;
     const long r = Receive(chunk, want);
     if (r == kReceiveNothingYet) continue;
-    if (r == kReceiveClosed && expected < 0 && termLength == 0) return kConnOk;
+    // Without a length only the close ends the data; a close before any
+    // byte is a server that sent nothing, not an empty answer (an empty
+    // body is one announced with a length of 0).
+    if (r == kReceiveClosed && expected < 0 && termLength == 0) return received > 0 ? kConnOk : kConnReceiveFailed;
     if (r < 0) return kConnReceiveFailed;
     std::size_t keep = static_cast<std::size_t>(r);
     bool found = false;

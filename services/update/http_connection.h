@@ -63,8 +63,9 @@ class CHttpConnection {
   // Replaces buffer's content with what arrives: up to and with terminator
   // (the bytes after it are kept for the next call), exactly expected bytes
   // (expected >= 0), or everything until the server closes. Never more than
-  // limit bytes; a connection that closes before the terminator or before
-  // the expected bytes is a failure.
+  // limit bytes; a connection that closes before the terminator, before
+  // the expected bytes or, reading until the close, before any byte is a
+  // failure.
   [[nodiscard]] int ReceiveUntil(CByteBuffer& buffer, const char* terminator, std::int64_t expected,
                                  std::size_t limit, bool progress) noexcept;
   // At most n bytes after one poll: bytes moved, kReceiveNothingYet,

@@ -93,6 +93,7 @@ TEST(HttpRequest, AnswersHonestAndHostileEndWithTheirCodeInBoundedTimeAndMemory)
       {"head's end split across writes", Reply({ok + "Content-Length: 5\r\n\r", "\n1.2.3"}), kHttpOk, "1.2.3"},
       {"no length: the close ends the body", Reply({ok + "\r\n1.2", ".3"}), kHttpOk, "1.2.3"},
       {"length 0 returns though the server stays", Reply({HttpAnswer("200 OK", "")}, true), kHttpOk, ""},
+      {"no length and the close before any byte", Reply({ok + "\r\n"}), kHttpReceiveFailed, ""},
       {"not found", Reply({HttpAnswer("404 Not Found", "gone")}), 404, ""},
       {"server error", Reply({HttpAnswer("503 Busy", "")}), kHttpServerError, ""},
       {"402 without a location", Reply({HttpAnswer("402 Pay", "")}), kHttpRedirectUnusable, ""},
