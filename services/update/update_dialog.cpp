@@ -72,6 +72,14 @@ void ShowReply(HWND dialog, const UpdateCheckRecord& record) noexcept {
   EnableWindow(GetDlgItem(dialog, IDC_UPDATE_DOWNLOAD), record.newerFound != 0 ? TRUE : FALSE);
 }
 
+// The versions and the state stand out in the dialog font, which the
+// set-up chooses for the dialog's DPI.
+void SetValueFont(HWND dialog, HFONT font) noexcept {
+  for (const int id : {IDC_UPDATE_OWN_VERSION, IDC_UPDATE_REPLY, IDC_UPDATE_STATUS}) {
+    SendDlgItemMessageA(dialog, id, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+}
+
 void EnableInterval(HWND dialog) noexcept {
   EnableDlgItems(GetDlgCheck(dialog, IDC_UPDATE_ENABLED) == BST_CHECKED ? 1 : 0, dialog, IDC_UPDATE_INTERVAL,
                  IDC_UPDATE_DAYS_LABEL, 0);
@@ -79,7 +87,7 @@ void EnableInterval(HWND dialog) noexcept {
 
 void OnInit(HWND dialog, LPARAM parameter) noexcept {
   SetWindowLongPtrA(dialog, DWLP_USER, parameter);
-  (void)PrepareDialog(dialog);
+  SetValueFont(dialog, PrepareDialog(dialog));
   CenterWindow(dialog, nullptr, nullptr);
   char title[300];
   std::snprintf(title, sizeof title, "%s %s", gApp.appName, StatusText(kUpdateTextTitle));
@@ -179,7 +187,7 @@ INT_PTR CALLBACK UpdateCheckDialogProc(HWND dialog, UINT message, WPARAM wParam,
       RequestHelpTopic(kHelpTopic);
       return TRUE;
     case WM_DPICHANGED:
-      (void)OnDialogDpiChanged(dialog, wParam, lParam);
+      SetValueFont(dialog, OnDialogDpiChanged(dialog, wParam, lParam));
       return TRUE;
     case WM_DESTROY:
       ReleaseDialogHandle(dialog);

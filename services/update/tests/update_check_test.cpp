@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "framework/app/dialog_setup.h"
 #include "framework/object/application.h"
 #include "framework/run/hidden_window.h"
 #include "framework/util/text_util.h"
@@ -164,6 +165,21 @@ TEST_F(UpdateCheck, DueTestAndANewerReplyThatPopsTheDialogOnTheMainThreadOnce) {
   EXPECT_EQ(record.lastCheck, kDec7);
   EXPECT_EQ(record.newerFound, 1);
   EXPECT_EQ(std::string(record.lastReply), gReply.substr(0, kUpdateReplySize - 1));
+  // The versions and the state stand in the dialog font, and in the new one
+  // after a change of DPI.
+  const auto inDialogFont = [dialog] {
+    for (const int id : {IDC_UPDATE_OWN_VERSION, IDC_UPDATE_REPLY, IDC_UPDATE_STATUS}) {
+      if (SendDlgItemMessageA(dialog, id, WM_GETFONT, 0, 0) != reinterpret_cast<LRESULT>(DialogFont())) return false;
+    }
+    return true;
+  };
+  EXPECT_TRUE(inDialogFont());
+  const HFONT before = DialogFont();
+  RECT suggested{};
+  GetWindowRect(dialog, &suggested);
+  SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_NE(DialogFont(), before);
+  EXPECT_TRUE(inDialogFont());
   Click(dialog, IDCANCEL);
   EXPECT_FALSE(IsWindow(dialog));
   EXPECT_EQ(UpdateDialogWindow(), nullptr);
