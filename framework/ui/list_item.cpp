@@ -32,6 +32,14 @@ CList* ListOf(HWND window) noexcept {
 
 bool IsHeaderCode(UINT code, UINT ansi, UINT wide) noexcept { return code == ansi || code == wide; }
 
+// The header's notifications that the list handles and that bring an
+// NMHEADER.
+bool IsItemNotify(UINT code) noexcept {
+  return IsHeaderCode(code, HDN_BEGINTRACKA, HDN_BEGINTRACKW) || IsHeaderCode(code, HDN_ENDTRACKA, HDN_ENDTRACKW) ||
+         IsHeaderCode(code, HDN_ITEMCHANGINGA, HDN_ITEMCHANGINGW) ||
+         IsHeaderCode(code, HDN_ITEMCHANGEDA, HDN_ITEMCHANGEDW) || IsHeaderCode(code, HDN_ITEMCLICKA, HDN_ITEMCLICKW);
+}
+
 int HeaderItemWidth(HWND header, int index, const NMHEADERA* change) noexcept {
   if (change != nullptr && change->pitem != nullptr && (change->pitem->mask & HDI_WIDTH) != 0) {
     return change->pitem->cxy;
@@ -400,10 +408,12 @@ void CList::DrawRow(const DRAWITEMSTRUCT& item, WPARAM wParam, LPARAM lParam) no
 }
 
 bool CList::HandleHeaderNotify(const NMHDR& notify, LRESULT* result) noexcept {
-  const auto* change = reinterpret_cast<const NMHEADERA*>(&notify);
-  const int column = change->iItem;
-  const bool known = column >= 0 && column < columns.Count();
   const UINT code = notify.code;
+  // Only the HDN_ codes bring an NMHEADER; the header's other notifications
+  // (NM_RCLICK, custom draw) bring less, and nothing past them is read.
+  const auto* change = IsItemNotify(code) ? reinterpret_cast<const NMHEADERA*>(&notify) : nullptr;
+  const int column = change != nullptr ? change->iItem : -1;
+  const bool known = column >= 0 && column < columns.Count();
   if (IsHeaderCode(code, HDN_BEGINTRACKA, HDN_BEGINTRACKW)) {
     const CFrameWindow* frame = FindWindowRecord(GetParent(window));
     if (fixedColumns != 0 || (frame != nullptr && (frame->flags & kFrameLockBarSizes) != 0)) {

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -35,6 +37,57 @@ std::optional<LRESULT> Answer(HWND, UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 bool InItemList(const CUIItem* item) { return std::count(gApp.items.begin(), gApp.items.end(), item) > 0; }
+
+// A notification of no more than its NMHDR, which ends where a page that
+// may not be read begins. A read past it faults; the fault is counted and
+// the page opened, so that the read goes on and the test reports it.
+class GuardedNotify {
+ public:
+  GuardedNotify() {
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    page_ = system.dwPageSize;
+    base_ = static_cast<std::uint8_t*>(VirtualAlloc(nullptr, 2 * page_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    DWORD old = 0;
+    if (base_ == nullptr || !VirtualProtect(base_ + page_, page_, PAGE_NOACCESS, &old)) return;
+    gGuard = base_ + page_;
+    gGuardSize = page_;
+    gFaults = 0;
+    handler_ = AddVectoredExceptionHandler(1, &OnFault);
+  }
+  ~GuardedNotify() {
+    if (handler_ != nullptr) RemoveVectoredExceptionHandler(handler_);
+    gGuard = nullptr;
+    if (base_ != nullptr) VirtualFree(base_, 0, MEM_RELEASE);
+  }
+  GuardedNotify(const GuardedNotify&) = delete;
+  GuardedNotify& operator=(const GuardedNotify&) = delete;
+
+  [[nodiscard]] bool Ready() const { return handler_ != nullptr; }
+  [[nodiscard]] NMHDR* Header() const { return reinterpret_cast<NMHDR*>(base_ + page_ - sizeof(NMHDR)); }
+  [[nodiscard]] static int Faults() { return gFaults; }
+
+ private:
+  static LONG CALLBACK OnFault(EXCEPTION_POINTERS* e) {
+    const EXCEPTION_RECORD& r = *e->ExceptionRecord;
+    if (gGuard == nullptr || r.ExceptionCode != EXCEPTION_ACCESS_VIOLATION || r.NumberParameters < 2) {
+      return EXCEPTION_CONTINUE_SEARCH;
+    }
+    const auto* at = reinterpret_cast<const std::uint8_t*>(r.ExceptionInformation[1]);
+    if (at < gGuard || at >= gGuard + gGuardSize) return EXCEPTION_CONTINUE_SEARCH;
+    ++gFaults;
+    DWORD old = 0;
+    return VirtualProtect(gGuard, gGuardSize, PAGE_READWRITE, &old) ? EXCEPTION_CONTINUE_EXECUTION
+                                                                     : EXCEPTION_CONTINUE_SEARCH;
+  }
+
+  static inline std::uint8_t* gGuard = nullptr;
+  static inline std::size_t gGuardSize = 0;
+  static inline int gFaults = 0;
+  std::size_t page_ = 0;
+  std::uint8_t* base_ = nullptr;
+  PVOID handler_ = nullptr;
+};
 
 class ItemWindowTest : public ui_test::UiTest {
  protected:
@@ -267,6 +320,23 @@ TEST_F(ListTest, HeaderClicksSortOnlyOnceASortColumnIsSet) {
   list.Clear();
   AddRows({3, 1, 2});
   EXPECT_EQ(Rows(), (std::vector<LPARAM>{1, 2, 3}));
+
+  // A right click on the sort column's header, which brings no more than
+  // its NMHDR, locks the sort: clicks then change nothing.
+  RECT sorted{};
+  ASSERT_TRUE(SendMessageA(list.header, HDM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&sorted)));
+  MapWindowPoints(list.header, nullptr, reinterpret_cast<POINT*>(&sorted), 2);
+  ASSERT_TRUE(test_support::MoveCursorTo((sorted.left + sorted.right) / 2, (sorted.top + sorted.bottom) / 2));
+  GuardedNotify rightClick;
+  ASSERT_TRUE(rightClick.Ready());
+  *rightClick.Header() = NMHDR{list.header, 50, static_cast<UINT>(NM_RCLICK)};
+  SendMessageA(list.window, WM_NOTIFY, 50, reinterpret_cast<LPARAM>(rightClick.Header()));
+  EXPECT_EQ(GuardedNotify::Faults(), 0) << "read past the NMHDR";
+  EXPECT_EQ(list.sortLocked, 1);
+  EXPECT_EQ(HeaderImage(2), 3);
+  ClickHeader(2);
+  EXPECT_EQ(list.sortDirection, -1);
+  EXPECT_EQ(Heard(WM_FW_COMMAND, kListSortChanged).size(), 4u);
 }
 
 TEST_F(ListTest, CtrlAAndRightClicksSelectRowsUnlessTheOwnerTookTheKey) {
