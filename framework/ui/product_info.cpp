@@ -62,9 +62,9 @@ BOOL OnInitDialog(HWND dialog) noexcept {
                 static_cast<int>(gApp.versionBuild));
   SetDlgItemTextA(dialog, FW_IDC_ABOUT_VERSION, line);
   SetDlgItemTextA(dialog, FW_IDC_ABOUT_NOTICE, TextOr(kProductText, 1, ""));
-  (void)AttachLinkLabel(gWebLink, dialog, FW_IDC_ABOUT_WEB, TextOr(kProductText, 2, ""));
-  (void)AttachLinkLabel(gProgramFolderLink, dialog, FW_IDC_ABOUT_PROGRAM_FOLDER, gApp.programFolder);
-  (void)AttachLinkLabel(gDataFolderLink, dialog, FW_IDC_ABOUT_DATA_FOLDER, gApp.dataFolder);
+  (void)AttachLinkLabel(gWebLink, dialog, FW_IDC_ABOUT_WEB, TextOr(kProductText, 2, ""), gApp.theme.uiFace);
+  (void)AttachLinkLabel(gProgramFolderLink, dialog, FW_IDC_ABOUT_PROGRAM_FOLDER, gApp.programFolder, gApp.theme.uiFace);
+  (void)AttachLinkLabel(gDataFolderLink, dialog, FW_IDC_ABOUT_DATA_FOLDER, gApp.dataFolder, gApp.theme.uiFace);
   EnableButton(dialog, IDHELP, FirstFrameWindowHandle() != nullptr);
   EnableButton(dialog, FW_IDC_ABOUT_ARCHIVE, HasServiceDialog(ServiceDialog::kArchive));
   EnableButton(dialog, FW_IDC_ABOUT_UPDATE, HasServiceDialog(ServiceDialog::kUpdate));

@@ -33,18 +33,22 @@ void Paint(const CLinkLabel& link, HWND window) noexcept {
   RECT client{};
   GetClientRect(window, &client);
 
-  // The face of the dialog's font (the theme's UI face once the dialog is
-  // prepared), at the link's own size for the dialog's DPI.
-  LOGFONTA face{};
-  const auto dialogFont = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
-  if (dialogFont == nullptr || GetObjectA(dialogFont, sizeof face, &face) == 0) {
-    lstrcpynA(face.lfFaceName, "MS Shell Dlg 2", LF_FACESIZE);
-  }
+  // The face handed down at attach, at the link's own size for the dialog's
+  // DPI; without one, the face of the control's font.
   LOGFONTA lf{};
+  if (link.face[0] != '\0') {
+    lstrcpynA(lf.lfFaceName, link.face, LF_FACESIZE);
+  } else {
+    LOGFONTA own{};
+    const auto controlFont = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
+    if (controlFont == nullptr || GetObjectA(controlFont, sizeof own, &own) == 0) {
+      lstrcpynA(own.lfFaceName, "MS Shell Dlg 2", LF_FACESIZE);
+    }
+    lstrcpynA(lf.lfFaceName, own.lfFaceName, LF_FACESIZE);
+  }
   lf.lfHeight = -MulDiv(12, GetWindowDpi(link.dialog != nullptr ? link.dialog : window), 96);
   lf.lfWeight = FW_NORMAL;
   lf.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynA(lf.lfFaceName, face.lfFaceName, LF_FACESIZE);
   CFontHandle font(CreateFontIndirectA(&lf));
 
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
@@ -77,6 +81,7 @@ void InitLinkLabel(CLinkLabel& link) noexcept {
   DestroyLinkLabel(link);
   link.text[0] = '\0';
   link.target[0] = '\0';
+  link.face[0] = '\0';
   link.ellipsis = 0;
   link.alignment = 0;
 }
@@ -91,7 +96,7 @@ void DestroyLinkLabel(CLinkLabel& link) noexcept {
   if (control != nullptr && IsWindow(control)) DestroyWindow(control);
 }
 
-bool AttachLinkLabel(CLinkLabel& link, HWND dialog, int controlId, const char* target) noexcept {
+bool AttachLinkLabel(CLinkLabel& link, HWND dialog, int controlId, const char* target, const char* face) noexcept {
   if (link.control != nullptr || link.tooltip) DestroyLinkLabel(link);
   const HWND control = dialog != nullptr ? GetDlgItem(dialog, controlId) : nullptr;
   if (control == nullptr) return false;
@@ -100,6 +105,7 @@ bool AttachLinkLabel(CLinkLabel& link, HWND dialog, int controlId, const char* t
   GetWindowTextA(control, link.text, kLinkTextSize);
   lstrcpynA(link.target, target != nullptr ? target : link.text, kLinkTextSize);
   if (link.text[0] == '\0' && target != nullptr) lstrcpynA(link.text, target, kLinkTextSize);
+  lstrcpynA(link.face, face != nullptr ? face : "", LF_FACESIZE);
 
   const auto style = static_cast<DWORD>(GetWindowLongPtrA(control, GWL_STYLE));
   link.ellipsis = (style & SS_ELLIPSISMASK) == SS_PATHELLIPSIS ? DT_PATH_ELLIPSIS : 0;

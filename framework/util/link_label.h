@@ -19,6 +19,7 @@ struct CLinkLabel {
   char target[kLinkTextSize] = {};
   UINT ellipsis = 0;   // DT_PATH_ELLIPSIS or 0
   UINT alignment = 0;  // DT_LEFT, DT_CENTER or DT_RIGHT
+  char face[LF_FACESIZE] = {};  // empty: the face of the control's own font
   WNDPROC previousProc = nullptr;
 
   CLinkLabel() noexcept = default;
@@ -31,10 +32,14 @@ struct CLinkLabel {
 void InitLinkLabel(CLinkLabel& link) noexcept;
 
 // Makes the dialog's control a link to target (the control's own text when
-// target is null); a control without text shows the target. An attached
-// object first destroys its previous control and tooltip. False when the
-// dialog has no such control.
-[[nodiscard]] bool AttachLinkLabel(CLinkLabel& link, HWND dialog, int controlId, const char* target) noexcept;
+// target is null); a control without text shows the target. The text is
+// drawn in face: the theme's UI face, which the caller hands down, as the
+// theme stands above this layer (dialog set-up re-fonts only buttons, so a
+// static keeps its template's font); null or empty keeps the face of the
+// control's own font. An attached object first destroys its previous
+// control and tooltip. False when the dialog has no such control.
+[[nodiscard]] bool AttachLinkLabel(CLinkLabel& link, HWND dialog, int controlId, const char* target,
+                                   const char* face = nullptr) noexcept;
 
 // Destroys the control and the tooltip of an attached object, which is then
 // detached.

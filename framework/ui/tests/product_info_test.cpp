@@ -46,10 +46,17 @@ void RunDialog(std::vector<std::function<bool(HWND)>> steps, std::vector<int> an
 }
 
 using test_support::Enabled;
-// What a link label shows: the object the control carries.
+// What a link label shows and in which face: the object the control carries.
+const CLinkLabel* LinkOf(HWND dialog, int id) {
+  return reinterpret_cast<const CLinkLabel*>(GetWindowLongPtrA(GetDlgItem(dialog, id), GWLP_USERDATA));
+}
 std::string LinkText(HWND dialog, int id) {
-  const auto* link = reinterpret_cast<const CLinkLabel*>(GetWindowLongPtrA(GetDlgItem(dialog, id), GWLP_USERDATA));
+  const CLinkLabel* link = LinkOf(dialog, id);
   return link != nullptr ? link->text : "<no link>";
+}
+std::string LinkFace(HWND dialog, int id) {
+  const CLinkLabel* link = LinkOf(dialog, id);
+  return link != nullptr ? link->face : "<no link>";
 }
 // A box of the product, captioned with its name, whose texts hold text.
 bool BoxSays(const std::string& box, const std::string& text) {
@@ -110,6 +117,8 @@ class ProductInfo : public ::testing::Test {
     gApp.versionMinor = 2;
     gApp.versionBuild = 1;
     SetBackupFileChooser(&ChooseTestFile);
+    // The theme's faces, as start-up makes them.
+    ASSERT_EQ(ThemeCreateDc(gApp.theme), 0);
   }
   void SetUp() override {
     (void)CopyText(gApp.dataFolder, sizeof gApp.dataFolder, tmp_.Path().c_str());
@@ -140,6 +149,10 @@ TEST_F(ProductInfo, ShowsTheProductItsLinksAndOnlyTheServicesItWasGiven) {
     EXPECT_EQ(LinkText(dialog, FW_IDC_ABOUT_WEB), GetText(0xF005, 2));
     EXPECT_EQ(LinkText(dialog, FW_IDC_ABOUT_PROGRAM_FOLDER), gApp.programFolder);
     EXPECT_EQ(LinkText(dialog, FW_IDC_ABOUT_DATA_FOLDER), gApp.dataFolder);
+    EXPECT_NE(gApp.theme.uiFace[0], '\0');
+    for (const int id : {FW_IDC_ABOUT_WEB, FW_IDC_ABOUT_PROGRAM_FOLDER, FW_IDC_ABOUT_DATA_FOLDER}) {
+      EXPECT_EQ(LinkFace(dialog, id), gApp.theme.uiFace);
+    }
     EXPECT_FALSE(Enabled(dialog, IDHELP));  // no framework window to ask for help
     EXPECT_FALSE(Enabled(dialog, FW_IDC_ABOUT_UPDATE));
     EXPECT_TRUE(Enabled(dialog, FW_IDC_ABOUT_ARCHIVE));
