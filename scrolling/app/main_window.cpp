@@ -259,6 +259,7 @@ void SetProgramDisabled(bool disabled) noexcept {
   // The drag in progress would keep the capture and hidden cursors of a
   // program that no longer answers for them.
   if (disabled) EngineScrollDrag().EndScrolling();
+  ApplyProgramSwitch();
   if (const HWND dialog = SettingsDialog()) CheckDlgButton(dialog, kSettingsEnabledCheck, disabled ? 0 : 1);
   UpdateTrayIcon(gOpt.bTrayIcon != 0);
 }

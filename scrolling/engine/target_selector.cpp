@@ -96,6 +96,21 @@ void TargetSelector::ResetTargetCache() noexcept {
   index_.Invalidate();
 }
 
+void TargetSelector::ApplyProgramSwitch() noexcept {
+  if (options_.bDisabled != 0 && wheelLinesSetToOne_) {
+    // The lines were set to 1 for the profile still copied here.
+    if (current_.iWheelDefLines > 0) {
+      SetWheelScrollLines(false, current_);
+    } else {
+      RestoreStartupWheelLines();
+    }
+  }
+  if (dragInProgress_) return;
+  cached_ = 0;
+  cachedHasProfile_ = false;
+  (void)FindTargetWindow(nullptr);
+}
+
 void TargetSelector::SetWheelScrollLines(bool enable, const Profile& profile) noexcept {
   if (enable && !wheelLinesSetToOne_) {
     platform_.SetSystemWheelScrollLines(1, WheelLinesScope::kThisRun);

@@ -30,6 +30,13 @@ class TargetSelector {
   // are re-installed or the profiles changed).
   void ResetTargetCache() noexcept;
 
+  // Puts options.bDisabled in force at once. Switched off, the wheel lines
+  // are the user's again now, not at the next selection; either way the
+  // window under the cursor is selected afresh, so that a selection made
+  // while switched off (which leaves the lines alone) does not stand once
+  // the program is on again. A drag in progress keeps its selection.
+  void ApplyProgramSwitch() noexcept;
+
   // Set by the drag engine from the press that starts a drag to its end.
   void SetDragInProgress(bool inProgress) noexcept { dragInProgress_ = inProgress; }
   [[nodiscard]] bool DragInProgress() const noexcept { return dragInProgress_; }

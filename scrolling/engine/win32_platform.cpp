@@ -298,6 +298,8 @@ HWND FindTargetWindow(POINT* cursor) noexcept {
 
 void ResetTargetCache() noexcept { EngineTargetSelector().ResetTargetCache(); }
 
+void ApplyProgramSwitch() noexcept { EngineTargetSelector().ApplyProgramSwitch(); }
+
 void SaveSystemWheelScrollLines() noexcept {
   UINT lines = 0;
   if (SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0)) {

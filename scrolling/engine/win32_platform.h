@@ -100,6 +100,11 @@ HWND FindTargetWindow(POINT* cursor) noexcept;
 // Forgets the cached target (the hooks were re-installed).
 void ResetTargetCache() noexcept;
 
+// Puts gOpt.bDisabled in force at once, whatever switched it: switched off,
+// the user's wheel lines are back; switched on, the window under the cursor
+// is selected anew.
+void ApplyProgramSwitch() noexcept;
+
 // The program's drag and wheel engines, living for the whole run.
 ScrollEngine& EngineScrollDrag() noexcept;
 WheelEngine& EngineWheel() noexcept;

@@ -188,6 +188,8 @@ void CancelSettings(HWND dialog) noexcept {
   if (gHost.updateTrayIcon != nullptr) gHost.updateTrayIcon(gOpt.bTrayIcon != 0);
   CloseDialog(dialog);
   if (gHost.installHooks != nullptr) (void)gHost.installHooks(true);
+  // The "Enabled" state went back with the rest.
+  ApplyProgramSwitch();
 }
 
 void EditProfile(HWND dialog, bool copy) noexcept {
@@ -251,6 +253,7 @@ void OnCommand(HWND dialog, int id, UINT code) noexcept {
     case IDC_SET_ENABLED:
       if (code == BN_CLICKED) {
         gOpt.bDisabled = IsDlgButtonChecked(dialog, IDC_SET_ENABLED) == BST_CHECKED ? 0 : 1;
+        ApplyProgramSwitch();
         if (gHost.updateTrayIcon != nullptr) gHost.updateTrayIcon(gOpt.bTrayIcon != 0);
       }
       break;

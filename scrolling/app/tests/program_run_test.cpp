@@ -80,6 +80,12 @@ std::string OneLine(std::string text) {
   return text;
 }
 
+UINT SystemWheelLines() {
+  UINT lines = 0;
+  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  return lines;
+}
+
 // The program's main window once it answers messages, or null after about
 // 20 s.
 HWND WaitForMainWindow() {
@@ -102,10 +108,13 @@ void DriveMainWindow(std::ostream& log, test_support::FakeNotificationArea& tray
   if (main == nullptr) return;
   log << "trayshown " << tray.icons.size() << "\n";
   log << "select " << SendMessageA(main, WM_HOOK_SELECTTARGET, 0, 0) << "\n";
+  log << "selectlines " << SystemWheelLines() << "\n";
+  // The cursor stays on the accelerated window: the switch itself puts the
+  // wheel lines right, with no other window to select.
   SendMessageA(main, WM_HOTKEY, 1, 0);
-  log << "hotkey " << static_cast<int>(gOpt.bDisabled) << "\n";
+  log << "hotkey " << static_cast<int>(gOpt.bDisabled) << "\nhotkeylines " << SystemWheelLines() << "\n";
   SendMessageA(main, WM_FW_TRAYNOTIFY, 0, WM_RBUTTONDOWN);
-  log << "trayright " << static_cast<int>(gOpt.bDisabled) << "\n";
+  log << "trayright " << static_cast<int>(gOpt.bDisabled) << "\ntraylines " << SystemWheelLines() << "\n";
   const std::string options = std::string(gApp.dataFolder) + "\\Options.oqc";
   DeleteFileA(options.c_str());
   SendMessageA(main, WM_FW_TRAYNOTIFY, 0, WM_LBUTTONDOWN);  // shows the settings, which saves the options
@@ -350,12 +359,6 @@ void QuitWhileTheArchiveIsWritten(std::ostream& log) {
   PostMessageA(main, WM_FW_QUIT, 0, 0);
 }
 
-UINT SystemWheelLines() {
-  UINT lines = 0;
-  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-  return lines;
-}
-
 // The turns of a thread timer of the re-selection timer's period: the error
 // box's modal loop runs both alike.
 std::atomic<int> gTurns{0};
@@ -372,15 +375,18 @@ int RunScenario(const std::string& scenario, const char* logPath) {
   std::function<void(HWND)> beforeAnswer;
   std::atomic<bool> boxShown{false};
   if (scenario == "heldlong") beforeAnswer = [&boxShown](HWND) { boxShown = true; };
-  if (scenario == "hooks") {
-    gFailGetMessage = true;
+  if (scenario == "hooks" || scenario == "messages") {
     // The catch-all profile accelerates the wheel over a window of this
-    // process under the cursor. While the error box is open, the value from
-    // before the start stays, whatever the main window is asked meanwhile.
+    // process under the cursor.
     SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, kLinesBeforeStart, nullptr, 0);
     accelerated.Reset(CreateWindowExA(WS_EX_TOPMOST, "STATIC", "wheel", WS_POPUP | WS_VISIBLE, 100, 100, 400, 300,
                                       nullptr, nullptr, nullptr, nullptr));
     test_support::MoveCursorTo(300, 250);
+  }
+  if (scenario == "hooks") {
+    gFailGetMessage = true;
+    // While the error box is open, the value from before the start stays,
+    // whatever the main window is asked meanwhile.
     beforeAnswer = [&boxLines, &boxPhantom](HWND) {
       // The failed start is no running instance for another start.
       boxPhantom = FindPhantomWindow(gApp.appName) != nullptr ? 1 : 0;
@@ -696,6 +702,9 @@ TEST(ProgramRun, TheMainWindowAnswersItsMessagesAndQuitEndsTheRun) {
   EXPECT_EQ(o.Int("select"), 1);
   EXPECT_EQ(o.Int("hotkey"), 1) << "the hot key switches off";
   EXPECT_EQ(o.Int("trayright"), 0) << "a right click on the tray icon switches on again";
+  EXPECT_EQ(o.Int("selectlines"), 1) << "the catch-all profile accelerates the wheel";
+  EXPECT_EQ(o.Int("hotkeylines"), static_cast<int>(kLinesBeforeStart)) << "switched off, the wheel is the user's again";
+  EXPECT_EQ(o.Int("traylines"), 1) << "switched on, the window under the cursor accelerates again";
   EXPECT_EQ(o.Int("saved"), 1);
   EXPECT_GT(o.Int("hookcalls"), 0);
   EXPECT_EQ(o.Int("hooksleft"), 0);

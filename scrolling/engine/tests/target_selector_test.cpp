@@ -252,6 +252,18 @@ TEST_F(TargetSelectorTest, SwitchedOffProgramNeverSetsWheelLinesToOne) {
   PointAt(kBrowser);
   EXPECT_EQ(platform.wheelLines, (Lines{1, gOpt.Par[3].iWheelDefLines}));
   EXPECT_FALSE(selector.WheelLinesSetToOne());
+
+  // Switched with the cursor resting on one window: in force at once, with
+  // no new window to select.
+  gOpt.bDisabled = 0;
+  selector.ApplyProgramSwitch();
+  EXPECT_EQ(platform.wheelLines, (Lines{1, 4, 1}));
+  gOpt.bDisabled = 1;
+  selector.ApplyProgramSwitch();
+  EXPECT_EQ(platform.wheelLines, (Lines{1, 4, 1, 4}));
+  EXPECT_FALSE(selector.WheelLinesSetToOne());
+  EXPECT_EQ(PointAt(kBrowser), kBrowser);
+  EXPECT_EQ(platform.wheelLines.size(), 4u);
 }
 
 TEST_F(TargetSelectorTest, DragKeepsItsWindowAndProfile) {
