@@ -43,9 +43,11 @@ function(veltrano_library name)
 endfunction()
 
 # veltrano_test(name [PURE|PORTABLE] SOURCES ... [DEPS ...])
-# PURE tests run natively only; PORTABLE ones natively and under wine64; the
-# others are Win32 tests that run under wine64 through the cross-compiling
-# emulator.
+# PURE tests run natively only; PORTABLE ones natively and under Wine; the
+# others are Win32 tests that run under Wine through the cross-compiling
+# emulator. Every test that runs a Windows program carries the label "wine"
+# (VELTRANO_WINE_LABEL): the static checks are the others.
+set(VELTRANO_WINE_LABEL wine)
 function(veltrano_test name)
   cmake_parse_arguments(A "PURE;PORTABLE" "" "SOURCES;DEPS" ${ARGN})
   if(NOT VELTRANO_RUN_TESTS)
@@ -64,7 +66,8 @@ function(veltrano_test name)
     # CTest would count a program whose tests were skipped as passed; a skip
     # is a test that did not run, so it fails the program.
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES TIMEOUT 300 FAIL_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300 FAIL_REGULAR_EXPRESSION "\\[  SKIPPED \\]"
+      LABELS ${VELTRANO_WINE_LABEL})
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
   endif()

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Runs a 64-bit Windows program under wine64 in the build tree's own prefix
-# (or in WINEPREFIX when set). The prefix uses Wine's null display driver, so
-# tests need no X server. With VELTRANO_WINE_NEW_SERVER=1 the prefix's server
+# Runs a Windows program under Wine in the build tree's own prefix (or in
+# WINEPREFIX when set): a 64-bit one under wine64, a 32-bit one under 32-bit
+# Wine in a 32-bit prefix (a 32-bit Windows, as the i686 build's prefixes are
+# its own). The prefix uses Wine's null display driver, so tests need no X
+# server. With VELTRANO_WINE_NEW_SERVER=1 the prefix's server
 # and every program still running under it are stopped first: the program
 # starts on a desktop that no earlier program has touched.
 # Used as CMAKE_CROSSCOMPILING_EMULATOR and by the test scripts.
@@ -12,8 +14,8 @@ export WINEPREFIX=${WINEPREFIX:-$build_dir/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 unset DISPLAY
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
+. "$(dirname "$0")/../scripts/lib/wine_loader.sh"
+use_wine_for "$exe" || exit 1
 
 prepare_prefix() {
   [ -f "$WINEPREFIX/.veltrano-ready-2" ] && return 0

@@ -30,9 +30,11 @@ inline constexpr char kHookLibraryName[] = "Veltrano64.dll";
 inline constexpr char kMouseHookExport[] = "MouseHookProc";
 inline constexpr char kGetMessageHookExport[] = "GetMessageHookProc";
 inline constexpr char kCallWndProcHookExport[] = "CallWndProcHookProc";
+inline constexpr char kSubclassExport[] = "SubclassWndProc";
 #else
 inline constexpr char kHookLibraryName[] = "Veltrano.dll";
 inline constexpr char kMouseHookExport[] = "_MouseHookProc@12";
 inline constexpr char kGetMessageHookExport[] = "_GetMessageHookProc@12";
 inline constexpr char kCallWndProcHookExport[] = "_CallWndProcHookProc@12";
+inline constexpr char kSubclassExport[] = "_SubclassWndProc@16";
 #endif

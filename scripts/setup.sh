@@ -40,13 +40,42 @@ for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
 
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+export DEBIAN_FRONTEND=noninteractive
+updated=false
+missing_i386=()
+if ! $run_only; then
+  # The shipped 32-bit programs run under Debian's 32-bit Wine, a package of
+  # the i386 architecture.
+  dpkg -s wine32:i386 >/dev/null 2>&1 || missing_i386+=(wine32:i386)
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "setup: adding the i386 architecture for wine32"
+    $sudo dpkg --add-architecture i386
+    $sudo apt-get update -qq
+    updated=true
+  fi
+fi
+
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo=sudo
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
+  $updated || $sudo apt-get update -qq
+  updated=true
   $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+if [ ${#missing_i386[@]} -gt 0 ]; then
+  echo "setup: installing ${missing_i386[*]}"
+  $updated || $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing_i386[@]}" >/dev/null
+fi
+
+# Said once here, and again by the test command: where the kernel runs no
+# 32-bit code, the 32-bit programs cannot be run.
+if ! $run_only; then
+  . "$(dirname "$0")/lib/wine_loader.sh"
+  if ! why=$(wine32_usable); then
+    echo "setup: WARNING: $why; the win32 preset's programs cannot run on this machine"
+  fi
 fi
 
 # OpenSSL's static libraries for the Windows targets: built once and cached

@@ -10,6 +10,23 @@
 
 namespace {
 
+// The procedures as the system and the main program find them: by the names
+// the library exports. The 32-bit ones carry their standard-call decoration
+// in the name, which a call through the import library does not match.
+FARPROC Exported(const char* name) { return GetProcAddress(GetModuleHandleA(kHookLibraryName), name); }
+LRESULT CallHook(const char* name, int code, WPARAM wParam, LPARAM lParam) {
+  const auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(Exported(name)));
+  EXPECT_NE(proc, nullptr) << name << " is not exported";
+  return proc != nullptr ? proc(code, wParam, lParam) : 0;
+}
+LRESULT MouseHook(int code, WPARAM wParam, LPARAM lParam) { return CallHook(kMouseHookExport, code, wParam, lParam); }
+LRESULT GetMessageHook(int code, WPARAM wParam, LPARAM lParam) {
+  return CallHook(kGetMessageHookExport, code, wParam, lParam);
+}
+LRESULT CallWndProcHook(int code, WPARAM wParam, LPARAM lParam) {
+  return CallHook(kCallWndProcHookExport, code, wParam, lParam);
+}
+
 // Runs first: without a main program holding the mapping nothing is sent
 // and the hook only chains.
 TEST(HookLibraryWithoutMainProgram, OnlyChains) {
@@ -21,7 +38,7 @@ TEST(HookLibraryWithoutMainProgram, OnlyChains) {
   Recorder recorder;
   MOUSEHOOKSTRUCT info{};
   info.hwnd = recorder.window();
-  EXPECT_EQ(MouseHookProc(HC_ACTION, WM_RBUTTONDOWN, reinterpret_cast<LPARAM>(&info)), 0);
+  EXPECT_EQ(MouseHook(HC_ACTION, WM_RBUTTONDOWN, reinterpret_cast<LPARAM>(&info)), 0);
   EXPECT_TRUE(recorder.messages.empty());
   // The failed open must not have left a mapping behind.
   HANDLE existing = OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedMemoryName);
@@ -42,7 +59,7 @@ class HookLibrary : public ::testing::Test {
     info.hwnd = under;
     info.pt = kPoint;
     info.dwExtraInfo = extra;
-    return MouseHookProc(code, message, reinterpret_cast<LPARAM>(&info));
+    return MouseHook(code, message, reinterpret_cast<LPARAM>(&info));
   }
   // A press or double click as the thread takes it off its queue, after
   // the mouse hook has seen it; extra is the event's extra information.
@@ -55,7 +72,7 @@ class HookLibrary : public ::testing::Test {
     msg.lParam = MAKELPARAM(5, 7);
     msg.time = 99;
     msg.pt = kPoint;
-    (void)GetMessageHookProc(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&msg));
+    (void)GetMessageHook(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&msg));
     SetMessageExtraInfo(0);
     EXPECT_EQ(msg.wParam, static_cast<WPARAM>(MK_RBUTTON | MK_SHIFT));
     EXPECT_EQ(msg.lParam, MAKELPARAM(5, 7));
@@ -137,7 +154,7 @@ TEST_F(HookLibrary, WheelDeltaRewrittenByMainProgramIsDeliveredOrTheMessageBecom
   };
   HWND target = reinterpret_cast<HWND>(static_cast<LONG_PTR>(0x4321));
   MSG msg = WheelMessage(target, -120, 4242);
-  (void)GetMessageHookProc(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&msg));
+  (void)GetMessageHook(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&msg));
   ASSERT_EQ(recorder_.messages.size(), 1u);
   EXPECT_EQ(recorder_.messages[0].message, WM_HOOK_WHEEL);
   EXPECT_EQ(recorder_.messages[0].wParam, static_cast<WPARAM>(WM_MOUSEWHEEL));
@@ -148,20 +165,20 @@ TEST_F(HookLibrary, WheelDeltaRewrittenByMainProgramIsDeliveredOrTheMessageBecom
 
   answer = 1;  // redirected by the main program
   msg = WheelMessage(nullptr, -120, 4242);
-  (void)GetMessageHookProc(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&msg));
+  (void)GetMessageHook(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&msg));
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_NULL));
   EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(msg.wParam), -1800);
 
   // Peeked wheel messages and other messages are not reported, nor is any
   // wheel turn while no profile acts on the wheel: it passes as it came.
   msg = WheelMessage(nullptr, 120, 1);
-  (void)GetMessageHookProc(HC_ACTION, PM_NOREMOVE, reinterpret_cast<LPARAM>(&msg));
+  (void)GetMessageHook(HC_ACTION, PM_NOREMOVE, reinterpret_cast<LPARAM>(&msg));
   MSG key{};
   key.message = WM_KEYDOWN;
-  (void)GetMessageHookProc(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&key));
+  (void)GetMessageHook(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&key));
   shm_->hookFlags = kHookFlagSubclassBackFwd;
   MSG unasked = WheelMessage(nullptr, -120, 7);
-  (void)GetMessageHookProc(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&unasked));
+  (void)GetMessageHook(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&unasked));
   EXPECT_EQ(recorder_.messages.size(), 2u);
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_MOUSEWHEEL));
   EXPECT_EQ(unasked.message, static_cast<UINT>(WM_MOUSEWHEEL));
@@ -267,7 +284,7 @@ TEST_F(HookLibrary, GivenBackPressIsHandedOnAsMarked) {
   SetMessageExtraInfo(kInjectedInputMark);
   MSG peeked{};
   peeked.message = WM_RBUTTONDBLCLK;
-  (void)GetMessageHookProc(HC_ACTION, PM_NOREMOVE, reinterpret_cast<LPARAM>(&peeked));
+  (void)GetMessageHook(HC_ACTION, PM_NOREMOVE, reinterpret_cast<LPARAM>(&peeked));
   SetMessageExtraInfo(0);
   EXPECT_EQ(peeked.message, static_cast<UINT>(WM_RBUTTONDBLCLK));
   EXPECT_TRUE(recorder_.messages.empty());
@@ -300,7 +317,7 @@ void HookCommand(HWND to, HWND source, unsigned command) {
   cwp.message = WM_APPCOMMAND;
   cwp.wParam = reinterpret_cast<WPARAM>(source);
   cwp.lParam = CommandLParam(command);
-  (void)CallWndProcHookProc(HC_ACTION, 0, reinterpret_cast<LPARAM>(&cwp));
+  (void)CallWndProcHook(HC_ACTION, 0, reinterpret_cast<LPARAM>(&cwp));
 }
 
 class HookLibraryCommands : public HookLibrary {
@@ -329,7 +346,7 @@ TEST_F(HookLibraryCommands, OneShotSubclassReportsTheCommandAndSwallowsItOnlyWhe
     HookCommand(w, w, kAppCommandBrowserForward);  // reported afresh: the last one is no longer pending
     ASSERT_EQ(recorder_.messages.size(), 1u);
     EXPECT_EQ(recorder_.messages[0].message, WM_HOOK_SELECTTARGET);
-    EXPECT_EQ(GetWindowLongPtrA(w, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&SubclassWndProc));
+    EXPECT_EQ(GetWindowLongPtrA(w, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(Exported(kSubclassExport)));
 
     EXPECT_EQ(Deliver(w, CommandLParam(2) | 0x8000), swallow ? 0 : TRUE);
     ASSERT_EQ(recorder_.messages.size(), 2u);

@@ -1,6 +1,8 @@
 # shellcheck shell=bash
-# Shared by the scripts that run the Windows programs under wine64 on an X
-# display: sourced, not run. Sourcing sets $wine and $wineserver, exports
+# Shared by the scripts that run the Windows programs under Wine on an X
+# display: sourced, not run. Sourcing sets $wine and $wineserver (wine64;
+# use_wine_for EXE of wine_loader.sh, sourced with it, takes the loader of a
+# 32-bit program instead), exports
 # Wine's quiet defaults and installs a cleanup (on exit, also in a subshell
 # that sources it) that ends the listed processes, the Wine server and the
 # private display.
@@ -8,13 +10,18 @@
 #   prepare_prefix FOLDER             exports WINEPREFIX; creates it once
 #   set_dpi N                         Wine's LogPixels for the next programs
 #   windows_path PATH                 PATH as Wine's Z: drive names it
-#   write_install_record BIN DATA     the installer's record: programs in the
-#                                     folder BIN, data folder DATA (Windows)
+#   write_install_record BIN DATA [32]
+#                                     the installer's record: programs in the
+#                                     folder BIN, data folder DATA (Windows);
+#                                     with 32 into the registry's 32-bit view,
+#                                     where a 32-bit program on a 64-bit
+#                                     Windows reads it
 #   shoot PATH EXE [REGION-LOG]       PATH.png: the screen with the windows
 #                                     of EXE (lower case) over it
 #   desktop_pids+=(PID)               a process to end at exit
 
 desktop_lib=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+. "$desktop_lib/wine_loader.sh"
 
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
@@ -90,7 +97,8 @@ r[280:280 + len(data)] = data
 print(r.hex())
 PY
   ) || return 1
-  "$wine" reg add 'HKLM\Software\Brindlex' /v Veltrano /t REG_BINARY /d "$record" /f >/dev/null 2>&1 </dev/null
+  "$wine" reg add 'HKLM\Software\Brindlex' /v Veltrano /t REG_BINARY /d "$record" /f ${3:+/reg:$3} \
+    >/dev/null 2>&1 </dev/null
 }
 
 # The root's dump under Xvfb can miss what a window holds (a box owned by

@@ -96,8 +96,12 @@ bool StartHost() noexcept {
   char path[MAX_PATH + 32];
   wsprintfA(path, "%s\\%s", gApp.install.installFolder, kHostProgram);
   const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL));
+  // 32 or less: nothing was started. No host is then asked for anything,
+  // so that the shut-down shows the error at once instead of first waiting
+  // out the handshake with a host that does not exist.
+  if (result <= 32) return false;
   SetHostStarted(result);
-  return result > 32;
+  return true;
 }
 #else
 // The 64-bit build is the host's own architecture: its hooks reach the

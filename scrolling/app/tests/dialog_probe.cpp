@@ -9,6 +9,8 @@
 //                              box, once one is shown within the time: its
 //                              OK button's centre and its texts, "|" between
 //                              them; nobox
+//   "--host <seconds> <log>"   host: the 64-bit hook host's window is there,
+//                              or comes within the time; nohost
 #include <windows.h>
 
 #include <cstdio>
@@ -17,6 +19,7 @@
 #include <string>
 
 #include "framework/app/res/framework_resource_ids.h"
+#include "host64/hook_mask.h"
 #include "tests/support/win32/win_test_support.h"
 
 namespace {
@@ -114,6 +117,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     } else {
       Log("point " + (row ? RowCentre(search.found, n) : Centre(search.found)));
     }
+    return 0;
+  }
+  if (std::strcmp(mode, "--host") == 0) {
+    const bool there = test_support::WaitUntil([] { return FindWindowA(kHostWindowClass, nullptr) != nullptr; },
+                                               static_cast<DWORD>(value) * 1000);
+    Log(there ? "host" : "nohost");
     return 0;
   }
   if (std::strcmp(mode, "--box") != 0) return 2;

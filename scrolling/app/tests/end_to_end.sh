@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Veltrano.exe as a user runs it, under wine64 on a private X display with
-# input from xdotool: installation record in the registry, factory options,
+# Veltrano.exe as a user runs it, under Wine on a private X display with
+# input from xdotool (the programs of the folder given: the x86_64 build's
+# under wine64, the shipped i686 build's under 32-bit Wine in a 32-bit
+# prefix): installation record in the registry, factory options,
 # "-MINIMIZE". A program of the test shows a scrollable window and logs what
 # it receives. Checks: a right-button drag scrolls it and never reaches it as
 # a press; right clicks without movement arrive as they would without the
@@ -21,65 +23,17 @@ set -euo pipefail
 bin=$1
 work=$2
 mkdir -p "$work"
-. "$(dirname "$0")/../../../scripts/lib/desktop.sh"
-log=$work/e2e-target.log
-winlog="Z:${log//\//\\}"
-failures=0
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-count() { local n; n=$(tail -n +"$1" "$log" | grep -c -E "^$2( |\$)" || true); echo "$n"; }
-lines_now() { wc -l <"$log"; }
-# Waits up to the seconds given for a command to become true.
-within() {
-  local tries=$(($1 * 10)); shift
-  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
-seen() { [ "$(count "$1" "$2")" -gt 0 ]; }
-scrolled() { [ "$(($(count "$1" vscroll) + $(count "$1" wheel)))" -gt 0 ]; }
-wait_for_line() {  # pattern, from line; up to 20 s
-  for _ in $(seq 200); do
-    [ "$(count "$2" "$1")" -gt 0 ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+. "$(dirname "$0")/e2e_lib.sh"
+use_wine_for "$bin/Veltrano.exe" || { echo "FAIL: Veltrano.exe cannot run here"; exit 1; }
 
 start_desktop 1024x768
-prepare_prefix "$work/wineprefix-e2e"
-"$wineserver" -k >/dev/null 2>&1 || true
-"$wineserver" -p >/dev/null 2>&1 </dev/null
-"$wine" cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+start_prefix "$work/wineprefix-e2e"
 # The installation record, as the installer writes it: install folder = the
 # build's programs, data folder in the prefix.
 write_install_record "$bin" 'C:\VeltranoData'
 rm -rf "$WINEPREFIX/drive_c/VeltranoData"
 : >"$log"
 
-start_target() {
-  "$wine" "$bin/scroll_target.exe" "$winlog" >/dev/null 2>&1 </dev/null &
-  desktop_pids+=($!)
-  target_pid=$!
-  wait_for_line ready "$1" || { echo "FAIL: the scrollable window did not come up"; exit 1; }
-}
-
-start_program() {
-  local t0 t1
-  t0=$(date +%s%N)
-  "$wine" "$bin/Veltrano.exe" -MINIMIZE >/dev/null 2>&1 </dev/null &
-  program_pid=$!
-  desktop_pids+=($program_pid)
-  "$wine" "$bin/program_ready.exe" 30 </dev/null || { echo "FAIL: Veltrano.exe did not start"; exit 1; }
-  t1=$(date +%s%N)
-  echo "start to hooks in place (including Wine's process start): $(((t1 - t0) / 1000000)) ms"
-}
-
-quit_program() {
-  local status=0
-  "$wine" "$bin/Veltrano.exe" -QUIT >/dev/null 2>&1 </dev/null || true
-  wait "$program_pid" || status=$?
-  [ "$status" -eq 0 ] || fail "Veltrano.exe ended with exit code $status after -QUIT"
-}
 
 if [ "${3:-}" = bench ]; then
   start_target 1
@@ -89,16 +43,6 @@ if [ "${3:-}" = bench ]; then
   exit "$failures"
 fi
 
-presses() {  # the right-button messages from line $1, in order
-  tail -n +"$1" "$log" | grep -E '^(rdown|rup|rdbl)( |$)' | cut -d' ' -f1 | tr '\n' ' ' | sed 's/ $//'
-}
-clicks() {  # what, expected messages, from line
-  local got
-  got=$(presses "$3")
-  [ "$got" = "$2" ] || fail "$1 arrived as \"$got\", not \"$2\""
-  [ "$(($(count "$3" vscroll) + $(count "$3" wheel)))" -eq 0 ] || fail "$1 scrolled"
-}
-ups() { [ "$(count "$1" rup)" -ge "$2" ]; }
 quick_clicks() {  # how many, 150 ms from press to press, in one xdotool call
   local args=() i
   for i in $(seq "$1"); do args+=(mousedown 3 sleep 0.05 mouseup 3 sleep 0.1); done
@@ -148,16 +92,6 @@ ready_lines=$(grep -m1 '^ready ' "$log" | cut -d' ' -f2)
 play_sequences without
 start_program
 
-# A right-button drag over the scrollable window.
-drag_here() {  # from where the cursor is
-  xdotool mousedown 3; sleep 0.1
-  for _ in $(seq 12); do xdotool mousemove_relative -- 0 10; sleep 0.03; done
-  xdotool mouseup 3
-}
-drag() {
-  xdotool mousemove 300 200; sleep 0.3
-  drag_here
-}
 mark=$(($(lines_now) + 1))
 drag
 within 10 scrolled "$mark" || fail "the drag did not scroll"
@@ -234,10 +168,6 @@ within 10 scrolled "$mark" || fail "a drag after the one released over the capti
 # area shows it: a right click switches the program off (a drag then reaches
 # the window as a press and scrolls nothing), another switches it on again,
 # a left click opens the settings.
-tray_click() {
-  xdotool mousemove "$tray_x" "$tray_y"; sleep 0.3
-  xdotool mousedown "$1"; sleep 0.05; xdotool mouseup "$1"; sleep 0.5
-}
 settings_open() { xdotool search --onlyvisible --name '^Veltrano$' >/dev/null 2>&1; }
 mark=$(($(lines_now) + 1))
 "$wine" "$bin/scroll_target.exe" --tray "$winlog" </dev/null || true
@@ -285,16 +215,6 @@ final_lines=$(tail -n +"$mark" "$log" | grep -m1 '^now ' | cut -d' ' -f2)
 # them on the screen (dialog_probe).
 settings_ids="$(dirname "$0")/../../settings/res/settings_ids.h"
 id_of() { awk -v n="$1" '$1 == "#define" && $2 == n {print $3}' "$settings_ids"; }
-# The probe answers in a file of its own: appends of two processes to one
-# file are not atomic under Wine, and the scrollable window logs the wheel
-# lines that the settings change at the very moment a control is clicked.
-probe_out=$work/probe.txt
-probe() {  # prints the probe's answer
-  rm -f "$probe_out"
-  "$wine" "$bin/dialog_probe.exe" "$@" "$(windows_path "$probe_out")" </dev/null || true
-  cat "$probe_out" 2>/dev/null || echo "no answer"
-}
-click_at() { xdotool mousemove "$1" "$2"; sleep 0.3; xdotool click 1; sleep 0.3; }
 click_control() {  # dialog_probe's --point or --row arguments
   local word x y
   read -r word x y < <(probe "$@") || true
