@@ -121,7 +121,7 @@ done
 
 echo
 if [ "${not_run:-0}" -gt 0 ]; then
-  echo "Not run: the win32 preset's ${not_run} test programs ($why32)"
+  echo "Not run: the win32 preset's ${not_run} tests that run its programs ($why32)"
   echo "Total: $passed passed, $failed failed, $not_run skipped"
 else
   echo "Total: $passed passed, $failed failed"

@@ -102,3 +102,29 @@ probe() {  # prints the probe's answer
   cat "$probe_out" 2>/dev/null || echo "no answer"
 }
 click_at() { xdotool mousemove "$1" "$2"; sleep 0.3; xdotool click 1; sleep 0.3; }
+
+# The tray icon clicked where Wine's notification area shows it: a right
+# click switches the program off (a drag then reaches the window as a press
+# and scrolls nothing), another switches it on again (a drag scrolls). False
+# when the icon was not found.
+tray_switches_off_and_on() {
+  local mark
+  mark=$(($(lines_now) + 1))
+  "$wine" "$helpers/scroll_target.exe" --tray "$winlog" </dev/null || true
+  read -r tray_x tray_y < <(tail -n +"$mark" "$log" | grep -m1 '^tray ' | cut -d' ' -f2-) || true
+  if [ -z "${tray_y:-}" ]; then
+    fail "the tray icon was not found in the notification area"
+    return 1
+  fi
+  tray_click 3
+  mark=$(($(lines_now) + 1))
+  drag
+  within 10 seen "$mark" rup || fail "a drag after the tray's right click did not arrive"
+  sleep 0.3
+  [ "$(count "$mark" rdown)" -eq 1 ] && ! scrolled "$mark" || fail "the tray's right click did not switch the program off"
+  tray_click 3
+  mark=$(($(lines_now) + 1))
+  drag
+  within 10 scrolled "$mark" || fail "the tray's second right click did not switch the program on"
+  [ "$(count "$mark" rdown)" -eq 0 ] || fail "a drag after the tray's second right click reached the window as a press"
+}

@@ -61,24 +61,7 @@ within 10 ups "$mark" 1 || fail "the click did not arrive"
 sleep 0.3
 clicks "a click without movement" "rdown rup" "$mark"
 
-mark=$(($(lines_now) + 1))
-"$wine" "$helpers/scroll_target.exe" --tray "$winlog" </dev/null || true
-read -r tray_x tray_y < <(tail -n +"$mark" "$log" | grep -m1 '^tray ' | cut -d' ' -f2-) || true
-if [ -z "${tray_y:-}" ]; then
-  fail "the tray icon was not found in the notification area"
-else
-  tray_click 3
-  mark=$(($(lines_now) + 1))
-  drag
-  within 10 seen "$mark" rup || fail "a drag after the tray's right click did not arrive"
-  sleep 0.3
-  [ "$(count "$mark" rdown)" -eq 1 ] && ! scrolled "$mark" || fail "the tray's right click did not switch the program off"
-  tray_click 3
-  mark=$(($(lines_now) + 1))
-  drag
-  within 10 scrolled "$mark" || fail "the tray's second right click did not switch the program on"
-  [ "$(count "$mark" rdown)" -eq 0 ] || fail "a drag after the tray's second right click reached the window as a press"
-fi
+tray_switches_off_and_on || true
 quit_program
 within 10 eval '! host_there' || fail "the host did not end with the program"
 
