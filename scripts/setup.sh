@@ -49,7 +49,9 @@ if ! $run_only; then
   # The shipped 32-bit programs run under Debian's 32-bit Wine, a package of
   # the i386 architecture.
   dpkg -s wine32:i386 >/dev/null 2>&1 || missing_i386+=(wine32:i386)
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  # Read whole first: grep -q ending the pipe early would fail it.
+  foreign=$(dpkg --print-foreign-architectures)
+  if ! grep -qx i386 <<<"$foreign"; then
     echo "setup: adding the i386 architecture for wine32"
     $sudo dpkg --add-architecture i386
     $sudo apt-get update -qq

@@ -100,10 +100,11 @@ if why32=$(wine32_usable); then
 else
   echo "win32: $why32"
   run_preset win32 -LE wine
-  not_run=$(ctest --preset win32 -N -L wine 2>/dev/null | sed -nE 's/^Total Tests: ([0-9]+)$/\1/p')
+  listed=$(ctest --preset win32 -N -L wine 2>/dev/null || true)
+  not_run=$(sed -nE 's/^Total Tests: ([0-9]+)$/\1/p' <<<"$listed")
   not_run=${not_run:-0}
   echo "win32: NOT RUN: $not_run tests of the 32-bit build, which need 32-bit Wine:"
-  ctest --preset win32 -N -L wine 2>/dev/null | sed -nE 's/^ *Test +#[0-9]+: (.*)$/  \1/p'
+  sed -nE 's/^ *Test +#[0-9]+: (.*)$/  \1/p' <<<"$listed"
 fi
 
 # The 32-bit and 64-bit hook libraries must export the same procedures.

@@ -97,14 +97,8 @@ void TargetSelector::ResetTargetCache() noexcept {
 }
 
 void TargetSelector::ApplyProgramSwitch() noexcept {
-  if (options_.bDisabled != 0 && wheelLinesSetToOne_) {
-    // The lines were set to 1 for the profile still copied here.
-    if (current_.iWheelDefLines > 0) {
-      SetWheelScrollLines(false, current_);
-    } else {
-      RestoreStartupWheelLines();
-    }
-  }
+  // The lines are at 1 only for a profile still copied here.
+  if (options_.bDisabled != 0) SetWheelScrollLines(false, current_);
   if (dragInProgress_) return;
   cached_ = 0;
   cachedHasProfile_ = false;
